@@ -8,7 +8,7 @@ run:
 	bash tools/run.sh
 
 bench:
-	bash tools/bench.sh
+	bash tools/bench.sh $(ONLY)
 
 setup:
 	bash tools/setup.sh

@@ -10,12 +10,14 @@ need_root() {
   fi
 }
 
-packages=(
-  cmake make g++ pkg-config googletest libturbojpeg0-dev libjpeg-turbo-progs
-  g++-mingw-w64-i686 binutils-mingw-w64-i686 nasm dpkg-dev
-  wine wine32:i386 xvfb x11-utils imagemagick
-  gdal-bin shapelib python3-pyshp python3 unixodbc
-)
+# Every file in tools/packages lists Debian packages, one a line ("#" starts a comment).
+packages=()
+for list in "$(dirname "$0")"/packages/*.txt; do
+  while read -r line; do
+    line=${line%%#*}
+    for p in $line; do packages+=("$p"); done
+  done < "$list"
+done
 
 missing=()
 for p in "${packages[@]}"; do
