@@ -1,0 +1,120 @@
+// Our JPEG decoder over libjpeg-turbo's TurboJPEG interface: the same library
+// and the same settings as djpeg (accurate integer DCT, smooth upsampling),
+// so that our pixels equal djpeg's byte for byte.
+#include "jpeg/JpegFile.h"
+
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include <turbojpeg.h>
+
+namespace {
+
+struct FileCloser
+{
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+
+struct DecompressorCloser
+{
+    void operator()(void* handle) const { tjDestroy(handle); }
+};
+
+// Reads the whole file in chunks: no size query up front, which on Linux
+// would report nonsense for a directory and on Win32 stops at 2 GB.
+bool ReadWholeFile(const std::string& fileName, std::vector<unsigned char>& bytes)
+{
+    std::unique_ptr<FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
+    if (!file)
+        return false;
+    // The TurboJPEG interface takes the size as an unsigned long, 32 bits on Windows.
+    const unsigned long long largestSize = ULONG_MAX;
+    unsigned char chunk[64 * 1024];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
+        if (bytes.size() + got > largestSize)
+            return false;
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    return !std::ferror(file.get()) && !bytes.empty();
+}
+
+// Adobe CMYK as libjpeg stores it (0 is full ink) to RGB, with the rounding
+// of djpeg's PPM writer, r = round(c * k / 255). The conversion runs in place
+// from 4 to 3 bytes a pixel: pixel i is read before any later pixel is written
+// over bytes 4i..4i+3, since 3(i+1)+2 < 4(i+1) for every i.
+void CmykToRgbInPlace(unsigned char* pixels, size_t pixelCount)
+{
+    for (size_t i = 0; i < pixelCount; ++i) {
+        const unsigned c = pixels[4 * i], m = pixels[4 * i + 1], y = pixels[4 * i + 2], k = pixels[4 * i + 3];
+        pixels[3 * i] = static_cast<unsigned char>((2 * c * k + 255) / 510);
+        pixels[3 * i + 1] = static_cast<unsigned char>((2 * m * k + 255) / 510);
+        pixels[3 * i + 2] = static_cast<unsigned char>((2 * y * k + 255) / 510);
+    }
+}
+
+unsigned char* Decode(const std::vector<unsigned char>& jpeg, uint32_t* pWidth, uint32_t* pHeight)
+{
+    std::unique_ptr<void, DecompressorCloser> decompressor(tjInitDecompress());
+    if (!decompressor)
+        return nullptr;
+
+    // The header reader refuses images whose subsampling has no TurboJPEG name
+    // (say 2x2,1x1,2x1) after it has filled in the size and colour space, which
+    // the decoder proper handles well. So its result is judged by the values:
+    // a header that cannot be read leaves them at their start values, and any
+    // other trouble makes the decode below fail.
+    int width = 0, height = 0, subsampling = -1, colourSpace = -1;
+    tjDecompressHeader3(decompressor.get(), jpeg.data(), static_cast<unsigned long>(jpeg.size()), &width,
+                        &height, &subsampling, &colourSpace);
+    if (width <= 0 || height <= 0 || colourSpace < 0)
+        return nullptr;
+
+    // libjpeg converts grey and YCbCr to RGB itself, but not CMYK: that comes
+    // out as CMYK and is converted here, in the same buffer.
+    const bool cmyk = colourSpace == TJCS_CMYK || colourSpace == TJCS_YCCK;
+    const int pixelFormat = cmyk ? TJPF_CMYK : TJPF_RGB;
+    const uint64_t pixelCount = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+    const uint64_t bufferBytes = pixelCount * static_cast<uint64_t>(tjPixelSize[pixelFormat]);
+    // A 32-bit process cannot address a larger object: refuse before allocating.
+    if (bufferBytes > static_cast<uint64_t>(PTRDIFF_MAX))
+        return nullptr;
+    std::unique_ptr<unsigned char[]> pixels(new (std::nothrow) unsigned char[static_cast<size_t>(bufferBytes)]);
+    if (!pixels)
+        return nullptr;
+
+    // Warnings (a truncated file, corrupt data) fail too: a map with grey
+    // blocks in it must not pass for the scan.
+    if (tjDecompress2(decompressor.get(), jpeg.data(), static_cast<unsigned long>(jpeg.size()), pixels.get(),
+                      width, 0, height, pixelFormat, TJFLAG_STOPONWARNING) != 0)
+        return nullptr;
+
+    // A CMYK buffer stays a third larger than the RGB image in it; the caller
+    // reads only width * height * 3 bytes and releases it with delete[].
+    if (cmyk)
+        CmykToRgbInPlace(pixels.get(), static_cast<size_t>(pixelCount));
+    *pWidth = static_cast<uint32_t>(width);
+    *pHeight = static_cast<uint32_t>(height);
+    return pixels.release();
+}
+
+} // namespace
+
+unsigned char* JpegFile::JpegFileToRGB(std::string fileName, uint32_t* pWidth, uint32_t* pHeight)
+{
+    if (!pWidth || !pHeight)
+        return nullptr;
+    try {
+        std::vector<unsigned char> jpeg;
+        if (!ReadWholeFile(fileName, jpeg))
+            return nullptr;
+        return Decode(jpeg, pWidth, pHeight);
+    } catch (...) {
+        // Out of memory while reading the file: no exception leaves the decoder.
+        return nullptr;
+    }
+}
