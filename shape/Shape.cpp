@@ -1,5 +1,7 @@
 #include "shape/Shape.h"
 
+#include <utility>
+
 int CShape::Add(int x, int y)
 {
     m_vertices.push_back(CShapeVertex{x, y});
@@ -17,6 +19,12 @@ void CShape::RemoveAt(int nIndex, int nCount)
 int CShapeArray::Add(const CShape& shape)
 {
     m_shapes.push_back(shape);
+    return static_cast<int>(m_shapes.size()) - 1;
+}
+
+int CShapeArray::Add(CShape&& shape)
+{
+    m_shapes.push_back(std::move(shape));
     return static_cast<int>(m_shapes.size()) - 1;
 }
 
@@ -43,13 +51,17 @@ void RemoveLastVertex(CShape& current)
 BOOL FinishShape(CShape& current, int nShapeType, BOOL bAdd, const std::string& strName, CShapeArray& shapes)
 {
     BOOL appended = FALSE;
-    if (bAdd) {
-        current.m_strName = strName;
-        if (nShapeType == SHAPE_POLYGON && current.GetSize() > 0) {
-            const CShapeVertex first = current.GetAt(0);
-            current.Add(first.x, first.y);
+    if (bAdd && current.GetSize() > 0) {
+        // Build the finished copy aside, so that running out of memory
+        // leaves the current shape as the user drew it.
+        CShape finished(current);
+        finished.m_strName = strName;
+        if (nShapeType == SHAPE_POLYGON) {
+            const CShapeVertex first = finished.GetAt(0);
+            finished.Add(first.x, first.y);
         }
-        shapes.Add(current);
+        shapes.Add(std::move(finished));
+        current.m_strName = strName;
         appended = TRUE;
     }
     current.RemoveAll();

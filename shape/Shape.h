@@ -30,6 +30,10 @@ public:
     virtual ~CShape() = default;
     CShape(const CShape&) = default;
     CShape& operator=(const CShape&) = default;
+    // Moves cannot fail, so growing a CShapeArray moves its shapes instead
+    // of copying every vertex, and keeps its old contents if growing fails.
+    CShape(CShape&&) noexcept = default;
+    CShape& operator=(CShape&&) noexcept = default;
 
     int Add(int x, int y);                       // index of the new vertex
     int GetSize() const { return static_cast<int>(m_vertices.size()); }
@@ -50,6 +54,7 @@ class CShapeArray
 {
 public:
     int Add(const CShape& shape);                // index of the new element
+    int Add(CShape&& shape);
     int GetSize() const { return static_cast<int>(m_shapes.size()); }
     const CShape& GetAt(int nIndex) const { return m_shapes[nIndex]; }
     void SetAtGrow(int nIndex, const CShape& shape);
@@ -67,4 +72,7 @@ void RemoveLastVertex(CShape& current);
 // copy of its first vertex and appends a copy to shapes. On either answer
 // the current shape is emptied. Returns TRUE when a shape was appended, so
 // that the caller can mark its features as unsaved.
+// A shape without vertices is never appended: no file could hold it.
+// If appending runs out of memory the exception leaves with the current
+// shape and the list as they were.
 BOOL FinishShape(CShape& current, int nShapeType, BOOL bAdd, const std::string& strName, CShapeArray& shapes);
