@@ -1,7 +1,9 @@
 // Writes 100,000 polylines of 10 vertices (.shp, .shx, .dbf) with our
 // writers, then has GDAL's ogr2ogr write the same shapes from a CSV file of
 // WKT lines in map coordinates, and prints both speeds and their ratio.
-// Each side is timed as the best of three runs.
+// Each side is timed as the best of three runs; ogr2ogr's time includes
+// starting the process and reading the CSV, so a Shapefile-to-Shapefile copy
+// by ogr2ogr is timed as well.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -144,6 +146,22 @@ int main()
     }
     Report("ogr2ogr", gdalBest, TripleBytes(gdalMain));
     std::printf("ogr2ogr time / our time: %.1f (above 1: we are faster)\n", gdalBest / best);
+
+    // For scale: GDAL copying our Shapefile, which spares it the text parsing.
+    const fs::path copyMain = dir / "copy" / "copy.shp";
+    const std::string copyCommand =
+        "ogr2ogr -f \"ESRI Shapefile\" '" + copyMain.string() + "' '" + ours.string() + "' >/dev/null 2>&1";
+    double copyBest = 1e300;
+    for (int run = 0; run < kRuns; ++run) {
+        fs::remove_all(dir / "copy");
+        fs::create_directories(dir / "copy");
+        const auto start = std::chrono::steady_clock::now();
+        if (std::system(copyCommand.c_str()) != 0)
+            break;
+        copyBest = std::min(copyBest, Seconds(start));
+    }
+    if (copyBest < 1e300)
+        std::printf("ogr2ogr copying our .shp instead of reading CSV: %.3f s, ratio %.1f\n", copyBest, copyBest / best);
     // Both wrote the same shapes: the main files and indexes should agree byte for byte.
     for (const char* extension : {".shp", ".shx"}) {
         fs::path a = ours, b = gdalMain;

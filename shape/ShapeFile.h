@@ -43,7 +43,8 @@ public:
     // 1 (points), 3 (polylines) or 5 (polygons). 1 on success, 0 on failure;
     // files already written stay, none is deleted. Nothing is opened when the
     // shapes cannot be written truly: shapes without a fitted georeference,
-    // a point shape without a vertex, or more than the formats can count.
+    // a point shape without a vertex, more than the formats can count, or a
+    // main path that names the index or the table itself.
     int WriteShapefile(const char* pszPath, int nShapeType) { return WriteShapefile(pszPath, nShapeType, FileSinkOpener()); }
     int WriteShapefile(const char* pszPath, int nShapeType, CSinkOpener& opener);
 

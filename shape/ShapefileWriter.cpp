@@ -76,6 +76,20 @@ int32_t PolyContentWords(int nVertices)
     return (kPolyFixedContentSize + 16 * nVertices) / 2;
 }
 
+// Windows file names ignore case, so "ROADS.SHX" and "ROADS.shx" are one file.
+bool SameFileName(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const char ca = (a[i] >= 'A' && a[i] <= 'Z') ? char(a[i] - 'A' + 'a') : a[i];
+        const char cb = (b[i] >= 'A' && b[i] <= 'Z') ? char(b[i] - 'A' + 'a') : b[i];
+        if (ca != cb)
+            return false;
+    }
+    return true;
+}
+
 bool IsShapeType(int nShapeType)
 {
     return nShapeType == SHAPE_POINT || nShapeType == SHAPE_POLYLINE || nShapeType == SHAPE_POLYGON;
@@ -193,6 +207,10 @@ int CShapeFile::WriteShapefile(const char* pszPath, int nShapeType, CSinkOpener&
 {
     try {
         if (!pszPath || !IsShapeType(nShapeType))
+            return 0;
+        // A main file chosen as roads.shx or roads.dbf would be overwritten
+        // by the index or the table, and the save would still report success.
+        if (SameFileName(pszPath, SideFileName(pszPath, ".shx")) || SameFileName(pszPath, SideFileName(pszPath, ".dbf")))
             return 0;
         const int nShapes = m_shapes.GetSize();
         // Vertices are written in map units: without a fitted georeference

@@ -97,6 +97,12 @@ TEST(ShapeWriteRefusal, NothingIsOpenedForWhatNoFileCouldHoldTruly)
         EXPECT_EQ(c.file->WriteShapefile("a.shp", c.type, files), 0) << c.why;
         EXPECT_TRUE(files.m_opened.empty()) << c.why;
     }
+    // A main file named like its own index or table would be overwritten by it.
+    for (const char* path : {"roads.shx", "C:\\maps\\ROADS.DBF", "roads.Shx"}) {
+        CMemorySinkOpener files;
+        EXPECT_EQ(fitted.WriteShapefile(path, SHAPE_POLYLINE, files), 0) << path;
+        EXPECT_TRUE(files.m_opened.empty()) << path;
+    }
     // An empty list needs no georeference: header-only files.
     CShapeFile empty;
     CMemorySinkOpener files;
