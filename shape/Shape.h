@@ -72,7 +72,7 @@ void RemoveLastVertex(CShape& current);
 // copy of its first vertex and appends a copy to shapes. On either answer
 // the current shape is emptied. Returns TRUE when a shape was appended, so
 // that the caller can mark its features as unsaved.
-// A shape without vertices is never appended: no file could hold it.
+// A shape without vertices is never appended: it has nothing to draw or save.
 // If appending runs out of memory the exception leaves with the current
 // shape and the list as they were.
 BOOL FinishShape(CShape& current, int nShapeType, BOOL bAdd, const std::string& strName, CShapeArray& shapes);
