@@ -24,13 +24,19 @@ struct DecompressorCloser
     void operator()(void* handle) const { tjDestroy(handle); }
 };
 
-// Reads the whole file in chunks: no size query up front, which on Linux
-// would report nonsense for a directory and on Win32 stops at 2 GB.
+// Reads the whole file in chunks. The size the stream reports is only a hint
+// for reserving the memory at once: for a directory on Linux it is nonsense,
+// and on Win32 it stops at 2 GB.
 bool ReadWholeFile(const std::string& fileName, std::vector<unsigned char>& bytes)
 {
     std::unique_ptr<FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
     if (!file)
         return false;
+    const long largestHint = 1L << 30;
+    const long sizeHint = std::fseek(file.get(), 0, SEEK_END) == 0 ? std::ftell(file.get()) : -1;
+    std::rewind(file.get());
+    if (sizeHint > 0 && sizeHint <= largestHint)
+        bytes.reserve(static_cast<size_t>(sizeHint));
     // The TurboJPEG interface takes the size as an unsigned long, 32 bits on Windows.
     const unsigned long long largestSize = ULONG_MAX;
     unsigned char chunk[64 * 1024];
