@@ -51,8 +51,8 @@ bool ReadWholeFile(const std::string& fileName, std::vector<unsigned char>& byte
 
 // Adobe CMYK as libjpeg stores it (0 is full ink) to RGB, with the rounding
 // of djpeg's PPM writer, r = round(c * k / 255). The conversion runs in place
-// from 4 to 3 bytes a pixel: pixel i is read before any later pixel is written
-// over bytes 4i..4i+3, since 3(i+1)+2 < 4(i+1) for every i.
+// from 4 to 3 bytes a pixel: pixel i is read whole before its RGB goes to bytes
+// 3i..3i+2, which lie below byte 4(i+1), where the next unread pixel begins.
 void CmykToRgbInPlace(unsigned char* pixels, size_t pixelCount)
 {
     for (size_t i = 0; i < pixelCount; ++i) {
