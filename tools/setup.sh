@@ -24,14 +24,18 @@ for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 
-if [ "${#missing[@]}" -gt 0 ]; then
+has_deb_src() {
+  grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ || grep -qs '^deb-src' /etc/apt/sources.list
+}
+
+if [ "${#missing[@]}" -gt 0 ] || ! has_deb_src; then
   need_root
   export DEBIAN_FRONTEND=noninteractive
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
   fi
   # Source packages are needed to build the Win32 JPEG library from Debian's own source.
-  if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
+  if ! has_deb_src; then
     cat > /etc/apt/sources.list.d/quarvex-src.sources <<'SRC'
 Types: deb-src
 URIs: http://deb.debian.org/debian
@@ -41,6 +45,8 @@ Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SRC
   fi
   apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  if [ "${#missing[@]}" -gt 0 ]; then
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
 fi
 echo "setup: packages present"
