@@ -1,0 +1,23 @@
+#include "app/AboutDlg.h"
+
+#include "res/resource.h"
+#include "winfw/FwUtil.h"
+
+const char kBuildDate[] = "Apr 11 2002";
+
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX)
+{
+}
+
+BOOL CAboutDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    SetItemText(IDC_BUILD_DATE, LoadResString(IDS_BUILD_DATE) + ": " + kBuildDate);
+    return TRUE;
+}
+
+HBRUSH CAboutDlg::OnCtlColor(HDC, HWND, UINT)
+{
+    // The box and every control on it are painted on white.
+    return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+}

@@ -1,0 +1,50 @@
+#include "app/ImageApp.h"
+
+#include <shellapi.h>
+
+#include "app/AboutDlg.h"
+#include "app/ImageDoc.h"
+#include "app/MainFrame.h"
+#include "res/resource.h"
+#include "view/ImageView.h"
+
+CImageApp::CImageApp()
+{
+    AddCommand(ID_APP_ABOUT, [] {
+        CAboutDlg dlg;
+        dlg.DoModal();
+    });
+    AddCommand(ID_FILE_NEW, [this] { OnFileNew(); });
+    AddCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
+    AddCommand(ID_APP_EXIT, [this] {
+        if (m_pMainWnd && m_pMainWnd->m_hWnd)
+            SendMessageA(m_pMainWnd->m_hWnd, WM_CLOSE, 0, 0);
+    });
+}
+
+BOOL CImageApp::InitInstance()
+{
+    Enable3dControls();
+    SetRegistryKey("Local AppWizard-Generated Applications");
+    LoadStdProfileSettings(4);
+
+    AddDocTemplate(std::make_unique<CSingleDocTemplate>(
+        IDR_MAINFRAME, [] { return std::make_unique<CImageDoc>(); },
+        [] { return std::make_unique<CMainFrame>(); }, [] { return std::make_unique<CImageView>(); }));
+
+    EnableShellOpen();
+    RegisterShellFileTypes(TRUE);
+
+    CCommandLineInfo cmdInfo;
+    ParseCommandLine(cmdInfo);
+    if (!ProcessShellCommand(cmdInfo))
+        return FALSE;
+
+    ShowWindow(m_pMainWnd->m_hWnd, SW_SHOW);
+    UpdateWindow(m_pMainWnd->m_hWnd);
+    DragAcceptFiles(m_pMainWnd->m_hWnd, TRUE);
+
+    // Ask for an image at once, also when one was named on the command line.
+    OnFileOpen();
+    return TRUE;
+}

@@ -1,0 +1,231 @@
+// Start-up of the program, its frame, menus, accelerators, About box,
+// shell registration and profile.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include "res/resource.h"
+#include "tests/win/app/AppSession.h"
+#include "winfw/Registry.h"
+
+using gui::ModalScript;
+
+namespace
+{
+const int kFileTypeCombo = 0x470;
+}
+
+TEST(AppStartup, ShowsTitledFrameWithFourStatusPanesThenTheOpenDialog)
+{
+    std::vector<std::string> filters;
+    AppSession session({}, {[&filters](HWND hDialog) {
+                            filters = gui::ComboItems(hDialog, kFileTypeCombo);
+                            gui::Click(hDialog, IDCANCEL);
+                        }});
+    ASSERT_TRUE(session.started);
+    ASSERT_EQ(session.startWindows.size(), 1u);
+    EXPECT_EQ(session.startWindows[0].title, "Open");
+    ASSERT_FALSE(filters.empty());
+    EXPECT_EQ(filters[0], "JPG Image (*.jpg)");
+    EXPECT_TRUE(session.startUnexpected.empty());
+
+    EXPECT_TRUE(IsWindowVisible(session.FrameWnd()));
+    EXPECT_EQ(gui::Text(session.FrameWnd()), "Untitled - Quarvex");
+    EXPECT_EQ(SendMessageA(session.StatusBarWnd(), SB_GETPARTS, 0, 0), 4);
+    EXPECT_EQ(gui::Text(session.StatusBarWnd()), "");
+    // Cancelling leaves the program running with no image.
+    EXPECT_EQ(session.Doc()->m_nMode, MODE_NONE);
+    EXPECT_EQ(session.Doc()->m_image.pPixels, nullptr);
+}
+
+TEST(AppStartup, ImageOnCommandLineOpensAndTheOpenDialogStillComes)
+{
+    std::string path = CopyFixture("map.jpg", gui::TempFolder("startup-arg"), "map.jpg");
+    AppSession session({path});
+    ASSERT_TRUE(session.started);
+    ASSERT_EQ(session.startWindows.size(), 1u);
+    EXPECT_EQ(session.startWindows[0].title, "Open");
+    EXPECT_EQ(session.Doc()->m_image.nWidth, 64u);
+    EXPECT_EQ(session.Doc()->m_image.nHeight, 48u);
+    EXPECT_EQ(session.Doc()->m_shapeFile.m_geoRef.m_points.size(), 2u);
+    EXPECT_EQ(session.Doc()->m_nMode, MODE_GEOREFERENCE);
+    EXPECT_EQ(gui::Text(session.FrameWnd()), "map.jpg - Quarvex");
+}
+
+TEST(AppStartup, CommandLineFileThatCannotBeOpenedEndsStartUpWithAMessage)
+{
+    std::string folder = gui::TempFolder("startup-bad");
+    std::string notJpg = CopyFixture("map.jpg", folder, "map.jpeg", false);
+    std::string corrupt = folder + "\\corrupt.jpg";
+    WriteWholeFile(corrupt, "not a picture at all");
+    struct Case
+    {
+        std::string path;
+        std::string message;
+    } cases[] = {
+        {notJpg, "Unable to open the file " + notJpg},
+        {folder + "\\missing.jpg", "Unable to open the file " + folder + "\\missing.jpg"},
+        {corrupt, "An error occurred whilst reading the JPG file " + corrupt},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.path);
+        AppSession session({c.path}, {ModalScript::Press(IDOK)});
+        EXPECT_FALSE(session.started);
+        ASSERT_EQ(session.startWindows.size(), 1u);
+        EXPECT_EQ(session.startWindows[0].message, c.message);
+        EXPECT_TRUE(session.startUnexpected.empty()) << "no Open dialog after a failed start";
+        EXPECT_EQ(session.FrameWnd(), nullptr);
+    }
+}
+
+TEST(AppStartup, AboutBoxShowsBuildDateOnWhite)
+{
+    AppSession session;
+    std::string buildDate, group;
+    uint32_t corner = 0;
+    ModalScript script;
+    script.Then([&](HWND hDialog) {
+        buildDate = gui::ItemText(hDialog, IDC_BUILD_DATE);
+        group = gui::ItemText(hDialog, IDC_ABOUT_GROUP);
+        gui::Capture capture = gui::CaptureClient(hDialog);
+        corner = capture.At(capture.width - 3, capture.height - 3);
+        gui::Click(hDialog, IDOK);
+    });
+    session.Command(ID_APP_ABOUT);
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_EQ(buildDate, "Build date: Apr 11 2002");
+    EXPECT_EQ(group, "Quarvex");
+    EXPECT_EQ(corner, 0xFFFFFFu);
+}
+
+TEST(AppStartup, MenuHasTheCommandsInOrder)
+{
+    AppSession session;
+    HMENU hBar = GetMenu(session.FrameWnd());
+    auto label = [](HMENU hMenu, int i) {
+        char text[128] = {};
+        GetMenuStringA(hMenu, static_cast<UINT>(i), text, sizeof(text), MF_BYPOSITION);
+        return std::string(text);
+    };
+    const std::vector<std::string> menus = {"&File", "Edit", "View", "&Help"};
+    const std::vector<std::vector<std::pair<std::string, UINT>>> items = {
+        {{"Open...", ID_FILE_OPEN}, {"Save &As...", ID_FILE_SAVE_AS}, {"", 0}, {"E&xit", ID_APP_EXIT}},
+        {{"Copy", ID_EDIT_COPY}, {"", 0}, {"Digitise Colour...", 32778}, {"Previous Colour...", 32779}},
+        {{"Zoom 100%", 32771}, {"Zoom 200%", 32772}, {"Zoom 400%", 32773}, {"", 0}, {"Georeference", 32774},
+         {"Digitise", 32775}, {"Transpose", 32776}},
+        {{"&About...", ID_APP_ABOUT}},
+    };
+    ASSERT_EQ(GetMenuItemCount(hBar), 4);
+    for (int m = 0; m < 4; ++m)
+    {
+        EXPECT_EQ(label(hBar, m), menus[m]);
+        HMENU hPopup = GetSubMenu(hBar, m);
+        ASSERT_EQ(GetMenuItemCount(hPopup), static_cast<int>(items[m].size()));
+        for (size_t i = 0; i < items[m].size(); ++i)
+        {
+            EXPECT_EQ(label(hPopup, static_cast<int>(i)), items[m][i].first);
+            EXPECT_EQ(GetMenuItemID(hPopup, static_cast<int>(i)), items[m][i].second);
+        }
+    }
+}
+
+TEST(AppStartup, AcceleratorTableBindsTheKeys)
+{
+    HACCEL hAccel = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    ASSERT_NE(hAccel, nullptr);
+    ACCEL table[32];
+    int count = CopyAcceleratorTableA(hAccel, table, 32);
+    struct Key
+    {
+        BYTE flags;
+        WORD key;
+        WORD cmd;
+    };
+    const Key expected[] = {
+        {FVIRTKEY | FCONTROL, 'N', ID_FILE_NEW},   {FVIRTKEY | FCONTROL, 'O', ID_FILE_OPEN},
+        {FVIRTKEY | FCONTROL, 'S', ID_FILE_SAVE},  {FVIRTKEY | FCONTROL, 'Z', ID_EDIT_UNDO},
+        {FVIRTKEY | FCONTROL, 'X', ID_EDIT_CUT},   {FVIRTKEY | FCONTROL, 'C', ID_EDIT_COPY},
+        {FVIRTKEY | FCONTROL, 'V', ID_EDIT_PASTE}, {FVIRTKEY | FALT, VK_BACK, ID_EDIT_UNDO},
+        {FVIRTKEY | FSHIFT, VK_DELETE, ID_EDIT_CUT}, {FVIRTKEY | FCONTROL, VK_INSERT, ID_EDIT_COPY},
+        {FVIRTKEY | FSHIFT, VK_INSERT, ID_EDIT_PASTE}, {FVIRTKEY, VK_F6, ID_NEXT_PANE},
+        {FVIRTKEY | FSHIFT, VK_F6, ID_PREV_PANE},
+    };
+    ASSERT_EQ(count, 13);
+    for (int i = 0; i < count; ++i)
+    {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(table[i].fVirt & ~0x80, expected[i].flags);
+        EXPECT_EQ(table[i].key, expected[i].key);
+        EXPECT_EQ(table[i].cmd, expected[i].cmd);
+    }
+    DestroyAcceleratorTable(hAccel);
+}
+
+TEST(AppStartup, ShellRegistrationTakesJpgOnlyWhenNobodyOwnsIt)
+{
+    struct Case
+    {
+        const char* existingOwner;   // null: no .jpg key
+        const char* expectedOwner;
+    } cases[] = {
+        {nullptr, "Image.Document"},
+        {"", "Image.Document"},
+        {"Image.Document", "Image.Document"},
+        {"jpegfile", "jpegfile"},
+    };
+    const char kTestRoot[] = "Software\\QuarvexAppTests\\Classes";
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.existingOwner ? c.existingOwner : "(none)");
+        SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\QuarvexAppTests");
+        CRegKey root;
+        ASSERT_TRUE(root.Create(HKEY_CURRENT_USER, kTestRoot));
+        if (c.existingOwner)
+        {
+            CRegKey ext;
+            ASSERT_TRUE(ext.Create(root.Get(), ".jpg"));
+            ASSERT_TRUE(ext.SetString(nullptr, c.existingOwner));
+        }
+        EXPECT_TRUE(RegisterShellFileType(root.Get(), root.Get(), "Image.Document", "JPG Document", ".jpg",
+                                          "C:\\Program Files\\Quarvex\\quarvex.exe"));
+        std::string owner, typeName, command;
+        CRegKey ext, type, open;
+        ASSERT_TRUE(ext.Open(root.Get(), ".jpg"));
+        EXPECT_TRUE(ext.QueryString(nullptr, owner));
+        EXPECT_EQ(owner, c.expectedOwner);
+        ASSERT_TRUE(type.Open(root.Get(), "Image.Document"));
+        EXPECT_TRUE(type.QueryString(nullptr, typeName));
+        EXPECT_EQ(typeName, "JPG Document");
+        ASSERT_TRUE(open.Open(root.Get(), "Image.Document\\shell\\open\\command"));
+        EXPECT_TRUE(open.QueryString(nullptr, command));
+        EXPECT_EQ(command, "\"C:\\Program Files\\Quarvex\\quarvex.exe\" \"%1\"");
+    }
+    SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\QuarvexAppTests");
+}
+
+TEST(AppStartup, OpenedFilesGoToTheRecentFileListOfFour)
+{
+    std::string folder = gui::TempFolder("recent");
+    AppSession session;
+    std::vector<std::string> paths;
+    for (int i = 0; i < 5; ++i)
+    {
+        paths.push_back(CopyFixture("other.jpg", folder, "recent" + std::to_string(i) + ".jpg"));
+        session.OpenThroughDialog(paths.back());
+    }
+    CRegKey key;
+    ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, (session.app.GetProfileKeyPath() + "\\Recent File List").c_str()));
+    EXPECT_NE(session.app.GetProfileKeyPath().find("Software\\Local AppWizard-Generated Applications\\"),
+              std::string::npos);
+    for (int i = 1; i <= 4; ++i)
+    {
+        std::string value;
+        EXPECT_TRUE(key.QueryString(("File" + std::to_string(i)).c_str(), value));
+        EXPECT_EQ(value, paths[static_cast<size_t>(5 - i)]);
+    }
+    std::string fifth;
+    EXPECT_FALSE(key.QueryString("File5", fifth));
+}

@@ -1,0 +1,230 @@
+// Painting the image at each zoom, the control point overlays, scrolling
+// across zoom changes and the zoom commands' menu state, checked on the
+// pixels the view puts on the screen.
+#include <gtest/gtest.h>
+
+#include "res/resource.h"
+#include "tests/win/app/AppSession.h"
+
+namespace
+{
+// Neighbouring pixels always differ, so a block off by one shows.
+uint32_t Pattern(int c, int r)
+{
+    return (static_cast<uint32_t>(c * 37 + r * 11) & 0xFF) << 16 | (static_cast<uint32_t>(c * 5 + r * 53) & 0xFF) << 8 |
+           (static_cast<uint32_t>(c ^ (r * 7)) & 0xFF);
+}
+
+uint32_t Background()
+{
+    return gui::Rgb(GetSysColor(COLOR_WINDOW));
+}
+
+// Compares every client pixel with the image pixel under it (or the
+// background); returns the number of differing pixels and the first one.
+int CountWrongPixels(const gui::Capture& capture, int width, int height, int zoom, POINT scroll,
+                     std::string* pFirst)
+{
+    int wrong = 0;
+    for (int y = 0; y < capture.height; ++y)
+        for (int x = 0; x < capture.width; ++x)
+        {
+            int c = (x + scroll.x) / zoom, r = (y + scroll.y) / zoom;
+            uint32_t expected = (c < width && r < height) ? Pattern(c, r) : Background();
+            if (capture.At(x, y) != expected && wrong++ == 0 && pFirst)
+            {
+                char text[128];
+                snprintf(text, sizeof(text), "(%d, %d): %06x, expected %06x", x, y,
+                         static_cast<unsigned>(capture.At(x, y)), static_cast<unsigned>(expected));
+                *pFirst = text;
+            }
+        }
+    return wrong;
+}
+
+UINT ZoomCommand(int zoom)
+{
+    return zoom == 1 ? ID_VIEW_ZOOM100 : zoom == 2 ? ID_VIEW_ZOOM200 : ID_VIEW_ZOOM400;
+}
+}
+
+TEST(ViewPaint, ImagePixelsAtEachZoom)
+{
+    AppSession session;
+    session.SetViewClientSize(300, 200);
+    ShowSyntheticImage(session, 50, 40, Pattern);
+    for (int zoom : {1, 2, 4})
+    {
+        SCOPED_TRACE(zoom);
+        session.Command(ZoomCommand(zoom));
+        EXPECT_EQ(session.View()->m_nZoom, zoom);
+        gui::Capture capture = gui::CaptureClient(session.ViewWnd());
+        std::string first;
+        EXPECT_EQ(CountWrongPixels(capture, 50, 40, zoom, session.View()->GetScrollPosition(), &first), 0) << first;
+    }
+}
+
+TEST(ViewPaint, ThreeByTwoImageAtZoomFourCoversTwelveByEight)
+{
+    AppSession session;
+    ShowSyntheticImage(session, 3, 2, Pattern);
+    session.Command(ID_VIEW_ZOOM400);
+    gui::Capture capture = gui::CaptureClient(session.ViewWnd());
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 14; ++x)
+        {
+            uint32_t expected = (x < 12 && y < 8) ? Pattern(x / 4, y / 4) : Background();
+            ASSERT_EQ(capture.At(x, y), expected) << x << ", " << y;
+        }
+    // Image pixel (2, 1) covers device pixels x 8 to 11, y 4 to 7.
+    EXPECT_EQ(capture.At(8, 4), Pattern(2, 1));
+    EXPECT_EQ(capture.At(11, 7), Pattern(2, 1));
+}
+
+TEST(ViewPaint, ScrolledPaintsMatchTheScrollPosition)
+{
+    AppSession session;
+    session.SetViewClientSize(320, 240);
+    ShowSyntheticImage(session, 400, 300, Pattern);
+    struct Case
+    {
+        int zoom;
+        POINT scroll;
+    } cases[] = {{2, {101, 33}}, {4, {517, 250}}, {1, {80, 60}}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.zoom);
+        session.Command(ZoomCommand(c.zoom));
+        session.View()->ScrollToPosition(c.scroll);
+        gui::Pump();
+        POINT scroll = session.View()->GetScrollPosition();
+        EXPECT_EQ(scroll.x, c.scroll.x);
+        EXPECT_EQ(scroll.y, c.scroll.y);
+        gui::Capture capture = gui::CaptureClient(session.ViewWnd());
+        std::string first;
+        EXPECT_EQ(CountWrongPixels(capture, 400, 300, c.zoom, scroll, &first), 0) << first;
+    }
+}
+
+TEST(ViewPaint, ZoomKeepsTheTopLeftImagePixel)
+{
+    AppSession session;
+    session.SetViewClientSize(320, 240);
+    ShowSyntheticImage(session, 800, 600, Pattern);
+    CImageView* pView = session.View();
+
+    pView->ScrollToPosition(POINT{50, 30});
+    session.Command(ID_VIEW_ZOOM400);
+    EXPECT_EQ(pView->GetScrollPosition().x, 200);
+    EXPECT_EQ(pView->GetScrollPosition().y, 120);
+    EXPECT_EQ(gui::CaptureClient(session.ViewWnd()).At(0, 0), Pattern(50, 30));
+
+    pView->ScrollToPosition(POINT{203, 121});
+    session.Command(ID_VIEW_ZOOM100);
+    EXPECT_EQ(pView->GetScrollPosition().x, 50);
+    EXPECT_EQ(pView->GetScrollPosition().y, 30);
+
+    // At the right edge at zoom 1 the position is as far as the range
+    // goes; zoom 2 doubles it. Back at zoom 1 the range limits the doubled
+    // position first, and the limited position is what gets halved.
+    pView->ScrollToPosition(POINT{800, 0});
+    const int edge = pView->GetScrollPosition().x;
+    EXPECT_GT(edge, 400);
+    EXPECT_LT(edge, 800);
+    session.Command(ID_VIEW_ZOOM200);
+    EXPECT_EQ(pView->GetScrollPosition().x, edge * 2);
+    session.Command(ID_VIEW_ZOOM100);
+    EXPECT_EQ(pView->GetScrollPosition().x, edge / 2);
+}
+
+TEST(ViewPaint, ControlPointMarkerAndLabelAtZoomTwo)
+{
+    const uint32_t kPaper = 0xC0C0C0;
+    const uint32_t kNavy = 0x000080;
+    AppSession session;
+    session.SetViewClientSize(320, 240);
+    ShowSyntheticImage(session, 120, 80, [=](int, int) { return kPaper; });
+    session.Doc()->m_shapeFile.m_geoRef.m_points.push_back(CGeoRefPoint(10.5, -3.25, 10, 20));
+    session.Command(ID_VIEW_ZOOM200);
+    gui::Capture capture = gui::CaptureClient(session.ViewWnd());
+
+    // Marker lines from (15, 35) to (25, 45) and from (15, 45) to (25, 35).
+    for (int t = 1; t < 10; ++t)
+    {
+        EXPECT_EQ(capture.At(15 + t, 35 + t), kNavy) << t;
+        EXPECT_EQ(capture.At(15 + t, 45 - t), kNavy) << t;
+    }
+    EXPECT_EQ(capture.At(20, 30), kPaper);
+    EXPECT_EQ(capture.At(10, 40), kPaper);
+    EXPECT_EQ(capture.At(20, 49), kPaper);
+
+    // The label "10.500000, -3.250000" starts at (25, 40): navy text right
+    // of the marker and below its top-left corner, nothing above or left.
+    int left = capture.width, top = capture.height, right = -1;
+    for (int y = 0; y < capture.height; ++y)
+        for (int x = 0; x < capture.width; ++x)
+        {
+            bool inMarker = x >= 12 && x <= 28 && y >= 32 && y <= 48;
+            if (x >= 240 || y >= 160)
+                continue;   // beyond the image
+            if (capture.At(x, y) == kNavy && !inMarker)
+            {
+                left = std::min(left, x);
+                top = std::min(top, y);
+                right = std::max(right, x);
+            }
+            else if (!inMarker && !(y >= 40 && x >= 25))
+            {
+                ASSERT_EQ(capture.At(x, y), kPaper) << x << ", " << y;
+            }
+        }
+    EXPECT_GE(left, 25);
+    EXPECT_LE(left, 30);
+    EXPECT_GE(top, 40);
+    EXPECT_LE(top, 46);
+    EXPECT_GT(right - left, 60) << "a label of twenty characters";
+}
+
+TEST(ViewPaint, WithoutImageOnlyTheOverlaysArePainted)
+{
+    AppSession session;
+    CImageDoc* pDoc = session.Doc();
+    ASSERT_EQ(pDoc->m_image.pPixels, nullptr);
+    pDoc->m_shapeFile.m_geoRef.m_points.push_back(CGeoRefPoint(1, 2, 30, 30));
+    InvalidateRect(session.ViewWnd(), nullptr, TRUE);
+    gui::Capture capture = gui::CaptureClient(session.ViewWnd());
+    EXPECT_EQ(capture.At(30, 30), 0x000080u);
+    EXPECT_EQ(capture.At(5, 5), Background());
+}
+
+TEST(ViewPaint, ZoomMenuStateFollowsZoomAndMode)
+{
+    AppSession session;
+    ShowSyntheticImage(session, 40, 30, Pattern);
+    const UINT zooms[] = {ID_VIEW_ZOOM100, ID_VIEW_ZOOM200, ID_VIEW_ZOOM400};
+    for (int chosen = 0; chosen < 3; ++chosen)
+    {
+        session.Command(zooms[chosen]);
+        for (int i = 0; i < 3; ++i)
+        {
+            gui::MenuState state = gui::GetMenuState(session.FrameWnd(), zooms[i]);
+            ASSERT_TRUE(state.found);
+            EXPECT_TRUE(state.enabled);
+            EXPECT_EQ(state.checked, i == chosen) << chosen << " " << i;
+        }
+    }
+    // Showing the resampled image: zoom 1 only.
+    session.Doc()->m_nMode = MODE_TRANSPOSED;
+    session.Command(ID_VIEW_ZOOM400);
+    EXPECT_EQ(session.View()->m_nZoom, 4) << "a disabled command does nothing";
+    session.Command(ID_VIEW_ZOOM100);
+    EXPECT_EQ(session.View()->m_nZoom, 1);
+    EXPECT_TRUE(gui::GetMenuState(session.FrameWnd(), ID_VIEW_ZOOM100).enabled);
+    EXPECT_TRUE(gui::GetMenuState(session.FrameWnd(), ID_VIEW_ZOOM100).checked);
+    EXPECT_FALSE(gui::GetMenuState(session.FrameWnd(), ID_VIEW_ZOOM200).enabled);
+    EXPECT_FALSE(gui::GetMenuState(session.FrameWnd(), ID_VIEW_ZOOM400).enabled);
+    session.Command(ID_VIEW_ZOOM200);
+    EXPECT_EQ(session.View()->m_nZoom, 1);
+    // Commands nobody serves yet are shown disabled.
+    EXPECT_FALSE(gui::GetMenuState(session.FrameWnd(), ID_EDIT_COPY).enabled);
+}

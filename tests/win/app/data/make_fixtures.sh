@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Writes the small JPEGs and point files of the GUI tests into this folder.
+# The outputs are committed; run again only to change them (needs cjpeg).
+set -euo pipefail
+cd "$(dirname "$0")"
+/usr/bin/python3 - <<'PY'
+def ppm(name, width, height, colour):
+    with open(name, 'wb') as f:
+        f.write(b'P6\n%d %d\n255\n' % (width, height))
+        f.write(bytes(v for r in range(height) for c in range(width) for v in colour(c, r)))
+
+# A map-like picture: pale paper, a blue river, a green square.
+ppm('map.ppm', 64, 48, lambda c, r:
+    (60, 90, 200) if abs(r - (c // 2 + 8)) <= 1 else
+    (70, 150, 70) if 40 <= c < 56 and 6 <= r < 20 else
+    (240, 230, 200))
+# Another picture of another size.
+ppm('other.ppm', 40, 30, lambda c, r: (c * 6, r * 8, 128))
+PY
+cjpeg -quality 95 -outfile map.jpg map.ppm
+cjpeg -quality 95 -outfile other.jpg other.ppm
+rm -f map.ppm other.ppm
+printf '10.500000,-3.250000,10,20\r\n100.000000,200.000000,40,30\r\n' > map.tvg
+printf '1.000000,2.000000,5,6\r\n' > other.tvg

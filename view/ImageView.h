@@ -1,0 +1,53 @@
+// The view: paints the image at zoom 1, 2 or 4 with the control points and
+// features over it, and scrolls.
+#pragma once
+
+#include <vector>
+
+#include "app/ImageDoc.h"
+#include "shape/Shape.h"
+#include "winfw/View.h"
+
+class CImageView : public CScrollView
+{
+public:
+    CImageView();
+    ~CImageView() override;
+
+    CImageDoc* GetDocument() const { return static_cast<CImageDoc*>(m_pDocument); }
+
+    BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+    void OnInitialUpdate() override;
+    void OnUpdate(CView* pSender, LPARAM lHint, void* pHint) override;
+    void OnDraw(HDC hDC) override;
+
+    // The cross of a control point at image pixel (c, r); onWindow draws in
+    // window coordinates (outside painting) instead of view coordinates.
+    void DrawMarker(COLORREF crColour, HDC hDC, int c, int r, BOOL onWindow);
+    // One feature as stored; markFirst (or point features) crosses its first vertex.
+    void DrawShape(COLORREF crColour, HDC hDC, const CShape& shape, BOOL markFirst, BOOL onWindow);
+    // Scroll sizes and positions for the current zoom and mode, and an
+    // immediate repaint. The image pixel at the top-left corner stays there
+    // whenever the new sizes allow it.
+    void ApplyZoom();
+
+    CShape m_shape;
+    int m_nZoom;
+    int m_nPrevZoom;
+    int m_nShapeType;
+    COLORREF m_crDigitise;
+    COLORREF m_crPrevious;
+    POINT m_ptPending;
+    unsigned char* m_pTransposed;
+    int m_nTransposedWidth;
+    int m_nTransposedHeight;
+    HCURSOR m_hDigitiseCursor;
+
+private:
+    void SetZoom(int nZoom);
+    // Copies the image pixels of range, at nZoom, to their place in view
+    // coordinates.
+    void PaintPixels(HDC hDC, const unsigned char* pRgb, int nWidth, int nHeight, int nZoom);
+
+    std::vector<unsigned char> m_paintBuffer;   // kept between paints: no allocation while scrolling
+};

@@ -1,0 +1,127 @@
+#include "winfw/Dialog.h"
+
+#include "winfw/FrameWnd.h"
+#include "winfw/WinApp.h"
+
+CDialog::CDialog(UINT nIDTemplate, HWND hParent) : m_nIDTemplate(nIDTemplate), m_hParent(hParent)
+{
+}
+
+INT_PTR CDialog::DoModal()
+{
+    HWND hOwner = m_hParent;
+    CWinApp* pApp = FwGetApp();
+    if (!hOwner && pApp && pApp->m_pMainWnd && IsWindowVisible(pApp->m_pMainWnd->m_hWnd))
+        hOwner = pApp->m_pMainWnd->m_hWnd;
+    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_nIDTemplate), hOwner, DialogProc,
+                                     reinterpret_cast<LPARAM>(this));
+    m_hWnd = nullptr;
+    return result;
+}
+
+BOOL CDialog::OnInitDialog()
+{
+    return TRUE;
+}
+
+void CDialog::OnOK()
+{
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+bool CDialog::OnCommand(UINT, UINT)
+{
+    return false;
+}
+
+HBRUSH CDialog::OnCtlColor(HDC, HWND, UINT)
+{
+    return nullptr;
+}
+
+void CDialog::EndDialog(INT_PTR nResult)
+{
+    ::EndDialog(m_hWnd, nResult);
+}
+
+std::string CDialog::GetItemText(int nID) const
+{
+    return GetWindowString(GetDlgItem(m_hWnd, nID));
+}
+
+void CDialog::SetItemText(int nID, const std::string& strText)
+{
+    SetDlgItemTextA(m_hWnd, nID, strText.c_str());
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CDialog* pDlg;
+    if (message == WM_INITDIALOG)
+    {
+        pDlg = reinterpret_cast<CDialog*>(lParam);
+        SetWindowLongPtrA(hDlg, DWLP_USER, lParam);
+        pDlg->m_hWnd = hDlg;
+    }
+    else
+    {
+        pDlg = reinterpret_cast<CDialog*>(GetWindowLongPtrA(hDlg, DWLP_USER));
+    }
+    if (!pDlg)
+        return FALSE;
+    // No exception may unwind through the system's dialog code.
+    try
+    {
+        return pDlg->HandleMessage(message, wParam, lParam);
+    }
+    catch (...)
+    {
+        ReportUnexpectedException();
+        ::EndDialog(hDlg, IDCANCEL);
+        return TRUE;
+    }
+}
+
+INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_INITDIALOG:
+        return OnInitDialog();
+    case WM_COMMAND:
+    {
+        UINT nID = LOWORD(wParam);
+        UINT nCode = HIWORD(wParam);
+        if (OnCommand(nID, nCode))
+            return TRUE;
+        if (nCode == BN_CLICKED || lParam == 0)
+        {
+            if (nID == IDOK)
+            {
+                OnOK();
+                return TRUE;
+            }
+            if (nID == IDCANCEL)
+            {
+                OnCancel();
+                return TRUE;
+            }
+        }
+        return FALSE;
+    }
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
+        return reinterpret_cast<INT_PTR>(
+            OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), message));
+    }
+    return FALSE;
+}

@@ -1,0 +1,44 @@
+// A modal dialog on a resource template. The dialog fills its controls in
+// OnInitDialog and hands plain values back to the caller in OnOK.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class CDialog
+{
+public:
+    // Without hParent the main window owns the dialog.
+    explicit CDialog(UINT nIDTemplate, HWND hParent = nullptr);
+    virtual ~CDialog() = default;
+    CDialog(const CDialog&) = delete;
+    CDialog& operator=(const CDialog&) = delete;
+
+    // Runs the dialog; returns the id it ended with (IDOK, IDCANCEL, ...),
+    // or -1 when it could not be shown.
+    INT_PTR DoModal();
+
+    HWND m_hWnd = nullptr;
+
+protected:
+    // Returns TRUE to let the system set the focus.
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+    // Other buttons and control notifications; true when handled.
+    virtual bool OnCommand(UINT nID, UINT nCode);
+    // Colour requests (WM_CTLCOLOR*): a brush, or null for the default.
+    virtual HBRUSH OnCtlColor(HDC hDC, HWND hControl, UINT nMessage);
+
+    void EndDialog(INT_PTR nResult);
+    std::string GetItemText(int nID) const;
+    void SetItemText(int nID, const std::string& strText);
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    UINT m_nIDTemplate;
+    HWND m_hParent;
+};

@@ -1,0 +1,193 @@
+#include "winfw/FrameWnd.h"
+
+#include <shellapi.h>
+
+#include "winfw/Document.h"
+#include "winfw/StatusBar.h"
+#include "winfw/View.h"
+#include "winfw/WinApp.h"
+
+namespace
+{
+const char kFrameClass[] = "QuarvexFrame";
+}
+
+BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA&)
+{
+    return TRUE;
+}
+
+int CFrameWnd::OnCreate(LPCREATESTRUCTA)
+{
+    return 0;
+}
+
+CStatusBar* CFrameWnd::GetMessageBar()
+{
+    return nullptr;
+}
+
+BOOL CFrameWnd::LoadFrame(UINT nIDResource)
+{
+    HINSTANCE hInstance = GetModuleHandleA(nullptr);
+    HICON hIcon = LoadIconA(hInstance, MAKEINTRESOURCEA(nIDResource));
+    RegisterClassOnce(kFrameClass, CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW),
+                      reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1), hIcon);
+    CREATESTRUCTA cs = {};
+    cs.lpszClass = kFrameClass;
+    cs.lpszName = "";
+    cs.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    cs.x = CW_USEDEFAULT;
+    cs.y = CW_USEDEFAULT;
+    cs.cx = CW_USEDEFAULT;
+    cs.cy = CW_USEDEFAULT;
+    cs.hMenu = LoadMenuA(hInstance, MAKEINTRESOURCEA(nIDResource));
+    if (!PreCreateWindow(cs))
+        return FALSE;
+    if (!CreateEx(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy, nullptr, cs.hMenu))
+    {
+        if (cs.hMenu)
+            DestroyMenu(cs.hMenu);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CFrameWnd::SetActiveView(CView* pView)
+{
+    m_pActiveView = pView;
+    RecalcLayout();
+}
+
+void CFrameWnd::SetMessageText(const std::string& strText)
+{
+    if (CStatusBar* pBar = GetMessageBar())
+    {
+        SetWindowTextA(pBar->m_hWnd, strText.c_str());
+        // Shown at once: the text often announces a long synchronous task.
+        UpdateWindow(pBar->m_hWnd);
+    }
+}
+
+void CFrameWnd::SetTitleText(const std::string& strTitle)
+{
+    if (m_hWnd && GetWindowString(m_hWnd) != strTitle)
+        SetWindowTextA(m_hWnd, strTitle.c_str());
+}
+
+bool CFrameWnd::RouteCommand(UINT nID)
+{
+    CDocument* pDoc = m_pActiveView ? m_pActiveView->GetDocument() : nullptr;
+    CWinApp* pApp = FwGetApp();
+    return (m_pActiveView && m_pActiveView->DoCommand(nID)) || (pDoc && pDoc->DoCommand(nID)) || DoCommand(nID) ||
+           (pApp && pApp->DoCommand(nID));
+}
+
+void CFrameWnd::RouteUpdate(CCmdUI& ui)
+{
+    CDocument* pDoc = m_pActiveView ? m_pActiveView->GetDocument() : nullptr;
+    CWinApp* pApp = FwGetApp();
+    if ((m_pActiveView && m_pActiveView->DoUpdate(ui)) || (pDoc && pDoc->DoUpdate(ui)) || DoUpdate(ui) ||
+        (pApp && pApp->DoUpdate(ui)))
+        return;
+    ui.m_bEnabled = false;
+    ui.m_bChecked = false;
+}
+
+void CFrameWnd::RecalcLayout()
+{
+    if (!m_hWnd)
+        return;
+    RECT rc;
+    GetClientRect(m_hWnd, &rc);
+    if (CStatusBar* pBar = GetMessageBar())
+    {
+        if (pBar->m_hWnd)
+        {
+            SendMessageA(pBar->m_hWnd, WM_SIZE, 0, 0);
+            pBar->RecalcPanes();
+            RECT rcBar;
+            GetWindowRect(pBar->m_hWnd, &rcBar);
+            rc.bottom -= rcBar.bottom - rcBar.top;
+        }
+    }
+    if (m_pActiveView && m_pActiveView->m_hWnd)
+        MoveWindow(m_pActiveView->m_hWnd, 0, 0, rc.right, rc.bottom > 0 ? rc.bottom : 0, TRUE);
+}
+
+void CFrameWnd::OnInitMenuPopup(HMENU hMenu)
+{
+    int count = GetMenuItemCount(hMenu);
+    for (int i = 0; i < count; ++i)
+    {
+        UINT nID = GetMenuItemID(hMenu, i);
+        if (nID == 0 || nID == static_cast<UINT>(-1))
+            continue;   // separator or submenu
+        CCmdUI ui(nID);
+        RouteUpdate(ui);
+        EnableMenuItem(hMenu, i, MF_BYPOSITION | (ui.m_bEnabled ? MF_ENABLED : MF_GRAYED));
+        CheckMenuItem(hMenu, i, MF_BYPOSITION | (ui.m_bChecked ? MF_CHECKED : MF_UNCHECKED));
+    }
+}
+
+void CFrameWnd::OnDropFiles(HDROP hDrop)
+{
+    UINT cch = DragQueryFileA(hDrop, 0, nullptr, 0);
+    std::string path(cch + 1, '\0');
+    if (cch > 0 && DragQueryFileA(hDrop, 0, &path[0], cch + 1) == cch)
+    {
+        path.resize(cch);
+        DragFinish(hDrop);
+        SetForegroundWindow(m_hWnd);
+        if (CWinApp* pApp = FwGetApp())
+            pApp->OpenDocumentFile(path.c_str());
+        return;
+    }
+    DragFinish(hDrop);
+}
+
+LRESULT CFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_CREATE:
+        return OnCreate(reinterpret_cast<LPCREATESTRUCTA>(lParam));
+    case WM_SIZE:
+        RecalcLayout();
+        return 0;
+    case WM_SETFOCUS:
+        if (m_pActiveView && m_pActiveView->m_hWnd)
+            SetFocus(m_pActiveView->m_hWnd);
+        return 0;
+    case WM_INITMENUPOPUP:
+        if (!HIWORD(lParam))
+            OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
+        return 0;
+    case WM_COMMAND:
+        // Menus (code 0) and accelerators (code 1) carry no control. A
+        // disabled command is ignored, also when it comes from a key.
+        if (lParam == 0 && HIWORD(wParam) <= 1)
+        {
+            UINT nID = LOWORD(wParam);
+            CCmdUI ui(nID);
+            RouteUpdate(ui);
+            if (ui.m_bEnabled)
+                RouteCommand(nID);
+            return 0;
+        }
+        break;
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case WM_CLOSE:
+        if (CWinApp* pApp = FwGetApp())
+            pApp->CloseMainFrame();
+        return 0;
+    case WM_DESTROY:
+        if (CWinApp* pApp = FwGetApp())
+            if (pApp->m_pMainWnd == this)
+                PostQuitMessage(0);
+        break;
+    }
+    return Default(message, wParam, lParam);
+}

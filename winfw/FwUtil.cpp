@@ -1,0 +1,116 @@
+#include "winfw/FwUtil.h"
+
+#include <commdlg.h>
+
+#include <vector>
+
+#include "winfw/FrameWnd.h"
+#include "winfw/WinApp.h"
+
+namespace
+{
+HWND MainWindow()
+{
+    CWinApp* pApp = FwGetApp();
+    return pApp && pApp->m_pMainWnd ? pApp->m_pMainWnd->m_hWnd : nullptr;
+}
+
+// "a|b|c|d||" as the dialog wants it: NUL-separated, ending in two NULs.
+std::string DialogFilter(const char* pszFilter)
+{
+    std::string filter(pszFilter ? pszFilter : "");
+    for (char& c : filter)
+        if (c == '|')
+            c = '\0';
+    filter.push_back('\0');
+    filter.push_back('\0');
+    return filter;
+}
+
+bool PromptFileName(bool bOpen, const char* pszFilter, const char* pszDefExt, std::string& strPath)
+{
+    std::string filter = DialogFilter(pszFilter);
+    std::vector<char> file(32768, '\0');
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = MainWindow();
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrDefExt = pszDefExt;
+    ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER | OFN_NOCHANGEDIR;
+    if (bOpen)
+        ofn.Flags |= OFN_FILEMUSTEXIST;
+    if (!(bOpen ? GetOpenFileNameA(&ofn) : GetSaveFileNameA(&ofn)))
+        return false;
+    strPath = file.data();
+    return true;
+}
+}
+
+std::string LoadResString(UINT nID)
+{
+    // A string-table entry holds at most 4097 characters.
+    char buffer[4100];
+    int cch = LoadStringA(GetModuleHandleA(nullptr), nID, buffer, sizeof(buffer));
+    return std::string(buffer, cch > 0 ? static_cast<size_t>(cch) : 0);
+}
+
+int FwMessageBox(const std::string& strText, UINT nType)
+{
+    if ((nType & MB_ICONMASK) == 0)
+        nType |= MB_ICONEXCLAMATION;
+    CWinApp* pApp = FwGetApp();
+    std::string caption = pApp ? pApp->GetAppName() : std::string();
+    HWND hOwner = MainWindow();
+    if (hOwner && !IsWindowVisible(hOwner))
+        hOwner = nullptr;
+    return MessageBoxA(hOwner, strText.c_str(), caption.c_str(), nType);
+}
+
+int FwMessageBox(UINT nIDPrompt, UINT nType)
+{
+    return FwMessageBox(LoadResString(nIDPrompt), nType);
+}
+
+void FwSetStatusText(const std::string& strText)
+{
+    CWinApp* pApp = FwGetApp();
+    if (pApp && pApp->m_pMainWnd)
+        pApp->m_pMainWnd->SetMessageText(strText);
+}
+
+CWaitCursor::CWaitCursor() : m_hPrevious(SetCursor(LoadCursor(nullptr, IDC_WAIT)))
+{
+}
+
+CWaitCursor::~CWaitCursor()
+{
+    SetCursor(m_hPrevious);
+}
+
+bool FwPromptOpenFileName(const char* pszFilter, const char* pszDefExt, std::string& strPath)
+{
+    return PromptFileName(true, pszFilter, pszDefExt, strPath);
+}
+
+bool FwPromptSaveFileName(const char* pszFilter, const char* pszDefExt, std::string& strPath)
+{
+    return PromptFileName(false, pszFilter, pszDefExt, strPath);
+}
+
+bool FwChooseColour(COLORREF& crColour)
+{
+    static COLORREF s_custom[16] = {};
+    CHOOSECOLORA cc = {};
+    cc.lStructSize = sizeof(cc);
+    cc.hwndOwner = MainWindow();
+    cc.rgbResult = crColour;
+    cc.lpCustColors = s_custom;
+    cc.Flags = CC_RGBINIT;
+    if (!ChooseColorA(&cc))
+        return false;
+    crColour = cc.rgbResult;
+    return true;
+}

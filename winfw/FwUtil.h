@@ -1,0 +1,41 @@
+// Small services of the framework: string-table texts, message boxes, the
+// wait cursor, the status line, and the common file and colour dialogs.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The text of string-table entry nID; empty when there is none.
+std::string LoadResString(UINT nID);
+
+// A modal message box owned by the main window, captioned with the
+// application name. Without an icon in nType it shows the warning icon.
+// Returns the button pressed (IDOK, IDYES 6, IDNO 7...).
+int FwMessageBox(const std::string& strText, UINT nType = MB_OK);
+int FwMessageBox(UINT nIDPrompt, UINT nType = MB_OK);
+
+// Sets the message pane of the main window's status bar ("" clears it).
+void FwSetStatusText(const std::string& strText);
+
+// Shows the wait cursor for its lifetime.
+class CWaitCursor
+{
+public:
+    CWaitCursor();
+    ~CWaitCursor();
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+
+private:
+    HCURSOR m_hPrevious;
+};
+
+// The common Open dialog. pszFilter lists name|pattern| pairs ended by "|"
+// ("JPG Image (*.jpg)|*.jpg||"); pszDefExt has no dot. On OK stores the
+// full path and returns true.
+bool FwPromptOpenFileName(const char* pszFilter, const char* pszDefExt, std::string& strPath);
+// The common Save As dialog; an existing file is not questioned.
+bool FwPromptSaveFileName(const char* pszFilter, const char* pszDefExt, std::string& strPath);
+// The common colour dialog starting at crColour; on OK stores the choice.
+bool FwChooseColour(COLORREF& crColour);

@@ -1,0 +1,104 @@
+#include "winfw/StatusBar.h"
+
+#include <commctrl.h>
+
+#include "winfw/FwIds.h"
+
+namespace
+{
+struct Indicator
+{
+    UINT nID;
+    int nVirtualKey;
+    const char* pszText;
+};
+const Indicator kIndicators[] = {
+    {ID_INDICATOR_CAPS, VK_CAPITAL, "CAP"},
+    {ID_INDICATOR_NUM, VK_NUMLOCK, "NUM"},
+    {ID_INDICATOR_SCRL, VK_SCROLL, "SCRL"},
+};
+
+const Indicator* FindIndicator(UINT nID)
+{
+    for (const Indicator& indicator : kIndicators)
+        if (indicator.nID == nID)
+            return &indicator;
+    return nullptr;
+}
+}
+
+BOOL CStatusBar::Create(HWND hParent, DWORD dwStyle, UINT nID)
+{
+    // The placement bits are ours; the control itself sits at the bottom.
+    DWORD style = (dwStyle & (WS_CHILD | WS_VISIBLE)) | SBARS_SIZEGRIP | CCS_BOTTOM;
+    m_hWnd = CreateWindowExA(0, STATUSCLASSNAMEA, "", style, 0, 0, 0, 0, hParent,
+                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), GetModuleHandleA(nullptr), nullptr);
+    return m_hWnd != nullptr;
+}
+
+BOOL CStatusBar::SetIndicators(const UINT* pIDs, int nCount)
+{
+    if (!m_hWnd || nCount <= 0 || nCount > 255)
+        return FALSE;
+    m_ids.assign(pIDs, pIDs + nCount);
+    m_shown.assign(m_ids.size(), -1);
+    RecalcPanes();
+    UpdateIndicators();
+    return static_cast<int>(SendMessageA(m_hWnd, SB_GETPARTS, 0, 0)) == nCount;
+}
+
+void CStatusBar::RecalcPanes()
+{
+    if (!m_hWnd || m_ids.empty())
+        return;
+    RECT rc;
+    GetClientRect(m_hWnd, &rc);
+    HDC hDC = GetDC(m_hWnd);
+    HGDIOBJ hOld = SelectObject(hDC, reinterpret_cast<HGDIOBJ>(SendMessageA(m_hWnd, WM_GETFONT, 0, 0)));
+    std::vector<int> widths(m_ids.size());
+    int sumIndicators = 0;
+    for (size_t i = 1; i < m_ids.size(); ++i)
+    {
+        const Indicator* indicator = FindIndicator(m_ids[i]);
+        SIZE extent = {0, 0};
+        const char* pszText = indicator ? indicator->pszText : "MMMM";
+        GetTextExtentPoint32A(hDC, pszText, lstrlenA(pszText), &extent);
+        widths[i] = extent.cx + 12;
+        sumIndicators += widths[i];
+    }
+    SelectObject(hDC, hOld);
+    ReleaseDC(m_hWnd, hDC);
+    // The message pane takes what the indicators and the grip leave.
+    const int grip = GetSystemMetrics(SM_CXVSCROLL);
+    std::vector<int> edges(m_ids.size());
+    int right = rc.right - grip;
+    for (size_t i = m_ids.size(); i-- > 1;)
+    {
+        edges[i] = right;
+        right -= widths[i];
+    }
+    edges[0] = right > 0 ? right : 0;
+    if (m_ids.size() > 1)
+        edges.back() = -1;
+    SendMessageA(m_hWnd, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+}
+
+void CStatusBar::SetPaneText(int nIndex, const char* pszText)
+{
+    SendMessageA(m_hWnd, SB_SETTEXTA, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(pszText));
+}
+
+void CStatusBar::UpdateIndicators()
+{
+    for (size_t i = 0; i < m_ids.size(); ++i)
+    {
+        const Indicator* indicator = FindIndicator(m_ids[i]);
+        if (!indicator)
+            continue;
+        int on = (GetKeyState(indicator->nVirtualKey) & 1) ? 1 : 0;
+        if (on == m_shown[i])
+            continue;
+        m_shown[i] = on;
+        SetPaneText(static_cast<int>(i), on ? indicator->pszText : "");
+    }
+}

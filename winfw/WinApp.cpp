@@ -1,0 +1,317 @@
+#include "winfw/WinApp.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <new>
+
+#include "winfw/Document.h"
+#include "winfw/FrameWnd.h"
+#include "winfw/FwUtil.h"
+#include "winfw/Registry.h"
+#include "winfw/StatusBar.h"
+
+namespace
+{
+CWinApp* g_pApp = nullptr;
+
+const char kRecentFileSection[] = "Recent File List";
+
+std::string ModulePath()
+{
+    char path[MAX_PATH * 4] = {};
+    DWORD cch = GetModuleFileNameA(nullptr, path, sizeof(path));
+    return std::string(path, cch);
+}
+
+std::string BaseName(const std::string& path)
+{
+    std::string::size_type slash = path.find_last_of("\\/:");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string::size_type dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::string Narrow(const wchar_t* pszWide)
+{
+    int cb = WideCharToMultiByte(CP_ACP, 0, pszWide, -1, nullptr, 0, nullptr, nullptr);
+    if (cb <= 0)
+        return std::string();
+    std::string text(static_cast<size_t>(cb), '\0');
+    WideCharToMultiByte(CP_ACP, 0, pszWide, -1, &text[0], cb, nullptr, nullptr);
+    text.resize(static_cast<size_t>(cb - 1));
+    return text;
+}
+}
+
+CWinApp* FwGetApp()
+{
+    return g_pApp;
+}
+
+void ReportUnexpectedException()
+{
+    const char* pszText = "The operation stopped because of an unexpected error.";
+    try
+    {
+        throw;
+    }
+    catch (const std::bad_alloc&)
+    {
+        pszText = "There is not enough memory to complete the operation.";
+    }
+    catch (...)
+    {
+    }
+    MessageBoxA(nullptr, pszText, g_pApp ? g_pApp->GetAppName().c_str() : "", MB_OK | MB_ICONEXCLAMATION);
+}
+
+CWinApp::CWinApp() : m_hInstance(GetModuleHandleA(nullptr)), m_strAppName(BaseName(ModulePath()))
+{
+    g_pApp = this;
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+}
+
+CWinApp::~CWinApp()
+{
+    m_pDocTemplate.reset();
+    if (g_pApp == this)
+        g_pApp = nullptr;
+}
+
+BOOL CWinApp::InitInstance()
+{
+    return TRUE;
+}
+
+int CWinApp::ExitInstance()
+{
+    return 0;
+}
+
+BOOL CWinApp::Enable3dControls()
+{
+    // Controls have the three-dimensional look by themselves.
+    return TRUE;
+}
+
+void CWinApp::SetRegistryKey(const char* pszRegistryKey)
+{
+    m_strRegistryKey = pszRegistryKey;
+}
+
+std::string CWinApp::GetProfileKeyPath() const
+{
+    return "Software\\" + m_strRegistryKey + "\\" + m_strAppName;
+}
+
+void CWinApp::LoadStdProfileSettings(UINT nMaxMRU)
+{
+    m_nMaxMRU = nMaxMRU;
+    m_recentFiles.clear();
+    CRegKey key;
+    if (m_strRegistryKey.empty() || !key.Open(HKEY_CURRENT_USER, (GetProfileKeyPath() + "\\" + kRecentFileSection).c_str()))
+        return;
+    for (UINT i = 1; i <= nMaxMRU; ++i)
+    {
+        std::string path;
+        if (key.QueryString(("File" + std::to_string(i)).c_str(), path) && !path.empty())
+            m_recentFiles.push_back(path);
+    }
+}
+
+void CWinApp::AddToRecentFileList(const std::string& path)
+{
+    if (m_nMaxMRU == 0)
+        return;
+    auto same = [&path](const std::string& other) { return lstrcmpiA(other.c_str(), path.c_str()) == 0; };
+    m_recentFiles.erase(std::remove_if(m_recentFiles.begin(), m_recentFiles.end(), same), m_recentFiles.end());
+    m_recentFiles.insert(m_recentFiles.begin(), path);
+    if (m_recentFiles.size() > m_nMaxMRU)
+        m_recentFiles.resize(m_nMaxMRU);
+    SaveRecentFileList();
+}
+
+void CWinApp::SaveRecentFileList() const
+{
+    CRegKey key;
+    if (m_strRegistryKey.empty() || !key.Create(HKEY_CURRENT_USER, (GetProfileKeyPath() + "\\" + kRecentFileSection).c_str()))
+        return;
+    for (UINT i = 0; i < m_nMaxMRU; ++i)
+    {
+        std::string name = "File" + std::to_string(i + 1);
+        if (i < m_recentFiles.size())
+            key.SetString(name.c_str(), m_recentFiles[i]);
+        else
+            key.DeleteValue(name.c_str());
+    }
+}
+
+void CWinApp::AddDocTemplate(std::unique_ptr<CSingleDocTemplate> pTemplate)
+{
+    m_pDocTemplate = std::move(pTemplate);
+    m_hAccel = LoadAcceleratorsA(m_hInstance, MAKEINTRESOURCEA(m_pDocTemplate->GetResourceID()));
+}
+
+void CWinApp::EnableShellOpen()
+{
+    // Shell open starts the program with the file on its command line; no
+    // conversation with an already running copy.
+}
+
+void CWinApp::RegisterShellFileTypes(BOOL)
+{
+    if (!m_pDocTemplate)
+        return;
+    CRegKey classes;
+    if (!classes.Create(HKEY_CURRENT_USER, "Software\\Classes"))
+        return;
+    RegisterShellFileType(HKEY_CLASSES_ROOT, classes.Get(),
+                          m_pDocTemplate->GetDocString(CSingleDocTemplate::regFileTypeId).c_str(),
+                          m_pDocTemplate->GetDocString(CSingleDocTemplate::regFileTypeName).c_str(),
+                          m_pDocTemplate->GetDocString(CSingleDocTemplate::filterExt).c_str(), ModulePath().c_str());
+}
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& cmdInfo)
+{
+    for (const std::string& arg : m_args)
+    {
+        if (arg.empty() || arg[0] == '/' || arg[0] == '-')
+            continue;   // switches: none of them changes what we do
+        if (cmdInfo.m_strFileName.empty())
+        {
+            cmdInfo.m_strFileName = arg;
+            cmdInfo.m_nShellCommand = CCommandLineInfo::FileOpen;
+        }
+    }
+}
+
+BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& cmdInfo)
+{
+    if (!m_pDocTemplate)
+        return FALSE;
+    if (cmdInfo.m_nShellCommand == CCommandLineInfo::FileNew)
+        return m_pDocTemplate->OpenDocumentFile(nullptr) != nullptr;
+    return OpenDocumentFile(cmdInfo.m_strFileName.c_str()) != nullptr;
+}
+
+void CWinApp::OnFileNew()
+{
+    if (m_pDocTemplate)
+        m_pDocTemplate->OpenDocumentFile(nullptr);
+}
+
+void CWinApp::OnFileOpen()
+{
+    if (!m_pDocTemplate)
+        return;
+    std::string filter = m_pDocTemplate->GetDocString(CSingleDocTemplate::filterName) + "|*" +
+                         m_pDocTemplate->GetDocString(CSingleDocTemplate::filterExt) + "|All Files (*.*)|*.*||";
+    std::string ext = m_pDocTemplate->GetDocString(CSingleDocTemplate::filterExt);
+    std::string path;
+    if (FwPromptOpenFileName(filter.c_str(), ext.empty() ? nullptr : ext.c_str() + 1, path))
+        OpenDocumentFile(path.c_str());
+}
+
+CDocument* CWinApp::OpenDocumentFile(const char* pszPathName)
+{
+    if (!m_pDocTemplate)
+        return nullptr;
+    CDocument* pDoc = m_pDocTemplate->OpenDocumentFile(pszPathName);
+    if (pDoc)
+        AddToRecentFileList(pszPathName);
+    else if (m_pDocTemplate->LastOpenFailed())
+        m_pDocTemplate->ReportOpenFailure(pszPathName);
+    return pDoc;
+}
+
+void CWinApp::CloseMainFrame()
+{
+    CDocument* pDoc = m_pDocTemplate ? m_pDocTemplate->GetDocument() : nullptr;
+    if (pDoc && !pDoc->SaveModified())
+        return;
+    // The objects behind the windows stay until the application goes.
+    if (m_pMainWnd)
+        m_pMainWnd->DestroyWindow();
+}
+
+void CWinApp::UpdateFrameTitle()
+{
+    if (m_pDocTemplate && m_pDocTemplate->GetFrame())
+        m_pDocTemplate->GetFrame()->SetTitleText(m_pDocTemplate->GetFrameTitle());
+}
+
+bool CWinApp::PreTranslateMessage(MSG* pMsg)
+{
+    HWND hMain = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
+    if (!hMain || !m_hAccel || pMsg->message < WM_KEYFIRST || pMsg->message > WM_KEYLAST)
+        return false;
+    // Keys typed into the main window or its children only.
+    if (pMsg->hwnd != hMain && !IsChild(hMain, pMsg->hwnd))
+        return false;
+    return TranslateAcceleratorA(hMain, m_hAccel, pMsg) != 0;
+}
+
+void CWinApp::PumpWaitingMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+        if (msg.message == WM_QUIT)
+            continue;
+        if (!PreTranslateMessage(&msg))
+        {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    if (m_pMainWnd)
+        if (CStatusBar* pBar = m_pMainWnd->GetMessageBar())
+            pBar->UpdateIndicators();
+}
+
+int CWinApp::Run()
+{
+    MSG msg = {};
+    for (;;)
+    {
+        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1)
+            break;
+        if (!PreTranslateMessage(&msg))
+        {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && m_pMainWnd)
+            if (CStatusBar* pBar = m_pMainWnd->GetMessageBar())
+                pBar->UpdateIndicators();
+    }
+    int code = ExitInstance();
+    return code ? code : static_cast<int>(msg.wParam);
+}
+
+int FwWinMain(CWinApp& app)
+{
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argv)
+    {
+        for (int i = 1; i < argc; ++i)
+            app.m_args.push_back(Narrow(argv[i]));
+        LocalFree(argv);
+    }
+    try
+    {
+        if (!app.InitInstance())
+            return app.ExitInstance();
+        return app.Run();
+    }
+    catch (...)
+    {
+        ReportUnexpectedException();
+        return 1;
+    }
+}

@@ -1,0 +1,99 @@
+// The application object: start-up (InitInstance), the profile with its
+// recent-file list, shell registration, the command line, the File New and
+// File Open commands, and the message loop with the accelerator table.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "winfw/CmdTarget.h"
+#include "winfw/DocTemplate.h"
+
+class CDocument;
+class CFrameWnd;
+
+class CCommandLineInfo
+{
+public:
+    enum ShellCommand
+    {
+        FileNew,
+        FileOpen,
+    };
+    ShellCommand m_nShellCommand = FileNew;
+    std::string m_strFileName;
+};
+
+class CWinApp : public CCmdTarget
+{
+public:
+    CWinApp();
+    ~CWinApp() override;
+
+    virtual BOOL InitInstance();
+    virtual int ExitInstance();
+    // The message loop; returns the exit code.
+    int Run();
+    // Translates accelerators of the main window; true when msg was used.
+    bool PreTranslateMessage(MSG* pMsg);
+    // Dispatches every message waiting in the queue, then updates the
+    // status indicators. Used by Run when idle, and by tests.
+    void PumpWaitingMessages();
+
+    // The base name of the program file: caption of message boxes and the
+    // name of the profile key.
+    const std::string& GetAppName() const { return m_strAppName; }
+
+    // Start-up services.
+    BOOL Enable3dControls();
+    void SetRegistryKey(const char* pszRegistryKey);
+    void LoadStdProfileSettings(UINT nMaxMRU);
+    void AddDocTemplate(std::unique_ptr<CSingleDocTemplate> pTemplate);
+    void EnableShellOpen();
+    void RegisterShellFileTypes(BOOL bCompat);
+    void ParseCommandLine(CCommandLineInfo& cmdInfo);
+    BOOL ProcessShellCommand(CCommandLineInfo& cmdInfo);
+
+    // Framework commands.
+    void OnFileNew();
+    void OnFileOpen();
+    // Opens a file the user chose; a failure is reported by the document.
+    CDocument* OpenDocumentFile(const char* pszPathName);
+    // Closes the main frame after the document agreed.
+    void CloseMainFrame();
+
+    // Profile: HKEY_CURRENT_USER\Software\<registry key>\<app name>.
+    std::string GetProfileKeyPath() const;
+    const std::vector<std::string>& GetRecentFiles() const { return m_recentFiles; }
+    void AddToRecentFileList(const std::string& path);
+
+    CSingleDocTemplate* GetDocTemplate() const { return m_pDocTemplate.get(); }
+    void UpdateFrameTitle();
+
+    HINSTANCE m_hInstance;
+    CFrameWnd* m_pMainWnd = nullptr;
+    // The arguments after the program name, as the command line gave them.
+    std::vector<std::string> m_args;
+
+private:
+    void SaveRecentFileList() const;
+
+    std::string m_strAppName;
+    std::string m_strRegistryKey;
+    UINT m_nMaxMRU = 0;
+    std::vector<std::string> m_recentFiles;
+    std::unique_ptr<CSingleDocTemplate> m_pDocTemplate;
+    HACCEL m_hAccel = nullptr;
+};
+
+// The one application object of the process, or null.
+CWinApp* FwGetApp();
+
+// The program's WinMain: start-up, message loop, exit.
+int FwWinMain(CWinApp& app);
+
+// Tells the user that an unexpected failure stopped an operation.
+void ReportUnexpectedException();

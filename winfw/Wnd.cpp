@@ -1,0 +1,101 @@
+#include "winfw/Wnd.h"
+
+#include "winfw/WinApp.h"
+
+CWnd::~CWnd()
+{
+    DestroyWindow();
+}
+
+void CWnd::DestroyWindow()
+{
+    if (m_hWnd && IsWindow(m_hWnd))
+        ::DestroyWindow(m_hWnd);
+    m_hWnd = nullptr;
+}
+
+void CWnd::RegisterClassOnce(const char* pszClass, UINT style, HCURSOR hCursor, HBRUSH hBackground, HICON hIcon)
+{
+    WNDCLASSA existing;
+    HINSTANCE hInstance = GetModuleHandleA(nullptr);
+    if (GetClassInfoA(hInstance, pszClass, &existing))
+        return;
+    WNDCLASSA wc = {};
+    wc.style = style;
+    wc.lpfnWndProc = StaticWndProc;
+    wc.hInstance = hInstance;
+    wc.hCursor = hCursor;
+    wc.hbrBackground = hBackground;
+    wc.hIcon = hIcon;
+    wc.lpszClassName = pszClass;
+    RegisterClassA(&wc);
+}
+
+BOOL CWnd::CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszTitle, DWORD dwStyle,
+                    int x, int y, int cx, int cy, HWND hParent, HMENU hMenu)
+{
+    HWND hWnd = CreateWindowExA(dwExStyle, pszClass, pszTitle, dwStyle, x, y, cx, cy, hParent, hMenu,
+                                GetModuleHandleA(nullptr), this);
+    if (!hWnd)
+    {
+        m_hWnd = nullptr;
+        return FALSE;
+    }
+    m_hWnd = hWnd;
+    return TRUE;
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return Default(message, wParam, lParam);
+}
+
+LRESULT CWnd::Default(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK CWnd::StaticWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CWnd* pWnd;
+    if (message == WM_NCCREATE)
+    {
+        pWnd = static_cast<CWnd*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pWnd));
+        if (pWnd)
+            pWnd->m_hWnd = hWnd;
+    }
+    else
+    {
+        pWnd = reinterpret_cast<CWnd*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+    }
+    if (!pWnd)
+        return DefWindowProcA(hWnd, message, wParam, lParam);
+
+    // No exception may unwind through the system's window code.
+    LRESULT result = 0;
+    try
+    {
+        result = pWnd->WindowProc(message, wParam, lParam);
+    }
+    catch (...)
+    {
+        ReportUnexpectedException();
+        result = 0;
+    }
+    if (message == WM_NCDESTROY)
+    {
+        SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
+        pWnd->m_hWnd = nullptr;
+    }
+    return result;
+}
+
+std::string GetWindowString(HWND hWnd)
+{
+    int cch = GetWindowTextLengthA(hWnd);
+    std::string text(static_cast<size_t>(cch) + 1, '\0');
+    cch = GetWindowTextA(hWnd, &text[0], cch + 1);
+    text.resize(static_cast<size_t>(cch > 0 ? cch : 0));
+    return text;
+}
