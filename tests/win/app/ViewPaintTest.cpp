@@ -228,3 +228,30 @@ TEST(ViewPaint, ZoomMenuStateFollowsZoomAndMode)
     // Commands nobody serves yet are shown disabled.
     EXPECT_FALSE(gui::GetMenuState(session.FrameWnd(), ID_EDIT_COPY).enabled);
 }
+
+TEST(ViewPaint, OpenedJpegIsPaintedWithItsDecodedPixelsAndPoints)
+{
+    std::string path = CopyFixture("map.jpg", gui::TempFolder("paint-jpeg"), "map.jpg");
+    AppSession session;
+    session.OpenThroughDialog(path);
+    const ImageData& image = session.Doc()->m_image;
+    ASSERT_NE(image.pPixels, nullptr);
+    gui::Capture capture = gui::CaptureClient(session.ViewWnd());
+    // Away from the two markers and their labels (rows 15 to 45), every
+    // pixel is the decoded one.
+    int wrong = 0;
+    for (uint32_t r = 0; r < image.nHeight; ++r)
+        for (uint32_t c = 0; c < image.nWidth; ++c)
+        {
+            if (r >= 14 && r <= 46)
+                continue;
+            const unsigned char* p = image.pPixels + 3 * (image.nWidth * r + c);
+            uint32_t expected = (p[0] << 16) | (p[1] << 8) | p[2];
+            wrong += capture.At(static_cast<int>(c), static_cast<int>(r)) != expected;
+        }
+    EXPECT_EQ(wrong, 0);
+    // The marker of the point at (10, 20) at zoom 1: lines through it.
+    EXPECT_EQ(capture.At(10, 20), 0x000080u);
+    EXPECT_EQ(capture.At(7, 17), 0x000080u);
+    EXPECT_EQ(capture.At(13, 17), 0x000080u);
+}
