@@ -229,3 +229,44 @@ TEST(AppStartup, OpenedFilesGoToTheRecentFileListOfFour)
     std::string fifth;
     EXPECT_FALSE(key.QueryString("File5", fifth));
 }
+
+TEST(AppStartup, ResourcesCarryTheVersionIconAndDigitiseCursor)
+{
+    // The test runner links the program's resource script as it is.
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    DWORD handle = 0;
+    DWORD cb = GetFileVersionInfoSizeA(path, &handle);
+    ASSERT_GT(cb, 0u);
+    std::vector<char> info(cb);
+    ASSERT_TRUE(GetFileVersionInfoA(path, 0, cb, info.data()));
+    VS_FIXEDFILEINFO* pFixed = nullptr;
+    UINT cbFixed = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&pFixed), &cbFixed));
+    EXPECT_EQ(pFixed->dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(pFixed->dwFileVersionLS, 0x00000001u);
+    EXPECT_EQ(pFixed->dwProductVersionMS, 0x00010000u);
+    EXPECT_EQ(pFixed->dwProductVersionLS, 0x00000001u);
+    const std::pair<const char*, const char*> strings[] = {
+        {"FileDescription", "Quarvex"}, {"InternalName", "Quarvex"},    {"ProductName", "Quarvex"},
+        {"OriginalFilename", "quarvex.exe"}, {"FileVersion", "1, 0, 0, 1"},
+    };
+    for (const auto& entry : strings)
+    {
+        char* pValue = nullptr;
+        UINT cch = 0;
+        std::string key = std::string("\\StringFileInfo\\040904B0\\") + entry.first;
+        ASSERT_TRUE(VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void**>(&pValue), &cch)) << entry.first;
+        EXPECT_STREQ(pValue, entry.second);
+    }
+
+    HCURSOR hCursor = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_DIGITISE_CURSOR));
+    ASSERT_NE(hCursor, nullptr);
+    ICONINFO cursor = {};
+    ASSERT_TRUE(GetIconInfo(hCursor, &cursor));
+    EXPECT_EQ(cursor.xHotspot, 17u);
+    EXPECT_EQ(cursor.yHotspot, 16u);
+    EXPECT_EQ(cursor.hbmColor, nullptr) << "monochrome";
+    DeleteObject(cursor.hbmMask);
+    EXPECT_NE(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)), nullptr);
+}
