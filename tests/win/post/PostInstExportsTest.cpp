@@ -189,3 +189,46 @@ TEST_F(PostInstDll, UninstallWithoutAppPathsShowsTheFrameworkBoxAndRemovesNothin
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\ODBC\\ODBC.INI\\tavodemo"));
     EXPECT_TRUE(Exists(m_install + "\\tavodemo.mdb"));
 }
+
+TEST_F(PostInstDll, FullMediaRunsTheStepsInOrder)
+{
+    SetAppPath(m_install + "\\tavo.exe");
+    MakeDir(m_media + "MDAC");
+    ASSERT_TRUE(CopyFileA((ProgramDir() + "fakes\\post_fake_mdac.exe").c_str(), (m_media + "MDAC\\mdac_typ.exe").c_str(),
+                          FALSE));
+    WriteFileBytes(m_media + "MDAC\\exitcode.txt", "0");
+    MakeDir(m_media + "jet4");
+    WriteFileBytes(m_media + "jet4\\jetsetup.inf", "[DefaultInstall]\r\n");
+    WriteFileBytes(m_media + "TAVOINST.INI", "[TAVOINST]\r\nDatabase=tavo.mdb\r\n");
+    WriteFileBytes(m_media + "tavo.mdb", "working database");
+    MakeDir(m_media + "LANG");
+
+    DialogWatcher watcher;
+    EXPECT_EQ(PostInst(m_media), 1);
+
+    // MDAC's progress window, Jet's missing advpack.dll, the demonstration
+    // source (no Access setup library here), the copy's progress window, the
+    // working database's source, then the language dialog.
+    std::vector<std::string> order;
+    for (const SeenWindow& w : watcher.seen) {
+        if (w.progress)
+            order.push_back("progress: " + w.text);
+        else if (w.language)
+            order.push_back("language");
+        else
+            order.push_back(w.text.substr(0, 30));
+    }
+    const std::vector<std::string> expected = {
+        "progress: Installing Microsoft Data Access Components...",
+        "Error loading library " + std::string(TempDir()).substr(0, 8),
+        "An error occurred whilst attem",
+        "progress: Copying database file...",
+        "An error occurred whilst attem",
+        "language",
+    };
+    ASSERT_EQ(order.size(), expected.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        EXPECT_EQ(order[i], expected[i]) << i;
+    EXPECT_TRUE(Exists(m_media + "MDAC\\cmdline.txt"));
+    EXPECT_EQ(ReadFileBytes(m_install + "\\tavo.mdb"), "working database");
+}
