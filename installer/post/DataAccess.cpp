@@ -13,20 +13,6 @@ namespace postinst {
 
 namespace {
 
-std::vector<std::string> ListedNames(const std::string& pattern)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    UniqueFindHandle find(FindFirstFileA(pattern.c_str(), &found));
-    if (!find)
-        return names;
-    do {
-        if (IsListedEntry(found.cFileName))
-            names.push_back(found.cFileName);
-    } while (FindNextFileA(find.Get(), &found));
-    return names;
-}
-
 void RepaintEngineWindow(HWND window)
 {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
@@ -86,7 +72,7 @@ int InstallJet(HWND window, const std::string& source)
         if (_mkdir(temp.c_str()) != 0) {
             FrameworkMessageBox("Error creating temporary directory " + temp);
         } else {
-            const std::vector<std::string> names = ListedNames(jet + "*.*");
+            const std::vector<std::string> names = ListedEntries(jet + "*.*");
             bool copied = true;
             for (const std::string& name : names) {
                 if (!CopyFileA((jet + name).c_str(), (temp + name).c_str(), FALSE)) {

@@ -10,25 +10,6 @@
 
 namespace postinst {
 
-namespace {
-
-// The names in a directory, without ".", ".." and other dot-entries.
-std::vector<std::string> ListedEntries(const std::string& pattern)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    UniqueFindHandle find(FindFirstFileA(pattern.c_str(), &found));
-    if (!find)
-        return names;
-    do {
-        if (IsListedEntry(found.cFileName))
-            names.push_back(found.cFileName);
-    } while (FindNextFileA(find.Get(), &found));
-    return names;
-}
-
-}  // namespace
-
 CLanguageDlg::CLanguageDlg(const std::string& source, const std::string& target, HWND parent)
     : m_strSource(source), m_strTarget(target), m_hParent(parent)
 {

@@ -1,5 +1,8 @@
 #include "installer/post/Module.h"
 
+#include "installer/post/Handles.h"
+#include "installer/post/PostInstText.h"
+
 #include <io.h>
 #include <sys/stat.h>
 
@@ -70,6 +73,20 @@ std::string SystemDirectory()
     char buffer[MAX_PATH] = "";
     const UINT length = GetSystemDirectoryA(buffer, MAX_PATH);
     return length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string();
+}
+
+std::vector<std::string> ListedEntries(const std::string& pattern)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    UniqueFindHandle find(FindFirstFileA(pattern.c_str(), &found));
+    if (!find)
+        return names;
+    do {
+        if (IsListedEntry(found.cFileName))
+            names.push_back(found.cFileName);
+    } while (FindNextFileA(find.Get(), &found));
+    return names;
 }
 
 bool PathExists(const std::string& path)

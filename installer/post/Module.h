@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace postinst {
 
@@ -28,6 +29,9 @@ void DispatchWaitingMessages();
 DWORD WaitForProcess(HWND window, HANDLE process);
 
 std::string SystemDirectory();
+// The names matching a FindFirstFile pattern, without ".", ".." and other
+// dot-entries; files and directories alike.
+std::vector<std::string> ListedEntries(const std::string& pattern);
 bool PathExists(const std::string& path);
 // Clears the read-only attribute.
 void MakeWritable(const std::string& path);
