@@ -123,6 +123,32 @@ void CImageView::PaintPixels(HDC hDC, const unsigned char* pRgb, int nWidth, int
                   DIB_RGB_COLORS, SRCCOPY);
 }
 
+BOOL CImageView::OnEraseBkgnd(HDC hDC)
+{
+    // Only what lies outside the image is erased: painting covers the
+    // image's part of any update anyway, and erasing it first would make
+    // the picture flicker while scrolling.
+    SIZE painted = {0, 0};
+    const ImageData& image = GetDocument()->m_image;
+    if (GetDocument()->m_nMode == MODE_TRANSPOSED)
+    {
+        if (m_pTransposed)
+            painted = SIZE{m_nTransposedWidth, m_nTransposedHeight};
+    }
+    else if (image.pPixels)
+    {
+        painted = SIZE{static_cast<LONG>(image.nWidth) * m_nZoom, static_cast<LONG>(image.nHeight) * m_nZoom};
+    }
+    POINT scroll = GetScrollPosition();
+    RECT client;
+    GetClientRect(m_hWnd, &client);
+    int saved = SaveDC(hDC);
+    ExcludeClipRect(hDC, -scroll.x, -scroll.y, painted.cx - scroll.x, painted.cy - scroll.y);
+    FillRect(hDC, &client, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+    RestoreDC(hDC, saved);
+    return TRUE;
+}
+
 void CImageView::OnDraw(HDC hDC)
 {
     CImageDoc* pDoc = GetDocument();

@@ -20,6 +20,7 @@ public:
     void OnInitialUpdate() override;
     void OnUpdate(CView* pSender, LPARAM lHint, void* pHint) override;
     void OnDraw(HDC hDC) override;
+    BOOL OnEraseBkgnd(HDC hDC) override;
 
     // The cross of a control point at image pixel (c, r); onWindow draws in
     // window coordinates (outside painting) instead of view coordinates.

@@ -43,6 +43,11 @@ void CView::OnPrepareDC(HDC)
 {
 }
 
+BOOL CView::OnEraseBkgnd(HDC hDC)
+{
+    return static_cast<BOOL>(Default(WM_ERASEBKGND, reinterpret_cast<WPARAM>(hDC), 0));
+}
+
 void CView::OnLButtonDown(UINT, POINT) {}
 void CView::OnLButtonDblClk(UINT, POINT) {}
 void CView::OnRButtonDown(UINT, POINT) {}
@@ -64,6 +69,8 @@ LRESULT CView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         EndPaint(m_hWnd, &ps);
         return 0;
     }
+    case WM_ERASEBKGND:
+        return OnEraseBkgnd(reinterpret_cast<HDC>(wParam));
     case WM_MOUSEACTIVATE:
         SetFocus(m_hWnd);
         break;

@@ -23,6 +23,8 @@ public:
     virtual void OnDraw(HDC hDC) = 0;
     // Sets up a device context of this view for drawing in logical units.
     virtual void OnPrepareDC(HDC hDC);
+    // Erases the background before a paint (client units); TRUE when done.
+    virtual BOOL OnEraseBkgnd(HDC hDC);
 
     // Mouse input; flags are the MK_ key states, the point is in client units.
     virtual void OnLButtonDown(UINT nFlags, POINT point);

@@ -255,3 +255,21 @@ TEST(ViewPaint, OpenedJpegIsPaintedWithItsDecodedPixelsAndPoints)
     EXPECT_EQ(capture.At(7, 17), 0x000080u);
     EXPECT_EQ(capture.At(13, 17), 0x000080u);
 }
+
+TEST(ViewPaint, RepaintWithErasingLeavesNoStaleOverlay)
+{
+    AppSession session;
+    session.SetViewClientSize(300, 200);
+    ShowSyntheticImage(session, 50, 40, Pattern);
+    // A label that runs past the image's right edge onto the background.
+    session.Doc()->m_shapeFile.m_geoRef.m_points.push_back(CGeoRefPoint(123.5, 10.25, 45, 20));
+    InvalidateRect(session.ViewWnd(), nullptr, TRUE);
+    gui::Capture withLabel = gui::CaptureClient(session.ViewWnd());
+    ASSERT_EQ(withLabel.At(45, 20), 0x000080u);
+
+    session.Doc()->m_shapeFile.m_geoRef.m_points.clear();
+    InvalidateRect(session.ViewWnd(), nullptr, TRUE);
+    gui::Capture capture = gui::CaptureClient(session.ViewWnd());
+    std::string first;
+    EXPECT_EQ(CountWrongPixels(capture, 50, 40, 1, POINT{0, 0}, &first), 0) << first;
+}
