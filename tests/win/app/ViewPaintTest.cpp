@@ -273,3 +273,107 @@ TEST(ViewPaint, RepaintWithErasingLeavesNoStaleOverlay)
     std::string first;
     EXPECT_EQ(CountWrongPixels(capture, 50, 40, 1, POINT{0, 0}, &first), 0) << first;
 }
+
+namespace
+{
+const uint32_t kBlue = 0x0000FF;     // the digitise colour
+const uint32_t kPurple = 0x800080;   // the colour of finished features
+const uint32_t kMaroon = 0x800000;   // the pending control point
+
+CShape MakeShape(std::initializer_list<CShapeVertex> vertices)
+{
+    CShape shape;
+    for (const CShapeVertex& v : vertices)
+        shape.Add(v.x, v.y);
+    return shape;
+}
+
+// Whether any pixel within one pixel of (x, y) has the colour: wide pens
+// may fall either side of the ideal line.
+bool Near(const gui::Capture& capture, int x, int y, uint32_t colour)
+{
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (capture.At(x + dx, y + dy) == colour)
+                return true;
+    return false;
+}
+}
+
+TEST(ViewPaint, FeaturesAreDrawnAsStoredWithTheFirstVertexMarked)
+{
+    const uint32_t kPaper = 0xF0F0F0;
+    AppSession session;
+    session.SetViewClientSize(320, 240);
+    ShowSyntheticImage(session, 200, 150, [=](int, int) { return kPaper; });
+    CImageView* pView = session.View();
+    // Being digitised: A-B-C, open, with a cross at A.
+    pView->m_shape = MakeShape({{20, 20}, {80, 20}, {80, 80}});
+    // Finished polygon: its closing vertex makes A-B-C-A; no cross.
+    session.Doc()->m_shapeFile.m_shapes.Add(MakeShape({{120, 20}, {180, 20}, {180, 80}, {120, 20}}));
+    pView->m_ptPending = POINT{40, 120};
+    InvalidateRect(session.ViewWnd(), nullptr, TRUE);
+    gui::Capture capture = gui::CaptureClient(session.ViewWnd());
+
+    EXPECT_TRUE(Near(capture, 50, 20, kBlue));     // A-B
+    EXPECT_TRUE(Near(capture, 80, 50, kBlue));     // B-C
+    EXPECT_EQ(capture.At(50, 50), kPaper) << "not closed while digitising";
+    EXPECT_TRUE(Near(capture, 18, 22, kBlue));     // the cross at A reaches below the line
+    EXPECT_TRUE(Near(capture, 150, 20, kPurple));
+    EXPECT_TRUE(Near(capture, 180, 50, kPurple));
+    EXPECT_TRUE(Near(capture, 150, 50, kPurple)) << "closed: C-A";
+    EXPECT_EQ(capture.At(118, 22), kPaper) << "no cross on a finished polyline or polygon";
+    EXPECT_TRUE(Near(capture, 40, 120, kMaroon));
+    EXPECT_TRUE(Near(capture, 36, 116, kMaroon));
+
+    // Point features: one vertex each, visible as a small cross.
+    session.Doc()->m_shapeFile.m_shapes.RemoveAll();
+    session.Doc()->m_shapeFile.m_shapes.Add(MakeShape({{150, 120}}));
+    pView->m_shape.RemoveAll();
+    pView->m_nShapeType = 1;
+    InvalidateRect(session.ViewWnd(), nullptr, TRUE);
+    capture = gui::CaptureClient(session.ViewWnd());
+    EXPECT_TRUE(Near(capture, 149, 119, kPurple));
+    EXPECT_TRUE(Near(capture, 151, 119, kPurple));
+    EXPECT_EQ(capture.At(150, 126), kPaper);
+    EXPECT_EQ(capture.At(20, 20), kPaper) << "the emptied feature is gone";
+}
+
+TEST(ViewPaint, ResampledImageIsShownAtZoomOneWithoutOverlays)
+{
+    AppSession session;
+    session.SetViewClientSize(300, 200);
+    ShowSyntheticImage(session, 60, 40, [](int, int) { return 0x102030u; });
+    session.Doc()->m_shapeFile.m_geoRef.m_points.push_back(CGeoRefPoint(1, 2, 10, 10));
+    session.Command(ID_VIEW_ZOOM400);
+    CImageView* pView = session.View();
+    const int width = 30, height = 70;
+    pView->m_pTransposed = new unsigned char[width * height * 3];
+    pView->m_nTransposedWidth = width;
+    pView->m_nTransposedHeight = height;
+    for (int r = 0; r < height; ++r)
+        for (int c = 0; c < width; ++c)
+        {
+            uint32_t rgb = Pattern(c, r);
+            unsigned char* p = pView->m_pTransposed + 3 * (width * r + c);
+            p[0] = static_cast<unsigned char>(rgb >> 16);
+            p[1] = static_cast<unsigned char>(rgb >> 8);
+            p[2] = static_cast<unsigned char>(rgb);
+        }
+    session.Doc()->m_nMode = MODE_TRANSPOSED;
+    pView->ApplyZoom();
+    EXPECT_EQ(pView->m_nZoom, 1);
+    EXPECT_EQ(pView->GetTotalSize().cx, width);
+    EXPECT_EQ(pView->GetTotalSize().cy, height);
+    gui::Capture capture = gui::CaptureClient(session.ViewWnd());
+    std::string first;
+    EXPECT_EQ(CountWrongPixels(capture, width, height, 1, POINT{0, 0}, &first), 0) << first;
+
+    // Without a resampled image nothing is painted but the background.
+    delete[] pView->m_pTransposed;
+    pView->m_pTransposed = nullptr;
+    InvalidateRect(session.ViewWnd(), nullptr, TRUE);
+    capture = gui::CaptureClient(session.ViewWnd());
+    EXPECT_EQ(capture.At(5, 5), Background());
+    EXPECT_EQ(capture.At(10, 10), Background());
+}
