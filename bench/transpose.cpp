@@ -1,0 +1,203 @@
+// Times Transpose on the 27-MP and 108-MP benchmark scans (rotated about 7
+// degrees) beside gdalwarp -r near doing the same north-up warp onto the same
+// grid, single-threaded, in the same run; prints both times and the ratio,
+// and the time of one plain read and write pass over the pixels (allocate
+// and copy an image of the same size) as the floor to aim at. gdalwarp runs
+// twice on each: from an uncompressed copy of the scan, against our
+// resampling alone, and from the JPEG, against our decoding and resampling.
+//
+// Usage: bench_transpose [scan.jpg ...]; without arguments the scans of
+// bench/make_scans.sh in $BENCH_BUILD/data (made there when missing).
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+#include <turbojpeg.h>
+
+#include "georef/GeoRefArray.h"
+#include "georef/NumberFormat.h"
+#include "georef/Transpose.h"
+
+namespace {
+
+volatile unsigned char g_sink;
+
+// Times are CPU seconds (user and system, page faults included) of this
+// process or of the finished child, so that other work on a shared machine
+// does not blur the comparison. Everything measured runs on one thread.
+double Now()
+{
+    timespec ts;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return ts.tv_sec + ts.tv_nsec * 1e-9;
+}
+
+double ChildrenSeconds()
+{
+    rusage usage;
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec * 1e-6 + usage.ru_stime.tv_sec +
+           usage.ru_stime.tv_usec * 1e-6;
+}
+
+std::vector<unsigned char> ReadFile(const std::string& path)
+{
+    std::vector<unsigned char> bytes;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        unsigned char chunk[1 << 16];
+        size_t got;
+        while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+            bytes.insert(bytes.end(), chunk, chunk + got);
+        std::fclose(f);
+    }
+    return bytes;
+}
+
+// The decoder of the program is libjpeg-turbo too; decoding here directly
+// keeps this bench independent of the program's own wrapper.
+bool DecodeJpeg(const std::string& path, std::vector<unsigned char>* pRgb, int* pWidth, int* pHeight)
+{
+    std::vector<unsigned char> jpeg = ReadFile(path);
+    if (jpeg.empty())
+        return false;
+    tjhandle tj = tjInitDecompress();
+    int subsampling, colorspace;
+    bool ok = tjDecompressHeader3(tj, jpeg.data(), jpeg.size(), pWidth, pHeight, &subsampling, &colorspace) == 0;
+    if (ok) {
+        pRgb->resize(static_cast<size_t>(*pWidth) * *pHeight * 3);
+        ok = tjDecompress2(tj, jpeg.data(), jpeg.size(), pRgb->data(), *pWidth, 0, *pHeight, TJPF_RGB, 0) == 0;
+    }
+    tjDestroy(tj);
+    return ok;
+}
+
+double RunCommand(const std::string& command)
+{
+    const double start = ChildrenSeconds();
+    const int rc = std::system(command.c_str());
+    const double seconds = ChildrenSeconds() - start;
+    if (rc != 0) {
+        std::fprintf(stderr, "failed (%d): %s\n", rc, command.c_str());
+        return -1.0;
+    }
+    return seconds;
+}
+
+template <typename F>
+double BestOf(int runs, F run)
+{
+    double best = 1e300;
+    for (int k = 0; k < runs; ++k) {
+        const double start = Now();
+        run();
+        best = std::min(best, Now() - start);
+    }
+    return best;
+}
+
+int BenchScan(const std::string& jpegPath, const std::string& workDir)
+{
+    const std::string name = jpegPath.substr(jpegPath.find_last_of('/') + 1);
+    std::vector<unsigned char> rgb;
+    int width = 0, height = 0;
+    const double decodeSeconds = BestOf(1, [&] { DecodeJpeg(jpegPath, &rgb, &width, &height); });
+    if (rgb.empty()) {
+        std::fprintf(stderr, "%s: cannot decode\n", jpegPath.c_str());
+        return 1;
+    }
+    CGeoRefArray geoRef;
+    geoRef.SetImageHeight(height);
+    geoRef.ReadPointFile(jpegPath.c_str());
+    if (!geoRef.CalcTransform()) {
+        std::fprintf(stderr, "%s: no usable control points in its .tvg\n", jpegPath.c_str());
+        return 1;
+    }
+    CTransposeExtents e;
+    if (CalcTransposeExtents(geoRef, width, height, FALSE, &e) != TRANSPOSE_OK)
+        return 1;
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    std::printf("%s: %d x %d (%.1f MP) rotated %.2f degrees -> %d x %d\n", name.c_str(), width, height,
+                width * double(height) / 1e6, geoRef.GetRotation() * 180 / kPi, e.outW, e.outH);
+
+    // Ours: allocation, white fill and resampling, as the command does them.
+    CTransposedImage image;
+    const double oursSeconds = BestOf(3, [&] {
+        image = CTransposedImage();
+        if (TransposeImage(rgb.data(), width, height, geoRef, FALSE, &image) != TRANSPOSE_OK)
+            std::abort();
+    });
+    // The floor: one read and one write pass over as many pixels.
+    const size_t cbOut = static_cast<size_t>(e.outW) * e.outH * 3;
+    const double passSeconds = BestOf(3, [&] {
+        std::unique_ptr<unsigned char[]> copy(new unsigned char[cbOut]);
+        std::memcpy(copy.get(), rgb.data(), std::min(cbOut, rgb.size()));
+        g_sink = copy[cbOut / 2]; // keeps the copy from being optimised away
+    });
+    // The plain statement, one PixelToMap a pixel, and the check that the
+    // fast path gave the very same cells.
+    std::vector<unsigned char> plain(cbOut, 0xFF);
+    const double plainSeconds = BestOf(1, [&] {
+        ResampleNorthUpPerPixel(rgb.data(), width, height, geoRef, e, plain.data());
+    });
+    const bool identical = std::memcmp(plain.data(), image.pPixels.get(), cbOut) == 0;
+    plain = std::vector<unsigned char>();
+    image = CTransposedImage();
+
+    // gdalwarp onto the same grid: -te gives the outer edges, which our x0,
+    // y0 and x1, y1 are. No overviews (the JPEG driver offers reduced
+    // decodes), one thread, enough cache to decode each line once.
+    const std::string gdalwarp =
+        "gdalwarp -q -overwrite -ovr NONE -r near -wm 1024 --config GDAL_NUM_THREADS 1 "
+        "--config GDAL_CACHEMAX 2048 -of MEM -te " +
+        FormatFixed(std::min(e.x0, e.x1), 6) + " " + FormatFixed(std::min(e.y0, e.y1), 6) + " " +
+        FormatFixed(std::max(e.x0, e.x1), 6) + " " + FormatFixed(std::max(e.y0, e.y1), 6) + " -ts " +
+        std::to_string(e.outW) + " " + std::to_string(e.outH) + " ";
+    const std::string tif = workDir + "/" + name + ".tif";
+    if (RunCommand("test -s '" + tif + "' || (gdal_translate -q -of GTiff '" + jpegPath + "' '" + tif +
+                   ".part' && mv -f '" + tif + ".part' '" + tif + "')") < 0)
+        return 1;
+    double warpRawSeconds = 1e300, warpJpegSeconds = 1e300;
+    for (int k = 0; k < 2; ++k) {
+        warpRawSeconds = std::min(warpRawSeconds, RunCommand(gdalwarp + "'" + tif + "' mem"));
+        warpJpegSeconds = std::min(warpJpegSeconds, RunCommand(gdalwarp + "'" + jpegPath + "' mem"));
+    }
+    if (warpRawSeconds < 0 || warpJpegSeconds < 0)
+        return 1;
+
+    std::printf("  transpose (ours)              %7.3f s   %s the per-pixel statement (%.3f s)\n",
+                oursSeconds, identical ? "identical to" : "DIFFERENT FROM", plainSeconds);
+    std::printf("  one read + one write pass     %7.3f s   ours / pass = %.2f\n", passSeconds,
+                oursSeconds / passSeconds);
+    std::printf("  gdalwarp -r near, raw input   %7.3f s   gdalwarp / ours = %.2f\n", warpRawSeconds,
+                warpRawSeconds / oursSeconds);
+    std::printf("  decode + transpose (ours)     %7.3f s\n", decodeSeconds + oursSeconds);
+    std::printf("  gdalwarp -r near, JPEG input  %7.3f s   gdalwarp / ours = %.2f\n", warpJpegSeconds,
+                warpJpegSeconds / (decodeSeconds + oursSeconds));
+    return identical ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> scans(argv + 1, argv + argc);
+    const char* benchBuild = std::getenv("BENCH_BUILD");
+    const std::string dataDir = std::string(benchBuild ? benchBuild : QUARVEX_BENCH_DIR) + "/data";
+    if (scans.empty()) {
+        if (std::system(("bash '" QUARVEX_SOURCE_DIR "/bench/make_scans.sh' '" + dataDir + "' >/dev/null").c_str()) != 0)
+            return 1;
+        scans = {dataDir + "/scan27.jpg", dataDir + "/scan108.jpg"};
+    }
+    const std::string workDir = dataDir + "/transpose";
+    std::system(("mkdir -p '" + workDir + "'").c_str());
+    int failures = 0;
+    for (const std::string& scan : scans)
+        failures += BenchScan(scan, workDir);
+    return failures ? 1 : 0;
+}
