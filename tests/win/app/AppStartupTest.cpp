@@ -270,3 +270,28 @@ TEST(AppStartup, ResourcesCarryTheVersionIconAndDigitiseCursor)
     DeleteObject(cursor.hbmMask);
     EXPECT_NE(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)), nullptr);
 }
+
+TEST(AppStartup, IndicatorPanesShowTheLockKeys)
+{
+    AppSession session;
+    HWND hBar = session.StatusBarWnd();
+    auto paneText = [hBar](int pane) {
+        char text[64] = {};
+        SendMessageA(hBar, SB_GETTEXTA, static_cast<WPARAM>(pane), reinterpret_cast<LPARAM>(text));
+        return std::string(text);
+    };
+    BYTE saved[256], state[256];
+    GetKeyboardState(saved);
+    for (bool on : {true, false})
+    {
+        std::copy(saved, saved + 256, state);
+        for (int key : {VK_CAPITAL, VK_NUMLOCK, VK_SCROLL})
+            state[key] = on ? 1 : 0;
+        SetKeyboardState(state);
+        session.app.PumpWaitingMessages();
+        EXPECT_EQ(paneText(1), on ? "CAP" : "");
+        EXPECT_EQ(paneText(2), on ? "NUM" : "");
+        EXPECT_EQ(paneText(3), on ? "SCRL" : "");
+    }
+    SetKeyboardState(saved);
+}

@@ -377,3 +377,52 @@ TEST(ViewPaint, ResampledImageIsShownAtZoomOneWithoutOverlays)
     EXPECT_EQ(capture.At(5, 5), Background());
     EXPECT_EQ(capture.At(10, 10), Background());
 }
+
+TEST(ViewPaint, ScrollBarsAndWheelMoveThePictureWithinItsRange)
+{
+    AppSession session;
+    session.SetViewClientSize(320, 240);
+    ShowSyntheticImage(session, 1000, 800, Pattern);
+    HWND hView = session.ViewWnd();
+    CImageView* pView = session.View();
+    struct Step
+    {
+        UINT message;
+        WPARAM wParam;
+        POINT expected;
+    } steps[] = {
+        {WM_HSCROLL, SB_LINEDOWN, {10, 0}},   // a line is a tenth of a page, a page a tenth of the size
+        {WM_HSCROLL, SB_PAGEDOWN, {110, 0}},
+        {WM_VSCROLL, SB_PAGEDOWN, {110, 80}},
+        {WM_VSCROLL, SB_LINEUP, {110, 72}},
+        {WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), {110, 96}},
+        {WM_HSCROLL, SB_BOTTOM, {-1, 96}},    // as far as the range goes
+        {WM_VSCROLL, SB_TOP, {-1, 0}},
+        {WM_HSCROLL, SB_PAGEUP, {-2, 0}},
+    };
+    int right = -1;
+    for (const Step& step : steps)
+    {
+        SendMessageA(hView, step.message, step.wParam, 0);
+        gui::Pump();
+        POINT pos = pView->GetScrollPosition();
+        if (step.expected.x == -1)
+        {
+            right = pos.x;
+            RECT client;
+            GetClientRect(hView, &client);
+            EXPECT_EQ(right, 1000 - client.right);
+        }
+        else if (step.expected.x == -2)
+        {
+            EXPECT_EQ(pos.x, right - 100);
+        }
+        else
+        {
+            EXPECT_EQ(pos.x, step.expected.x) << step.message << " " << step.wParam;
+        }
+        EXPECT_EQ(pos.y, step.expected.y) << step.message << " " << step.wParam;
+        std::string first;
+        EXPECT_EQ(CountWrongPixels(gui::CaptureClient(hView), 1000, 800, 1, pos, &first), 0) << first;
+    }
+}
