@@ -59,6 +59,19 @@ void CDialog::SetItemText(int nID, const std::string& strText)
     SetDlgItemTextA(m_hWnd, nID, strText.c_str());
 }
 
+void CDialog::CheckRadioButton(int nFirst, int nLast, int nCheck)
+{
+    ::CheckRadioButton(m_hWnd, nFirst, nLast, nCheck);
+}
+
+int CDialog::GetCheckedRadioButton(int nFirst, int nLast) const
+{
+    for (int nID = nFirst; nID <= nLast; ++nID)
+        if (IsDlgButtonChecked(m_hWnd, nID) == BST_CHECKED)
+            return nID;
+    return 0;
+}
+
 INT_PTR CALLBACK CDialog::DialogProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CDialog* pDlg;

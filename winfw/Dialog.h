@@ -34,6 +34,10 @@ protected:
     void EndDialog(INT_PTR nResult);
     std::string GetItemText(int nID) const;
     void SetItemText(int nID, const std::string& strText);
+    // Checks nCheck among the radio buttons nFirst..nLast, unchecking the others.
+    void CheckRadioButton(int nFirst, int nLast, int nCheck);
+    // The checked one of the radio buttons nFirst..nLast, or 0.
+    int GetCheckedRadioButton(int nFirst, int nLast) const;
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);

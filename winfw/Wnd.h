@@ -14,7 +14,6 @@ public:
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
     void DestroyWindow();
 
     HWND m_hWnd = nullptr;
