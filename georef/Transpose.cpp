@@ -36,21 +36,39 @@ inline bool GridCell(double mapX, double mapY, double x0, double spanX, double o
 // The three copies of one source pixel: right neighbour, lower neighbour,
 // own cell. They go to three different cells with the same bytes, so their
 // order among themselves leaves no trace, and the own cell and its right
-// neighbour can be written as one run of six bytes. The source is read once
-// into locals: the cells are bytes too, so the compiler would otherwise read
-// it again after every store in case the two overlap.
+// neighbour are written as one run of six bytes. The source bytes are read
+// once into registers: the cells are bytes too, so the compiler would
+// otherwise read the source again after every store in case the two overlap.
 inline void CopyIntoCells(unsigned char* pCells, int outW, int outH, int i, int j,
                           const unsigned char* pSource)
 {
-    const unsigned char pair[6] = {pSource[0], pSource[1], pSource[2],
-                                   pSource[0], pSource[1], pSource[2]};
+    const uint32_t red = pSource[0], green = pSource[1], blue = pSource[2];
     unsigned char* cell = pCells + (static_cast<size_t>(j) * outW + i) * 3;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    // R G B R and G B as little-endian words: six bytes in two stores.
+    const uint32_t rgbr = red | green << 8 | blue << 16 | red << 24;
+    const uint16_t rg = static_cast<uint16_t>(rgbr), gb = static_cast<uint16_t>(green | blue << 8);
+    if (j + 1 < outH) {
+        unsigned char* below = cell + static_cast<size_t>(outW) * 3;
+        std::memcpy(below, &rg, 2);
+        below[2] = static_cast<unsigned char>(blue);
+    }
+    if (i + 1 < outW) {
+        std::memcpy(cell, &rgbr, 4);
+        std::memcpy(cell + 4, &gb, 2);
+    } else {
+        std::memcpy(cell, &rg, 2);
+        cell[2] = static_cast<unsigned char>(blue);
+    }
+#else
+    const unsigned char pixel[3] = {static_cast<unsigned char>(red), static_cast<unsigned char>(green),
+                                    static_cast<unsigned char>(blue)};
     if (j + 1 < outH)
-        std::memcpy(cell + static_cast<size_t>(outW) * 3, pair, 3);
+        std::memcpy(cell + static_cast<size_t>(outW) * 3, pixel, 3);
     if (i + 1 < outW)
-        std::memcpy(cell, pair, 6);
-    else
-        std::memcpy(cell, pair, 3);
+        std::memcpy(cell + 3, pixel, 3);
+    std::memcpy(cell, pixel, 3);
+#endif
 }
 
 bool IsFinite(double d) { return std::isfinite(d); }
