@@ -69,15 +69,6 @@ TEST(PathString, NeverWritesOutsideItsBufferNorReadsBeyondWhatCouldFit)
         ASSERT_EQ(c, 0x5A);
 }
 
-TEST(PathString, CopiesByValue)
-{
-    CPathString original("C:\\one");
-    CPathString copy = original;
-    copy.Append("\\two");
-    EXPECT_STREQ(original.GetText(), "C:\\one");
-    EXPECT_STREQ(copy.GetText(), "C:\\one\\two");
-}
-
 // --- The version test ------------------------------------------------------
 
 struct VersionCase {
@@ -243,16 +234,6 @@ TEST(PreInstFlow, OverLongSourceTreatsBothInstallersAsAbsent)
     EXPECT_EQ(RunPreInstChecks(system, source.c_str()), 0);
     EXPECT_EQ(system.shown, std::vector<PreInstMessage>{M::IeRequired});
     EXPECT_TRUE(system.started.empty());
-}
-
-TEST(PreInstFlow, MessagesHaveTheirButtons)
-{
-    EXPECT_TRUE(IsYesNoMessage(M::OfferIe));
-    EXPECT_TRUE(IsYesNoMessage(M::OfferReader));
-    for (M ok : {M::ReRun, M::InstallIe, M::IeRequired, M::NoReader}) {
-        EXPECT_FALSE(IsYesNoMessage(ok));
-        EXPECT_NE(std::strlen(PreInstMessageText(ok)), 0u);
-    }
 }
 
 }  // namespace
