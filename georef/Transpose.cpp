@@ -73,6 +73,26 @@ inline void CopyIntoCells(unsigned char* pCells, int outW, int outH, int i, int 
 
 bool IsFinite(double d) { return std::isfinite(d); }
 
+// A strip's source row is first needed when its left column reaches it, and
+// its later columns need the rest of the row's bytes soon after; the memory
+// pages of successive rows lie too far apart for the processor to guess, so
+// the row is asked for a few steps ahead.
+const int kPrefetchRows = 16;
+
+inline void PrefetchRow(const unsigned char* pStrip, int row, int nHeight, size_t rowBytes, int stripBytes)
+{
+#if defined(__GNUC__)
+    if (row >= nHeight)
+        return;
+    const unsigned char* p = pStrip + static_cast<size_t>(row) * rowBytes;
+    for (int offset = 0; offset < stripBytes; offset += 64)
+        __builtin_prefetch(p + offset);
+    __builtin_prefetch(p + stripBytes - 1);
+#else
+    (void)pStrip, (void)row, (void)nHeight, (void)rowBytes, (void)stripBytes;
+#endif
+}
+
 // From the rotated pixel position (u, v) to the grid cell: map X and Y, then
 // the truncated grid position as GridCell has it, both axes side by side in
 // the two lanes of an SSE2 register where there is one. Each lane does the
@@ -319,6 +339,7 @@ BOOL ResampleNorthUp(const unsigned char* pSource, int nWidth, int nHeight,
 
     const Wavefront plan = PlanWavefront(t, e, nWidth, nHeight);
     const int lag = plan.lag;
+    const size_t sourceRowBytes = static_cast<size_t>(nWidth) * 3;
     double columnTerms[2 * kMaxStripColumns];
     for (int xFirst = 0; xFirst < nWidth; xFirst += plan.columns) {
         const int columns = std::min(plan.columns, nWidth - xFirst);
@@ -330,6 +351,7 @@ BOOL ResampleNorthUp(const unsigned char* pSource, int nWidth, int nHeight,
         const unsigned char* stripSource = pSource + static_cast<size_t>(xFirst) * 3;
         const int steps = nHeight + (columns - 1) * lag;
         for (int step = 0; step < steps; ++step) {
+            PrefetchRow(stripSource, step + kPrefetchRows, nHeight, sourceRowBytes, columns * 3);
             // Column k of the strip is at row step - k lag; left columns first.
             const int kFirst = (step < nHeight) ? 0 : (step - nHeight) / lag + 1;
             const int kLast = lag ? std::min(columns - 1, step / lag) : 0;
