@@ -321,7 +321,9 @@ BOOL ResampleNorthUp(const unsigned char* pSource, int nWidth, int nHeight,
     // and its column terms (x cos rho, -x sin rho) once per column; a pixel
     // then costs the same additions, products and divisions as PixelToMap
     // and the grid position, on the same values, so every cell comes out as
-    // in the plain statement. (Adding -b is subtracting b, exactly.)
+    // in the plain statement. (Adding -b is subtracting b, exactly. Neither
+    // build fuses a product into an addition; where a compiler did so in one
+    // path only, the two could round apart, and the tests would say so.)
     std::vector<double> rowTerms;
     try {
         rowTerms.resize(static_cast<size_t>(nHeight) * 2);
