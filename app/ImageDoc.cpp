@@ -7,6 +7,8 @@
 
 #include "jpeg/JpegFile.h"
 #include "res/resource.h"
+#include "shape/ShapeSaveAs.h"
+#include "view/ImageView.h"
 #include "winfw/FwUtil.h"
 
 bool HasJpgExtension(const char* pszPathName)
@@ -35,6 +37,10 @@ bool CanReadFile(const char* pszPathName)
 
 CImageDoc::CImageDoc() : m_bShapesModified(0), m_nMode(MODE_NONE)
 {
+    AddCommand(ID_FILE_SAVE_AS, [this] { OnFileSaveAs(); });
+    // The document has no file of its own to save: Ctrl+S offers the
+    // shapefile, and never writes over the opened image.
+    AddCommand(ID_FILE_SAVE, [this] { OnFileSaveAs(); });
 }
 
 CImageDoc::~CImageDoc()
@@ -103,14 +109,22 @@ void CImageDoc::ReportOpenFailure(const char* pszPathName)
 
 BOOL CImageDoc::SaveModified()
 {
+    // The question speaks of polylines whatever the type: it is the
+    // program's own text. No closes without saving; a Yes whose save failed
+    // or was cancelled keeps the document, so that no digitised feature is
+    // lost without the user having said so.
     if (m_bShapesModified && FwMessageBox(IDS_SAVE_POLYLINES, MB_YESNO) == IDYES)
-        OnFileSaveAs();
-    // Closing or replacing always goes on.
+        return OnFileSaveAs();
     return TRUE;
 }
 
-void CImageDoc::OnFileSaveAs()
+BOOL CImageDoc::OnFileSaveAs()
 {
-    // The shapefile writers are not part of the program yet: nothing is
-    // written, and the features stay marked as unsaved.
+    int nShapeType = SHAPE_POLYLINE;
+    if (CImageView* pView = static_cast<CImageView*>(GetFirstView()))
+        nShapeType = pView->m_nShapeType;
+    if (PromptAndSaveShapefile(m_shapeFile, nShapeType, GetPathName().c_str()) != SaveAsOutcome::Saved)
+        return FALSE;
+    m_bShapesModified = 0;
+    return TRUE;
 }

@@ -18,8 +18,10 @@ public:
     BOOL SaveModified() override;
     void ReportOpenFailure(const char* pszPathName) override;
 
-    // Save As (File menu): writes the features as a shapefile.
-    void OnFileSaveAs();
+    // Save As (File menu, and Ctrl+S): writes the features as a shapefile.
+    // Returns TRUE when the files were written; only then do the features
+    // count as saved.
+    BOOL OnFileSaveAs();
 
     ImageData m_image;
     CShapeFile m_shapeFile;

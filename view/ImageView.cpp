@@ -36,6 +36,7 @@ CImageView::CImageView()
         ui.SetCheck(m_nZoom == 4);
         ui.Enable(GetDocument()->m_nMode != MODE_TRANSPOSED);
     });
+    AddInputCommands();
 }
 
 CImageView::~CImageView()

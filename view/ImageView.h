@@ -32,6 +32,19 @@ public:
     // whenever the new sizes allow it.
     void ApplyZoom();
 
+    // Mouse input in each mode, and the mode and colour commands
+    // (ImageViewInput.cpp).
+    void OnLButtonDown(UINT nFlags, POINT point) override;
+    void OnLButtonDblClk(UINT nFlags, POINT point) override;
+    void OnRButtonDown(UINT nFlags, POINT point) override;
+    void OnMouseMove(UINT nFlags, POINT point) override;
+    void OnGeoreference();
+    void OnDigitise();
+    // The image pixel under a client point at the current zoom and scroll.
+    POINT ClientToPixel(POINT point) const;
+    // Frees the resampled image of Transpose.
+    void ReleaseTransposed();
+
     CShape m_shape;
     int m_nZoom;
     int m_nPrevZoom;
@@ -46,6 +59,10 @@ public:
 
 private:
     void SetZoom(int nZoom);
+    void AddInputCommands();
+    void EnterControlPoint(POINT point);
+    void FinishCurrentShape();
+    void ChooseColour(COLORREF& crColour);
     // Copies the image pixels of range, at nZoom, to their place in view
     // coordinates.
     void PaintPixels(HDC hDC, const unsigned char* pRgb, int nWidth, int nHeight, int nZoom);

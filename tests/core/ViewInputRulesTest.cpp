@@ -1,0 +1,52 @@
+// The client-point-to-pixel rule of the view's mouse handling and the map
+// read-out of the status line.
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+#include "view/InputRules.h"
+
+TEST(ViewInputRules, ClientPointToPixelAddsScrollThenDividesByZoom)
+{
+    struct Case
+    {
+        int x, y, scrollX, scrollY, zoom, column, row;
+    };
+    const Case cases[] = {
+        {37, 18, 100, 50, 2, 68, 34},   // (37 + 100) / 2, (18 + 50) / 2
+        {37, 18, 0, 0, 1, 37, 18},
+        {3, 3, 0, 0, 4, 0, 0},          // inside the first 4 x 4 block
+        {4, 7, 0, 0, 4, 1, 1},
+        {0, 0, 203, 51, 4, 50, 12},
+        {-3, -1, 0, 0, 2, -1, 0},       // truncation toward zero left of the image
+    };
+    for (const Case& c : cases)
+    {
+        ImagePixel pixel = ClientPointToPixel(c.x, c.y, c.scrollX, c.scrollY, c.zoom);
+        EXPECT_EQ(pixel.column, c.column) << c.x << "," << c.y << " zoom " << c.zoom;
+        EXPECT_EQ(pixel.row, c.row) << c.x << "," << c.y << " zoom " << c.zoom;
+    }
+}
+
+TEST(ViewInputRules, MapReadoutHasSixDecimalsAndTheRotationInDegrees)
+{
+    // 0.0624188... rad is 3.576... deg with the rounded pi of the fit.
+    EXPECT_EQ(FormatMapReadout(7.0, 45.0, 0.0624188), "7.000000, 45.000000 r=3.58 deg");
+    EXPECT_EQ(FormatMapReadout(-123.4567891, 451.5, -1.5707963265), "-123.456789, 451.500000 r=-90.00 deg");
+    EXPECT_EQ(FormatMapReadout(500000.25, 5123456.125, 0.0), "500000.250000, 5123456.125000 r=0.00 deg");
+    // The rounded pi: exactly 3.141592653 rad reads as 180.00, not 179.99.
+    EXPECT_EQ(FormatMapReadout(0.0, 0.0, 3.141592653), "0.000000, 0.000000 r=180.00 deg");
+}
+
+TEST(ViewInputRules, MapReadoutKeepsTheDecimalPointInACommaLocale)
+{
+    const char* pszComma = nullptr;
+    for (const char* name : {"de_DE.UTF-8", "de_DE", "German_Germany.1252", "fr_FR.UTF-8"})
+        if ((pszComma = std::setlocale(LC_NUMERIC, name)) != nullptr)
+            break;
+    if (!pszComma)
+        GTEST_SKIP() << "no locale with a decimal comma installed";
+    std::string readout = FormatMapReadout(7.5, 45.25, 0.0);
+    std::setlocale(LC_NUMERIC, "C");
+    EXPECT_EQ(readout, "7.500000, 45.250000 r=0.00 deg");
+}
