@@ -1,0 +1,91 @@
+#include "tests/win/app/MouseDriver.h"
+
+#include <algorithm>
+
+#include "res/resource.h"
+
+namespace gui
+{
+namespace
+{
+void Send(HWND hView, UINT message, WPARAM flags, POINT client)
+{
+    SendMessageA(hView, message, flags, MAKELPARAM(client.x, client.y));
+    Pump();
+}
+}
+
+void LeftClick(HWND hView, POINT client)
+{
+    Send(hView, WM_LBUTTONDOWN, MK_LBUTTON, client);
+    Send(hView, WM_LBUTTONUP, 0, client);
+}
+
+void DoubleClick(HWND hView, POINT client)
+{
+    LeftClick(hView, client);
+    Send(hView, WM_LBUTTONDBLCLK, MK_LBUTTON, client);
+    Send(hView, WM_LBUTTONUP, 0, client);
+}
+
+void RightClick(HWND hView, POINT client)
+{
+    Send(hView, WM_RBUTTONDOWN, MK_RBUTTON, client);
+    Send(hView, WM_RBUTTONUP, 0, client);
+}
+
+void MouseMove(HWND hView, POINT client)
+{
+    Send(hView, WM_MOUSEMOVE, 0, client);
+}
+
+void TypeText(HWND hTarget, const std::string& text)
+{
+    for (char ch : text)
+        PostMessageA(hTarget, WM_CHAR, static_cast<unsigned char>(ch), 1);
+}
+
+void PostKey(HWND hTarget, UINT nVirtualKey)
+{
+    PostMessageA(hTarget, WM_KEYDOWN, nVirtualKey, 1);
+    PostMessageA(hTarget, WM_KEYUP, nVirtualKey, 0xC0000001);
+}
+
+POINT ShowPixel(AppSession& session, int c, int r)
+{
+    CImageView* pView = session.View();
+    RECT client;
+    GetClientRect(session.ViewWnd(), &client);
+    const int zoom = pView->m_nZoom;
+    POINT wanted = {std::max(c * zoom - client.right / 2, 0L), std::max(r * zoom - client.bottom / 2, 0L)};
+    pView->ScrollToPosition(wanted);
+    Pump();
+    POINT scroll = pView->GetScrollPosition();
+    return POINT{c * zoom - scroll.x, r * zoom - scroll.y};
+}
+
+ModalScript::Answer TypeCoordinates(const std::string& easting, const std::string& northing)
+{
+    return [easting, northing](HWND hDialog) {
+        SetDlgItemTextA(hDialog, IDC_EASTING, easting.c_str());
+        SetDlgItemTextA(hDialog, IDC_NORTHING, northing.c_str());
+        Click(hDialog, IDC_ADD);
+    };
+}
+
+ModalScript::Answer ChooseShapeType(int nRadioID)
+{
+    return [nRadioID](HWND hDialog) {
+        CheckRadioButton(hDialog, IDC_POLYLINES, IDC_POINTS, nRadioID);
+        Click(hDialog, IDOK);
+    };
+}
+
+ModalScript::Answer NameFeature(const std::string& name)
+{
+    return [name](HWND hDialog) {
+        SetDlgItemTextA(hDialog, IDC_FEATURE_NAME, name.c_str());
+        Click(hDialog, IDOK);
+    };
+}
+}

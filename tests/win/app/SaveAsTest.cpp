@@ -1,0 +1,222 @@
+// Save As of the digitised features, Ctrl+S, and the question before the
+// program closes or opens another image: a feature counts as saved only
+// after a save that succeeded, and a Yes whose save failed or was
+// cancelled keeps the program and the features as they were.
+#include <gtest/gtest.h>
+
+#include "res/resource.h"
+#include "tests/win/app/AppSession.h"
+#include "tests/win/app/MouseDriver.h"
+
+using gui::ModalScript;
+
+namespace
+{
+const char kSaveQuestion[] = "Do you want to save the polylines to a shapefile?";
+
+// The test map in digitise mode (polygons) with one finished feature.
+void DigitiseOneFeature(AppSession& session)
+{
+    ASSERT_TRUE(session.started);
+    ModalScript script;
+    script.Then(gui::ChooseShapeType(IDC_POLYGONS));
+    script.Then(gui::NameFeature("field"));
+    gui::RightClick(session.ViewWnd(), POINT{5, 5});
+    gui::LeftClick(session.ViewWnd(), POINT{10, 10});
+    gui::LeftClick(session.ViewWnd(), POINT{40, 10});
+    gui::DoubleClick(session.ViewWnd(), POINT{40, 30});
+    ASSERT_EQ(script.Seen().size(), 2u);
+    ASSERT_EQ(session.Doc()->m_shapeFile.m_shapes.GetSize(), 1);
+    ASSERT_EQ(session.Doc()->m_bShapesModified, 1);
+}
+
+std::string MapIn(const std::string& folder)
+{
+    return CopyFixture("map.jpg", gui::TempFolder(folder), "map.jpg");
+}
+
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+int32_t Little32(const std::string& bytes, size_t at)
+{
+    return static_cast<int32_t>(static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8 |
+                                static_cast<unsigned char>(bytes[at + 2]) << 16 |
+                                static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 3])) << 24);
+}
+}
+
+TEST(SaveAs, CancelledSaveAsLeavesTheFeaturesUnsavedSoExitStillAsks)
+{
+    std::string folder = gui::TempFolder("saveas-cancel");
+    AppSession session({MapIn("saveas-cancel")});
+    DigitiseOneFeature(session);
+    {
+        ModalScript script;
+        script.Then(ModalScript::Cancel());
+        session.Command(ID_FILE_SAVE_AS);
+        ASSERT_EQ(script.Seen().size(), 1u) << "nothing shown after a cancelled dialog";
+        EXPECT_TRUE(script.Unexpected().empty());
+    }
+    EXPECT_EQ(session.Doc()->m_bShapesModified, 1);
+
+    // No still closes, and writes nothing.
+    HWND hFrame = session.FrameWnd();
+    ModalScript script;
+    script.Then(ModalScript::Press(IDNO));
+    session.Command(ID_APP_EXIT);
+    ASSERT_EQ(script.Seen().size(), 1u);
+    EXPECT_EQ(script.Seen()[0].message, kSaveQuestion);
+    EXPECT_FALSE(IsWindow(hFrame));
+}
+
+TEST(SaveAs, YesWithACancelledOrFailedSaveKeepsTheProgramAndItsFeatures)
+{
+    std::string folder = gui::TempFolder("saveas-keep");
+    AppSession session({MapIn("saveas-keep")});
+    DigitiseOneFeature(session);
+    HWND hFrame = session.FrameWnd();
+
+    // Exit, Yes, then the file dialog cancelled.
+    {
+        ModalScript script;
+        script.Then(ModalScript::Press(IDYES));
+        script.Then(ModalScript::Cancel());
+        session.Command(ID_APP_EXIT);
+        ASSERT_EQ(script.Seen().size(), 2u);
+        EXPECT_EQ(script.Seen()[0].message, kSaveQuestion);
+    }
+    ASSERT_TRUE(IsWindow(hFrame));
+    EXPECT_EQ(session.Doc()->m_shapeFile.m_shapes.GetSize(), 1);
+    EXPECT_EQ(session.Doc()->m_bShapesModified, 1);
+
+    // Exit, Yes, then a save that fails: a main file named as its own
+    // table is refused by the writers.
+    std::string bad = folder + "\\bad.dbf";
+    {
+        ModalScript script;
+        script.Then(ModalScript::Press(IDYES));
+        script.Then(ModalScript::OpenFile(bad));
+        script.Then(ModalScript::Press(IDOK));
+        session.Command(ID_APP_EXIT);
+        ASSERT_EQ(script.Seen().size(), 3u);
+        EXPECT_EQ(script.Seen()[2].message, "An error occurred whilst saving the file " + bad);
+    }
+    ASSERT_TRUE(IsWindow(hFrame));
+    EXPECT_EQ(session.Doc()->m_bShapesModified, 1);
+
+    // Opening another image: Yes and a cancelled save keep this image.
+    std::string other = CopyFixture("other.jpg", folder, "other.jpg");
+    std::string current = session.Doc()->GetPathName();
+    std::vector<gui::SeenWindow> seen =
+        session.OpenThroughDialog(other, {ModalScript::Press(IDYES), ModalScript::Cancel()});
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[1].message, kSaveQuestion);
+    EXPECT_EQ(session.Doc()->GetPathName(), current);
+    EXPECT_EQ(session.Doc()->m_image.nWidth, 64u);
+    EXPECT_EQ(session.Doc()->m_shapeFile.m_shapes.GetSize(), 1);
+    EXPECT_EQ(session.Doc()->m_nMode, MODE_DIGITISE);
+
+    // Yes and a save that succeeds lets the program close.
+    std::string good = folder + "\\good.shp";
+    ModalScript script;
+    script.Then(ModalScript::Press(IDYES));
+    script.Then(ModalScript::OpenFile(good));
+    script.Then(ModalScript::Press(IDOK));
+    session.Command(ID_APP_EXIT);
+    ASSERT_EQ(script.Seen().size(), 3u);
+    EXPECT_EQ(script.Seen()[2].message, "File saved as " + good);
+    EXPECT_FALSE(IsWindow(hFrame));
+    EXPECT_TRUE(Exists(good));
+}
+
+TEST(SaveAs, ReplacesExistingFilesWithoutAQuestion)
+{
+    std::string folder = gui::TempFolder("saveas-replace");
+    AppSession session({MapIn("saveas-replace")});
+    DigitiseOneFeature(session);
+    std::string shp = folder + "\\roads.shp";
+    for (const char* ext : {".shp", ".shx", ".dbf"})
+        WriteWholeFile(folder + "\\roads" + ext, std::string(3000, 'x'));
+
+    ModalScript script;
+    script.Then(ModalScript::OpenFile(folder + "\\roads"));
+    script.Then(ModalScript::Press(IDOK));
+    session.Command(ID_FILE_SAVE_AS);
+    ASSERT_EQ(script.Seen().size(), 2u) << "no question about the existing file";
+    EXPECT_TRUE(script.Unexpected().empty());
+    EXPECT_EQ(script.Seen()[1].message, "File saved as " + shp);
+    EXPECT_EQ(session.Doc()->m_bShapesModified, 0);
+
+    // One polygon ring of three clicks and its closing vertex.
+    std::string main = ReadWholeFile(shp);
+    ASSERT_EQ(main.size(), 100u + 8 + 44 + 4 + 4 * 16);
+    EXPECT_EQ(main.substr(0, 4), std::string("\x00\x00\x27\x0A", 4));
+    EXPECT_EQ(Little32(main, 32), SHAPE_POLYGON);
+    EXPECT_EQ(ReadWholeFile(folder + "\\roads.shx").size(), 108u);
+    std::string table = ReadWholeFile(folder + "\\roads.dbf");
+    EXPECT_NE(table.find("field"), std::string::npos);
+    EXPECT_EQ(table.find("xxx"), std::string::npos);
+
+    // Saving again without a change asks nothing when the program closes.
+    HWND hFrame = session.FrameWnd();
+    ModalScript exitScript;
+    session.Command(ID_APP_EXIT);
+    EXPECT_TRUE(exitScript.Seen().empty());
+    EXPECT_TRUE(exitScript.Unexpected().empty());
+    EXPECT_FALSE(IsWindow(hFrame));
+}
+
+TEST(SaveAs, CtrlSOffersTheShapefileAndNeverTouchesTheImage)
+{
+    AppSession session({MapIn("saveas-ctrl-s")});
+    std::string image = session.Doc()->GetPathName();
+    std::string before = ReadWholeFile(image);
+    std::vector<std::string> filters;
+    std::string title;
+    ModalScript script;
+    script.Then([&](HWND hDialog) {
+        title = gui::Text(hDialog);
+        filters = gui::ComboItems(hDialog, 0x470);   // the file type list
+        gui::Click(hDialog, IDCANCEL);
+    });
+    gui::PressKey(session.FrameWnd(), 'S', {VK_CONTROL});
+    ASSERT_EQ(script.Seen().size(), 1u);
+    EXPECT_EQ(title, "Save As");
+    EXPECT_EQ(filters, std::vector<std::string>{"Shape Files"});
+    EXPECT_EQ(ReadWholeFile(image), before);
+}
+
+TEST(SaveAs, BeforeDigitisingWritesEmptyFilesOfThePolylineType)
+{
+    std::string folder = gui::TempFolder("saveas-empty");
+    AppSession session({MapIn("saveas-empty")});
+    std::string shp = folder + "\\empty.shp";
+    ModalScript script;
+    script.Then(ModalScript::OpenFile(shp));
+    script.Then(ModalScript::Press(IDOK));
+    session.Command(ID_FILE_SAVE_AS);
+    ASSERT_EQ(script.Seen().size(), 2u);
+    EXPECT_EQ(script.Seen()[1].message, "File saved as " + shp);
+    std::string main = ReadWholeFile(shp);
+    ASSERT_EQ(main.size(), 100u);
+    EXPECT_EQ(Little32(main, 32), SHAPE_POLYLINE);
+}
+
+TEST(SaveAs, TheOpenedImageIsNeverWrittenOver)
+{
+    AppSession session({MapIn("saveas-image")});
+    DigitiseOneFeature(session);
+    std::string image = session.Doc()->GetPathName();
+    std::string before = ReadWholeFile(image);
+    ModalScript script;
+    script.Then(ModalScript::OpenFile(image));
+    script.Then(ModalScript::Press(IDOK));
+    session.Command(ID_FILE_SAVE_AS);
+    ASSERT_EQ(script.Seen().size(), 2u);
+    EXPECT_EQ(script.Seen()[1].message, "An error occurred whilst saving the file " + image);
+    EXPECT_EQ(ReadWholeFile(image), before);
+    EXPECT_EQ(session.Doc()->m_bShapesModified, 1);
+}
