@@ -302,6 +302,7 @@ TEST(InteractMode, StatusLineTextInEachMode)
              session.Doc()->m_shapeFile.m_geoRef.GetRotation() * 180 / 3.141592653);
     EXPECT_EQ(status.substr(0, status.find(" deg") + 4), expected);
     EXPECT_EQ(m[4].str(), kDigitiseHint);
+    EXPECT_EQ(GetCursor(), session.View()->m_hDigitiseCursor) << "the digitise cursor on every move";
 
     session.Doc()->m_nMode = MODE_TRANSPOSED;
     gui::MouseMove(session.ViewWnd(), POINT{10, 10});
