@@ -37,6 +37,8 @@ CImageView::CImageView()
         ui.Enable(GetDocument()->m_nMode != MODE_TRANSPOSED);
     });
     AddInputCommands();
+    AddTransposeCommands();
+    AddClipboardCommands();
 }
 
 CImageView::~CImageView()

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/ImageDoc.h"
+#include "georef/Transpose.h"
 #include "shape/Shape.h"
 #include "winfw/View.h"
 
@@ -32,6 +33,13 @@ public:
     // whenever the new sizes allow it.
     void ApplyZoom();
 
+    // Transpose (TransposeCommand.cpp): the north-up resampled image with
+    // its world file, shown in transposed mode.
+    void OnTranspose();
+    // Copy (ClipboardExport.cpp): the resampled image onto the clipboard as
+    // a bitmap of its own size.
+    void OnEditCopy();
+
     // Mouse input in each mode, and the mode and colour commands
     // (ImageViewInput.cpp).
     void OnLButtonDown(UINT nFlags, POINT point) override;
@@ -55,10 +63,15 @@ public:
     unsigned char* m_pTransposed;
     int m_nTransposedWidth;
     int m_nTransposedHeight;
+    // The extents the resampled image was made with: showing it again
+    // writes the world file of this very image.
+    CTransposeExtents m_transposedExtents;
     HCURSOR m_hDigitiseCursor;
 
 private:
     void SetZoom(int nZoom);
+    void AddTransposeCommands();
+    void AddClipboardCommands();
     void AddInputCommands();
     void EnterControlPoint(POINT point);
     void FinishCurrentShape();

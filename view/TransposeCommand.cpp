@@ -1,0 +1,64 @@
+// Transpose: the north-up copy of the image aligned with the map axes, its
+// world file beside the image, and the view switched to showing it.
+#include "view/ImageView.h"
+
+#include <utility>
+
+#include "georef/WorldFile.h"
+#include "res/resource.h"
+#include "winfw/FwUtil.h"
+
+void CImageView::AddTransposeCommands()
+{
+    AddCommand(ID_VIEW_TRANSPOSE, [this] { OnTranspose(); });
+    AddCommandUpdate(ID_VIEW_TRANSPOSE, [this](CCmdUI& ui) {
+        const int nMode = GetDocument()->m_nMode;
+        ui.Enable(nMode != MODE_GEOREFERENCE);
+        ui.SetCheck(nMode == MODE_TRANSPOSED);
+    });
+}
+
+void CImageView::OnTranspose()
+{
+    CImageDoc* pDoc = GetDocument();
+    // Only digitise mode has a fitted transformation to resample with.
+    if (pDoc->m_nMode != MODE_DIGITISE)
+        return;
+
+    // A resampled image made earlier is shown again as it is: no question,
+    // no second resampling.
+    if (!m_pTransposed)
+    {
+        const BOOL bCrop = FwMessageBox(IDS_CROP_QUESTION, MB_YESNO | MB_DEFBUTTON2) == IDYES;
+        CTransposedImage transposed;
+        TransposeStatus status;
+        {
+            CWaitCursor wait;
+            FwSetStatusText(LoadResString(IDS_CALCULATING));
+            const ImageData& image = pDoc->m_image;
+            status = TransposeImage(image.pPixels, static_cast<int>(image.nWidth), static_cast<int>(image.nHeight),
+                                    pDoc->m_shapeFile.m_geoRef, bCrop, &transposed);
+        }
+        if (status != TRANSPOSE_OK)
+        {
+            // Refused before anything was shown: the user stays digitising,
+            // told why (the control points share a column, say).
+            FwSetStatusText("");
+            FwMessageBox(TransposeStatusText(status), MB_OK);
+            return;
+        }
+        m_pTransposed = transposed.pPixels.release();
+        m_transposedExtents = transposed.extents;
+        m_nTransposedWidth = m_transposedExtents.outW;
+        m_nTransposedHeight = m_transposedExtents.outH;
+    }
+    pDoc->m_nMode = MODE_TRANSPOSED;
+
+    // A world file that cannot be written is skipped: the picture is still
+    // worth showing and copying. A document without a path (nothing opened
+    // from a file) has nowhere to put one.
+    if (!pDoc->GetPathName().empty())
+        WriteWorldFile(pDoc->GetPathName().c_str(), m_transposedExtents);
+
+    ApplyZoom();
+}
