@@ -2,11 +2,17 @@
 // world file beside the image, and the view switched to showing it.
 #include "view/ImageView.h"
 
-#include <utility>
+#include <string>
 
+#include "georef/SideFile.h"
 #include "georef/WorldFile.h"
 #include "res/resource.h"
 #include "winfw/FwUtil.h"
+
+namespace
+{
+const char kWorldFileNotWritten[] = "The world file could not be written:";
+}
 
 void CImageView::AddTransposeCommands()
 {
@@ -54,11 +60,17 @@ void CImageView::OnTranspose()
     }
     pDoc->m_nMode = MODE_TRANSPOSED;
 
-    // A world file that cannot be written is skipped: the picture is still
-    // worth showing and copying. A document without a path (nothing opened
-    // from a file) has nowhere to put one.
-    if (!pDoc->GetPathName().empty())
-        WriteWorldFile(pDoc->GetPathName().c_str(), m_transposedExtents);
+    // The picture is worth showing and copying even without its world
+    // file, but the user must know that none was written: the status line
+    // of transposed mode says it was, and a .jpg saved without one carries
+    // no georeference. A document without a path (nothing opened from a
+    // file) has nowhere to put one.
+    std::string strFailedWorldFile;
+    const std::string& strImagePath = pDoc->GetPathName();
+    if (!strImagePath.empty() && !WriteWorldFile(strImagePath.c_str(), m_transposedExtents))
+        strFailedWorldFile = SideFileName(strImagePath.c_str(), ".jgw");
 
     ApplyZoom();
+    if (!strFailedWorldFile.empty())
+        FwMessageBox(std::string(kWorldFileNotWritten) + " " + strFailedWorldFile, MB_OK);
 }

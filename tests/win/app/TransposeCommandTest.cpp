@@ -278,6 +278,24 @@ TEST(TransposeCommand, SecondTransposeShowsTheSameImageWithoutAskingAndRewritesI
     EXPECT_EQ(ReadWholeFile(WorldFilePath(path)), kWorkedExampleWorldFile);
 }
 
+TEST(TransposeCommand, WorldFileThatCannotBeWrittenIsReportedAndTheImageStillShown)
+{
+    AppSession session;
+    const std::string path = OpenMadeImage(session, "transpose-no-world-file", 200, 100, kWorkedExamplePoints);
+    // A folder where the world file should go: it cannot be opened for writing.
+    ASSERT_TRUE(CreateDirectoryA(WorldFilePath(path).c_str(), nullptr));
+    ModalScript script;
+    script.Then(ModalScript::Press(IDNO));
+    script.Then(ModalScript::Press(IDOK));
+    session.Command(ID_VIEW_TRANSPOSE);
+    RemoveDirectoryA(WorldFilePath(path).c_str());
+    ASSERT_EQ(script.Seen().size(), 2u);
+    EXPECT_EQ(script.Seen()[1].message, "The world file could not be written: " + WorldFilePath(path));
+    EXPECT_EQ(session.Doc()->m_nMode, MODE_TRANSPOSED);
+    EXPECT_NE(session.View()->m_pTransposed, nullptr);
+    EXPECT_EQ(session.View()->GetTotalSize().cx, 100);
+}
+
 TEST(TransposeCommand, DoesNothingOutsideDigitiseMode)
 {
     AppSession session;
