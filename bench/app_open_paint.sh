@@ -3,48 +3,13 @@
 # quarvex.exe's own windows under Wine, beside djpeg decoding the same files
 # in the same run; then one scroll step at 400% on each. Prints the best of
 # REPEATS runs (default 3) and the ratio to djpeg.
-# Run by 'make bench' (tools/bench.sh sets BENCH_BUILD); standalone:
-#   BENCH_BUILD=build/bench bash bench/app_open_paint.sh
-set -euo pipefail
-cd "$(dirname "$0")/.."
-root=$(pwd)
-bench_build=${BENCH_BUILD:-${BUILD:-build}/bench}
-win32_build="$bench_build-win32"
-repeats=${REPEATS:-3}
+source "$(dirname "$0")/bench-lib.sh"
 
-if [ ! -f "$win32_build/CMakeCache.txt" ]; then
-  cmake -S . -B "$win32_build" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-fi
-cmake --build "$win32_build" --target app_open_paint_timer -j"$(nproc)" >/dev/null
-if [ ! -f bench/make_scans.sh ]; then
-  echo "app_open_paint: bench/make_scans.sh is missing: it makes the benchmark scans" >&2
-  exit 1
-fi
-data=$(bash bench/make_scans.sh "$bench_build/data" | tail -n 1)
+build_win32_target app_open_paint_timer
+data=$(bench_scans)
 
-time_djpeg() {
-  local best=
-  for _ in $(seq "$repeats"); do
-    local start end ms
-    start=$(date +%s%N)
-    djpeg -ppm -outfile /dev/null "$1"
-    end=$(date +%s%N)
-    ms=$(( (end - start) / 1000000 ))
-    if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
-  done
-  echo "$best"
-}
-
-prefix="$root/$win32_build/wineprefix"
 run_timer() {
-  local windows_path="Z:${1//\//\\}"
-  if [ -n "${DISPLAY:-}" ]; then
-    tools/wine-run.sh "$prefix" "$win32_build/bench/app_open_paint_timer.exe" "$windows_path" "$repeats"
-  else
-    xvfb-run -a -s "-screen 0 1280x1024x24" \
-      tools/wine-run.sh "$prefix" "$win32_build/bench/app_open_paint_timer.exe" "$windows_path" "$repeats"
-  fi
+  run_wine "$win32_build/bench/app_open_paint_timer.exe" "$(wine_path "$1")" "$repeats"
 }
 
 printf '%-8s %6s %9s %16s %7s %18s\n' scan MP "djpeg ms" "open+paint ms" ratio "scroll@400% ms"

@@ -17,6 +17,8 @@ for program in "$BENCH_BUILD"/bench/bench_*; do
 done
 for script in bench/*.sh; do
   [ -f "$script" ] || continue
+  # Helpers of the benchmarks, not benchmarks.
+  case "$(basename "$script")" in make_scans.sh|bench-lib.sh) continue ;; esac
   [ -z "$only" ] || [[ "$(basename "$script")" == *"$only"* ]] || continue
   echo "== $(basename "$script")"
   bash "$script"
