@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Makes docs/quarvex-sample-map.png: the program with the bundled sample map
-# and its control points, captured by the GUI test runner's own machinery
-# under Wine and Xvfb. Usage: tools/docs-screenshot.sh (BUILD as for make test)
+# Makes the screenshots in docs/, captured by the GUI test runners' own
+# machinery under Wine and Xvfb:
+#   docs/quarvex-sample-map.png  the program with the sample map and its control points
+#   docs/quarvex-digitising.png  digitising on it, the map read-out in the status line
+# Usage: tools/docs-screenshot.sh (BUILD as for make test)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 build="${BUILD:-build}/win32"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-cmake --build "$build" --target app_gui_tests -j"$(nproc)" >/dev/null
+cmake --build "$build" --target app_gui_tests app_session_tests -j"$(nproc)" >/dev/null
 
 prefix="$root/$build/wineprefix-docs"
 bmp=$(mktemp --suffix=.bmp)
@@ -18,7 +20,14 @@ run() {
 }
 # Windows drawn by Wine itself: no window manager runs under Xvfb.
 run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-QUARVEX_SCREENSHOT="Z:${bmp//\//\\}" run "$build/tests/win/app/app_gui_tests.exe" \
-  --gtest_filter=DocsScreenshot.* >/dev/null
-convert "$bmp" docs/quarvex-sample-map.png
-echo "docs/quarvex-sample-map.png"
+
+# shoot RUNNER VARIABLE OUTPUT: the runner's DocsScreenshot test writes the
+# BMP named by VARIABLE.
+shoot() {
+  env "$2=Z:${bmp//\//\\}" xvfb-run -a -s "-screen 0 1280x1024x24" \
+    tools/wine-run.sh "$prefix" "$build/tests/win/app/$1.exe" --gtest_filter=DocsScreenshot.* >/dev/null
+  convert "$bmp" "$3"
+  echo "$3"
+}
+shoot app_gui_tests QUARVEX_SCREENSHOT docs/quarvex-sample-map.png
+shoot app_session_tests QUARVEX_DIGITISE_SCREENSHOT docs/quarvex-digitising.png

@@ -247,7 +247,7 @@ TEST(InteractSession, PointsOnTheSampleMap)
 // its point file, the lake digitised as a polygon, a second polygon under
 // way and the map read-out under the cursor in the status line. Written
 // only when QUARVEX_DIGITISE_SCREENSHOT names the BMP file to write
-// (tools/docs-screenshot-digitise.sh does that).
+// (tools/docs-screenshot.sh does that).
 TEST(DocsScreenshot, DigitisingWithTheCoordinateReadout)
 {
     const char* pszOutput = std::getenv("QUARVEX_DIGITISE_SCREENSHOT");
