@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "georef/Transpose.h"
+#include "tests/core/TestFiles.h"
 #include "georef/WorldFile.h"
 
 namespace {
@@ -26,19 +27,6 @@ std::string RunCommand(const std::string& command)
         pclose(pipe);
     }
     return output;
-}
-
-std::string ReadBytes(const std::string& path)
-{
-    std::string bytes;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        char chunk[4096];
-        size_t got;
-        while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-            bytes.append(chunk, got);
-        std::fclose(f);
-    }
-    return bytes;
 }
 
 void PutLe(std::string* out, uint32_t value, int bytes)
@@ -162,7 +150,7 @@ TEST_F(TransposeGdal, ReadsTheDibRowsAsTheResampledPixels)
     ASSERT_NE(image.Width() * 3 % 4, 0); // the rows carry padding
     ASSERT_TRUE(WriteBmp(File("north.bmp"), image));
     ASSERT_EQ(RunCommand("gdal_translate -q -of PNM '" + File("north.bmp") + "' '" + File("north.ppm") + "'"), "");
-    const std::string ppm = ReadBytes(File("north.ppm"));
+    const std::string ppm = ReadFileBytes(File("north.ppm"));
     const std::string header = "P6\n" + std::to_string(image.Width()) + " " + std::to_string(image.Height()) + "\n255\n";
     ASSERT_EQ(ppm.compare(0, header.size(), header), 0) << ppm.substr(0, 20);
     const size_t cbPixels = static_cast<size_t>(image.Width()) * image.Height() * 3;

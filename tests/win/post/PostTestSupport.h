@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/core/TestFiles.h"
+
 namespace posttest {
 
 // One message box or dialog as it was activated.
@@ -71,8 +73,8 @@ bool ReadDword(HKEY root, const std::string& path, const char* name, DWORD& valu
 bool KeyExists(HKEY root, const std::string& path);
 
 // Files.
-void WriteFileBytes(const std::string& path, const std::string& bytes);
-std::string ReadFileBytes(const std::string& path);
+using ::ReadFileBytes;
+using ::WriteFileBytes;
 bool Exists(const std::string& path);
 void MakeDir(const std::string& path);
 void RemoveTree(const std::string& path);
