@@ -66,6 +66,15 @@ int FwMessageBox(const std::string& strText, UINT nType)
     HWND hOwner = MainWindow();
     if (hOwner && !IsWindowVisible(hOwner))
         hOwner = nullptr;
+    // A message asked from inside a modal dialog belongs to that dialog:
+    // owned by the (disabled) main window, it would leave the dialog open
+    // to clicks while the question waits for its answer.
+    if (hOwner)
+    {
+        HWND hPopup = GetLastActivePopup(hOwner);
+        if (hPopup && IsWindowVisible(hPopup) && IsWindowEnabled(hPopup))
+            hOwner = hPopup;
+    }
     return MessageBoxA(hOwner, strText.c_str(), caption.c_str(), nType);
 }
 

@@ -104,6 +104,8 @@ TEST(InteractMode, CoordinateDialogTakesDegreesRefusesNonsenseAndCancels)
             gui::TypeCoordinates("N 10 20 30", "")(hDialog);
         });
         script.Then([&](HWND hBox) {
+            EXPECT_EQ(GetWindow(hBox, GW_OWNER), hGeoRef);
+            EXPECT_FALSE(IsWindowEnabled(hGeoRef)) << "no click reaches the dialog behind the message";
             eastingAfter = gui::ItemText(hGeoRef, IDC_EASTING);
             northingAfter = gui::ItemText(hGeoRef, IDC_NORTHING);
             gui::Click(hBox, IDOK);
@@ -133,6 +135,9 @@ TEST(InteractMode, DeleteAllAsksAndRemovesEveryControlPointOnlyOnYes)
     });
     script.Then([&](HWND hBox) {
         EXPECT_TRUE(IsWindow(hGeoRef));
+        // The question belongs to the dialog, which waits for the answer.
+        EXPECT_EQ(GetWindow(hBox, GW_OWNER), hGeoRef);
+        EXPECT_FALSE(IsWindowEnabled(hGeoRef));
         gui::Click(hBox, IDNO);
         // No leaves the dialog open: ask again and say Yes this time.
         gui::Click(hGeoRef, IDC_DELETE_ALL);
