@@ -183,6 +183,12 @@ LRESULT CFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         if (CWinApp* pApp = FwGetApp())
             pApp->CloseMainFrame();
         return 0;
+    case WM_QUERYENDSESSION:
+        // Logging off or shutting down ends the program as Exit does: the
+        // document is asked first, so that unsaved features are offered.
+        if (CDocument* pDoc = m_pActiveView ? m_pActiveView->GetDocument() : nullptr)
+            return pDoc->SaveModified();
+        return TRUE;
     case WM_DESTROY:
         if (CWinApp* pApp = FwGetApp())
             if (pApp->m_pMainWnd == this)

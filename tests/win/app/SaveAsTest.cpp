@@ -220,3 +220,29 @@ TEST(SaveAs, TheOpenedImageIsNeverWrittenOver)
     EXPECT_EQ(ReadWholeFile(image), before);
     EXPECT_EQ(session.Doc()->m_bShapesModified, 1);
 }
+
+TEST(SaveAs, EndingTheWindowsSessionAsksAsExitDoes)
+{
+    AppSession session({MapIn("saveas-endsession")});
+    DigitiseOneFeature(session);
+    HWND hFrame = session.FrameWnd();
+
+    // Yes and a cancelled save: the session may not end, nothing is lost.
+    {
+        ModalScript script;
+        script.Then(ModalScript::Press(IDYES));
+        script.Then(ModalScript::Cancel());
+        EXPECT_EQ(SendMessageA(hFrame, WM_QUERYENDSESSION, 0, 0), FALSE);
+        ASSERT_EQ(script.Seen().size(), 2u);
+        EXPECT_EQ(script.Seen()[0].message, kSaveQuestion);
+    }
+    EXPECT_EQ(session.Doc()->m_shapeFile.m_shapes.GetSize(), 1);
+    EXPECT_EQ(session.Doc()->m_bShapesModified, 1);
+
+    // No lets the session end.
+    ModalScript script;
+    script.Then(ModalScript::Press(IDNO));
+    EXPECT_NE(SendMessageA(hFrame, WM_QUERYENDSESSION, 0, 0), FALSE);
+    ASSERT_EQ(script.Seen().size(), 1u);
+    EXPECT_EQ(script.Seen()[0].message, kSaveQuestion);
+}
