@@ -62,6 +62,12 @@ bool FindInstallDir(std::string& installDir)
         return false;
     const UniqueRegKey key(raw);
 
+    // RegQueryValueA hands back an empty text for a default value that was
+    // never set; that names no program, and an empty directory would put the
+    // set-up (and the uninstaller's deletion) in the drive's root.
+    if (RegQueryValueExA(raw, nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+
     // 128 bytes as the engine's own path limit; a longer path counts as missing.
     char buffer[128];
     LONG size = sizeof buffer;

@@ -67,6 +67,22 @@ TEST_F(PostInstDll, MissingAppPathsShowsOnlyTheErrorBoxAndReturnsZero)
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kOdbcInst) + kAccess));
 }
 
+TEST_F(PostInstDll, AppPathsKeyWithoutItsDefaultValueCountsAsNotFound)
+{
+    // Only a "Path" value, as some installers leave it: no program path, so
+    // no directory (not the drive's root) to set up or to clean.
+    SetString(HKEY_LOCAL_MACHINE, kAppPathsKey, "Path", "C:\\Apps\\TAVO");
+    {
+        DialogWatcher watcher;
+        EXPECT_EQ(PostInst(m_media), 0);
+        ExpectOnlyTheDirectErrorBox(watcher, m_engine);
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".tvm"));
+    }
+    DialogWatcher watcher;
+    EXPECT_EQ(m_uninstInitialize(), 0);
+    EXPECT_EQ(watcher.MessageTexts(), std::vector<std::string>{"Unable to determine installation directory"});
+}
+
 TEST_F(PostInstDll, AppPathsValueOf128CharactersCountsAsNotFound)
 {
     const std::string tail = "\\tavo.exe";
