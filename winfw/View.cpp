@@ -61,12 +61,18 @@ LRESULT CView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     {
     case WM_PAINT:
     {
-        PAINTSTRUCT ps;
-        HDC hDC = BeginPaint(m_hWnd, &ps);
-        m_rcPaint = ps.rcPaint;
+        // The paint's device context goes back to the system also when the
+        // drawing fails (it may run out of memory for its buffer).
+        struct PaintScope
+        {
+            HWND hWnd;
+            PAINTSTRUCT ps;
+            ~PaintScope() { EndPaint(hWnd, &ps); }
+        } paint{m_hWnd, {}};
+        HDC hDC = BeginPaint(m_hWnd, &paint.ps);
+        m_rcPaint = paint.ps.rcPaint;
         OnPrepareDC(hDC);
         OnDraw(hDC);
-        EndPaint(m_hWnd, &ps);
         return 0;
     }
     case WM_ERASEBKGND:

@@ -3,6 +3,8 @@
 // pixels the view puts on the screen.
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "res/resource.h"
 #include "tests/win/app/AppSession.h"
 
@@ -425,4 +427,36 @@ TEST(ViewPaint, ScrollBarsAndWheelMoveThePictureWithinItsRange)
         std::string first;
         EXPECT_EQ(CountWrongPixels(gui::CaptureClient(hView), 1000, 800, 1, pos, &first), 0) << first;
     }
+}
+
+namespace
+{
+// A view whose drawing fails, as when its paint buffer cannot be had.
+class FailingView : public CView
+{
+public:
+    HDC m_hPaintDC = nullptr;
+    void OnDraw(HDC hDC) override
+    {
+        m_hPaintDC = hDC;
+        throw std::bad_alloc();
+    }
+};
+}
+
+TEST(ViewPaint, FailedPaintStillHandsItsDeviceContextBack)
+{
+    AppSession session;
+    FailingView view;
+    ASSERT_TRUE(view.Create(session.FrameWnd(), 1234));
+    MoveWindow(view.m_hWnd, 0, 0, 40, 30, FALSE);
+    gui::ModalScript script;
+    script.Then(gui::ModalScript::Press(IDOK));
+    InvalidateRect(view.m_hWnd, nullptr, TRUE);
+    UpdateWindow(view.m_hWnd);
+    gui::Pump();
+    ASSERT_EQ(script.Seen().size(), 1u);
+    EXPECT_EQ(script.Seen()[0].message, "There is not enough memory to complete the operation.");
+    ASSERT_NE(view.m_hPaintDC, nullptr);
+    EXPECT_EQ(WindowFromDC(view.m_hPaintDC), nullptr) << "the paint's device context is released";
 }
