@@ -11,6 +11,22 @@ namespace postinst {
 
 namespace {
 
+// The volume and file index of an existing file, whatever path names it.
+bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION* pInfo)
+{
+    UniqueFileHandle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+    return file && GetFileInformationByHandle(file.Get(), pInfo);
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    BY_HANDLE_FILE_INFORMATION infoA, infoB;
+    return FileIdentity(a, &infoA) && FileIdentity(b, &infoB) &&
+           infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
+           infoA.nFileIndexHigh == infoB.nFileIndexHigh && infoA.nFileIndexLow == infoB.nFileIndexLow;
+}
+
 // Copies in 1 KB chunks and lets the message queue run after each, so the
 // progress picture moves and the engine's window repaints.
 bool CopyInChunks(const std::string& from, const std::string& to)
@@ -20,6 +36,10 @@ bool CopyInChunks(const std::string& from, const std::string& to)
     UniqueFile source(std::fopen(from.c_str(), "rb"));
     if (!source)
         return false;
+    // Media and installation folder may be one: writing the file onto itself
+    // would empty it, so the database already in place counts as copied.
+    if (SameFile(from, to))
+        return true;
     MakeWritable(to);
     std::remove(to.c_str());
     UniqueFile target(std::fopen(to.c_str(), "wb"));

@@ -47,6 +47,12 @@ struct KernelHandleTraits
     static HANDLE Invalid() { return nullptr; }
     static void Close(HANDLE h) { CloseHandle(h); }
 };
+// CreateFile reports failure with INVALID_HANDLE_VALUE, not null.
+struct FileHandleTraits
+{
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { CloseHandle(h); }
+};
 struct FindHandleTraits
 {
     static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
@@ -81,6 +87,7 @@ struct RegKeyTraits
 
 using UniqueRegKey = UniqueHandle<HKEY, RegKeyTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
+using UniqueFileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
 using UniqueFindHandle = UniqueHandle<HANDLE, FindHandleTraits>;
 using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
 using UniqueFile = UniqueHandle<FILE*, FileTraits>;

@@ -83,8 +83,9 @@ extern "C" LONG WINAPI TAVOPreInst(HWND window, LPVOID /*reserved*/, LPCSTR sour
     try {
         CWin32PreInstSystem system(window);
         return RunPreInstChecks(system, source);
-    } catch (const std::bad_alloc&) {
-        // Out of memory before anything was decided: stopping is the safe answer.
+    } catch (...) {
+        // Out of memory (or anything else) before a decision: no exception
+        // may reach the engine, and stopping is the safe answer.
         return 0;
     }
 }

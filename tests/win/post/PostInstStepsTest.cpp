@@ -72,6 +72,22 @@ TEST_F(PostInstSteps, DatabaseAndCompanionArriveWritableBehindTheProgressWindow)
         EXPECT_FALSE(StartsWith(text, "Error copying")) << text;
 }
 
+TEST_F(PostInstSteps, MediaThatIsTheInstallationFolderKeepsItsDatabase)
+{
+    // The installation folder given as the media too: nothing may be emptied.
+    WriteFileBytes(Target("TAVOINST.INI"), "[TAVOINST]\r\nDatabase=tavo.mdb\r\n");
+    WriteFileBytes(Target("tavo.mdb"), DatabaseBytes());
+    WriteFileBytes(Target("tavo.tvw"), "companion");
+
+    DialogWatcher watcher;
+    CopyDatabase(m_install, m_install);
+
+    EXPECT_EQ(ReadFileBytes(Target("tavo.mdb")), DatabaseBytes());
+    EXPECT_EQ(ReadFileBytes(Target("tavo.tvw")), "companion");
+    for (const std::string& text : watcher.MessageTexts())
+        EXPECT_FALSE(StartsWith(text, "Error copying")) << text;
+}
+
 TEST_F(PostInstSteps, DatabaseInASubDirectoryNeedsThatDirectoryWhileTheCompanionStaysOnTop)
 {
     WriteIni("data\\tavo.mdb");
