@@ -7,15 +7,24 @@
 
 #include <gtest/gtest.h>
 
-// A fresh, empty folder per test, removed afterwards.
+#ifdef _WIN32
+#include <process.h>
+#define QUARVEX_TEST_PID _getpid()
+#else
+#include <unistd.h>
+#define QUARVEX_TEST_PID getpid()
+#endif
+
+// A fresh, empty folder per test, removed afterwards. The process id keeps
+// the runs of several build folders on one machine out of each other's way.
 class ScratchDir
 {
 public:
     ScratchDir()
     {
         const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string("quarvex-") + (info ? info->test_suite_name() : "t") + "-" +
-                           (info ? info->name() : "t");
+        std::string name = std::string("quarvex-") + std::to_string(QUARVEX_TEST_PID) + "-" +
+                           (info ? info->test_suite_name() : "t") + "-" + (info ? info->name() : "t");
         for (char& c : name)
             if (c == '/')
                 c = '_';

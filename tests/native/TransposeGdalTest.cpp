@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "georef/Transpose.h"
@@ -72,9 +74,10 @@ class TransposeGdal : public testing::Test
 protected:
     void SetUp() override
     {
-        // One folder a test: ctest runs the tests side by side.
+        // One folder a test and process: ctest runs the tests side by side,
+        // and other build folders may run them at the same time.
         m_dir = std::filesystem::temp_directory_path() /
-                (std::string("quarvex-TransposeGdal-") +
+                (std::string("quarvex-TransposeGdal-") + std::to_string(getpid()) + "-" +
                  testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(m_dir);
         std::filesystem::create_directories(m_dir);
