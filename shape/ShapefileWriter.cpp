@@ -111,9 +111,17 @@ CShapeBounds CShapeFile::GetExtent() const
         return extent;
     const CPixelToMapTransform transform = m_geoRef.GetTransform();
     for (int i = 0; i < m_shapes.GetSize(); ++i) {
+        // Minimums with minimums and maximums with maximums: the empty box
+        // of a shape without vertices then leaves the extent as it was.
         const CShapeBounds box = ShapeBounds(transform, m_shapes.GetAt(i));
-        FoldPoint(extent, box.m_dXMin, box.m_dYMin);
-        FoldPoint(extent, box.m_dXMax, box.m_dYMax);
+        if (box.m_dXMin < extent.m_dXMin)
+            extent.m_dXMin = box.m_dXMin;
+        if (box.m_dYMin < extent.m_dYMin)
+            extent.m_dYMin = box.m_dYMin;
+        if (box.m_dXMax > extent.m_dXMax)
+            extent.m_dXMax = box.m_dXMax;
+        if (box.m_dYMax > extent.m_dYMax)
+            extent.m_dYMax = box.m_dYMax;
     }
     return extent;
 }

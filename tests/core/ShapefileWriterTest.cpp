@@ -177,6 +177,22 @@ TEST_F(ShapefileWriter, RotatedGeoRefWritesExactlyWhatPixelToMapGives)
     EXPECT_EQ(extent.m_nPoints, 0);
 }
 
+TEST_F(ShapefileWriter, ShapeWithoutVerticesLeavesTheFileBoxAlone)
+{
+    // Storing beyond the end grows the list with an empty shape first; its
+    // empty box must not widen the file's box to the whole range of doubles.
+    m_file.m_shapes.SetAtGrow(1, MakeShape({{10, 90}, {30, 70}}));
+    ASSERT_EQ(m_file.m_shapes.GetAt(0).GetSize(), 0);
+    const CShapeBounds extent = m_file.GetExtent();
+    EXPECT_EQ(extent.m_dXMin, 110);
+    EXPECT_EQ(extent.m_dYMin, 210);
+    EXPECT_EQ(extent.m_dXMax, 130);
+    EXPECT_EQ(extent.m_dYMax, 230);
+    Save(SHAPE_POLYLINE);
+    EXPECT_EQ(Field(m_shp, 36, 32), ExpectedBytes().Double(110).Double(210).Double(130).Double(230).Str());
+    EXPECT_EQ(Field(m_shx, 36, 32), Field(m_shp, 36, 32));
+}
+
 TEST_F(ShapefileWriter, SavingTwiceWritesTheSameBytesAndLeavesTheShapes)
 {
     CShape current = MakeShape({{3, 3}, {40, 8}, {20, 60}});
