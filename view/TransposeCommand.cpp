@@ -12,6 +12,9 @@
 namespace
 {
 const char kWorldFileNotWritten[] = "The world file could not be written:";
+const char kWorldFileWithoutPath[] =
+    "The world file could not be written: the image has no file name to put it beside (it was kept through New). "
+    "Open the image from its file and transpose it again to get one.";
 }
 
 void CImageView::AddTransposeCommands()
@@ -64,13 +67,15 @@ void CImageView::OnTranspose()
     // file, but the user must know that none was written: the status line
     // of transposed mode says it was, and a .jpg saved without one carries
     // no georeference. A document without a path (nothing opened from a
-    // file) has nowhere to put one.
-    std::string strFailedWorldFile;
+    // file, or kept through New) has nowhere to put one, and says so too.
+    std::string strWorldFileFailure;
     const std::string& strImagePath = pDoc->GetPathName();
-    if (!strImagePath.empty() && !WriteWorldFile(strImagePath.c_str(), m_transposedExtents))
-        strFailedWorldFile = SideFileName(strImagePath.c_str(), ".jgw");
+    if (strImagePath.empty())
+        strWorldFileFailure = kWorldFileWithoutPath;
+    else if (!WriteWorldFile(strImagePath.c_str(), m_transposedExtents))
+        strWorldFileFailure = std::string(kWorldFileNotWritten) + " " + SideFileName(strImagePath.c_str(), ".jgw");
 
     ApplyZoom();
-    if (!strFailedWorldFile.empty())
-        FwMessageBox(std::string(kWorldFileNotWritten) + " " + strFailedWorldFile, MB_OK);
+    if (!strWorldFileFailure.empty())
+        FwMessageBox(strWorldFileFailure, MB_OK);
 }

@@ -296,6 +296,26 @@ TEST(TransposeCommand, WorldFileThatCannotBeWrittenIsReportedAndTheImageStillSho
     EXPECT_EQ(session.View()->GetTotalSize().cx, 100);
 }
 
+TEST(TransposeCommand, ImageKeptThroughNewHasNoWorldFileAndSaysSo)
+{
+    AppSession session;
+    const std::string path = OpenMadeImage(session, "transpose-after-new", 200, 100, kWorkedExamplePoints);
+    // New keeps the image, its fit and digitise mode, but not its path.
+    session.Command(ID_FILE_NEW);
+    ASSERT_EQ(session.Doc()->m_nMode, MODE_DIGITISE);
+    ASSERT_TRUE(session.Doc()->GetPathName().empty());
+    ModalScript script;
+    script.Then(ModalScript::Press(IDNO));
+    script.Then(ModalScript::Press(IDOK));
+    session.Command(ID_VIEW_TRANSPOSE);
+    ASSERT_EQ(script.Seen().size(), 2u);
+    EXPECT_EQ(script.Seen()[1].message.rfind("The world file could not be written: the image has no file name", 0), 0u)
+        << script.Seen()[1].message;
+    EXPECT_FALSE(FileExists(WorldFilePath(path)));
+    EXPECT_EQ(session.Doc()->m_nMode, MODE_TRANSPOSED);
+    EXPECT_EQ(session.View()->m_nTransposedWidth, 100);
+}
+
 TEST(TransposeCommand, DoesNothingOutsideDigitiseMode)
 {
     AppSession session;
