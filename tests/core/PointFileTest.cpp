@@ -1,9 +1,12 @@
+#include <clocale>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "georef/DegreeParser.h"
 #include "georef/GeoRefArray.h"
 #include "georef/SideFile.h"
+#include "georef/WorldFile.h"
 #include "tests/core/TestFiles.h"
 
 namespace {
@@ -106,6 +109,41 @@ TEST(PointFile, ParsedFieldsAreExact)
     EXPECT_EQ(points[0].m_dMapY, 2.0);
     EXPECT_EQ(points[0].m_nPixelX, -3);
     EXPECT_EQ(points[0].m_nPixelY, 4);
+}
+
+// The side files and the typed coordinates use "." whatever the user's
+// locale: a point file written or read with a decimal comma would lose every
+// control point, and a world file so written would not be read at all.
+TEST(PointFile, DecimalPointStaysInACommaLocale)
+{
+    const char* pszComma = nullptr;
+    for (const char* name : {"de_DE.UTF-8", "de_DE", "German_Germany.1252", "fr_FR.UTF-8"})
+        if ((pszComma = std::setlocale(LC_ALL, name)) != nullptr)
+            break;
+    if (!pszComma)
+        GTEST_SKIP() << "no locale with a decimal comma installed";
+    const std::vector<CGeoRefPoint> points = Parse("451.5,887.25,3,4\r\n");
+    const std::string text = CGeoRefArray::FormatPointRecords({CGeoRefPoint(10.5, -3.25, 7, 9)});
+    CTransposeExtents e;
+    e.x0 = 100;
+    e.y0 = 300;
+    e.x1 = 299;
+    e.y1 = 201;
+    e.outW = 100;
+    e.outH = 200;
+    const std::string world = FormatWorldFile(e);
+    double easting = 0, northing = 0;
+    const BOOL converted = ConvertCoordinateEntries("451.5", "10 30.5 S", &easting, &northing);
+    std::setlocale(LC_ALL, "C");
+
+    ASSERT_EQ(points.size(), 1u);
+    EXPECT_EQ(points[0].m_dMapX, 451.5);
+    EXPECT_EQ(points[0].m_dMapY, 887.25);
+    EXPECT_EQ(text, "10.500000,-3.250000,7,9\r\n");
+    EXPECT_EQ(world, "1.990000000000\r\n0.00\r\n0.00\r\n-0.495000000000\r\n100.000000000000\r\n300.000000000000\r\n");
+    EXPECT_TRUE(converted);
+    EXPECT_EQ(easting, 451.5);
+    EXPECT_EQ(northing, 10.0); // plain numbers: the easting has no second number
 }
 
 TEST(SideFileName, CutsAtTheLastDotOfTheFileName)
