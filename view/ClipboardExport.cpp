@@ -27,26 +27,6 @@ const char kClipboardRefused[] = "The image could not be copied: the clipboard d
 // About this many bytes of DIB rows are converted at a time.
 const size_t kBandBytes = 4u << 20;
 
-// Owns a bitmap until it is handed over to the clipboard.
-class CBitmapOwner
-{
-public:
-    explicit CBitmapOwner(HBITMAP hBitmap) : m_hBitmap(hBitmap) {}
-    ~CBitmapOwner() { if (m_hBitmap) DeleteObject(m_hBitmap); }
-    CBitmapOwner(const CBitmapOwner&) = delete;
-    CBitmapOwner& operator=(const CBitmapOwner&) = delete;
-    HBITMAP Get() const { return m_hBitmap; }
-    HBITMAP Release()
-    {
-        HBITMAP hBitmap = m_hBitmap;
-        m_hBitmap = nullptr;
-        return hBitmap;
-    }
-
-private:
-    HBITMAP m_hBitmap;
-};
-
 // Holds the clipboard open for its lifetime.
 class CClipboardOpen
 {
@@ -59,19 +39,6 @@ public:
 
 private:
     bool m_bOpen;
-};
-
-class CMemoryDC
-{
-public:
-    explicit CMemoryDC(HDC hCompatible) : m_hDC(CreateCompatibleDC(hCompatible)) {}
-    ~CMemoryDC() { if (m_hDC) DeleteDC(m_hDC); }
-    CMemoryDC(const CMemoryDC&) = delete;
-    CMemoryDC& operator=(const CMemoryDC&) = delete;
-    HDC Get() const { return m_hDC; }
-
-private:
-    HDC m_hDC;
 };
 
 HWND MainWindow()
@@ -91,7 +58,7 @@ HBITMAP CreateBitmapOfRgb(HDC hDC, const unsigned char* pRgb, int nWidth, int nH
         nBandRows = static_cast<int>(std::max<size_t>(1, std::min<size_t>(nHeight, kBandBytes / cbRow)));
     nBandRows = std::min(nBandRows, nHeight);
 
-    CBitmapOwner bitmap(CreateCompatibleBitmap(hDC, nWidth, nHeight));
+    CGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(hDC, nWidth, nHeight));
     CMemoryDC memory(hDC);
     std::unique_ptr<unsigned char[]> band(new (std::nothrow) unsigned char[cbRow * nBandRows]);
     if (!bitmap.Get() || !memory.Get() || !band)
@@ -129,7 +96,7 @@ std::string CopyRgbToClipboard(HWND hView, HWND hOwner, const unsigned char* pRg
     }
     if (!hBitmap)
         return kNoBitmap;
-    CBitmapOwner bitmap(hBitmap);
+    CGdiObject<HBITMAP> bitmap(hBitmap);
     // Made before the clipboard is opened, so that it is held open only
     // for the hand-over.
     CClipboardOpen clipboard(hOwner);

@@ -1,5 +1,5 @@
-// Owners of GDI handles: a window's device context, a created GDI object,
-// and an object selected into a device context for a scope.
+// Owners of GDI handles: a window's device context, a memory device context,
+// a created GDI object, and an object selected into a device context for a scope.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +18,19 @@ private:
     HDC m_hDC;
 };
 
+class CMemoryDC
+{
+public:
+    explicit CMemoryDC(HDC hCompatible) : m_hDC(CreateCompatibleDC(hCompatible)) {}
+    ~CMemoryDC() { if (m_hDC) DeleteDC(m_hDC); }
+    CMemoryDC(const CMemoryDC&) = delete;
+    CMemoryDC& operator=(const CMemoryDC&) = delete;
+    HDC Get() const { return m_hDC; }
+
+private:
+    HDC m_hDC;
+};
+
 template <typename T>
 class CGdiObject
 {
@@ -27,6 +40,13 @@ public:
     CGdiObject(const CGdiObject&) = delete;
     CGdiObject& operator=(const CGdiObject&) = delete;
     T Get() const { return m_hObject; }
+    // Hands the object over (to the clipboard, say) without deleting it.
+    T Release()
+    {
+        T hObject = m_hObject;
+        m_hObject = nullptr;
+        return hObject;
+    }
 
 private:
     T m_hObject;
