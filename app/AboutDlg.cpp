@@ -1,6 +1,6 @@
 #include "app/AboutDlg.h"
 
-#include "res/resource.h"
+#include "app/res/resource.h"
 #include "winfw/FwUtil.h"
 
 const char kBuildDate[] = "Apr 11 2002";

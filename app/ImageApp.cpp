@@ -5,8 +5,8 @@
 #include "app/AboutDlg.h"
 #include "app/ImageDoc.h"
 #include "app/MainFrame.h"
-#include "res/resource.h"
-#include "view/ImageView.h"
+#include "app/res/resource.h"
+#include "app/ImageView.h"
 
 CImageApp::CImageApp()
 {
@@ -24,7 +24,6 @@ CImageApp::CImageApp()
 
 BOOL CImageApp::InitInstance()
 {
-    Enable3dControls();
     SetRegistryKey("Local AppWizard-Generated Applications");
     LoadStdProfileSettings(4);
 
@@ -32,7 +31,6 @@ BOOL CImageApp::InitInstance()
         IDR_MAINFRAME, [] { return std::make_unique<CImageDoc>(); },
         [] { return std::make_unique<CMainFrame>(); }, [] { return std::make_unique<CImageView>(); }));
 
-    EnableShellOpen();
     RegisterShellFileTypes(TRUE);
 
     CCommandLineInfo cmdInfo;

@@ -5,10 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "jpeg/JpegFile.h"
-#include "res/resource.h"
-#include "shape/ShapeSaveAs.h"
-#include "view/ImageView.h"
+#include "core/jpeg/JpegFile.h"
+#include "app/res/resource.h"
+#include "app/ShapeSaveAs.h"
 #include "winfw/FwUtil.h"
 
 bool HasJpgExtension(const char* pszPathName)
@@ -35,23 +34,12 @@ bool CanReadFile(const char* pszPathName)
 }
 }
 
-CImageDoc::CImageDoc() : m_bShapesModified(0), m_nMode(MODE_NONE)
+CImageDoc::CImageDoc() : m_nShapeType(SHAPE_POLYLINE), m_bShapesModified(0), m_nMode(MODE_NONE)
 {
     AddCommand(ID_FILE_SAVE_AS, [this] { OnFileSaveAs(); });
     // The document has no file of its own to save: Ctrl+S offers the
     // shapefile, and never writes over the opened image.
     AddCommand(ID_FILE_SAVE, [this] { OnFileSaveAs(); });
-}
-
-CImageDoc::~CImageDoc()
-{
-    ReleaseImage();
-}
-
-void CImageDoc::ReleaseImage()
-{
-    delete[] m_image.pPixels;
-    m_image.pPixels = nullptr;
 }
 
 void CImageDoc::Serialize(bool)
@@ -61,6 +49,9 @@ void CImageDoc::Serialize(bool)
 
 BOOL CImageDoc::OnNewDocument()
 {
+    // The scan stays on show and may be transposed again; the copy made
+    // from it goes, as with any other document.
+    m_transposed.Release();
     return CDocument::OnNewDocument();
 }
 
@@ -69,7 +60,8 @@ BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
     m_bShapesModified = 0;
     BOOL bOpened = FALSE;
     m_nOpenFailureId = IDS_UNABLE_TO_OPEN;
-    ReleaseImage();
+    m_image.Release();
+    m_transposed.Release();
     {
         CWaitCursor wait;
         FwSetStatusText(LoadResString(IDS_LOADING) + " " + pszPathName + "...");
@@ -78,15 +70,10 @@ BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
         m_shapeFile.m_geoRef.SetImageHeight(0);
         if (HasJpgExtension(pszPathName) && CanReadFile(pszPathName))
         {
-            uint32_t nWidth = 0, nHeight = 0;
-            unsigned char* pPixels = JpegFile::JpegFileToRGB(pszPathName, &nWidth, &nHeight);
-            if (pPixels)
+            if (JpegFile::JpegFileToRGB(pszPathName, &m_image))
             {
-                m_image.pPixels = pPixels;
-                m_image.nWidth = nWidth;
-                m_image.nHeight = nHeight;
                 m_shapeFile.m_geoRef.ReadPointFile(pszPathName);
-                m_shapeFile.m_geoRef.SetImageHeight(static_cast<int>(nHeight));
+                m_shapeFile.m_geoRef.SetImageHeight(m_image.Height());
                 bOpened = TRUE;
             }
             else
@@ -120,10 +107,7 @@ BOOL CImageDoc::SaveModified()
 
 BOOL CImageDoc::OnFileSaveAs()
 {
-    int nShapeType = SHAPE_POLYLINE;
-    if (CImageView* pView = static_cast<CImageView*>(GetFirstView()))
-        nShapeType = pView->m_nShapeType;
-    if (PromptAndSaveShapefile(m_shapeFile, nShapeType, GetPathName().c_str()) != SaveAsOutcome::Saved)
+    if (PromptAndSaveShapefile(m_shapeFile, m_nShapeType, GetPathName().c_str()) != SAVE_AS_SAVED)
         return FALSE;
     m_bShapesModified = 0;
     return TRUE;

@@ -1,16 +1,25 @@
-// The document: the decoded JPEG, the finished features with the control
-// points, the unsaved-features flag and the interaction mode.
+// The document: the decoded JPEG and its resampled north-up copy, the
+// finished features with the control points, the shape type they are
+// digitised as, the unsaved-features flag and the interaction mode.
 #pragma once
 
-#include "app/ImageData.h"
-#include "shape/ShapeFile.h"
+#include "core/raster/RgbImage.h"
+#include "core/raster/Transpose.h"
+#include "core/shape/ShapeFile.h"
 #include "winfw/Document.h"
+
+enum ViewMode
+{
+    MODE_NONE = -1,          // no image
+    MODE_GEOREFERENCE = 0,   // placing control points
+    MODE_DIGITISE = 1,       // digitising features
+    MODE_TRANSPOSED = 2,     // showing the resampled north-up image
+};
 
 class CImageDoc : public CDocument
 {
 public:
     CImageDoc();
-    ~CImageDoc() override;
 
     void Serialize(bool bStoring) override;
     BOOL OnNewDocument() override;
@@ -23,14 +32,18 @@ public:
     // count as saved.
     BOOL OnFileSaveAs();
 
-    ImageData m_image;
+    CRgbImage m_image;
+    // The image of Transpose, kept until the control points may change (a
+    // new image, New, or back to georeferencing) and shown again as it is.
+    CTransposedImage m_transposed;
     CShapeFile m_shapeFile;
+    // What the features are digitised and saved as (SHAPE_POLYLINE,
+    // SHAPE_POLYGON or SHAPE_POINT), chosen when digitising starts.
+    int m_nShapeType;
     int m_bShapesModified;
     int m_nMode;
 
 private:
-    void ReleaseImage();
-
     // The string telling why the last open failed: IDS_UNABLE_TO_OPEN for
     // a file we cannot read or that is not a .jpg, IDS_JPG_READ_ERROR for
     // a .jpg the decoder refused (damaged, or too large to hold).

@@ -13,11 +13,6 @@ const UINT kIndicators[] = {
 };
 }
 
-BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs)
-{
-    return CFrameWnd::PreCreateWindow(cs);
-}
-
 int CMainFrame::OnCreate(LPCREATESTRUCTA lpCreateStruct)
 {
     if (CFrameWnd::OnCreate(lpCreateStruct) == -1)

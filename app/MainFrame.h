@@ -7,7 +7,6 @@
 class CMainFrame : public CFrameWnd
 {
 public:
-    BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
     int OnCreate(LPCREATESTRUCTA lpCreateStruct) override;
     CStatusBar* GetMessageBar() override { return &m_wndStatusBar; }
 

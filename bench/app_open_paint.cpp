@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "res/resource.h"
+#include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 
 namespace
@@ -62,7 +62,7 @@ int main(int argc, char** argv)
     }
     GdiFlush();
     QueryPerformanceCounter(&end);
-    const ImageData& image = session.Doc()->m_image;
-    std::printf("%u %u %.1f %.2f\n", image.nWidth, image.nHeight, best, Milliseconds(start, end) / steps);
+    const CRgbImage& image = session.Doc()->m_image;
+    std::printf("%d %d %.1f %.2f\n", image.Width(), image.Height(), best, Milliseconds(start, end) / steps);
     return 0;
 }

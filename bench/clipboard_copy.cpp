@@ -13,7 +13,7 @@
 #include <new>
 #include <vector>
 
-#include "view/ClipboardExport.h"
+#include "app/ClipboardExport.h"
 
 namespace
 {
@@ -78,7 +78,7 @@ double Banded(HDC hScreen, const unsigned char* pRgb, int width, int height)
 double WholeCopy(const unsigned char* pRgb, int width, int height)
 {
     const double start = Now();
-    const bool ok = CopyRgbToClipboard(nullptr, nullptr, pRgb, width, height).empty();
+    const bool ok = CopyRgbToClipboard(nullptr, nullptr, pRgb, width, height) == 0;
     const double ms = Now() - start;
     if (OpenClipboard(nullptr))
     {

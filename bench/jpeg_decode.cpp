@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "jpeg/JpegFile.h"
+#include "core/jpeg/JpegFile.h"
 
 int main(int argc, char** argv)
 {
@@ -21,13 +21,13 @@ int main(int argc, char** argv)
     }
     const int repeats = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
     std::vector<double> milliseconds;
-    uint32_t width = 0, height = 0;
+    CRgbImage image;
     uint64_t checksum = 0;
     for (int i = 0; i < repeats; ++i) {
         const auto start = std::chrono::steady_clock::now();
-        std::unique_ptr<unsigned char[]> pixels(JpegFile::JpegFileToRGB(argv[1], &width, &height));
+        const bool decoded = JpegFile::JpegFileToRGB(argv[1], &image);
         const auto stop = std::chrono::steady_clock::now();
-        if (!pixels) {
+        if (!decoded) {
             std::fprintf(stderr, "jpeg_decode_timer: cannot decode %s\n", argv[1]);
             return 1;
         }
@@ -35,12 +35,12 @@ int main(int argc, char** argv)
         // A sum over every 4099th byte, so that the buffer is used and the
         // runs can be compared across builds.
         checksum = 0;
-        const size_t bytes = size_t(width) * height * 3;
+        const size_t bytes = image.ByteCount();
         for (size_t at = 0; at < bytes; at += 4099)
-            checksum = checksum * 31 + pixels[at];
+            checksum = checksum * 31 + image.Pixels()[at];
     }
     std::sort(milliseconds.begin(), milliseconds.end());
-    std::printf("%u %u %.1f %.1f %016llx\n", width, height, milliseconds.front(), milliseconds[milliseconds.size() / 2],
+    std::printf("%d %d %.1f %.1f %016llx\n", image.Width(), image.Height(), milliseconds.front(), milliseconds[milliseconds.size() / 2],
                 static_cast<unsigned long long>(checksum));
     return 0;
 }

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "georef/GeoRefArray.h"
+#include "core/georef/GeoRefArray.h"
 
 int main()
 {

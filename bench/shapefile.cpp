@@ -11,7 +11,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "shape/ShapeFile.h"
+#include "core/shape/ShapeFile.h"
 
 namespace fs = std::filesystem;
 

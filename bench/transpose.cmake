@@ -2,7 +2,7 @@
 # built for Win32 too, where bench/transpose.sh runs it under Wine.
 if(WIN32)
     add_executable(bench_transpose ${CMAKE_CURRENT_LIST_DIR}/transpose.cpp)
-    target_link_libraries(bench_transpose PRIVATE georef_core)
+    target_link_libraries(bench_transpose PRIVATE raster_core)
 else()
     find_package(PkgConfig QUIET)
     if(PkgConfig_FOUND)
@@ -10,7 +10,7 @@ else()
     endif()
     if(BENCH_TURBOJPEG_FOUND)
         add_executable(bench_transpose ${CMAKE_CURRENT_LIST_DIR}/transpose.cpp)
-        target_link_libraries(bench_transpose PRIVATE georef_core PkgConfig::BENCH_TURBOJPEG)
+        target_link_libraries(bench_transpose PRIVATE raster_core PkgConfig::BENCH_TURBOJPEG)
         target_compile_definitions(bench_transpose PRIVATE
             QUARVEX_SOURCE_DIR="${CMAKE_SOURCE_DIR}" QUARVEX_BENCH_DIR="${CMAKE_BINARY_DIR}")
     endif()

@@ -1,5 +1,5 @@
 // Command, control and string ids that the framework itself serves or
-// recognises. The program's own ids are in res/resource.h.
+// recognises. The program's own ids are in app/res/resource.h.
 #pragma once
 
 // File and application commands

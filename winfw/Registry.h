@@ -1,35 +1,8 @@
-// An open registry key, closed when it goes out of scope, and the few
-// string operations the profile and the shell registration need.
+// The program's shell registration: its document type, and the extension
+// when no other program owns it.
 #pragma once
 
 #include <windows.h>
-
-#include <string>
-
-class CRegKey
-{
-public:
-    CRegKey() = default;
-    ~CRegKey() { Close(); }
-    CRegKey(const CRegKey&) = delete;
-    CRegKey& operator=(const CRegKey&) = delete;
-
-    // Opens (creating when missing) pszSubKey under hParent for writing.
-    bool Create(HKEY hParent, const char* pszSubKey);
-    // Opens an existing key for reading.
-    bool Open(HKEY hParent, const char* pszSubKey);
-    void Close();
-    HKEY Get() const { return m_hKey; }
-
-    // A string value (null or empty name: the default value); false when
-    // missing or not a string.
-    bool QueryString(const char* pszName, std::string& strValue) const;
-    bool SetString(const char* pszName, const std::string& strValue) const;
-    bool DeleteValue(const char* pszName) const;
-
-private:
-    HKEY m_hKey = nullptr;
-};
 
 // Registers the document type pszTypeId ("Image.Document", named
 // pszTypeName) to be opened by pszExePath under hWriteRoot (the user's

@@ -98,7 +98,7 @@ LRESULT CView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 const SIZE CScrollView::sizeDefault = {0, 0};
 
-void CScrollView::SetScrollSizes(int, SIZE sizeTotal, SIZE sizePage, SIZE sizeLine)
+void CScrollView::SetScrollSizes(SIZE sizeTotal, SIZE sizePage, SIZE sizeLine)
 {
     m_totalLog = sizeTotal;
     m_pageDev = sizePage;

@@ -49,9 +49,9 @@ class CScrollView : public CView
 public:
     static const SIZE sizeDefault;
 
-    // Sets the logical size (MM_TEXT: one unit a device pixel). The page
-    // and line steps default to a tenth of the size and of the page.
-    void SetScrollSizes(int nMapMode, SIZE sizeTotal, SIZE sizePage = sizeDefault, SIZE sizeLine = sizeDefault);
+    // Sets the logical size, one unit a device pixel. The page and line
+    // steps default to a tenth of the size and of the page.
+    void SetScrollSizes(SIZE sizeTotal, SIZE sizePage = sizeDefault, SIZE sizeLine = sizeDefault);
     POINT GetScrollPosition() const;
     // Scrolls the contents to pt (limited to the scroll range).
     void ScrollToPosition(POINT pt);

@@ -10,6 +10,7 @@
 #include "winfw/FrameWnd.h"
 #include "winfw/FwUtil.h"
 #include "winfw/Registry.h"
+#include "winbase/Registry.h"
 #include "winfw/StatusBar.h"
 
 namespace
@@ -91,12 +92,6 @@ int CWinApp::ExitInstance()
     return 0;
 }
 
-BOOL CWinApp::Enable3dControls()
-{
-    // Controls have the three-dimensional look by themselves.
-    return TRUE;
-}
-
 void CWinApp::SetRegistryKey(const char* pszRegistryKey)
 {
     m_strRegistryKey = pszRegistryKey;
@@ -111,13 +106,15 @@ void CWinApp::LoadStdProfileSettings(UINT nMaxMRU)
 {
     m_nMaxMRU = nMaxMRU;
     m_recentFiles.clear();
-    CRegKey key;
-    if (m_strRegistryKey.empty() || !key.Open(HKEY_CURRENT_USER, (GetProfileKeyPath() + "\\" + kRecentFileSection).c_str()))
+    if (m_strRegistryKey.empty())
+        return;
+    UniqueRegKey key = OpenRegKey(HKEY_CURRENT_USER, (GetProfileKeyPath() + "\\" + kRecentFileSection).c_str());
+    if (!key)
         return;
     for (UINT i = 1; i <= nMaxMRU; ++i)
     {
         std::string path;
-        if (key.QueryString(("File" + std::to_string(i)).c_str(), path) && !path.empty())
+        if (QueryRegString(key.Get(), ("File" + std::to_string(i)).c_str(), path) && !path.empty())
             m_recentFiles.push_back(path);
     }
 }
@@ -136,16 +133,18 @@ void CWinApp::AddToRecentFileList(const std::string& path)
 
 void CWinApp::SaveRecentFileList() const
 {
-    CRegKey key;
-    if (m_strRegistryKey.empty() || !key.Create(HKEY_CURRENT_USER, (GetProfileKeyPath() + "\\" + kRecentFileSection).c_str()))
+    if (m_strRegistryKey.empty())
+        return;
+    UniqueRegKey key = CreateRegKey(HKEY_CURRENT_USER, (GetProfileKeyPath() + "\\" + kRecentFileSection).c_str());
+    if (!key)
         return;
     for (UINT i = 0; i < m_nMaxMRU; ++i)
     {
         std::string name = "File" + std::to_string(i + 1);
         if (i < m_recentFiles.size())
-            key.SetString(name.c_str(), m_recentFiles[i]);
+            SetRegString(key.Get(), name.c_str(), m_recentFiles[i]);
         else
-            key.DeleteValue(name.c_str());
+            RegDeleteValueA(key.Get(), name.c_str());
     }
 }
 
@@ -155,18 +154,12 @@ void CWinApp::AddDocTemplate(std::unique_ptr<CSingleDocTemplate> pTemplate)
     m_hAccel = LoadAcceleratorsA(m_hInstance, MAKEINTRESOURCEA(m_pDocTemplate->GetResourceID()));
 }
 
-void CWinApp::EnableShellOpen()
-{
-    // Shell open starts the program with the file on its command line; no
-    // conversation with an already running copy.
-}
-
 void CWinApp::RegisterShellFileTypes(BOOL)
 {
     if (!m_pDocTemplate)
         return;
-    CRegKey classes;
-    if (!classes.Create(HKEY_CURRENT_USER, "Software\\Classes"))
+    UniqueRegKey classes = CreateRegKey(HKEY_CURRENT_USER, "Software\\Classes");
+    if (!classes)
         return;
     RegisterShellFileType(HKEY_CLASSES_ROOT, classes.Get(),
                           m_pDocTemplate->GetDocString(CSingleDocTemplate::regFileTypeId).c_str(),

@@ -48,11 +48,9 @@ public:
     const std::string& GetAppName() const { return m_strAppName; }
 
     // Start-up services.
-    BOOL Enable3dControls();
     void SetRegistryKey(const char* pszRegistryKey);
     void LoadStdProfileSettings(UINT nMaxMRU);
     void AddDocTemplate(std::unique_ptr<CSingleDocTemplate> pTemplate);
-    void EnableShellOpen();
     void RegisterShellFileTypes(BOOL bCompat);
     void ParseCommandLine(CCommandLineInfo& cmdInfo);
     BOOL ProcessShellCommand(CCommandLineInfo& cmdInfo);

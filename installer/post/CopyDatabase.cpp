@@ -1,7 +1,7 @@
-#include "installer/post/Handles.h"
+#include "winbase/Handles.h"
 #include "installer/post/Module.h"
 #include "installer/post/OdbcSetup.h"
-#include "installer/post/PostInstText.h"
+#include "core/postinst/PostInstText.h"
 #include "installer/post/ProgressDlg.h"
 #include "installer/post/Steps.h"
 
@@ -33,7 +33,7 @@ bool CopyInChunks(const std::string& from, const std::string& to)
 {
     // The media's file is opened before the installed one is touched: a
     // missing or unreadable media file leaves an existing database as it was.
-    UniqueFile source(std::fopen(from.c_str(), "rb"));
+    UniqueStdioFile source(std::fopen(from.c_str(), "rb"));
     if (!source)
         return false;
     // Media and installation folder may be one: writing the file onto itself
@@ -42,7 +42,7 @@ bool CopyInChunks(const std::string& from, const std::string& to)
         return true;
     MakeWritable(to);
     std::remove(to.c_str());
-    UniqueFile target(std::fopen(to.c_str(), "wb"));
+    UniqueStdioFile target(std::fopen(to.c_str(), "wb"));
     if (!target)
         return false;
 

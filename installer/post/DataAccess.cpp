@@ -1,8 +1,8 @@
 // The data-access component installers of the media: MDAC\mdac_typ.exe run
 // unattended, and jet4\jetsetup.inf processed by the media's advpack.dll.
-#include "installer/post/Handles.h"
+#include "winbase/Handles.h"
 #include "installer/post/Module.h"
-#include "installer/post/PostInstText.h"
+#include "core/postinst/PostInstText.h"
 #include "installer/post/ProgressDlg.h"
 #include "installer/post/Steps.h"
 

@@ -2,7 +2,7 @@
 // catches everything: no exception may reach the installation engine.
 #include "installer/post/Module.h"
 #include "installer/post/OdbcSetup.h"
-#include "installer/post/PostInstText.h"
+#include "core/postinst/PostInstText.h"
 #include "installer/post/Registry.h"
 #include "installer/post/Steps.h"
 

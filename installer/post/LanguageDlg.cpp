@@ -1,8 +1,8 @@
 #include "installer/post/LanguageDlg.h"
 
-#include "installer/post/Handles.h"
+#include "winbase/Handles.h"
 #include "installer/post/Module.h"
-#include "installer/post/PostInstText.h"
+#include "core/postinst/PostInstText.h"
 #include "installer/post/Steps.h"
 #include "installer/post/resource.h"
 

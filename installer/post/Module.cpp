@@ -1,7 +1,7 @@
 #include "installer/post/Module.h"
 
-#include "installer/post/Handles.h"
-#include "installer/post/PostInstText.h"
+#include "winbase/Handles.h"
+#include "core/postinst/PostInstText.h"
 
 #include <io.h>
 #include <sys/stat.h>

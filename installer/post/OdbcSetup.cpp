@@ -1,8 +1,8 @@
 #include "installer/post/OdbcSetup.h"
 
-#include "installer/post/Handles.h"
+#include "winbase/Handles.h"
 #include "installer/post/Module.h"
-#include "installer/post/PostInstText.h"
+#include "core/postinst/PostInstText.h"
 
 #include <windows.h>
 

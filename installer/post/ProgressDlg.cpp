@@ -1,6 +1,6 @@
 #include "installer/post/ProgressDlg.h"
 
-#include "installer/post/Handles.h"
+#include "winbase/Handles.h"
 #include "installer/post/Module.h"
 #include "installer/post/resource.h"
 
@@ -12,16 +12,15 @@ void CAnimButton::DrawItem(const DRAWITEMSTRUCT& item)
     const int frame = kFrames[m_nFrame % 3];
     ++m_nFrame;
 
-    UniqueGdiObject bitmap(LoadBitmapA(ThisModule(), MAKEINTRESOURCEA(frame)));
+    UniqueGdiObject<HBITMAP> bitmap(LoadBitmapA(ThisModule(), MAKEINTRESOURCEA(frame)));
     UniqueMemoryDc memory(CreateCompatibleDC(item.hDC));
     if (!bitmap || !memory)
         return;
-    const HGDIOBJ previous = SelectObject(memory.Get(), bitmap.Get());
+    ScopedSelectObject select(memory.Get(), bitmap.Get());
     RECT client;
     GetClientRect(item.hwndItem, &client);
     BitBlt(item.hDC, client.left, client.top, client.right - client.left, client.bottom - client.top,
            memory.Get(), client.left, client.top, SRCCOPY);
-    SelectObject(memory.Get(), previous);
 }
 
 CProgressDlg::CProgressDlg(const char* message, HWND parent) : m_strMessage(message ? message : "")

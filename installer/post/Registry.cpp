@@ -1,7 +1,7 @@
 #include "installer/post/Registry.h"
 
-#include "installer/post/Handles.h"
-#include "installer/post/PostInstText.h"
+#include "core/postinst/PostInstText.h"
+#include "winbase/Registry.h"
 
 #include <cstring>
 
@@ -9,50 +9,19 @@ namespace postinst {
 
 const char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TAVO.EXE";
 
-LONG CRegistryKey::Create(HKEY parent, const char* name)
-{
-    HKEY created = nullptr;
-    const LONG result = RegCreateKeyExA(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                        KEY_ALL_ACCESS, nullptr, &created, nullptr);
-    if (result == ERROR_SUCCESS) {
-        // Opened below the old key before that one is closed.
-        Close();
-        m_key = created;
-    }
-    return result;
-}
-
-LONG CRegistryKey::SetValue(const std::string& text, const char* valueName)
-{
-    if (!m_key)
-        return ERROR_INVALID_HANDLE;
-    return RegSetValueExA(m_key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                          static_cast<DWORD>(text.size() + 1));
-}
-
-LONG CRegistryKey::Close()
-{
-    if (!m_key)
-        return ERROR_SUCCESS;
-    const LONG result = RegCloseKey(m_key);
-    m_key = nullptr;
-    return result;
-}
-
 void RegisterFileType(const std::string& programPath)
 {
     // Every failure is silent: the association is a convenience, the set-up goes on.
-    CRegistryKey key;
-    if (key.Create(HKEY_CLASSES_ROOT, ".tvm") == ERROR_SUCCESS)
-        key.SetValue("tvm_auto_file", nullptr);
-    key.Close();
+    if (UniqueRegKey ext = CreateRegKey(HKEY_CLASSES_ROOT, ".tvm", KEY_ALL_ACCESS))
+        SetRegString(ext.Get(), nullptr, "tvm_auto_file");
 
-    if (key.Create(HKEY_CLASSES_ROOT, "tvm_auto_file") == ERROR_SUCCESS &&
-        key.Create(key.Get(), "shell") == ERROR_SUCCESS &&
-        key.Create(key.Get(), "open") == ERROR_SUCCESS &&
-        key.Create(key.Get(), "command") == ERROR_SUCCESS)
-        key.SetValue(TvmOpenCommand(programPath), nullptr);
-    key.Close();
+    // Each key opened below the one before, which closes once its child is open.
+    UniqueRegKey key = CreateRegKey(HKEY_CLASSES_ROOT, "tvm_auto_file", KEY_ALL_ACCESS);
+    for (const char* child : {"shell", "open", "command"})
+        if (key)
+            key = CreateRegKey(key.Get(), child, KEY_ALL_ACCESS);
+    if (key)
+        SetRegString(key.Get(), nullptr, TvmOpenCommand(programPath));
 }
 
 bool FindInstallDir(std::string& installDir)

@@ -1,5 +1,5 @@
-// Registry access of tavoinst: the key holder, the .tvm association and the
-// lookup of the installation directory.
+// Registry access of tavoinst: the .tvm association and the lookup of the
+// installation directory.
 #pragma once
 
 #include <windows.h>
@@ -7,26 +7,6 @@
 #include <string>
 
 namespace postinst {
-
-// Holds at most one open key and closes it when replaced or destroyed.
-class CRegistryKey
-{
-public:
-    CRegistryKey() = default;
-    ~CRegistryKey() { Close(); }
-    CRegistryKey(const CRegistryKey&) = delete;
-    CRegistryKey& operator=(const CRegistryKey&) = delete;
-
-    // Creates or opens parent\name; the parent may be the held key itself.
-    LONG Create(HKEY parent, const char* name);
-    // Stores text (with its NUL) as a REG_SZ value; null name: the default value.
-    LONG SetValue(const std::string& text, const char* valueName);
-    LONG Close();
-    HKEY Get() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
 
 // HKCR\.tvm -> tvm_auto_file, and its open command "program" %1.
 void RegisterFileType(const std::string& programPath);

@@ -5,32 +5,10 @@
 
 #include <new>
 
-#include "installer/pre/PreInstChecks.h"
+#include "core/preinst/PreInstChecks.h"
+#include "winbase/Registry.h"
 
 namespace {
-
-// A registry key opened for reading, closed on every path out.
-class CRegKey {
-public:
-    CRegKey(HKEY parent, const char* subKey)
-    {
-        if (RegOpenKeyExA(parent, subKey, 0, KEY_QUERY_VALUE, &m_hKey) != ERROR_SUCCESS)
-            m_hKey = nullptr;
-    }
-    ~CRegKey()
-    {
-        if (m_hKey != nullptr)
-            RegCloseKey(m_hKey);
-    }
-    CRegKey(const CRegKey&) = delete;
-    CRegKey& operator=(const CRegKey&) = delete;
-
-    bool IsOpen() const { return m_hKey != nullptr; }
-    HKEY Get() const { return m_hKey; }
-
-private:
-    HKEY m_hKey = nullptr;
-};
 
 class CWin32PreInstSystem : public IPreInstSystem {
 public:
@@ -38,8 +16,8 @@ public:
 
     bool ReadIeVersion(std::string& bytes) override
     {
-        CRegKey key(HKEY_LOCAL_MACHINE, kIeKey);
-        if (!key.IsOpen())
+        const UniqueRegKey key = OpenRegKey(HKEY_LOCAL_MACHINE, kIeKey, KEY_QUERY_VALUE);
+        if (!key)
             return false;
         BYTE data[kIeVersionMaxBytes];
         DWORD cb = sizeof data;
@@ -52,7 +30,7 @@ public:
 
     bool KeyExists(const char* subKey) override
     {
-        return CRegKey(HKEY_LOCAL_MACHINE, subKey).IsOpen();
+        return static_cast<bool>(OpenRegKey(HKEY_LOCAL_MACHINE, subKey, KEY_QUERY_VALUE));
     }
 
     bool FileExists(const char* path) override

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "georef/DegreeParser.h"
-#include "georef/NumberScan.h"
+#include "core/georef/DegreeParser.h"
+#include "core/georef/NumberScan.h"
 
 namespace {
 

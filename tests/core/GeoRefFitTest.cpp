@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "georef/GeoRefArray.h"
+#include "core/georef/GeoRefArray.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 
 #include <gtest/gtest.h>
 
-#include "georef/DegreeParser.h"
-#include "georef/GeoRefArray.h"
-#include "jpeg/JpegFile.h"
+#include "core/georef/DegreeParser.h"
+#include "core/georef/GeoRefArray.h"
+#include "core/jpeg/JpegFile.h"
 #include "tests/core/TestFiles.h"
 
 namespace {
@@ -100,9 +100,9 @@ protected:
 
 TEST_F(SampleMap, DecodesAtTheSizeOfItsTruth)
 {
-    uint32_t width = 0, height = 0;
-    std::unique_ptr<unsigned char[]> pixels(JpegFile::JpegFileToRGB(kSamples + "sample_map.jpg", &width, &height));
-    ASSERT_NE(pixels, nullptr);
+    CRgbImage image;
+    ASSERT_TRUE(JpegFile::JpegFileToRGB(kSamples + "sample_map.jpg", &image));
+    const int width = image.Width(), height = image.Height();
     EXPECT_EQ(width, m_truth->Number("width"));
     EXPECT_EQ(height, m_truth->Number("height"));
     // A graticule intersection is ink (dark), the paper around it is light.
@@ -110,7 +110,7 @@ TEST_F(SampleMap, DecodesAtTheSizeOfItsTruth)
     const std::vector<double> columns = graticule.Numbers("column"), rows = graticule.Numbers("row");
     ASSERT_EQ(columns.size(), 12u);
     for (size_t i = 0; i < columns.size(); ++i) {
-        const unsigned char* pixel = pixels.get() + 3 * (size_t(width) * size_t(rows[i]) + size_t(columns[i]));
+        const unsigned char* pixel = image.Pixels() + 3 * (size_t(width) * size_t(rows[i]) + size_t(columns[i]));
         EXPECT_LT(pixel[0] + pixel[1] + pixel[2], 3 * 150) << "intersection " << i;
     }
 }

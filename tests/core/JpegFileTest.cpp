@@ -8,24 +8,32 @@
 
 #include <gtest/gtest.h>
 
-#include "jpeg/JpegFile.h"
+#include "core/jpeg/JpegFile.h"
 #include "tests/core/TestFiles.h"
 
 namespace {
 
 const std::string kFixtures = std::string(QUARVEX_SOURCE_DIR) + "/tests/data/jpeg/";
 
+// The size of the image a decode starts from: a failure must leave it so.
+const uint32_t kUntouchedWidth = 13, kUntouchedHeight = 7;
+
 struct Decoded
 {
-    std::unique_ptr<unsigned char[]> pixels;
-    uint32_t width = 0xDEAD;
-    uint32_t height = 0xBEEF;
+    CRgbImage image;
+    const unsigned char* pixels = nullptr;   // null when refused
+    uint32_t width = 0;
+    uint32_t height = 0;
 };
 
 Decoded Decode(const std::string& path)
 {
     Decoded result;
-    result.pixels.reset(JpegFile::JpegFileToRGB(path, &result.width, &result.height));
+    EXPECT_TRUE(result.image.Allocate(kUntouchedWidth, kUntouchedHeight));
+    if (JpegFile::JpegFileToRGB(path, &result.image))
+        result.pixels = result.image.Pixels();
+    result.width = static_cast<uint32_t>(result.image.Width());
+    result.height = static_cast<uint32_t>(result.image.Height());
     return result;
 }
 
@@ -83,7 +91,7 @@ TEST_P(JpegFileMatchesDjpeg, ByteForByte)
     ASSERT_NE(decoded.pixels, nullptr);
     EXPECT_EQ(decoded.width, expected.width);
     EXPECT_EQ(decoded.height, expected.height);
-    const std::string ours(reinterpret_cast<const char*>(decoded.pixels.get()), expected.rgb.size());
+    const std::string ours(reinterpret_cast<const char*>(decoded.pixels), expected.rgb.size());
     EXPECT_TRUE(ours == expected.rgb) << "pixels differ from djpeg's";
 }
 
@@ -107,11 +115,11 @@ TEST(JpegFile, TopRowFirstRedGreenBlue)
     // green at full strength. A bottom-up or BGR buffer fails here.
     const Decoded decoded = Decode(kFixtures + "baseline.jpg");
     ASSERT_NE(decoded.pixels, nullptr);
-    const unsigned char* topLeft = decoded.pixels.get();
+    const unsigned char* topLeft = decoded.pixels;
     EXPECT_GT(topLeft[0], 200);
     EXPECT_LT(topLeft[1], 60);
     EXPECT_LT(topLeft[2], 60);
-    const unsigned char* bottomLeft = decoded.pixels.get() + 3 * decoded.width * (decoded.height - 1);
+    const unsigned char* bottomLeft = decoded.pixels + 3 * decoded.width * (decoded.height - 1);
     EXPECT_GT(bottomLeft[1], 200);
 }
 
@@ -137,7 +145,7 @@ TEST(JpegFile, ExifOrientationIsLeftAsStored)
     EXPECT_EQ(decoded.width, 37u);
     EXPECT_EQ(decoded.height, 23u);
     const Pnm expected = ReadPnm(kFixtures + "baseline.ppm");
-    EXPECT_TRUE(std::string(reinterpret_cast<const char*>(decoded.pixels.get()), expected.rgb.size()) ==
+    EXPECT_TRUE(std::string(reinterpret_cast<const char*>(decoded.pixels), expected.rgb.size()) ==
                 expected.rgb);
 }
 
@@ -174,8 +182,8 @@ TEST_P(JpegFileRefuses, WithNullAndSizeUntouched)
 
     const Decoded decoded = Decode(path);
     EXPECT_EQ(decoded.pixels, nullptr);
-    EXPECT_EQ(decoded.width, 0xDEADu);
-    EXPECT_EQ(decoded.height, 0xBEEFu);
+    EXPECT_EQ(decoded.width, kUntouchedWidth);
+    EXPECT_EQ(decoded.height, kUntouchedHeight);
 }
 
 std::string WithSofSize(std::string bytes, unsigned width, unsigned height)
@@ -219,19 +227,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(JpegFile, MissingFileOrFolderGivesNull)
 {
     ScratchDir dir;
-    uint32_t width = 7, height = 8;
-    EXPECT_EQ(JpegFile::JpegFileToRGB(dir.File("no such map.jpg"), &width, &height), nullptr);
-    EXPECT_EQ(JpegFile::JpegFileToRGB(dir.Path().string(), &width, &height), nullptr);
-    EXPECT_EQ(JpegFile::JpegFileToRGB(std::string(), &width, &height), nullptr);
-    EXPECT_EQ(width, 7u);
-    EXPECT_EQ(height, 8u);
-}
-
-TEST(JpegFile, NullSizePointersGiveNull)
-{
-    uint32_t size = 0;
-    EXPECT_EQ(JpegFile::JpegFileToRGB(kFixtures + "baseline.jpg", nullptr, &size), nullptr);
-    EXPECT_EQ(JpegFile::JpegFileToRGB(kFixtures + "baseline.jpg", &size, nullptr), nullptr);
+    for (const std::string& path : {dir.File("no such map.jpg"), dir.Path().string(), std::string()}) {
+        const Decoded decoded = Decode(path);
+        EXPECT_EQ(decoded.pixels, nullptr) << path;
+        EXPECT_EQ(decoded.width, kUntouchedWidth);
+        EXPECT_EQ(decoded.height, kUntouchedHeight);
+    }
+    EXPECT_FALSE(JpegFile::JpegFileToRGB(kFixtures + "baseline.jpg", nullptr));
 }
 
 TEST(JpegFile, ImageTooLargeForTheProcessGivesNull)
@@ -247,9 +249,9 @@ TEST(JpegFile, ImageTooLargeForTheProcessGivesNull)
     for (const auto& size : {std::pair<unsigned, unsigned>{65500, 65500}, {30000, 23000}}) {
         const std::string path = dir.File("huge.jpg");
         WriteFileBytes(path, WithSofSize(cut, size.first, size.second));
-        uint32_t width = 1, height = 1;
-        EXPECT_EQ(JpegFile::JpegFileToRGB(path, &width, &height), nullptr) << size.first << " x " << size.second;
-        EXPECT_EQ(width, 1u);
+        const Decoded decoded = Decode(path);
+        EXPECT_EQ(decoded.pixels, nullptr) << size.first << " x " << size.second;
+        EXPECT_EQ(decoded.width, kUntouchedWidth);
     }
 }
 

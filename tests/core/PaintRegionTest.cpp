@@ -1,7 +1,7 @@
 // Which image pixels a paint covers and the device pixels made from them.
 #include <gtest/gtest.h>
 
-#include "view/PaintRegion.h"
+#include "core/view/PaintRegion.h"
 
 TEST(PaintRegion, PixelRangeOfAnUpdateRectangle)
 {

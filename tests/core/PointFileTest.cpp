@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "georef/DegreeParser.h"
-#include "georef/GeoRefArray.h"
-#include "georef/SideFile.h"
-#include "georef/WorldFile.h"
+#include "core/georef/DegreeParser.h"
+#include "core/georef/GeoRefArray.h"
+#include "core/georef/SideFile.h"
+#include "core/georef/WorldFile.h"
 #include "tests/core/TestFiles.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The ODBC attribute lists of tavoinst, byte for byte.
-#include "installer/post/PostInstText.h"
+#include "core/postinst/PostInstText.h"
 
 #include <gtest/gtest.h>
 

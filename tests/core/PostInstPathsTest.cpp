@@ -1,5 +1,5 @@
 // Names and paths tavoinst forms from the media, the registry and TAVOINST.INI.
-#include "installer/post/PostInstText.h"
+#include "core/postinst/PostInstText.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "installer/pre/PathString.h"
-#include "installer/pre/PreInstChecks.h"
+#include "core/preinst/PathString.h"
+#include "core/preinst/PreInstChecks.h"
 
 namespace {
 

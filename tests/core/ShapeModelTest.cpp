@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shape/Shape.h"
+#include "core/shape/Shape.h"
 #include "tests/core/ShapeWriterFixture.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shape/ShapeFile.h"
+#include "core/shape/ShapeFile.h"
 #include "tests/core/ShapeWriterFixture.h"
 #include "tests/core/TestFiles.h"
 

@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "shape/MemorySink.h"
-#include "shape/ShapeFile.h"
+#include "core/shape/MemorySink.h"
+#include "core/shape/ShapeFile.h"
 
 // Image height 100 and three control points that fit rotation 0, offsets
 // (100, 200) and scales 1: column c, row r lies at map (100 + c, 300 - r).

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "shape/ByteOrder.h"
-#include "shape/ShapeFile.h"
+#include "core/shape/ByteOrder.h"
+#include "core/shape/ShapeFile.h"
 #include "tests/core/ShapeWriterFixture.h"
 
 namespace {

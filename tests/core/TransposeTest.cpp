@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "georef/Transpose.h"
+#include "core/raster/Transpose.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ std::vector<unsigned char> NumberedImage(int width, int height)
 
 std::string Cell(const CTransposedImage& image, int i, int j)
 {
-    const unsigned char* p = image.pPixels.get() + (static_cast<size_t>(j) * image.Width() + i) * 3;
+    const unsigned char* p = image.Pixels() + (static_cast<size_t>(j) * image.Width() + i) * 3;
     return std::string(reinterpret_cast<const char*>(p), 3);
 }
 
@@ -74,7 +74,7 @@ TEST(Transpose, WholeImageWorkedExample)
     std::vector<unsigned char> rgb = NumberedImage(width, height);
     CTransposedImage image;
     ASSERT_EQ(TransposeImage(rgb.data(), width, height, geoRef, FALSE, &image), TRANSPOSE_OK);
-    ASSERT_TRUE(image.pPixels);
+    ASSERT_FALSE(image.IsEmpty());
     EXPECT_EQ(image.extents.x0, 100);
     EXPECT_EQ(image.extents.y0, 300);
     EXPECT_EQ(image.extents.x1, 299);
@@ -196,7 +196,7 @@ TEST_P(FastPath, CellsEqualThePerPixelAlgorithm)
     const size_t cbCells = static_cast<size_t>(image.Width()) * image.Height() * 3;
     std::vector<unsigned char> plain(cbCells, 0xFF);
     ResampleNorthUpPerPixel(rgb.data(), c.width, c.height, geoRef, image.extents, plain.data());
-    ASSERT_EQ(0, std::memcmp(image.pPixels.get(), plain.data(), cbCells));
+    ASSERT_EQ(0, std::memcmp(image.Pixels(), plain.data(), cbCells));
     EXPECT_EQ(ResampleStripColumns(geoRef.GetTransform(), image.extents, c.width, c.height) > 1,
               c.sideBySide);
 
@@ -253,7 +253,7 @@ TEST(ResampleNorthUp, AgreesWithThePerPixelStatementOnRandomTransformations)
         const size_t cbCells = static_cast<size_t>(image.Width()) * image.Height() * 3;
         std::vector<unsigned char> plain(cbCells, 0xFF);
         ResampleNorthUpPerPixel(rgb.data(), width, height, geoRef, image.extents, plain.data());
-        ASSERT_EQ(0, std::memcmp(image.pPixels.get(), plain.data(), cbCells)) << "run " << run;
+        ASSERT_EQ(0, std::memcmp(image.Pixels(), plain.data(), cbCells)) << "run " << run;
         if (ResampleStripColumns(geoRef.GetTransform(), image.extents, width, height) > 1)
             ++sideBySide;
         else
@@ -272,7 +272,6 @@ struct RefusalCase
     std::vector<CGeoRefPoint> points;
     BOOL crop;
     TransposeStatus status;
-    const char* because;
 };
 
 void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
@@ -288,36 +287,34 @@ TEST_P(Refusal, IsRefusedWithAReason)
     CTransposedImage image;
     image.extents.outW = 5;
     EXPECT_EQ(TransposeImage(rgb.data(), c.width, c.height, geoRef, c.crop, &image), c.status);
-    EXPECT_FALSE(image.pPixels);
+    EXPECT_TRUE(image.IsEmpty());
     EXPECT_EQ(image.Width(), 0);
-    EXPECT_NE(std::string(TransposeStatusText(c.status)).find(c.because), std::string::npos)
-        << TransposeStatusText(c.status);
 }
 
 INSTANTIATE_TEST_SUITE_P(DegenerateRuns, Refusal, testing::Values(
     RefusalCase{"PointsInOneColumn", 50, 50, 0.0,
                 {CGeoRefPoint(110, 240, 10, 10), CGeoRefPoint(150, 200, 10, 40)}, TRUE,
-                TRANSPOSE_SAME_COLUMN, "one pixel column"},
+                TRANSPOSE_SAME_COLUMN},
     RefusalCase{"PointsInOneRow", 50, 50, 0.0,
                 {CGeoRefPoint(110, 240, 10, 10), CGeoRefPoint(150, 200, 40, 10)}, TRUE,
-                TRANSPOSE_SAME_ROW, "one pixel row"},
+                TRANSPOSE_SAME_ROW},
     RefusalCase{"PointsShareMapX", 50, 50, 0.0,
                 {CGeoRefPoint(110, 240, 10, 10), CGeoRefPoint(110, 200, 40, 30)}, TRUE,
-                TRANSPOSE_SAME_MAP_X, "share one map X"},
+                TRANSPOSE_SAME_MAP_X},
     RefusalCase{"PointsShareMapY", 50, 50, 0.0,
                 {CGeoRefPoint(110, 240, 10, 10), CGeoRefPoint(150, 240, 40, 30)}, TRUE,
-                TRANSPOSE_SAME_MAP_Y, "share one map Y"},
-    RefusalCase{"OneColumnImage", 1, 50, 0.0, {}, FALSE, TRANSPOSE_SAME_MAP_X, "west to east is zero"},
-    RefusalCase{"OneRowImage", 50, 1, 0.0, {}, FALSE, TRANSPOSE_SAME_MAP_Y, "north to south is zero"},
-    RefusalCase{"CropWithoutPoints", 50, 50, 0.0, {}, TRUE, TRANSPOSE_NO_POINTS, "no reference points"},
+                TRANSPOSE_SAME_MAP_Y},
+    RefusalCase{"OneColumnImage", 1, 50, 0.0, {}, FALSE, TRANSPOSE_SAME_MAP_X},
+    RefusalCase{"OneRowImage", 50, 1, 0.0, {}, FALSE, TRANSPOSE_SAME_MAP_Y},
+    RefusalCase{"CropWithoutPoints", 50, 50, 0.0, {}, TRUE, TRANSPOSE_NO_POINTS},
     RefusalCase{"CropFarTooLarge", 50, 50, 0.0,
                 {CGeoRefPoint(110, 240, -2000000000, -2000000000),
                  CGeoRefPoint(150, 200, 2000000000, 2000000000)}, TRUE,
-                TRANSPOSE_TOO_LARGE, "268435456 pixels"},
+                TRANSPOSE_TOO_LARGE},
     RefusalCase{"CropJustTooLarge", 50, 50, 0.0,
                 {CGeoRefPoint(110, 240, 0, 0), CGeoRefPoint(150, 200, 16385, 16384)}, TRUE,
-                TRANSPOSE_TOO_LARGE, "268435456 pixels"},
-    RefusalCase{"NoImage", 0, 50, 0.0, {}, FALSE, TRANSPOSE_NO_IMAGE, "no image"}),
+                TRANSPOSE_TOO_LARGE},
+    RefusalCase{"NoImage", 0, 50, 0.0, {}, FALSE, TRANSPOSE_NO_IMAGE}),
     [](const testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
 
 TEST(Transpose, RefusesWithoutFitOrPixelsOrFiniteExtents)
@@ -336,7 +333,7 @@ TEST(Transpose, RefusesWithoutFitOrPixelsOrFiniteExtents)
     EXPECT_EQ(TransposeImage(rgb.data(), 10, 10, huge, FALSE, &image), TRANSPOSE_BAD_MAP_EXTENTS);
     CGeoRefArray nan = MakeTransform(10, 0.0, std::nan(""), 1, 200, 1);
     EXPECT_EQ(TransposeImage(rgb.data(), 10, 10, nan, FALSE, &image), TRANSPOSE_BAD_MAP_EXTENTS);
-    EXPECT_FALSE(image.pPixels);
+    EXPECT_TRUE(image.IsEmpty());
 }
 
 TEST(Transpose, LargestAllowedCropIsAccepted)
@@ -346,36 +343,4 @@ TEST(Transpose, LargestAllowedCropIsAccepted)
     CTransposeExtents e;
     ASSERT_EQ(CalcTransposeExtents(geoRef, 10, 10, TRUE, &e), TRANSPOSE_OK);
     EXPECT_EQ(static_cast<long long>(e.outW) * e.outH, kMaxTransposedPixels);
-}
-
-TEST(Dib, BottomUpBgrRowsPaddedToFourBytes)
-{
-    // 3 x 2 RGB: the rows need 9 bytes, padded to 12.
-    const unsigned char rgb[] = {1, 2, 3, 4, 5, 6, 7, 8, 9,
-                                 10, 11, 12, 13, 14, 15, 16, 17, 18};
-    size_t cb = 0;
-    ASSERT_TRUE(DibImageSize(3, 2, &cb));
-    ASSERT_EQ(cb, 24u);
-    std::vector<unsigned char> bits(cb, 0xAA);
-    FillBottomUpDib(rgb, 3, 2, bits.data());
-    const std::vector<unsigned char> expected = {12, 11, 10, 15, 14, 13, 18, 17, 16, 0, 0, 0,
-                                                 3, 2, 1, 6, 5, 4, 9, 8, 7, 0, 0, 0};
-    EXPECT_EQ(bits, expected);
-}
-
-TEST(Dib, SizesAndStrides)
-{
-    const struct { int width, height; size_t stride, bytes; } cases[] = {
-        {1, 1, 4, 4}, {4, 3, 12, 36}, {5, 2, 16, 32}, {6, 1, 20, 20}, {7, 7, 24, 168}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(DibRowStride(c.width), c.stride) << c.width;
-        size_t cb = 0;
-        EXPECT_TRUE(DibImageSize(c.width, c.height, &cb));
-        EXPECT_EQ(cb, c.bytes) << c.width << "x" << c.height;
-    }
-    size_t cb = 7;
-    EXPECT_FALSE(DibImageSize(0, 5, &cb));
-    EXPECT_FALSE(DibImageSize(5, -1, &cb));
-    EXPECT_FALSE(DibImageSize(100000, 100000, &cb)); // 30 GB
-    EXPECT_EQ(cb, 7u);
 }

@@ -4,7 +4,7 @@
 
 #include <clocale>
 
-#include "view/InputRules.h"
+#include "core/view/InputRules.h"
 
 TEST(ViewInputRules, ClientPointToPixelAddsScrollThenDividesByZoom)
 {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "georef/WorldFile.h"
+#include "core/georef/WorldFile.h"
 #include "TestFiles.h"
 
 namespace {

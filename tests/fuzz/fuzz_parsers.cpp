@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "georef/DegreeParser.h"
-#include "georef/GeoRefArray.h"
+#include "core/georef/DegreeParser.h"
+#include "core/georef/GeoRefArray.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

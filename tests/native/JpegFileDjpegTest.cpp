@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "jpeg/JpegFile.h"
+#include "core/jpeg/JpegFile.h"
 #include "tests/core/TestFiles.h"
 
 namespace {
@@ -97,12 +97,11 @@ TEST_P(JpegFileEqualsDjpeg, ByteForByte)
     uint32_t expectedWidth = 0, expectedHeight = 0;
     std::string expected;
     ASSERT_TRUE(ReadDjpegRgb(dir.File("expected.pnm"), &expectedWidth, &expectedHeight, &expected));
-    uint32_t width = 0, height = 0;
-    std::unique_ptr<unsigned char[]> pixels(JpegFile::JpegFileToRGB(dir.File("variant.jpg"), &width, &height));
-    ASSERT_NE(pixels, nullptr);
-    ASSERT_EQ(width, expectedWidth);
-    ASSERT_EQ(height, expectedHeight);
-    EXPECT_TRUE(std::string(reinterpret_cast<const char*>(pixels.get()), expected.size()) == expected)
+    CRgbImage image;
+    ASSERT_TRUE(JpegFile::JpegFileToRGB(dir.File("variant.jpg"), &image));
+    ASSERT_EQ(static_cast<uint32_t>(image.Width()), expectedWidth);
+    ASSERT_EQ(static_cast<uint32_t>(image.Height()), expectedHeight);
+    EXPECT_TRUE(std::string(reinterpret_cast<const char*>(image.Pixels()), expected.size()) == expected)
         << "pixels differ from djpeg's";
 }
 
@@ -147,10 +146,11 @@ TEST(JpegFileDjpeg, TruncatedFileWarnsInDjpegAndFailsInOurs)
     EXPECT_TRUE(ReadDjpegRgb(dir.File("cut.ppm"), &djpegWidth, &djpegHeight, &djpegRgb));
     EXPECT_EQ(djpegHeight, 203u);
 
-    uint32_t width = 5, height = 6;
-    EXPECT_EQ(JpegFile::JpegFileToRGB(dir.File("cut.jpg"), &width, &height), nullptr);
-    EXPECT_EQ(width, 5u);
-    EXPECT_EQ(height, 6u);
+    CRgbImage image;
+    ASSERT_TRUE(image.Allocate(5, 6));
+    EXPECT_FALSE(JpegFile::JpegFileToRGB(dir.File("cut.jpg"), &image));
+    EXPECT_EQ(image.Width(), 5);
+    EXPECT_EQ(image.Height(), 6);
 }
 
 } // namespace

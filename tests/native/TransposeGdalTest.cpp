@@ -12,9 +12,10 @@
 
 #include <gtest/gtest.h>
 
-#include "georef/Transpose.h"
+#include "core/raster/DibRows.h"
+#include "core/raster/Transpose.h"
 #include "tests/core/TestFiles.h"
-#include "georef/WorldFile.h"
+#include "core/georef/WorldFile.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ bool WriteBmp(const std::string& path, const CTransposedImage& image)
     if (!DibImageSize(image.Width(), image.Height(), &cbBits))
         return false;
     std::vector<unsigned char> bits(cbBits);
-    FillBottomUpDib(image.pPixels.get(), image.Width(), image.Height(), bits.data());
+    FillBottomUpDib(image.Pixels(), image.Width(), image.Height(), bits.data());
     std::string file = "BM";
     PutLe(&file, static_cast<uint32_t>(14 + 40 + cbBits), 4);
     PutLe(&file, 0, 4);
@@ -116,7 +117,7 @@ TEST_F(TransposeGdal, ReadsTheWorldFileBesideTheJpeg)
 {
     for (BOOL crop : {FALSE, TRUE}) {
         CTransposedImage image = MakeResampled(crop);
-        ASSERT_TRUE(image.pPixels);
+        ASSERT_FALSE(image.IsEmpty());
         const CTransposeExtents& e = image.extents;
         ASSERT_TRUE(WriteBmp(File("north.bmp"), image));
         ASSERT_EQ(RunCommand("cjpeg -quality 95 -outfile '" + File("north.jpg") + "' '" + File("north.bmp") + "'"), "");
@@ -149,7 +150,7 @@ TEST_F(TransposeGdal, ReadsTheWorldFileBesideTheJpeg)
 TEST_F(TransposeGdal, ReadsTheDibRowsAsTheResampledPixels)
 {
     CTransposedImage image = MakeResampled(FALSE);
-    ASSERT_TRUE(image.pPixels);
+    ASSERT_FALSE(image.IsEmpty());
     ASSERT_NE(image.Width() * 3 % 4, 0); // the rows carry padding
     ASSERT_TRUE(WriteBmp(File("north.bmp"), image));
     ASSERT_EQ(RunCommand("gdal_translate -q -of PNM '" + File("north.bmp") + "' '" + File("north.ppm") + "'"), "");
@@ -159,5 +160,5 @@ TEST_F(TransposeGdal, ReadsTheDibRowsAsTheResampledPixels)
     const size_t cbPixels = static_cast<size_t>(image.Width()) * image.Height() * 3;
     ASSERT_EQ(ppm.size(), header.size() + cbPixels);
     EXPECT_EQ(ppm.compare(header.size(), cbPixels,
-                          std::string(reinterpret_cast<const char*>(image.pPixels.get()), cbPixels)), 0);
+                          std::string(reinterpret_cast<const char*>(image.Pixels()), cbPixels)), 0);
 }

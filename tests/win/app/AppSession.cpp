@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <new>
 #include <sstream>
 
 #include "winfw/FwIds.h"
@@ -106,15 +107,13 @@ void AppSession::SetViewClientSize(int cx, int cy)
 void ShowSyntheticImage(AppSession& session, int width, int height, const std::function<uint32_t(int, int)>& colour)
 {
     CImageDoc* pDoc = session.Doc();
-    delete[] pDoc->m_image.pPixels;
-    pDoc->m_image.pPixels = new unsigned char[static_cast<size_t>(width) * height * 3];
-    pDoc->m_image.nWidth = static_cast<uint32_t>(width);
-    pDoc->m_image.nHeight = static_cast<uint32_t>(height);
+    if (!pDoc->m_image.Allocate(width, height))
+        throw std::bad_alloc();
     for (int r = 0; r < height; ++r)
         for (int c = 0; c < width; ++c)
         {
             uint32_t rgb = colour(c, r);
-            unsigned char* p = pDoc->m_image.pPixels + 3 * (static_cast<size_t>(width) * r + c);
+            unsigned char* p = pDoc->m_image.Pixels() + 3 * (static_cast<size_t>(width) * r + c);
             p[0] = static_cast<unsigned char>(rgb >> 16);
             p[1] = static_cast<unsigned char>(rgb >> 8);
             p[2] = static_cast<unsigned char>(rgb);

@@ -10,7 +10,7 @@
 #include "app/ImageDoc.h"
 #include "app/MainFrame.h"
 #include "tests/win/app/GuiDriver.h"
-#include "view/ImageView.h"
+#include "app/ImageView.h"
 
 class AppSession
 {

@@ -6,8 +6,9 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
-#include "res/resource.h"
+#include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
+#include "winbase/Registry.h"
 #include "winfw/Registry.h"
 
 using gui::ModalScript;
@@ -37,7 +38,7 @@ TEST(AppStartup, ShowsTitledFrameWithFourStatusPanesThenTheOpenDialog)
     EXPECT_EQ(gui::Text(session.StatusBarWnd()), "");
     // Cancelling leaves the program running with no image.
     EXPECT_EQ(session.Doc()->m_nMode, MODE_NONE);
-    EXPECT_EQ(session.Doc()->m_image.pPixels, nullptr);
+    EXPECT_TRUE(session.Doc()->m_image.IsEmpty());
 }
 
 TEST(AppStartup, ImageOnCommandLineOpensAndTheOpenDialogStillComes)
@@ -47,8 +48,8 @@ TEST(AppStartup, ImageOnCommandLineOpensAndTheOpenDialogStillComes)
     ASSERT_TRUE(session.started);
     ASSERT_EQ(session.startWindows.size(), 1u);
     EXPECT_EQ(session.startWindows[0].title, "Open");
-    EXPECT_EQ(session.Doc()->m_image.nWidth, 64u);
-    EXPECT_EQ(session.Doc()->m_image.nHeight, 48u);
+    EXPECT_EQ(session.Doc()->m_image.Width(), 64);
+    EXPECT_EQ(session.Doc()->m_image.Height(), 48);
     EXPECT_EQ(session.Doc()->m_shapeFile.m_geoRef.m_points.size(), 2u);
     EXPECT_EQ(session.Doc()->m_nMode, MODE_GEOREFERENCE);
     EXPECT_EQ(gui::Text(session.FrameWnd()), "map.jpg - Quarvex");
@@ -181,26 +182,28 @@ TEST(AppStartup, ShellRegistrationTakesJpgOnlyWhenNobodyOwnsIt)
     {
         SCOPED_TRACE(c.existingOwner ? c.existingOwner : "(none)");
         SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\QuarvexAppTests");
-        CRegKey root;
-        ASSERT_TRUE(root.Create(HKEY_CURRENT_USER, kTestRoot));
+        UniqueRegKey root = CreateRegKey(HKEY_CURRENT_USER, kTestRoot);
+        ASSERT_TRUE(root);
         if (c.existingOwner)
         {
-            CRegKey ext;
-            ASSERT_TRUE(ext.Create(root.Get(), ".jpg"));
-            ASSERT_TRUE(ext.SetString(nullptr, c.existingOwner));
+            UniqueRegKey ext = CreateRegKey(root.Get(), ".jpg");
+            ASSERT_TRUE(ext);
+            ASSERT_EQ(SetRegString(ext.Get(), nullptr, c.existingOwner), ERROR_SUCCESS);
         }
         EXPECT_TRUE(RegisterShellFileType(root.Get(), root.Get(), "Image.Document", "JPG Document", ".jpg",
                                           "C:\\Program Files\\Quarvex\\quarvex.exe"));
         std::string owner, typeName, command;
-        CRegKey ext, type, open;
-        ASSERT_TRUE(ext.Open(root.Get(), ".jpg"));
-        EXPECT_TRUE(ext.QueryString(nullptr, owner));
+        UniqueRegKey ext = OpenRegKey(root.Get(), ".jpg");
+        ASSERT_TRUE(ext);
+        EXPECT_TRUE(QueryRegString(ext.Get(), nullptr, owner));
         EXPECT_EQ(owner, c.expectedOwner);
-        ASSERT_TRUE(type.Open(root.Get(), "Image.Document"));
-        EXPECT_TRUE(type.QueryString(nullptr, typeName));
+        UniqueRegKey type = OpenRegKey(root.Get(), "Image.Document");
+        ASSERT_TRUE(type);
+        EXPECT_TRUE(QueryRegString(type.Get(), nullptr, typeName));
         EXPECT_EQ(typeName, "JPG Document");
-        ASSERT_TRUE(open.Open(root.Get(), "Image.Document\\shell\\open\\command"));
-        EXPECT_TRUE(open.QueryString(nullptr, command));
+        UniqueRegKey open = OpenRegKey(root.Get(), "Image.Document\\shell\\open\\command");
+        ASSERT_TRUE(open);
+        EXPECT_TRUE(QueryRegString(open.Get(), nullptr, command));
         EXPECT_EQ(command, "\"C:\\Program Files\\Quarvex\\quarvex.exe\" \"%1\"");
     }
     SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\QuarvexAppTests");
@@ -216,18 +219,18 @@ TEST(AppStartup, OpenedFilesGoToTheRecentFileListOfFour)
         paths.push_back(CopyFixture("other.jpg", folder, "recent" + std::to_string(i) + ".jpg"));
         session.OpenThroughDialog(paths.back());
     }
-    CRegKey key;
-    ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, (session.app.GetProfileKeyPath() + "\\Recent File List").c_str()));
+    UniqueRegKey key = OpenRegKey(HKEY_CURRENT_USER, (session.app.GetProfileKeyPath() + "\\Recent File List").c_str());
+    ASSERT_TRUE(key);
     EXPECT_NE(session.app.GetProfileKeyPath().find("Software\\Local AppWizard-Generated Applications\\"),
               std::string::npos);
     for (int i = 1; i <= 4; ++i)
     {
         std::string value;
-        EXPECT_TRUE(key.QueryString(("File" + std::to_string(i)).c_str(), value));
+        EXPECT_TRUE(QueryRegString(key.Get(), ("File" + std::to_string(i)).c_str(), value));
         EXPECT_EQ(value, paths[static_cast<size_t>(5 - i)]);
     }
     std::string fifth;
-    EXPECT_FALSE(key.QueryString("File5", fifth));
+    EXPECT_FALSE(QueryRegString(key.Get(), "File5", fifth));
 }
 
 TEST(AppStartup, ResourcesCarryTheVersionIconAndDigitiseCursor)

@@ -4,10 +4,11 @@
 // use or a bitmap too large is reported and nothing half-made is handed over.
 #include <gtest/gtest.h>
 
-#include "res/resource.h"
+#include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 #include "tests/win/app/TransposeTestSupport.h"
-#include "view/ClipboardExport.h"
+#include "app/ClipboardExport.h"
+#include "winfw/FwUtil.h"
 
 using gui::ModalScript;
 using namespace transpose_test;
@@ -43,8 +44,8 @@ void TransposeRotatedScan(AppSession& session, int zoomCommand = ID_VIEW_ZOOM100
     script.Then(ModalScript::Press(IDNO));
     session.Command(ID_VIEW_TRANSPOSE);
     ASSERT_EQ(pDoc->m_nMode, MODE_TRANSPOSED);
-    ASSERT_EQ(session.View()->m_nTransposedWidth, 200);
-    ASSERT_EQ(session.View()->m_nTransposedHeight, 300);
+    ASSERT_EQ(session.Doc()->m_transposed.Width(), 200);
+    ASSERT_EQ(session.Doc()->m_transposed.Height(), 300);
 }
 
 void PutTextOnClipboard(const char* pszText)
@@ -114,7 +115,7 @@ TEST(CopyClipboard, KeysCopyOnlyInTransposedMode)
     AppSession session;
     TransposeRotatedScan(session);
     BackToDigitise(session);
-    ASSERT_NE(session.View()->m_pTransposed, nullptr) << "the image is still held";
+    ASSERT_FALSE(session.Doc()->m_transposed.IsEmpty()) << "the image is still held";
     for (UINT key : {UINT('C'), UINT(VK_INSERT)})
     {
         PutTextOnClipboard("before");
@@ -171,21 +172,15 @@ TEST(CopyClipboard, BitmapTooLargeIsReportedAndNothingIsHandedOver)
     AppSession session;
     TransposeRotatedScan(session);
     CImageView* pView = session.View();
-    // A resampled image whose bitmap cannot be held by this 32-bit process
-    // (3.6 GB at the display's depth). Its pixels are never read: making
-    // the bitmap fails first.
-    const int width = pView->m_nTransposedWidth, height = pView->m_nTransposedHeight;
-    pView->m_nTransposedWidth = 30000;
-    pView->m_nTransposedHeight = 30000;
+    // An image whose bitmap cannot be held by this 32-bit process (3.6 GB
+    // at the display's depth). Its pixels are never read: making the bitmap
+    // fails first, so a few bytes stand in for them.
+    const unsigned char pixels[3] = {};
     PutTextOnClipboard("kept");
-    ModalScript script;
-    script.Then(ModalScript::Press(IDOK));
-    session.Command(ID_EDIT_COPY);
-    pView->m_nTransposedWidth = width;
-    pView->m_nTransposedHeight = height;
-    ASSERT_EQ(script.Seen().size(), 1u);
-    EXPECT_NE(script.Seen()[0].message.find("not enough memory for a bitmap"), std::string::npos)
-        << script.Seen()[0].message;
+    const unsigned nFailureId = CopyRgbToClipboard(session.ViewWnd(), session.FrameWnd(), pixels, 30000, 30000);
+    ASSERT_EQ(nFailureId, static_cast<unsigned>(IDS_COPY_NO_BITMAP));
+    EXPECT_NE(LoadResString(nFailureId).find("not enough memory for a bitmap"), std::string::npos)
+        << LoadResString(nFailureId);
     EXPECT_EQ(ClipboardText(), "kept");
     EXPECT_EQ(ReadClipboardBitmap().width, 0);
     // The program goes on: a copy of the real image still works.

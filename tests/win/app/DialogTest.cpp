@@ -3,7 +3,7 @@
 // the owner when the caller names none.
 #include <gtest/gtest.h>
 
-#include "res/resource.h"
+#include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 #include "winfw/Dialog.h"
 

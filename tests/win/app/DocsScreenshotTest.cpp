@@ -15,7 +15,7 @@ TEST(DocsScreenshot, SampleMapWithItsControlPoints)
     std::string sample = gui::FixturePath("../../../../samples/sample_map.jpg");
     AppSession session({sample});
     ASSERT_TRUE(session.started);
-    ASSERT_NE(session.Doc()->m_image.pPixels, nullptr);
+    ASSERT_FALSE(session.Doc()->m_image.IsEmpty());
     ASSERT_FALSE(session.Doc()->m_shapeFile.m_geoRef.m_points.empty());
     MoveWindow(session.FrameWnd(), 0, 0, 1000, 720, TRUE);
     gui::Pump();

@@ -6,7 +6,7 @@
 
 #include <regex>
 
-#include "res/resource.h"
+#include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 #include "tests/win/app/MouseDriver.h"
 
@@ -188,7 +188,7 @@ TEST(InteractMode, CancellingTheDigitiseDialogKeepsGeoreferenceMode)
     ASSERT_EQ(script.Seen().size(), 1u);
     EXPECT_EQ(script.Seen()[0].title, "Digitise");
     EXPECT_EQ(session.Doc()->m_nMode, MODE_GEOREFERENCE);
-    EXPECT_EQ(session.View()->m_nShapeType, SHAPE_POLYLINE);
+    EXPECT_EQ(session.Doc()->m_nShapeType, SHAPE_POLYLINE);
 }
 
 TEST(InteractMode, SwitchingBackAnsweredNoKeepsFeaturesYesRemovesThem)
@@ -214,7 +214,7 @@ TEST(InteractMode, SwitchingBackAnsweredNoKeepsFeaturesYesRemovesThem)
     gui::LeftClick(session.ViewWnd(), POINT{40, 40});   // a feature still being digitised
     ASSERT_EQ(pView->m_shape.GetSize(), 1);
 
-    pView->m_pTransposed = new unsigned char[3];
+    ASSERT_TRUE(pDoc->m_transposed.Allocate(1, 1));
     {
         ModalScript script;
         script.Then([](HWND hBox) {
@@ -229,9 +229,9 @@ TEST(InteractMode, SwitchingBackAnsweredNoKeepsFeaturesYesRemovesThem)
     }
     EXPECT_EQ(pDoc->m_nMode, MODE_DIGITISE);
     EXPECT_EQ(pDoc->m_shapeFile.m_shapes.GetSize(), 1);
-    EXPECT_EQ(pView->m_pTransposed, nullptr) << "released whatever the answer";
+    EXPECT_TRUE(pView->GetDocument()->m_transposed.IsEmpty()) << "released whatever the answer";
 
-    pView->m_pTransposed = new unsigned char[3];
+    ASSERT_TRUE(pDoc->m_transposed.Allocate(1, 1));
     {
         ModalScript script;
         script.Then(ModalScript::Press(IDYES));
@@ -242,7 +242,7 @@ TEST(InteractMode, SwitchingBackAnsweredNoKeepsFeaturesYesRemovesThem)
     EXPECT_EQ(pDoc->m_shapeFile.m_shapes.GetSize(), 0);
     EXPECT_EQ(pView->m_shape.GetSize(), 1) << "the unfinished feature keeps its vertex";
     EXPECT_EQ(pDoc->m_bShapesModified, 1);
-    EXPECT_EQ(pView->m_pTransposed, nullptr);
+    EXPECT_TRUE(pView->GetDocument()->m_transposed.IsEmpty());
 }
 
 TEST(InteractMode, ClicksWithoutVerticesDoNothingAndRightClickRemovesTheLastVertex)
@@ -333,7 +333,7 @@ TEST(InteractMode, ModeCommandsAreCheckedInTheirModeAndDigitiseLeavesTransposedM
     EXPECT_TRUE(digitise.enabled && !digitise.checked);
 
     EnterDigitise(session, IDC_POLYGONS);
-    EXPECT_EQ(session.View()->m_nShapeType, SHAPE_POLYGON);
+    EXPECT_EQ(session.Doc()->m_nShapeType, SHAPE_POLYGON);
     georeference = gui::GetMenuState(session.FrameWnd(), ID_VIEW_GEOREFERENCE);
     digitise = gui::GetMenuState(session.FrameWnd(), ID_VIEW_DIGITISE);
     EXPECT_TRUE(georeference.enabled && !georeference.checked);
@@ -341,9 +341,7 @@ TEST(InteractMode, ModeCommandsAreCheckedInTheirModeAndDigitiseLeavesTransposedM
 
     // From the resampled image back to the scan; the resampled image stays.
     CImageView* pView = session.View();
-    pView->m_pTransposed = new unsigned char[3 * 4]{};
-    pView->m_nTransposedWidth = 2;
-    pView->m_nTransposedHeight = 2;
+    ASSERT_TRUE(session.Doc()->m_transposed.Allocate(2, 2));
     session.Doc()->m_nMode = MODE_TRANSPOSED;
     {
         ModalScript script;
@@ -351,7 +349,7 @@ TEST(InteractMode, ModeCommandsAreCheckedInTheirModeAndDigitiseLeavesTransposedM
         EXPECT_TRUE(script.Seen().empty());
     }
     EXPECT_EQ(session.Doc()->m_nMode, MODE_DIGITISE);
-    EXPECT_NE(pView->m_pTransposed, nullptr);
+    EXPECT_FALSE(pView->GetDocument()->m_transposed.IsEmpty());
     EXPECT_EQ(pView->GetTotalSize().cx, 64) << "scroll sizes of the scanned image";
 }
 
@@ -366,7 +364,7 @@ TEST(InteractMode, FeatureNameIsTypedAtOnceAndEnterAddsItExactlyAsTyped)
         ASSERT_EQ(script.Seen().size(), 1u);
     }
     ASSERT_EQ(session.Doc()->m_nMode, MODE_DIGITISE);
-    EXPECT_EQ(session.View()->m_nShapeType, SHAPE_POLYLINE);
+    EXPECT_EQ(session.Doc()->m_nShapeType, SHAPE_POLYLINE);
 
     // The focus is in the empty name field: the user types and hits Enter.
     const std::string name = "  Strada del Colle, tratto lungo oltre la larghezza del campo  ";

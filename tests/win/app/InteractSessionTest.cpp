@@ -14,7 +14,7 @@
 #include <fstream>
 #include <regex>
 
-#include "res/resource.h"
+#include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 #include "tests/win/app/MouseDriver.h"
 
@@ -174,7 +174,7 @@ void RunSession(const std::string& kind, int nRadioID, int nShapeType, const std
 
     GeoreferenceSample(session);
     EnterDigitiseMode(session, nRadioID);
-    EXPECT_EQ(session.View()->m_nShapeType, nShapeType);
+    EXPECT_EQ(session.Doc()->m_nShapeType, nShapeType);
     // The point file now lies beside the image.
     EXPECT_NE(ReadWholeFile(folder + "\\" + kind + ".tvg").find("7.250000,45.000000,1898,1242"), std::string::npos);
 

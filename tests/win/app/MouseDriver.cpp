@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "res/resource.h"
+#include "app/res/resource.h"
 
 namespace gui
 {

@@ -4,7 +4,7 @@
 // cancelled keeps the program and the features as they were.
 #include <gtest/gtest.h>
 
-#include "res/resource.h"
+#include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 #include "tests/win/app/MouseDriver.h"
 
@@ -115,7 +115,7 @@ TEST(SaveAs, YesWithACancelledOrFailedSaveKeepsTheProgramAndItsFeatures)
     ASSERT_EQ(seen.size(), 3u);
     EXPECT_EQ(seen[1].message, kSaveQuestion);
     EXPECT_EQ(session.Doc()->GetPathName(), current);
-    EXPECT_EQ(session.Doc()->m_image.nWidth, 64u);
+    EXPECT_EQ(session.Doc()->m_image.Width(), 64);
     EXPECT_EQ(session.Doc()->m_shapeFile.m_shapes.GetSize(), 1);
     EXPECT_EQ(session.Doc()->m_nMode, MODE_DIGITISE);
 

@@ -4,11 +4,12 @@
 // without asking, and the menu states of Transpose and Copy in each mode.
 #include <gtest/gtest.h>
 
-#include "georef/Transpose.h"
-#include "res/resource.h"
+#include "core/raster/Transpose.h"
+#include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 #include "tests/win/app/MouseDriver.h"
 #include "tests/win/app/TransposeTestSupport.h"
+#include "winfw/FwUtil.h"
 
 using gui::ModalScript;
 using namespace transpose_test;
@@ -49,7 +50,7 @@ std::string OpenMadeImage(AppSession& session, const std::string& folder, int wi
     WritePointFile(path, points);
     DeleteFileA(WorldFilePath(path).c_str());
     session.OpenThroughDialog(path);
-    EXPECT_EQ(session.Doc()->m_image.nWidth, static_cast<uint32_t>(width));
+    EXPECT_EQ(session.Doc()->m_image.Width(), width);
     EnterDigitise(session);
     EXPECT_EQ(session.Doc()->m_nMode, MODE_DIGITISE);
     return path;
@@ -79,8 +80,7 @@ RgbImage ExpectedCells(const CImageDoc* pDoc, const CTransposeExtents& extents)
     cells.width = extents.outW;
     cells.height = extents.outH;
     cells.rgb.assign(static_cast<size_t>(cells.width) * cells.height * 3, 0xFF);
-    ResampleNorthUpPerPixel(pDoc->m_image.pPixels, static_cast<int>(pDoc->m_image.nWidth),
-                            static_cast<int>(pDoc->m_image.nHeight), pDoc->m_shapeFile.m_geoRef, extents,
+    ResampleNorthUpPerPixel(pDoc->m_image.Pixels(), pDoc->m_image.Width(), pDoc->m_image.Height(), pDoc->m_shapeFile.m_geoRef, extents,
                             cells.rgb.data());
     return cells;
 }
@@ -107,15 +107,15 @@ TEST(TransposeCommand, WorkedExampleWholeImage)
 
     CImageView* pView = session.View();
     EXPECT_EQ(session.Doc()->m_nMode, MODE_TRANSPOSED);
-    ASSERT_NE(pView->m_pTransposed, nullptr);
-    const CTransposeExtents& e = pView->m_transposedExtents;
+    ASSERT_FALSE(pView->GetDocument()->m_transposed.IsEmpty());
+    const CTransposeExtents& e = pView->GetDocument()->m_transposed.extents;
     EXPECT_EQ(e.x0, 100);
     EXPECT_EQ(e.y0, 300);
     EXPECT_EQ(e.x1, 299);
     EXPECT_EQ(e.y1, 201);
     // The output's width is the source's height, and its height the source's width.
-    EXPECT_EQ(pView->m_nTransposedWidth, 100);
-    EXPECT_EQ(pView->m_nTransposedHeight, 200);
+    EXPECT_EQ(pView->GetDocument()->m_transposed.Width(), 100);
+    EXPECT_EQ(pView->GetDocument()->m_transposed.Height(), 200);
     EXPECT_EQ(ReadWholeFile(WorldFilePath(path)), kWorkedExampleWorldFile);
     EXPECT_TRUE(TransposedOfView(pView) == ExpectedCells(session.Doc(), e));
 
@@ -157,10 +157,10 @@ TEST(TransposeCommand, CropToTheControlPoints)
 
     CImageView* pView = session.View();
     ASSERT_EQ(session.Doc()->m_nMode, MODE_TRANSPOSED);
-    EXPECT_EQ(pView->m_nTransposedWidth, 100);
-    EXPECT_EQ(pView->m_nTransposedHeight, 50);
+    EXPECT_EQ(pView->GetDocument()->m_transposed.Width(), 100);
+    EXPECT_EQ(pView->GetDocument()->m_transposed.Height(), 50);
     // The bounding box of the points' map coordinates, north at the top.
-    const CTransposeExtents& e = pView->m_transposedExtents;
+    const CTransposeExtents& e = pView->GetDocument()->m_transposed.extents;
     EXPECT_EQ(e.x0, 1020);
     EXPECT_EQ(e.x1, 1220);
     EXPECT_EQ(e.y0, 4980);
@@ -193,6 +193,33 @@ const RefusalCase kRefusals[] = {
     {"one map X", 1, 40, {}, 0.0, 1.0, 1.0, IDNO, TRANSPOSE_SAME_MAP_X},
     {"one map Y", 40, 1, {}, 0.0, 1.0, 1.0, IDNO, TRANSPOSE_SAME_MAP_Y},
 };
+}
+
+TEST(TransposeCommand, EveryRefusalSaysWhy)
+{
+    const struct
+    {
+        TransposeStatus status;
+        const char* because;
+    } reasons[] = {
+        {TRANSPOSE_SAME_COLUMN, "one pixel column"},
+        {TRANSPOSE_SAME_ROW, "one pixel row"},
+        {TRANSPOSE_SAME_MAP_X, "share one map X"},
+        {TRANSPOSE_SAME_MAP_Y, "share one map Y"},
+        {TRANSPOSE_SAME_MAP_X, "west to east is zero"},
+        {TRANSPOSE_SAME_MAP_Y, "north to south is zero"},
+        {TRANSPOSE_NO_POINTS, "no reference points"},
+        {TRANSPOSE_TOO_LARGE, "268435456 pixels"},
+        {TRANSPOSE_NO_IMAGE, "no image"},
+        {TRANSPOSE_NOT_FITTED, "fitted"},
+        {TRANSPOSE_BAD_MAP_EXTENTS, "out of range"},
+        {TRANSPOSE_OUT_OF_MEMORY, "not enough memory"},
+    };
+    for (const auto& reason : reasons)
+    {
+        const std::string text = LoadResString(TransposeStatusStringId(reason.status));
+        EXPECT_NE(text.find(reason.because), std::string::npos) << text;
+    }
 }
 
 TEST(TransposeCommand, DegenerateExtentsAreRefusedWithTheReasonAndDigitisingGoesOn)
@@ -234,11 +261,11 @@ TEST(TransposeCommand, DegenerateExtentsAreRefusedWithTheReasonAndDigitisingGoes
         session.Command(ID_VIEW_TRANSPOSE);
         ASSERT_EQ(script.Seen().size(), 2u);
         EXPECT_EQ(script.Seen()[0].message, kCropQuestion);
-        EXPECT_EQ(script.Seen()[1].message, TransposeStatusText(c.expected));
+        EXPECT_EQ(script.Seen()[1].message, LoadResString(TransposeStatusStringId(c.expected)));
         EXPECT_TRUE(script.Unexpected().empty());
 
         EXPECT_EQ(pDoc->m_nMode, MODE_DIGITISE);
-        EXPECT_EQ(session.View()->m_pTransposed, nullptr);
+        EXPECT_TRUE(session.Doc()->m_transposed.IsEmpty());
         EXPECT_FALSE(FileExists(WorldFilePath(path)));
         EXPECT_EQ(session.View()->GetTotalSize().cx, sizeBefore.cx) << "still the scan in the view";
         EXPECT_EQ(session.View()->GetTotalSize().cy, sizeBefore.cy);
@@ -253,12 +280,12 @@ TEST(TransposeCommand, SecondTransposeShowsTheSameImageWithoutAskingAndRewritesI
     const std::string path = OpenMadeImage(session, "transpose-again", 200, 100, kWorkedExamplePoints);
     ASSERT_EQ(Transpose(session, IDNO).size(), 1u);
     CImageView* pView = session.View();
-    const unsigned char* pFirst = pView->m_pTransposed;
+    const unsigned char* pFirst = pView->GetDocument()->m_transposed.Pixels();
     const RgbImage first = TransposedOfView(pView);
 
     BackToDigitise(session);
     EXPECT_EQ(pView->GetTotalSize().cx, 200) << "the scan again";
-    EXPECT_EQ(pView->m_pTransposed, pFirst) << "kept for later";
+    EXPECT_EQ(pView->GetDocument()->m_transposed.Pixels(), pFirst) << "kept for later";
     // A different fit now: a new run would give other extents, but the
     // world file must describe the image that is shown.
     CGeoRefArray& geoRef = session.Doc()->m_shapeFile.m_geoRef;
@@ -271,7 +298,7 @@ TEST(TransposeCommand, SecondTransposeShowsTheSameImageWithoutAskingAndRewritesI
     EXPECT_TRUE(script.Seen().empty()) << "no crop question";
     EXPECT_TRUE(script.Unexpected().empty());
     EXPECT_EQ(session.Doc()->m_nMode, MODE_TRANSPOSED);
-    EXPECT_EQ(pView->m_pTransposed, pFirst);
+    EXPECT_EQ(pView->GetDocument()->m_transposed.Pixels(), pFirst);
     EXPECT_TRUE(TransposedOfView(pView) == first);
     EXPECT_EQ(pView->GetTotalSize().cx, 100);
     EXPECT_EQ(pView->GetTotalSize().cy, 200);
@@ -292,7 +319,7 @@ TEST(TransposeCommand, WorldFileThatCannotBeWrittenIsReportedAndTheImageStillSho
     ASSERT_EQ(script.Seen().size(), 2u);
     EXPECT_EQ(script.Seen()[1].message, "The world file could not be written: " + WorldFilePath(path));
     EXPECT_EQ(session.Doc()->m_nMode, MODE_TRANSPOSED);
-    EXPECT_NE(session.View()->m_pTransposed, nullptr);
+    EXPECT_FALSE(session.Doc()->m_transposed.IsEmpty());
     EXPECT_EQ(session.View()->GetTotalSize().cx, 100);
 }
 
@@ -313,7 +340,7 @@ TEST(TransposeCommand, ImageKeptThroughNewHasNoWorldFileAndSaysSo)
         << script.Seen()[1].message;
     EXPECT_FALSE(FileExists(WorldFilePath(path)));
     EXPECT_EQ(session.Doc()->m_nMode, MODE_TRANSPOSED);
-    EXPECT_EQ(session.View()->m_nTransposedWidth, 100);
+    EXPECT_EQ(session.Doc()->m_transposed.Width(), 100);
 }
 
 TEST(TransposeCommand, DoesNothingOutsideDigitiseMode)
@@ -325,7 +352,7 @@ TEST(TransposeCommand, DoesNothingOutsideDigitiseMode)
         session.Command(ID_VIEW_TRANSPOSE);
         EXPECT_TRUE(script.Seen().empty() && script.Unexpected().empty());
         EXPECT_EQ(session.Doc()->m_nMode, MODE_NONE);
-        EXPECT_EQ(session.View()->m_pTransposed, nullptr);
+        EXPECT_TRUE(session.Doc()->m_transposed.IsEmpty());
     }
     const std::string path = gui::TempFolder("transpose-modes") + "\\scan.jpg";
     ASSERT_TRUE(WriteJpeg(path, NumberedImage(200, 100), 95));
@@ -338,18 +365,18 @@ TEST(TransposeCommand, DoesNothingOutsideDigitiseMode)
         session.View()->OnTranspose();
         EXPECT_TRUE(script.Seen().empty() && script.Unexpected().empty());
         EXPECT_EQ(session.Doc()->m_nMode, MODE_GEOREFERENCE);
-        EXPECT_EQ(session.View()->m_pTransposed, nullptr);
+        EXPECT_TRUE(session.Doc()->m_transposed.IsEmpty());
     }
     EnterDigitise(session);
     ASSERT_EQ(Transpose(session, IDNO).size(), 1u);
     // Transposed mode: the image stays as it is, no question.
-    const unsigned char* pFirst = session.View()->m_pTransposed;
+    const unsigned char* pFirst = session.Doc()->m_transposed.Pixels();
     {
         ModalScript script;
         session.Command(ID_VIEW_TRANSPOSE);
         EXPECT_TRUE(script.Seen().empty() && script.Unexpected().empty());
         EXPECT_EQ(session.Doc()->m_nMode, MODE_TRANSPOSED);
-        EXPECT_EQ(session.View()->m_pTransposed, pFirst);
+        EXPECT_EQ(session.Doc()->m_transposed.Pixels(), pFirst);
     }
 }
 

@@ -4,7 +4,7 @@
 
 #include <turbojpeg.h>
 
-#include "res/resource.h"
+#include "app/res/resource.h"
 #include "tests/win/app/MouseDriver.h"
 
 namespace transpose_test
@@ -50,12 +50,12 @@ bool WriteJpeg(const std::string& path, const RgbImage& image, int quality)
 RgbImage TransposedOfView(const CImageView* pView)
 {
     RgbImage image;
-    if (!pView->m_pTransposed)
+    const CTransposedImage& transposed = pView->GetDocument()->m_transposed;
+    if (transposed.IsEmpty())
         return image;
-    image.width = pView->m_nTransposedWidth;
-    image.height = pView->m_nTransposedHeight;
-    image.rgb.assign(pView->m_pTransposed,
-                     pView->m_pTransposed + static_cast<size_t>(image.width) * image.height * 3);
+    image.width = transposed.Width();
+    image.height = transposed.Height();
+    image.rgb.assign(transposed.Pixels(), transposed.Pixels() + transposed.ByteCount());
     return image;
 }
 

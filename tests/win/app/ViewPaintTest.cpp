@@ -5,7 +5,7 @@
 
 #include <new>
 
-#include "res/resource.h"
+#include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 
 namespace
@@ -191,7 +191,7 @@ TEST(ViewPaint, WithoutImageOnlyTheOverlaysArePainted)
 {
     AppSession session;
     CImageDoc* pDoc = session.Doc();
-    ASSERT_EQ(pDoc->m_image.pPixels, nullptr);
+    ASSERT_TRUE(pDoc->m_image.IsEmpty());
     pDoc->m_shapeFile.m_geoRef.m_points.push_back(CGeoRefPoint(1, 2, 30, 30));
     InvalidateRect(session.ViewWnd(), nullptr, TRUE);
     gui::Capture capture = gui::CaptureClient(session.ViewWnd());
@@ -236,20 +236,20 @@ TEST(ViewPaint, OpenedJpegIsPaintedWithItsDecodedPixelsAndPoints)
     std::string path = CopyFixture("map.jpg", gui::TempFolder("paint-jpeg"), "map.jpg");
     AppSession session;
     session.OpenThroughDialog(path);
-    const ImageData& image = session.Doc()->m_image;
-    ASSERT_NE(image.pPixels, nullptr);
+    const CRgbImage& image = session.Doc()->m_image;
+    ASSERT_FALSE(image.IsEmpty());
     gui::Capture capture = gui::CaptureClient(session.ViewWnd());
     // Away from the two markers and their labels (rows 15 to 45), every
     // pixel is the decoded one.
     int wrong = 0;
-    for (uint32_t r = 0; r < image.nHeight; ++r)
-        for (uint32_t c = 0; c < image.nWidth; ++c)
+    for (int r = 0; r < image.Height(); ++r)
+        for (int c = 0; c < image.Width(); ++c)
         {
             if (r >= 14 && r <= 46)
                 continue;
-            const unsigned char* p = image.pPixels + 3 * (image.nWidth * r + c);
+            const unsigned char* p = image.Row(r) + 3 * c;
             uint32_t expected = (p[0] << 16) | (p[1] << 8) | p[2];
-            wrong += capture.At(static_cast<int>(c), static_cast<int>(r)) != expected;
+            wrong += capture.At(c, r) != expected;
         }
     EXPECT_EQ(wrong, 0);
     // The marker of the point at (10, 20) at zoom 1: lines through it.
@@ -332,7 +332,7 @@ TEST(ViewPaint, FeaturesAreDrawnAsStoredWithTheFirstVertexMarked)
     session.Doc()->m_shapeFile.m_shapes.RemoveAll();
     session.Doc()->m_shapeFile.m_shapes.Add(MakeShape({{150, 120}}));
     pView->m_shape.RemoveAll();
-    pView->m_nShapeType = 1;
+    pView->GetDocument()->m_nShapeType = 1;
     InvalidateRect(session.ViewWnd(), nullptr, TRUE);
     capture = gui::CaptureClient(session.ViewWnd());
     EXPECT_TRUE(Near(capture, 149, 119, kPurple));
@@ -350,14 +350,13 @@ TEST(ViewPaint, ResampledImageIsShownAtZoomOneWithoutOverlays)
     session.Command(ID_VIEW_ZOOM400);
     CImageView* pView = session.View();
     const int width = 30, height = 70;
-    pView->m_pTransposed = new unsigned char[width * height * 3];
-    pView->m_nTransposedWidth = width;
-    pView->m_nTransposedHeight = height;
+    CTransposedImage& transposed = session.Doc()->m_transposed;
+    ASSERT_TRUE(transposed.Allocate(width, height));
     for (int r = 0; r < height; ++r)
         for (int c = 0; c < width; ++c)
         {
             uint32_t rgb = Pattern(c, r);
-            unsigned char* p = pView->m_pTransposed + 3 * (width * r + c);
+            unsigned char* p = transposed.Pixels() + 3 * (width * r + c);
             p[0] = static_cast<unsigned char>(rgb >> 16);
             p[1] = static_cast<unsigned char>(rgb >> 8);
             p[2] = static_cast<unsigned char>(rgb);
@@ -372,8 +371,7 @@ TEST(ViewPaint, ResampledImageIsShownAtZoomOneWithoutOverlays)
     EXPECT_EQ(CountWrongPixels(capture, width, height, 1, POINT{0, 0}, &first), 0) << first;
 
     // Without a resampled image nothing is painted but the background.
-    delete[] pView->m_pTransposed;
-    pView->m_pTransposed = nullptr;
+    transposed.Release();
     InvalidateRect(session.ViewWnd(), nullptr, TRUE);
     capture = gui::CaptureClient(session.ViewWnd());
     EXPECT_EQ(capture.At(5, 5), Background());

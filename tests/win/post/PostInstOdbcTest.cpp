@@ -4,7 +4,7 @@
 
 #include "installer/post/Module.h"
 #include "installer/post/OdbcSetup.h"
-#include "installer/post/PostInstText.h"
+#include "core/postinst/PostInstText.h"
 
 using namespace posttest;
 using namespace postinst;

@@ -4,7 +4,7 @@
 
 #include "installer/post/LanguageDlg.h"
 #include "installer/post/Module.h"
-#include "installer/post/PostInstText.h"
+#include "core/postinst/PostInstText.h"
 #include "installer/post/ProgressDlg.h"
 #include "installer/post/Steps.h"
 #include "installer/post/resource.h"

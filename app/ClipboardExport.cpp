@@ -1,0 +1,124 @@
+// Copy (Edit menu, Ctrl+C, Ctrl+Insert): the resampled image of Transpose
+// leaves the program through the clipboard as a bitmap of exactly its size.
+#include "app/ClipboardExport.h"
+
+#include <algorithm>
+#include <memory>
+#include <new>
+
+#include "app/Dib.h"
+#include "core/raster/DibRows.h"
+#include "app/res/resource.h"
+#include "app/ImageView.h"
+#include "winfw/FrameWnd.h"
+#include "winfw/FwUtil.h"
+#include "winbase/Handles.h"
+#include "winfw/WinApp.h"
+
+namespace
+{
+// About this many bytes of DIB rows are converted at a time.
+const size_t kBandBytes = 4u << 20;
+
+// Holds the clipboard open for its lifetime.
+class CClipboardOpen
+{
+public:
+    explicit CClipboardOpen(HWND hOwner) : m_bOpen(OpenClipboard(hOwner) != FALSE) {}
+    ~CClipboardOpen() { if (m_bOpen) CloseClipboard(); }
+    CClipboardOpen(const CClipboardOpen&) = delete;
+    CClipboardOpen& operator=(const CClipboardOpen&) = delete;
+    bool IsOpen() const { return m_bOpen; }
+
+private:
+    bool m_bOpen;
+};
+
+HWND MainWindow()
+{
+    CWinApp* pApp = FwGetApp();
+    return pApp && pApp->m_pMainWnd ? pApp->m_pMainWnd->m_hWnd : nullptr;
+}
+}
+
+HBITMAP CreateBitmapOfRgb(HDC hDC, const unsigned char* pRgb, int nWidth, int nHeight, int nBandRows)
+{
+    size_t cbWholeDib = 0;   // only its limits matter: the rows go a band at a time
+    if (!hDC || !pRgb || !DibImageSize(nWidth, nHeight, &cbWholeDib))
+        return nullptr;
+    const size_t cbRow = DibRowStride(static_cast<size_t>(nWidth));
+    if (nBandRows <= 0)
+        nBandRows = static_cast<int>(std::max<size_t>(1, std::min<size_t>(nHeight, kBandBytes / cbRow)));
+    nBandRows = std::min(nBandRows, nHeight);
+
+    UniqueGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(hDC, nWidth, nHeight));
+    UniqueMemoryDc memory(CreateCompatibleDC(hDC));
+    std::unique_ptr<unsigned char[]> band(new (std::nothrow) unsigned char[cbRow * nBandRows]);
+    if (!bitmap.Get() || !memory.Get() || !band)
+        return nullptr;
+    {
+        ScopedSelectObject select(memory.Get(), bitmap.Get());
+        for (int top = 0; top < nHeight; top += nBandRows)
+        {
+            const int rows = std::min(nBandRows, nHeight - top);
+            FillBottomUpDib(pRgb + static_cast<size_t>(top) * nWidth * 3, nWidth, rows, band.get());
+            // Bottom-up, as FillBottomUpDib lays the rows.
+            const BITMAPINFO bmi = Dib24Info(nWidth, rows, FALSE);
+            // One to one, so the bitmap gets exactly the pixels that setting
+            // each one would give.
+            const int copied = StretchDIBits(memory.Get(), 0, top, nWidth, rows, 0, 0, nWidth, rows, band.get(),
+                                             &bmi, DIB_RGB_COLORS, SRCCOPY);
+            if (copied <= 0)   // 0, or GDI_ERROR as an int
+                return nullptr;
+        }
+    }
+    return bitmap.Release();
+}
+
+unsigned CopyRgbToClipboard(HWND hView, HWND hOwner, const unsigned char* pRgb, int nWidth, int nHeight)
+{
+    HBITMAP hBitmap = nullptr;
+    {
+        UniqueWindowDc dc(hView);
+        hBitmap = CreateBitmapOfRgb(dc.Get(), pRgb, nWidth, nHeight);
+    }
+    if (!hBitmap)
+        return IDS_COPY_NO_BITMAP;
+    UniqueGdiObject<HBITMAP> bitmap(hBitmap);
+    // Made before the clipboard is opened, so that it is held open only
+    // for the hand-over.
+    CClipboardOpen clipboard(hOwner);
+    if (!clipboard.IsOpen())
+        return IDS_COPY_CLIPBOARD_BUSY;
+    EmptyClipboard();
+    // Taken, the bitmap belongs to the clipboard; refused, it is still ours
+    // to delete.
+    if (!SetClipboardData(CF_BITMAP, bitmap.Get()))
+        return IDS_COPY_CLIPBOARD_REFUSED;
+    bitmap.Release();
+    return 0;
+}
+
+void CImageView::AddClipboardCommands()
+{
+    AddCommand(ID_EDIT_COPY, [this] { OnEditCopy(); });
+    AddCommandUpdate(ID_EDIT_COPY, [this](CCmdUI& ui) {
+        ui.Enable(GetDocument()->m_nMode == MODE_TRANSPOSED && !GetDocument()->m_transposed.IsEmpty());
+    });
+}
+
+void CImageView::OnEditCopy()
+{
+    const CTransposedImage& image = GetDocument()->m_transposed;
+    if (image.IsEmpty() || GetDocument()->m_nMode != MODE_TRANSPOSED)
+        return;
+    unsigned nFailureId = 0;
+    {
+        CWaitCursor wait;
+        FwSetStatusText(LoadResString(IDS_COPYING));
+        nFailureId = CopyRgbToClipboard(m_hWnd, MainWindow(), image.Pixels(), image.Width(), image.Height());
+        FwSetStatusText("");
+    }
+    if (nFailureId)
+        FwMessageBox(nFailureId, MB_OK);
+}

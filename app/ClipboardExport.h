@@ -1,0 +1,18 @@
+// Copy: the resampled image of Transpose onto the clipboard as a bitmap.
+#pragma once
+
+#include <windows.h>
+
+// A bitmap compatible with hDC (the display's own colour format), nWidth x
+// nHeight pixels, holding the RGB pixels pRgb (top row first, no padding).
+// Filled through DIB rows a band at a time, nBandRows rows each (0: bands
+// of a few megabytes), so that the transient copy stays small beside the
+// image and the bitmap. nullptr when it cannot be made; nothing is left over.
+HBITMAP CreateBitmapOfRgb(HDC hDC, const unsigned char* pRgb, int nWidth, int nHeight, int nBandRows = 0);
+
+// Puts the image on the clipboard as CF_BITMAP, opened with hOwner. The
+// bitmap is made for hView's display. Returns the string-table id of the
+// words telling the user why it failed, or 0 when the clipboard holds the
+// bitmap; on failure the clipboard keeps what it held, or is left empty,
+// never a part-made bitmap.
+unsigned CopyRgbToClipboard(HWND hView, HWND hOwner, const unsigned char* pRgb, int nWidth, int nHeight);

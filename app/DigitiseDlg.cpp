@@ -1,0 +1,33 @@
+#include "app/DigitiseDlg.h"
+
+#include "app/res/resource.h"
+#include "core/shape/Shape.h"
+
+CDigitiseDlg::CDigitiseDlg(HWND hParent) : CDialog(IDD_DIGITISE, hParent)
+{
+}
+
+BOOL CDigitiseDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    CheckRadioButton(IDC_POLYLINES, IDC_POINTS, IDC_POLYLINES);
+    // The focus goes to OK, the first control that takes it: Enter confirms.
+    return TRUE;
+}
+
+void CDigitiseDlg::OnOK()
+{
+    switch (GetCheckedRadioButton(IDC_POLYLINES, IDC_POINTS))
+    {
+    case IDC_POLYGONS:
+        m_nType = SHAPE_POLYGON;
+        break;
+    case IDC_POINTS:
+        m_nType = SHAPE_POINT;
+        break;
+    default:
+        m_nType = SHAPE_POLYLINE;
+        break;
+    }
+    EndDialog(IDOK);
+}

@@ -1,0 +1,72 @@
+#include "app/GeoRefDlg.h"
+
+#include <string>
+
+#include "core/georef/DegreeParser.h"
+#include "app/res/resource.h"
+#include "winfw/FwUtil.h"
+#include "winfw/Wnd.h"
+
+CGeoRefDlg::CGeoRefDlg(HWND hParent) : CDialog(IDD_GEOREF, hParent)
+{
+}
+
+BOOL CGeoRefDlg::OnInitDialog()
+{
+    m_editEasting = GetDlgItem(m_hWnd, IDC_EASTING);
+    m_editNorthing = GetDlgItem(m_hWnd, IDC_NORTHING);
+    return CDialog::OnInitDialog();
+}
+
+bool CGeoRefDlg::OnCommand(UINT nID, UINT nCode)
+{
+    if (nCode != BN_CLICKED)
+        return false;
+    switch (nID)
+    {
+    case IDC_ADD:
+        OnAdd();
+        return true;
+    case IDC_DELETE_ALL:
+        OnDeleteAll();
+        return true;
+    }
+    return false;
+}
+
+void CGeoRefDlg::OnOK()
+{
+    // Add is the default button; an IDOK from elsewhere means the same.
+    OnAdd();
+}
+
+void CGeoRefDlg::OnAdd()
+{
+    if (ValidateEntries())
+        EndDialog(IDC_ADD);
+}
+
+void CGeoRefDlg::OnDeleteAll()
+{
+    if (FwMessageBox(IDS_DELETE_ALL_GEOREFS, MB_YESNO) == IDYES)
+        EndDialog(IDC_DELETE_ALL);
+}
+
+BOOL CGeoRefDlg::ValidateEntries()
+{
+    const std::string strEasting = GetWindowString(m_editEasting);
+    const std::string strNorthing = GetWindowString(m_editNorthing);
+    // The hemisphere letters come from the string table, like every text
+    // the user reads or types.
+    const std::string strNorth = LoadResString(IDS_NORTH), strEast = LoadResString(IDS_EAST);
+    const std::string strSouth = LoadResString(IDS_SOUTH), strWest = LoadResString(IDS_WEST);
+    HemisphereLetters letters;
+    letters.pszNorth = strNorth.c_str();
+    letters.pszEast = strEast.c_str();
+    letters.pszSouth = strSouth.c_str();
+    letters.pszWest = strWest.c_str();
+    if (ConvertCoordinateEntries(strEasting.c_str(), strNorthing.c_str(), &m_dEasting, &m_dNorthing, letters))
+        return TRUE;
+    FwMessageBox(IDS_INVALID_VALUES, MB_OK);
+    return FALSE;
+}

@@ -1,0 +1,37 @@
+#include "app/ShapeSaveAs.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/res/resource.h"
+#include "winfw/FwUtil.h"
+
+namespace
+{
+bool SameFile(const std::string& a, const char* pszB)
+{
+    if (!pszB || !*pszB)
+        return false;
+    char fullA[MAX_PATH * 2], fullB[MAX_PATH * 2];
+    if (!GetFullPathNameA(a.c_str(), sizeof(fullA), fullA, nullptr) ||
+        !GetFullPathNameA(pszB, sizeof(fullB), fullB, nullptr))
+        return false;
+    return lstrcmpiA(fullA, fullB) == 0;
+}
+}
+
+SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, int nShapeType, const char* pszKeepPath)
+{
+    const std::string strFilter = LoadResString(IDS_SHAPE_FILES) + "|*.shp||";
+    std::string strPath;
+    if (!FwPromptSaveFileName(strFilter.c_str(), "shp", strPath))
+        return SAVE_AS_CANCELLED;
+    // The wait cursor stays until the user has read the outcome.
+    CWaitCursor wait;
+    // A name typed with its own extension is taken as it is, so the user can
+    // name the opened image itself: writing the main file there would destroy it.
+    const bool bSaved = !SameFile(strPath, pszKeepPath) && shapeFile.SaveAs(strPath.c_str(), nShapeType) == 1;
+    FwMessageBox(LoadResString(bSaved ? IDS_FILE_SAVED_AS : IDS_SAVE_ERROR) + " " + strPath, MB_OK);
+    return bSaved ? SAVE_AS_SAVED : SAVE_AS_FAILED;
+}

@@ -1,0 +1,20 @@
+// The Save As flow of the shapefile: the file dialog, the writing under the
+// wait cursor and the message that reports the outcome.
+#pragma once
+
+#include "core/shape/ShapeFile.h"
+
+enum SaveAsOutcome
+{
+    SAVE_AS_SAVED,
+    SAVE_AS_FAILED,    // reported to the user; files already written stay
+    SAVE_AS_CANCELLED,   // the user closed the file dialog: nothing written or shown
+};
+
+// Asks for the main file's path ("Shape Files|*.shp||", default extension
+// shp; an existing file is replaced without a question), writes the .shp,
+// .shx and .dbf of nShapeType and tells the user "File saved as <path>" or
+// "An error occurred whilst saving the file <path>". A path that names
+// pszKeepPath (the opened image) is refused as a failed save: the image is
+// never written over.
+SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, int nShapeType, const char* pszKeepPath = nullptr);

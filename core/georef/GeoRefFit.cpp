@@ -1,0 +1,127 @@
+// Fitting the pixel-to-map transformation from the control points, and
+// converting pixels with it.
+#include <cmath>
+
+#include "core/georef/GeoRefArray.h"
+
+namespace {
+
+// Orientation of the segment between two points, measured from the y axis;
+// -pi/2 (rounded) when the segment is horizontal.
+double Orientation(double dx, double dy)
+{
+    return (dy == 0.0) ? -kHalfPi : std::atan(dx / dy);
+}
+
+// One axis of FitLinear: the weighted mean of the lines through all pairs.
+struct LineSums
+{
+    double weight = 0.0, intercepts = 0.0, slopes = 0.0;
+
+    void AddPair(double ri, double mi, double rj, double mj)
+    {
+        const double dr = rj - ri;
+        if (dr == 0.0)
+            return;
+        const double slope = (mj - mi) / dr;
+        const double intercept = (rj * mi - ri * mj) / dr;
+        if (slope == 0.0)
+            return;
+        const double w = std::fabs(dr);
+        weight += w;
+        intercepts += w * intercept;
+        slopes += w * slope;
+    }
+};
+
+} // namespace
+
+void CGeoRefArray::RotatePixel(int x, int y, double* pdU, double* pdV) const
+{
+    // u = r sin(theta + rho), v = r cos(theta + rho) with theta measured from
+    // the y axis, written as products so that every quadrant is handled alike.
+    const double c = std::cos(m_dRotation), s = std::sin(m_dRotation);
+    *pdU = x * c + y * s;
+    *pdV = y * c - x * s;
+}
+
+BOOL CGeoRefArray::CalcTransform()
+{
+    for (CGeoRefPoint& point : m_points) {
+        point.m_nFitX = point.m_nPixelX;
+        // Wraps instead of overflowing for absurd rows read from a damaged file.
+        point.m_nFitY = static_cast<int>(static_cast<unsigned>(m_nImageHeight) -
+                                         static_cast<unsigned>(point.m_nPixelY));
+    }
+
+    // The rotation is the mean over all pairs of the difference between the
+    // pair's orientation on the map and on the image.
+    double sum = 0.0;
+    int pairs = 0;
+    const size_t n = m_points.size();
+    for (size_t i = 0; i < n; ++i) {
+        for (size_t j = i + 1; j < n; ++j) {
+            const CGeoRefPoint& a = m_points[i];
+            const CGeoRefPoint& b = m_points[j];
+            const double alpha = Orientation(a.m_dMapX - b.m_dMapX, a.m_dMapY - b.m_dMapY);
+            const double beta = Orientation(double(a.m_nFitX) - b.m_nFitX, double(a.m_nFitY) - b.m_nFitY);
+            double d = alpha - beta;
+            if (d > kHalfPi)
+                d -= kPi;
+            if (d < -kHalfPi)
+                d += kPi;
+            sum += d;
+            ++pairs;
+        }
+    }
+    if (pairs == 0)
+        return FALSE;
+    m_dRotation = sum / pairs;
+
+    for (CGeoRefPoint& point : m_points)
+        RotatePixel(point.m_nFitX, point.m_nFitY, &point.m_dRotX, &point.m_dRotY);
+    return FitLinear();
+}
+
+BOOL CGeoRefArray::FitLinear()
+{
+    LineSums xSums, ySums;
+    const size_t n = m_points.size();
+    for (size_t i = 0; i < n; ++i) {
+        for (size_t j = i + 1; j < n; ++j) {
+            const CGeoRefPoint& a = m_points[i];
+            const CGeoRefPoint& b = m_points[j];
+            xSums.AddPair(a.m_dRotX, a.m_dMapX, b.m_dRotX, b.m_dMapX);
+            ySums.AddPair(a.m_dRotY, a.m_dMapY, b.m_dRotY, b.m_dMapY);
+        }
+    }
+    if (!(xSums.weight > 0.0 && ySums.weight > 0.0))
+        return FALSE;
+    m_dX0 = xSums.intercepts / xSums.weight;
+    m_dXScale = xSums.slopes / xSums.weight;
+    m_dY0 = ySums.intercepts / ySums.weight;
+    m_dYScale = ySums.slopes / ySums.weight;
+    m_bValid = TRUE;
+    return TRUE;
+}
+
+CPixelToMapTransform CGeoRefArray::GetTransform() const
+{
+    CPixelToMapTransform t;
+    t.dCos = std::cos(m_dRotation);
+    t.dSin = std::sin(m_dRotation);
+    t.dX0 = m_dX0;
+    t.dXScale = m_dXScale;
+    t.dY0 = m_dY0;
+    t.dYScale = m_dYScale;
+    t.nImageHeight = m_nImageHeight;
+    return t;
+}
+
+BOOL CGeoRefArray::PixelToMap(int nPixelX, int nPixelY, double* pdMapX, double* pdMapY) const
+{
+    if (!m_bValid)
+        return FALSE;
+    GetTransform().Map(nPixelX, nPixelY, pdMapX, pdMapY);
+    return TRUE;
+}

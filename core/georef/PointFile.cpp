@@ -1,0 +1,88 @@
+// The .tvg point file: one control point a line, "mapX,mapY,column,row",
+// map values with six decimals, CR LF line ends on every platform.
+#include <cstdio>
+#include <string>
+
+#include "core/georef/GeoRefArray.h"
+#include "core/georef/NumberFormat.h"
+#include "core/georef/NumberScan.h"
+#include "core/georef/SideFile.h"
+
+namespace {
+
+const char kPointFileExtension[] = ".tvg";
+
+bool ReadWholeFile(const std::string& name, std::string* pContents)
+{
+    FILE* file = std::fopen(name.c_str(), "rb");
+    if (!file)
+        return false;
+    char chunk[4096];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        pContents->append(chunk, got);
+    bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
+}
+
+} // namespace
+
+std::vector<CGeoRefPoint> CGeoRefArray::ParsePointRecords(const char* pszText, size_t cbText)
+{
+    // The scanners stop at a NUL, so work on a terminated copy and tell a
+    // real end of text from a NUL byte inside the file by position.
+    std::string text(pszText, cbText);
+    const char* const end = text.c_str() + text.size();
+    const char* p = text.c_str();
+    std::vector<CGeoRefPoint> points;
+    for (;;) {
+        const char* q = p;
+        while (q < end && IsCSpace(*q))
+            ++q;
+        if (q == end)
+            return points; // end of file before a record: keep what was read
+        CGeoRefPoint point;
+        if (!ScanDouble(p, &point.m_dMapX, &p) || *p++ != ',' ||
+            !ScanDouble(p, &point.m_dMapY, &p) || *p++ != ',' ||
+            !ScanInt(p, &point.m_nPixelX, &p) || *p++ != ',' ||
+            !ScanInt(p, &point.m_nPixelY, &p))
+            return std::vector<CGeoRefPoint>(); // a damaged file gives no points at all
+        points.push_back(point);
+    }
+}
+
+std::string CGeoRefArray::FormatPointRecords(const std::vector<CGeoRefPoint>& points)
+{
+    std::string text;
+    for (const CGeoRefPoint& point : points) {
+        text += FormatFixed(point.m_dMapX, 6);
+        text += ',';
+        text += FormatFixed(point.m_dMapY, 6);
+        text += ',';
+        text += std::to_string(point.m_nPixelX);
+        text += ',';
+        text += std::to_string(point.m_nPixelY);
+        text += "\r\n";
+    }
+    return text;
+}
+
+void CGeoRefArray::ReadPointFile(const char* pszImagePath)
+{
+    m_points.clear();
+    std::string contents;
+    if (ReadWholeFile(SideFileName(pszImagePath, kPointFileExtension), &contents))
+        m_points = ParsePointRecords(contents.data(), contents.size());
+    m_bValid = FALSE;
+}
+
+void CGeoRefArray::WritePointFile(const char* pszImagePath) const
+{
+    FILE* file = std::fopen(SideFileName(pszImagePath, kPointFileExtension).c_str(), "wb");
+    if (!file)
+        return;
+    std::string text = FormatPointRecords(m_points);
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::fclose(file);
+}

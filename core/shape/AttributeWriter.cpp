@@ -1,0 +1,89 @@
+// The dBASE III attribute table (.dbf): the fields ID (numeric, 8) and NAME
+// (character, 32), one record per shape in the order of the main file.
+#include <cstring>
+
+#include "core/georef/SideFile.h"
+#include "core/shape/ByteOrder.h"
+#include "core/shape/ShapeFile.h"
+
+namespace {
+
+const int kTableHeaderSize = 32;
+const int kDescriptorSize = 32;
+const int kIdWidth = 8;
+const int kNameWidth = 32;
+const int kRecordSize = 1 + kIdWidth + kNameWidth;
+const int kHeaderLength = kTableHeaderSize + 2 * kDescriptorSize + 1;
+const unsigned char kHeaderTerminator = 0x0D;
+const unsigned char kEndOfFile = 0x1A;
+const int kLargestId = 99999999;
+
+void PutDescriptor(unsigned char* p, const char* pszName, char type, unsigned char cbLength)
+{
+    std::memset(p, 0, kDescriptorSize);
+    std::memcpy(p, pszName, std::strlen(pszName));
+    p[11] = static_cast<unsigned char>(type);
+    p[16] = cbLength;
+}
+
+// The record number as "%8i" would print it: right-aligned, space-padded.
+void PutId(unsigned char* p, int nId)
+{
+    std::memset(p, ' ', kIdWidth);
+    int i = kIdWidth;
+    do {
+        p[--i] = static_cast<unsigned char>('0' + nId % 10);
+        nId /= 10;
+    } while (nId > 0 && i > 0);
+}
+
+} // namespace
+
+int CShapeFile::WriteAttributeTable(CByteSink& sink, const CShapeBounds& summary) const
+{
+    if (m_shapes.GetSize() > kLargestId)
+        return 0;
+    unsigned char header[kTableHeaderSize] = {};
+    header[0] = 0x03;   // dBASE III, no memo file
+    header[1] = 100;    // last update 1 January 2000, always: the files of
+    header[2] = 1;      // one set of shapes do not differ by the day they
+    header[3] = 1;      // were saved
+    PutLittle32(header + 4, summary.m_nParts);
+    PutLittle16(header + 8, kHeaderLength);
+    PutLittle16(header + 10, kRecordSize);
+    unsigned char idField[kDescriptorSize], nameField[kDescriptorSize];
+    PutDescriptor(idField, "ID", 'N', kIdWidth);
+    PutDescriptor(nameField, "NAME", 'C', kNameWidth);
+
+    if (!sink.Write(header, sizeof header) || !sink.Write(idField, sizeof idField) ||
+        !sink.Write(nameField, sizeof nameField) || !sink.Write(&kHeaderTerminator, 1))
+        return 0;
+
+    unsigned char record[kRecordSize];
+    for (int i = 0; i < m_shapes.GetSize(); ++i) {
+        const std::string& name = m_shapes.GetAt(i).m_strName;
+        record[0] = ' ';    // not deleted
+        PutId(record + 1, i + 1);
+        // Bytes of the stored text as they are; a longer name is cut after
+        // its 32nd byte, a shorter one padded with spaces.
+        const size_t cbName = name.size() < size_t(kNameWidth) ? name.size() : size_t(kNameWidth);
+        std::memcpy(record + 1 + kIdWidth, name.data(), cbName);
+        std::memset(record + 1 + kIdWidth + cbName, ' ', kNameWidth - cbName);
+        if (!sink.Write(record, sizeof record))
+            return 0;
+    }
+    return sink.Write(&kEndOfFile, 1) ? 1 : 0;
+}
+
+int CShapeFile::WriteAttributes(const char* pszPath, const CShapeBounds& summary, CSinkOpener& opener) const
+{
+    try {
+        std::unique_ptr<CByteSink> sink = opener.OpenForWriting(SideFileName(pszPath, ".dbf"));
+        if (!sink)
+            return 0;
+        const int written = WriteAttributeTable(*sink, summary);
+        return (sink->Close() && written) ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
+}

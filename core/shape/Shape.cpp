@@ -1,0 +1,69 @@
+#include "core/shape/Shape.h"
+
+#include <utility>
+
+int CShape::Add(int x, int y)
+{
+    m_vertices.push_back(CShapeVertex{x, y});
+    return static_cast<int>(m_vertices.size()) - 1;
+}
+
+void CShape::RemoveAt(int nIndex, int nCount)
+{
+    if (nIndex < 0 || nCount <= 0 || nIndex >= GetSize())
+        return;
+    const int end = (nCount > GetSize() - nIndex) ? GetSize() : nIndex + nCount;
+    m_vertices.erase(m_vertices.begin() + nIndex, m_vertices.begin() + end);
+}
+
+int CShapeArray::Add(const CShape& shape)
+{
+    m_shapes.push_back(shape);
+    return static_cast<int>(m_shapes.size()) - 1;
+}
+
+int CShapeArray::Add(CShape&& shape)
+{
+    m_shapes.push_back(std::move(shape));
+    return static_cast<int>(m_shapes.size()) - 1;
+}
+
+void CShapeArray::SetAtGrow(int nIndex, const CShape& shape)
+{
+    if (nIndex < 0)
+        return;
+    if (nIndex >= GetSize()) {
+        // Copy first: shape may be an element that the resize moves.
+        CShape copy(shape);
+        m_shapes.resize(static_cast<size_t>(nIndex) + 1);
+        m_shapes[nIndex] = std::move(copy);
+        return;
+    }
+    m_shapes[nIndex] = shape;
+}
+
+void RemoveLastVertex(CShape& current)
+{
+    if (current.GetSize() > 0)
+        current.RemoveAt(current.GetSize() - 1, 1);
+}
+
+BOOL FinishShape(CShape& current, int nShapeType, BOOL bAdd, const std::string& strName, CShapeArray& shapes)
+{
+    BOOL appended = FALSE;
+    if (bAdd && current.GetSize() > 0) {
+        // Build the finished copy aside, so that running out of memory
+        // leaves the current shape as the user drew it.
+        CShape finished(current);
+        finished.m_strName = strName;
+        if (nShapeType == SHAPE_POLYGON) {
+            const CShapeVertex first = finished.GetAt(0);
+            finished.Add(first.x, first.y);
+        }
+        shapes.Add(std::move(finished));
+        current.m_strName = strName;
+        appended = TRUE;
+    }
+    current.RemoveAll();
+    return appended;
+}

@@ -1,0 +1,78 @@
+// The shape model: features digitised on the image, in image pixels.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/georef/PortableTypes.h"
+
+// Shape type codes of the Shapefile format; the view's m_nShapeType.
+enum ShapeType
+{
+    SHAPE_POINT = 1,
+    SHAPE_POLYLINE = 3,
+    SHAPE_POLYGON = 5,
+};
+
+// An image pixel: column from the left edge, row from the top edge.
+struct CShapeVertex
+{
+    int x;
+    int y;
+    bool operator==(const CShapeVertex& other) const { return x == other.x && y == other.y; }
+};
+
+// One feature: its vertices in the order clicked, and its name. Copies are deep.
+class CShape
+{
+public:
+    CShape() = default;
+    virtual ~CShape() = default;
+    CShape(const CShape&) = default;
+    CShape& operator=(const CShape&) = default;
+    // Moves cannot fail, so growing a CShapeArray moves its shapes instead
+    // of copying every vertex, and keeps its old contents if growing fails.
+    CShape(CShape&&) noexcept = default;
+    CShape& operator=(CShape&&) noexcept = default;
+
+    int Add(int x, int y);                       // index of the new vertex
+    int GetSize() const { return static_cast<int>(m_vertices.size()); }
+    const CShapeVertex& GetAt(int nIndex) const { return m_vertices[nIndex]; }
+    void RemoveAt(int nIndex, int nCount = 1);   // later vertices move down
+    void RemoveAll() { m_vertices.clear(); }
+    const std::vector<CShapeVertex>& Vertices() const { return m_vertices; }
+
+    std::string m_strName;
+
+private:
+    std::vector<CShapeVertex> m_vertices;
+};
+
+// The finished features in the order they were finished; element i is
+// record i + 1 of every output file.
+class CShapeArray
+{
+public:
+    int Add(const CShape& shape);                // index of the new element
+    int Add(CShape&& shape);
+    int GetSize() const { return static_cast<int>(m_shapes.size()); }
+    const CShape& GetAt(int nIndex) const { return m_shapes[nIndex]; }
+    void SetAtGrow(int nIndex, const CShape& shape);
+    void RemoveAll() { m_shapes.clear(); }
+
+private:
+    std::vector<CShape> m_shapes;
+};
+
+// Removes the last vertex of the shape being digitised; nothing when empty.
+void RemoveLastVertex(CShape& current);
+
+// Finishes the shape being digitised with the answer of the feature-name
+// question. On "Add" (bAdd) it takes the name, closes a polygon ring with a
+// copy of its first vertex and appends a copy to shapes. On either answer
+// the current shape is emptied. Returns TRUE when a shape was appended, so
+// that the caller can mark its features as unsaved.
+// A shape without vertices is never appended: it has nothing to draw or save.
+// If appending runs out of memory the exception leaves with the current
+// shape and the list as they were.
+BOOL FinishShape(CShape& current, int nShapeType, BOOL bAdd, const std::string& strName, CShapeArray& shapes);

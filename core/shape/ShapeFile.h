@@ -1,0 +1,71 @@
+// The document's store of finished features and its georeference, with the
+// Shapefile (.shp, .shx) and dBASE (.dbf) writers.
+#pragma once
+
+#include <cstdint>
+
+#include "core/georef/GeoRefArray.h"
+#include "core/shape/ByteSink.h"
+#include "core/shape/Shape.h"
+
+// A bounding box in map units with parts and points counts: the 40 bytes
+// that follow the shape type in a PolyLine or Polygon record, in that order.
+struct CShapeBounds
+{
+    double m_dXMin = 0.0;
+    double m_dYMin = 0.0;
+    double m_dXMax = 0.0;
+    double m_dYMax = 0.0;
+    int32_t m_nParts = 0;
+    int32_t m_nPoints = 0;
+};
+static_assert(sizeof(CShapeBounds) == 40, "the box part of a record");
+
+// Size of the Shapefile main and index header.
+const int kShapeHeaderSize = 100;
+
+class CShapeFile
+{
+public:
+    CShapeFile() = default;
+    virtual ~CShapeFile() = default;
+
+    CShapeArray m_shapes;
+    CGeoRefArray m_geoRef;
+
+    // The portable half of Save As: writes the three files for the path the
+    // user chose (the caller asks for the path and reports the result).
+    // 1 on success, 0 on failure.
+    int SaveAs(const char* pszPath, int nShapeType) { return WriteShapefile(pszPath, nShapeType); }
+
+    // Writes the main file at pszPath, then the .shx and the .dbf beside it,
+    // each only when everything before it was written in full. nShapeType is
+    // 1 (points), 3 (polylines) or 5 (polygons). 1 on success, 0 on failure;
+    // files already written stay, none is deleted. Nothing is opened when the
+    // shapes cannot be written truly: shapes without a fitted georeference,
+    // a point shape without a vertex, more than the formats can count, or a
+    // main path that names the index or the table itself.
+    int WriteShapefile(const char* pszPath, int nShapeType) { return WriteShapefile(pszPath, nShapeType, FileSinkOpener()); }
+    int WriteShapefile(const char* pszPath, int nShapeType, CSinkOpener& opener);
+
+    // Bounding box over all shapes in map units; counts 0.
+    // Without a fitted georeference no vertex can be converted and the box
+    // stays empty (minimums at the largest double, maximums at its negative).
+    CShapeBounds GetExtent() const;
+
+    // The records of the main file, after its header. 1 when every byte was taken.
+    int WritePolyRecords(CByteSink& sink, int nShapeType) const;
+    int WritePointRecords(CByteSink& sink) const;
+
+    // The .shx beside pszPath: the main header (kShapeHeaderSize bytes) with
+    // the index length, then one entry per shape. summary.m_nParts is the
+    // number of shapes.
+    int WriteIndex(const CShapeBounds& summary, const char* pszPath, const unsigned char* pHeader,
+                   CSinkOpener& opener = FileSinkOpener()) const;
+
+    // The .dbf beside pszPath with the fields ID and NAME, one record per
+    // shape; summary.m_nParts is the record count of the header.
+    int WriteAttributes(const char* pszPath, const CShapeBounds& summary,
+                        CSinkOpener& opener = FileSinkOpener()) const;
+    int WriteAttributeTable(CByteSink& sink, const CShapeBounds& summary) const;
+};

@@ -1,0 +1,267 @@
+// The Shapefile main file (.shp) and its index (.shx). Every field is put at
+// its offset with its byte order; vertices are converted from image pixels
+// to map units while they are written.
+#include <cfloat>
+#include <cstring>
+#include <vector>
+
+#include "core/georef/SideFile.h"
+#include "core/shape/ByteOrder.h"
+#include "core/shape/ShapeFile.h"
+
+namespace {
+
+const int32_t kFileCode = 9994;
+const int32_t kVersion = 1000;
+const int kRecordHeaderSize = 8;
+const int kPolyFixedContentSize = 48;   // type, box, parts and points counts, part index
+const int kPointContentSize = 20;       // type, X, Y
+const int kIndexEntrySize = 8;
+
+// The format counts lengths in signed 32-bit numbers of 16-bit words.
+const int64_t kMaxFileBytes = int64_t(INT32_MAX) * 2;
+
+CShapeBounds EmptyBox()
+{
+    // Any first vertex replaces all four values.
+    CShapeBounds box;
+    box.m_dXMin = DBL_MAX;
+    box.m_dYMin = DBL_MAX;
+    box.m_dXMax = -DBL_MAX;
+    box.m_dYMax = -DBL_MAX;
+    return box;
+}
+
+inline void FoldPoint(CShapeBounds& box, double x, double y)
+{
+    if (x < box.m_dXMin)
+        box.m_dXMin = x;
+    if (y < box.m_dYMin)
+        box.m_dYMin = y;
+    if (x > box.m_dXMax)
+        box.m_dXMax = x;
+    if (y > box.m_dYMax)
+        box.m_dYMax = y;
+}
+
+CShapeBounds ShapeBounds(const CPixelToMapTransform& transform, const CShape& shape)
+{
+    CShapeBounds box = EmptyBox();
+    for (const CShapeVertex& vertex : shape.Vertices()) {
+        double x, y;
+        transform.Map(vertex.x, vertex.y, &x, &y);
+        FoldPoint(box, x, y);
+    }
+    return box;
+}
+
+// The box part of a record: four doubles and the two counts.
+void PutBounds(unsigned char* p, const CShapeBounds& box)
+{
+    PutLittleDouble(p, box.m_dXMin);
+    PutLittleDouble(p + 8, box.m_dYMin);
+    PutLittleDouble(p + 16, box.m_dXMax);
+    PutLittleDouble(p + 24, box.m_dYMax);
+    PutLittle32(p + 32, box.m_nParts);
+    PutLittle32(p + 36, box.m_nPoints);
+}
+
+int32_t GetLittle32(const unsigned char* p)
+{
+    return static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+}
+
+int32_t PolyContentWords(int nVertices)
+{
+    return (kPolyFixedContentSize + 16 * nVertices) / 2;
+}
+
+// Windows file names ignore case, so "ROADS.SHX" and "ROADS.shx" are one file.
+bool SameFileName(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const char ca = (a[i] >= 'A' && a[i] <= 'Z') ? char(a[i] - 'A' + 'a') : a[i];
+        const char cb = (b[i] >= 'A' && b[i] <= 'Z') ? char(b[i] - 'A' + 'a') : b[i];
+        if (ca != cb)
+            return false;
+    }
+    return true;
+}
+
+bool IsShapeType(int nShapeType)
+{
+    return nShapeType == SHAPE_POINT || nShapeType == SHAPE_POLYLINE || nShapeType == SHAPE_POLYGON;
+}
+
+} // namespace
+
+CShapeBounds CShapeFile::GetExtent() const
+{
+    CShapeBounds extent = EmptyBox();
+    if (!m_geoRef.m_bValid)
+        return extent;
+    const CPixelToMapTransform transform = m_geoRef.GetTransform();
+    for (int i = 0; i < m_shapes.GetSize(); ++i) {
+        // Minimums with minimums and maximums with maximums: the empty box
+        // of a shape without vertices then leaves the extent as it was.
+        const CShapeBounds box = ShapeBounds(transform, m_shapes.GetAt(i));
+        if (box.m_dXMin < extent.m_dXMin)
+            extent.m_dXMin = box.m_dXMin;
+        if (box.m_dYMin < extent.m_dYMin)
+            extent.m_dYMin = box.m_dYMin;
+        if (box.m_dXMax > extent.m_dXMax)
+            extent.m_dXMax = box.m_dXMax;
+        if (box.m_dYMax > extent.m_dYMax)
+            extent.m_dYMax = box.m_dYMax;
+    }
+    return extent;
+}
+
+int CShapeFile::WritePolyRecords(CByteSink& sink, int nShapeType) const
+{
+    const CPixelToMapTransform transform = m_geoRef.GetTransform();
+    std::vector<unsigned char> record;
+    for (int i = 0; i < m_shapes.GetSize(); ++i) {
+        const std::vector<CShapeVertex>& vertices = m_shapes.GetAt(i).Vertices();
+        const int n = static_cast<int>(vertices.size());
+        record.resize(kRecordHeaderSize + kPolyFixedContentSize + 16 * size_t(n));
+        unsigned char* const p = record.data();
+        PutBig32(p, i + 1);
+        PutBig32(p + 4, PolyContentWords(n));
+        PutLittle32(p + 8, nShapeType);
+        // One pass converts each vertex once: it is written and folded into
+        // the box, which goes in front of the points afterwards.
+        CShapeBounds box = EmptyBox();
+        unsigned char* q = p + kRecordHeaderSize + kPolyFixedContentSize;
+        for (const CShapeVertex& vertex : vertices) {
+            double x, y;
+            transform.Map(vertex.x, vertex.y, &x, &y);
+            FoldPoint(box, x, y);
+            PutLittleDouble(q, x);
+            PutLittleDouble(q + 8, y);
+            q += 16;
+        }
+        box.m_nParts = 1;
+        box.m_nPoints = n;
+        PutBounds(p + 12, box);
+        PutLittle32(p + 52, 0); // every shape is one part, starting at point 0
+        if (!sink.Write(p, record.size()))
+            return 0;
+    }
+    return 1;
+}
+
+int CShapeFile::WritePointRecords(CByteSink& sink) const
+{
+    const CPixelToMapTransform transform = m_geoRef.GetTransform();
+    unsigned char record[kRecordHeaderSize + kPointContentSize];
+    for (int i = 0; i < m_shapes.GetSize(); ++i) {
+        const CShape& shape = m_shapes.GetAt(i);
+        if (shape.GetSize() == 0)
+            return 0; // a Point record needs a vertex; nothing sensible to write
+        double x, y;
+        transform.Map(shape.GetAt(0).x, shape.GetAt(0).y, &x, &y);
+        PutBig32(record, i + 1);
+        PutBig32(record + 4, kPointContentSize / 2);
+        PutLittle32(record + 8, SHAPE_POINT);
+        PutLittleDouble(record + 12, x);
+        PutLittleDouble(record + 20, y);
+        if (!sink.Write(record, sizeof record))
+            return 0;
+    }
+    return 1;
+}
+
+int CShapeFile::WriteIndex(const CShapeBounds& summary, const char* pszPath, const unsigned char* pHeader,
+                           CSinkOpener& opener) const
+{
+    try {
+        std::unique_ptr<CByteSink> sink = opener.OpenForWriting(SideFileName(pszPath, ".shx"));
+        if (!sink)
+            return 0;
+        unsigned char header[kShapeHeaderSize];
+        std::memcpy(header, pHeader, sizeof header);
+        PutBig32(header + 24, static_cast<int32_t>((kShapeHeaderSize + int64_t(kIndexEntrySize) * summary.m_nParts) / 2));
+        bool ok = sink->Write(header, sizeof header);
+
+        const bool pointFile = GetLittle32(header + 32) == SHAPE_POINT;
+        int32_t offsetWords = kShapeHeaderSize / 2;
+        unsigned char entry[kIndexEntrySize];
+        for (int i = 0; ok && i < m_shapes.GetSize(); ++i) {
+            const int32_t contentWords =
+                pointFile ? kPointContentSize / 2 : PolyContentWords(m_shapes.GetAt(i).GetSize());
+            PutBig32(entry, offsetWords);
+            PutBig32(entry + 4, contentWords);
+            ok = sink->Write(entry, sizeof entry);
+            offsetWords += kRecordHeaderSize / 2 + contentWords;
+        }
+        ok = sink->Close() && ok;
+        return ok ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
+int CShapeFile::WriteShapefile(const char* pszPath, int nShapeType, CSinkOpener& opener)
+{
+    try {
+        if (!pszPath || !IsShapeType(nShapeType))
+            return 0;
+        // A main file chosen as roads.shx or roads.dbf would be overwritten
+        // by the index or the table, and the save would still report success.
+        if (SameFileName(pszPath, SideFileName(pszPath, ".shx")) || SameFileName(pszPath, SideFileName(pszPath, ".dbf")))
+            return 0;
+        const int nShapes = m_shapes.GetSize();
+        // Vertices are written in map units: without a fitted georeference
+        // there is nothing true to write.
+        if (nShapes > 0 && !m_geoRef.m_bValid)
+            return 0;
+        int64_t totalPoints = 0;
+        for (int i = 0; i < nShapes; ++i) {
+            const int n = m_shapes.GetAt(i).GetSize();
+            if (n == 0 && nShapeType == SHAPE_POINT)
+                return 0; // a Point record needs a vertex
+            totalPoints += n;
+        }
+        const int64_t mainBytes = nShapeType == SHAPE_POINT
+            ? kShapeHeaderSize + int64_t(kRecordHeaderSize + kPointContentSize) * nShapes
+            : kShapeHeaderSize + int64_t(kRecordHeaderSize + kPolyFixedContentSize) * nShapes + 16 * totalPoints;
+        // Lengths that the format cannot hold, and IDs wider than their
+        // eight-character field, would make files that no reader gets right.
+        if (mainBytes > kMaxFileBytes || totalPoints > INT32_MAX || nShapes > 99999999)
+            return 0;
+
+        CShapeBounds summary = GetExtent();
+        unsigned char header[kShapeHeaderSize] = {};
+        PutBig32(header, kFileCode);
+        PutBig32(header + 24, static_cast<int32_t>(mainBytes / 2));
+        PutLittle32(header + 28, kVersion);
+        PutLittle32(header + 32, nShapeType);
+        PutLittleDouble(header + 36, summary.m_dXMin);
+        PutLittleDouble(header + 44, summary.m_dYMin);
+        PutLittleDouble(header + 52, summary.m_dXMax);
+        PutLittleDouble(header + 60, summary.m_dYMax);
+        summary.m_nParts = nShapes;
+        summary.m_nPoints = static_cast<int32_t>(totalPoints);
+
+        std::unique_ptr<CByteSink> sink = opener.OpenForWriting(pszPath);
+        if (!sink)
+            return 0;
+        bool ok = sink->Write(header, sizeof header);
+        if (ok)
+            ok = (nShapeType == SHAPE_POINT ? WritePointRecords(*sink) : WritePolyRecords(*sink, nShapeType)) == 1;
+        ok = sink->Close() && ok;
+        sink.reset();
+        if (!ok)
+            return 0;
+        if (!WriteIndex(summary, pszPath, header, opener))
+            return 0;
+        return WriteAttributes(pszPath, summary, opener);
+    } catch (...) {
+        // Out of memory while building a record: the save fails, the
+        // sinks have closed their files on the way out.
+        return 0;
+    }
+}
