@@ -5,9 +5,7 @@
 
 const char kBuildDate[] = "Apr 11 2002";
 
-CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX)
-{
-}
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
 
 BOOL CAboutDlg::OnInitDialog()
 {

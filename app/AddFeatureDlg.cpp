@@ -2,9 +2,7 @@
 
 #include "app/res/resource.h"
 
-CAddFeatureDlg::CAddFeatureDlg(HWND hParent) : CDialog(IDD_ADDFEATURE, hParent)
-{
-}
+CAddFeatureDlg::CAddFeatureDlg(HWND hParent) : CDialog(IDD_ADDFEATURE, hParent) {}
 
 void CAddFeatureDlg::OnOK()
 {

@@ -25,7 +25,11 @@ class CClipboardOpen
 {
 public:
     explicit CClipboardOpen(HWND hOwner) : m_bOpen(OpenClipboard(hOwner) != FALSE) {}
-    ~CClipboardOpen() { if (m_bOpen) CloseClipboard(); }
+    ~CClipboardOpen()
+    {
+        if (m_bOpen)
+            CloseClipboard();
+    }
     CClipboardOpen(const CClipboardOpen&) = delete;
     CClipboardOpen& operator=(const CClipboardOpen&) = delete;
     bool IsOpen() const { return m_bOpen; }
@@ -66,8 +70,8 @@ HBITMAP CreateBitmapOfRgb(HDC hDC, const unsigned char* pRgb, int nWidth, int nH
             const BITMAPINFO bmi = Dib24Info(nWidth, rows, FALSE);
             // One to one, so the bitmap gets exactly the pixels that setting
             // each one would give.
-            const int copied = StretchDIBits(memory.Get(), 0, top, nWidth, rows, 0, 0, nWidth, rows, band.get(),
-                                             &bmi, DIB_RGB_COLORS, SRCCOPY);
+            const int copied = StretchDIBits(memory.Get(), 0, top, nWidth, rows, 0, 0, nWidth, rows, band.get(), &bmi,
+                                             DIB_RGB_COLORS, SRCCOPY);
             if (copied <= 0)   // 0, or GDI_ERROR as an int
                 return nullptr;
         }

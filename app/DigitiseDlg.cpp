@@ -3,9 +3,7 @@
 #include "app/res/resource.h"
 #include "core/shape/Shape.h"
 
-CDigitiseDlg::CDigitiseDlg(HWND hParent) : CDialog(IDD_DIGITISE, hParent)
-{
-}
+CDigitiseDlg::CDigitiseDlg(HWND hParent) : CDialog(IDD_DIGITISE, hParent) {}
 
 BOOL CDigitiseDlg::OnInitDialog()
 {
@@ -19,15 +17,9 @@ void CDigitiseDlg::OnOK()
 {
     switch (GetCheckedRadioButton(IDC_POLYLINES, IDC_POINTS))
     {
-    case IDC_POLYGONS:
-        m_nType = SHAPE_POLYGON;
-        break;
-    case IDC_POINTS:
-        m_nType = SHAPE_POINT;
-        break;
-    default:
-        m_nType = SHAPE_POLYLINE;
-        break;
+    case IDC_POLYGONS: m_nType = SHAPE_POLYGON; break;
+    case IDC_POINTS: m_nType = SHAPE_POINT; break;
+    default: m_nType = SHAPE_POLYLINE; break;
     }
     EndDialog(IDOK);
 }

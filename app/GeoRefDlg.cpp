@@ -7,9 +7,7 @@
 #include "winfw/FwUtil.h"
 #include "winfw/Wnd.h"
 
-CGeoRefDlg::CGeoRefDlg(HWND hParent) : CDialog(IDD_GEOREF, hParent)
-{
-}
+CGeoRefDlg::CGeoRefDlg(HWND hParent) : CDialog(IDD_GEOREF, hParent) {}
 
 BOOL CGeoRefDlg::OnInitDialog()
 {
@@ -24,12 +22,8 @@ bool CGeoRefDlg::OnCommand(UINT nID, UINT nCode)
         return false;
     switch (nID)
     {
-    case IDC_ADD:
-        OnAdd();
-        return true;
-    case IDC_DELETE_ALL:
-        OnDeleteAll();
-        return true;
+    case IDC_ADD: OnAdd(); return true;
+    case IDC_DELETE_ALL: OnDeleteAll(); return true;
     }
     return false;
 }

@@ -28,8 +28,8 @@ BOOL CImageApp::InitInstance()
     LoadStdProfileSettings(4);
 
     AddDocTemplate(std::make_unique<CSingleDocTemplate>(
-        IDR_MAINFRAME, [] { return std::make_unique<CImageDoc>(); },
-        [] { return std::make_unique<CMainFrame>(); }, [] { return std::make_unique<CImageView>(); }));
+        IDR_MAINFRAME, [] { return std::make_unique<CImageDoc>(); }, [] { return std::make_unique<CMainFrame>(); },
+        [] { return std::make_unique<CImageView>(); }));
 
     RegisterShellFileTypes(TRUE);
 

@@ -13,11 +13,7 @@ const COLORREF kControlPointColour = 0x00800000;   // navy
 }
 
 CImageView::CImageView()
-    : m_nZoom(1),
-      m_nPrevZoom(1),
-      m_crDigitise(0x00FF0000),
-      m_crPrevious(0x00800080),
-      m_ptPending{-1, -1},
+    : m_nZoom(1), m_nPrevZoom(1), m_crDigitise(0x00FF0000), m_crPrevious(0x00800080), m_ptPending{-1, -1},
       m_hDigitiseCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_DIGITISE_CURSOR)))
 {
     AddCommand(ID_VIEW_ZOOM100, [this] { SetZoom(1); });

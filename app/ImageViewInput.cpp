@@ -33,8 +33,7 @@ void CImageView::AddInputCommands()
     AddCommand(ID_VIEW_DIGITISE, [this] { OnDigitise(); });
     AddCommandUpdate(ID_VIEW_GEOREFERENCE,
                      [this](CCmdUI& ui) { ui.SetCheck(GetDocument()->m_nMode == MODE_GEOREFERENCE); });
-    AddCommandUpdate(ID_VIEW_DIGITISE,
-                     [this](CCmdUI& ui) { ui.SetCheck(GetDocument()->m_nMode == MODE_DIGITISE); });
+    AddCommandUpdate(ID_VIEW_DIGITISE, [this](CCmdUI& ui) { ui.SetCheck(GetDocument()->m_nMode == MODE_DIGITISE); });
     AddCommand(ID_EDIT_DIGITISE_COLOUR, [this] { ChooseColour(m_crDigitise); });
     AddCommand(ID_EDIT_PREVIOUS_COLOUR, [this] { ChooseColour(m_crPrevious); });
 }
@@ -136,8 +135,7 @@ void CImageView::EnterControlPoint(POINT point)
     {
         // The scroll position may have changed while the dialog was open.
         POINT pixel = ClientToPixel(point);
-        pDoc->m_shapeFile.m_geoRef.m_points.push_back(
-            CGeoRefPoint(dlg.m_dEasting, dlg.m_dNorthing, pixel.x, pixel.y));
+        pDoc->m_shapeFile.m_geoRef.m_points.push_back(CGeoRefPoint(dlg.m_dEasting, dlg.m_dNorthing, pixel.x, pixel.y));
         // The marker and its label, which runs to the right.
         RECT label = {point.x - 10, point.y - 10, client.right, point.y + 20};
         RepaintNow(m_hWnd, &label);
@@ -192,9 +190,7 @@ void CImageView::OnMouseMove(UINT, POINT point)
     CImageDoc* pDoc = GetDocument();
     switch (pDoc->m_nMode)
     {
-    case MODE_GEOREFERENCE:
-        FwSetStatusText(LoadResString(IDS_GEOREFERENCE_HINT));
-        break;
+    case MODE_GEOREFERENCE: FwSetStatusText(LoadResString(IDS_GEOREFERENCE_HINT)); break;
     case MODE_DIGITISE:
     {
         SetCursor(m_hDigitiseCursor);
@@ -206,9 +202,7 @@ void CImageView::OnMouseMove(UINT, POINT point)
                             LoadResString(IDS_DIGITISE_HINT));
         break;
     }
-    case MODE_TRANSPOSED:
-        FwSetStatusText(LoadResString(IDS_TRANSPOSED_HINT));
-        break;
+    case MODE_TRANSPOSED: FwSetStatusText(LoadResString(IDS_TRANSPOSED_HINT)); break;
     }
 }
 

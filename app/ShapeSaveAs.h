@@ -7,7 +7,7 @@
 enum SaveAsOutcome
 {
     SAVE_AS_SAVED,
-    SAVE_AS_FAILED,    // reported to the user; files already written stay
+    SAVE_AS_FAILED,      // reported to the user; files already written stay
     SAVE_AS_CANCELLED,   // the user closed the file dialog: nothing written or shown
 };
 

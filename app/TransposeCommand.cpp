@@ -14,28 +14,17 @@ unsigned TransposeStatusStringId(TransposeStatus status)
 {
     switch (status)
     {
-    case TRANSPOSE_OK:
-        break;
-    case TRANSPOSE_NO_IMAGE:
-        return IDS_TRANSPOSE_NO_IMAGE;
-    case TRANSPOSE_NOT_FITTED:
-        return IDS_TRANSPOSE_NOT_FITTED;
-    case TRANSPOSE_NO_POINTS:
-        return IDS_TRANSPOSE_NO_POINTS;
-    case TRANSPOSE_SAME_COLUMN:
-        return IDS_TRANSPOSE_SAME_COLUMN;
-    case TRANSPOSE_SAME_ROW:
-        return IDS_TRANSPOSE_SAME_ROW;
-    case TRANSPOSE_SAME_MAP_X:
-        return IDS_TRANSPOSE_SAME_MAP_X;
-    case TRANSPOSE_SAME_MAP_Y:
-        return IDS_TRANSPOSE_SAME_MAP_Y;
-    case TRANSPOSE_BAD_MAP_EXTENTS:
-        return IDS_TRANSPOSE_BAD_MAP_EXTENTS;
-    case TRANSPOSE_TOO_LARGE:
-        return IDS_TRANSPOSE_TOO_LARGE;
-    case TRANSPOSE_OUT_OF_MEMORY:
-        return IDS_TRANSPOSE_OUT_OF_MEMORY;
+    case TRANSPOSE_OK: break;
+    case TRANSPOSE_NO_IMAGE: return IDS_TRANSPOSE_NO_IMAGE;
+    case TRANSPOSE_NOT_FITTED: return IDS_TRANSPOSE_NOT_FITTED;
+    case TRANSPOSE_NO_POINTS: return IDS_TRANSPOSE_NO_POINTS;
+    case TRANSPOSE_SAME_COLUMN: return IDS_TRANSPOSE_SAME_COLUMN;
+    case TRANSPOSE_SAME_ROW: return IDS_TRANSPOSE_SAME_ROW;
+    case TRANSPOSE_SAME_MAP_X: return IDS_TRANSPOSE_SAME_MAP_X;
+    case TRANSPOSE_SAME_MAP_Y: return IDS_TRANSPOSE_SAME_MAP_Y;
+    case TRANSPOSE_BAD_MAP_EXTENTS: return IDS_TRANSPOSE_BAD_MAP_EXTENTS;
+    case TRANSPOSE_TOO_LARGE: return IDS_TRANSPOSE_TOO_LARGE;
+    case TRANSPOSE_OUT_OF_MEMORY: return IDS_TRANSPOSE_OUT_OF_MEMORY;
     }
     return IDS_TRANSPOSE_FAILED;
 }
@@ -93,7 +82,8 @@ void CImageView::OnTranspose()
     if (strImagePath.empty())
         strWorldFileFailure = LoadResString(IDS_WORLD_FILE_WITHOUT_PATH);
     else if (!WriteWorldFile(strImagePath.c_str(), pDoc->m_transposed.extents))
-        strWorldFileFailure = LoadResString(IDS_WORLD_FILE_NOT_WRITTEN) + " " + SideFileName(strImagePath.c_str(), ".jgw");
+        strWorldFileFailure =
+            LoadResString(IDS_WORLD_FILE_NOT_WRITTEN) + " " + SideFileName(strImagePath.c_str(), ".jgw");
 
     ApplyZoom();
     if (!strWorldFileFailure.empty())

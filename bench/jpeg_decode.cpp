@@ -15,7 +15,8 @@
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
+    if (argc < 2)
+    {
         std::fprintf(stderr, "usage: jpeg_decode_timer FILE.jpg [REPEATS]\n");
         return 2;
     }
@@ -23,11 +24,13 @@ int main(int argc, char** argv)
     std::vector<double> milliseconds;
     CRgbImage image;
     uint64_t checksum = 0;
-    for (int i = 0; i < repeats; ++i) {
+    for (int i = 0; i < repeats; ++i)
+    {
         const auto start = std::chrono::steady_clock::now();
         const bool decoded = JpegFile::JpegFileToRGB(argv[1], &image);
         const auto stop = std::chrono::steady_clock::now();
-        if (!decoded) {
+        if (!decoded)
+        {
             std::fprintf(stderr, "jpeg_decode_timer: cannot decode %s\n", argv[1]);
             return 1;
         }
@@ -40,7 +43,7 @@ int main(int argc, char** argv)
             checksum = checksum * 31 + image.Pixels()[at];
     }
     std::sort(milliseconds.begin(), milliseconds.end());
-    std::printf("%d %d %.1f %.1f %016llx\n", image.Width(), image.Height(), milliseconds.front(), milliseconds[milliseconds.size() / 2],
-                static_cast<unsigned long long>(checksum));
+    std::printf("%d %d %.1f %.1f %016llx\n", image.Width(), image.Height(), milliseconds.front(),
+                milliseconds[milliseconds.size() / 2], static_cast<unsigned long long>(checksum));
     return 0;
 }

@@ -15,7 +15,8 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 const int kShapes = 100000;
 const int kVertices = 10;
@@ -29,7 +30,8 @@ double Seconds(std::chrono::steady_clock::time_point start)
 uintmax_t TripleBytes(const fs::path& main)
 {
     uintmax_t total = 0;
-    for (const char* extension : {".shp", ".shx", ".dbf"}) {
+    for (const char* extension : {".shp", ".shx", ".dbf"})
+    {
         fs::path file = main;
         file.replace_extension(extension);
         std::error_code error;
@@ -42,7 +44,8 @@ uintmax_t TripleBytes(const fs::path& main)
 std::string ReadAll(const fs::path& path)
 {
     std::string bytes;
-    if (FILE* f = std::fopen(path.string().c_str(), "rb")) {
+    if (FILE* f = std::fopen(path.string().c_str(), "rb"))
+    {
         char chunk[65536];
         size_t got;
         while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
@@ -57,7 +60,7 @@ void Report(const char* who, double seconds, uintmax_t bytes)
     std::printf("%-8s %.3f s, %.1f MB written, %.1f MB/s\n", who, seconds, bytes / 1e6, bytes / 1e6 / seconds);
 }
 
-} // namespace
+}   // namespace
 
 int main()
 {
@@ -66,7 +69,8 @@ int main()
     geoRef.SetImageHeight(20000);
     geoRef.m_points = {CGeoRefPoint(500000.0, 4200000.0, 120, 19800), CGeoRefPoint(520000.0, 4200800.0, 19900, 19500),
                        CGeoRefPoint(500600.0, 4220000.0, 400, 150)};
-    if (!geoRef.CalcTransform()) {
+    if (!geoRef.CalcTransform())
+    {
         std::fprintf(stderr, "fit failed\n");
         return 1;
     }
@@ -75,10 +79,12 @@ int main()
         seed = seed * 1103515245u + 12345u;
         return static_cast<int>((seed >> 8) % static_cast<unsigned>(range));
     };
-    for (int i = 0; i < kShapes; ++i) {
+    for (int i = 0; i < kShapes; ++i)
+    {
         CShape shape;
         int x = next(20000), y = next(20000);
-        for (int v = 0; v < kVertices; ++v) {
+        for (int v = 0; v < kVertices; ++v)
+        {
             shape.Add(x, y);
             x += next(201) - 100;
             y += next(201) - 100;
@@ -94,9 +100,11 @@ int main()
 
     std::printf("%d polylines of %d vertices\n", kShapes, kVertices);
     double best = 1e300;
-    for (int run = 0; run < kRuns; ++run) {
+    for (int run = 0; run < kRuns; ++run)
+    {
         const auto start = std::chrono::steady_clock::now();
-        if (!file.WriteShapefile(ours.string().c_str(), SHAPE_POLYLINE)) {
+        if (!file.WriteShapefile(ours.string().c_str(), SHAPE_POLYLINE))
+        {
             std::fprintf(stderr, "our write failed\n");
             return 1;
         }
@@ -112,10 +120,12 @@ int main()
         if (!out)
             return 1;
         std::fprintf(out, "WKT,ID,NAME\n");
-        for (int i = 0; i < file.m_shapes.GetSize(); ++i) {
+        for (int i = 0; i < file.m_shapes.GetSize(); ++i)
+        {
             const CShape& shape = file.m_shapes.GetAt(i);
             std::fprintf(out, "\"LINESTRING (");
-            for (int v = 0; v < shape.GetSize(); ++v) {
+            for (int v = 0; v < shape.GetSize(); ++v)
+            {
                 double mx, my;
                 geoRef.PixelToMap(shape.GetAt(v).x, shape.GetAt(v).y, &mx, &my);
                 std::fprintf(out, "%s%.17g %.17g", v ? "," : "", mx, my);
@@ -130,14 +140,16 @@ int main()
         std::fclose(types);
     }
     const fs::path gdalMain = dir / "gdal" / "shapes.shp";
-    const std::string command = "ogr2ogr -f \"ESRI Shapefile\" -nlt LINESTRING -oo KEEP_GEOM_COLUMNS=NO '" + gdalMain.string() + "' '" +
-                                csv.string() + "' >/dev/null 2>&1";
+    const std::string command = "ogr2ogr -f \"ESRI Shapefile\" -nlt LINESTRING -oo KEEP_GEOM_COLUMNS=NO '" +
+                                gdalMain.string() + "' '" + csv.string() + "' >/dev/null 2>&1";
     double gdalBest = 1e300;
-    for (int run = 0; run < kRuns; ++run) {
+    for (int run = 0; run < kRuns; ++run)
+    {
         fs::remove_all(dir / "gdal");
         fs::create_directories(dir / "gdal");
         const auto start = std::chrono::steady_clock::now();
-        if (std::system(command.c_str()) != 0) {
+        if (std::system(command.c_str()) != 0)
+        {
             std::fprintf(stderr, "ogr2ogr failed: %s\n", command.c_str());
             fs::remove_all(dir);
             return 1;
@@ -152,7 +164,8 @@ int main()
     const std::string copyCommand =
         "ogr2ogr -f \"ESRI Shapefile\" '" + copyMain.string() + "' '" + ours.string() + "' >/dev/null 2>&1";
     double copyBest = 1e300;
-    for (int run = 0; run < kRuns; ++run) {
+    for (int run = 0; run < kRuns; ++run)
+    {
         fs::remove_all(dir / "copy");
         fs::create_directories(dir / "copy");
         const auto start = std::chrono::steady_clock::now();
@@ -163,7 +176,8 @@ int main()
     if (copyBest < 1e300)
         std::printf("ogr2ogr copying our .shp instead of reading CSV: %.3f s, ratio %.1f\n", copyBest, copyBest / best);
     // Both wrote the same shapes: the main files and indexes should agree byte for byte.
-    for (const char* extension : {".shp", ".shx"}) {
+    for (const char* extension : {".shp", ".shx"})
+    {
         fs::path a = ours, b = gdalMain;
         a.replace_extension(extension);
         b.replace_extension(extension);

@@ -24,7 +24,8 @@
 #include "core/georef/GeoRefArray.h"
 #include "core/raster/Transpose.h"
 
-namespace {
+namespace
+{
 
 double ProcessSeconds()
 {
@@ -44,7 +45,8 @@ bool ReadPpm(const char* path, std::vector<unsigned char>* pRgb, int* pWidth, in
     int maxValue = 0;
     bool ok = std::fscanf(f, "P6 %d %d %d", pWidth, pHeight, &maxValue) == 3 && maxValue == 255 &&
               std::fgetc(f) != EOF && *pWidth > 0 && *pHeight > 0;
-    if (ok) {
+    if (ok)
+    {
         pRgb->resize(static_cast<size_t>(*pWidth) * *pHeight * 3);
         ok = std::fread(pRgb->data(), 1, pRgb->size(), f) == pRgb->size();
     }
@@ -52,36 +54,41 @@ bool ReadPpm(const char* path, std::vector<unsigned char>* pRgb, int* pWidth, in
     return ok;
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
     int failures = 0;
-    for (int a = 1; a < argc; ++a) {
+    for (int a = 1; a < argc; ++a)
+    {
         std::vector<unsigned char> rgb;
         int width = 0, height = 0;
         CGeoRefArray geoRef;
-        if (!ReadPpm(argv[a], &rgb, &width, &height)) {
+        if (!ReadPpm(argv[a], &rgb, &width, &height))
+        {
             std::fprintf(stderr, "%s: cannot read\n", argv[a]);
             ++failures;
             continue;
         }
         geoRef.SetImageHeight(height);
         geoRef.ReadPointFile(argv[a]);
-        if (!geoRef.CalcTransform()) {
+        if (!geoRef.CalcTransform())
+        {
             std::fprintf(stderr, "%s: no usable control points in its .tvg\n", argv[a]);
             ++failures;
             continue;
         }
         double best = 1e300;
         TransposeStatus status = TRANSPOSE_OK;
-        for (int run = 0; run < 3 && status == TRANSPOSE_OK; ++run) {
+        for (int run = 0; run < 3 && status == TRANSPOSE_OK; ++run)
+        {
             CTransposedImage image;
             const double start = ProcessSeconds();
             status = TransposeImage(rgb.data(), width, height, geoRef, FALSE, &image);
             best = std::min(best, ProcessSeconds() - start);
         }
-        if (status != TRANSPOSE_OK) {
+        if (status != TRANSPOSE_OK)
+        {
             std::fprintf(stderr, "%s: transpose refused (status %d)\n", argv[a], static_cast<int>(status));
             ++failures;
             continue;
@@ -93,7 +100,7 @@ int main(int argc, char** argv)
     return failures ? 1 : 0;
 }
 
-#else // the native bench beside gdalwarp
+#else   // the native bench beside gdalwarp
 
 #include <algorithm>
 #include <cstdio>
@@ -111,7 +118,8 @@ int main(int argc, char** argv)
 #include "core/georef/NumberFormat.h"
 #include "core/raster/Transpose.h"
 
-namespace {
+namespace
+{
 
 volatile unsigned char g_sink;
 
@@ -136,7 +144,8 @@ double ChildrenSeconds()
 std::vector<unsigned char> ReadFile(const std::string& path)
 {
     std::vector<unsigned char> bytes;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    if (FILE* f = std::fopen(path.c_str(), "rb"))
+    {
         unsigned char chunk[1 << 16];
         size_t got;
         while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
@@ -156,7 +165,8 @@ bool DecodeJpeg(const std::string& path, std::vector<unsigned char>* pRgb, int* 
     tjhandle tj = tjInitDecompress();
     int subsampling, colorspace;
     bool ok = tjDecompressHeader3(tj, jpeg.data(), jpeg.size(), pWidth, pHeight, &subsampling, &colorspace) == 0;
-    if (ok) {
+    if (ok)
+    {
         pRgb->resize(static_cast<size_t>(*pWidth) * *pHeight * 3);
         ok = tjDecompress2(tj, jpeg.data(), jpeg.size(), pRgb->data(), *pWidth, 0, *pHeight, TJPF_RGB, 0) == 0;
     }
@@ -169,7 +179,8 @@ double RunCommand(const std::string& command)
     const double start = ChildrenSeconds();
     const int rc = std::system(command.c_str());
     const double seconds = ChildrenSeconds() - start;
-    if (rc != 0) {
+    if (rc != 0)
+    {
         std::fprintf(stderr, "failed (%d): %s\n", rc, command.c_str());
         return -1.0;
     }
@@ -180,7 +191,8 @@ template <typename F>
 double BestOf(int runs, F run)
 {
     double best = 1e300;
-    for (int k = 0; k < runs; ++k) {
+    for (int k = 0; k < runs; ++k)
+    {
         const double start = Now();
         run();
         best = std::min(best, Now() - start);
@@ -194,14 +206,16 @@ int BenchScan(const std::string& jpegPath, const std::string& workDir)
     std::vector<unsigned char> rgb;
     int width = 0, height = 0;
     const double decodeSeconds = BestOf(1, [&] { DecodeJpeg(jpegPath, &rgb, &width, &height); });
-    if (rgb.empty()) {
+    if (rgb.empty())
+    {
         std::fprintf(stderr, "%s: cannot decode\n", jpegPath.c_str());
         return 1;
     }
     CGeoRefArray geoRef;
     geoRef.SetImageHeight(height);
     geoRef.ReadPointFile(jpegPath.c_str());
-    if (!geoRef.CalcTransform()) {
+    if (!geoRef.CalcTransform())
+    {
         std::fprintf(stderr, "%s: no usable control points in its .tvg\n", jpegPath.c_str());
         return 1;
     }
@@ -224,14 +238,13 @@ int BenchScan(const std::string& jpegPath, const std::string& workDir)
     const double passSeconds = BestOf(3, [&] {
         std::unique_ptr<unsigned char[]> copy(new unsigned char[cbOut]);
         std::memcpy(copy.get(), rgb.data(), std::min(cbOut, rgb.size()));
-        g_sink = copy[cbOut / 2]; // keeps the copy from being optimised away
+        g_sink = copy[cbOut / 2];   // keeps the copy from being optimised away
     });
     // The plain statement, one PixelToMap a pixel, and the check that the
     // fast path gave the very same cells.
     std::vector<unsigned char> plain(cbOut, 0xFF);
-    const double plainSeconds = BestOf(1, [&] {
-        ResampleNorthUpPerPixel(rgb.data(), width, height, geoRef, e, plain.data());
-    });
+    const double plainSeconds =
+        BestOf(1, [&] { ResampleNorthUpPerPixel(rgb.data(), width, height, geoRef, e, plain.data()); });
     const bool identical = std::memcmp(plain.data(), image.Pixels(), cbOut) == 0;
     plain = std::vector<unsigned char>();
     image = CTransposedImage();
@@ -239,26 +252,27 @@ int BenchScan(const std::string& jpegPath, const std::string& workDir)
     // gdalwarp onto the same grid: -te gives the outer edges, which our x0,
     // y0 and x1, y1 are. No overviews (the JPEG driver offers reduced
     // decodes), one thread, enough cache to decode each line once.
-    const std::string gdalwarp =
-        "gdalwarp -q -overwrite -ovr NONE -r near -wm 1024 --config GDAL_NUM_THREADS 1 "
-        "--config GDAL_CACHEMAX 2048 -of MEM -te " +
-        FormatFixed(std::min(e.x0, e.x1), 6) + " " + FormatFixed(std::min(e.y0, e.y1), 6) + " " +
-        FormatFixed(std::max(e.x0, e.x1), 6) + " " + FormatFixed(std::max(e.y0, e.y1), 6) + " -ts " +
-        std::to_string(e.outW) + " " + std::to_string(e.outH) + " ";
+    const std::string gdalwarp = "gdalwarp -q -overwrite -ovr NONE -r near -wm 1024 --config GDAL_NUM_THREADS 1 "
+                                 "--config GDAL_CACHEMAX 2048 -of MEM -te " +
+                                 FormatFixed(std::min(e.x0, e.x1), 6) + " " + FormatFixed(std::min(e.y0, e.y1), 6) +
+                                 " " + FormatFixed(std::max(e.x0, e.x1), 6) + " " +
+                                 FormatFixed(std::max(e.y0, e.y1), 6) + " -ts " + std::to_string(e.outW) + " " +
+                                 std::to_string(e.outH) + " ";
     const std::string tif = workDir + "/" + name + ".tif";
     if (RunCommand("test -s '" + tif + "' || (gdal_translate -q -of GTiff '" + jpegPath + "' '" + tif +
                    ".part' && mv -f '" + tif + ".part' '" + tif + "')") < 0)
         return 1;
     double warpRawSeconds = 1e300, warpJpegSeconds = 1e300;
-    for (int k = 0; k < 2; ++k) {
+    for (int k = 0; k < 2; ++k)
+    {
         warpRawSeconds = std::min(warpRawSeconds, RunCommand(gdalwarp + "'" + tif + "' mem"));
         warpJpegSeconds = std::min(warpJpegSeconds, RunCommand(gdalwarp + "'" + jpegPath + "' mem"));
     }
     if (warpRawSeconds < 0 || warpJpegSeconds < 0)
         return 1;
 
-    std::printf("  transpose (ours)              %7.3f s   %s the per-pixel statement (%.3f s)\n",
-                oursSeconds, identical ? "identical to" : "DIFFERENT FROM", plainSeconds);
+    std::printf("  transpose (ours)              %7.3f s   %s the per-pixel statement (%.3f s)\n", oursSeconds,
+                identical ? "identical to" : "DIFFERENT FROM", plainSeconds);
     std::printf("  one read + one write pass     %7.3f s   ours / pass = %.2f\n", passSeconds,
                 oursSeconds / passSeconds);
     std::printf("  gdalwarp -r near, raw input   %7.3f s   gdalwarp / ours = %.2f\n", warpRawSeconds,
@@ -269,15 +283,17 @@ int BenchScan(const std::string& jpegPath, const std::string& workDir)
     return identical ? 0 : 1;
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
     std::vector<std::string> scans(argv + 1, argv + argc);
     const char* benchBuild = std::getenv("BENCH_BUILD");
     const std::string dataDir = std::string(benchBuild ? benchBuild : QUARVEX_BENCH_DIR) + "/data";
-    if (scans.empty()) {
-        if (std::system(("bash '" QUARVEX_SOURCE_DIR "/bench/make_scans.sh' '" + dataDir + "' >/dev/null").c_str()) != 0)
+    if (scans.empty())
+    {
+        if (std::system(("bash '" QUARVEX_SOURCE_DIR "/bench/make_scans.sh' '" + dataDir + "' >/dev/null").c_str()) !=
+            0)
             return 1;
         scans = {dataDir + "/scan27.jpg", dataDir + "/scan108.jpg"};
     }

@@ -27,8 +27,7 @@ bool QueryRegString(HKEY hKey, const char* pszName, std::string& strValue)
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return false;
     std::vector<char> buffer(cb + 1, '\0');
-    if (RegQueryValueExA(hKey, pszName, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &cb) !=
-        ERROR_SUCCESS)
+    if (RegQueryValueExA(hKey, pszName, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &cb) != ERROR_SUCCESS)
         return false;
     strValue = buffer.data();
     return true;

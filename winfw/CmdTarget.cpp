@@ -21,10 +21,7 @@ bool CCmdTarget::DoUpdate(CCmdUI& ui)
     return true;
 }
 
-void CCmdTarget::AddCommand(UINT nID, std::function<void()> handler)
-{
-    m_commands[nID].handler = std::move(handler);
-}
+void CCmdTarget::AddCommand(UINT nID, std::function<void()> handler) { m_commands[nID].handler = std::move(handler); }
 
 void CCmdTarget::AddCommandUpdate(UINT nID, std::function<void(CCmdUI&)> update)
 {

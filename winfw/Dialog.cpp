@@ -3,9 +3,7 @@
 #include "winfw/FrameWnd.h"
 #include "winfw/WinApp.h"
 
-CDialog::CDialog(UINT nIDTemplate, HWND hParent) : m_nIDTemplate(nIDTemplate), m_hParent(hParent)
-{
-}
+CDialog::CDialog(UINT nIDTemplate, HWND hParent) : m_nIDTemplate(nIDTemplate), m_hParent(hParent) {}
 
 INT_PTR CDialog::DoModal()
 {
@@ -19,50 +17,23 @@ INT_PTR CDialog::DoModal()
     return result;
 }
 
-BOOL CDialog::OnInitDialog()
-{
-    return TRUE;
-}
+BOOL CDialog::OnInitDialog() { return TRUE; }
 
-void CDialog::OnOK()
-{
-    EndDialog(IDOK);
-}
+void CDialog::OnOK() { EndDialog(IDOK); }
 
-void CDialog::OnCancel()
-{
-    EndDialog(IDCANCEL);
-}
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
-bool CDialog::OnCommand(UINT, UINT)
-{
-    return false;
-}
+bool CDialog::OnCommand(UINT, UINT) { return false; }
 
-HBRUSH CDialog::OnCtlColor(HDC, HWND, UINT)
-{
-    return nullptr;
-}
+HBRUSH CDialog::OnCtlColor(HDC, HWND, UINT) { return nullptr; }
 
-void CDialog::EndDialog(INT_PTR nResult)
-{
-    ::EndDialog(m_hWnd, nResult);
-}
+void CDialog::EndDialog(INT_PTR nResult) { ::EndDialog(m_hWnd, nResult); }
 
-std::string CDialog::GetItemText(int nID) const
-{
-    return GetWindowString(GetDlgItem(m_hWnd, nID));
-}
+std::string CDialog::GetItemText(int nID) const { return GetWindowString(GetDlgItem(m_hWnd, nID)); }
 
-void CDialog::SetItemText(int nID, const std::string& strText)
-{
-    SetDlgItemTextA(m_hWnd, nID, strText.c_str());
-}
+void CDialog::SetItemText(int nID, const std::string& strText) { SetDlgItemTextA(m_hWnd, nID, strText.c_str()); }
 
-void CDialog::CheckRadioButton(int nFirst, int nLast, int nCheck)
-{
-    ::CheckRadioButton(m_hWnd, nFirst, nLast, nCheck);
-}
+void CDialog::CheckRadioButton(int nFirst, int nLast, int nCheck) { ::CheckRadioButton(m_hWnd, nFirst, nLast, nCheck); }
 
 int CDialog::GetCheckedRadioButton(int nFirst, int nLast) const
 {
@@ -104,8 +75,7 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message)
     {
-    case WM_INITDIALOG:
-        return OnInitDialog();
+    case WM_INITDIALOG: return OnInitDialog();
     case WM_COMMAND:
     {
         UINT nID = LOWORD(wParam);

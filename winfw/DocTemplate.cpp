@@ -10,18 +10,12 @@
 CSingleDocTemplate::CSingleDocTemplate(unsigned nIDResource, std::function<std::unique_ptr<CDocument>()> newDocument,
                                        std::function<std::unique_ptr<CFrameWnd>()> newFrame,
                                        std::function<std::unique_ptr<CView>()> newView)
-    : m_nIDResource(nIDResource),
-      m_strDocStrings(LoadResString(nIDResource)),
-      m_newDocument(std::move(newDocument)),
-      m_newFrame(std::move(newFrame)),
-      m_newView(std::move(newView))
+    : m_nIDResource(nIDResource), m_strDocStrings(LoadResString(nIDResource)), m_newDocument(std::move(newDocument)),
+      m_newFrame(std::move(newFrame)), m_newView(std::move(newView))
 {
 }
 
-CSingleDocTemplate::~CSingleDocTemplate()
-{
-    CloseAll();
-}
+CSingleDocTemplate::~CSingleDocTemplate() { CloseAll(); }
 
 std::string CSingleDocTemplate::GetDocString(DocStringIndex index) const
 {
@@ -39,7 +33,7 @@ std::string CSingleDocTemplate::GetDocString(DocStringIndex index) const
 
 std::string CSingleDocTemplate::GetFrameTitle() const
 {
-    std::string title = GetDocString(windowTitle);
+    std::string title = GetDocString(DOCSTRING_WINDOW_TITLE);
     if (m_pDocument && !m_pDocument->GetTitle().empty())
         title = m_pDocument->GetTitle() + " - " + title;
     return title;
@@ -87,7 +81,7 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const char* pszPathName)
                 CloseAll();
             return nullptr;
         }
-        std::string untitled = GetDocString(docName);
+        std::string untitled = GetDocString(DOCSTRING_DOC_NAME);
         m_pDocument->SetPathName("");
         m_pDocument->SetTitle(untitled.empty() ? "Untitled" : untitled);
     }

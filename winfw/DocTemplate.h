@@ -17,13 +17,13 @@ public:
     // Fields of the template string, in their order.
     enum DocStringIndex
     {
-        windowTitle,
-        docName,
-        fileNewName,
-        filterName,
-        filterExt,
-        regFileTypeId,
-        regFileTypeName,
+        DOCSTRING_WINDOW_TITLE,
+        DOCSTRING_DOC_NAME,
+        DOCSTRING_FILE_NEW_NAME,
+        DOCSTRING_FILTER_NAME,
+        DOCSTRING_FILTER_EXT,
+        DOCSTRING_REG_FILE_TYPE_ID,
+        DOCSTRING_REG_FILE_TYPE_NAME,
     };
 
     CSingleDocTemplate(unsigned nIDResource, std::function<std::unique_ptr<CDocument>()> newDocument,

@@ -4,9 +4,7 @@
 #include "winfw/View.h"
 #include "winfw/WinApp.h"
 
-void CDocument::Serialize(bool)
-{
-}
+void CDocument::Serialize(bool) {}
 
 BOOL CDocument::OnNewDocument()
 {
@@ -14,19 +12,11 @@ BOOL CDocument::OnNewDocument()
     return TRUE;
 }
 
-BOOL CDocument::OnOpenDocument(const char*)
-{
-    return FALSE;
-}
+BOOL CDocument::OnOpenDocument(const char*) { return FALSE; }
 
-BOOL CDocument::SaveModified()
-{
-    return TRUE;
-}
+BOOL CDocument::SaveModified() { return TRUE; }
 
-void CDocument::ReportOpenFailure(const char*)
-{
-}
+void CDocument::ReportOpenFailure(const char*) {}
 
 void CDocument::SetPathName(const char* pszPathName)
 {

@@ -12,20 +12,11 @@ namespace
 const char kFrameClass[] = "QuarvexFrame";
 }
 
-BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA&)
-{
-    return TRUE;
-}
+BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA&) { return TRUE; }
 
-int CFrameWnd::OnCreate(LPCREATESTRUCTA)
-{
-    return 0;
-}
+int CFrameWnd::OnCreate(LPCREATESTRUCTA) { return 0; }
 
-CStatusBar* CFrameWnd::GetMessageBar()
-{
-    return nullptr;
-}
+CStatusBar* CFrameWnd::GetMessageBar() { return nullptr; }
 
 BOOL CFrameWnd::LoadFrame(UINT nIDResource)
 {
@@ -150,11 +141,8 @@ LRESULT CFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message)
     {
-    case WM_CREATE:
-        return OnCreate(reinterpret_cast<LPCREATESTRUCTA>(lParam));
-    case WM_SIZE:
-        RecalcLayout();
-        return 0;
+    case WM_CREATE: return OnCreate(reinterpret_cast<LPCREATESTRUCTA>(lParam));
+    case WM_SIZE: RecalcLayout(); return 0;
     case WM_SETFOCUS:
         if (m_pActiveView && m_pActiveView->m_hWnd)
             SetFocus(m_pActiveView->m_hWnd);
@@ -176,9 +164,7 @@ LRESULT CFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         break;
-    case WM_DROPFILES:
-        OnDropFiles(reinterpret_cast<HDROP>(wParam));
-        return 0;
+    case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_CLOSE:
         if (CWinApp* pApp = FwGetApp())
             pApp->CloseMainFrame();

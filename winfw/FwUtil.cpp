@@ -78,10 +78,7 @@ int FwMessageBox(const std::string& strText, UINT nType)
     return MessageBoxA(hOwner, strText.c_str(), caption.c_str(), nType);
 }
 
-int FwMessageBox(UINT nIDPrompt, UINT nType)
-{
-    return FwMessageBox(LoadResString(nIDPrompt), nType);
-}
+int FwMessageBox(UINT nIDPrompt, UINT nType) { return FwMessageBox(LoadResString(nIDPrompt), nType); }
 
 void FwSetStatusText(const std::string& strText)
 {
@@ -90,14 +87,9 @@ void FwSetStatusText(const std::string& strText)
         pApp->m_pMainWnd->SetMessageText(strText);
 }
 
-CWaitCursor::CWaitCursor() : m_hPrevious(SetCursor(LoadCursor(nullptr, IDC_WAIT)))
-{
-}
+CWaitCursor::CWaitCursor() : m_hPrevious(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
 
-CWaitCursor::~CWaitCursor()
-{
-    SetCursor(m_hPrevious);
-}
+CWaitCursor::~CWaitCursor() { SetCursor(m_hPrevious); }
 
 bool FwPromptOpenFileName(const char* pszFilter, const char* pszDefExt, std::string& strPath)
 {

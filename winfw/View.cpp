@@ -7,10 +7,7 @@ namespace
 const char kViewClass[] = "QuarvexView";
 }
 
-BOOL CView::PreCreateWindow(CREATESTRUCTA&)
-{
-    return TRUE;
-}
+BOOL CView::PreCreateWindow(CREATESTRUCTA&) { return TRUE; }
 
 BOOL CView::Create(HWND hParent, UINT nID)
 {
@@ -28,10 +25,7 @@ BOOL CView::Create(HWND hParent, UINT nID)
     return CreateEx(cs.dwExStyle, cs.lpszClass, "", cs.style, 0, 0, 0, 0, cs.hwndParent, cs.hMenu);
 }
 
-void CView::OnInitialUpdate()
-{
-    OnUpdate(nullptr, 0, nullptr);
-}
+void CView::OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
 
 void CView::OnUpdate(CView*, LPARAM, void*)
 {
@@ -39,9 +33,7 @@ void CView::OnUpdate(CView*, LPARAM, void*)
         InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
-void CView::OnPrepareDC(HDC)
-{
-}
+void CView::OnPrepareDC(HDC) {}
 
 BOOL CView::OnEraseBkgnd(HDC hDC)
 {
@@ -75,23 +67,12 @@ LRESULT CView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         OnDraw(hDC);
         return 0;
     }
-    case WM_ERASEBKGND:
-        return OnEraseBkgnd(reinterpret_cast<HDC>(wParam));
-    case WM_MOUSEACTIVATE:
-        SetFocus(m_hWnd);
-        break;
-    case WM_LBUTTONDOWN:
-        OnLButtonDown(nFlags, point);
-        break;
-    case WM_LBUTTONDBLCLK:
-        OnLButtonDblClk(nFlags, point);
-        break;
-    case WM_RBUTTONDOWN:
-        OnRButtonDown(nFlags, point);
-        break;
-    case WM_MOUSEMOVE:
-        OnMouseMove(nFlags, point);
-        break;
+    case WM_ERASEBKGND: return OnEraseBkgnd(reinterpret_cast<HDC>(wParam));
+    case WM_MOUSEACTIVATE: SetFocus(m_hWnd); break;
+    case WM_LBUTTONDOWN: OnLButtonDown(nFlags, point); break;
+    case WM_LBUTTONDBLCLK: OnLButtonDblClk(nFlags, point); break;
+    case WM_RBUTTONDOWN: OnRButtonDown(nFlags, point); break;
+    case WM_MOUSEMOVE: OnMouseMove(nFlags, point); break;
     }
     return Default(message, wParam, lParam);
 }
@@ -121,10 +102,7 @@ POINT CScrollView::GetScrollPosition() const
     return pt;
 }
 
-void CScrollView::ScrollToPosition(POINT pt)
-{
-    ScrollToDevicePosition(pt);
-}
+void CScrollView::ScrollToPosition(POINT pt) { ScrollToDevicePosition(pt); }
 
 void CScrollView::OnPrepareDC(HDC hDC)
 {
@@ -210,15 +188,9 @@ LRESULT CScrollView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message)
     {
-    case WM_SIZE:
-        UpdateBars();
-        break;
-    case WM_HSCROLL:
-        OnScroll(SB_HORZ, LOWORD(wParam));
-        return 0;
-    case WM_VSCROLL:
-        OnScroll(SB_VERT, LOWORD(wParam));
-        return 0;
+    case WM_SIZE: UpdateBars(); break;
+    case WM_HSCROLL: OnScroll(SB_HORZ, LOWORD(wParam)); return 0;
+    case WM_VSCROLL: OnScroll(SB_VERT, LOWORD(wParam)); return 0;
     case WM_MOUSEWHEEL:
     {
         int delta = static_cast<short>(HIWORD(wParam));

@@ -46,10 +46,7 @@ std::string Narrow(const wchar_t* pszWide)
 }
 }
 
-CWinApp* FwGetApp()
-{
-    return g_pApp;
-}
+CWinApp* FwGetApp() { return g_pApp; }
 
 void ReportUnexpectedException()
 {
@@ -82,25 +79,13 @@ CWinApp::~CWinApp()
         g_pApp = nullptr;
 }
 
-BOOL CWinApp::InitInstance()
-{
-    return TRUE;
-}
+BOOL CWinApp::InitInstance() { return TRUE; }
 
-int CWinApp::ExitInstance()
-{
-    return 0;
-}
+int CWinApp::ExitInstance() { return 0; }
 
-void CWinApp::SetRegistryKey(const char* pszRegistryKey)
-{
-    m_strRegistryKey = pszRegistryKey;
-}
+void CWinApp::SetRegistryKey(const char* pszRegistryKey) { m_strRegistryKey = pszRegistryKey; }
 
-std::string CWinApp::GetProfileKeyPath() const
-{
-    return "Software\\" + m_strRegistryKey + "\\" + m_strAppName;
-}
+std::string CWinApp::GetProfileKeyPath() const { return "Software\\" + m_strRegistryKey + "\\" + m_strAppName; }
 
 void CWinApp::LoadStdProfileSettings(UINT nMaxMRU)
 {
@@ -162,9 +147,10 @@ void CWinApp::RegisterShellFileTypes(BOOL)
     if (!classes)
         return;
     RegisterShellFileType(HKEY_CLASSES_ROOT, classes.Get(),
-                          m_pDocTemplate->GetDocString(CSingleDocTemplate::regFileTypeId).c_str(),
-                          m_pDocTemplate->GetDocString(CSingleDocTemplate::regFileTypeName).c_str(),
-                          m_pDocTemplate->GetDocString(CSingleDocTemplate::filterExt).c_str(), ModulePath().c_str());
+                          m_pDocTemplate->GetDocString(CSingleDocTemplate::DOCSTRING_REG_FILE_TYPE_ID).c_str(),
+                          m_pDocTemplate->GetDocString(CSingleDocTemplate::DOCSTRING_REG_FILE_TYPE_NAME).c_str(),
+                          m_pDocTemplate->GetDocString(CSingleDocTemplate::DOCSTRING_FILTER_EXT).c_str(),
+                          ModulePath().c_str());
 }
 
 void CWinApp::ParseCommandLine(CCommandLineInfo& cmdInfo)
@@ -176,7 +162,7 @@ void CWinApp::ParseCommandLine(CCommandLineInfo& cmdInfo)
         if (cmdInfo.m_strFileName.empty())
         {
             cmdInfo.m_strFileName = arg;
-            cmdInfo.m_nShellCommand = CCommandLineInfo::FileOpen;
+            cmdInfo.m_nShellCommand = CCommandLineInfo::SHELL_FILE_OPEN;
         }
     }
 }
@@ -185,7 +171,7 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& cmdInfo)
 {
     if (!m_pDocTemplate)
         return FALSE;
-    if (cmdInfo.m_nShellCommand == CCommandLineInfo::FileNew)
+    if (cmdInfo.m_nShellCommand == CCommandLineInfo::SHELL_FILE_NEW)
         return m_pDocTemplate->OpenDocumentFile(nullptr) != nullptr;
     return OpenDocumentFile(cmdInfo.m_strFileName.c_str()) != nullptr;
 }
@@ -200,9 +186,10 @@ void CWinApp::OnFileOpen()
 {
     if (!m_pDocTemplate)
         return;
-    std::string filter = m_pDocTemplate->GetDocString(CSingleDocTemplate::filterName) + "|*" +
-                         m_pDocTemplate->GetDocString(CSingleDocTemplate::filterExt) + "|All Files (*.*)|*.*||";
-    std::string ext = m_pDocTemplate->GetDocString(CSingleDocTemplate::filterExt);
+    std::string filter = m_pDocTemplate->GetDocString(CSingleDocTemplate::DOCSTRING_FILTER_NAME) + "|*" +
+                         m_pDocTemplate->GetDocString(CSingleDocTemplate::DOCSTRING_FILTER_EXT) +
+                         "|All Files (*.*)|*.*||";
+    std::string ext = m_pDocTemplate->GetDocString(CSingleDocTemplate::DOCSTRING_FILTER_EXT);
     std::string path;
     if (FwPromptOpenFileName(filter.c_str(), ext.empty() ? nullptr : ext.c_str() + 1, path))
         OpenDocumentFile(path.c_str());

@@ -20,10 +20,10 @@ class CCommandLineInfo
 public:
     enum ShellCommand
     {
-        FileNew,
-        FileOpen,
+        SHELL_FILE_NEW,
+        SHELL_FILE_OPEN,
     };
-    ShellCommand m_nShellCommand = FileNew;
+    ShellCommand m_nShellCommand = SHELL_FILE_NEW;
     std::string m_strFileName;
 };
 

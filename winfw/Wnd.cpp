@@ -2,10 +2,7 @@
 
 #include "winfw/WinApp.h"
 
-CWnd::~CWnd()
-{
-    DestroyWindow();
-}
+CWnd::~CWnd() { DestroyWindow(); }
 
 void CWnd::DestroyWindow()
 {
@@ -31,8 +28,8 @@ void CWnd::RegisterClassOnce(const char* pszClass, UINT style, HCURSOR hCursor, 
     RegisterClassA(&wc);
 }
 
-BOOL CWnd::CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszTitle, DWORD dwStyle,
-                    int x, int y, int cx, int cy, HWND hParent, HMENU hMenu)
+BOOL CWnd::CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszTitle, DWORD dwStyle, int x, int y, int cx,
+                    int cy, HWND hParent, HMENU hMenu)
 {
     HWND hWnd = CreateWindowExA(dwExStyle, pszClass, pszTitle, dwStyle, x, y, cx, cy, hParent, hMenu,
                                 GetModuleHandleA(nullptr), this);
@@ -45,10 +42,7 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszTitle,
     return TRUE;
 }
 
-LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return Default(message, wParam, lParam);
-}
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) { return Default(message, wParam, lParam); }
 
 LRESULT CWnd::Default(UINT message, WPARAM wParam, LPARAM lParam)
 {

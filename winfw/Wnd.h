@@ -21,8 +21,8 @@ public:
 protected:
     // Registers (once) a window class whose procedure dispatches to CWnd
     // objects, and creates the window for this object.
-    BOOL CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszTitle, DWORD dwStyle,
-                  int x, int y, int cx, int cy, HWND hParent, HMENU hMenu);
+    BOOL CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszTitle, DWORD dwStyle, int x, int y, int cx,
+                  int cy, HWND hParent, HMENU hMenu);
     static void RegisterClassOnce(const char* pszClass, UINT style, HCURSOR hCursor, HBRUSH hBackground, HICON hIcon);
 
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);

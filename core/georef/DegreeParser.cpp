@@ -7,9 +7,10 @@
 
 #include "core/georef/NumberScan.h"
 
-namespace {
+namespace
+{
 
-const unsigned char kDegreeSign = 0xB0; // in the Windows ANSI code page
+const unsigned char kDegreeSign = 0xB0;   // in the Windows ANSI code page
 
 bool IsAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
@@ -31,7 +32,8 @@ public:
     // colons, quotes, signs and the degree sign.
     void SkipSeparators()
     {
-        for (;;) {
+        for (;;)
+        {
             unsigned char c = static_cast<unsigned char>(*m_p);
             if (c == 0)
                 return;
@@ -77,7 +79,7 @@ bool EqualsLetter(char upper, const char* pszLetter)
     return pszLetter && pszLetter[0] == upper && pszLetter[1] == '\0';
 }
 
-} // namespace
+}   // namespace
 
 BOOL ParseDegrees(const char* pszText, double* pdValue, BOOL bLongitude, const HemisphereLetters& letters)
 {
@@ -88,7 +90,8 @@ BOOL ParseDegrees(const char* pszText, double* pdValue, BOOL bLongitude, const H
 
     int degrees = 0, minutes = 0;
     double seconds = 0.0;
-    if (!(cursor.ReadInteger(&degrees) && cursor.ReadInteger(&minutes) && cursor.ReadDecimal(&seconds))) {
+    if (!(cursor.ReadInteger(&degrees) && cursor.ReadInteger(&minutes) && cursor.ReadDecimal(&seconds)))
+    {
         // Degrees and decimal minutes.
         cursor.Restart();
         double decimalMinutes = 0.0;
@@ -96,16 +99,17 @@ BOOL ParseDegrees(const char* pszText, double* pdValue, BOOL bLongitude, const H
             return FALSE;
         double whole = std::trunc(decimalMinutes);
         if (whole > 1e9)
-            return FALSE; // far beyond the 60 allowed; keeps the conversion defined
+            return FALSE;   // far beyond the 60 allowed; keeps the conversion defined
         minutes = static_cast<int>(whole);
         seconds = (decimalMinutes - whole) * 60.0;
     }
 
     int sign = 1;
     char letter = cursor.PeekLetter();
-    if (letter != '\0') {
+    if (letter != '\0')
+    {
         if (degrees < 0)
-            return FALSE; // a minus sign cannot go with a hemisphere letter
+            return FALSE;   // a minus sign cannot go with a hemisphere letter
         char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
         if (EqualsLetter(upper, letters.pszNorth) && !bLongitude)
             sign = 1;
@@ -129,19 +133,20 @@ BOOL ParseDegrees(const char* pszText, double* pdValue, BOOL bLongitude, const H
     return TRUE;
 }
 
-BOOL ConvertCoordinateEntries(const char* pszEasting, const char* pszNorthing,
-                              double* pdEasting, double* pdNorthing, const HemisphereLetters& letters)
+BOOL ConvertCoordinateEntries(const char* pszEasting, const char* pszNorthing, double* pdEasting, double* pdNorthing,
+                              const HemisphereLetters& letters)
 {
     double easting = 0.0, northing = 0.0;
-    if (ParseDegrees(pszEasting, &easting, TRUE, letters) &&
-        ParseDegrees(pszNorthing, &northing, FALSE, letters)) {
+    if (ParseDegrees(pszEasting, &easting, TRUE, letters) && ParseDegrees(pszNorthing, &northing, FALSE, letters))
+    {
         *pdEasting = easting;
         *pdNorthing = northing;
         return TRUE;
     }
     // Plain numbers: each text's leading number, the rest ignored.
-    if (pszEasting && pszNorthing &&
-        ScanDouble(pszEasting, &easting, nullptr) && ScanDouble(pszNorthing, &northing, nullptr)) {
+    if (pszEasting && pszNorthing && ScanDouble(pszEasting, &easting, nullptr) &&
+        ScanDouble(pszNorthing, &northing, nullptr))
+    {
         *pdEasting = easting;
         *pdNorthing = northing;
         return TRUE;

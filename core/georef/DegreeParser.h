@@ -22,6 +22,5 @@ BOOL ParseDegrees(const char* pszText, double* pdValue, BOOL bLongitude,
 // The conversion of the two entered texts: both in the degree grammar, or
 // else both as plain numbers. FALSE means "Invalid values"; the outputs are
 // then left untouched.
-BOOL ConvertCoordinateEntries(const char* pszEasting, const char* pszNorthing,
-                              double* pdEasting, double* pdNorthing,
+BOOL ConvertCoordinateEntries(const char* pszEasting, const char* pszNorthing, double* pdEasting, double* pdNorthing,
                               const HemisphereLetters& letters = HemisphereLetters());

@@ -4,14 +4,12 @@
 
 #include "core/georef/GeoRefArray.h"
 
-namespace {
+namespace
+{
 
 // Orientation of the segment between two points, measured from the y axis;
 // -pi/2 (rounded) when the segment is horizontal.
-double Orientation(double dx, double dy)
-{
-    return (dy == 0.0) ? -kHalfPi : std::atan(dx / dy);
-}
+double Orientation(double dx, double dy) { return (dy == 0.0) ? -kHalfPi : std::atan(dx / dy); }
 
 // One axis of FitLinear: the weighted mean of the lines through all pairs.
 struct LineSums
@@ -34,7 +32,7 @@ struct LineSums
     }
 };
 
-} // namespace
+}   // namespace
 
 void CGeoRefArray::RotatePixel(int x, int y, double* pdU, double* pdV) const
 {
@@ -47,11 +45,12 @@ void CGeoRefArray::RotatePixel(int x, int y, double* pdU, double* pdV) const
 
 BOOL CGeoRefArray::CalcTransform()
 {
-    for (CGeoRefPoint& point : m_points) {
+    for (CGeoRefPoint& point : m_points)
+    {
         point.m_nFitX = point.m_nPixelX;
         // Wraps instead of overflowing for absurd rows read from a damaged file.
-        point.m_nFitY = static_cast<int>(static_cast<unsigned>(m_nImageHeight) -
-                                         static_cast<unsigned>(point.m_nPixelY));
+        point.m_nFitY =
+            static_cast<int>(static_cast<unsigned>(m_nImageHeight) - static_cast<unsigned>(point.m_nPixelY));
     }
 
     // The rotation is the mean over all pairs of the difference between the
@@ -59,8 +58,10 @@ BOOL CGeoRefArray::CalcTransform()
     double sum = 0.0;
     int pairs = 0;
     const size_t n = m_points.size();
-    for (size_t i = 0; i < n; ++i) {
-        for (size_t j = i + 1; j < n; ++j) {
+    for (size_t i = 0; i < n; ++i)
+    {
+        for (size_t j = i + 1; j < n; ++j)
+        {
             const CGeoRefPoint& a = m_points[i];
             const CGeoRefPoint& b = m_points[j];
             const double alpha = Orientation(a.m_dMapX - b.m_dMapX, a.m_dMapY - b.m_dMapY);
@@ -87,8 +88,10 @@ BOOL CGeoRefArray::FitLinear()
 {
     LineSums xSums, ySums;
     const size_t n = m_points.size();
-    for (size_t i = 0; i < n; ++i) {
-        for (size_t j = i + 1; j < n; ++j) {
+    for (size_t i = 0; i < n; ++i)
+    {
+        for (size_t j = i + 1; j < n; ++j)
+        {
             const CGeoRefPoint& a = m_points[i];
             const CGeoRefPoint& b = m_points[j];
             xSums.AddPair(a.m_dRotX, a.m_dMapX, b.m_dRotX, b.m_dMapX);

@@ -15,5 +15,7 @@ struct CGeoRefPoint
 
     CGeoRefPoint() = default;
     CGeoRefPoint(double dMapX, double dMapY, int nPixelX, int nPixelY)
-        : m_dMapX(dMapX), m_dMapY(dMapY), m_nPixelX(nPixelX), m_nPixelY(nPixelY) {}
+        : m_dMapX(dMapX), m_dMapY(dMapY), m_nPixelX(nPixelX), m_nPixelY(nPixelY)
+    {
+    }
 };

@@ -6,8 +6,7 @@ std::string FormatFixed(double dValue, int nDecimals)
 {
     // 310 digits before the point for DBL_MAX, the point and the decimals.
     char buffer[330 + 64];
-    std::to_chars_result r =
-        std::to_chars(buffer, buffer + sizeof buffer, dValue, std::chars_format::fixed, nDecimals);
+    std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, dValue, std::chars_format::fixed, nDecimals);
     if (r.ec != std::errc())
         return std::string();
     return std::string(buffer, r.ptr);

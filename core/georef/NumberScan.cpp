@@ -6,7 +6,8 @@
 #include <cmath>
 #include <string>
 
-namespace {
+namespace
+{
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -17,7 +18,7 @@ const char* SkipSpace(const char* p)
     return p;
 }
 
-} // namespace
+}   // namespace
 
 BOOL ScanDouble(const char* pszText, double* pdValue, const char** ppszEnd)
 {
@@ -27,19 +28,30 @@ BOOL ScanDouble(const char* pszText, double* pdValue, const char** ppszEnd)
         negative = (*p++ == '-');
     const char* mantissa = p;
     size_t digits = 0;
-    while (IsDigit(*p)) { ++p; ++digits; }
-    if (*p == '.') {
+    while (IsDigit(*p))
+    {
         ++p;
-        while (IsDigit(*p)) { ++p; ++digits; }
+        ++digits;
+    }
+    if (*p == '.')
+    {
+        ++p;
+        while (IsDigit(*p))
+        {
+            ++p;
+            ++digits;
+        }
     }
     if (digits == 0)
         return FALSE;
     // An exponent counts only when at least one digit follows it.
-    if (*p == 'e' || *p == 'E') {
+    if (*p == 'e' || *p == 'E')
+    {
         const char* e = p + 1;
         if (*e == '+' || *e == '-')
             ++e;
-        if (IsDigit(*e)) {
+        if (IsDigit(*e))
+        {
             while (IsDigit(*e))
                 ++e;
             p = e;
@@ -65,7 +77,8 @@ BOOL ScanInt(const char* pszText, int* pnValue, const char** ppszEnd)
     if (!IsDigit(*p))
         return FALSE;
     long long value = 0;
-    while (IsDigit(*p)) {
+    while (IsDigit(*p))
+    {
         value = value * 10 + (*p++ - '0');
         if (value > static_cast<long long>(INT_MAX) + 1)
             return FALSE;

@@ -16,7 +16,4 @@ BOOL ScanDouble(const char* pszText, double* pdValue, const char** ppszEnd);
 BOOL ScanInt(const char* pszText, int* pnValue, const char** ppszEnd);
 
 // The white space of isspace() in the "C" locale, whatever the user's locale.
-inline bool IsCSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+inline bool IsCSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }

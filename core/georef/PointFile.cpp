@@ -8,7 +8,8 @@
 #include "core/georef/NumberScan.h"
 #include "core/georef/SideFile.h"
 
-namespace {
+namespace
+{
 
 const char kPointFileExtension[] = ".tvg";
 
@@ -26,7 +27,7 @@ bool ReadWholeFile(const std::string& name, std::string* pContents)
     return ok;
 }
 
-} // namespace
+}   // namespace
 
 std::vector<CGeoRefPoint> CGeoRefArray::ParsePointRecords(const char* pszText, size_t cbText)
 {
@@ -36,18 +37,17 @@ std::vector<CGeoRefPoint> CGeoRefArray::ParsePointRecords(const char* pszText, s
     const char* const end = text.c_str() + text.size();
     const char* p = text.c_str();
     std::vector<CGeoRefPoint> points;
-    for (;;) {
+    for (;;)
+    {
         const char* q = p;
         while (q < end && IsCSpace(*q))
             ++q;
         if (q == end)
-            return points; // end of file before a record: keep what was read
+            return points;   // end of file before a record: keep what was read
         CGeoRefPoint point;
-        if (!ScanDouble(p, &point.m_dMapX, &p) || *p++ != ',' ||
-            !ScanDouble(p, &point.m_dMapY, &p) || *p++ != ',' ||
-            !ScanInt(p, &point.m_nPixelX, &p) || *p++ != ',' ||
-            !ScanInt(p, &point.m_nPixelY, &p))
-            return std::vector<CGeoRefPoint>(); // a damaged file gives no points at all
+        if (!ScanDouble(p, &point.m_dMapX, &p) || *p++ != ',' || !ScanDouble(p, &point.m_dMapY, &p) || *p++ != ',' ||
+            !ScanInt(p, &point.m_nPixelX, &p) || *p++ != ',' || !ScanInt(p, &point.m_nPixelY, &p))
+            return std::vector<CGeoRefPoint>();   // a damaged file gives no points at all
         points.push_back(point);
     }
 }
@@ -55,7 +55,8 @@ std::vector<CGeoRefPoint> CGeoRefArray::ParsePointRecords(const char* pszText, s
 std::string CGeoRefArray::FormatPointRecords(const std::vector<CGeoRefPoint>& points)
 {
     std::string text;
-    for (const CGeoRefPoint& point : points) {
+    for (const CGeoRefPoint& point : points)
+    {
         text += FormatFixed(point.m_dMapX, 6);
         text += ',';
         text += FormatFixed(point.m_dMapY, 6);

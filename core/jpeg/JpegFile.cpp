@@ -11,7 +11,8 @@
 
 #include <turbojpeg.h>
 
-namespace {
+namespace
+{
 
 struct FileCloser
 {
@@ -40,7 +41,8 @@ bool ReadWholeFile(const std::string& fileName, std::vector<unsigned char>& byte
     const unsigned long long largestSize = ULONG_MAX;
     unsigned char chunk[64 * 1024];
     size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
+    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
+    {
         if (bytes.size() + got > largestSize)
             return false;
         bytes.insert(bytes.end(), chunk, chunk + got);
@@ -54,7 +56,8 @@ bool ReadWholeFile(const std::string& fileName, std::vector<unsigned char>& byte
 // 3i..3i+2, which lie below byte 4(i+1), where the next unread pixel begins.
 void CmykToRgbInPlace(unsigned char* pixels, size_t pixelCount)
 {
-    for (size_t i = 0; i < pixelCount; ++i) {
+    for (size_t i = 0; i < pixelCount; ++i)
+    {
         const unsigned c = pixels[4 * i], m = pixels[4 * i + 1], y = pixels[4 * i + 2], k = pixels[4 * i + 3];
         pixels[3 * i] = static_cast<unsigned char>((2 * c * k + 255) / 510);
         pixels[3 * i + 1] = static_cast<unsigned char>((2 * m * k + 255) / 510);
@@ -74,8 +77,8 @@ bool Decode(const std::vector<unsigned char>& jpeg, CRgbImage* pImage)
     // a header that cannot be read leaves them at their start values, and any
     // other trouble makes the decode below fail.
     int width = 0, height = 0, subsampling = -1, colourSpace = -1;
-    tjDecompressHeader3(decompressor.get(), jpeg.data(), static_cast<unsigned long>(jpeg.size()), &width,
-                        &height, &subsampling, &colourSpace);
+    tjDecompressHeader3(decompressor.get(), jpeg.data(), static_cast<unsigned long>(jpeg.size()), &width, &height,
+                        &subsampling, &colourSpace);
     if (width <= 0 || height <= 0 || colourSpace < 0)
         return false;
 
@@ -90,8 +93,8 @@ bool Decode(const std::vector<unsigned char>& jpeg, CRgbImage* pImage)
 
     // Warnings (a truncated file, corrupt data) fail too: a map with grey
     // blocks in it must not pass for the scan.
-    if (tjDecompress2(decompressor.get(), jpeg.data(), static_cast<unsigned long>(jpeg.size()), image.Pixels(),
-                      width, 0, height, pixelFormat, TJFLAG_STOPONWARNING) != 0)
+    if (tjDecompress2(decompressor.get(), jpeg.data(), static_cast<unsigned long>(jpeg.size()), image.Pixels(), width,
+                      0, height, pixelFormat, TJFLAG_STOPONWARNING) != 0)
         return false;
 
     if (cmyk)
@@ -100,18 +103,21 @@ bool Decode(const std::vector<unsigned char>& jpeg, CRgbImage* pImage)
     return true;
 }
 
-} // namespace
+}   // namespace
 
 bool JpegFile::JpegFileToRGB(const std::string& fileName, CRgbImage* pImage)
 {
     if (!pImage)
         return false;
-    try {
+    try
+    {
         std::vector<unsigned char> jpeg;
         if (!ReadWholeFile(fileName, jpeg))
             return false;
         return Decode(jpeg, pImage);
-    } catch (...) {
+    }
+    catch (...)
+    {
         // Out of memory while reading the file: no exception leaves the decoder.
         return false;
     }

@@ -1,14 +1,13 @@
 #include "core/postinst/PostInstText.h"
 
-namespace postinst {
+namespace postinst
+{
 
 const OdbcDriverMember kOdbcDrivers[4] = {
-    {"Microsoft Access Driver (*.mdb)", "odbcjt32.dll", 2, "*.mdb",
-     "Microsoft Access Driver Failed to Install"},
+    {"Microsoft Access Driver (*.mdb)", "odbcjt32.dll", 2, "*.mdb", "Microsoft Access Driver Failed to Install"},
     {"Microsoft dBase Driver (*.dbf)", "oddbse32.dll", 1, "*.dbf,*.ndx,*.mdx",
      "Microsoft dBase Driver Failed to Install"},
-    {"Microsoft Excel Driver (*.xls)", "odexl32.dll", 1, "*.xls",
-     "Microsoft Excel Driver Failed to Install"},
+    {"Microsoft Excel Driver (*.xls)", "odexl32.dll", 1, "*.xls", "Microsoft Excel Driver Failed to Install"},
     // The text driver's name has no word "Driver" and lists *.csv twice:
     // installed applications look it up by exactly this name.
     {"Microsoft Text (*.txt;*.csv)", "odtext32.dll", 1, "*.,*.asc,*.csv,*.tab,*.txt,*.csv",
@@ -81,24 +80,12 @@ std::string WithTrailingBackslash(std::string path)
     return path;
 }
 
-std::string CompanionFileName(const std::string& databaseName)
-{
-    return BaseName(databaseName) + ".tvw";
-}
+std::string CompanionFileName(const std::string& databaseName) { return BaseName(databaseName) + ".tvw"; }
 
-std::string TvmOpenCommand(const std::string& programPath)
-{
-    return "\"" + programPath + "\" %1";
-}
+std::string TvmOpenCommand(const std::string& programPath) { return "\"" + programPath + "\" %1"; }
 
-std::string MdacCommandLine(const std::string& packagePath)
-{
-    return packagePath + " /c:\"setup /QN1\"";
-}
+std::string MdacCommandLine(const std::string& packagePath) { return packagePath + " /c:\"setup /QN1\""; }
 
-bool IsListedEntry(const std::string& name)
-{
-    return !name.empty() && name[0] != '.';
-}
+bool IsListedEntry(const std::string& name) { return !name.empty() && name[0] != '.'; }
 
-}  // namespace postinst
+}   // namespace postinst

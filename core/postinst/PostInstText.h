@@ -5,13 +5,14 @@
 
 #include <string>
 
-namespace postinst {
+namespace postinst
+{
 
 // One member of the Jet driver family registered with the ODBC installer.
 struct OdbcDriverMember
 {
-    const char* description;   // also the driver's name in the ODBC installer
-    const char* setupLibrary;  // file name in the system directory
+    const char* description;    // also the driver's name in the ODBC installer
+    const char* setupLibrary;   // file name in the system directory
     int fileUsage;
     const char* extensions;
     const char* failureMessage;
@@ -59,4 +60,4 @@ bool IsListedEntry(const std::string& name);
 extern const char kDataSourceFailureMessage[];
 extern const char kDefaultLanguageEntry[];
 
-}  // namespace postinst
+}   // namespace postinst

@@ -4,15 +4,9 @@
 
 CPathString::CPathString() : m_szText{}, m_nLength(0), m_bOverflow(false) {}
 
-CPathString::CPathString(const char* text) : CPathString()
-{
-    Append(text);
-}
+CPathString::CPathString(const char* text) : CPathString() { Append(text); }
 
-char CPathString::GetAt(std::size_t index) const
-{
-    return index < m_nLength ? m_szText[index] : '\0';
-}
+char CPathString::GetAt(std::size_t index) const { return index < m_nLength ? m_szText[index] : '\0'; }
 
 CPathString& CPathString::Append(const char* text)
 {
@@ -22,7 +16,8 @@ CPathString& CPathString::Append(const char* text)
     // huge source is never read beyond the point where it is known too long.
     const std::size_t room = kMaxLength - m_nLength;
     const void* end = std::memchr(text, '\0', room + 1);
-    if (end == nullptr) {
+    if (end == nullptr)
+    {
         m_bOverflow = true;
         return *this;
     }

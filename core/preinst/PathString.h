@@ -8,9 +8,10 @@
 
 #include <cstddef>
 
-class CPathString {
+class CPathString
+{
 public:
-    static constexpr std::size_t kCapacity = 254;  // including the terminating NUL
+    static constexpr std::size_t kCapacity = 254;   // including the terminating NUL
     static constexpr std::size_t kMaxLength = kCapacity - 1;
 
     CPathString();

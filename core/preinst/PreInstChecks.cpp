@@ -10,39 +10,33 @@ const char* const kReaderInstallerOnMedia = "Acrobat\\ar40eng.exe";
 
 const char* PreInstMessageText(PreInstMessage message)
 {
-    switch (message) {
-    case PreInstMessage::OfferIe:
+    switch (message)
+    {
+    case PREINST_OFFER_IE:
         return "Setup has detected that Internet Explorer is not installed (or is an older version) on your "
                "computer.  The TAVO will not run without this software.\r\n\r\n"
                "Do you wish to install IE6 now?\r\n";
-    case PreInstMessage::ReRun:
-        return "Once finished please re-run this TAVO setup.";
-    case PreInstMessage::InstallIe:
-        return "Please install Internet Explorer and then repeat this installation.";
-    case PreInstMessage::IeRequired:
+    case PREINST_RE_RUN: return "Once finished please re-run this TAVO setup.";
+    case PREINST_INSTALL_IE: return "Please install Internet Explorer and then repeat this installation.";
+    case PREINST_IE_REQUIRED:
         return "The TAVO requires Internet Explorer version 4.02 SP1 or above to be installed on your computer.  "
                "Please install Internet Explorer on your computer and then repeat this installation.";
-    case PreInstMessage::NoReader:
+    case PREINST_NO_READER:
         return "Adobe Acrobat Reader is not installed on your computer.  You should install this software in "
                "order to read the documentation provided with the TAVO.";
-    case PreInstMessage::OfferReader:
+    case PREINST_OFFER_READER:
         return "Adobe Acrobat Reader 4.0 is not installed on your computer.  This is necessary in order to read "
                "the documentation provided with the TAVO.  Would you like to install the software now?\r\n";
     }
     return "";
 }
 
-bool IsYesNoMessage(PreInstMessage message)
-{
-    return message == PreInstMessage::OfferIe || message == PreInstMessage::OfferReader;
-}
+bool IsYesNoMessage(PreInstMessage message) { return message == PREINST_OFFER_IE || message == PREINST_OFFER_READER; }
 
-namespace {
-
-bool IsDigit(char c)
+namespace
 {
-    return c >= '0' && c <= '9';
-}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Reads the decimal number at pos; false when there is no digit there.
 // Large numbers saturate: only "above 4" and "at least 72" matter.
@@ -55,7 +49,7 @@ bool ReadNumber(std::string_view text, std::size_t& pos, unsigned& number)
     return pos > start;
 }
 
-}  // namespace
+}   // namespace
 
 bool IsIeVersionRecentEnough(std::string_view version)
 {
@@ -82,12 +76,10 @@ CPathString FormMediaPath(const char* source, const char* relative)
     return path;
 }
 
-std::string QuotedCommandLine(const char* path)
-{
-    return std::string("\"") + path + "\"";
-}
+std::string QuotedCommandLine(const char* path) { return std::string("\"") + path + "\""; }
 
-namespace {
+namespace
+{
 
 bool InstallerPresent(IPreInstSystem& system, const CPathString& path)
 {
@@ -95,7 +87,7 @@ bool InstallerPresent(IPreInstSystem& system, const CPathString& path)
     return path.IsComplete() && system.FileExists(path.GetText());
 }
 
-}  // namespace
+}   // namespace
 
 int RunPreInstChecks(IPreInstSystem& system, const char* source)
 {
@@ -104,18 +96,23 @@ int RunPreInstChecks(IPreInstSystem& system, const char* source)
     // version was read and found too old; a missing key or value just stops.
     std::string version;
     const bool ieVersionRead = system.ReadIeVersion(version);
-    if (!ieVersionRead || !IsIeVersionRecentEnough(version)) {
+    if (!ieVersionRead || !IsIeVersionRecentEnough(version))
+    {
         const CPathString ieInstaller = FormMediaPath(source, kIeInstallerOnMedia);
-        if (ieVersionRead && InstallerPresent(system, ieInstaller)) {
-            if (system.ShowMessage(PreInstMessage::OfferIe)) {
-                system.ShowMessage(PreInstMessage::ReRun);
+        if (ieVersionRead && InstallerPresent(system, ieInstaller))
+        {
+            if (system.ShowMessage(PREINST_OFFER_IE))
+            {
+                system.ShowMessage(PREINST_RE_RUN);
                 system.StartProgram(QuotedCommandLine(ieInstaller.GetText()).c_str());
-            } else {
-                system.ShowMessage(PreInstMessage::InstallIe);
+            }
+            else
+            {
+                system.ShowMessage(PREINST_INSTALL_IE);
             }
             return 0;
         }
-        system.ShowMessage(PreInstMessage::IeRequired);
+        system.ShowMessage(PREINST_IE_REQUIRED);
         return 0;
     }
 
@@ -124,13 +121,14 @@ int RunPreInstChecks(IPreInstSystem& system, const char* source)
     if (system.KeyExists(kReaderKey) || system.KeyExists(kReader3Key))
         return 1;
     const CPathString readerInstaller = FormMediaPath(source, kReaderInstallerOnMedia);
-    if (!InstallerPresent(system, readerInstaller)) {
-        system.ShowMessage(PreInstMessage::NoReader);
+    if (!InstallerPresent(system, readerInstaller))
+    {
+        system.ShowMessage(PREINST_NO_READER);
         return 1;
     }
-    if (!system.ShowMessage(PreInstMessage::OfferReader))
+    if (!system.ShowMessage(PREINST_OFFER_READER))
         return 1;
-    system.ShowMessage(PreInstMessage::ReRun);
+    system.ShowMessage(PREINST_RE_RUN);
     system.StartProgram(QuotedCommandLine(readerInstaller.GetText()).c_str());
     return 0;
 }

@@ -10,28 +10,30 @@
 #include "core/preinst/PathString.h"
 
 // The messages, each shown with the caption "Set-up" and no icon.
-enum class PreInstMessage {
-    OfferIe,      // Yes/No
-    ReRun,        // OK
-    InstallIe,    // OK
-    IeRequired,   // OK
-    NoReader,     // OK
-    OfferReader,  // Yes/No
+enum PreInstMessage
+{
+    PREINST_OFFER_IE,       // Yes/No
+    PREINST_RE_RUN,         // OK
+    PREINST_INSTALL_IE,     // OK
+    PREINST_IE_REQUIRED,    // OK
+    PREINST_NO_READER,      // OK
+    PREINST_OFFER_READER,   // Yes/No
 };
 
 const char* PreInstMessageText(PreInstMessage message);
 bool IsYesNoMessage(PreInstMessage message);
 
 extern const char* const kPreInstCaption;
-extern const char* const kIeKey;                 // under HKEY_LOCAL_MACHINE
+extern const char* const kIeKey;   // under HKEY_LOCAL_MACHINE
 extern const char* const kIeVersionValue;
-extern const char* const kReaderKey;             // under HKEY_LOCAL_MACHINE
-extern const char* const kReader3Key;            // under HKEY_LOCAL_MACHINE
-extern const char* const kIeInstallerOnMedia;    // relative to the media directory
+extern const char* const kReaderKey;            // under HKEY_LOCAL_MACHINE
+extern const char* const kReader3Key;           // under HKEY_LOCAL_MACHINE
+extern const char* const kIeInstallerOnMedia;   // relative to the media directory
 extern const char* const kReaderInstallerOnMedia;
 constexpr std::size_t kIeVersionMaxBytes = 32;
 
-class IPreInstSystem {
+class IPreInstSystem
+{
 public:
     virtual ~IPreInstSystem() = default;
     // The raw bytes of HKLM\<kIeKey> value <kIeVersionValue>, of any type;

@@ -2,17 +2,15 @@
 
 #include <cstdint>
 
-size_t DibRowStride(size_t nWidth)
-{
-    return (nWidth * 3 + 3) & ~static_cast<size_t>(3);
-}
+size_t DibRowStride(size_t nWidth) { return (nWidth * 3 + 3) & ~static_cast<size_t>(3); }
 
 BOOL DibImageSize(int nWidth, int nHeight, size_t* pcbImage)
 {
     if (nWidth < 1 || nHeight < 1)
         return FALSE;
     // In 64 bits, whatever the platform: the product must not wrap.
-    const uint64_t bytes = static_cast<uint64_t>(DibRowStride(static_cast<size_t>(nWidth))) * static_cast<uint64_t>(nHeight);
+    const uint64_t bytes =
+        static_cast<uint64_t>(DibRowStride(static_cast<size_t>(nWidth))) * static_cast<uint64_t>(nHeight);
     // A DIB's size field is a 32-bit DWORD, and the block must be addressable.
     if (bytes > 0xFFFFFFFFu || bytes > static_cast<uint64_t>(SIZE_MAX))
         return FALSE;
@@ -24,11 +22,13 @@ void FillBottomUpDib(const unsigned char* pRgb, int nWidth, int nHeight, unsigne
 {
     const size_t stride = DibRowStride(static_cast<size_t>(nWidth));
     const size_t rgbRowBytes = static_cast<size_t>(nWidth) * 3;
-    for (int row = 0; row < nHeight; ++row) {
+    for (int row = 0; row < nHeight; ++row)
+    {
         // DIB rows run from the bottom of the picture upwards.
         const unsigned char* src = pRgb + static_cast<size_t>(nHeight - 1 - row) * rgbRowBytes;
         unsigned char* dst = pBits + static_cast<size_t>(row) * stride;
-        for (int col = 0; col < nWidth; ++col, src += 3, dst += 3) {
+        for (int col = 0; col < nWidth; ++col, src += 3, dst += 3)
+        {
             dst[0] = src[2];
             dst[1] = src[1];
             dst[2] = src[0];

@@ -14,14 +14,15 @@
 #include <emmintrin.h>
 #endif
 
-namespace {
+namespace
+{
 
 // Where a source pixel's map position falls in the grid, truncated toward
 // zero, so that -0.5 still lands in column 0 and exactly outW is outside.
 // The range is tested on the double before converting: the conversion of an
 // out-of-range (or NaN) value to int would be undefined.
-inline bool GridCell(double mapX, double mapY, double x0, double spanX, double outW,
-                     double y0, double spanY, double outH, int* pi, int* pj)
+inline bool GridCell(double mapX, double mapY, double x0, double spanX, double outW, double y0, double spanY,
+                     double outH, int* pi, int* pj)
 {
     const double gi = (mapX - x0) / spanX * outW;
     const double gj = (mapY - y0) / spanY * outH;
@@ -38,8 +39,7 @@ inline bool GridCell(double mapX, double mapY, double x0, double spanX, double o
 // neighbour are written as one run of six bytes. The source bytes are read
 // once into registers: the cells are bytes too, so the compiler would
 // otherwise read the source again after every store in case the two overlap.
-inline void CopyIntoCells(unsigned char* pCells, int outW, int outH, int i, int j,
-                          const unsigned char* pSource)
+inline void CopyIntoCells(unsigned char* pCells, int outW, int outH, int i, int j, const unsigned char* pSource)
 {
     const uint32_t red = pSource[0], green = pSource[1], blue = pSource[2];
     unsigned char* cell = pCells + (static_cast<size_t>(j) * outW + i) * 3;
@@ -47,15 +47,19 @@ inline void CopyIntoCells(unsigned char* pCells, int outW, int outH, int i, int 
     // R G B R and G B as little-endian words: six bytes in two stores.
     const uint32_t rgbr = red | green << 8 | blue << 16 | red << 24;
     const uint16_t rg = static_cast<uint16_t>(rgbr), gb = static_cast<uint16_t>(green | blue << 8);
-    if (j + 1 < outH) {
+    if (j + 1 < outH)
+    {
         unsigned char* below = cell + static_cast<size_t>(outW) * 3;
         std::memcpy(below, &rg, 2);
         below[2] = static_cast<unsigned char>(blue);
     }
-    if (i + 1 < outW) {
+    if (i + 1 < outW)
+    {
         std::memcpy(cell, &rgbr, 4);
         std::memcpy(cell + 4, &gb, 2);
-    } else {
+    }
+    else
+    {
         std::memcpy(cell, &rg, 2);
         cell[2] = static_cast<unsigned char>(blue);
     }
@@ -100,9 +104,8 @@ class GridMapping
 {
 public:
     GridMapping(const CPixelToMapTransform& t, const CTransposeExtents& e)
-        : m_dX0(t.dX0), m_dXScale(t.dXScale), m_dY0(t.dY0), m_dYScale(t.dYScale),
-          m_x0(e.x0), m_y0(e.y0), m_spanX(e.x1 - e.x0), m_spanY(e.y1 - e.y0),
-          m_outW(e.outW), m_outH(e.outH)
+        : m_dX0(t.dX0), m_dXScale(t.dXScale), m_dY0(t.dY0), m_dYScale(t.dYScale), m_x0(e.x0), m_y0(e.y0),
+          m_spanX(e.x1 - e.x0), m_spanY(e.y1 - e.y0), m_outW(e.outW), m_outH(e.outH)
     {
     }
 
@@ -113,8 +116,8 @@ public:
         const __m128d uv = _mm_add_pd(_mm_loadu_pd(columnTerm), _mm_loadu_pd(rowTerm));
         const __m128d map = _mm_add_pd(_mm_set_pd(m_dY0, m_dX0), _mm_mul_pd(_mm_set_pd(m_dYScale, m_dXScale), uv));
         const __m128d size = _mm_set_pd(m_outH, m_outW);
-        const __m128d g = _mm_mul_pd(_mm_div_pd(_mm_sub_pd(map, _mm_set_pd(m_y0, m_x0)),
-                                                _mm_set_pd(m_spanY, m_spanX)), size);
+        const __m128d g =
+            _mm_mul_pd(_mm_div_pd(_mm_sub_pd(map, _mm_set_pd(m_y0, m_x0)), _mm_set_pd(m_spanY, m_spanX)), size);
         const __m128d inside = _mm_and_pd(_mm_cmpgt_pd(g, _mm_set1_pd(-1.0)), _mm_cmplt_pd(g, size));
         if (_mm_movemask_pd(inside) != 3)
             return false;
@@ -150,12 +153,11 @@ const int kMaxStripColumns = 64;
 
 struct Wavefront
 {
-    int columns = 1; // 1: the plain column-by-column order
+    int columns = 1;   // 1: the plain column-by-column order
     int lag = 0;
 };
 
-Wavefront PlanWavefront(const CPixelToMapTransform& t, const CTransposeExtents& e, int nWidth,
-                        int nHeight)
+Wavefront PlanWavefront(const CPixelToMapTransform& t, const CTransposeExtents& e, int nWidth, int nHeight)
 {
     const double eps = std::numeric_limits<double>::epsilon();
     const double spanX = e.x1 - e.x0, spanY = e.y1 - e.y0;
@@ -167,26 +169,32 @@ Wavefront PlanWavefront(const CPixelToMapTransform& t, const CTransposeExtents& 
     // How far a computed grid position inside the grid can stray from these
     // straight lines: a few roundings of the largest terms, in cells.
     const double reach = std::fabs(static_cast<double>(t.nImageHeight)) + nHeight + nWidth;
-    const double iError = 16 * eps *
+    const double iError =
+        16 * eps *
         ((std::fabs(t.dX0) + std::fabs(t.dXScale) * reach + std::fabs(e.x0)) / std::fabs(spanX) * e.outW + e.outW);
-    const double jError = 16 * eps *
+    const double jError =
+        16 * eps *
         ((std::fabs(t.dY0) + std::fabs(t.dYScale) * reach + std::fabs(e.y0)) / std::fabs(spanY) * e.outH + e.outH);
 
     Wavefront best;
-    const struct { double perRow, perColumn, error; } axes[2] = {
-        {iPerRow, iPerColumn, iError}, {jPerRow, jPerColumn, jError}};
-    for (int columns = std::min(kMaxStripColumns, nWidth); columns > 1; columns /= 2) {
-        for (const auto& axis : axes) {
+    const struct
+    {
+        double perRow, perColumn, error;
+    } axes[2] = {{iPerRow, iPerColumn, iError}, {jPerRow, jPerColumn, jError}};
+    for (int columns = std::min(kMaxStripColumns, nWidth); columns > 1; columns /= 2)
+    {
+        for (const auto& axis : axes)
+        {
             if (!(axis.error < 0.5) || !(std::fabs(axis.perRow) > 0.0))
                 continue;
             // m (lag |perRow| - |perColumn|) >= 5 + 2 error for every m >= 1.
-            const double lag = std::ceil((5.0 + 2.0 * axis.error + std::fabs(axis.perColumn)) /
-                                         std::fabs(axis.perRow));
+            const double lag = std::ceil((5.0 + 2.0 * axis.error + std::fabs(axis.perColumn)) / std::fabs(axis.perRow));
             // Worth it only while the window of rows is shorter than the
             // image (which also keeps the count of steps below 2 nHeight).
             if (!(lag >= 1.0 && lag * (columns - 1) < nHeight && nHeight <= INT_MAX / 2))
                 continue;
-            if (best.columns == 1 || lag < best.lag) {
+            if (best.columns == 1 || lag < best.lag)
+            {
                 best.columns = columns;
                 best.lag = static_cast<int>(lag);
             }
@@ -197,10 +205,10 @@ Wavefront PlanWavefront(const CPixelToMapTransform& t, const CTransposeExtents& 
     return best;
 }
 
-} // namespace
+}   // namespace
 
-TransposeStatus CalcTransposeExtents(const CGeoRefArray& geoRef, int nWidth, int nHeight,
-                                     BOOL bCropToPoints, CTransposeExtents* pExtents)
+TransposeStatus CalcTransposeExtents(const CGeoRefArray& geoRef, int nWidth, int nHeight, BOOL bCropToPoints,
+                                     CTransposeExtents* pExtents)
 {
     if (nWidth < 1 || nHeight < 1)
         return TRANSPOSE_NO_IMAGE;
@@ -209,14 +217,17 @@ TransposeStatus CalcTransposeExtents(const CGeoRefArray& geoRef, int nWidth, int
 
     CTransposeExtents e;
     long long outW, outH;
-    if (!bCropToPoints) {
+    if (!bCropToPoints)
+    {
         geoRef.PixelToMap(0, 0, &e.x0, &e.y0);
         geoRef.PixelToMap(nWidth - 1, nHeight - 1, &e.x1, &e.y1);
         // The output's width is the source's height and its height the
         // source's width; world files already made rely on this.
         outW = nHeight;
         outH = nWidth;
-    } else {
+    }
+    else
+    {
         if (geoRef.m_points.empty())
             return TRANSPOSE_NO_POINTS;
         const CGeoRefPoint& first = geoRef.m_points.front();
@@ -224,7 +235,8 @@ TransposeStatus CalcTransposeExtents(const CGeoRefArray& geoRef, int nWidth, int
         e.y0 = e.y1 = first.m_dMapY;
         long long minCol = first.m_nPixelX, maxCol = minCol;
         long long minRow = first.m_nPixelY, maxRow = minRow;
-        for (const CGeoRefPoint& p : geoRef.m_points) {
+        for (const CGeoRefPoint& p : geoRef.m_points)
+        {
             e.x0 = std::min(e.x0, p.m_dMapX);
             e.x1 = std::max(e.x1, p.m_dMapX);
             e.y0 = std::max(e.y0, p.m_dMapY);
@@ -243,16 +255,15 @@ TransposeStatus CalcTransposeExtents(const CGeoRefArray& geoRef, int nWidth, int
             return TRANSPOSE_SAME_ROW;
     }
 
-    if (!IsFinite(e.x0) || !IsFinite(e.y0) || !IsFinite(e.x1) || !IsFinite(e.y1) ||
-        !IsFinite(e.x1 - e.x0) || !IsFinite(e.y1 - e.y0))
+    if (!IsFinite(e.x0) || !IsFinite(e.y0) || !IsFinite(e.x1) || !IsFinite(e.y1) || !IsFinite(e.x1 - e.x0) ||
+        !IsFinite(e.y1 - e.y0))
         return TRANSPOSE_BAD_MAP_EXTENTS;
     if (e.x1 == e.x0)
         return TRANSPOSE_SAME_MAP_X;
     if (e.y1 == e.y0)
         return TRANSPOSE_SAME_MAP_Y;
     // Both spans are at most 2^32 here, so the product cannot overflow.
-    if (outW > kMaxTransposedPixels || outH > kMaxTransposedPixels ||
-        outW * outH > kMaxTransposedPixels)
+    if (outW > kMaxTransposedPixels || outH > kMaxTransposedPixels || outW * outH > kMaxTransposedPixels)
         return TRANSPOSE_TOO_LARGE;
 
     e.outW = static_cast<int>(outW);
@@ -261,26 +272,25 @@ TransposeStatus CalcTransposeExtents(const CGeoRefArray& geoRef, int nWidth, int
     return TRANSPOSE_OK;
 }
 
-void ResampleNorthUpPerPixel(const unsigned char* pSource, int nWidth, int nHeight,
-                             const CGeoRefArray& geoRef, const CTransposeExtents& e,
-                             unsigned char* pCells)
+void ResampleNorthUpPerPixel(const unsigned char* pSource, int nWidth, int nHeight, const CGeoRefArray& geoRef,
+                             const CTransposeExtents& e, unsigned char* pCells)
 {
-    for (int x = 0; x < nWidth; ++x) {
-        for (int y = 0; y < nHeight; ++y) {
+    for (int x = 0; x < nWidth; ++x)
+    {
+        for (int y = 0; y < nHeight; ++y)
+        {
             double mapX, mapY;
             if (!geoRef.PixelToMap(x, y, &mapX, &mapY))
                 return;
             int i, j;
             if (GridCell(mapX, mapY, e.x0, e.x1 - e.x0, e.outW, e.y0, e.y1 - e.y0, e.outH, &i, &j))
-                CopyIntoCells(pCells, e.outW, e.outH, i, j,
-                              pSource + (static_cast<size_t>(y) * nWidth + x) * 3);
+                CopyIntoCells(pCells, e.outW, e.outH, i, j, pSource + (static_cast<size_t>(y) * nWidth + x) * 3);
         }
     }
 }
 
-BOOL ResampleNorthUp(const unsigned char* pSource, int nWidth, int nHeight,
-                     const CPixelToMapTransform& t, const CTransposeExtents& e,
-                     unsigned char* pCells)
+BOOL ResampleNorthUp(const unsigned char* pSource, int nWidth, int nHeight, const CPixelToMapTransform& t,
+                     const CTransposeExtents& e, unsigned char* pCells)
 {
     // The rotation's row terms (y sin rho, y cos rho) are taken once per row
     // and its column terms (x cos rho, -x sin rho) once per column; a pixel
@@ -290,12 +300,16 @@ BOOL ResampleNorthUp(const unsigned char* pSource, int nWidth, int nHeight,
     // build fuses a product into an addition; where a compiler did so in one
     // path only, the two could round apart, and the tests would say so.)
     std::vector<double> rowTerms;
-    try {
+    try
+    {
         rowTerms.resize(static_cast<size_t>(nHeight) * 2);
-    } catch (const std::bad_alloc&) {
+    }
+    catch (const std::bad_alloc&)
+    {
         return FALSE;
     }
-    for (int y = 0; y < nHeight; ++y) {
+    for (int y = 0; y < nHeight; ++y)
+    {
         const double fy = static_cast<double>(t.nImageHeight) - y;
         rowTerms[2 * static_cast<size_t>(y)] = fy * t.dSin;
         rowTerms[2 * static_cast<size_t>(y) + 1] = fy * t.dCos;
@@ -308,41 +322,42 @@ BOOL ResampleNorthUp(const unsigned char* pSource, int nWidth, int nHeight,
     const int lag = plan.lag;
     const size_t sourceRowBytes = static_cast<size_t>(nWidth) * 3;
     double columnTerms[2 * kMaxStripColumns];
-    for (int xFirst = 0; xFirst < nWidth; xFirst += plan.columns) {
+    for (int xFirst = 0; xFirst < nWidth; xFirst += plan.columns)
+    {
         const int columns = std::min(plan.columns, nWidth - xFirst);
-        for (int k = 0; k < columns; ++k) {
+        for (int k = 0; k < columns; ++k)
+        {
             const double fx = xFirst + k;
             columnTerms[2 * k] = fx * t.dCos;
             columnTerms[2 * k + 1] = -(fx * t.dSin);
         }
         const unsigned char* stripSource = pSource + static_cast<size_t>(xFirst) * 3;
         const int steps = nHeight + (columns - 1) * lag;
-        for (int step = 0; step < steps; ++step) {
+        for (int step = 0; step < steps; ++step)
+        {
             PrefetchRow(stripSource, step + kPrefetchRows, nHeight, sourceRowBytes, columns * 3);
             // Column k of the strip is at row step - k lag; left columns first.
             const int kFirst = (step < nHeight) ? 0 : (step - nHeight) / lag + 1;
             const int kLast = lag ? std::min(columns - 1, step / lag) : 0;
-            for (int k = kFirst; k <= kLast; ++k) {
+            for (int k = kFirst; k <= kLast; ++k)
+            {
                 const int y = step - k * lag;
                 int i, j;
                 if (grid.Cell(columnTerms + 2 * k, pRowTerms + 2 * static_cast<size_t>(y), &i, &j))
-                    CopyIntoCells(pCells, nOutW, nOutH, i, j,
-                                  stripSource + (static_cast<size_t>(y) * nWidth + k) * 3);
+                    CopyIntoCells(pCells, nOutW, nOutH, i, j, stripSource + (static_cast<size_t>(y) * nWidth + k) * 3);
             }
         }
     }
     return TRUE;
 }
 
-int ResampleStripColumns(const CPixelToMapTransform& t, const CTransposeExtents& e, int nWidth,
-                         int nHeight)
+int ResampleStripColumns(const CPixelToMapTransform& t, const CTransposeExtents& e, int nWidth, int nHeight)
 {
     return PlanWavefront(t, e, nWidth, nHeight).columns;
 }
 
-TransposeStatus TransposeImage(const unsigned char* pSource, int nWidth, int nHeight,
-                               const CGeoRefArray& geoRef, BOOL bCropToPoints,
-                               CTransposedImage* pResult)
+TransposeStatus TransposeImage(const unsigned char* pSource, int nWidth, int nHeight, const CGeoRefArray& geoRef,
+                               BOOL bCropToPoints, CTransposedImage* pResult)
 {
     pResult->Release();
     pResult->extents = CTransposeExtents();

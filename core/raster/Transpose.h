@@ -19,15 +19,15 @@ public:
 enum TransposeStatus
 {
     TRANSPOSE_OK = 0,
-    TRANSPOSE_NO_IMAGE,        // no pixels, or a width or height below 1
-    TRANSPOSE_NOT_FITTED,      // no valid transformation
-    TRANSPOSE_NO_POINTS,       // crop asked without control points
-    TRANSPOSE_SAME_COLUMN,     // crop: all control points in one pixel column (outW 0)
-    TRANSPOSE_SAME_ROW,        // crop: all control points in one pixel row (outH 0)
-    TRANSPOSE_SAME_MAP_X,      // x1 = x0
-    TRANSPOSE_SAME_MAP_Y,      // y1 = y0
-    TRANSPOSE_BAD_MAP_EXTENTS, // an extent is infinite or not a number
-    TRANSPOSE_TOO_LARGE,       // more than kMaxTransposedPixels cells
+    TRANSPOSE_NO_IMAGE,          // no pixels, or a width or height below 1
+    TRANSPOSE_NOT_FITTED,        // no valid transformation
+    TRANSPOSE_NO_POINTS,         // crop asked without control points
+    TRANSPOSE_SAME_COLUMN,       // crop: all control points in one pixel column (outW 0)
+    TRANSPOSE_SAME_ROW,          // crop: all control points in one pixel row (outH 0)
+    TRANSPOSE_SAME_MAP_X,        // x1 = x0
+    TRANSPOSE_SAME_MAP_Y,        // y1 = y0
+    TRANSPOSE_BAD_MAP_EXTENTS,   // an extent is infinite or not a number
+    TRANSPOSE_TOO_LARGE,         // more than kMaxTransposedPixels cells
     TRANSPOSE_OUT_OF_MEMORY,
 };
 
@@ -42,8 +42,8 @@ const long long kMaxTransposedPixels = 256LL * 1024 * 1024;
 // bounding box of the control points' map coordinates (y0 the largest map Y)
 // and the span of their pixel columns and rows, without adding 1.
 // Refuses degenerate extents and outputs above kMaxTransposedPixels.
-TransposeStatus CalcTransposeExtents(const CGeoRefArray& geoRef, int nWidth, int nHeight,
-                                     BOOL bCropToPoints, CTransposeExtents* pExtents);
+TransposeStatus CalcTransposeExtents(const CGeoRefArray& geoRef, int nWidth, int nHeight, BOOL bCropToPoints,
+                                     CTransposeExtents* pExtents);
 
 // Forward mapping of every source pixel, columns from the left, each from the
 // top: pixel (x, y) goes to cell (i, j) = the truncated grid position of its
@@ -53,24 +53,21 @@ TransposeStatus CalcTransposeExtents(const CGeoRefArray& geoRef, int nWidth, int
 // reaches keep what they held. Uses cos and sin of the rotation once; the
 // cells come out identical to ResampleNorthUpPerPixel. Returns FALSE (cells
 // untouched) when its per-row tables cannot be allocated.
-BOOL ResampleNorthUp(const unsigned char* pSource, int nWidth, int nHeight,
-                     const CPixelToMapTransform& transform, const CTransposeExtents& extents,
-                     unsigned char* pCells);
+BOOL ResampleNorthUp(const unsigned char* pSource, int nWidth, int nHeight, const CPixelToMapTransform& transform,
+                     const CTransposeExtents& extents, unsigned char* pCells);
 
 // How many source columns ResampleNorthUp advances side by side for this
 // grid (1: one column after the other), for tests and benchmarks.
-int ResampleStripColumns(const CPixelToMapTransform& transform, const CTransposeExtents& extents,
-                         int nWidth, int nHeight);
+int ResampleStripColumns(const CPixelToMapTransform& transform, const CTransposeExtents& extents, int nWidth,
+                         int nHeight);
 
 // The same, one PixelToMap call a pixel: the plain statement of the
 // algorithm that the fast path is checked against.
-void ResampleNorthUpPerPixel(const unsigned char* pSource, int nWidth, int nHeight,
-                             const CGeoRefArray& geoRef, const CTransposeExtents& extents,
-                             unsigned char* pCells);
+void ResampleNorthUpPerPixel(const unsigned char* pSource, int nWidth, int nHeight, const CGeoRefArray& geoRef,
+                             const CTransposeExtents& extents, unsigned char* pCells);
 
 // The whole run: extents, a white grid, the resampling. pSource is nWidth x
 // nHeight RGB pixels, top row first, no padding. On any refusal pResult is
 // left empty and the status says why.
-TransposeStatus TransposeImage(const unsigned char* pSource, int nWidth, int nHeight,
-                               const CGeoRefArray& geoRef, BOOL bCropToPoints,
-                               CTransposedImage* pResult);
+TransposeStatus TransposeImage(const unsigned char* pSource, int nWidth, int nHeight, const CGeoRefArray& geoRef,
+                               BOOL bCropToPoints, CTransposedImage* pResult);

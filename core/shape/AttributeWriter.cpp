@@ -6,7 +6,8 @@
 #include "core/shape/ByteOrder.h"
 #include "core/shape/ShapeFile.h"
 
-namespace {
+namespace
+{
 
 const int kTableHeaderSize = 32;
 const int kDescriptorSize = 32;
@@ -31,13 +32,14 @@ void PutId(unsigned char* p, int nId)
 {
     std::memset(p, ' ', kIdWidth);
     int i = kIdWidth;
-    do {
+    do
+    {
         p[--i] = static_cast<unsigned char>('0' + nId % 10);
         nId /= 10;
     } while (nId > 0 && i > 0);
 }
 
-} // namespace
+}   // namespace
 
 int CShapeFile::WriteAttributeTable(CByteSink& sink, const CShapeBounds& summary) const
 {
@@ -60,9 +62,10 @@ int CShapeFile::WriteAttributeTable(CByteSink& sink, const CShapeBounds& summary
         return 0;
 
     unsigned char record[kRecordSize];
-    for (int i = 0; i < m_shapes.GetSize(); ++i) {
+    for (int i = 0; i < m_shapes.GetSize(); ++i)
+    {
         const std::string& name = m_shapes.GetAt(i).m_strName;
-        record[0] = ' ';    // not deleted
+        record[0] = ' ';   // not deleted
         PutId(record + 1, i + 1);
         // Bytes of the stored text as they are; a longer name is cut after
         // its 32nd byte, a shorter one padded with spaces.
@@ -77,13 +80,16 @@ int CShapeFile::WriteAttributeTable(CByteSink& sink, const CShapeBounds& summary
 
 int CShapeFile::WriteAttributes(const char* pszPath, const CShapeBounds& summary, CSinkOpener& opener) const
 {
-    try {
+    try
+    {
         std::unique_ptr<CByteSink> sink = opener.OpenForWriting(SideFileName(pszPath, ".dbf"));
         if (!sink)
             return 0;
         const int written = WriteAttributeTable(*sink, summary);
         return (sink->Close() && written) ? 1 : 0;
-    } catch (...) {
+    }
+    catch (...)
+    {
         return 0;
     }
 }

@@ -30,10 +30,7 @@ inline void PutLittle32(unsigned char* p, int32_t nValue)
 }
 
 // Most significant byte first: the little-endian bytes of the swapped value.
-inline void PutBig32(unsigned char* p, int32_t nValue)
-{
-    PutLittle32(p, SwapBytes32(nValue));
-}
+inline void PutBig32(unsigned char* p, int32_t nValue) { PutLittle32(p, SwapBytes32(nValue)); }
 
 // IEEE 754 binary64, least significant byte first.
 inline void PutLittleDouble(unsigned char* p, double dValue)

@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-namespace {
+namespace
+{
 
 const size_t kFileBufferSize = 256 * 1024;
 
@@ -12,7 +13,7 @@ public:
     std::unique_ptr<CByteSink> OpenForWriting(const std::string& path) override { return CFileSink::Open(path); }
 };
 
-} // namespace
+}   // namespace
 
 std::unique_ptr<CFileSink> CFileSink::Open(const std::string& path)
 {
@@ -46,7 +47,8 @@ bool CFileSink::Write(const void* pData, size_t cb)
         return false;
     if (cb > m_buffer.size() - m_cbBuffered && !Flush())
         return false;
-    if (cb >= m_buffer.size()) {
+    if (cb >= m_buffer.size())
+    {
         if (std::fwrite(pData, 1, cb, m_pFile) != cb)
             m_bFailed = true;
         return !m_bFailed;

@@ -34,9 +34,9 @@ public:
         std::string& bytes = m_files[path];
         bytes.clear();
         auto limit = m_byteLimit.find(path);
-        return std::unique_ptr<CByteSink>(new CMemorySink(
-            &bytes, limit == m_byteLimit.end() ? std::numeric_limits<size_t>::max() : limit->second,
-            m_failingClose.count(path) != 0));
+        return std::unique_ptr<CByteSink>(
+            new CMemorySink(&bytes, limit == m_byteLimit.end() ? std::numeric_limits<size_t>::max() : limit->second,
+                            m_failingClose.count(path) != 0));
     }
 
 private:
@@ -44,7 +44,9 @@ private:
     {
     public:
         CMemorySink(std::string* pBytes, size_t cbLimit, bool bFailClose)
-            : m_pBytes(pBytes), m_cbLimit(cbLimit), m_bFailClose(bFailClose) {}
+            : m_pBytes(pBytes), m_cbLimit(cbLimit), m_bFailClose(bFailClose)
+        {
+        }
 
         bool Write(const void* pData, size_t cb) override
         {

@@ -32,7 +32,8 @@ void CShapeArray::SetAtGrow(int nIndex, const CShape& shape)
 {
     if (nIndex < 0)
         return;
-    if (nIndex >= GetSize()) {
+    if (nIndex >= GetSize())
+    {
         // Copy first: shape may be an element that the resize moves.
         CShape copy(shape);
         m_shapes.resize(static_cast<size_t>(nIndex) + 1);
@@ -51,12 +52,14 @@ void RemoveLastVertex(CShape& current)
 BOOL FinishShape(CShape& current, int nShapeType, BOOL bAdd, const std::string& strName, CShapeArray& shapes)
 {
     BOOL appended = FALSE;
-    if (bAdd && current.GetSize() > 0) {
+    if (bAdd && current.GetSize() > 0)
+    {
         // Build the finished copy aside, so that running out of memory
         // leaves the current shape as the user drew it.
         CShape finished(current);
         finished.m_strName = strName;
-        if (nShapeType == SHAPE_POLYGON) {
+        if (nShapeType == SHAPE_POLYGON)
+        {
             const CShapeVertex first = finished.GetAt(0);
             finished.Add(first.x, first.y);
         }

@@ -35,7 +35,7 @@ public:
     CShape(CShape&&) noexcept = default;
     CShape& operator=(CShape&&) noexcept = default;
 
-    int Add(int x, int y);                       // index of the new vertex
+    int Add(int x, int y);   // index of the new vertex
     int GetSize() const { return static_cast<int>(m_vertices.size()); }
     const CShapeVertex& GetAt(int nIndex) const { return m_vertices[nIndex]; }
     void RemoveAt(int nIndex, int nCount = 1);   // later vertices move down
@@ -53,7 +53,7 @@ private:
 class CShapeArray
 {
 public:
-    int Add(const CShape& shape);                // index of the new element
+    int Add(const CShape& shape);   // index of the new element
     int Add(CShape&& shape);
     int GetSize() const { return static_cast<int>(m_shapes.size()); }
     const CShape& GetAt(int nIndex) const { return m_shapes[nIndex]; }

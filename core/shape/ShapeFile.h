@@ -45,7 +45,10 @@ public:
     // shapes cannot be written truly: shapes without a fitted georeference,
     // a point shape without a vertex, more than the formats can count, or a
     // main path that names the index or the table itself.
-    int WriteShapefile(const char* pszPath, int nShapeType) { return WriteShapefile(pszPath, nShapeType, FileSinkOpener()); }
+    int WriteShapefile(const char* pszPath, int nShapeType)
+    {
+        return WriteShapefile(pszPath, nShapeType, FileSinkOpener());
+    }
     int WriteShapefile(const char* pszPath, int nShapeType, CSinkOpener& opener);
 
     // Bounding box over all shapes in map units; counts 0.
@@ -65,7 +68,6 @@ public:
 
     // The .dbf beside pszPath with the fields ID and NAME, one record per
     // shape; summary.m_nParts is the record count of the header.
-    int WriteAttributes(const char* pszPath, const CShapeBounds& summary,
-                        CSinkOpener& opener = FileSinkOpener()) const;
+    int WriteAttributes(const char* pszPath, const CShapeBounds& summary, CSinkOpener& opener = FileSinkOpener()) const;
     int WriteAttributeTable(CByteSink& sink, const CShapeBounds& summary) const;
 };

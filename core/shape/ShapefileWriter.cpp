@@ -9,7 +9,8 @@
 #include "core/shape/ByteOrder.h"
 #include "core/shape/ShapeFile.h"
 
-namespace {
+namespace
+{
 
 const int32_t kFileCode = 9994;
 const int32_t kVersion = 1000;
@@ -47,7 +48,8 @@ inline void FoldPoint(CShapeBounds& box, double x, double y)
 CShapeBounds ShapeBounds(const CPixelToMapTransform& transform, const CShape& shape)
 {
     CShapeBounds box = EmptyBox();
-    for (const CShapeVertex& vertex : shape.Vertices()) {
+    for (const CShapeVertex& vertex : shape.Vertices())
+    {
         double x, y;
         transform.Map(vertex.x, vertex.y, &x, &y);
         FoldPoint(box, x, y);
@@ -71,17 +73,15 @@ int32_t GetLittle32(const unsigned char* p)
     return static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
 }
 
-int32_t PolyContentWords(int nVertices)
-{
-    return (kPolyFixedContentSize + 16 * nVertices) / 2;
-}
+int32_t PolyContentWords(int nVertices) { return (kPolyFixedContentSize + 16 * nVertices) / 2; }
 
 // Windows file names ignore case, so "ROADS.SHX" and "ROADS.shx" are one file.
 bool SameFileName(const std::string& a, const std::string& b)
 {
     if (a.size() != b.size())
         return false;
-    for (size_t i = 0; i < a.size(); ++i) {
+    for (size_t i = 0; i < a.size(); ++i)
+    {
         const char ca = (a[i] >= 'A' && a[i] <= 'Z') ? char(a[i] - 'A' + 'a') : a[i];
         const char cb = (b[i] >= 'A' && b[i] <= 'Z') ? char(b[i] - 'A' + 'a') : b[i];
         if (ca != cb)
@@ -95,7 +95,7 @@ bool IsShapeType(int nShapeType)
     return nShapeType == SHAPE_POINT || nShapeType == SHAPE_POLYLINE || nShapeType == SHAPE_POLYGON;
 }
 
-} // namespace
+}   // namespace
 
 CShapeBounds CShapeFile::GetExtent() const
 {
@@ -103,7 +103,8 @@ CShapeBounds CShapeFile::GetExtent() const
     if (!m_geoRef.m_bValid)
         return extent;
     const CPixelToMapTransform transform = m_geoRef.GetTransform();
-    for (int i = 0; i < m_shapes.GetSize(); ++i) {
+    for (int i = 0; i < m_shapes.GetSize(); ++i)
+    {
         // Minimums with minimums and maximums with maximums: the empty box
         // of a shape without vertices then leaves the extent as it was.
         const CShapeBounds box = ShapeBounds(transform, m_shapes.GetAt(i));
@@ -123,7 +124,8 @@ int CShapeFile::WritePolyRecords(CByteSink& sink, int nShapeType) const
 {
     const CPixelToMapTransform transform = m_geoRef.GetTransform();
     std::vector<unsigned char> record;
-    for (int i = 0; i < m_shapes.GetSize(); ++i) {
+    for (int i = 0; i < m_shapes.GetSize(); ++i)
+    {
         const std::vector<CShapeVertex>& vertices = m_shapes.GetAt(i).Vertices();
         const int n = static_cast<int>(vertices.size());
         record.resize(kRecordHeaderSize + kPolyFixedContentSize + 16 * size_t(n));
@@ -135,7 +137,8 @@ int CShapeFile::WritePolyRecords(CByteSink& sink, int nShapeType) const
         // the box, which goes in front of the points afterwards.
         CShapeBounds box = EmptyBox();
         unsigned char* q = p + kRecordHeaderSize + kPolyFixedContentSize;
-        for (const CShapeVertex& vertex : vertices) {
+        for (const CShapeVertex& vertex : vertices)
+        {
             double x, y;
             transform.Map(vertex.x, vertex.y, &x, &y);
             FoldPoint(box, x, y);
@@ -146,7 +149,7 @@ int CShapeFile::WritePolyRecords(CByteSink& sink, int nShapeType) const
         box.m_nParts = 1;
         box.m_nPoints = n;
         PutBounds(p + 12, box);
-        PutLittle32(p + 52, 0); // every shape is one part, starting at point 0
+        PutLittle32(p + 52, 0);   // every shape is one part, starting at point 0
         if (!sink.Write(p, record.size()))
             return 0;
     }
@@ -157,10 +160,11 @@ int CShapeFile::WritePointRecords(CByteSink& sink) const
 {
     const CPixelToMapTransform transform = m_geoRef.GetTransform();
     unsigned char record[kRecordHeaderSize + kPointContentSize];
-    for (int i = 0; i < m_shapes.GetSize(); ++i) {
+    for (int i = 0; i < m_shapes.GetSize(); ++i)
+    {
         const CShape& shape = m_shapes.GetAt(i);
         if (shape.GetSize() == 0)
-            return 0; // a Point record needs a vertex; nothing sensible to write
+            return 0;   // a Point record needs a vertex; nothing sensible to write
         double x, y;
         transform.Map(shape.GetAt(0).x, shape.GetAt(0).y, &x, &y);
         PutBig32(record, i + 1);
@@ -177,19 +181,22 @@ int CShapeFile::WritePointRecords(CByteSink& sink) const
 int CShapeFile::WriteIndex(const CShapeBounds& summary, const char* pszPath, const unsigned char* pHeader,
                            CSinkOpener& opener) const
 {
-    try {
+    try
+    {
         std::unique_ptr<CByteSink> sink = opener.OpenForWriting(SideFileName(pszPath, ".shx"));
         if (!sink)
             return 0;
         unsigned char header[kShapeHeaderSize];
         std::memcpy(header, pHeader, sizeof header);
-        PutBig32(header + 24, static_cast<int32_t>((kShapeHeaderSize + int64_t(kIndexEntrySize) * summary.m_nParts) / 2));
+        PutBig32(header + 24,
+                 static_cast<int32_t>((kShapeHeaderSize + int64_t(kIndexEntrySize) * summary.m_nParts) / 2));
         bool ok = sink->Write(header, sizeof header);
 
         const bool pointFile = GetLittle32(header + 32) == SHAPE_POINT;
         int32_t offsetWords = kShapeHeaderSize / 2;
         unsigned char entry[kIndexEntrySize];
-        for (int i = 0; ok && i < m_shapes.GetSize(); ++i) {
+        for (int i = 0; ok && i < m_shapes.GetSize(); ++i)
+        {
             const int32_t contentWords =
                 pointFile ? kPointContentSize / 2 : PolyContentWords(m_shapes.GetAt(i).GetSize());
             PutBig32(entry, offsetWords);
@@ -199,19 +206,23 @@ int CShapeFile::WriteIndex(const CShapeBounds& summary, const char* pszPath, con
         }
         ok = sink->Close() && ok;
         return ok ? 1 : 0;
-    } catch (...) {
+    }
+    catch (...)
+    {
         return 0;
     }
 }
 
 int CShapeFile::WriteShapefile(const char* pszPath, int nShapeType, CSinkOpener& opener)
 {
-    try {
+    try
+    {
         if (!pszPath || !IsShapeType(nShapeType))
             return 0;
         // A main file chosen as roads.shx or roads.dbf would be overwritten
         // by the index or the table, and the save would still report success.
-        if (SameFileName(pszPath, SideFileName(pszPath, ".shx")) || SameFileName(pszPath, SideFileName(pszPath, ".dbf")))
+        if (SameFileName(pszPath, SideFileName(pszPath, ".shx")) ||
+            SameFileName(pszPath, SideFileName(pszPath, ".dbf")))
             return 0;
         const int nShapes = m_shapes.GetSize();
         // Vertices are written in map units: without a fitted georeference
@@ -219,15 +230,17 @@ int CShapeFile::WriteShapefile(const char* pszPath, int nShapeType, CSinkOpener&
         if (nShapes > 0 && !m_geoRef.m_bValid)
             return 0;
         int64_t totalPoints = 0;
-        for (int i = 0; i < nShapes; ++i) {
+        for (int i = 0; i < nShapes; ++i)
+        {
             const int n = m_shapes.GetAt(i).GetSize();
             if (n == 0 && nShapeType == SHAPE_POINT)
-                return 0; // a Point record needs a vertex
+                return 0;   // a Point record needs a vertex
             totalPoints += n;
         }
-        const int64_t mainBytes = nShapeType == SHAPE_POINT
-            ? kShapeHeaderSize + int64_t(kRecordHeaderSize + kPointContentSize) * nShapes
-            : kShapeHeaderSize + int64_t(kRecordHeaderSize + kPolyFixedContentSize) * nShapes + 16 * totalPoints;
+        const int64_t mainBytes =
+            nShapeType == SHAPE_POINT
+                ? kShapeHeaderSize + int64_t(kRecordHeaderSize + kPointContentSize) * nShapes
+                : kShapeHeaderSize + int64_t(kRecordHeaderSize + kPolyFixedContentSize) * nShapes + 16 * totalPoints;
         // Lengths that the format cannot hold, and IDs wider than their
         // eight-character field, would make files that no reader gets right.
         if (mainBytes > kMaxFileBytes || totalPoints > INT32_MAX || nShapes > 99999999)
@@ -259,7 +272,9 @@ int CShapeFile::WriteShapefile(const char* pszPath, int nShapeType, CSinkOpener&
         if (!WriteIndex(summary, pszPath, header, opener))
             return 0;
         return WriteAttributes(pszPath, summary, opener);
-    } catch (...) {
+    }
+    catch (...)
+    {
         // Out of memory while building a record: the save fails, the
         // sinks have closed their files on the way out.
         return 0;

@@ -7,15 +7,17 @@
 
 #include <cstdio>
 
-namespace postinst {
+namespace postinst
+{
 
-namespace {
+namespace
+{
 
 // The volume and file index of an existing file, whatever path names it.
 bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION* pInfo)
 {
-    UniqueFileHandle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, 0, nullptr));
+    UniqueFileHandle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
     return file && GetFileInformationByHandle(file.Get(), pInfo);
 }
 
@@ -23,8 +25,8 @@ bool SameFile(const std::string& a, const std::string& b)
 {
     BY_HANDLE_FILE_INFORMATION infoA, infoB;
     return FileIdentity(a, &infoA) && FileIdentity(b, &infoB) &&
-           infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
-           infoA.nFileIndexHigh == infoB.nFileIndexHigh && infoA.nFileIndexLow == infoB.nFileIndexLow;
+           infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber && infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
+           infoA.nFileIndexLow == infoB.nFileIndexLow;
 }
 
 // Copies in 1 KB chunks and lets the message queue run after each, so the
@@ -48,7 +50,8 @@ bool CopyInChunks(const std::string& from, const std::string& to)
 
     char buffer[1024];
     bool failed = false;
-    while (!failed) {
+    while (!failed)
+    {
         const size_t got = std::fread(buffer, 1, sizeof buffer, source.Get());
         if (got == 0)
             break;
@@ -64,7 +67,7 @@ bool CopyInChunks(const std::string& from, const std::string& to)
         failed = true;
     return !failed;
 }
-}  // namespace
+}   // namespace
 
 bool CopyDatabase(const std::string& sourceDir, const std::string& targetDir)
 {
@@ -78,10 +81,13 @@ bool CopyDatabase(const std::string& sourceDir, const std::string& targetDir)
 
     CProgressDlg progress(nullptr, nullptr);
     bool result = false;
-    if (CopyInChunks(source + name, target + name)) {
+    if (CopyInChunks(source + name, target + name))
+    {
         MakeWritable(target + name);
         result = CreateDataSource(target + name);
-    } else {
+    }
+    else
+    {
         FrameworkMessageBox(std::string("Error copying file: ") + name);
     }
 
@@ -91,4 +97,4 @@ bool CopyDatabase(const std::string& sourceDir, const std::string& targetDir)
     return result;
 }
 
-}  // namespace postinst
+}   // namespace postinst

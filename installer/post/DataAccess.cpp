@@ -9,16 +9,18 @@
 #include <direct.h>
 #include <vector>
 
-namespace postinst {
+namespace postinst
+{
 
-namespace {
+namespace
+{
 
 void RepaintEngineWindow(HWND window)
 {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
-}  // namespace
+}   // namespace
 
 int InstallMdac(HWND window, const std::string& source)
 {
@@ -32,10 +34,13 @@ int InstallMdac(HWND window, const std::string& source)
     PROCESS_INFORMATION process = {};
     // The path is also the application name: with a space in the media path,
     // the unquoted command line alone could start C:\Program.exe instead.
-    if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,
-                        nullptr, nullptr, &startup, &process)) {
+    if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
+                        &startup, &process))
+    {
         FrameworkMessageBox("Error launching MDAC installation");
-    } else {
+    }
+    else
+    {
         UniqueKernelHandle processHandle(process.hProcess);
         UniqueKernelHandle threadHandle(process.hThread);
         {
@@ -44,7 +49,8 @@ int InstallMdac(HWND window, const std::string& source)
                 FrameworkMessageBox(
                     "An error occurred whilst installing the Microsoft Data Access Components.  If the TAVO "
                     "fails to run correctly after installation, try re-running the MDAC installation to "
-                    "identify the problem: " + path);
+                    "identify the problem: " +
+                    path);
         }
     }
     RepaintEngineWindow(window);
@@ -67,38 +73,50 @@ std::string MakeTempDirName()
 int InstallJet(HWND window, const std::string& source)
 {
     const std::string jet = source + "jet4" + "\\";
-    if (PathExists(jet + "jetsetup.inf")) {
+    if (PathExists(jet + "jetsetup.inf"))
+    {
         const std::string temp = MakeTempDirName() + "\\";
-        if (_mkdir(temp.c_str()) != 0) {
+        if (_mkdir(temp.c_str()) != 0)
+        {
             FrameworkMessageBox("Error creating temporary directory " + temp);
-        } else {
+        }
+        else
+        {
             const std::vector<std::string> names = ListedEntries(jet + "*.*");
             bool copied = true;
-            for (const std::string& name : names) {
-                if (!CopyFileA((jet + name).c_str(), (temp + name).c_str(), FALSE)) {
+            for (const std::string& name : names)
+            {
+                if (!CopyFileA((jet + name).c_str(), (temp + name).c_str(), FALSE))
+                {
                     FrameworkMessageBox("Error copying files from " + jet + " to " + temp);
                     copied = false;
                     break;
                 }
             }
-            if (copied) {
+            if (copied)
+            {
                 const std::string inf = temp + "jetsetup.inf";
                 const std::string library = temp + "advpack.dll";
                 UniqueModule advpack(LoadLibraryA(library.c_str()));
-                if (!advpack) {
+                if (!advpack)
+                {
                     FrameworkMessageBox("Error loading library " + library);
-                } else {
+                }
+                else
+                {
                     using RunSetupCommandFn =
                         HRESULT(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, HANDLE*, DWORD, LPVOID);
                     const auto runSetupCommand = reinterpret_cast<RunSetupCommandFn>(
                         reinterpret_cast<void*>(GetProcAddress(advpack.Get(), "RunSetupCommand")));
-                    if (!runSetupCommand) {
+                    if (!runSetupCommand)
+                    {
                         FrameworkMessageBox("Unable to load function RunSetupCommand from " + library);
-                    } else {
+                    }
+                    else
+                    {
                         HANDLE child = nullptr;
                         // 0x401: an INF file, processed through the setup API.
-                        runSetupCommand(window, inf.c_str(), nullptr, temp.c_str(), "Set-up", &child, 0x401,
-                                        nullptr);
+                        runSetupCommand(window, inf.c_str(), nullptr, temp.c_str(), "Set-up", &child, 0x401, nullptr);
                         UniqueKernelHandle childHandle(child);
                         WaitForProcess(window, childHandle.Get());
                     }
@@ -106,7 +124,8 @@ int InstallJet(HWND window, const std::string& source)
             }
             // Deletes exactly the names of the media's directory; anything the
             // INF processing added keeps the directory in place.
-            for (const std::string& name : names) {
+            for (const std::string& name : names)
+            {
                 MakeWritable(temp + name);
                 std::remove((temp + name).c_str());
             }
@@ -118,4 +137,4 @@ int InstallJet(HWND window, const std::string& source)
     return 1;
 }
 
-}  // namespace postinst
+}   // namespace postinst

@@ -8,13 +8,15 @@
 
 using namespace postinst;
 
-namespace {
+namespace
+{
 
 LONG PostInstall(HWND window, const char* sourceText, bool& found)
 {
     const std::string source = sourceText ? sourceText : "";
     std::string installDir;
-    if (!FindInstallDir(installDir)) {
+    if (!FindInstallDir(installDir))
+    {
         DirectMessageBox(window, "Unable to determine installation directory", "Error");
         return 0;
     }
@@ -34,7 +36,8 @@ LONG PostInstall(HWND window, const char* sourceText, bool& found)
 void RemoveDemonstrationData()
 {
     std::string installDir;
-    if (!FindInstallDir(installDir)) {
+    if (!FindInstallDir(installDir))
+    {
         FrameworkMessageBox("Unable to determine installation directory");
         return;
     }
@@ -42,43 +45,48 @@ void RemoveDemonstrationData()
     std::remove((installDir + "\\tavodemo.mdb").c_str());
 }
 
-}  // namespace
+}   // namespace
 
-extern "C" {
-
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/)
+extern "C"
 {
-    if (reason == DLL_PROCESS_ATTACH) {
-        SetThisModule(instance);
-        DisableThreadLibraryCalls(instance);
+
+    BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/)
+    {
+        if (reason == DLL_PROCESS_ATTACH)
+        {
+            SetThisModule(instance);
+            DisableThreadLibraryCalls(instance);
+        }
+        return TRUE;
     }
-    return TRUE;
-}
 
-LONG WINAPI TAVOPostInst(HWND window, LPVOID /*reserved*/, LPCSTR source)
-{
-    bool found = false;
-    try {
-        return PostInstall(window, source, found);
-    } catch (...) {
-        // Out of memory at worst: the result still says whether the directory was found.
-        return found ? 1 : 0;
+    LONG WINAPI TAVOPostInst(HWND window, LPVOID /*reserved*/, LPCSTR source)
+    {
+        bool found = false;
+        try
+        {
+            return PostInstall(window, source, found);
+        }
+        catch (...)
+        {
+            // Out of memory at worst: the result still says whether the directory was found.
+            return found ? 1 : 0;
+        }
     }
-}
 
-// The uninstallation engine reads 0 as "go on with the removal".
-LONG __cdecl UninstInitialize(void)
-{
-    try {
-        RemoveDemonstrationData();
-    } catch (...) {
+    // The uninstallation engine reads 0 as "go on with the removal".
+    LONG __cdecl UninstInitialize(void)
+    {
+        try
+        {
+            RemoveDemonstrationData();
+        }
+        catch (...)
+        {
+        }
+        return 0;
     }
-    return 0;
-}
 
-LONG __cdecl UninstUnInitialize(void)
-{
-    return 0;
-}
+    LONG __cdecl UninstUnInitialize(void) { return 0; }
 
-}  // extern "C"
+}   // extern "C"

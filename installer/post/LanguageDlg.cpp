@@ -8,7 +8,8 @@
 
 #include <vector>
 
-namespace postinst {
+namespace postinst
+{
 
 CLanguageDlg::CLanguageDlg(const std::string& source, const std::string& target, HWND parent)
     : m_strSource(source), m_strTarget(target), m_hParent(parent)
@@ -24,10 +25,12 @@ INT_PTR CLanguageDlg::DoModal()
 BOOL CLanguageDlg::OnInitDialog()
 {
     m_versions = GetDlgItem(m_hWnd, IDC_VERSIONS);
-    const LRESULT defaultIndex = SendMessageA(m_versions, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kDefaultLanguageEntry));
+    const LRESULT defaultIndex =
+        SendMessageA(m_versions, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kDefaultLanguageEntry));
     SendMessageA(m_versions, CB_SETITEMDATA, defaultIndex, kDefaultEntry);
     // Files and directories alike: each name is one version.
-    for (const std::string& name : ListedEntries(m_strSource + "LANG\\*.*")) {
+    for (const std::string& name : ListedEntries(m_strSource + "LANG\\*.*"))
+    {
         const LRESULT index = SendMessageA(m_versions, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
         if (index >= 0)
             SendMessageA(m_versions, CB_SETITEMDATA, index, kFoundEntry);
@@ -42,9 +45,11 @@ BOOL CLanguageDlg::OnInitDialog()
 void CLanguageDlg::OnOK()
 {
     const LRESULT selected = SendMessageA(m_versions, CB_GETCURSEL, 0, 0);
-    if (selected != CB_ERR && SendMessageA(m_versions, CB_GETITEMDATA, selected, 0) != kDefaultEntry) {
+    if (selected != CB_ERR && SendMessageA(m_versions, CB_GETITEMDATA, selected, 0) != kDefaultEntry)
+    {
         const LRESULT length = SendMessageA(m_versions, CB_GETLBTEXTLEN, selected, 0);
-        if (length >= 0) {
+        if (length >= 0)
+        {
             std::string version(static_cast<size_t>(length) + 1, '\0');
             SendMessageA(m_versions, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(&version[0]));
             version.resize(static_cast<size_t>(length));
@@ -58,7 +63,8 @@ void CLanguageDlg::CopyVersion(const std::string& version)
 {
     const HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
     const std::string directory = m_strSource + "LANG\\" + version + "\\";
-    for (const std::string& name : ListedEntries(directory + "*.*")) {
+    for (const std::string& name : ListedEntries(directory + "*.*"))
+    {
         const std::string from = directory + name;
         const std::string to = m_strTarget + "\\" + name;
         // Replaced in place, never deleted first: a failed copy leaves the
@@ -74,8 +80,10 @@ void CLanguageDlg::CopyVersion(const std::string& version)
 
 INT_PTR CALLBACK CLanguageDlg::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    try {
-        if (message == WM_INITDIALOG) {
+    try
+    {
+        if (message == WM_INITDIALOG)
+        {
             auto* self = reinterpret_cast<CLanguageDlg*>(lParam);
             SetWindowLongPtrA(dialog, DWLP_USER, lParam);
             self->m_hWnd = dialog;
@@ -84,15 +92,14 @@ INT_PTR CALLBACK CLanguageDlg::DialogProc(HWND dialog, UINT message, WPARAM wPar
         auto* self = reinterpret_cast<CLanguageDlg*>(GetWindowLongPtrA(dialog, DWLP_USER));
         if (!self || message != WM_COMMAND)
             return FALSE;
-        switch (LOWORD(wParam)) {
-        case IDOK:
-            self->OnOK();
-            return TRUE;
-        case IDCANCEL:
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
+        switch (LOWORD(wParam))
+        {
+        case IDOK: self->OnOK(); return TRUE;
+        case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
         }
-    } catch (...) {
+    }
+    catch (...)
+    {
         // Nothing may unwind through the dialog manager; end the dialog as cancelled.
         EndDialog(dialog, IDCANCEL);
         return TRUE;
@@ -108,4 +115,4 @@ void SelectLanguageVersion(HWND window, const std::string& source, const std::st
     dialog.DoModal();
 }
 
-}  // namespace postinst
+}   // namespace postinst

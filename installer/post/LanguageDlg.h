@@ -5,7 +5,8 @@
 
 #include <string>
 
-namespace postinst {
+namespace postinst
+{
 
 class CLanguageDlg
 {
@@ -24,11 +25,11 @@ private:
     void OnOK();
     void CopyVersion(const std::string& version);
 
-    std::string m_strSource;  // with trailing backslash
-    std::string m_strTarget;  // without
+    std::string m_strSource;   // with trailing backslash
+    std::string m_strTarget;   // without
     HWND m_hParent;
     HWND m_hWnd = nullptr;
     HWND m_versions = nullptr;
 };
 
-}  // namespace postinst
+}   // namespace postinst

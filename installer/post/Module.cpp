@@ -6,23 +6,19 @@
 #include <io.h>
 #include <sys/stat.h>
 
-namespace postinst {
+namespace postinst
+{
 
-namespace {
+namespace
+{
 HMODULE g_module = nullptr;
 }
 
 const char kFrameworkCaption[] = "tavoinst";
 
-HMODULE ThisModule()
-{
-    return g_module;
-}
+HMODULE ThisModule() { return g_module; }
 
-void SetThisModule(HMODULE module)
-{
-    g_module = module;
-}
+void SetThisModule(HMODULE module) { g_module = module; }
 
 void DirectMessageBox(HWND owner, const std::string& text, const char* caption)
 {
@@ -39,7 +35,8 @@ void FrameworkMessageBox(const std::string& text)
 void DispatchOneMessage()
 {
     MSG msg;
-    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
@@ -48,7 +45,8 @@ void DispatchOneMessage()
 void DispatchWaitingMessages()
 {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
@@ -58,7 +56,8 @@ DWORD WaitForProcess(HWND /*window*/, HANDLE process)
 {
     // Polls without sleeping, one message a pass, so the progress picture
     // moves and the engine's window repaints while the child runs.
-    for (;;) {
+    for (;;)
+    {
         DispatchOneMessage();
         DWORD code = 0;
         if (!GetExitCodeProcess(process, &code))
@@ -82,21 +81,16 @@ std::vector<std::string> ListedEntries(const std::string& pattern)
     UniqueFindHandle find(FindFirstFileA(pattern.c_str(), &found));
     if (!find)
         return names;
-    do {
+    do
+    {
         if (IsListedEntry(found.cFileName))
             names.push_back(found.cFileName);
     } while (FindNextFileA(find.Get(), &found));
     return names;
 }
 
-bool PathExists(const std::string& path)
-{
-    return _access(path.c_str(), 0) == 0;
-}
+bool PathExists(const std::string& path) { return _access(path.c_str(), 0) == 0; }
 
-void MakeWritable(const std::string& path)
-{
-    _chmod(path.c_str(), _S_IREAD | _S_IWRITE);
-}
+void MakeWritable(const std::string& path) { _chmod(path.c_str(), _S_IREAD | _S_IWRITE); }
 
-}  // namespace postinst
+}   // namespace postinst

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-namespace postinst {
+namespace postinst
+{
 
 HMODULE ThisModule();
 void SetThisModule(HMODULE module);
@@ -36,4 +37,4 @@ bool PathExists(const std::string& path);
 // Clears the read-only attribute.
 void MakeWritable(const std::string& path);
 
-}  // namespace postinst
+}   // namespace postinst

@@ -10,9 +10,11 @@
 #include <sql.h>
 #include <sqlext.h>
 
-namespace postinst {
+namespace postinst
+{
 
-namespace {
+namespace
+{
 
 // The system's ODBC installer library, bound at run time: on a computer
 // without it every call simply counts as failed.
@@ -44,14 +46,10 @@ public:
 
     bool ConfigDataSource(WORD request, const char* driver, const std::string& attributeList)
     {
-        return m_configDataSource &&
-               m_configDataSource(nullptr, request, driver, attributeList.c_str()) != FALSE;
+        return m_configDataSource && m_configDataSource(nullptr, request, driver, attributeList.c_str()) != FALSE;
     }
 
-    bool RemoveDsnFromIni(const char* name)
-    {
-        return m_removeDsnFromIni && m_removeDsnFromIni(name) != FALSE;
-    }
+    bool RemoveDsnFromIni(const char* name) { return m_removeDsnFromIni && m_removeDsnFromIni(name) != FALSE; }
 
 private:
     using InstallDriverExFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, LPSTR, WORD, WORD*, WORD, LPDWORD);
@@ -84,10 +82,7 @@ private:
     SQLHANDLE m_handle = SQL_NULL_HANDLE;
 };
 
-bool Succeeded(SQLRETURN result)
-{
-    return result == SQL_SUCCESS || result == SQL_SUCCESS_WITH_INFO;
-}
+bool Succeeded(SQLRETURN result) { return result == SQL_SUCCESS || result == SQL_SUCCESS_WITH_INFO; }
 
 // Opens the data source by name through the driver manager and closes it
 // again: proof that the new data source can be used.
@@ -107,16 +102,16 @@ bool TestConnection(const std::string& name)
     SQLCHAR completed[1024];
     SQLSMALLINT completedLength = 0;
     // No prompt: an unattended set-up must not stop on a driver's log-in box.
-    const SQLRETURN result = SQLDriverConnect(connection.Get(), nullptr,
-                                              reinterpret_cast<SQLCHAR*>(&connect[0]), SQL_NTS, completed,
-                                              sizeof completed, &completedLength, SQL_DRIVER_NOPROMPT);
+    const SQLRETURN result =
+        SQLDriverConnect(connection.Get(), nullptr, reinterpret_cast<SQLCHAR*>(&connect[0]), SQL_NTS, completed,
+                         sizeof completed, &completedLength, SQL_DRIVER_NOPROMPT);
     if (!Succeeded(result))
         return false;
     SQLDisconnect(connection.Get());
     return true;
 }
 
-}  // namespace
+}   // namespace
 
 void InstallOdbcDriver(const OdbcDriverMember& member)
 {
@@ -150,4 +145,4 @@ void RemoveDataSource(const std::string& name)
     installer.RemoveDsnFromIni(name.c_str());
 }
 
-}  // namespace postinst
+}   // namespace postinst

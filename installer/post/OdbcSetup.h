@@ -4,7 +4,8 @@
 
 #include <string>
 
-namespace postinst {
+namespace postinst
+{
 
 struct OdbcDriverMember;
 
@@ -18,4 +19,4 @@ bool CreateDataSource(const std::string& databasePath);
 // Removes a data source; its result is of no interest to the uninstaller.
 void RemoveDataSource(const std::string& name);
 
-}  // namespace postinst
+}   // namespace postinst

@@ -4,7 +4,8 @@
 #include "installer/post/Module.h"
 #include "installer/post/resource.h"
 
-namespace postinst {
+namespace postinst
+{
 
 void CAnimButton::DrawItem(const DRAWITEMSTRUCT& item)
 {
@@ -19,8 +20,8 @@ void CAnimButton::DrawItem(const DRAWITEMSTRUCT& item)
     ScopedSelectObject select(memory.Get(), bitmap.Get());
     RECT client;
     GetClientRect(item.hwndItem, &client);
-    BitBlt(item.hDC, client.left, client.top, client.right - client.left, client.bottom - client.top,
-           memory.Get(), client.left, client.top, SRCCOPY);
+    BitBlt(item.hDC, client.left, client.top, client.right - client.left, client.bottom - client.top, memory.Get(),
+           client.left, client.top, SRCCOPY);
 }
 
 CProgressDlg::CProgressDlg(const char* message, HWND parent) : m_strMessage(message ? message : "")
@@ -36,13 +37,13 @@ CProgressDlg::CProgressDlg(const char* message, HWND parent) : m_strMessage(mess
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
     const int width = window.right - window.left, height = window.bottom - window.top;
     SetWindowPos(m_hWnd, nullptr, area.left + (area.right - area.left - width) / 2,
-                 area.top + (area.bottom - area.top - height) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                 area.top + (area.bottom - area.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 CProgressDlg::~CProgressDlg()
 {
-    if (m_hWnd) {
+    if (m_hWnd)
+    {
         EndDialog(m_hWnd, 1);
         DestroyWindow(m_hWnd);
     }
@@ -65,8 +66,10 @@ void CProgressDlg::OnTimer()
 
 INT_PTR CALLBACK CProgressDlg::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    try {
-        if (message == WM_INITDIALOG) {
+    try
+    {
+        if (message == WM_INITDIALOG)
+        {
             auto* self = reinterpret_cast<CProgressDlg*>(lParam);
             SetWindowLongPtrA(dialog, DWLP_USER, lParam);
             self->m_hWnd = dialog;
@@ -75,12 +78,12 @@ INT_PTR CALLBACK CProgressDlg::DialogProc(HWND dialog, UINT message, WPARAM wPar
         auto* self = reinterpret_cast<CProgressDlg*>(GetWindowLongPtrA(dialog, DWLP_USER));
         if (!self)
             return FALSE;
-        switch (message) {
-        case WM_TIMER:
-            self->OnTimer();
-            return FALSE;  // and the default handling
+        switch (message)
+        {
+        case WM_TIMER: self->OnTimer(); return FALSE;   // and the default handling
         case WM_DRAWITEM:
-            if (wParam == IDC_PICTURE) {
+            if (wParam == IDC_PICTURE)
+            {
                 self->m_picture.DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
                 return TRUE;
             }
@@ -90,10 +93,12 @@ INT_PTR CALLBACK CProgressDlg::DialogProc(HWND dialog, UINT message, WPARAM wPar
             SetWindowLongPtrA(dialog, DWLP_USER, 0);
             return FALSE;
         }
-    } catch (...) {
+    }
+    catch (...)
+    {
         // A failed paint or timer tick must not unwind through the system's dispatcher.
     }
     return FALSE;
 }
 
-}  // namespace postinst
+}   // namespace postinst

@@ -6,7 +6,8 @@
 
 #include <string>
 
-namespace postinst {
+namespace postinst
+{
 
 // The owner-drawn picture: each paint shows the next of bitmaps 2001-2003.
 class CAnimButton
@@ -45,4 +46,4 @@ private:
     HWND m_hWnd = nullptr;
 };
 
-}  // namespace postinst
+}   // namespace postinst

@@ -5,7 +5,8 @@
 
 #include <cstring>
 
-namespace postinst {
+namespace postinst
+{
 
 const char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TAVO.EXE";
 
@@ -46,4 +47,4 @@ bool FindInstallDir(std::string& installDir)
     return true;
 }
 
-}  // namespace postinst
+}   // namespace postinst

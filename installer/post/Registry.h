@@ -6,7 +6,8 @@
 
 #include <string>
 
-namespace postinst {
+namespace postinst
+{
 
 // HKCR\.tvm -> tvm_auto_file, and its open command "program" %1.
 void RegisterFileType(const std::string& programPath);
@@ -17,4 +18,4 @@ bool FindInstallDir(std::string& installDir);
 
 extern const char kAppPathsKey[];
 
-}  // namespace postinst
+}   // namespace postinst

@@ -5,7 +5,8 @@
 
 #include <string>
 
-namespace postinst {
+namespace postinst
+{
 
 // Copies the database named in TAVOINST.INI and its .tvw companion into the
 // installation directory and creates its data source; true when all worked.
@@ -24,4 +25,4 @@ int InstallJet(HWND window, const std::string& source);
 // A new unique path in the user's temporary directory, not existing on return.
 std::string MakeTempDirName();
 
-}  // namespace postinst
+}   // namespace postinst

@@ -8,9 +8,11 @@
 #include "core/preinst/PreInstChecks.h"
 #include "winbase/Registry.h"
 
-namespace {
+namespace
+{
 
-class CWin32PreInstSystem : public IPreInstSystem {
+class CWin32PreInstSystem : public IPreInstSystem
+{
 public:
     explicit CWin32PreInstSystem(HWND window) : m_hWndOwner(window) {}
 
@@ -33,10 +35,7 @@ public:
         return static_cast<bool>(OpenRegKey(HKEY_LOCAL_MACHINE, subKey, KEY_QUERY_VALUE));
     }
 
-    bool FileExists(const char* path) override
-    {
-        return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-    }
+    bool FileExists(const char* path) override { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
     bool ShowMessage(PreInstMessage message) override
     {
@@ -54,14 +53,17 @@ private:
     HWND m_hWndOwner;
 };
 
-}  // namespace
+}   // namespace
 
 extern "C" LONG WINAPI TAVOPreInst(HWND window, LPVOID /*reserved*/, LPCSTR source)
 {
-    try {
+    try
+    {
         CWin32PreInstSystem system(window);
         return RunPreInstChecks(system, source);
-    } catch (...) {
+    }
+    catch (...)
+    {
         // Out of memory (or anything else) before a decision: no exception
         // may reach the engine, and stopping is the safe answer.
         return 0;

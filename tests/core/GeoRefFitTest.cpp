@@ -5,9 +5,14 @@
 
 #include "core/georef/GeoRefArray.h"
 
-namespace {
+namespace
+{
 
-struct FitPoint { int col, row; double mapX, mapY; };
+struct FitPoint
+{
+    int col, row;
+    double mapX, mapY;
+};
 
 CGeoRefArray MakeGeoRef(int imageHeight, const std::vector<FitPoint>& points)
 {
@@ -32,10 +37,10 @@ struct FitCase
 
 void PrintTo(const FitCase& c, std::ostream* os) { *os << c.name; }
 
-
 const double kTolerance = 1e-9;
 
-class FitCases : public testing::TestWithParam<FitCase> {};
+class FitCases : public testing::TestWithParam<FitCase>
+{};
 
 TEST_P(FitCases, FitsTheExpectedTransformation)
 {
@@ -54,19 +59,58 @@ TEST_P(FitCases, FitsTheExpectedTransformation)
     EXPECT_NEAR(y, c.probeY, 1e-7);
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, FitCases, testing::Values(
-    FitCase{"ThreePoints", 100, {{10, 90, 110, 210}, {50, 90, 150, 210}, {10, 50, 110, 250}},
-            0.0, 100, 1, 200, 1, 30, 70, 130, 230},
-    FitCase{"ScaledByTwo", 100, {{10, 90, 120, 220}, {50, 90, 200, 220}, {10, 50, 120, 300}},
-            0.0, 100, 2, 200, 2, 30, 70, 160, 260},
-    // Two points in one pixel column: a quarter turn of pi/4 and scales sqrt(2).
-    FitCase{"QuarterPiTwoPoints", 100, {{10, 90, 110, 210}, {10, 50, 150, 250}},
-            std::atan(1.0), 110 - std::sqrt(2.0) * 10 * std::sqrt(2.0), std::sqrt(2.0),
-            210, std::sqrt(2.0), 10, 90, 110, 210},
-    // An image turned by half a turn: rotation 0 and two negative scales.
-    FitCase{"HalfTurn", 100, {{10, 90, 90, 190}, {50, 90, 50, 190}, {10, 50, 90, 150}},
-            0.0, 100, -1, 200, -1, 30, 70, 70, 170}),
-    [](const testing::TestParamInfo<FitCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Examples, FitCases,
+                         testing::Values(FitCase{"ThreePoints",
+                                                 100,
+                                                 {{10, 90, 110, 210}, {50, 90, 150, 210}, {10, 50, 110, 250}},
+                                                 0.0,
+                                                 100,
+                                                 1,
+                                                 200,
+                                                 1,
+                                                 30,
+                                                 70,
+                                                 130,
+                                                 230},
+                                         FitCase{"ScaledByTwo",
+                                                 100,
+                                                 {{10, 90, 120, 220}, {50, 90, 200, 220}, {10, 50, 120, 300}},
+                                                 0.0,
+                                                 100,
+                                                 2,
+                                                 200,
+                                                 2,
+                                                 30,
+                                                 70,
+                                                 160,
+                                                 260},
+                                         // Two points in one pixel column: a quarter turn of pi/4 and scales sqrt(2).
+                                         FitCase{"QuarterPiTwoPoints",
+                                                 100,
+                                                 {{10, 90, 110, 210}, {10, 50, 150, 250}},
+                                                 std::atan(1.0),
+                                                 110 - std::sqrt(2.0) * 10 * std::sqrt(2.0),
+                                                 std::sqrt(2.0),
+                                                 210,
+                                                 std::sqrt(2.0),
+                                                 10,
+                                                 90,
+                                                 110,
+                                                 210},
+                                         // An image turned by half a turn: rotation 0 and two negative scales.
+                                         FitCase{"HalfTurn",
+                                                 100,
+                                                 {{10, 90, 90, 190}, {50, 90, 50, 190}, {10, 50, 90, 150}},
+                                                 0.0,
+                                                 100,
+                                                 -1,
+                                                 200,
+                                                 -1,
+                                                 30,
+                                                 70,
+                                                 70,
+                                                 170}),
+                         [](const testing::TestParamInfo<FitCase>& info) { return std::string(info.param.name); });
 
 TEST(CalcTransform, FailsWithoutAnAxisOrAPair)
 {
@@ -79,7 +123,8 @@ TEST(CalcTransform, FailsWithoutAnAxisOrAPair)
         {{10, 10, 5, 5}, {10, 50, 5, 9}},
         {{10, 10, 5, 5}, {50, 10, 5, 9}, {90, 60, 5, 20}},
     };
-    for (size_t i = 0; i < failing.size(); ++i) {
+    for (size_t i = 0; i < failing.size(); ++i)
+    {
         CGeoRefArray geoRef = MakeGeoRef(100, failing[i]);
         EXPECT_FALSE(geoRef.CalcTransform()) << "case " << i;
         EXPECT_FALSE(geoRef.m_bValid) << "case " << i;
@@ -143,8 +188,10 @@ TEST(RotatePixel, MatchesTheAngleFormOfTheRotation)
 {
     CGeoRefArray geoRef;
     geoRef.m_dRotation = 0.3;
-    for (int x : {-7, 0, 3, 250}) {
-        for (int y : {1, 5, 400}) {
+    for (int x : {-7, 0, 3, 250})
+    {
+        for (int y : {1, 5, 400})
+        {
             double u, v;
             geoRef.RotatePixel(x, y, &u, &v);
             const double r = std::sqrt(double(x) * x + double(y) * y);
@@ -157,13 +204,15 @@ TEST(RotatePixel, MatchesTheAngleFormOfTheRotation)
 
 TEST(PixelToMap, BulkTransformGivesIdenticalResults)
 {
-    CGeoRefArray geoRef = MakeGeoRef(700, {{12, 650, 500000, 4200000}, {690, 610, 510000, 4200700},
-                                           {40, 15, 500900, 4210000}});
+    CGeoRefArray geoRef =
+        MakeGeoRef(700, {{12, 650, 500000, 4200000}, {690, 610, 510000, 4200700}, {40, 15, 500900, 4210000}});
     ASSERT_TRUE(geoRef.CalcTransform());
     ASSERT_NE(geoRef.GetRotation(), 0.0);
     const CPixelToMapTransform transform = geoRef.GetTransform();
-    for (int row = -3; row < 700; row += 37) {
-        for (int col = -5; col < 720; col += 29) {
+    for (int row = -3; row < 700; row += 37)
+    {
+        for (int col = -5; col < 720; col += 29)
+        {
             double x1, y1, x2, y2;
             ASSERT_TRUE(geoRef.PixelToMap(col, row, &x1, &y1));
             transform.Map(col, row, &x2, &y2);
@@ -173,4 +222,4 @@ TEST(PixelToMap, BulkTransformGivesIdenticalResults)
     }
 }
 
-} // namespace
+}   // namespace

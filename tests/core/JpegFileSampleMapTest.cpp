@@ -16,7 +16,8 @@
 #include "core/jpeg/JpegFile.h"
 #include "tests/core/TestFiles.h"
 
-namespace {
+namespace
+{
 
 const std::string kSamples = std::string(QUARVEX_SOURCE_DIR) + "/samples/";
 
@@ -48,7 +49,8 @@ public:
     {
         std::vector<std::string> values;
         const std::string pattern = "\"" + key + "\": \"";
-        for (size_t at = m_text.find(pattern); at != std::string::npos; at = m_text.find(pattern, at + 1)) {
+        for (size_t at = m_text.find(pattern); at != std::string::npos; at = m_text.find(pattern, at + 1))
+        {
             const size_t begin = at + pattern.size();
             values.push_back(m_text.substr(begin, m_text.find('"', begin) - begin));
         }
@@ -109,7 +111,8 @@ TEST_F(SampleMap, DecodesAtTheSizeOfItsTruth)
     const TruthFile graticule = m_truth->Section("graticule_intersections", "features");
     const std::vector<double> columns = graticule.Numbers("column"), rows = graticule.Numbers("row");
     ASSERT_EQ(columns.size(), 12u);
-    for (size_t i = 0; i < columns.size(); ++i) {
+    for (size_t i = 0; i < columns.size(); ++i)
+    {
         const unsigned char* pixel = image.Pixels() + 3 * (size_t(width) * size_t(rows[i]) + size_t(columns[i]));
         EXPECT_LT(pixel[0] + pixel[1] + pixel[2], 3 * 150) << "intersection " << i;
     }
@@ -125,7 +128,8 @@ TEST_F(SampleMap, PointFileHoldsTheControlPointsTypedInDegreesMinutesSeconds)
     ASSERT_EQ(geoRef.m_points.size(), 3u);
     ASSERT_EQ(lonTyped.size(), 3u);
     ASSERT_EQ(latTyped.size(), 3u);
-    for (size_t i = 0; i < 3; ++i) {
+    for (size_t i = 0; i < 3; ++i)
+    {
         double lon = 0, lat = 0;
         ASSERT_TRUE(ParseDegrees(lonTyped[i].c_str(), &lon, TRUE)) << lonTyped[i];
         ASSERT_TRUE(ParseDegrees(latTyped[i].c_str(), &lat, FALSE)) << latTyped[i];
@@ -155,7 +159,8 @@ TEST_F(SampleMap, FitFromTheControlPointsMatchesTheTruthWithinTwoPixels)
     const std::vector<double> lons = graticule.Numbers("lon"), lats = graticule.Numbers("lat");
     ASSERT_EQ(columns.size(), 12u);
     ASSERT_EQ(lons.size(), columns.size());
-    for (size_t i = 0; i < columns.size(); ++i) {
+    for (size_t i = 0; i < columns.size(); ++i)
+    {
         double lon = 0, lat = 0;
         ASSERT_TRUE(geoRef.PixelToMap(static_cast<int>(columns[i]), static_cast<int>(rows[i]), &lon, &lat));
         EXPECT_NEAR(lon, lons[i], tolerance) << "intersection " << i;
@@ -168,7 +173,8 @@ TEST_F(SampleMap, FitFromTheControlPointsMatchesTheTruthWithinTwoPixels)
     const TruthFile features = m_truth->Section("features", "no such key");
     const std::vector<double> featureColumns = features.Numbers("column"), featureRows = features.Numbers("row");
     ASSERT_GT(featureColumns.size(), 20u);
-    for (size_t i = 0; i < featureColumns.size(); ++i) {
+    for (size_t i = 0; i < featureColumns.size(); ++i)
+    {
         const int column = static_cast<int>(std::lround(featureColumns[i]));
         const int row = static_cast<int>(std::lround(featureRows[i]));
         double lon = 0, lat = 0;
@@ -178,4 +184,4 @@ TEST_F(SampleMap, FitFromTheControlPointsMatchesTheTruthWithinTwoPixels)
     }
 }
 
-} // namespace
+}   // namespace

@@ -11,7 +11,8 @@
 #include "core/jpeg/JpegFile.h"
 #include "tests/core/TestFiles.h"
 
-namespace {
+namespace
+{
 
 const std::string kFixtures = std::string(QUARVEX_SOURCE_DIR) + "/tests/data/jpeg/";
 
@@ -57,9 +58,12 @@ Pnm ReadPnm(const std::string& path)
     const std::string samples = bytes.substr(headerLength + 1);
     pnm.width = width;
     pnm.height = height;
-    if (kind == '6') {
+    if (kind == '6')
+    {
         pnm.rgb = samples;
-    } else if (kind == '5') {
+    }
+    else if (kind == '5')
+    {
         for (char grey : samples)
             pnm.rgb.append(3, grey);
     }
@@ -72,14 +76,10 @@ struct Fixture
     const char* expected;
 };
 
-void PrintTo(const Fixture& fixture, std::ostream* os)
-{
-    *os << fixture.jpeg;
-}
+void PrintTo(const Fixture& fixture, std::ostream* os) { *os << fixture.jpeg; }
 
 class JpegFileMatchesDjpeg : public testing::TestWithParam<Fixture>
-{
-};
+{};
 
 TEST_P(JpegFileMatchesDjpeg, ByteForByte)
 {
@@ -97,8 +97,8 @@ TEST_P(JpegFileMatchesDjpeg, ByteForByte)
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, JpegFileMatchesDjpeg,
                          testing::Values(Fixture{"baseline.jpg", "baseline.ppm"},
-                                         Fixture{"progressive.jpg", "progressive.ppm"},
-                                         Fixture{"grey.jpg", "grey.pgm"}, Fixture{"cmyk.jpg", "cmyk.ppm"},
+                                         Fixture{"progressive.jpg", "progressive.ppm"}, Fixture{"grey.jpg", "grey.pgm"},
+                                         Fixture{"cmyk.jpg", "cmyk.ppm"},
                                          Fixture{"odd-sampling.jpg", "odd-sampling.ppm"}),
                          [](const testing::TestParamInfo<Fixture>& info) {
                              std::string name = info.param.jpeg;
@@ -145,8 +145,7 @@ TEST(JpegFile, ExifOrientationIsLeftAsStored)
     EXPECT_EQ(decoded.width, 37u);
     EXPECT_EQ(decoded.height, 23u);
     const Pnm expected = ReadPnm(kFixtures + "baseline.ppm");
-    EXPECT_TRUE(std::string(reinterpret_cast<const char*>(decoded.pixels), expected.rgb.size()) ==
-                expected.rgb);
+    EXPECT_TRUE(std::string(reinterpret_cast<const char*>(decoded.pixels), expected.rgb.size()) == expected.rgb);
 }
 
 // The position of a JPEG marker (0xFF, code) in bytes, or npos.
@@ -163,14 +162,10 @@ struct BadFile
     std::string (*make)(const std::string& good);
 };
 
-void PrintTo(const BadFile& badFile, std::ostream* os)
-{
-    *os << badFile.name;
-}
+void PrintTo(const BadFile& badFile, std::ostream* os) { *os << badFile.name; }
 
 class JpegFileRefuses : public testing::TestWithParam<BadFile>
-{
-};
+{};
 
 TEST_P(JpegFileRefuses, WithNullAndSizeUntouched)
 {
@@ -227,7 +222,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(JpegFile, MissingFileOrFolderGivesNull)
 {
     ScratchDir dir;
-    for (const std::string& path : {dir.File("no such map.jpg"), dir.Path().string(), std::string()}) {
+    for (const std::string& path : {dir.File("no such map.jpg"), dir.Path().string(), std::string()})
+    {
         const Decoded decoded = Decode(path);
         EXPECT_EQ(decoded.pixels, nullptr) << path;
         EXPECT_EQ(decoded.width, kUntouchedWidth);
@@ -246,7 +242,8 @@ TEST(JpegFile, ImageTooLargeForTheProcessGivesNull)
     // 30000 x 23000 one (2 GB, within a 32-bit size but not in free memory),
     // each followed by a little scan data.
     const std::string cut = good.substr(0, FindMarker(good, 0xDA) + 200);
-    for (const auto& size : {std::pair<unsigned, unsigned>{65500, 65500}, {30000, 23000}}) {
+    for (const auto& size : {std::pair<unsigned, unsigned>{65500, 65500}, {30000, 23000}})
+    {
         const std::string path = dir.File("huge.jpg");
         WriteFileBytes(path, WithSofSize(cut, size.first, size.second));
         const Decoded decoded = Decode(path);
@@ -255,4 +252,4 @@ TEST(JpegFile, ImageTooLargeForTheProcessGivesNull)
     }
 }
 
-} // namespace
+}   // namespace

@@ -20,8 +20,8 @@ TEST(PaintRegion, PixelRangeOfAnUpdateRectangle)
     };
     for (const Case& c : cases)
     {
-        PixelRange range = PaintedPixelRange(c.scrollX, c.scrollY, c.left, c.top, c.right, c.bottom, c.zoom, c.width,
-                                             c.height);
+        PixelRange range =
+            PaintedPixelRange(c.scrollX, c.scrollY, c.left, c.top, c.right, c.bottom, c.zoom, c.width, c.height);
         EXPECT_EQ(range.left, c.expected.left) << c.what;
         EXPECT_EQ(range.top, c.expected.top) << c.what;
         EXPECT_EQ(range.right, c.expected.right) << c.what;

@@ -9,7 +9,8 @@
 #include "core/georef/WorldFile.h"
 #include "tests/core/TestFiles.h"
 
-namespace {
+namespace
+{
 
 std::vector<CGeoRefPoint> Parse(const std::string& text)
 {
@@ -24,10 +25,9 @@ TEST(PointFile, WritesSixDecimalsAndCrLfAndReadsThemBack)
     written.m_points = {CGeoRefPoint(10.5, -3.25, 7, 9), CGeoRefPoint(123.4567891, 0.0000004, -12, -40000),
                         CGeoRefPoint(-0.5, 1e7, 0, 2147483647)};
     written.WritePointFile(image.c_str());
-    EXPECT_EQ(ReadFileBytes(dir.File("map.tvg")),
-              "10.500000,-3.250000,7,9\r\n"
-              "123.456789,0.000000,-12,-40000\r\n"
-              "-0.500000,10000000.000000,0,2147483647\r\n");
+    EXPECT_EQ(ReadFileBytes(dir.File("map.tvg")), "10.500000,-3.250000,7,9\r\n"
+                                                  "123.456789,0.000000,-12,-40000\r\n"
+                                                  "-0.500000,10000000.000000,0,2147483647\r\n");
 
     CGeoRefArray read;
     read.m_bValid = TRUE;
@@ -70,35 +70,34 @@ TEST(PointFile, UnwritableFileIsSkippedSilently)
     EXPECT_EQ(geoRef.m_points.size(), 1u);
 }
 
-struct ParseCase { const char* name; std::string text; size_t expected; };
+struct ParseCase
+{
+    const char* name;
+    std::string text;
+    size_t expected;
+};
 
 void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.name; }
 
+class ParseCases : public testing::TestWithParam<ParseCase>
+{};
 
-class ParseCases : public testing::TestWithParam<ParseCase> {};
+TEST_P(ParseCases, GivesAllPointsOrNone) { EXPECT_EQ(Parse(GetParam().text).size(), GetParam().expected); }
 
-TEST_P(ParseCases, GivesAllPointsOrNone)
-{
-    EXPECT_EQ(Parse(GetParam().text).size(), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Records, ParseCases, testing::Values(
-    ParseCase{"Empty", "", 0},
-    ParseCase{"OnlyWhiteSpace", " \r\n\t\n", 0},
-    ParseCase{"CrLf", "1,2,3,4\r\n5,6,7,8\r\n", 2},
-    ParseCase{"LfOnly", "1,2,3,4\n5,6,7,8\n", 2},
-    ParseCase{"LastRecordWithoutLineEnd", "1,2,3,4\r\n5,6,7,8", 2},
-    ParseCase{"RecordsSeparatedBySpaces", "1,2,3,4 5,6,7,8", 2},
-    ParseCase{"SpacesAndLineBreaksAfterCommas", "1, 2,\r\n 3,\t4\n", 1},
-    ParseCase{"TrailingThreeValues", "1,2,3,4\n1.5,2.5,3\n", 0},
-    ParseCase{"SpaceBeforeComma", "1,2,3,4\n1 ,2,3,4\n", 0},
-    ParseCase{"FifthValue", "1,2,3,4,5\n", 0},
-    ParseCase{"DecimalPixel", "1,2,120.0,4\n", 0},
-    ParseCase{"Letters", "1,2,3,4\nabc\n", 0},
-    ParseCase{"NulByteInside", std::string("1,2,3,4\n\0", 9), 0},
-    ParseCase{"PixelOutOfIntRange", "1,2,3,2147483648\n", 0},
-    ParseCase{"HugeMapValue", "1e999,2,3,4\n", 0},
-    ParseCase{"ExponentAndSigns", "-1.5e2,+2,-3,+4\n", 1}),
+INSTANTIATE_TEST_SUITE_P(
+    Records, ParseCases,
+    testing::Values(ParseCase{"Empty", "", 0}, ParseCase{"OnlyWhiteSpace", " \r\n\t\n", 0},
+                    ParseCase{"CrLf", "1,2,3,4\r\n5,6,7,8\r\n", 2}, ParseCase{"LfOnly", "1,2,3,4\n5,6,7,8\n", 2},
+                    ParseCase{"LastRecordWithoutLineEnd", "1,2,3,4\r\n5,6,7,8", 2},
+                    ParseCase{"RecordsSeparatedBySpaces", "1,2,3,4 5,6,7,8", 2},
+                    ParseCase{"SpacesAndLineBreaksAfterCommas", "1, 2,\r\n 3,\t4\n", 1},
+                    ParseCase{"TrailingThreeValues", "1,2,3,4\n1.5,2.5,3\n", 0},
+                    ParseCase{"SpaceBeforeComma", "1,2,3,4\n1 ,2,3,4\n", 0}, ParseCase{"FifthValue", "1,2,3,4,5\n", 0},
+                    ParseCase{"DecimalPixel", "1,2,120.0,4\n", 0}, ParseCase{"Letters", "1,2,3,4\nabc\n", 0},
+                    ParseCase{"NulByteInside", std::string("1,2,3,4\n\0", 9), 0},
+                    ParseCase{"PixelOutOfIntRange", "1,2,3,2147483648\n", 0},
+                    ParseCase{"HugeMapValue", "1e999,2,3,4\n", 0},
+                    ParseCase{"ExponentAndSigns", "-1.5e2,+2,-3,+4\n", 1}),
     [](const testing::TestParamInfo<ParseCase>& info) { return std::string(info.param.name); });
 
 TEST(PointFile, ParsedFieldsAreExact)
@@ -143,7 +142,7 @@ TEST(PointFile, DecimalPointStaysInACommaLocale)
     EXPECT_EQ(world, "1.990000000000\r\n0.00\r\n0.00\r\n-0.495000000000\r\n100.000000000000\r\n300.000000000000\r\n");
     EXPECT_TRUE(converted);
     EXPECT_EQ(easting, 451.5);
-    EXPECT_EQ(northing, 10.0); // plain numbers: the easting has no second number
+    EXPECT_EQ(northing, 10.0);   // plain numbers: the easting has no second number
 }
 
 TEST(SideFileName, CutsAtTheLastDotOfTheFileName)
@@ -167,4 +166,4 @@ TEST(PointFile, ImageInDottedFolderUsesItsOwnPointFile)
     EXPECT_EQ(ReadFileBytes(dir.File("maps.old/site.tvg")), "1.000000,2.000000,3,4\r\n");
 }
 
-} // namespace
+}   // namespace

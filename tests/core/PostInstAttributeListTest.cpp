@@ -7,20 +7,15 @@
 
 using namespace postinst;
 
-namespace {
+namespace
+{
 
 // The list as the ODBC installer reads it: the text and its terminating NUL.
-std::string ListBytes(const std::string& list)
-{
-    return std::string(list.c_str(), list.size() + 1);
-}
+std::string ListBytes(const std::string& list) { return std::string(list.c_str(), list.size() + 1); }
 
-std::string Nul(const char* item)
-{
-    return std::string(item) + '\0';
-}
+std::string Nul(const char* item) { return std::string(item) + '\0'; }
 
-}  // namespace
+}   // namespace
 
 TEST(PostInstAttributeList, ReplacesEverySeparatorInPlace)
 {
@@ -34,7 +29,8 @@ TEST(PostInstAttributeList, ExcelDriverHoldsItsItemsInOrderAndEndsWithThreeNuls)
 {
     const std::string list =
         ListBytes(MakeAttributeList(MakeDriverAttributeText(kOdbcDrivers[2], "C:\\WINDOWS\\SYSTEM")));
-    const std::string expected = Nul("Microsoft Excel Driver (*.xls)") + Nul("Driver=C:\\WINDOWS\\SYSTEM\\odbcjt32.dll") +
+    const std::string expected = Nul("Microsoft Excel Driver (*.xls)") +
+                                 Nul("Driver=C:\\WINDOWS\\SYSTEM\\odbcjt32.dll") +
                                  Nul("Setup=C:\\WINDOWS\\SYSTEM\\odexl32.dll") + Nul("FileUsage=1") +
                                  Nul("APILevel=1") + Nul("ConnectFunctions=YYN") + Nul("DriverODBCVer=02.50") +
                                  Nul("FileExtns=*.xls") + Nul("SQLLevel=0") + std::string(2, '\0');
@@ -57,7 +53,8 @@ TEST(PostInstAttributeList, FourDriverMembersInRegistrationOrder)
         {"Microsoft Text (*.txt;*.csv)", "Setup=C:\\W\\odtext32.dll", "FileUsage=1",
          "FileExtns=*.,*.asc,*.csv,*.tab,*.txt,*.csv"},
     };
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 4; ++i)
+    {
         SCOPED_TRACE(i);
         const std::string text = MakeDriverAttributeText(kOdbcDrivers[i], "C:\\W");
         const std::string wanted = std::string(expected[i].first) + "|Driver=C:\\W\\odbcjt32.dll|" + expected[i].setup +

@@ -17,9 +17,9 @@ TEST(PostInstPaths, BaseNameIsBetweenLastBackslashAndLastDot)
         {"tavo.mdb", "tavo"},
         {"data\\tavo.mdb", "tavo"},
         {"archive.2024.mdb", "archive.2024"},
-        {"tavo", ""},                     // no dot
-        {"C:\\My.Apps\\tavo", ""},        // a dot only in a directory name
-        {"C:\\Apps\\.mdb", ""},           // nothing before the dot
+        {"tavo", ""},                // no dot
+        {"C:\\My.Apps\\tavo", ""},   // a dot only in a directory name
+        {"C:\\Apps\\.mdb", ""},      // nothing before the dot
         {"", ""},
     };
     for (const Case& c : cases)
@@ -76,5 +76,6 @@ TEST(PostInstPaths, DataSourceMessageNamesTheDownloadSite)
 {
     const std::string text = kDataSourceFailureMessage;
     EXPECT_EQ(text.find("An error occurred whilst attempting to set-up the data sources"), 0u);
-    EXPECT_NE(text.find("from:\r\n\r\nhttps://www.microsoft.com/download\r\n\r\nOnce the ODBC drivers"), std::string::npos);
+    EXPECT_NE(text.find("from:\r\n\r\nhttps://www.microsoft.com/download\r\n\r\nOnce the ODBC drivers"),
+              std::string::npos);
 }

@@ -9,7 +9,8 @@
 #include "core/preinst/PathString.h"
 #include "core/preinst/PreInstChecks.h"
 
-namespace {
+namespace
+{
 
 // --- CPathString -----------------------------------------------------------
 
@@ -47,7 +48,8 @@ TEST(PathString, HoldsExactly253CharactersAndRefusesOneMore)
 TEST(PathString, NeverWritesOutsideItsBufferNorReadsBeyondWhatCouldFit)
 {
     // Canaries on both sides of the object; ASan in the native build guards the rest.
-    struct Guarded {
+    struct Guarded
+    {
         char before[16];
         CPathString path;
         char after[16];
@@ -71,7 +73,8 @@ TEST(PathString, NeverWritesOutsideItsBufferNorReadsBeyondWhatCouldFit)
 
 // --- The version test ------------------------------------------------------
 
-struct VersionCase {
+struct VersionCase
+{
     std::string version;
     bool recentEnough;
 };
@@ -85,12 +88,12 @@ TEST(IeVersion, IsComparedNumerically)
         {"4.72", true},
         {"4.100", true},
         {"11.0.9600.18860", true},
-        {"10.0.9200.16384", true},  // two characters would call this too old
+        {"10.0.9200.16384", true},   // two characters would call this too old
         {"5", true},
         {"4.71.1712.6", false},
         {"4.70.1300", false},
         {"4.0", false},
-        {"4.7", false},  // minor 7, not 70-something
+        {"4.7", false},   // minor 7, not 70-something
         {"4", false},
         {"4.", false},
         {"4.x", false},
@@ -100,10 +103,13 @@ TEST(IeVersion, IsComparedNumerically)
         {"abc", false},
         {"A.72", false},
         {".5", false},
-        {"99999999999999999999.0", true},  // saturates, does not wrap
+        {"99999999999999999999.0", true},   // saturates, does not wrap
         {"4.99999999999999999999", true},
         {std::string("6.0\0garbage", 11), true},
-        {std::string("\0" "6.0", 4), false},  // the text ends at its first NUL
+        {std::string("\0"
+                     "6.0",
+                     4),
+         false},   // the text ends at its first NUL
     };
     for (const VersionCase& c : cases)
         EXPECT_EQ(IsIeVersionRecentEnough(c.version), c.recentEnough) << '"' << c.version << '"';
@@ -113,7 +119,8 @@ TEST(IeVersion, IsComparedNumerically)
 
 TEST(MediaPath, SourceWithOrWithoutTrailingBackslashGivesTheSamePaths)
 {
-    for (const char* source : {"C:\\CD", "C:\\CD\\"}) {
+    for (const char* source : {"C:\\CD", "C:\\CD\\"})
+    {
         EXPECT_STREQ(FormMediaPath(source, kIeInstallerOnMedia).GetText(), "C:\\CD\\ie6\\en\\ie6setup.exe") << source;
         EXPECT_STREQ(FormMediaPath(source, kReaderInstallerOnMedia).GetText(), "C:\\CD\\Acrobat\\ar40eng.exe")
             << source;
@@ -124,7 +131,7 @@ TEST(MediaPath, SourceWithOrWithoutTrailingBackslashGivesTheSamePaths)
 
 TEST(MediaPath, IsIncompleteWhenTheFormedPathExceeds253Characters)
 {
-    const std::size_t relative = std::strlen(kIeInstallerOnMedia);  // 19
+    const std::size_t relative = std::strlen(kIeInstallerOnMedia);   // 19
     const std::string fits = "C:\\" + std::string(CPathString::kMaxLength - relative - 4, 'd');
     EXPECT_EQ(FormMediaPath(fits.c_str(), kIeInstallerOnMedia).GetLength(), 253u);
     EXPECT_TRUE(FormMediaPath(fits.c_str(), kIeInstallerOnMedia).IsComplete());
@@ -141,7 +148,8 @@ TEST(MediaPath, CommandLineQuotesThePath)
 // --- The decision flow ------------------------------------------------------
 
 // A computer and a user as plain data; records what the checks did.
-class CFakeSystem : public IPreInstSystem {
+class CFakeSystem : public IPreInstSystem
+{
 public:
     bool hasIeVersion = true;
     std::string ieVersion = "6.0.2800.1106";
@@ -171,7 +179,8 @@ const char* const kSource = "D:\\Setup Media";
 const char* const kIeInstaller = "D:\\Setup Media\\ie6\\en\\ie6setup.exe";
 const char* const kReaderInstaller = "D:\\Setup Media\\Acrobat\\ar40eng.exe";
 
-struct FlowCase {
+struct FlowCase
+{
     const char* name;
     bool hasIeVersion;
     const char* ieVersion;
@@ -183,8 +192,6 @@ struct FlowCase {
     int result;
 };
 
-using M = PreInstMessage;
-
 TEST(PreInstFlow, EveryOutcome)
 {
     const std::string startIe = std::string("\"") + kIeInstaller + "\"";
@@ -192,20 +199,37 @@ TEST(PreInstFlow, EveryOutcome)
     const std::set<std::string> reader = {kReaderKey};
     const std::set<std::string> both = {kIeInstaller, kReaderInstaller};
     const FlowCase cases[] = {
-        {"IE value missing", false, "", reader, both, true, {M::IeRequired}, {}, 0},
-        {"IE too old, no installer", true, "4.71.1712.6", reader, {kReaderInstaller}, true, {M::IeRequired}, {}, 0},
-        {"IE too old, Yes", true, "4.0", reader, both, true, {M::OfferIe, M::ReRun}, {startIe}, 0},
-        {"IE too old, No", true, "4.70.1300", reader, both, false, {M::OfferIe, M::InstallIe}, {}, 0},
-        {"IE not a version", true, "abc", {}, {}, false, {M::IeRequired}, {}, 0},
+        {"IE value missing", false, "", reader, both, true, {PREINST_IE_REQUIRED}, {}, 0},
+        {"IE too old, no installer",
+         true,
+         "4.71.1712.6",
+         reader,
+         {kReaderInstaller},
+         true,
+         {PREINST_IE_REQUIRED},
+         {},
+         0},
+        {"IE too old, Yes", true, "4.0", reader, both, true, {PREINST_OFFER_IE, PREINST_RE_RUN}, {startIe}, 0},
+        {"IE too old, No", true, "4.70.1300", reader, both, false, {PREINST_OFFER_IE, PREINST_INSTALL_IE}, {}, 0},
+        {"IE not a version", true, "abc", {}, {}, false, {PREINST_IE_REQUIRED}, {}, 0},
         {"Reader present", true, "6.0", reader, both, true, {}, {}, 1},
         {"Reader 3.0 present", true, "6.0", {kReader3Key}, both, true, {}, {}, 1},
-        {"Reader absent, no installer", true, "6.0", {}, {kIeInstaller}, true, {M::NoReader}, {}, 1},
-        {"Reader absent, Yes", true, "5.50.4807.2300", {}, both, true, {M::OfferReader, M::ReRun}, {startReader}, 0},
-        {"Reader absent, No", true, "4.72.3110.0", {}, both, false, {M::OfferReader}, {}, 1},
+        {"Reader absent, no installer", true, "6.0", {}, {kIeInstaller}, true, {PREINST_NO_READER}, {}, 1},
+        {"Reader absent, Yes",
+         true,
+         "5.50.4807.2300",
+         {},
+         both,
+         true,
+         {PREINST_OFFER_READER, PREINST_RE_RUN},
+         {startReader},
+         0},
+        {"Reader absent, No", true, "4.72.3110.0", {}, both, false, {PREINST_OFFER_READER}, {}, 1},
         {"Version 10", true, "10.0.9200.16384", reader, both, true, {}, {}, 1},
-        {"Other Adobe key", true, "6.0", {"SOFTWARE\\Adobe\\Acrobat Reader 4.0"}, {}, true, {M::NoReader}, {}, 1},
+        {"Other Adobe key", true, "6.0", {"SOFTWARE\\Adobe\\Acrobat Reader 4.0"}, {}, true, {PREINST_NO_READER}, {}, 1},
     };
-    for (const FlowCase& c : cases) {
+    for (const FlowCase& c : cases)
+    {
         CFakeSystem system;
         system.hasIeVersion = c.hasIeVersion;
         system.ieVersion = c.ieVersion;
@@ -226,14 +250,14 @@ TEST(PreInstFlow, OverLongSourceTreatsBothInstallersAsAbsent)
     // Even a file system that claims every truncated prefix exists is not asked.
     system.files = {source.substr(0, 253), "C:\\", "\\ie6\\en\\ie6setup.exe", "\\Acrobat\\ar40eng.exe"};
     EXPECT_EQ(RunPreInstChecks(system, source.c_str()), 1);
-    EXPECT_EQ(system.shown, std::vector<PreInstMessage>{M::NoReader});
+    EXPECT_EQ(system.shown, std::vector<PreInstMessage>{PREINST_NO_READER});
     EXPECT_TRUE(system.started.empty());
 
     system.shown.clear();
     system.ieVersion = "4.0";
     EXPECT_EQ(RunPreInstChecks(system, source.c_str()), 0);
-    EXPECT_EQ(system.shown, std::vector<PreInstMessage>{M::IeRequired});
+    EXPECT_EQ(system.shown, std::vector<PreInstMessage>{PREINST_IE_REQUIRED});
     EXPECT_TRUE(system.started.empty());
 }
 
-}  // namespace
+}   // namespace

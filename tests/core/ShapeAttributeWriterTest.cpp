@@ -5,7 +5,8 @@
 #include "core/shape/ShapeFile.h"
 #include "tests/core/ShapeWriterFixture.h"
 
-namespace {
+namespace
+{
 
 // The 97 bytes before the records: table header, ID and NAME descriptors, 0x0D.
 std::string TableHeader(uint32_t records)
@@ -53,7 +54,8 @@ TEST_F(AttributeWriter, RecordsCarryRunningIdsAndNamesCutOrPaddedTo32Bytes)
 {
     const std::string name32 = "abcdefghijklmnopqrstuvwxyz012345";
     const std::string name40 = name32 + "67890XYZ";
-    const std::string ansi = "M\xFC" "hlenweg"; // code page bytes pass through unchanged
+    const std::string ansi = "M\xFC"
+                             "hlenweg";   // code page bytes pass through unchanged
     AddPoint(name32);
     AddPoint(name40);
     AddPoint("");
@@ -81,4 +83,4 @@ TEST_F(AttributeWriter, PolylineAndPointFilesGetTheSameTable)
     EXPECT_EQ(m_files.m_files["out/t.dbf"], points);
 }
 
-} // namespace
+}   // namespace

@@ -6,12 +6,10 @@
 #include "core/shape/Shape.h"
 #include "tests/core/ShapeWriterFixture.h"
 
-namespace {
-
-std::vector<CShapeVertex> VerticesOf(const CShape& shape)
+namespace
 {
-    return shape.Vertices();
-}
+
+std::vector<CShapeVertex> VerticesOf(const CShape& shape) { return shape.Vertices(); }
 
 TEST(ShapeModel, VertexEditingKeepsOrderAndIgnoresOutOfRangeRemovals)
 {
@@ -26,12 +24,12 @@ TEST(ShapeModel, VertexEditingKeepsOrderAndIgnoresOutOfRangeRemovals)
     shape.RemoveAt(-1, 1);
     shape.RemoveAt(0, 0);
     EXPECT_EQ(shape.GetSize(), 2);
-    shape.RemoveAt(1, 10); // a count past the end stops at the end
+    shape.RemoveAt(1, 10);   // a count past the end stops at the end
     EXPECT_EQ(VerticesOf(shape), (std::vector<CShapeVertex>{{1, 2}}));
 
     RemoveLastVertex(shape);
     EXPECT_EQ(shape.GetSize(), 0);
-    RemoveLastVertex(shape); // nothing to remove: nothing happens
+    RemoveLastVertex(shape);   // nothing to remove: nothing happens
     EXPECT_EQ(shape.GetSize(), 0);
 }
 
@@ -77,12 +75,13 @@ struct FinishCase
     int type;
     std::vector<TestVertex> clicks;
     BOOL add;
-    std::vector<CShapeVertex> stored; // empty: nothing appended
+    std::vector<CShapeVertex> stored;   // empty: nothing appended
 };
 
 void PrintTo(const FinishCase& c, std::ostream* os) { *os << c.name; }
 
-class FinishCases : public testing::TestWithParam<FinishCase> {};
+class FinishCases : public testing::TestWithParam<FinishCase>
+{};
 
 TEST_P(FinishCases, AppendsWhatTheAnswerSaysAndEmptiesTheCurrentShape)
 {
@@ -94,7 +93,8 @@ TEST_P(FinishCases, AppendsWhatTheAnswerSaysAndEmptiesTheCurrentShape)
 
     EXPECT_EQ(current.GetSize(), 0);
     EXPECT_EQ(shapes.GetAt(0).m_strName, "earlier");
-    if (c.stored.empty()) {
+    if (c.stored.empty())
+    {
         EXPECT_FALSE(appended);
         EXPECT_EQ(shapes.GetSize(), 1);
         return;
@@ -107,14 +107,14 @@ TEST_P(FinishCases, AppendsWhatTheAnswerSaysAndEmptiesTheCurrentShape)
 
 INSTANTIATE_TEST_SUITE_P(
     ShapeModel, FinishCases,
-    testing::Values(
-        FinishCase{"PolylineKeepsItsClicks", SHAPE_POLYLINE, {{1, 2}, {3, 4}}, TRUE, {{1, 2}, {3, 4}}},
-        FinishCase{"PolylineOfOneClick", SHAPE_POLYLINE, {{5, 5}}, TRUE, {{5, 5}}},
-        FinishCase{"PolygonOfOneClickHoldsTwoEqualVertices", SHAPE_POLYGON, {{7, 8}}, TRUE, {{7, 8}, {7, 8}}},
-        FinishCase{"PolygonRingIsClosed", SHAPE_POLYGON, {{1, 1}, {9, 1}}, TRUE, {{1, 1}, {9, 1}, {1, 1}}},
-        FinishCase{"PointHoldsItsClick", SHAPE_POINT, {{4, 6}}, TRUE, {{4, 6}}},
-        FinishCase{"DeleteDiscardsTheVertices", SHAPE_POLYGON, {{1, 1}, {2, 2}}, FALSE, {}},
-        FinishCase{"EmptyShapeIsNeverAppended", SHAPE_POLYGON, {}, TRUE, {}}),
+    testing::Values(FinishCase{"PolylineKeepsItsClicks", SHAPE_POLYLINE, {{1, 2}, {3, 4}}, TRUE, {{1, 2}, {3, 4}}},
+                    FinishCase{"PolylineOfOneClick", SHAPE_POLYLINE, {{5, 5}}, TRUE, {{5, 5}}},
+                    FinishCase{
+                        "PolygonOfOneClickHoldsTwoEqualVertices", SHAPE_POLYGON, {{7, 8}}, TRUE, {{7, 8}, {7, 8}}},
+                    FinishCase{"PolygonRingIsClosed", SHAPE_POLYGON, {{1, 1}, {9, 1}}, TRUE, {{1, 1}, {9, 1}, {1, 1}}},
+                    FinishCase{"PointHoldsItsClick", SHAPE_POINT, {{4, 6}}, TRUE, {{4, 6}}},
+                    FinishCase{"DeleteDiscardsTheVertices", SHAPE_POLYGON, {{1, 1}, {2, 2}}, FALSE, {}},
+                    FinishCase{"EmptyShapeIsNeverAppended", SHAPE_POLYGON, {}, TRUE, {}}),
     [](const testing::TestParamInfo<FinishCase>& info) { return std::string(info.param.name); });
 
 TEST(ShapeModel, EmptyNameIsStoredAsEmpty)
@@ -125,4 +125,4 @@ TEST(ShapeModel, EmptyNameIsStoredAsEmpty)
     EXPECT_EQ(shapes.GetAt(0).m_strName, "");
 }
 
-} // namespace
+}   // namespace

@@ -10,7 +10,8 @@
 #include "tests/core/ShapeWriterFixture.h"
 #include "tests/core/TestFiles.h"
 
-namespace {
+namespace
+{
 
 const char kMain[] = "d/f.shp";
 const char kIndex[] = "d/f.shx";
@@ -39,9 +40,11 @@ protected:
 TEST_P(ShapeWriteFailure, ShortWriteAnywhereFailsTheSaveAndStopsTheFilesAfterIt)
 {
     const std::vector<std::string> order = {kMain, kIndex, kTable};
-    for (size_t f = 0; f < order.size(); ++f) {
+    for (size_t f = 0; f < order.size(); ++f)
+    {
         const size_t size = m_complete[order[f]].size();
-        for (size_t limit = 0; limit < size; ++limit) {
+        for (size_t limit = 0; limit < size; ++limit)
+        {
             CMemorySinkOpener files;
             files.m_byteLimit[order[f]] = limit;
             EXPECT_EQ(m_file.WriteShapefile(kMain, GetParam(), files), 0) << order[f] << " cut at " << limit;
@@ -53,7 +56,8 @@ TEST_P(ShapeWriteFailure, ShortWriteAnywhereFailsTheSaveAndStopsTheFilesAfterIt)
 
 TEST_P(ShapeWriteFailure, BytesLostAtCloseFailTheSave)
 {
-    for (const char* path : {kMain, kIndex, kTable}) {
+    for (const char* path : {kMain, kIndex, kTable})
+    {
         CMemorySinkOpener files;
         files.m_failingClose.insert(path);
         EXPECT_EQ(m_file.WriteShapefile(kMain, GetParam(), files), 0) << path;
@@ -64,7 +68,8 @@ TEST_P(ShapeWriteFailure, BytesLostAtCloseFailTheSave)
 TEST_P(ShapeWriteFailure, UnopenableFileFailsTheSaveAndNothingAfterItIsOpened)
 {
     const std::vector<std::string> order = {kMain, kIndex, kTable};
-    for (size_t f = 0; f < order.size(); ++f) {
+    for (size_t f = 0; f < order.size(); ++f)
+    {
         CMemorySinkOpener files;
         files.m_unopenable.insert(order[f]);
         EXPECT_EQ(m_file.WriteShapefile(kMain, GetParam(), files), 0) << order[f];
@@ -86,19 +91,26 @@ TEST(ShapeWriteRefusal, NothingIsOpenedForWhatNoFileCouldHoldTruly)
     CShapeFile fitted;
     FitRoundNumberGeoRef(fitted.m_geoRef);
 
-    struct { CShapeFile* file; int type; const char* why; } cases[] = {
+    struct
+    {
+        CShapeFile* file;
+        int type;
+        const char* why;
+    } cases[] = {
         {&unfitted, SHAPE_POLYLINE, "vertices without a fitted georeference"},
         {&pointWithoutVertex, SHAPE_POINT, "a point shape without a vertex"},
         {&fitted, 2, "an unknown shape type"},
         {&fitted, 0, "the null shape type"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         CMemorySinkOpener files;
         EXPECT_EQ(c.file->WriteShapefile("a.shp", c.type, files), 0) << c.why;
         EXPECT_TRUE(files.m_opened.empty()) << c.why;
     }
     // A main file named like its own index or table would be overwritten by it.
-    for (const char* path : {"roads.shx", "C:\\maps\\ROADS.DBF", "roads.Shx"}) {
+    for (const char* path : {"roads.shx", "C:\\maps\\ROADS.DBF", "roads.Shx"})
+    {
         CMemorySinkOpener files;
         EXPECT_EQ(fitted.WriteShapefile(path, SHAPE_POLYLINE, files), 0) << path;
         EXPECT_TRUE(files.m_opened.empty()) << path;
@@ -118,7 +130,8 @@ TEST(ShapeWriteFailureOnDisk, UnopenableFilesLeaveTheOthersAsTheyWere)
     FitRoundNumberGeoRef(file.m_geoRef);
     file.m_shapes.Add(MakeShape({{1, 2}, {3, 4}}, "road"));
     const char* extensions[] = {".shp", ".shx", ".dbf"};
-    for (int blocked = 0; blocked < 3; ++blocked) {
+    for (int blocked = 0; blocked < 3; ++blocked)
+    {
         ScratchDir dir;
         const std::string main = dir.File("roads.shp");
         for (int e = 0; e < 3; ++e)
@@ -127,7 +140,8 @@ TEST(ShapeWriteFailureOnDisk, UnopenableFilesLeaveTheOthersAsTheyWere)
         std::filesystem::create_directory(dir.File(std::string("roads") + extensions[blocked]));
 
         EXPECT_EQ(file.WriteShapefile(main.c_str(), SHAPE_POLYLINE), 0) << extensions[blocked];
-        for (int e = 0; e < 3; ++e) {
+        for (int e = 0; e < 3; ++e)
+        {
             if (e == blocked)
                 continue;
             const std::string bytes = ReadFileBytes(dir.File(std::string("roads") + extensions[e]));
@@ -146,9 +160,9 @@ TEST(ShapeWriteOnDisk, FilesOnDiskEqualTheBytesInMemoryAndDotlessNamesStayInThei
 {
     CShapeFile file;
     FitRoundNumberGeoRef(file.m_geoRef);
-    for (int i = 0; i < 3000; ++i) // more than one buffer of records
+    for (int i = 0; i < 3000; ++i)   // more than one buffer of records
         file.m_shapes.Add(MakeShape({{i, i % 97}, {i + 1, 5}, {7, i % 13}}, "n" + std::to_string(i)));
-    CShape longLine; // one record larger than the whole buffer
+    CShape longLine;   // one record larger than the whole buffer
     for (int i = 0; i < 20000; ++i)
         longLine.Add(i, i % 101);
     file.m_shapes.Add(longLine);
@@ -164,4 +178,4 @@ TEST(ShapeWriteOnDisk, FilesOnDiskEqualTheBytesInMemoryAndDotlessNamesStayInThei
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "v1.shx"));
 }
 
-} // namespace
+}   // namespace

@@ -17,12 +17,14 @@
 inline void FitRoundNumberGeoRef(CGeoRefArray& geoRef)
 {
     geoRef.SetImageHeight(100);
-    geoRef.m_points = {CGeoRefPoint(110, 210, 10, 90), CGeoRefPoint(150, 210, 50, 90),
-                       CGeoRefPoint(110, 250, 10, 50)};
+    geoRef.m_points = {CGeoRefPoint(110, 210, 10, 90), CGeoRefPoint(150, 210, 50, 90), CGeoRefPoint(110, 250, 10, 50)};
     ASSERT_TRUE(geoRef.CalcTransform());
 }
 
-struct TestVertex { int x, y; };
+struct TestVertex
+{
+    int x, y;
+};
 
 inline CShape MakeShape(const std::vector<TestVertex>& vertices, const std::string& name = "")
 {
@@ -85,8 +87,7 @@ private:
 };
 
 // Main file header as the writer must build it, with the given length field.
-inline ExpectedBytes ShapeHeader(uint32_t lengthWords, int type, double xMin, double yMin, double xMax,
-                                 double yMax)
+inline ExpectedBytes ShapeHeader(uint32_t lengthWords, int type, double xMin, double yMin, double xMax, double yMax)
 {
     ExpectedBytes b;
     b.Big32(9994).Zeros(20).Big32(lengthWords).Little32(1000).Little32(type);

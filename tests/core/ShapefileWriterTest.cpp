@@ -10,7 +10,8 @@
 #include "core/shape/ShapeFile.h"
 #include "tests/core/ShapeWriterFixture.h"
 
-namespace {
+namespace
+{
 
 const char kMain[] = "maps/roads.shp";
 const char kIndex[] = "maps/roads.shx";
@@ -50,8 +51,7 @@ TEST(ByteOrder, FieldsComeOutInTheirOwnOrderWhateverTheHost)
 TEST_F(ShapefileWriter, EmptyListWritesHeadersWithTheEmptyBox)
 {
     Save(SHAPE_POLYLINE);
-    const std::string header =
-        ShapeHeader(50, SHAPE_POLYLINE, DBL_MAX, DBL_MAX, -DBL_MAX, -DBL_MAX).Str();
+    const std::string header = ShapeHeader(50, SHAPE_POLYLINE, DBL_MAX, DBL_MAX, -DBL_MAX, -DBL_MAX).Str();
     ASSERT_EQ(m_shp.size(), 100u);
     EXPECT_EQ(m_shp, header);
     EXPECT_EQ(m_shx, header);
@@ -134,7 +134,7 @@ TEST_F(ShapefileWriter, TwoPolylinesGiveRunningIndexOffsets)
     EXPECT_EQ(m_shp.size(), 340u);
     EXPECT_EQ(BigAt(m_shp, 100), 1u);
     EXPECT_EQ(BigAt(m_shp, 104), 48u);
-    EXPECT_EQ(BigAt(m_shp, 204), 2u); // 100 + 8 + 96
+    EXPECT_EQ(BigAt(m_shp, 204), 2u);   // 100 + 8 + 96
     EXPECT_EQ(BigAt(m_shp, 208), 64u);
     EXPECT_EQ(Field(m_shx, 100, 16), ExpectedBytes().Big32(50).Big32(48).Big32(102).Big32(64).Str());
 }
@@ -154,7 +154,8 @@ TEST_F(ShapefileWriter, RotatedGeoRefWritesExactlyWhatPixelToMapGives)
     CShapeBounds box;
     box.m_dXMin = box.m_dYMin = DBL_MAX;
     box.m_dXMax = box.m_dYMax = -DBL_MAX;
-    for (size_t i = 0; i < clicks.size(); ++i) {
+    for (size_t i = 0; i < clicks.size(); ++i)
+    {
         double x = NAN, y = NAN;
         ASSERT_TRUE(geoRef.PixelToMap(clicks[i].x, clicks[i].y, &x, &y));
         EXPECT_EQ(DoubleAt(m_shp, 156 + 16 * i), x) << i;
@@ -166,7 +167,8 @@ TEST_F(ShapefileWriter, RotatedGeoRefWritesExactlyWhatPixelToMapGives)
     }
     // The record's box and the file's box agree with the converted vertices.
     const double expected[4] = {box.m_dXMin, box.m_dYMin, box.m_dXMax, box.m_dYMax};
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0; k < 4; ++k)
+    {
         EXPECT_EQ(DoubleAt(m_shp, 36 + 8 * k), expected[k]);
         EXPECT_EQ(DoubleAt(m_shp, 112 + 8 * k), expected[k]);
     }
@@ -207,9 +209,15 @@ TEST_F(ShapefileWriter, SavingTwiceWritesTheSameBytesAndLeavesTheShapes)
     EXPECT_EQ(m_file.m_shapes.GetAt(0).GetSize(), 4);
 }
 
-struct SideNameCase { const char* main; const char* index; const char* table; };
+struct SideNameCase
+{
+    const char* main;
+    const char* index;
+    const char* table;
+};
 
-class SideNames : public testing::TestWithParam<SideNameCase> {};
+class SideNames : public testing::TestWithParam<SideNameCase>
+{};
 
 TEST_P(SideNames, IndexAndTableStayBesideTheMainFile)
 {
@@ -227,4 +235,4 @@ INSTANTIATE_TEST_SUITE_P(
                     SideNameCase{"/tmp/v1.2/roads", "/tmp/v1.2/roads.shx", "/tmp/v1.2/roads.dbf"},
                     SideNameCase{"a.b.shp", "a.b.shx", "a.b.dbf"}));
 
-} // namespace
+}   // namespace

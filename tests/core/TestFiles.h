@@ -47,7 +47,8 @@ private:
 inline std::string ReadFileBytes(const std::string& path)
 {
     std::string bytes;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    if (FILE* f = std::fopen(path.c_str(), "rb"))
+    {
         char chunk[4096];
         size_t got;
         while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)

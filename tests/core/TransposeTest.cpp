@@ -7,12 +7,12 @@
 
 #include "core/raster/Transpose.h"
 
-namespace {
+namespace
+{
 
 // A transformation set directly: map X = x0 + xScale u, map Y = y0 + yScale v
 // with (u, v) the pixel rotated by rotation.
-CGeoRefArray MakeTransform(int imageHeight, double rotation, double x0, double xScale,
-                           double y0, double yScale)
+CGeoRefArray MakeTransform(int imageHeight, double rotation, double x0, double xScale, double y0, double yScale)
 {
     CGeoRefArray geoRef;
     geoRef.SetImageHeight(imageHeight);
@@ -29,7 +29,8 @@ CGeoRefArray MakeTransform(int imageHeight, double rotation, double x0, double x
 // transformation gives them.
 void AddPointsOnTransform(CGeoRefArray* geoRef, const std::vector<std::pair<int, int>>& pixels)
 {
-    for (const auto& px : pixels) {
+    for (const auto& px : pixels)
+    {
         double x, y;
         ASSERT_TRUE(geoRef->PixelToMap(px.first, px.second, &x, &y));
         geoRef->m_points.push_back(CGeoRefPoint(x, y, px.first, px.second));
@@ -42,7 +43,8 @@ std::vector<unsigned char> NumberedImage(int width, int height)
 {
     std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
+        for (int x = 0; x < width; ++x)
+        {
             unsigned char* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
             p[0] = static_cast<unsigned char>(x);
             p[1] = static_cast<unsigned char>((x >> 8) | ((y >> 8) << 4));
@@ -64,7 +66,7 @@ std::string SourcePixel(const std::vector<unsigned char>& rgb, int width, int x,
 
 const std::string kWhite("\xFF\xFF\xFF", 3);
 
-} // namespace
+}   // namespace
 
 TEST(Transpose, WholeImageWorkedExample)
 {
@@ -134,7 +136,8 @@ struct PlacementCase
 
 void PrintTo(const PlacementCase& c, std::ostream* os) { *os << c.name; }
 
-class Placement : public testing::TestWithParam<PlacementCase> {};
+class Placement : public testing::TestWithParam<PlacementCase>
+{};
 
 TEST_P(Placement, TruncatesTowardZeroAndDropsOutside)
 {
@@ -158,15 +161,16 @@ TEST_P(Placement, TruncatesTowardZeroAndDropsOutside)
     EXPECT_EQ(fast, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(GridPositions, Placement, testing::Values(
-    PlacementCase{"InsideWithBothNeighbours", 99, 201, {{1, 0}, {2, 0}, {1, 1}}},
-    PlacementCase{"HalfACellLeftLandsInColumn0", 100.5, 201, {{0, 0}, {1, 0}, {0, 1}}},
-    PlacementCase{"OneCellLeftIsDropped", 101, 201, {}},
-    PlacementCase{"ExactlyOutWIsDropped", 96, 201, {}},
-    PlacementCase{"LastColumnHasNoRightNeighbour", 96.5, 201, {{3, 0}, {3, 1}}},
-    PlacementCase{"LastRowHasNoLowerNeighbour", 98, 203.5, {{2, 2}, {3, 2}}},
-    PlacementCase{"HalfARowAboveLandsInRow0", 98, 200.5, {{2, 0}, {3, 0}, {2, 1}}},
-    PlacementCase{"ExactlyOutHIsDropped", 98, 204, {}}),
+INSTANTIATE_TEST_SUITE_P(
+    GridPositions, Placement,
+    testing::Values(PlacementCase{"InsideWithBothNeighbours", 99, 201, {{1, 0}, {2, 0}, {1, 1}}},
+                    PlacementCase{"HalfACellLeftLandsInColumn0", 100.5, 201, {{0, 0}, {1, 0}, {0, 1}}},
+                    PlacementCase{"OneCellLeftIsDropped", 101, 201, {}},
+                    PlacementCase{"ExactlyOutWIsDropped", 96, 201, {}},
+                    PlacementCase{"LastColumnHasNoRightNeighbour", 96.5, 201, {{3, 0}, {3, 1}}},
+                    PlacementCase{"LastRowHasNoLowerNeighbour", 98, 203.5, {{2, 2}, {3, 2}}},
+                    PlacementCase{"HalfARowAboveLandsInRow0", 98, 200.5, {{2, 0}, {3, 0}, {2, 1}}},
+                    PlacementCase{"ExactlyOutHIsDropped", 98, 204, {}}),
     [](const testing::TestParamInfo<PlacementCase>& info) { return std::string(info.param.name); });
 
 // The fast path against one PixelToMap call a pixel, byte for byte.
@@ -176,19 +180,20 @@ struct EquivalenceCase
     int width, height;
     double rotation, xScale, yScale;
     BOOL crop;
-    bool sideBySide; // several columns walked together
+    bool sideBySide;   // several columns walked together
 };
 
 void PrintTo(const EquivalenceCase& c, std::ostream* os) { *os << c.name; }
 
-class FastPath : public testing::TestWithParam<EquivalenceCase> {};
+class FastPath : public testing::TestWithParam<EquivalenceCase>
+{};
 
 TEST_P(FastPath, CellsEqualThePerPixelAlgorithm)
 {
     const EquivalenceCase& c = GetParam();
     CGeoRefArray geoRef = MakeTransform(c.height, c.rotation, 512345.678, c.xScale, 4123456.789, c.yScale);
-    AddPointsOnTransform(&geoRef, {{c.width / 7, c.height / 5}, {c.width - 3, c.height / 2},
-                                   {c.width / 2, c.height - 2}});
+    AddPointsOnTransform(&geoRef,
+                         {{c.width / 7, c.height / 5}, {c.width - 3, c.height / 2}, {c.width / 2, c.height - 2}});
     std::vector<unsigned char> rgb = NumberedImage(c.width, c.height);
 
     CTransposedImage image;
@@ -197,8 +202,7 @@ TEST_P(FastPath, CellsEqualThePerPixelAlgorithm)
     std::vector<unsigned char> plain(cbCells, 0xFF);
     ResampleNorthUpPerPixel(rgb.data(), c.width, c.height, geoRef, image.extents, plain.data());
     ASSERT_EQ(0, std::memcmp(image.Pixels(), plain.data(), cbCells));
-    EXPECT_EQ(ResampleStripColumns(geoRef.GetTransform(), image.extents, c.width, c.height) > 1,
-              c.sideBySide);
+    EXPECT_EQ(ResampleStripColumns(geoRef.GetTransform(), image.extents, c.width, c.height) > 1, c.sideBySide);
 
     // Not a vacuous comparison: many cells are written, and in a rotated
     // image some stay white.
@@ -207,18 +211,20 @@ TEST_P(FastPath, CellsEqualThePerPixelAlgorithm)
     for (size_t k = 0; k < cbCells; k += 3)
         white += std::memcmp(&plain[k], kWhite.data(), 3) == 0;
     EXPECT_GT(cells - white, cells / 4);
-    if (c.rotation != 0.0) {
+    if (c.rotation != 0.0)
+    {
         EXPECT_GT(white, 0u);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(RotatedImages, FastPath, testing::Values(
-    EquivalenceCase{"SevenDegrees", 97, 61, 0.122173, 2.5, 2.5, FALSE, true},
-    EquivalenceCase{"SevenDegreesCropped", 97, 61, 0.122173, 2.5, 2.5, TRUE, true},
-    EquivalenceCase{"MinusThirtyDegreesUneven", 64, 80, -0.5235987, 0.75, 1.9, FALSE, true},
-    EquivalenceCase{"SixtyDegreesCroppedDegrees", 120, 45, 1.0471975, 1e-5, 1.3e-5, TRUE, true},
-    EquivalenceCase{"HalfTurnNegativeScales", 33, 50, 3.0, -1.0, -1.0, FALSE, true},
-    EquivalenceCase{"TallNarrow", 9, 257, 0.3, 1.0, 1.0, FALSE, true}),
+INSTANTIATE_TEST_SUITE_P(
+    RotatedImages, FastPath,
+    testing::Values(EquivalenceCase{"SevenDegrees", 97, 61, 0.122173, 2.5, 2.5, FALSE, true},
+                    EquivalenceCase{"SevenDegreesCropped", 97, 61, 0.122173, 2.5, 2.5, TRUE, true},
+                    EquivalenceCase{"MinusThirtyDegreesUneven", 64, 80, -0.5235987, 0.75, 1.9, FALSE, true},
+                    EquivalenceCase{"SixtyDegreesCroppedDegrees", 120, 45, 1.0471975, 1e-5, 1.3e-5, TRUE, true},
+                    EquivalenceCase{"HalfTurnNegativeScales", 33, 50, 3.0, -1.0, -1.0, FALSE, true},
+                    EquivalenceCase{"TallNarrow", 9, 257, 0.3, 1.0, 1.0, FALSE, true}),
     [](const testing::TestParamInfo<EquivalenceCase>& info) { return std::string(info.param.name); });
 
 // Many random transformations, grids and crops on small images: the fast
@@ -233,12 +239,12 @@ TEST(ResampleNorthUp, AgreesWithThePerPixelStatementOnRandomTransformations)
     };
     auto uniform = [&next](double lo, double hi) { return lo + (hi - lo) * next() / 65535.0; };
     int sideBySide = 0, oneByOne = 0;
-    for (int run = 0; run < 300; ++run) {
+    for (int run = 0; run < 300; ++run)
+    {
         const int width = 8 + next() % 140, height = 8 + next() % 140;
         const double scale = std::pow(10.0, uniform(-5, 2));
         CGeoRefArray geoRef = MakeTransform(height, uniform(-3.3, 3.3), uniform(-1e6, 1e6),
-                                            scale * uniform(0.3, 3) * (next() % 5 ? 1 : -1),
-                                            uniform(-1e7, 1e7),
+                                            scale * uniform(0.3, 3) * (next() % 5 ? 1 : -1), uniform(-1e7, 1e7),
                                             scale * uniform(0.3, 3) * (next() % 5 ? 1 : -1));
         const int points = 2 + next() % 3;
         std::vector<std::pair<int, int>> pixels;
@@ -249,7 +255,7 @@ TEST(ResampleNorthUp, AgreesWithThePerPixelStatementOnRandomTransformations)
         std::vector<unsigned char> rgb = NumberedImage(width, height);
         CTransposedImage image;
         if (TransposeImage(rgb.data(), width, height, geoRef, crop, &image) != TRANSPOSE_OK)
-            continue; // a degenerate crop
+            continue;   // a degenerate crop
         const size_t cbCells = static_cast<size_t>(image.Width()) * image.Height() * 3;
         std::vector<unsigned char> plain(cbCells, 0xFF);
         ResampleNorthUpPerPixel(rgb.data(), width, height, geoRef, image.extents, plain.data());
@@ -276,7 +282,8 @@ struct RefusalCase
 
 void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
 
-class Refusal : public testing::TestWithParam<RefusalCase> {};
+class Refusal : public testing::TestWithParam<RefusalCase>
+{};
 
 TEST_P(Refusal, IsRefusedWithAReason)
 {
@@ -291,31 +298,56 @@ TEST_P(Refusal, IsRefusedWithAReason)
     EXPECT_EQ(image.Width(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(DegenerateRuns, Refusal, testing::Values(
-    RefusalCase{"PointsInOneColumn", 50, 50, 0.0,
-                {CGeoRefPoint(110, 240, 10, 10), CGeoRefPoint(150, 200, 10, 40)}, TRUE,
-                TRANSPOSE_SAME_COLUMN},
-    RefusalCase{"PointsInOneRow", 50, 50, 0.0,
-                {CGeoRefPoint(110, 240, 10, 10), CGeoRefPoint(150, 200, 40, 10)}, TRUE,
-                TRANSPOSE_SAME_ROW},
-    RefusalCase{"PointsShareMapX", 50, 50, 0.0,
-                {CGeoRefPoint(110, 240, 10, 10), CGeoRefPoint(110, 200, 40, 30)}, TRUE,
-                TRANSPOSE_SAME_MAP_X},
-    RefusalCase{"PointsShareMapY", 50, 50, 0.0,
-                {CGeoRefPoint(110, 240, 10, 10), CGeoRefPoint(150, 240, 40, 30)}, TRUE,
-                TRANSPOSE_SAME_MAP_Y},
-    RefusalCase{"OneColumnImage", 1, 50, 0.0, {}, FALSE, TRANSPOSE_SAME_MAP_X},
-    RefusalCase{"OneRowImage", 50, 1, 0.0, {}, FALSE, TRANSPOSE_SAME_MAP_Y},
-    RefusalCase{"CropWithoutPoints", 50, 50, 0.0, {}, TRUE, TRANSPOSE_NO_POINTS},
-    RefusalCase{"CropFarTooLarge", 50, 50, 0.0,
-                {CGeoRefPoint(110, 240, -2000000000, -2000000000),
-                 CGeoRefPoint(150, 200, 2000000000, 2000000000)}, TRUE,
-                TRANSPOSE_TOO_LARGE},
-    RefusalCase{"CropJustTooLarge", 50, 50, 0.0,
-                {CGeoRefPoint(110, 240, 0, 0), CGeoRefPoint(150, 200, 16385, 16384)}, TRUE,
-                TRANSPOSE_TOO_LARGE},
-    RefusalCase{"NoImage", 0, 50, 0.0, {}, FALSE, TRANSPOSE_NO_IMAGE}),
-    [](const testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(DegenerateRuns, Refusal,
+                         testing::Values(RefusalCase{"PointsInOneColumn",
+                                                     50,
+                                                     50,
+                                                     0.0,
+                                                     {CGeoRefPoint(110, 240, 10, 10), CGeoRefPoint(150, 200, 10, 40)},
+                                                     TRUE,
+                                                     TRANSPOSE_SAME_COLUMN},
+                                         RefusalCase{"PointsInOneRow",
+                                                     50,
+                                                     50,
+                                                     0.0,
+                                                     {CGeoRefPoint(110, 240, 10, 10), CGeoRefPoint(150, 200, 40, 10)},
+                                                     TRUE,
+                                                     TRANSPOSE_SAME_ROW},
+                                         RefusalCase{"PointsShareMapX",
+                                                     50,
+                                                     50,
+                                                     0.0,
+                                                     {CGeoRefPoint(110, 240, 10, 10), CGeoRefPoint(110, 200, 40, 30)},
+                                                     TRUE,
+                                                     TRANSPOSE_SAME_MAP_X},
+                                         RefusalCase{"PointsShareMapY",
+                                                     50,
+                                                     50,
+                                                     0.0,
+                                                     {CGeoRefPoint(110, 240, 10, 10), CGeoRefPoint(150, 240, 40, 30)},
+                                                     TRUE,
+                                                     TRANSPOSE_SAME_MAP_Y},
+                                         RefusalCase{"OneColumnImage", 1, 50, 0.0, {}, FALSE, TRANSPOSE_SAME_MAP_X},
+                                         RefusalCase{"OneRowImage", 50, 1, 0.0, {}, FALSE, TRANSPOSE_SAME_MAP_Y},
+                                         RefusalCase{"CropWithoutPoints", 50, 50, 0.0, {}, TRUE, TRANSPOSE_NO_POINTS},
+                                         RefusalCase{"CropFarTooLarge",
+                                                     50,
+                                                     50,
+                                                     0.0,
+                                                     {CGeoRefPoint(110, 240, -2000000000, -2000000000),
+                                                      CGeoRefPoint(150, 200, 2000000000, 2000000000)},
+                                                     TRUE,
+                                                     TRANSPOSE_TOO_LARGE},
+                                         RefusalCase{
+                                             "CropJustTooLarge",
+                                             50,
+                                             50,
+                                             0.0,
+                                             {CGeoRefPoint(110, 240, 0, 0), CGeoRefPoint(150, 200, 16385, 16384)},
+                                             TRUE,
+                                             TRANSPOSE_TOO_LARGE},
+                                         RefusalCase{"NoImage", 0, 50, 0.0, {}, FALSE, TRANSPOSE_NO_IMAGE}),
+                         [](const testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
 
 TEST(Transpose, RefusesWithoutFitOrPixelsOrFiniteExtents)
 {

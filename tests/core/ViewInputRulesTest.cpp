@@ -13,12 +13,10 @@ TEST(ViewInputRules, ClientPointToPixelAddsScrollThenDividesByZoom)
         int x, y, scrollX, scrollY, zoom, column, row;
     };
     const Case cases[] = {
-        {37, 18, 100, 50, 2, 68, 34},   // (37 + 100) / 2, (18 + 50) / 2
-        {37, 18, 0, 0, 1, 37, 18},
-        {3, 3, 0, 0, 4, 0, 0},          // inside the first 4 x 4 block
-        {4, 7, 0, 0, 4, 1, 1},
-        {0, 0, 203, 51, 4, 50, 12},
-        {-3, -1, 0, 0, 2, -1, 0},       // truncation toward zero left of the image
+        {37, 18, 100, 50, 2, 68, 34},                          // (37 + 100) / 2, (18 + 50) / 2
+        {37, 18, 0, 0, 1, 37, 18},    {3, 3, 0, 0, 4, 0, 0},   // inside the first 4 x 4 block
+        {4, 7, 0, 0, 4, 1, 1},        {0, 0, 203, 51, 4, 50, 12},
+        {-3, -1, 0, 0, 2, -1, 0},   // truncation toward zero left of the image
     };
     for (const Case& c : cases)
     {

@@ -5,7 +5,8 @@
 #include "core/georef/WorldFile.h"
 #include "TestFiles.h"
 
-namespace {
+namespace
+{
 
 CTransposeExtents Extents(double x0, double y0, double x1, double y1, int outW, int outH)
 {
@@ -19,34 +20,35 @@ CTransposeExtents Extents(double x0, double y0, double x1, double y1, int outW, 
     return e;
 }
 
-} // namespace
+}   // namespace
 
 TEST(WorldFile, SixLinesOfTheWorkedExample)
 {
-    EXPECT_EQ(FormatWorldFile(Extents(100, 300, 299, 201, 100, 200)),
-              "1.990000000000\r\n"
-              "0.00\r\n"
-              "0.00\r\n"
-              "-0.495000000000\r\n"
-              "100.000000000000\r\n"
-              "300.000000000000\r\n");
+    EXPECT_EQ(FormatWorldFile(Extents(100, 300, 299, 201, 100, 200)), "1.990000000000\r\n"
+                                                                      "0.00\r\n"
+                                                                      "0.00\r\n"
+                                                                      "-0.495000000000\r\n"
+                                                                      "100.000000000000\r\n"
+                                                                      "300.000000000000\r\n");
 }
 
 TEST(WorldFile, ProjectedAndDegreeValuesKeepTwelveDecimals)
 {
-    const struct { CTransposeExtents e; const char* text; } cases[] = {
+    const struct
+    {
+        CTransposeExtents e;
+        const char* text;
+    } cases[] = {
         // UTM metres: large eastings and northings, no exponent.
         {Extents(512345.678, 4123456.789, 518345.678, 4118956.789, 4500, 6000),
          "1.333333333333\r\n0.00\r\n0.00\r\n-0.750000000000\r\n"
          "512345.678000000014\r\n4123456.788999999873\r\n"},
         // Degrees: pixel sizes far below one, negative longitudes.
-        {Extents(-3.5, 51.25, -3.25, 51.125, 1000, 500),
-         "0.000250000000\r\n0.00\r\n0.00\r\n-0.000250000000\r\n"
-         "-3.500000000000\r\n51.250000000000\r\n"},
+        {Extents(-3.5, 51.25, -3.25, 51.125, 1000, 500), "0.000250000000\r\n0.00\r\n0.00\r\n-0.000250000000\r\n"
+                                                         "-3.500000000000\r\n51.250000000000\r\n"},
         // A mirrored fit: x1 below x0 gives a negative column size.
-        {Extents(10, 0, 0, 10, 3, 3),
-         "-3.333333333333\r\n0.00\r\n0.00\r\n3.333333333333\r\n"
-         "10.000000000000\r\n0.000000000000\r\n"},
+        {Extents(10, 0, 0, 10, 3, 3), "-3.333333333333\r\n0.00\r\n0.00\r\n3.333333333333\r\n"
+                                      "10.000000000000\r\n0.000000000000\r\n"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatWorldFile(c.e), c.text);
@@ -70,5 +72,5 @@ TEST(WorldFile, UnwritablePlaceFails)
     ScratchDir dir;
     const CTransposeExtents e = Extents(100, 300, 299, 201, 100, 200);
     EXPECT_FALSE(WriteWorldFile(dir.File("no-such-folder/map.jpg").c_str(), e));
-    EXPECT_FALSE(WriteWorldFileTo(dir.Path().string().c_str(), e)); // a folder, not a file
+    EXPECT_FALSE(WriteWorldFileTo(dir.Path().string().c_str(), e));   // a folder, not a file
 }

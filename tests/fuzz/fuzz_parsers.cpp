@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // Point records: whatever is accepted is written and read back the same.
     std::vector<CGeoRefPoint> points = CGeoRefArray::ParsePointRecords(text.data(), text.size());
-    if (!points.empty()) {
+    if (!points.empty())
+    {
         std::string written = CGeoRefArray::FormatPointRecords(points);
         std::vector<CGeoRefPoint> again = CGeoRefArray::ParsePointRecords(written.data(), written.size());
         if (again.size() != points.size())

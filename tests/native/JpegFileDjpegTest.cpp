@@ -13,21 +13,25 @@
 #include "core/jpeg/JpegFile.h"
 #include "tests/core/TestFiles.h"
 
-namespace {
+namespace
+{
 
 // A picture with what a scan has: smooth shading, hard black lines, saturated
 // colour, and a size that is no multiple of any MCU.
 std::string MakeSourcePpm(unsigned width, unsigned height)
 {
     std::string ppm = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
-    for (unsigned y = 0; y < height; ++y) {
-        for (unsigned x = 0; x < width; ++x) {
+    for (unsigned y = 0; y < height; ++y)
+    {
+        for (unsigned x = 0; x < width; ++x)
+        {
             unsigned char r = static_cast<unsigned char>(230 - (x * 90) / width);
             unsigned char g = static_cast<unsigned char>(200 - (y * 120) / height);
             unsigned char b = static_cast<unsigned char>((x * y) % 97 + 100);
             if (x % 41 == 0 || (x + 2 * y) % 67 == 0)
                 r = g = b = 10;
-            if (x > width / 2 && y > height / 2 && (x - y) % 29 < 6) {
+            if (x > width / 2 && y > height / 2 && (x - y) % 29 < 6)
+            {
                 r = 250;
                 g = 30;
                 b = 20;
@@ -40,10 +44,7 @@ std::string MakeSourcePpm(unsigned width, unsigned height)
     return ppm;
 }
 
-int RunShell(const std::string& command)
-{
-    return std::system((command + " 2>&1").c_str());
-}
+int RunShell(const std::string& command) { return std::system((command + " 2>&1").c_str()); }
 
 // djpeg's output as RGB: PPM as it is, PGM widened to three equal bytes.
 bool ReadDjpegRgb(const std::string& path, uint32_t* pWidth, uint32_t* pHeight, std::string* pRgb)
@@ -57,12 +58,17 @@ bool ReadDjpegRgb(const std::string& path, uint32_t* pWidth, uint32_t* pHeight, 
         return false;
     const std::string samples = bytes.substr(headerLength + 1);
     pRgb->clear();
-    if (kind == '6') {
+    if (kind == '6')
+    {
         *pRgb = samples;
-    } else if (kind == '5') {
+    }
+    else if (kind == '5')
+    {
         for (char grey : samples)
             pRgb->append(3, grey);
-    } else {
+    }
+    else
+    {
         return false;
     }
     *pWidth = width;
@@ -77,14 +83,10 @@ struct Variant
     const char* command;
 };
 
-void PrintTo(const Variant& variant, std::ostream* os)
-{
-    *os << variant.command;
-}
+void PrintTo(const Variant& variant, std::ostream* os) { *os << variant.command; }
 
 class JpegFileEqualsDjpeg : public testing::TestWithParam<Variant>
-{
-};
+{};
 
 TEST_P(JpegFileEqualsDjpeg, ByteForByte)
 {
@@ -107,25 +109,22 @@ TEST_P(JpegFileEqualsDjpeg, ByteForByte)
 
 INSTANTIATE_TEST_SUITE_P(
     Variants, JpegFileEqualsDjpeg,
-    testing::Values(Variant{"Baseline420", "cjpeg -quality 75 -outfile variant.jpg source.ppm"},
-                    Variant{"Baseline444", "cjpeg -quality 95 -sample 1x1 -outfile variant.jpg source.ppm"},
-                    Variant{"Baseline422", "cjpeg -quality 85 -sample 2x1 -outfile variant.jpg source.ppm"},
-                    Variant{"Baseline440", "cjpeg -quality 85 -sample 1x2 -outfile variant.jpg source.ppm"},
-                    Variant{"Progressive", "cjpeg -quality 85 -progressive -outfile variant.jpg source.ppm"},
-                    Variant{"ProgressiveOptimised",
-                            "cjpeg -quality 60 -progressive -optimize -outfile variant.jpg source.ppm"},
-                    Variant{"Greyscale", "cjpeg -quality 85 -grayscale -outfile variant.jpg source.ppm"},
-                    Variant{"GreyProgressive",
-                            "cjpeg -quality 85 -grayscale -progressive -outfile variant.jpg source.ppm"},
-                    Variant{"RestartMarkers", "cjpeg -quality 85 -restart 2 -outfile variant.jpg source.ppm"},
-                    Variant{"Arithmetic", "cjpeg -quality 85 -arithmetic -outfile variant.jpg source.ppm"},
-                    Variant{"UnnamedSubsampling",
-                            "cjpeg -quality 85 -sample 2x2,1x1,2x1 -outfile variant.jpg source.ppm"},
-                    // Adobe CMYK as prepress tools write it; djpeg's PPM writer
-                    // turns it into RGB with r = round(c * k / 255).
-                    Variant{"Cmyk", "convert source.ppm -colorspace CMYK -quality 90 variant.jpg"},
-                    Variant{"CmykProgressive",
-                            "convert source.ppm -colorspace CMYK -interlace JPEG -quality 80 variant.jpg"}),
+    testing::Values(
+        Variant{"Baseline420", "cjpeg -quality 75 -outfile variant.jpg source.ppm"},
+        Variant{"Baseline444", "cjpeg -quality 95 -sample 1x1 -outfile variant.jpg source.ppm"},
+        Variant{"Baseline422", "cjpeg -quality 85 -sample 2x1 -outfile variant.jpg source.ppm"},
+        Variant{"Baseline440", "cjpeg -quality 85 -sample 1x2 -outfile variant.jpg source.ppm"},
+        Variant{"Progressive", "cjpeg -quality 85 -progressive -outfile variant.jpg source.ppm"},
+        Variant{"ProgressiveOptimised", "cjpeg -quality 60 -progressive -optimize -outfile variant.jpg source.ppm"},
+        Variant{"Greyscale", "cjpeg -quality 85 -grayscale -outfile variant.jpg source.ppm"},
+        Variant{"GreyProgressive", "cjpeg -quality 85 -grayscale -progressive -outfile variant.jpg source.ppm"},
+        Variant{"RestartMarkers", "cjpeg -quality 85 -restart 2 -outfile variant.jpg source.ppm"},
+        Variant{"Arithmetic", "cjpeg -quality 85 -arithmetic -outfile variant.jpg source.ppm"},
+        Variant{"UnnamedSubsampling", "cjpeg -quality 85 -sample 2x2,1x1,2x1 -outfile variant.jpg source.ppm"},
+        // Adobe CMYK as prepress tools write it; djpeg's PPM writer
+        // turns it into RGB with r = round(c * k / 255).
+        Variant{"Cmyk", "convert source.ppm -colorspace CMYK -quality 90 variant.jpg"},
+        Variant{"CmykProgressive", "convert source.ppm -colorspace CMYK -interlace JPEG -quality 80 variant.jpg"}),
     [](const testing::TestParamInfo<Variant>& info) { return std::string(info.param.name); });
 
 // A truncated file: djpeg pads the missing rows with grey and only warns; we
@@ -153,4 +152,4 @@ TEST(JpegFileDjpeg, TruncatedFileWarnsInDjpegAndFailsInOurs)
     EXPECT_EQ(image.Height(), 6);
 }
 
-} // namespace
+}   // namespace

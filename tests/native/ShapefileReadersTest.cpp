@@ -15,22 +15,27 @@
 #include "core/shape/ShapeFile.h"
 #include "tests/core/TestFiles.h"
 
-namespace {
+namespace
+{
 
-struct MapPoint { double x, y; };
+struct MapPoint
+{
+    double x, y;
+};
 
 struct ExpectedRecord
 {
     int id;
-    std::string name;              // as a reader gives it back: cut to 32 bytes, trailing spaces gone
-    std::vector<MapPoint> points;  // as written, in map units
+    std::string name;               // as a reader gives it back: cut to 32 bytes, trailing spaces gone
+    std::vector<MapPoint> points;   // as written, in map units
 };
 
 std::string RunCommand(const std::string& command, int* pExitCode)
 {
     std::string output;
     FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) {
+    if (!pipe)
+    {
         *pExitCode = -1;
         return output;
     }
@@ -52,10 +57,7 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
-bool StartsWith(const std::string& s, const std::string& prefix)
-{
-    return s.compare(0, prefix.size(), prefix) == 0;
-}
+bool StartsWith(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
 
 std::string Trimmed(const std::string& s)
 {
@@ -70,12 +72,16 @@ std::vector<double> Numbers(const std::string& text)
 {
     std::vector<double> numbers;
     const char* p = text.c_str();
-    while (*p) {
-        if ((*p >= '0' && *p <= '9') || *p == '-' || *p == '.') {
+    while (*p)
+    {
+        if ((*p >= '0' && *p <= '9') || *p == '-' || *p == '.')
+        {
             char* end;
             numbers.push_back(std::strtod(p, &end));
             p = end;
-        } else {
+        }
+        else
+        {
             ++p;
         }
     }
@@ -106,15 +112,17 @@ protected:
         const int type = GetParam().type;
         const std::vector<std::vector<std::pair<int, int>>> clicks = {
             {{120, 3800}, {2900, 3500}, {300, 150}, {1500, 2000}},
-            {{7, 9}},                                  // a single click
+            {{7, 9}},   // a single click
             {{0, 0}, {3999, 0}},
             {{2500, 1200}, {2510, 1300}, {2400, 1250}},
         };
         const std::vector<std::string> names = {"Main Road", "", "A name of forty bytes, cut after 32!!!!!",
                                                 "Mill Lane  No 2"};
-        for (size_t i = 0; i < clicks.size(); ++i) {
+        for (size_t i = 0; i < clicks.size(); ++i)
+        {
             const size_t shapes = type == SHAPE_POINT ? clicks[i].size() : 1;
-            for (size_t k = 0; k < shapes; ++k) {
+            for (size_t k = 0; k < shapes; ++k)
+            {
                 CShape current;
                 if (type == SHAPE_POINT)
                     current.Add(clicks[i][k].first, clicks[i][k].second);
@@ -124,13 +132,15 @@ protected:
                 ASSERT_TRUE(FinishShape(current, type, TRUE, names[i], m_file.m_shapes));
             }
         }
-        for (int i = 0; i < m_file.m_shapes.GetSize(); ++i) {
+        for (int i = 0; i < m_file.m_shapes.GetSize(); ++i)
+        {
             const CShape& shape = m_file.m_shapes.GetAt(i);
             ExpectedRecord record;
             record.id = i + 1;
             record.name = shape.m_strName.substr(0, 32);
             record.name.erase(record.name.find_last_not_of(' ') + 1);
-            for (int v = 0; v < shape.GetSize(); ++v) {
+            for (int v = 0; v < shape.GetSize(); ++v)
+            {
                 MapPoint p;
                 ASSERT_TRUE(geoRef.PixelToMap(shape.GetAt(v).x, shape.GetAt(v).y, &p.x, &p.y));
                 record.points.push_back(p);
@@ -147,11 +157,13 @@ protected:
         const std::vector<MapPoint>& points = m_expected[record].points;
         const size_t count = GetParam().type == SHAPE_POINT ? 1 : points.size();
         ASSERT_EQ(numbers.size(), perPoint * count) << reader << " record " << record;
-        for (size_t i = 0; i < count; ++i) {
+        for (size_t i = 0; i < count; ++i)
+        {
             EXPECT_EQ(numbers[perPoint * i], points[i].x) << reader << " record " << record << " vertex " << i;
             EXPECT_EQ(numbers[perPoint * i + 1], points[i].y) << reader << " record " << record << " vertex " << i;
         }
-        if (GetParam().type == SHAPE_POLYGON) {
+        if (GetParam().type == SHAPE_POLYGON)
+        {
             EXPECT_EQ(numbers[0], numbers[numbers.size() - perPoint]) << reader << ": ring not closed";
             EXPECT_EQ(numbers[1], numbers[numbers.size() - perPoint + 1]) << reader << ": ring not closed";
         }
@@ -166,8 +178,7 @@ protected:
 TEST_P(IndependentReaders, GdalOgrinfo)
 {
     int exitCode;
-    const std::string output =
-        RunCommand("ogrinfo -al --config OGR_WKT_PRECISION 17 '" + m_main + "'", &exitCode);
+    const std::string output = RunCommand("ogrinfo -al --config OGR_WKT_PRECISION 17 '" + m_main + "'", &exitCode);
     ASSERT_EQ(exitCode, 0) << output;
     EXPECT_EQ(output.find("ERROR"), std::string::npos) << output;
     EXPECT_EQ(output.find("Warning"), std::string::npos) << output;
@@ -180,17 +191,25 @@ TEST_P(IndependentReaders, GdalOgrinfo)
 
     int record = -1;
     size_t seen = 0;
-    for (const std::string& line : Lines(output)) {
-        if (StartsWith(line, "OGRFeature(")) {
+    for (const std::string& line : Lines(output))
+    {
+        if (StartsWith(line, "OGRFeature("))
+        {
             record = std::atoi(line.substr(line.find("):") + 2).c_str());
             ASSERT_LT(size_t(record), m_expected.size());
             ++seen;
-        } else if (record >= 0 && StartsWith(line, "  ID (Integer) = ")) {
+        }
+        else if (record >= 0 && StartsWith(line, "  ID (Integer) = "))
+        {
             EXPECT_EQ(std::atoi(line.c_str() + 17), m_expected[record].id);
-        } else if (record >= 0 && StartsWith(line, "  NAME (String) = ")) {
+        }
+        else if (record >= 0 && StartsWith(line, "  NAME (String) = "))
+        {
             const std::string name = line.substr(18);
             EXPECT_EQ(name == "(null)" ? "" : name, m_expected[record].name);
-        } else if (record >= 0 && StartsWith(line, std::string("  ") + wkt[GetParam().type])) {
+        }
+        else if (record >= 0 && StartsWith(line, std::string("  ") + wkt[GetParam().type]))
+        {
             ExpectPoints(Numbers(line.substr(2 + std::string(wkt[GetParam().type]).size())), record, 2, "ogrinfo");
         }
     }
@@ -216,15 +235,19 @@ TEST_P(IndependentReaders, ShapelibShpdumpAndDbfdump)
             ExpectPoints(numbers, record, 3, "shpdump");
         numbers.clear();
     };
-    for (const std::string& line : Lines(shapes)) {
-        if (StartsWith(line, "Shape:")) {
+    for (const std::string& line : Lines(shapes))
+    {
+        if (StartsWith(line, "Shape:"))
+        {
             finishRecord();
             record = std::atoi(line.c_str() + 6);
             ASSERT_LT(size_t(record), m_expected.size());
             ++seen;
             const size_t n = GetParam().type == SHAPE_POINT ? 1 : m_expected[record].points.size();
             EXPECT_NE(line.find("(" + type + ")  nVertices=" + std::to_string(n)), std::string::npos) << line;
-        } else if (record >= 0 && StartsWith(Trimmed(line), "(")) {
+        }
+        else if (record >= 0 && StartsWith(Trimmed(line), "("))
+        {
             const std::vector<double> xyz = Numbers(line);
             numbers.insert(numbers.end(), xyz.begin(), xyz.end());
         }
@@ -236,14 +259,20 @@ TEST_P(IndependentReaders, ShapelibShpdumpAndDbfdump)
     ASSERT_EQ(exitCode, 0) << table;
     record = -1;
     seen = 0;
-    for (const std::string& line : Lines(table)) {
-        if (StartsWith(line, "Record: ")) {
+    for (const std::string& line : Lines(table))
+    {
+        if (StartsWith(line, "Record: "))
+        {
             record = std::atoi(line.c_str() + 8);
             ASSERT_LT(size_t(record), m_expected.size());
             ++seen;
-        } else if (record >= 0 && StartsWith(line, "ID: ")) {
+        }
+        else if (record >= 0 && StartsWith(line, "ID: "))
+        {
             EXPECT_EQ(std::atoi(line.c_str() + 4), m_expected[record].id);
-        } else if (record >= 0 && StartsWith(line, "NAME: ")) {
+        }
+        else if (record >= 0 && StartsWith(line, "NAME: "))
+        {
             std::string name = line.substr(6);
             name.erase(name.find_last_not_of(' ') + 1);
             EXPECT_EQ(name == "(NULL)" ? "" : name, m_expected[record].name);
@@ -256,18 +285,17 @@ TEST_P(IndependentReaders, Pyshp)
 {
     // Coordinates travel as float.hex(): exact, with no rounding on the way.
     const std::string script = m_dir.File("read.py");
-    WriteFileBytes(script,
-                   "import sys, shapefile\n"
-                   "r = shapefile.Reader(sys.argv[1], encoding='latin1')\n"
-                   "print('type', r.shapeType)\n"
-                   "print('count', len(r))\n"
-                   "print('fields', ' '.join('%s:%s:%d:%d' % tuple(f) for f in r.fields[1:]))\n"
-                   "for i, sr in enumerate(r.iterShapeRecords()):\n"
-                   "    s = sr.shape\n"
-                   "    pts = [s.points[0]] if s.shapeType == 1 else s.points\n"
-                   "    print('shape', i, s.shapeType, 'parts', list(getattr(s, 'parts', [])), len(pts))\n"
-                   "    print('xy', ' '.join(v.hex() for p in pts for v in p))\n"
-                   "    print('record', sr.record[0], '|%s|' % sr.record[1])\n");
+    WriteFileBytes(script, "import sys, shapefile\n"
+                           "r = shapefile.Reader(sys.argv[1], encoding='latin1')\n"
+                           "print('type', r.shapeType)\n"
+                           "print('count', len(r))\n"
+                           "print('fields', ' '.join('%s:%s:%d:%d' % tuple(f) for f in r.fields[1:]))\n"
+                           "for i, sr in enumerate(r.iterShapeRecords()):\n"
+                           "    s = sr.shape\n"
+                           "    pts = [s.points[0]] if s.shapeType == 1 else s.points\n"
+                           "    print('shape', i, s.shapeType, 'parts', list(getattr(s, 'parts', [])), len(pts))\n"
+                           "    print('xy', ' '.join(v.hex() for p in pts for v in p))\n"
+                           "    print('record', sr.record[0], '|%s|' % sr.record[1])\n");
     int exitCode;
     const std::string output = RunCommand("/usr/bin/python3 '" + script + "' '" + m_main + "'", &exitCode);
     ASSERT_EQ(exitCode, 0) << output;
@@ -277,24 +305,31 @@ TEST_P(IndependentReaders, Pyshp)
     EXPECT_NE(output.find("fields ID:N:8:0 NAME:C:32:0\n"), std::string::npos) << output;
 
     size_t record = 0, seen = 0;
-    for (const std::string& line : Lines(output)) {
-        if (StartsWith(line, "shape ")) {
+    for (const std::string& line : Lines(output))
+    {
+        if (StartsWith(line, "shape "))
+        {
             std::istringstream in(line.substr(6));
             int shapeType;
             in >> record >> shapeType;
             ASSERT_LT(record, m_expected.size());
             ++seen;
             EXPECT_EQ(shapeType, type);
-            if (type != SHAPE_POINT) {
+            if (type != SHAPE_POINT)
+            {
                 EXPECT_NE(line.find("parts [0] "), std::string::npos) << line;
             }
-        } else if (StartsWith(line, "xy ")) {
+        }
+        else if (StartsWith(line, "xy "))
+        {
             std::istringstream in(line.substr(3));
             std::vector<double> numbers;
             for (std::string hex; in >> hex;)
                 numbers.push_back(std::strtod(hex.c_str(), nullptr));
             ExpectPoints(numbers, record, 2, "pyshp");
-        } else if (StartsWith(line, "record ")) {
+        }
+        else if (StartsWith(line, "record "))
+        {
             EXPECT_EQ(std::atoi(line.c_str() + 7), m_expected[record].id);
             const size_t open = line.find('|');
             EXPECT_EQ(line.substr(open + 1, line.size() - open - 2), m_expected[record].name);
@@ -325,8 +360,10 @@ uint32_t BigAt(const std::string& bytes, size_t offset)
 // always writes an outer ring clockwise, while we keep the order of clicking.
 std::string RingsTurnedClockwise(std::string shp)
 {
-    for (size_t record = 100; record + 8 <= shp.size(); record += 8 + 2 * size_t(BigAt(shp, record + 4))) {
-        const size_t n = static_cast<unsigned char>(shp[record + 48]) | size_t(static_cast<unsigned char>(shp[record + 49])) << 8;
+    for (size_t record = 100; record + 8 <= shp.size(); record += 8 + 2 * size_t(BigAt(shp, record + 4)))
+    {
+        const size_t n =
+            static_cast<unsigned char>(shp[record + 48]) | size_t(static_cast<unsigned char>(shp[record + 49])) << 8;
         const size_t points = record + 8 + 48;
         double twiceArea = 0;
         for (size_t i = 0; i + 1 < n; ++i)
@@ -349,10 +386,12 @@ TEST_P(IndependentReaders, GdalWritesTheSameBytes)
     const std::string csv = m_dir.File("same.csv");
     std::string text = "WKT,ID,NAME\n";
     char number[64];
-    for (const ExpectedRecord& record : m_expected) {
+    for (const ExpectedRecord& record : m_expected)
+    {
         text += type == SHAPE_POINT ? "\"POINT (" : type == SHAPE_POLYLINE ? "\"LINESTRING (" : "\"POLYGON ((";
         const size_t count = type == SHAPE_POINT ? 1 : record.points.size();
-        for (size_t i = 0; i < count; ++i) {
+        for (size_t i = 0; i < count; ++i)
+        {
             std::snprintf(number, sizeof number, "%s%.17g %.17g", i ? "," : "", record.points[i].x, record.points[i].y);
             text += number;
         }
@@ -368,17 +407,20 @@ TEST_P(IndependentReaders, GdalWritesTheSameBytes)
                                               layerType[type] + " '" + m_dir.File("gdal/same.shp") + "' '" + csv + "'",
                                           &exitCode);
     ASSERT_EQ(exitCode, 0) << output;
-    for (const char* extension : {".shp", ".shx", ".dbf"}) {
+    for (const char* extension : {".shp", ".shx", ".dbf"})
+    {
         std::string ours = ReadFileBytes(m_dir.File(std::string("digitised") + extension));
         std::string gdal = ReadFileBytes(m_dir.File(std::string("gdal/same") + extension));
         ASSERT_FALSE(ours.empty());
         if (type == SHAPE_POLYGON && std::string(extension) == ".shp")
             ours = RingsTurnedClockwise(ours);
-        if (std::string(extension) == ".dbf" && gdal.size() > 30) {
+        if (std::string(extension) == ".dbf" && gdal.size() > 30)
+        {
             gdal.replace(1, 3, ours.substr(1, 3));
             gdal[29] = ours[29];
         }
-        EXPECT_TRUE(ours == gdal) << extension << " differs from GDAL's (sizes " << ours.size() << ", " << gdal.size() << ")";
+        EXPECT_TRUE(ours == gdal) << extension << " differs from GDAL's (sizes " << ours.size() << ", " << gdal.size()
+                                  << ")";
     }
 }
 
@@ -387,4 +429,4 @@ INSTANTIATE_TEST_SUITE_P(ShapefileTypes, IndependentReaders,
                                          ReaderCase{"Polygons", SHAPE_POLYGON}),
                          [](const testing::TestParamInfo<ReaderCase>& info) { return std::string(info.param.name); });
 
-} // namespace
+}   // namespace

@@ -17,12 +17,14 @@
 #include "tests/core/TestFiles.h"
 #include "core/georef/WorldFile.h"
 
-namespace {
+namespace
+{
 
 std::string RunCommand(const std::string& command)
 {
     std::string output;
-    if (FILE* pipe = popen((command + " 2>&1").c_str(), "r")) {
+    if (FILE* pipe = popen((command + " 2>&1").c_str(), "r"))
+    {
         char chunk[4096];
         size_t got;
         while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
@@ -53,10 +55,10 @@ bool WriteBmp(const std::string& path, const CTransposedImage& image)
     PutLe(&file, 14 + 40, 4);
     PutLe(&file, 40, 4);
     PutLe(&file, static_cast<uint32_t>(image.Width()), 4);
-    PutLe(&file, static_cast<uint32_t>(image.Height()), 4); // positive: bottom-up
+    PutLe(&file, static_cast<uint32_t>(image.Height()), 4);   // positive: bottom-up
     PutLe(&file, 1, 2);
     PutLe(&file, 24, 2);
-    PutLe(&file, 0, 4); // BI_RGB
+    PutLe(&file, 0, 4);   // BI_RGB
     PutLe(&file, static_cast<uint32_t>(cbBits), 4);
     PutLe(&file, 2835, 4);
     PutLe(&file, 2835, 4);
@@ -97,10 +99,11 @@ CTransposedImage MakeResampled(BOOL crop)
     geoRef.SetImageHeight(height);
     const double rho = 7.0 * 3.141592653589793 / 180.0, c = std::cos(rho), s = std::sin(rho);
     const int pixels[4][2] = {{20, 15}, {140, 25}, {30, 100}, {130, 95}};
-    for (const auto& p : pixels) {
+    for (const auto& p : pixels)
+    {
         const double y = height - p[1];
-        geoRef.m_points.push_back(CGeoRefPoint(512000.0 + 0.5 * (p[0] * c + y * s),
-                                               4231000.0 + 0.5 * (y * c - p[0] * s), p[0], p[1]));
+        geoRef.m_points.push_back(
+            CGeoRefPoint(512000.0 + 0.5 * (p[0] * c + y * s), 4231000.0 + 0.5 * (y * c - p[0] * s), p[0], p[1]));
     }
     EXPECT_TRUE(geoRef.CalcTransform());
     std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
@@ -111,11 +114,12 @@ CTransposedImage MakeResampled(BOOL crop)
     return image;
 }
 
-} // namespace
+}   // namespace
 
 TEST_F(TransposeGdal, ReadsTheWorldFileBesideTheJpeg)
 {
-    for (BOOL crop : {FALSE, TRUE}) {
+    for (BOOL crop : {FALSE, TRUE})
+    {
         CTransposedImage image = MakeResampled(crop);
         ASSERT_FALSE(image.IsEmpty());
         const CTransposeExtents& e = image.extents;
@@ -139,7 +143,7 @@ TEST_F(TransposeGdal, ReadsTheWorldFileBesideTheJpeg)
         const double cellX = (e.x1 - e.x0) / e.outW, cellY = (e.y1 - e.y0) / e.outH;
         EXPECT_NEAR(sizeX, cellX, 1e-11);
         EXPECT_NEAR(sizeY, cellY, 1e-11);
-        EXPECT_LT(sizeY, 0.0); // north up
+        EXPECT_LT(sizeY, 0.0);   // north up
         // A world file gives the centre of the top-left cell: GDAL's origin,
         // the cell's outer corner, lies half a cell up and to the left.
         EXPECT_NEAR(originX, e.x0 - cellX / 2, 1e-8);
@@ -151,14 +155,15 @@ TEST_F(TransposeGdal, ReadsTheDibRowsAsTheResampledPixels)
 {
     CTransposedImage image = MakeResampled(FALSE);
     ASSERT_FALSE(image.IsEmpty());
-    ASSERT_NE(image.Width() * 3 % 4, 0); // the rows carry padding
+    ASSERT_NE(image.Width() * 3 % 4, 0);   // the rows carry padding
     ASSERT_TRUE(WriteBmp(File("north.bmp"), image));
     ASSERT_EQ(RunCommand("gdal_translate -q -of PNM '" + File("north.bmp") + "' '" + File("north.ppm") + "'"), "");
     const std::string ppm = ReadFileBytes(File("north.ppm"));
-    const std::string header = "P6\n" + std::to_string(image.Width()) + " " + std::to_string(image.Height()) + "\n255\n";
+    const std::string header =
+        "P6\n" + std::to_string(image.Width()) + " " + std::to_string(image.Height()) + "\n255\n";
     ASSERT_EQ(ppm.compare(0, header.size(), header), 0) << ppm.substr(0, 20);
     const size_t cbPixels = static_cast<size_t>(image.Width()) * image.Height() * 3;
     ASSERT_EQ(ppm.size(), header.size() + cbPixels);
-    EXPECT_EQ(ppm.compare(header.size(), cbPixels,
-                          std::string(reinterpret_cast<const char*>(image.Pixels()), cbPixels)), 0);
+    EXPECT_EQ(
+        ppm.compare(header.size(), cbPixels, std::string(reinterpret_cast<const char*>(image.Pixels()), cbPixels)), 0);
 }

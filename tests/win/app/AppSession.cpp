@@ -50,20 +50,11 @@ CMainFrame* AppSession::Frame() const
     return pTemplate ? static_cast<CMainFrame*>(pTemplate->GetFrame()) : nullptr;
 }
 
-HWND AppSession::FrameWnd() const
-{
-    return Frame() ? Frame()->m_hWnd : nullptr;
-}
+HWND AppSession::FrameWnd() const { return Frame() ? Frame()->m_hWnd : nullptr; }
 
-HWND AppSession::ViewWnd() const
-{
-    return View() ? View()->m_hWnd : nullptr;
-}
+HWND AppSession::ViewWnd() const { return View() ? View()->m_hWnd : nullptr; }
 
-HWND AppSession::StatusBarWnd() const
-{
-    return GetDlgItem(FrameWnd(), AFX_IDW_STATUS_BAR);
-}
+HWND AppSession::StatusBarWnd() const { return GetDlgItem(FrameWnd(), AFX_IDW_STATUS_BAR); }
 
 void AppSession::Command(UINT nID)
 {

@@ -22,9 +22,9 @@ TEST(AppStartup, ShowsTitledFrameWithFourStatusPanesThenTheOpenDialog)
 {
     std::vector<std::string> filters;
     AppSession session({}, {[&filters](HWND hDialog) {
-                            filters = gui::ComboItems(hDialog, kFileTypeCombo);
-                            gui::Click(hDialog, IDCANCEL);
-                        }});
+                           filters = gui::ComboItems(hDialog, kFileTypeCombo);
+                           gui::Click(hDialog, IDCANCEL);
+                       }});
     ASSERT_TRUE(session.started);
     ASSERT_EQ(session.startWindows.size(), 1u);
     EXPECT_EQ(session.startWindows[0].title, "Open");
@@ -115,8 +115,13 @@ TEST(AppStartup, MenuHasTheCommandsInOrder)
     const std::vector<std::vector<std::pair<std::string, UINT>>> items = {
         {{"Open...", ID_FILE_OPEN}, {"Save &As...", ID_FILE_SAVE_AS}, {"", 0}, {"E&xit", ID_APP_EXIT}},
         {{"Copy", ID_EDIT_COPY}, {"", 0}, {"Digitise Colour...", 32778}, {"Previous Colour...", 32779}},
-        {{"Zoom 100%", 32771}, {"Zoom 200%", 32772}, {"Zoom 400%", 32773}, {"", 0}, {"Georeference", 32774},
-         {"Digitise", 32775}, {"Transpose", 32776}},
+        {{"Zoom 100%", 32771},
+         {"Zoom 200%", 32772},
+         {"Zoom 400%", 32773},
+         {"", 0},
+         {"Georeference", 32774},
+         {"Digitise", 32775},
+         {"Transpose", 32776}},
         {{"&About...", ID_APP_ABOUT}},
     };
     ASSERT_EQ(GetMenuItemCount(hBar), 4);
@@ -146,11 +151,11 @@ TEST(AppStartup, AcceleratorTableBindsTheKeys)
         WORD cmd;
     };
     const Key expected[] = {
-        {FVIRTKEY | FCONTROL, 'N', ID_FILE_NEW},   {FVIRTKEY | FCONTROL, 'O', ID_FILE_OPEN},
-        {FVIRTKEY | FCONTROL, 'S', ID_FILE_SAVE},  {FVIRTKEY | FCONTROL, 'Z', ID_EDIT_UNDO},
-        {FVIRTKEY | FCONTROL, 'X', ID_EDIT_CUT},   {FVIRTKEY | FCONTROL, 'C', ID_EDIT_COPY},
-        {FVIRTKEY | FCONTROL, 'V', ID_EDIT_PASTE}, {FVIRTKEY | FALT, VK_BACK, ID_EDIT_UNDO},
-        {FVIRTKEY | FSHIFT, VK_DELETE, ID_EDIT_CUT}, {FVIRTKEY | FCONTROL, VK_INSERT, ID_EDIT_COPY},
+        {FVIRTKEY | FCONTROL, 'N', ID_FILE_NEW},       {FVIRTKEY | FCONTROL, 'O', ID_FILE_OPEN},
+        {FVIRTKEY | FCONTROL, 'S', ID_FILE_SAVE},      {FVIRTKEY | FCONTROL, 'Z', ID_EDIT_UNDO},
+        {FVIRTKEY | FCONTROL, 'X', ID_EDIT_CUT},       {FVIRTKEY | FCONTROL, 'C', ID_EDIT_COPY},
+        {FVIRTKEY | FCONTROL, 'V', ID_EDIT_PASTE},     {FVIRTKEY | FALT, VK_BACK, ID_EDIT_UNDO},
+        {FVIRTKEY | FSHIFT, VK_DELETE, ID_EDIT_CUT},   {FVIRTKEY | FCONTROL, VK_INSERT, ID_EDIT_COPY},
         {FVIRTKEY | FSHIFT, VK_INSERT, ID_EDIT_PASTE}, {FVIRTKEY, VK_F6, ID_NEXT_PANE},
         {FVIRTKEY | FSHIFT, VK_F6, ID_PREV_PANE},
     };
@@ -251,7 +256,7 @@ TEST(AppStartup, ResourcesCarryTheVersionIconAndDigitiseCursor)
     EXPECT_EQ(pFixed->dwProductVersionMS, 0x00010000u);
     EXPECT_EQ(pFixed->dwProductVersionLS, 0x00000001u);
     const std::pair<const char*, const char*> strings[] = {
-        {"FileDescription", "Quarvex"}, {"InternalName", "Quarvex"},    {"ProductName", "Quarvex"},
+        {"FileDescription", "Quarvex"},      {"InternalName", "Quarvex"},   {"ProductName", "Quarvex"},
         {"OriginalFilename", "quarvex.exe"}, {"FileVersion", "1, 0, 0, 1"},
     };
     for (const auto& entry : strings)

@@ -141,8 +141,7 @@ TEST(CopyClipboard, ClipboardInUseIsReportedAndKeepsItsContent)
     AppSession session;
     TransposeRotatedScan(session);
     PutTextOnClipboard("kept");
-    HWND hOther = CreateWindowA("STATIC", "other program", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                                nullptr);
+    HWND hOther = CreateWindowA("STATIC", "other program", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(OpenClipboard(hOther));
     ModalScript script;
     script.Then(ModalScript::Press(IDOK));

@@ -81,15 +81,9 @@ std::string Text(HWND hWnd)
     return text;
 }
 
-std::string ItemText(HWND hDialog, int nID)
-{
-    return Text(GetDlgItem(hDialog, nID));
-}
+std::string ItemText(HWND hDialog, int nID) { return Text(GetDlgItem(hDialog, nID)); }
 
-std::string MessageText(HWND hBox)
-{
-    return ItemText(hBox, kMessageBoxText);
-}
+std::string MessageText(HWND hBox) { return ItemText(hBox, kMessageBoxText); }
 
 std::vector<std::string> ComboItems(HWND hDialog, int nID)
 {

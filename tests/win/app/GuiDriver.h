@@ -85,10 +85,7 @@ Capture CaptureClient(HWND hWnd);
 Capture CaptureWindow(HWND hWnd);
 
 // 0x00RRGGBB of a colour reference (0x00BBGGRR).
-inline uint32_t Rgb(COLORREF cr)
-{
-    return (GetRValue(cr) << 16) | (GetGValue(cr) << 8) | GetBValue(cr);
-}
+inline uint32_t Rgb(COLORREF cr) { return (GetRValue(cr) << 16) | (GetGValue(cr) << 8) | GetBValue(cr); }
 
 // Presses keys as the user would, for the accelerators: holds the modifier
 // keys (VK_CONTROL, VK_SHIFT, VK_MENU) in the thread's keyboard state, posts

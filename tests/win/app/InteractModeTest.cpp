@@ -20,10 +20,7 @@ const char kDigitiseHint[] = "Left click each point.  Double click to finish lin
 const char kTransposedHint[] = "Georeferenced Image.  .jgw file created.  Copy image to clipboard and save as .jpg";
 const char kSwitchQuestion[] = "Switching to Georeference mode will delete all current points.  Are you sure?";
 
-uint32_t Paper(int, int)
-{
-    return 0xF0E6C8;
-}
+uint32_t Paper(int, int) { return 0xF0E6C8; }
 
 // The 64 x 48 test map with its two control points, opened from the
 // command line; at zoom 1 and no scroll a client point is its pixel.
@@ -41,10 +38,7 @@ void EnterDigitise(AppSession& session, int nRadioID = IDC_POLYLINES)
     ASSERT_EQ(session.Doc()->m_nMode, MODE_DIGITISE);
 }
 
-std::string StatusText(AppSession& session)
-{
-    return gui::Text(session.StatusBarWnd());
-}
+std::string StatusText(AppSession& session) { return gui::Text(session.StatusBarWnd()); }
 }
 
 TEST(InteractMode, ClickAtZoomTwoScrolledPutsThePointOnThePixelOfTheRule)
@@ -414,7 +408,7 @@ TEST(InteractMode, ColourCommandsRepaintInTheChosenColourAndCancelKeepsIt)
         gui::DoubleClick(session.ViewWnd(), POINT{60, 40});   // finished, horizontal
     }
     gui::LeftClick(session.ViewWnd(), POINT{5, 5});
-    gui::LeftClick(session.ViewWnd(), POINT{60, 5});           // being digitised, horizontal
+    gui::LeftClick(session.ViewWnd(), POINT{60, 5});   // being digitised, horizontal
     CImageView* pView = session.View();
 
     // The colour dialog's red, green and blue fields.

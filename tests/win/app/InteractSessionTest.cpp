@@ -33,10 +33,7 @@ struct Feature
     bool keep = true;            // false: answered with "Delete"
 };
 
-std::string SamplePath(const std::string& name)
-{
-    return gui::FixturePath("../../../../samples/" + name);
-}
+std::string SamplePath(const std::string& name) { return gui::FixturePath("../../../../samples/" + name); }
 
 // The value after "key": in text, from position from on.
 std::string JsonValueAfter(const std::string& text, const std::string& key, size_t& from)
@@ -168,7 +165,8 @@ void RunSession(const std::string& kind, int nRadioID, int nShapeType, const std
         DeleteFileA((folder + "\\" + kind + ext).c_str());
     std::string image = CopyFixture("../../../../samples/sample_map.jpg", folder, kind + ".jpg", false);
     AppSession session({image});
-    ASSERT_TRUE(session.started) << image << " " << (session.startUnexpected.empty() ? "" : session.startUnexpected[0].message);
+    ASSERT_TRUE(session.started) << image << " "
+                                 << (session.startUnexpected.empty() ? "" : session.startUnexpected[0].message);
     ASSERT_EQ(session.Doc()->m_nMode, MODE_GEOREFERENCE);
     ASSERT_TRUE(session.Doc()->m_shapeFile.m_geoRef.m_points.empty());
 
@@ -253,8 +251,8 @@ TEST(DocsScreenshot, DigitisingWithTheCoordinateReadout)
     const char* pszOutput = std::getenv("QUARVEX_DIGITISE_SCREENSHOT");
     if (!pszOutput || !*pszOutput)
         GTEST_SKIP() << "QUARVEX_DIGITISE_SCREENSHOT is not set";
-    std::string image = CopyFixture("../../../../samples/sample_map.jpg", gui::TempFolder("docs-digitise"),
-                                    "sample_map.jpg", true);
+    std::string image =
+        CopyFixture("../../../../samples/sample_map.jpg", gui::TempFolder("docs-digitise"), "sample_map.jpg", true);
     AppSession session({image});
     ASSERT_TRUE(session.started);
     ASSERT_EQ(session.Doc()->m_shapeFile.m_geoRef.m_points.size(), 3u);

@@ -34,10 +34,7 @@ void RightClick(HWND hView, POINT client)
     Send(hView, WM_RBUTTONUP, 0, client);
 }
 
-void MouseMove(HWND hView, POINT client)
-{
-    Send(hView, WM_MOUSEMOVE, 0, client);
-}
+void MouseMove(HWND hView, POINT client) { Send(hView, WM_MOUSEMOVE, 0, client); }
 
 void TypeText(HWND hTarget, const std::string& text)
 {

@@ -30,15 +30,9 @@ void DigitiseOneFeature(AppSession& session)
     ASSERT_EQ(session.Doc()->m_bShapesModified, 1);
 }
 
-std::string MapIn(const std::string& folder)
-{
-    return CopyFixture("map.jpg", gui::TempFolder(folder), "map.jpg");
-}
+std::string MapIn(const std::string& folder) { return CopyFixture("map.jpg", gui::TempFolder(folder), "map.jpg"); }
 
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 int32_t Little32(const std::string& bytes, size_t at)
 {

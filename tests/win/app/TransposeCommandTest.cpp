@@ -30,15 +30,9 @@ const char kWorkedExampleWorldFile[] =
 // Map X = 1000 + 2 column, map Y = 5000 - 2 row at three points.
 const std::vector<PointRecord> kCropPoints = {{1020, 4980, 10, 10}, {1220, 4880, 110, 60}, {1120, 4940, 60, 30}};
 
-std::string WorldFilePath(const std::string& imagePath)
-{
-    return imagePath.substr(0, imagePath.rfind('.')) + ".jgw";
-}
+std::string WorldFilePath(const std::string& imagePath) { return imagePath.substr(0, imagePath.rfind('.')) + ".jgw"; }
 
-bool FileExists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // A JPEG of width x height made now, with its point file, opened through
 // File Open and taken to digitise mode.
@@ -80,8 +74,8 @@ RgbImage ExpectedCells(const CImageDoc* pDoc, const CTransposeExtents& extents)
     cells.width = extents.outW;
     cells.height = extents.outH;
     cells.rgb.assign(static_cast<size_t>(cells.width) * cells.height * 3, 0xFF);
-    ResampleNorthUpPerPixel(pDoc->m_image.Pixels(), pDoc->m_image.Width(), pDoc->m_image.Height(), pDoc->m_shapeFile.m_geoRef, extents,
-                            cells.rgb.data());
+    ResampleNorthUpPerPixel(pDoc->m_image.Pixels(), pDoc->m_image.Width(), pDoc->m_image.Height(),
+                            pDoc->m_shapeFile.m_geoRef, extents, cells.rgb.data());
     return cells;
 }
 }

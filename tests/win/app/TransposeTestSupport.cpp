@@ -105,10 +105,7 @@ RgbImage ReadClipboardBitmap()
     return image;
 }
 
-int ClipboardFormatCount()
-{
-    return CountClipboardFormats();
-}
+int ClipboardFormatCount() { return CountClipboardFormats(); }
 
 void ClearClipboard()
 {
@@ -135,19 +132,12 @@ LRESULT CALLBACK Record(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 StatusRecorder::StatusRecorder(HWND hStatusBar) : m_hBar(hStatusBar)
 {
     g_texts.clear();
-    g_previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(m_hBar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Record)));
+    g_previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(m_hBar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Record)));
 }
 
-StatusRecorder::~StatusRecorder()
-{
-    SetWindowLongPtrA(m_hBar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_previous));
-}
+StatusRecorder::~StatusRecorder() { SetWindowLongPtrA(m_hBar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_previous)); }
 
-const std::vector<std::string>& StatusRecorder::Texts() const
-{
-    return g_texts;
-}
+const std::vector<std::string>& StatusRecorder::Texts() const { return g_texts; }
 
 void EnterDigitise(AppSession& session)
 {

@@ -17,15 +17,11 @@ uint32_t Pattern(int c, int r)
            (static_cast<uint32_t>(c ^ (r * 7)) & 0xFF);
 }
 
-uint32_t Background()
-{
-    return gui::Rgb(GetSysColor(COLOR_WINDOW));
-}
+uint32_t Background() { return gui::Rgb(GetSysColor(COLOR_WINDOW)); }
 
 // Compares every client pixel with the image pixel under it (or the
 // background); returns the number of differing pixels and the first one.
-int CountWrongPixels(const gui::Capture& capture, int width, int height, int zoom, POINT scroll,
-                     std::string* pFirst)
+int CountWrongPixels(const gui::Capture& capture, int width, int height, int zoom, POINT scroll, std::string* pFirst)
 {
     int wrong = 0;
     for (int y = 0; y < capture.height; ++y)
@@ -44,10 +40,7 @@ int CountWrongPixels(const gui::Capture& capture, int width, int height, int zoo
     return wrong;
 }
 
-UINT ZoomCommand(int zoom)
-{
-    return zoom == 1 ? ID_VIEW_ZOOM100 : zoom == 2 ? ID_VIEW_ZOOM200 : ID_VIEW_ZOOM400;
-}
+UINT ZoomCommand(int zoom) { return zoom == 1 ? ID_VIEW_ZOOM100 : zoom == 2 ? ID_VIEW_ZOOM200 : ID_VIEW_ZOOM400; }
 }
 
 TEST(ViewPaint, ImagePixelsAtEachZoom)
@@ -317,10 +310,10 @@ TEST(ViewPaint, FeaturesAreDrawnAsStoredWithTheFirstVertexMarked)
     InvalidateRect(session.ViewWnd(), nullptr, TRUE);
     gui::Capture capture = gui::CaptureClient(session.ViewWnd());
 
-    EXPECT_TRUE(Near(capture, 50, 20, kBlue));     // A-B
-    EXPECT_TRUE(Near(capture, 80, 50, kBlue));     // B-C
+    EXPECT_TRUE(Near(capture, 50, 20, kBlue));   // A-B
+    EXPECT_TRUE(Near(capture, 80, 50, kBlue));   // B-C
     EXPECT_EQ(capture.At(50, 50), kPaper) << "not closed while digitising";
-    EXPECT_TRUE(Near(capture, 18, 22, kBlue));     // the cross at A reaches below the line
+    EXPECT_TRUE(Near(capture, 18, 22, kBlue));   // the cross at A reaches below the line
     EXPECT_TRUE(Near(capture, 150, 20, kPurple));
     EXPECT_TRUE(Near(capture, 180, 50, kPurple));
     EXPECT_TRUE(Near(capture, 150, 50, kPurple)) << "closed: C-A";
@@ -392,13 +385,10 @@ TEST(ViewPaint, ScrollBarsAndWheelMoveThePictureWithinItsRange)
         POINT expected;
     } steps[] = {
         {WM_HSCROLL, SB_LINEDOWN, {10, 0}},   // a line is a tenth of a page, a page a tenth of the size
-        {WM_HSCROLL, SB_PAGEDOWN, {110, 0}},
-        {WM_VSCROLL, SB_PAGEDOWN, {110, 80}},
-        {WM_VSCROLL, SB_LINEUP, {110, 72}},
-        {WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), {110, 96}},
-        {WM_HSCROLL, SB_BOTTOM, {-1, 96}},    // as far as the range goes
-        {WM_VSCROLL, SB_TOP, {-1, 0}},
-        {WM_HSCROLL, SB_PAGEUP, {-2, 0}},
+        {WM_HSCROLL, SB_PAGEDOWN, {110, 0}}, {WM_VSCROLL, SB_PAGEDOWN, {110, 80}},
+        {WM_VSCROLL, SB_LINEUP, {110, 72}},  {WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), {110, 96}},
+        {WM_HSCROLL, SB_BOTTOM, {-1, 96}},   // as far as the range goes
+        {WM_VSCROLL, SB_TOP, {-1, 0}},       {WM_HSCROLL, SB_PAGEUP, {-2, 0}},
     };
     int right = -1;
     for (const Step& step : steps)

@@ -5,9 +5,9 @@
 
 #include <cstdio>
 
-extern "C" __declspec(dllexport) HRESULT WINAPI RunSetupCommand(HWND window, LPCSTR command, LPCSTR section,
-                                                                 LPCSTR directory, LPCSTR title, HANDLE* process,
-                                                                 DWORD flags, LPVOID reserved)
+extern "C" __declspec(dllexport) HRESULT WINAPI
+    RunSetupCommand(HWND window, LPCSTR command, LPCSTR section, LPCSTR directory, LPCSTR title, HANDLE* process,
+                    DWORD flags, LPVOID reserved)
 {
     char record[MAX_PATH] = "";
     if (!GetEnvironmentVariableA("TAVOINST_TEST_RECORD", record, MAX_PATH))

@@ -13,12 +13,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     std::string dir(path);
     dir.resize(dir.rfind('\\') + 1);
 
-    if (FILE* f = std::fopen((dir + "cmdline.txt").c_str(), "wb")) {
+    if (FILE* f = std::fopen((dir + "cmdline.txt").c_str(), "wb"))
+    {
         std::fputs(GetCommandLineA(), f);
         std::fclose(f);
     }
     unsigned long code = 0;
-    if (FILE* f = std::fopen((dir + "exitcode.txt").c_str(), "rb")) {
+    if (FILE* f = std::fopen((dir + "exitcode.txt").c_str(), "rb"))
+    {
         if (std::fscanf(f, "%lu", &code) != 1)
             code = 0;
         std::fclose(f);

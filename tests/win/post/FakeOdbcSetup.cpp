@@ -14,7 +14,8 @@ extern "C" __declspec(dllexport) BOOL WINAPI ConfigDSN(HWND, WORD request, LPCST
 {
     std::string name, database;
     std::string flat;
-    for (const char* item = attributes; item && *item; item += std::strlen(item) + 1) {
+    for (const char* item = attributes; item && *item; item += std::strlen(item) + 1)
+    {
         flat += item;
         flat += '|';
         if (std::strncmp(item, "DSN=", 4) == 0)
@@ -23,8 +24,10 @@ extern "C" __declspec(dllexport) BOOL WINAPI ConfigDSN(HWND, WORD request, LPCST
             database = item + 4;
     }
     char record[MAX_PATH] = "";
-    if (GetEnvironmentVariableA("TAVOINST_TEST_DSN_RECORD", record, MAX_PATH)) {
-        if (FILE* f = std::fopen(record, "ab")) {
+    if (GetEnvironmentVariableA("TAVOINST_TEST_DSN_RECORD", record, MAX_PATH))
+    {
+        if (FILE* f = std::fopen(record, "ab"))
+        {
             std::fprintf(f, "request=%u\ndriver=%s\nattributes=%s\n", request, driver ? driver : "(null)",
                          flat.c_str());
             std::fclose(f);

@@ -4,7 +4,8 @@
 
 using namespace posttest;
 
-namespace {
+namespace
+{
 
 using PostInstFn = LONG(WINAPI*)(HWND, LPVOID, LPCSTR);
 using UninstFn = LONG(__cdecl*)(void);
@@ -56,7 +57,7 @@ void ExpectOnlyTheDirectErrorBox(const DialogWatcher& watcher, HWND engine)
     EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(PostInstDll, MissingAppPathsShowsOnlyTheErrorBoxAndReturnsZero)
 {
@@ -156,8 +157,8 @@ TEST_F(PostInstDll, BareMediaStillRegistersTheFileTypeTheDriversAndTheDemonstrat
     EXPECT_EQ(PostInst(m_media.substr(0, m_media.size() - 1)), 1);
 
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "tvm_auto_file\\shell\\open\\command"));
-    for (const char* driver : {kAccess, "Microsoft dBase Driver (*.dbf)", "Microsoft Excel Driver (*.xls)",
-                               "Microsoft Text (*.txt;*.csv)"})
+    for (const char* driver :
+         {kAccess, "Microsoft dBase Driver (*.dbf)", "Microsoft Excel Driver (*.xls)", "Microsoft Text (*.txt;*.csv)"})
         EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kOdbcInst) + driver)) << driver;
     // No Access setup library on this machine: the data source cannot be made,
     // and that is the only message.
@@ -210,8 +211,8 @@ TEST_F(PostInstDll, FullMediaRunsTheStepsInOrder)
 {
     SetAppPath(m_install + "\\tavo.exe");
     MakeDir(m_media + "MDAC");
-    ASSERT_TRUE(CopyFileA((ProgramDir() + "fakes\\post_fake_mdac.exe").c_str(), (m_media + "MDAC\\mdac_typ.exe").c_str(),
-                          FALSE));
+    ASSERT_TRUE(CopyFileA((ProgramDir() + "fakes\\post_fake_mdac.exe").c_str(),
+                          (m_media + "MDAC\\mdac_typ.exe").c_str(), FALSE));
     WriteFileBytes(m_media + "MDAC\\exitcode.txt", "0");
     MakeDir(m_media + "jet4");
     WriteFileBytes(m_media + "jet4\\jetsetup.inf", "[DefaultInstall]\r\n");
@@ -226,7 +227,8 @@ TEST_F(PostInstDll, FullMediaRunsTheStepsInOrder)
     // source (no Access setup library here), the copy's progress window, the
     // working database's source, then the language dialog.
     std::vector<std::string> order;
-    for (const SeenWindow& w : watcher.seen) {
+    for (const SeenWindow& w : watcher.seen)
+    {
         if (w.progress)
             order.push_back("progress: " + w.text);
         else if (w.language)

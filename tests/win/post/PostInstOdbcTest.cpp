@@ -9,7 +9,8 @@
 using namespace posttest;
 using namespace postinst;
 
-namespace {
+namespace
+{
 
 const std::string kOdbcInst = "Software\\ODBC\\ODBCINST.INI\\";
 
@@ -35,7 +36,8 @@ protected:
     }
     void TearDown() override
     {
-        for (const std::string& path : m_placed) {
+        for (const std::string& path : m_placed)
+        {
             SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
             DeleteFileA(path.c_str());
         }
@@ -52,7 +54,8 @@ protected:
         std::string stored;
         ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kOdbcInst + kAccessDriverName, "Setup", stored));
         const std::string fake = ProgramDir() + "fakes\\odbcjt32.dll";
-        for (const std::string& target : {SystemDir() + "\\odbcjt32.dll", stored}) {
+        for (const std::string& target : {SystemDir() + "\\odbcjt32.dll", stored})
+        {
             // Create every folder of the path (the stored one may name "C:" as a folder).
             for (size_t slash = target.find('\\', 3); slash != std::string::npos; slash = target.find('\\', slash + 1))
                 CreateDirectoryA(target.substr(0, slash).c_str(), nullptr);
@@ -67,7 +70,7 @@ protected:
     std::string m_record;
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(PostInstOdbc, FourDriversRecordedAsPassedWithTheUsageCountRisingByTwo)
 {
@@ -77,7 +80,8 @@ TEST_F(PostInstOdbc, FourDriversRecordedAsPassedWithTheUsageCountRisingByTwo)
     EXPECT_TRUE(watcher.seen.empty());
 
     const std::string system = SystemDir();
-    for (const OdbcDriverMember& member : kOdbcDrivers) {
+    for (const OdbcDriverMember& member : kOdbcDrivers)
+    {
         SCOPED_TRACE(member.description);
         const std::string key = kOdbcInst + member.description;
         DWORD usage = 0;
@@ -98,7 +102,8 @@ TEST_F(PostInstOdbc, FourDriversRecordedAsPassedWithTheUsageCountRisingByTwo)
             {"FileExtns", member.extensions},
             {"SQLLevel", "0"},
         };
-        for (const auto& item : plain) {
+        for (const auto& item : plain)
+        {
             ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, key, item.first, value)) << item.first;
             EXPECT_EQ(value, item.second) << item.first;
         }
@@ -128,8 +133,10 @@ TEST_F(PostInstOdbc, DataSourceIsCreatedThroughTheAccessDriversSetupLibrary)
     const bool opened = CreateDataSource(m_install + "\\tavodemo.mdb");
 
     EXPECT_EQ(ReadFileBytes(m_record), "request=1\ndriver=Microsoft Access Driver (*.mdb)\nattributes=DSN=tavodemo|"
-                                       "Description=Tavolen|DBQ=" + m_install + "\\tavodemo.mdb|Driver=odbcjt32.dll|"
-                                       "DriverId=25|FIL=MS Access|SafeTransactions=0|UID=|\n");
+                                       "Description=Tavolen|DBQ=" +
+                                           m_install +
+                                           "\\tavodemo.mdb|Driver=odbcjt32.dll|"
+                                           "DriverId=25|FIL=MS Access|SafeTransactions=0|UID=|\n");
     std::string dbq;
     EXPECT_TRUE(ReadString(HKEY_LOCAL_MACHINE, "Software\\ODBC\\ODBC.INI\\tavodemo", "DBQ", dbq) ||
                 ReadString(HKEY_CURRENT_USER, "Software\\ODBC\\ODBC.INI\\tavodemo", "DBQ", dbq));

@@ -14,7 +14,8 @@
 using namespace posttest;
 using namespace postinst;
 
-namespace {
+namespace
+{
 
 class PostInstSteps : public PostInstFixture
 {
@@ -42,12 +43,9 @@ std::string DatabaseBytes()
     return bytes;
 }
 
-bool StartsWith(const std::string& text, const std::string& head)
-{
-    return text.compare(0, head.size(), head) == 0;
-}
+bool StartsWith(const std::string& text, const std::string& head) { return text.compare(0, head.size(), head) == 0; }
 
-}  // namespace
+}   // namespace
 
 // ---- database copy ----
 
@@ -124,9 +122,9 @@ TEST_F(PostInstSteps, DatabaseNameWithoutDotHasTheCompanionDotTvw)
 TEST_F(PostInstSteps, NoDatabaseNamedMeansNothingHappens)
 {
     DialogWatcher watcher;
-    EXPECT_FALSE(CopyDatabase(m_media, m_install));  // no TAVOINST.INI
+    EXPECT_FALSE(CopyDatabase(m_media, m_install));   // no TAVOINST.INI
     WriteIni("");
-    EXPECT_FALSE(CopyDatabase(m_media, m_install));  // key empty
+    EXPECT_FALSE(CopyDatabase(m_media, m_install));   // key empty
     EXPECT_TRUE(watcher.seen.empty());
 }
 
@@ -158,7 +156,8 @@ TEST_F(PostInstSteps, ProgressWindowShowsItsMessageAndMovesOneFramePerPaint)
         // frames (the first paint and two ticks) take at least two ticks.
         const DWORD start = GetTickCount();
         const unsigned long before = progress.Picture().FrameCounter();
-        while (progress.Picture().FrameCounter() - before < 3 && GetTickCount() - start < 5000) {
+        while (progress.Picture().FrameCounter() - before < 3 && GetTickCount() - start < 5000)
+        {
             DispatchWaitingMessages();
             Sleep(5);
         }
@@ -175,7 +174,8 @@ TEST_F(PostInstSteps, ProgressWindowShowsItsMessageAndMovesOneFramePerPaint)
 TEST_F(PostInstSteps, PictureFramesAreThreeSixteenColourBitmaps)
 {
     std::string previousBits;
-    for (int id : {IDB_FRAME1, IDB_FRAME2, IDB_FRAME3}) {
+    for (int id : {IDB_FRAME1, IDB_FRAME2, IDB_FRAME3})
+    {
         SCOPED_TRACE(id);
         HBITMAP bitmap = static_cast<HBITMAP>(
             LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
@@ -186,7 +186,7 @@ TEST_F(PostInstSteps, PictureFramesAreThreeSixteenColourBitmaps)
         EXPECT_EQ(dib.dsBm.bmHeight, 32);
         EXPECT_EQ(dib.dsBm.bmBitsPixel, 4);
         const std::string bits(static_cast<const char*>(dib.dsBm.bmBits), dib.dsBm.bmWidthBytes * 32);
-        EXPECT_NE(bits, previousBits);  // each frame differs from the one before
+        EXPECT_NE(bits, previousBits);   // each frame differs from the one before
         previousBits = bits;
         DeleteObject(bitmap);
     }
@@ -344,7 +344,8 @@ TEST_F(PostInstMdac, PackageAskingForARestartStillCountsAsAnError)
     EXPECT_EQ(watcher.MessageTexts(),
               std::vector<std::string>{"An error occurred whilst installing the Microsoft Data Access Components.  If "
                                        "the TAVO fails to run correctly after installation, try re-running the MDAC "
-                                       "installation to identify the problem: " + m_package});
+                                       "installation to identify the problem: " +
+                                       m_package});
     EXPECT_EQ(watcher.MessageBoxes()[0].caption, "tavoinst");
     EXPECT_TRUE(watcher.MessageBoxes()[0].warningIcon);
 }
@@ -379,7 +380,8 @@ protected:
     void TearDown() override
     {
         HKEY key;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS)
+        {
             RegDeleteValueA(key, "advpack");
             RegCloseKey(key);
         }

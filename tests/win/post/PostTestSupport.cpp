@@ -4,11 +4,13 @@
 
 #include <cstdio>
 
-namespace posttest {
+namespace posttest
+{
 
 const char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TAVO.EXE";
 
-namespace {
+namespace
+{
 DialogWatcher* g_watcher = nullptr;
 
 BOOL CALLBACK CollectButton(HWND child, LPARAM param)
@@ -26,7 +28,8 @@ BOOL CALLBACK FindIcon(HWND child, LPARAM param)
     GetClassNameA(child, cls, sizeof cls);
     const LONG style = GetWindowLongA(child, GWL_STYLE);
     if (lstrcmpiA(cls, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON && (style & WS_VISIBLE) &&
-        SendMessageA(child, STM_GETICON, 0, 0) != 0) {
+        SendMessageA(child, STM_GETICON, 0, 0) != 0)
+    {
         *reinterpret_cast<bool*>(param) = true;
         return FALSE;
     }
@@ -39,7 +42,7 @@ bool HasIcon(HWND box)
     EnumChildWindows(box, FindIcon, reinterpret_cast<LPARAM>(&found));
     return found;
 }
-}  // namespace
+}   // namespace
 
 std::string WindowText(HWND window)
 {
@@ -52,7 +55,8 @@ std::vector<ComboItem> ComboItems(HWND combo)
 {
     std::vector<ComboItem> items;
     const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
+    for (LRESULT i = 0; i < count; ++i)
+    {
         char text[512] = "";
         SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
         items.push_back({text, SendMessageA(combo, CB_GETITEMDATA, i, 0)});
@@ -89,7 +93,8 @@ void DialogWatcher::OnActivate(HWND window)
     seen.caption = WindowText(window);
     seen.owner = GetWindow(window, GW_OWNER);
     seen.window = window;
-    if (GetDlgItem(window, 2004) && GetDlgItem(window, 2001)) {
+    if (GetDlgItem(window, 2004) && GetDlgItem(window, 2001))
+    {
         // A window may be activated more than once; count the progress window once.
         seen.progress = true;
         seen.text = WindowText(GetDlgItem(window, 2004));
@@ -99,7 +104,8 @@ void DialogWatcher::OnActivate(HWND window)
         this->seen.push_back(seen);
         return;
     }
-    if (GetDlgItem(window, 2000)) {
+    if (GetDlgItem(window, 2000))
+    {
         seen.language = true;
         this->seen.push_back(seen);
         if (onLanguageDialog)
@@ -108,7 +114,8 @@ void DialogWatcher::OnActivate(HWND window)
             PostMessageA(window, WM_COMMAND, IDOK, 0);
         return;
     }
-    if (HWND text = GetDlgItem(window, 0xFFFF)) {
+    if (HWND text = GetDlgItem(window, 0xFFFF))
+    {
         seen.messageBox = true;
         seen.text = WindowText(text);
         seen.warningIcon = HasIcon(window);
@@ -144,10 +151,7 @@ bool DialogWatcher::SawProgress(const std::string& text) const
     return false;
 }
 
-void DeleteKey(HKEY root, const std::string& path)
-{
-    SHDeleteKeyA(root, path.c_str());
-}
+void DeleteKey(HKEY root, const std::string& path) { SHDeleteKeyA(root, path.c_str()); }
 
 void SetString(HKEY root, const std::string& path, const char* name, const std::string& value)
 {
@@ -194,15 +198,9 @@ bool KeyExists(HKEY root, const std::string& path)
     return true;
 }
 
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-void MakeDir(const std::string& path)
-{
-    CreateDirectoryA(path.c_str(), nullptr);
-}
+void MakeDir(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
 
 void RemoveTree(const std::string& path)
 {
@@ -211,8 +209,10 @@ void RemoveTree(const std::string& path)
         dir.pop_back();
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
+    if (find != INVALID_HANDLE_VALUE)
+    {
+        do
+        {
             const std::string name = found.cFileName;
             if (name == "." || name == "..")
                 continue;
@@ -228,10 +228,7 @@ void RemoveTree(const std::string& path)
     RemoveDirectoryA(dir.c_str());
 }
 
-void SetReadOnly(const std::string& path)
-{
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
-}
+void SetReadOnly(const std::string& path) { SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY); }
 
 bool IsReadOnly(const std::string& path)
 {
@@ -246,7 +243,8 @@ std::vector<std::string> DirectoryNames(const std::string& directory)
     HANDLE find = FindFirstFileA((directory + "\\*").c_str(), &found);
     if (find == INVALID_HANDLE_VALUE)
         return names;
-    do {
+    do
+    {
         const std::string name = found.cFileName;
         if (name != "." && name != "..")
             names.push_back(name);
@@ -278,21 +276,26 @@ void ResetRegistry()
     DeleteKey(HKEY_CLASSES_ROOT, "tvm_auto_file");
     static const char* const drivers[] = {"Microsoft Access Driver (*.mdb)", "Microsoft dBase Driver (*.dbf)",
                                           "Microsoft Excel Driver (*.xls)", "Microsoft Text (*.txt;*.csv)"};
-    for (const char* driver : drivers) {
+    for (const char* driver : drivers)
+    {
         DeleteKey(HKEY_LOCAL_MACHINE, std::string("Software\\ODBC\\ODBCINST.INI\\") + driver);
         HKEY key;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\ODBC\\ODBCINST.INI\\ODBC Drivers", 0, KEY_ALL_ACCESS, &key) ==
-            ERROR_SUCCESS) {
+            ERROR_SUCCESS)
+        {
             RegDeleteValueA(key, driver);
             RegCloseKey(key);
         }
     }
-    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-        for (const char* dsn : {"tavodemo", "tavo"}) {
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+    {
+        for (const char* dsn : {"tavodemo", "tavo"})
+        {
             DeleteKey(root, std::string("Software\\ODBC\\ODBC.INI\\") + dsn);
             HKEY key;
             if (RegOpenKeyExA(root, "Software\\ODBC\\ODBC.INI\\ODBC Data Sources", 0, KEY_ALL_ACCESS, &key) ==
-                ERROR_SUCCESS) {
+                ERROR_SUCCESS)
+            {
                 RegDeleteValueA(key, dsn);
                 RegCloseKey(key);
             }
@@ -312,8 +315,8 @@ void PostInstFixture::SetUp()
     MakeDir(m_media);
     MakeDir(m_install);
     WriteFileBytes(m_install + "\\tavodemo.mdb", "demonstration database");
-    m_engine = CreateWindowExA(0, "STATIC", "engine", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
-                               nullptr, nullptr, nullptr);
+    m_engine =
+        CreateWindowExA(0, "STATIC", "engine", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
 }
 
 void PostInstFixture::TearDown()
@@ -328,4 +331,4 @@ void PostInstFixture::SetAppPath(const std::string& programPath)
     SetString(HKEY_LOCAL_MACHINE, kAppPathsKey, nullptr, programPath);
 }
 
-}  // namespace posttest
+}   // namespace posttest

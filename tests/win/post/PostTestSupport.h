@@ -13,13 +13,14 @@
 
 #include "tests/core/TestFiles.h"
 
-namespace posttest {
+namespace posttest
+{
 
 // One message box or dialog as it was activated.
 struct SeenWindow
 {
     std::string caption;
-    std::string text;      // the message of a box, the line 2004 of the progress window
+    std::string text;   // the message of a box, the line 2004 of the progress window
     bool warningIcon = false;
     HWND owner = nullptr;
     HWND window = nullptr;
@@ -98,12 +99,12 @@ protected:
     void TearDown() override;
     void SetAppPath(const std::string& programPath);
 
-    std::string m_root;    // with trailing backslash
-    std::string m_media;   // with trailing backslash, as the engine passes it
-    std::string m_install; // without
+    std::string m_root;      // with trailing backslash
+    std::string m_media;     // with trailing backslash, as the engine passes it
+    std::string m_install;   // without
     HWND m_engine = nullptr;
 };
 
 void ResetRegistry();
 
-}  // namespace posttest
+}   // namespace posttest

@@ -14,8 +14,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     if (GetModuleFileNameA(nullptr, self, sizeof self) == 0)
         return 3;
     // Several may start close together: retry while another holds the file.
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        if (FILE* file = std::fopen(record, "ab")) {
+    for (int attempt = 0; attempt < 100; ++attempt)
+    {
+        if (FILE* file = std::fopen(record, "ab"))
+        {
             std::fprintf(file, "%s\n%s\n", self, GetCommandLineA());
             std::fclose(file);
             return 0;

@@ -13,7 +13,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 using PreInstFn = LONG(WINAPI*)(HWND, LPVOID, LPCSTR);
 
@@ -54,10 +55,7 @@ void SetIeVersion(const void* data, DWORD cb, DWORD type)
     RegCloseKey(key);
 }
 
-void SetIeVersion(const std::string& text)
-{
-    SetIeVersion(text.c_str(), DWORD(text.size() + 1), REG_SZ);
-}
+void SetIeVersion(const std::string& text) { SetIeVersion(text.c_str(), DWORD(text.size() + 1), REG_SZ); }
 
 void CreateKey(const char* subKey)
 {
@@ -68,7 +66,8 @@ void CreateKey(const char* subKey)
 }
 
 // Puts the computer's own Internet Explorer version back when the run ends.
-class IeVersionKeeper : public ::testing::Environment {
+class IeVersionKeeper : public ::testing::Environment
+{
 public:
     void SetUp() override
     {
@@ -77,7 +76,8 @@ public:
             return;
         BYTE data[512];
         DWORD cb = sizeof data;
-        if (RegQueryValueExA(key, "Version", nullptr, &m_type, data, &cb) == ERROR_SUCCESS) {
+        if (RegQueryValueExA(key, "Version", nullptr, &m_type, data, &cb) == ERROR_SUCCESS)
+        {
             m_saved.assign(reinterpret_cast<char*>(data), cb);
             m_bHad = true;
         }
@@ -98,7 +98,8 @@ const auto* const g_keeper = ::testing::AddGlobalTestEnvironment(new IeVersionKe
 
 bool MakeDirectories(const std::string& path)
 {
-    for (std::size_t slash = path.find('\\', 3); ; slash = path.find('\\', slash + 1)) {
+    for (std::size_t slash = path.find('\\', 3);; slash = path.find('\\', slash + 1))
+    {
         const std::string part = path.substr(0, slash);
         if (!CreateDirectoryA(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
             return false;
@@ -111,8 +112,10 @@ void DeleteTree(const std::string& dir)
 {
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
+    if (find != INVALID_HANDLE_VALUE)
+    {
+        do
+        {
             const std::string name = found.cFileName;
             if (name == "." || name == "..")
                 continue;
@@ -127,10 +130,11 @@ void DeleteTree(const std::string& dir)
     RemoveDirectoryA(dir.c_str());
 }
 
-struct MessageBoxSeen {
+struct MessageBoxSeen
+{
     std::string caption;
     std::string text;
-    std::vector<int> buttons;  // ids of the visible buttons
+    std::vector<int> buttons;   // ids of the visible buttons
     bool hasIcon = false;
     HWND owner = nullptr;
 };
@@ -138,7 +142,8 @@ struct MessageBoxSeen {
 class PreInstDll;
 PreInstDll* g_current = nullptr;
 
-class PreInstDll : public ::testing::Test {
+class PreInstDll : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -183,7 +188,8 @@ protected:
             FreeLibrary(m_hDll);
         // Best effort: a fake installer may still be on its way out.
         const std::string work = m_strWork.substr(0, m_strWork.size() - 1);
-        for (int attempt = 0; attempt < 20 && GetFileAttributesA(work.c_str()) != INVALID_FILE_ATTRIBUTES; ++attempt) {
+        for (int attempt = 0; attempt < 20 && GetFileAttributesA(work.c_str()) != INVALID_FILE_ATTRIBUTES; ++attempt)
+        {
             DeleteTree(work);
             Sleep(50);
         }
@@ -240,7 +246,8 @@ protected:
     void ExpectBoxes(const std::vector<std::string>& texts)
     {
         ASSERT_EQ(m_seen.size(), texts.size());
-        for (std::size_t i = 0; i < texts.size(); ++i) {
+        for (std::size_t i = 0; i < texts.size(); ++i)
+        {
             const MessageBoxSeen& box = m_seen[i];
             EXPECT_EQ(box.text, texts[i]) << "box " << i;
             EXPECT_EQ(box.caption, "Set-up") << "box " << i;
@@ -272,7 +279,8 @@ protected:
         GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
         box.text = text;
         box.owner = GetWindow(window, GW_OWNER);
-        for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        {
             GetClassNameA(child, className, sizeof className);
             const LONG style = GetWindowLongA(child, GWL_STYLE);
             if ((style & WS_VISIBLE) == 0)
@@ -353,7 +361,8 @@ TEST_F(PreInstDll, ReaderPresentUnderEitherKeyGoesOnSilently)
 {
     SetIeVersion("6.0.2800.1106");
     PutReaderInstaller();
-    for (const char* key : {kReaderKey, kReader3Key}) {
+    for (const char* key : {kReaderKey, kReader3Key})
+    {
         SHDeleteKeyA(HKEY_LOCAL_MACHINE, kAdobeKey);
         CreateKey(key);
         EXPECT_EQ(Run(), 1) << key;
@@ -411,15 +420,17 @@ TEST_F(PreInstDll, ReaderAbsentNoGoesOn)
 TEST_F(PreInstDll, VersionsAreComparedNumerically)
 {
     CreateKey(kReaderKey);
-    const struct {
+    const struct
+    {
         const char* version;
         bool recentEnough;
     } cases[] = {
         {"6.0.2800.1106", true}, {"5.50.4807.2300", true}, {"4.72.3110.0", true}, {"10.0.9200.16384", true},
-        {"4.71.1712.6", false},  {"4.70.1300", false},     {"4.0", false},         {"", false},
+        {"4.71.1712.6", false},  {"4.70.1300", false},     {"4.0", false},        {"", false},
         {"abc", false},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         m_seen.clear();
         SetIeVersion(c.version);
         EXPECT_EQ(Run(), c.recentEnough ? 1 : 0) << c.version;
@@ -430,17 +441,17 @@ TEST_F(PreInstDll, VersionsAreComparedNumerically)
 TEST_F(PreInstDll, VersionOfAnyTypeUpTo32BytesIsRead)
 {
     CreateKey(kReaderKey);
-    const char binary[] = {'6', '.', '0'};  // no NUL at all
+    const char binary[] = {'6', '.', '0'};   // no NUL at all
     SetIeVersion(binary, sizeof binary, REG_BINARY);
     EXPECT_EQ(Run(), 1);
 
-    const std::string longest = "6.0.2800.1106.00000000000000000";  // 31 characters and the NUL
+    const std::string longest = "6.0.2800.1106.00000000000000000";   // 31 characters and the NUL
     ASSERT_EQ(longest.size() + 1, 32u);
     SetIeVersion(longest);
     EXPECT_EQ(Run(), 1);
     ExpectBoxes({});
 
-    SetIeVersion(longest + "0");  // 33 bytes: not readable into 32
+    SetIeVersion(longest + "0");   // 33 bytes: not readable into 32
     EXPECT_EQ(Run(), 0);
     ExpectBoxes({kIeRequired});
 }
@@ -466,9 +477,11 @@ std::string MediaForInstallerPathLength(const std::string& work, const char* rel
     std::string media = work + "m";
     const std::size_t rest = length - media.size() - 1 - std::strlen(relative);
     // Folder names of at most 100 characters each.
-    for (std::size_t left = rest; left > 0;) {
+    for (std::size_t left = rest; left > 0;)
+    {
         const std::size_t part = left > 101 ? 100 : left - 1;
-        if (part == 0) {  // one character left: lengthen the last name instead
+        if (part == 0)
+        {   // one character left: lengthen the last name instead
             media += "x";
             break;
         }
@@ -482,8 +495,10 @@ TEST_F(PreInstDll, InstallerPathOf253CharactersIsUsedAndOneMoreIsNot)
 {
     SetIeVersion("6.0.2800.1106");
     m_bAnswerYes = true;
-    for (std::size_t length : {253u, 254u, 259u}) {
-        const std::string media = MediaForInstallerPathLength(m_strWork + std::to_string(length), "Acrobat\\ar40eng.exe", length);
+    for (std::size_t length : {253u, 254u, 259u})
+    {
+        const std::string media =
+            MediaForInstallerPathLength(m_strWork + std::to_string(length), "Acrobat\\ar40eng.exe", length);
         const std::string installer = media + "\\Acrobat\\ar40eng.exe";
         ASSERT_EQ(installer.size(), length);
         PutOnMedia(media, "Acrobat\\ar40eng.exe");
@@ -491,11 +506,14 @@ TEST_F(PreInstDll, InstallerPathOf253CharactersIsUsedAndOneMoreIsNot)
 
         m_seen.clear();
         DeleteFileA(m_strRecord.c_str());
-        if (length <= 253) {
+        if (length <= 253)
+        {
             EXPECT_EQ(Run(media.c_str()), 0) << length;
             ExpectBoxes({kOfferReader, kReRun});
             ExpectStarted(installer);
-        } else {
+        }
+        else
+        {
             // Too long for the path buffer: as if the media had no installer.
             EXPECT_EQ(Run(media.c_str()), 1) << length;
             ExpectBoxes({kNoReader});
@@ -507,7 +525,8 @@ TEST_F(PreInstDll, InstallerPathOf253CharactersIsUsedAndOneMoreIsNot)
 // The source text ends on the last byte of a page followed by a page that
 // cannot be read, so reading past its NUL faults; the DLL's own stack is
 // guarded by its stack protector.
-class GuardedText {
+class GuardedText
+{
 public:
     explicit GuardedText(const std::string& text)
     {
@@ -534,7 +553,8 @@ TEST_F(PreInstDll, OverLongSourceNeitherCrashesNorStartsAnything)
     PutIeInstaller();
     PutReaderInstaller();
     m_bAnswerYes = true;
-    for (std::size_t length : {240u, 253u, 254u, 300u, 5000u, 100000u}) {
+    for (std::size_t length : {240u, 253u, 254u, 300u, 5000u, 100000u})
+    {
         const GuardedText source(m_strMedia + std::string(length, 'x'));
         SetIeVersion("4.0");
         m_seen.clear();
@@ -548,7 +568,7 @@ TEST_F(PreInstDll, OverLongSourceNeitherCrashesNorStartsAnything)
     }
     const GuardedText exact(m_strMedia);
     m_seen.clear();
-    EXPECT_EQ(Run(exact.Get()), 0);  // the guard itself lets a sound path through
+    EXPECT_EQ(Run(exact.Get()), 0);   // the guard itself lets a sound path through
     ExpectBoxes({kOfferReader, kReRun});
     ExpectStarted(m_strMedia + "\\Acrobat\\ar40eng.exe");
 }
@@ -561,4 +581,4 @@ TEST_F(PreInstDll, NullOrEmptySourceFindsNoInstaller)
     ExpectBoxes({kNoReader, kNoReader});
 }
 
-}  // namespace
+}   // namespace
