@@ -8,8 +8,8 @@
 
 // Placement style of a status bar at the bottom of its frame.
 #define CBRS_ALIGN_BOTTOM 0x8000L
-#define CBRS_BORDER_TOP 0x0200L
-#define CBRS_BOTTOM (CBRS_ALIGN_BOTTOM | CBRS_BORDER_TOP)
+#define CBRS_BORDER_TOP   0x0200L
+#define CBRS_BOTTOM       (CBRS_ALIGN_BOTTOM | CBRS_BORDER_TOP)
 
 class CStatusBar : public CWnd
 {

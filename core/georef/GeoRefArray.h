@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/georef/AffineTransform.h"
 #include "core/georef/GeoRefPoint.h"
 #include "core/georef/PortableTypes.h"
 
@@ -69,4 +70,7 @@ public:
     // The fitted transformation for bulk conversion; gives exactly the
     // results of PixelToMap. Only meaningful while m_bValid is TRUE.
     CPixelToMapTransform GetTransform() const;
+    // The same mapping as six affine coefficients (equal to PixelToMap up to
+    // rounding), for work that needs the mapping both ways.
+    CAffineTransform GetAffine() const;
 };

@@ -121,6 +121,20 @@ CPixelToMapTransform CGeoRefArray::GetTransform() const
     return t;
 }
 
+CAffineTransform CGeoRefArray::GetAffine() const
+{
+    // u = column cos + (H - row) sin, v = (H - row) cos - column sin.
+    const double c = std::cos(m_dRotation), s = std::sin(m_dRotation), h = m_nImageHeight;
+    CAffineTransform a;
+    a.x0 = m_dX0 + m_dXScale * h * s;
+    a.xPerColumn = m_dXScale * c;
+    a.xPerRow = -m_dXScale * s;
+    a.y0 = m_dY0 + m_dYScale * h * c;
+    a.yPerColumn = -m_dYScale * s;
+    a.yPerRow = -m_dYScale * c;
+    return a;
+}
+
 BOOL CGeoRefArray::PixelToMap(int nPixelX, int nPixelY, double* pdMapX, double* pdMapY) const
 {
     if (!m_bValid)

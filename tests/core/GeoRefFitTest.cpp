@@ -223,3 +223,31 @@ TEST(PixelToMap, BulkTransformGivesIdenticalResults)
 }
 
 }   // namespace
+
+TEST(AffineTransform, AgreesWithPixelToMapAndInvertsBack)
+{
+    CGeoRefArray geoRef;
+    geoRef.SetImageHeight(480);
+    geoRef.m_points = {CGeoRefPoint(500000, 5600000, 10, 20), CGeoRefPoint(501000, 5599000, 610, 420),
+                       CGeoRefPoint(500800, 5600100, 530, 15)};
+    ASSERT_TRUE(geoRef.CalcTransform());
+    const CAffineTransform affine = geoRef.GetAffine();
+    CAffineTransform inverse;
+    ASSERT_TRUE(affine.Invert(&inverse));
+    for (const auto& pixel : {std::pair<int, int>{0, 0}, {639, 479}, {17, 400}})
+    {
+        double x = 0, y = 0, ax = 0, ay = 0, column = 0, row = 0;
+        geoRef.PixelToMap(pixel.first, pixel.second, &x, &y);
+        affine.Map(pixel.first, pixel.second, &ax, &ay);
+        EXPECT_NEAR(ax, x, 1e-6);
+        EXPECT_NEAR(ay, y, 1e-6);
+        inverse.Map(ax, ay, &column, &row);
+        EXPECT_NEAR(column, pixel.first, 1e-6);
+        EXPECT_NEAR(row, pixel.second, 1e-6);
+    }
+    CAffineTransform flat;
+    flat.xPerRow = 1.0;
+    flat.yPerColumn = 0.0;
+    flat.yPerRow = 0.0;
+    EXPECT_FALSE(flat.Invert(&inverse));
+}

@@ -1,0 +1,18 @@
+# zlib as the target quarvex_zlib: natively the system's, for Win32 a static
+# build of Debian's source package in the build folder (made at configure
+# time; a failure stops the configure).
+add_library(quarvex_zlib INTERFACE)
+if(WIN32)
+    set(QUARVEX_ZLIB_DIR "${CMAKE_BINARY_DIR}/zlib")
+    execute_process(
+        COMMAND bash "${CMAKE_SOURCE_DIR}/tools/build-zlib-win32.sh" "${QUARVEX_ZLIB_DIR}" "${CMAKE_TOOLCHAIN_FILE}"
+        RESULT_VARIABLE zlib_result)
+    if(NOT zlib_result EQUAL 0)
+        message(FATAL_ERROR "Building the Win32 zlib failed (see above)")
+    endif()
+    target_include_directories(quarvex_zlib INTERFACE "${QUARVEX_ZLIB_DIR}/include")
+    target_link_libraries(quarvex_zlib INTERFACE "${QUARVEX_ZLIB_DIR}/lib/libz.a")
+else()
+    find_package(ZLIB REQUIRED)
+    target_link_libraries(quarvex_zlib INTERFACE ZLIB::ZLIB)
+endif()
