@@ -3,6 +3,7 @@
 // digitised as, the unsaved-features flag and the interaction mode.
 #pragma once
 
+#include "core/georef/CrsRef.h"
 #include "core/raster/RgbImage.h"
 #include "core/raster/Transpose.h"
 #include "core/shape/ShapeFile.h"
@@ -37,6 +38,8 @@ public:
     // new image, New, or back to georeferencing) and shown again as it is.
     CTransposedImage m_transposed;
     CShapeFile m_shapeFile;
+    // The coordinate system of the typed map coordinates (none by default).
+    CCrsRef m_crs;
     // What the features are digitised and saved as (SHAPE_POLYLINE,
     // SHAPE_POLYGON or SHAPE_POINT), chosen when digitising starts.
     int m_nShapeType;

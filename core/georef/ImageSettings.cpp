@@ -1,0 +1,79 @@
+#include "core/georef/ImageSettings.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include "core/georef/SideFile.h"
+
+std::string CImageSettings::Get(const std::string& strKey) const
+{
+    const auto found = m_values.find(strKey);
+    return found == m_values.end() ? std::string() : found->second;
+}
+
+void CImageSettings::Set(const std::string& strKey, const std::string& strValue)
+{
+    if (strValue.empty())
+        m_values.erase(strKey);
+    else
+        m_values[strKey] = strValue;
+}
+
+CImageSettings CImageSettings::Parse(const std::string& strText)
+{
+    CImageSettings settings;
+    size_t start = 0;
+    while (start < strText.size())
+    {
+        size_t end = strText.find('\n', start);
+        if (end == std::string::npos)
+            end = strText.size();
+        std::string line = strText.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const size_t equals = line.find('=');
+        // Lines without a key are no settings; the last of a repeated key wins.
+        if (equals != std::string::npos && equals > 0)
+            settings.Set(line.substr(0, equals), line.substr(equals + 1));
+        start = end + 1;
+    }
+    return settings;
+}
+
+std::string CImageSettings::Format() const
+{
+    std::string text;
+    for (const auto& entry : m_values)
+        text += entry.first + "=" + entry.second + "\r\n";
+    return text;
+}
+
+std::string ImageSettingsPath(const char* pszImagePath) { return SideFileName(pszImagePath, ".quarvex"); }
+
+CImageSettings ReadImageSettings(const char* pszImagePath)
+{
+    std::FILE* file = std::fopen(ImageSettingsPath(pszImagePath).c_str(), "rb");
+    if (!file)
+        return CImageSettings();
+    std::string text;
+    char chunk[4096];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        text.append(chunk, got);
+    const bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok ? CImageSettings::Parse(text) : CImageSettings();
+}
+
+bool WriteImageSettings(const char* pszImagePath, const CImageSettings& settings)
+{
+    const std::string path = ImageSettingsPath(pszImagePath);
+    if (settings.IsEmpty())
+        return std::remove(path.c_str()) == 0 || errno == ENOENT;
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    const std::string text = settings.Format();
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    return std::fclose(file) == 0 && written;
+}
