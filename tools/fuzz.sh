@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Fuzzes the coordinate grammar and the point file reader with libFuzzer
-# under AddressSanitizer and UBSan. Usage: tools/fuzz.sh [SECONDS]
+# Fuzzes the coordinate grammar, the point file reader and the recovery
+# journal reader with libFuzzer under AddressSanitizer and UBSan.
+# Usage: tools/fuzz.sh [SECONDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${BUILD:-build}/fuzz
@@ -8,7 +9,14 @@ mkdir -p "$out/corpus"
 clang++ -std=c++17 -g -O1 -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
   tests/fuzz/fuzz_parsers.cpp core/georef/DegreeParser.cpp core/georef/NumberScan.cpp core/georef/NumberFormat.cpp \
   core/georef/PointFile.cpp core/georef/GeoRefFit.cpp core/georef/GeoRefArray.cpp core/georef/SideFile.cpp \
+  core/georef/AffineTransform.cpp core/journal/RecoveryJournal.cpp core/shape/Shape.cpp \
   -o "$out/fuzz_parsers"
 printf '10 30 15 N\0002 3 4 E' > "$out/corpus/seed1"
 printf '1.5,2.5,3,4\r\n5,6,7,8\r\n' > "$out/corpus/seed2"
+# A journal record (after the signature the target adds): one point feature.
+python3 - "$out/corpus/seed3" <<'PY'
+import struct, sys, zlib
+payload = struct.pack('<BqiIIii', 1, 1765000000, 1, 0, 1, 5, 6)
+open(sys.argv[1], 'wb').write(struct.pack('<II', len(payload), zlib.crc32(payload)) + payload)
+PY
 "$out/fuzz_parsers" -max_total_time="${1:-60}" -max_len=128 "$out/corpus"

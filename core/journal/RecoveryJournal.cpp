@@ -1,0 +1,273 @@
+#include "core/journal/RecoveryJournal.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace
+{
+const char kSignature[8] = {'Q', 'V', 'X', 'J', 'R', 'N', 'L', '1'};
+// No record of ours comes near this; a larger length is damage.
+const uint32_t kLargestPayload = 64u << 20;
+// Vertices of one feature: far beyond what anyone clicks.
+const uint32_t kLargestVertexCount = 4u << 20;
+
+void PutU32(std::string& out, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+void PutI64(std::string& out, long long v)
+{
+    const uint64_t u = static_cast<uint64_t>(v);
+    for (int i = 0; i < 8; ++i)
+        out.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
+}
+
+void PutText(std::string& out, const std::string& text)
+{
+    PutU32(out, static_cast<uint32_t>(text.size()));
+    out += text;
+}
+
+// Reads fields from one payload; any read past its end fails the whole record.
+class CPayloadReader
+{
+public:
+    CPayloadReader(const unsigned char* p, size_t cb) : m_p(p), m_cb(cb) {}
+
+    bool U8(unsigned* pv)
+    {
+        if (m_at + 1 > m_cb)
+            return false;
+        *pv = m_p[m_at++];
+        return true;
+    }
+    bool U32(uint32_t* pv)
+    {
+        if (m_at + 4 > m_cb)
+            return false;
+        uint32_t v = 0;
+        for (int i = 0; i < 4; ++i)
+            v |= static_cast<uint32_t>(m_p[m_at + i]) << (8 * i);
+        m_at += 4;
+        *pv = v;
+        return true;
+    }
+    bool I32(int* pv)
+    {
+        uint32_t u;
+        if (!U32(&u))
+            return false;
+        std::memcpy(pv, &u, 4);
+        return true;
+    }
+    bool I64(long long* pv)
+    {
+        uint32_t low, high;
+        if (!U32(&low) || !U32(&high))
+            return false;
+        const uint64_t u = static_cast<uint64_t>(high) << 32 | low;
+        std::memcpy(pv, &u, 8);
+        return true;
+    }
+    bool Text(std::string* pText)
+    {
+        uint32_t cch;
+        if (!U32(&cch) || cch > m_cb - m_at)
+            return false;
+        pText->assign(reinterpret_cast<const char*>(m_p + m_at), cch);
+        m_at += cch;
+        return true;
+    }
+    bool AtEnd() const { return m_at == m_cb; }
+    size_t Left() const { return m_cb - m_at; }
+
+private:
+    const unsigned char* m_p;
+    size_t m_cb;
+    size_t m_at = 0;
+};
+
+bool IsShapeType(int n) { return n == SHAPE_POINT || n == SHAPE_POLYLINE || n == SHAPE_POLYGON; }
+
+bool DecodePayload(const unsigned char* p, size_t cb, CJournalRecord* pRecord)
+{
+    CPayloadReader in(p, cb);
+    unsigned kind;
+    CJournalRecord record;
+    if (!in.U8(&kind) || !in.I64(&record.nTime))
+        return false;
+    record.nKind = static_cast<int>(kind);
+    switch (record.nKind)
+    {
+    case JOURNAL_FEATURE:
+    {
+        uint32_t count;
+        if (!in.I32(&record.nShapeType) || !IsShapeType(record.nShapeType) || !in.Text(&record.shape.m_strName) ||
+            !in.U32(&count) || count == 0 || count > kLargestVertexCount || count > in.Left() / 8)
+            return false;
+        for (uint32_t i = 0; i < count; ++i)
+        {
+            int x, y;
+            if (!in.I32(&x) || !in.I32(&y))
+                return false;
+            record.shape.Add(x, y);
+        }
+        break;
+    }
+    case JOURNAL_RENAME:
+        if (!in.I32(&record.nIndex) || !in.Text(&record.shape.m_strName))
+            return false;
+        break;
+    case JOURNAL_DELETE:
+        if (!in.I32(&record.nIndex))
+            return false;
+        break;
+    case JOURNAL_CLEAR: break;
+    default: return false;
+    }
+    if (!in.AtEnd())
+        return false;
+    *pRecord = std::move(record);
+    return true;
+}
+
+// Applies one record to the recovered features; false when it does not fit them.
+bool Replay(const CJournalRecord& record, CRecoveredWork* pWork)
+{
+    switch (record.nKind)
+    {
+    case JOURNAL_FEATURE:
+        pWork->shapes.Add(record.shape);
+        pWork->nShapeType = record.nShapeType;
+        return true;
+    case JOURNAL_RENAME:
+    case JOURNAL_DELETE:
+    {
+        if (record.nIndex < 0 || record.nIndex >= pWork->shapes.GetSize())
+            return false;
+        CShapeArray kept;
+        for (int i = 0; i < pWork->shapes.GetSize(); ++i)
+        {
+            if (i != record.nIndex)
+                kept.Add(pWork->shapes.GetAt(i));
+            else if (record.nKind == JOURNAL_RENAME)
+            {
+                CShape renamed = pWork->shapes.GetAt(i);
+                renamed.m_strName = record.shape.m_strName;
+                kept.Add(std::move(renamed));
+            }
+        }
+        pWork->shapes = std::move(kept);
+        return true;
+    }
+    case JOURNAL_CLEAR: pWork->shapes.RemoveAll(); return true;
+    }
+    return false;
+}
+}
+
+std::string JournalSignature() { return std::string(kSignature, sizeof kSignature); }
+
+std::string EncodeJournalRecord(const CJournalRecord& record)
+{
+    std::string payload;
+    payload.push_back(static_cast<char>(record.nKind));
+    PutI64(payload, record.nTime);
+    switch (record.nKind)
+    {
+    case JOURNAL_FEATURE:
+        PutU32(payload, static_cast<uint32_t>(record.nShapeType));
+        PutText(payload, record.shape.m_strName);
+        PutU32(payload, static_cast<uint32_t>(record.shape.GetSize()));
+        for (const CShapeVertex& v : record.shape.Vertices())
+        {
+            PutU32(payload, static_cast<uint32_t>(v.x));
+            PutU32(payload, static_cast<uint32_t>(v.y));
+        }
+        break;
+    case JOURNAL_RENAME:
+        PutU32(payload, static_cast<uint32_t>(record.nIndex));
+        PutText(payload, record.shape.m_strName);
+        break;
+    case JOURNAL_DELETE: PutU32(payload, static_cast<uint32_t>(record.nIndex)); break;
+    }
+    std::string out;
+    out.reserve(payload.size() + 8);
+    PutU32(out, static_cast<uint32_t>(payload.size()));
+    PutU32(out, static_cast<uint32_t>(Crc32(payload.data(), payload.size())));
+    out += payload;
+    return out;
+}
+
+bool ReadJournal(const void* pData, size_t cb, CRecoveredWork* pWork)
+{
+    *pWork = CRecoveredWork();
+    const unsigned char* p = static_cast<const unsigned char*>(pData);
+    if (cb < sizeof kSignature || std::memcmp(p, kSignature, sizeof kSignature) != 0)
+        return false;
+    size_t at = sizeof kSignature;
+    pWork->cbReplayed = at;
+    while (cb - at >= 8)
+    {
+        CPayloadReader head(p + at, 8);
+        uint32_t length, crc;
+        head.U32(&length);
+        head.U32(&crc);
+        if (length > kLargestPayload || length > cb - at - 8)
+            break;
+        const unsigned char* payload = p + at + 8;
+        CJournalRecord record;
+        if (Crc32(payload, length) != crc || !DecodePayload(payload, length, &record) || !Replay(record, pWork))
+            break;
+        at += 8 + length;
+        pWork->nLastTime = record.nTime;
+        ++pWork->nRecords;
+        pWork->cbReplayed = at;
+    }
+    return true;
+}
+
+std::string JournalFileName(const std::string& strImagePath)
+{
+    // FNV-1a over the path with ASCII letters folded: Windows paths ignore case.
+    uint64_t hash = 14695981039346656037ull;
+    for (char c : strImagePath)
+    {
+        unsigned char u = static_cast<unsigned char>(c);
+        if (u >= 'A' && u <= 'Z')
+            u = static_cast<unsigned char>(u - 'A' + 'a');
+        if (u == '/')
+            u = '\\';
+        hash = (hash ^ u) * 1099511628211ull;
+    }
+    const size_t slash = strImagePath.find_last_of("\\/:");
+    std::string name = slash == std::string::npos ? strImagePath : strImagePath.substr(slash + 1);
+    static const char kHex[] = "0123456789abcdef";
+    std::string hex;
+    for (int i = 15; i >= 0; --i)
+        hex.push_back(kHex[(hash >> (4 * i)) & 0xF]);
+    return name + "-" + hex + ".journal";
+}
+
+unsigned long Crc32(const void* pData, size_t cb)
+{
+    static uint32_t table[256];
+    static const bool filled = [] {
+        for (uint32_t n = 0; n < 256; ++n)
+        {
+            uint32_t c = n;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            table[n] = c;
+        }
+        return true;
+    }();
+    (void)filled;
+    const unsigned char* p = static_cast<const unsigned char*>(pData);
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < cb; ++i)
+        crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
+    return crc ^ 0xFFFFFFFFu;
+}

@@ -1,0 +1,73 @@
+// The recovery journal: every finished feature and every change to the list
+// of finished features, appended to a file and flushed before the user sees
+// it done, so that a crash or a power cut loses no digitising work.
+//
+// The file is the 8-byte signature, then records: payload length (4 bytes),
+// CRC-32 of the payload (4 bytes), payload, little-endian. A record is
+// complete only when all its bytes are there and its checksum matches; the
+// reader stops at the first one that is not (a torn last write) and never
+// reads past it.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "core/shape/Shape.h"
+
+enum JournalRecordKind
+{
+    JOURNAL_FEATURE = 1,   // a finished feature: shape type, name, vertices
+    JOURNAL_RENAME = 2,    // feature nIndex renamed to shape.m_strName
+    JOURNAL_DELETE = 3,    // feature nIndex deleted; later ones move down
+    JOURNAL_CLEAR = 4,     // every finished feature removed
+};
+
+struct CJournalRecord
+{
+    int nKind = JOURNAL_FEATURE;
+    long long nTime = 0;   // seconds since 1970-01-01 UTC
+    int nIndex = 0;        // JOURNAL_RENAME, JOURNAL_DELETE
+    int nShapeType = SHAPE_POLYLINE;
+    CShape shape;   // JOURNAL_FEATURE (whole), JOURNAL_RENAME (its name)
+};
+
+// The signature every journal starts with.
+std::string JournalSignature();
+// One record as it is appended: length, checksum, payload.
+std::string EncodeJournalRecord(const CJournalRecord& record);
+
+// The features a journal brings back.
+struct CRecoveredWork
+{
+    CShapeArray shapes;
+    int nShapeType = SHAPE_POLYLINE;   // of the last feature finished
+    long long nLastTime = 0;           // of the last record replayed
+    int nRecords = 0;                  // complete records replayed
+    size_t cbReplayed = 0;             // bytes of the file they span, signature included
+};
+
+// Replays the complete records of a journal's bytes in order. Stops at the
+// first record that is torn, fails its checksum, is malformed, or names a
+// feature that is not there; what came before it is kept. False when the
+// signature is missing (not a journal at all).
+bool ReadJournal(const void* pData, size_t cb, CRecoveredWork* pWork);
+
+// Where a journal is appended: a file flushed to the disk in the program,
+// memory in the tests.
+class CJournalFile
+{
+public:
+    virtual ~CJournalFile() = default;
+    // Appends the bytes and makes them durable before returning; false when
+    // they may not have reached the disk.
+    virtual bool AppendDurably(const std::string& bytes) = 0;
+};
+
+// The journal's file name for an image: its file name, then a hash of the
+// full path in any letter case (two scans of one name in different folders
+// get different journals), then ".journal".
+std::string JournalFileName(const std::string& strImagePath);
+
+// CRC-32 (the polynomial of zlib and PNG).
+unsigned long Crc32(const void* pData, size_t cb);

@@ -1,0 +1,127 @@
+// The recovery journal's records: what a replay brings back, and that a torn
+// or damaged tail is never misread.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/journal/RecoveryJournal.h"
+
+namespace
+{
+CJournalRecord Feature(const char* name, std::vector<CShapeVertex> vertices, int type = SHAPE_POLYGON)
+{
+    CJournalRecord record;
+    record.nKind = JOURNAL_FEATURE;
+    record.nTime = 1765000000;
+    record.nShapeType = type;
+    record.shape.m_strName = name;
+    for (const CShapeVertex& v : vertices)
+        record.shape.Add(v.x, v.y);
+    return record;
+}
+
+CJournalRecord Edit(int kind, int index, const char* name = "")
+{
+    CJournalRecord record;
+    record.nKind = kind;
+    record.nTime = 1765000100 + index;
+    record.nIndex = index;
+    record.shape.m_strName = name;
+    return record;
+}
+
+// A journal of three features; offsets[k] is where record k ends.
+std::string ThreeFeatures(std::vector<size_t>* pEnds)
+{
+    std::string bytes = JournalSignature();
+    for (const CJournalRecord& r : {Feature("lake", {{1, 2}, {30, 4}, {20, 40}, {1, 2}}),
+                                    Feature("w\xE4ldchen", {{-5, 7}, {8, 9}, {10, 11}, {-5, 7}}),
+                                    Feature("", {{100, 200}, {300, 400}, {100, 500}, {100, 200}})})
+    {
+        bytes += EncodeJournalRecord(r);
+        pEnds->push_back(bytes.size());
+    }
+    return bytes;
+}
+}
+
+TEST(RecoveryJournal, ReplaysFeaturesAndListEditsInOrder)
+{
+    std::string bytes = JournalSignature();
+    for (const CJournalRecord& r : {Feature("a", {{1, 1}}, SHAPE_POINT), Edit(JOURNAL_CLEAR, 0),
+                                    Feature("road", {{0, 0}, {5, 5}}, SHAPE_POLYLINE),
+                                    Feature("track", {{9, 9}, {7, 7}, {2147483647, -2147483647 - 1}}, SHAPE_POLYLINE),
+                                    Feature("river", {{3, 3}, {4, 4}}, SHAPE_POLYLINE),
+                                    Edit(JOURNAL_RENAME, 1, "old track"), Edit(JOURNAL_DELETE, 0)})
+        bytes += EncodeJournalRecord(r);
+
+    CRecoveredWork work;
+    ASSERT_TRUE(ReadJournal(bytes.data(), bytes.size(), &work));
+    EXPECT_EQ(work.nRecords, 7);
+    EXPECT_EQ(work.cbReplayed, bytes.size());
+    EXPECT_EQ(work.nShapeType, SHAPE_POLYLINE);
+    EXPECT_EQ(work.nLastTime, 1765000100);
+    ASSERT_EQ(work.shapes.GetSize(), 2);
+    EXPECT_EQ(work.shapes.GetAt(0).m_strName, "old track");
+    EXPECT_EQ(work.shapes.GetAt(0).GetAt(2), (CShapeVertex{2147483647, -2147483647 - 1}));
+    EXPECT_EQ(work.shapes.GetAt(1).m_strName, "river");
+
+    EXPECT_FALSE(ReadJournal("QVXJRNL2", 8, &work)) << "not a journal";
+    EXPECT_FALSE(ReadJournal("", 0, &work));
+}
+
+TEST(RecoveryJournal, EveryTruncationRestoresExactlyTheCompleteRecords)
+{
+    std::vector<size_t> ends;
+    const std::string bytes = ThreeFeatures(&ends);
+    for (size_t cut = 8; cut <= bytes.size(); ++cut)
+    {
+        CRecoveredWork work;
+        ASSERT_TRUE(ReadJournal(bytes.data(), cut, &work));
+        int complete = 0;
+        while (complete < 3 && ends[static_cast<size_t>(complete)] <= cut)
+            ++complete;
+        ASSERT_EQ(work.nRecords, complete) << "cut at " << cut;
+        ASSERT_EQ(work.shapes.GetSize(), complete);
+        EXPECT_EQ(work.cbReplayed, complete ? ends[static_cast<size_t>(complete - 1)] : 8u);
+    }
+}
+
+TEST(RecoveryJournal, AFlippedByteStopsTheReplayAtItsRecord)
+{
+    std::vector<size_t> ends;
+    const std::string good = ThreeFeatures(&ends);
+    for (size_t at = 8; at < good.size(); ++at)
+        for (const unsigned char mask : {0x01, 0x80, 0xFF})
+        {
+            std::string bytes = good;
+            bytes[at] = static_cast<char>(bytes[at] ^ mask);
+            int damaged = 0;
+            while (ends[static_cast<size_t>(damaged)] <= at)
+                ++damaged;
+            CRecoveredWork work;
+            ASSERT_TRUE(ReadJournal(bytes.data(), bytes.size(), &work));
+            ASSERT_EQ(work.nRecords, damaged) << "byte " << at << " ^ " << int(mask);
+        }
+}
+
+TEST(RecoveryJournal, AnEditOfAFeatureThatIsNotThereEndsTheReplay)
+{
+    std::string bytes = JournalSignature() + EncodeJournalRecord(Feature("only", {{1, 1}})) +
+                        EncodeJournalRecord(Edit(JOURNAL_DELETE, 1)) + EncodeJournalRecord(Feature("later", {{2, 2}}));
+    CRecoveredWork work;
+    ASSERT_TRUE(ReadJournal(bytes.data(), bytes.size(), &work));
+    EXPECT_EQ(work.nRecords, 1);
+    EXPECT_EQ(work.shapes.GetSize(), 1);
+}
+
+TEST(RecoveryJournal, NameFollowsTheImagePathInAnyLetterCase)
+{
+    const std::string name = JournalFileName("C:\\Maps\\Sheet 12.jpg");
+    EXPECT_EQ(name.rfind("Sheet 12.jpg-", 0), 0u) << name;
+    EXPECT_EQ(name.size(), std::string("Sheet 12.jpg-").size() + 16 + std::string(".journal").size());
+    EXPECT_EQ(JournalFileName("c:/maps/SHEET 12.JPG").substr(13), name.substr(13));
+    EXPECT_NE(JournalFileName("C:\\Other\\Sheet 12.jpg"), name);
+    EXPECT_EQ(Crc32("123456789", 9), 0xCBF43926ul);
+}
