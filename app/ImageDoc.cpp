@@ -5,7 +5,11 @@
 #include <cstring>
 #include <string>
 
+#include "core/crs/CrsCatalogue.h"
+#include "core/crs/CrsSettings.h"
+#include "core/georef/ImageSettings.h"
 #include "core/jpeg/JpegFile.h"
+#include "app/CrsDlg.h"
 #include "app/res/resource.h"
 #include "app/ShapeSaveAs.h"
 #include "winfw/FwUtil.h"
@@ -40,6 +44,8 @@ CImageDoc::CImageDoc() : m_nShapeType(SHAPE_POLYLINE), m_bShapesModified(0), m_n
     // The document has no file of its own to save: Ctrl+S offers the
     // shapefile, and never writes over the opened image.
     AddCommand(ID_FILE_SAVE, [this] { OnFileSaveAs(); });
+    AddCommand(ID_VIEW_COORDINATE_SYSTEM, [this] { OnCoordinateSystem(); });
+    AddCommandUpdate(ID_VIEW_COORDINATE_SYSTEM, [this](CCmdUI& ui) { ui.Enable(m_nMode != MODE_NONE); });
 }
 
 void CImageDoc::Serialize(bool)
@@ -62,6 +68,7 @@ BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
     m_nOpenFailureId = IDS_UNABLE_TO_OPEN;
     m_image.Release();
     m_transposed.Release();
+    m_crs = CCrsRef();
     {
         CWaitCursor wait;
         FwSetStatusText(LoadResString(IDS_LOADING) + " " + pszPathName + "...");
@@ -74,6 +81,10 @@ BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
             {
                 m_shapeFile.m_geoRef.ReadPointFile(pszPathName);
                 m_shapeFile.m_geoRef.SetImageHeight(m_image.Height());
+                // The catalogue is unpacked only for an image that names a system.
+                const CImageSettings settings = ReadImageSettings(pszPathName);
+                if (!settings.Get(kCrsSettingKey).empty())
+                    m_crs = CrsFromSettings(settings, EmbeddedCrsCatalogue());
                 bOpened = TRUE;
             }
             else
@@ -107,8 +118,51 @@ BOOL CImageDoc::SaveModified()
 
 BOOL CImageDoc::OnFileSaveAs()
 {
-    if (PromptAndSaveShapefile(m_shapeFile, m_nShapeType, GetPathName().c_str()) != SAVE_AS_SAVED)
+    if (PromptAndSaveShapefile(m_shapeFile, m_nShapeType, GetPathName().c_str(), GetShapeSideFiles()) != SAVE_AS_SAVED)
         return FALSE;
     m_bShapesModified = 0;
     return TRUE;
+}
+
+void CImageDoc::OnCoordinateSystem()
+{
+    if (m_nMode == MODE_NONE)
+        return;
+    CCrsDlg dlg(m_crs.nEpsg, LoadRecentCrs());
+    if (dlg.DoModal() != IDOK)
+        return;
+    SetCrs(dlg.m_nChosenCode);
+}
+
+void CImageDoc::SetCrs(int nCode)
+{
+    const CCrsEntry* pEntry = EmbeddedCrsCatalogue().Find(nCode);
+    m_crs = pEntry ? pEntry->Ref() : CCrsRef();
+    if (!m_crs.IsNone())
+    {
+        std::vector<int> recent = LoadRecentCrs();
+        PushRecentCrs(recent, m_crs.nEpsg);
+        SaveRecentCrs(recent);
+    }
+    // An image kept through New has no file to put the choice beside: it
+    // holds for this session only.
+    const std::string strPath = GetPathName();
+    if (strPath.empty())
+        return;
+    // Read again first: the file keeps the other settings as they are now.
+    CImageSettings settings = ReadImageSettings(strPath.c_str());
+    StoreCrsSetting(settings, m_crs);
+    if (!WriteImageSettings(strPath.c_str(), settings))
+        FwMessageBox(LoadResString(IDS_CRS_NOT_REMEMBERED) + " " + ImageSettingsPath(strPath.c_str()), MB_OK);
+}
+
+CShapeSideFiles CImageDoc::GetShapeSideFiles() const
+{
+    CShapeSideFiles sideFiles;
+    // Names are typed and stored in the ANSI code page, byte for byte.
+    sideFiles.nCodePage = GetACP();
+    const CCrsEntry* pEntry = m_crs.IsNone() ? nullptr : EmbeddedCrsCatalogue().Find(m_crs.nEpsg);
+    if (pEntry)
+        sideFiles.strPrj = std::string(pEntry->wkt);
+    return sideFiles;
 }

@@ -32,6 +32,15 @@ public:
     // Returns TRUE when the files were written; only then do the features
     // count as saved.
     BOOL OnFileSaveAs();
+    // View > Coordinate System...: asks for the image's system and keeps the
+    // choice beside the image.
+    void OnCoordinateSystem();
+    // Makes nCode (0: none) the image's system and remembers it in the
+    // image's settings file; tells the user when that file cannot be written.
+    void SetCrs(int nCode);
+    // What Save As writes beside the shapefile: the .prj of the image's
+    // system, and the .cpg of the code page the names are typed in.
+    CShapeSideFiles GetShapeSideFiles() const;
 
     CRgbImage m_image;
     // The image of Transpose, kept until the control points may change (a

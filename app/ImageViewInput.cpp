@@ -6,6 +6,7 @@
 #include "app/res/resource.h"
 #include "app/AddFeatureDlg.h"
 #include "app/DigitiseDlg.h"
+#include "core/crs/CrsSettings.h"
 #include "core/view/InputRules.h"
 #include "winfw/FwUtil.h"
 #include "winbase/Handles.h"
@@ -198,8 +199,13 @@ void CImageView::OnMouseMove(UINT, POINT point)
         const CGeoRefArray& geoRef = pDoc->m_shapeFile.m_geoRef;
         double dMapX = 0.0, dMapY = 0.0;
         if (geoRef.PixelToMap(pixel.x, pixel.y, &dMapX, &dMapY))
-            FwSetStatusText(FormatMapReadout(dMapX, dMapY, geoRef.GetRotation()) + "  " +
+        {
+            // The system the read-out is in, when the image has one.
+            const std::string strCrs =
+                pDoc->m_crs.IsNone() ? std::string() : "  " + FormatCrsSetting(pDoc->m_crs.nEpsg);
+            FwSetStatusText(FormatMapReadout(dMapX, dMapY, geoRef.GetRotation()) + strCrs + "  " +
                             LoadResString(IDS_DIGITISE_HINT));
+        }
         break;
     }
     case MODE_TRANSPOSED: FwSetStatusText(LoadResString(IDS_TRANSPOSED_HINT)); break;

@@ -21,7 +21,8 @@ bool SameFile(const std::string& a, const char* pszB)
 }
 }
 
-SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, int nShapeType, const char* pszKeepPath)
+SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, int nShapeType, const char* pszKeepPath,
+                                     const CShapeSideFiles& sideFiles)
 {
     const std::string strFilter = LoadResString(IDS_SHAPE_FILES) + "|*.shp||";
     std::string strPath;
@@ -31,7 +32,8 @@ SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, int nShapeType, cons
     CWaitCursor wait;
     // A name typed with its own extension is taken as it is, so the user can
     // name the opened image itself: writing the main file there would destroy it.
-    const bool bSaved = !SameFile(strPath, pszKeepPath) && shapeFile.SaveAs(strPath.c_str(), nShapeType) == 1;
+    const bool bSaved =
+        !SameFile(strPath, pszKeepPath) && shapeFile.SaveAs(strPath.c_str(), nShapeType, sideFiles) == 1;
     FwMessageBox(LoadResString(bSaved ? IDS_FILE_SAVED_AS : IDS_SAVE_ERROR) + " " + strPath, MB_OK);
     return bSaved ? SAVE_AS_SAVED : SAVE_AS_FAILED;
 }

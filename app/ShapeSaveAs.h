@@ -16,5 +16,7 @@ enum SaveAsOutcome
 // .shx and .dbf of nShapeType and tells the user "File saved as <path>" or
 // "An error occurred whilst saving the file <path>". A path that names
 // pszKeepPath (the opened image) is refused as a failed save: the image is
-// never written over.
-SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, int nShapeType, const char* pszKeepPath = nullptr);
+// never written over. sideFiles adds the .cpg and .prj beside them; either
+// failing fails the save like the other files.
+SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, int nShapeType, const char* pszKeepPath = nullptr,
+                                     const CShapeSideFiles& sideFiles = CShapeSideFiles());

@@ -3,6 +3,7 @@
 # machinery under Wine and Xvfb:
 #   docs/quarvex-sample-map.png  the program with the sample map and its control points
 #   docs/quarvex-digitising.png  digitising on it, the map read-out in the status line
+#   docs/quarvex-coordinate-system.png  the Coordinate System dialog searching "wgs 84 utm"
 # Usage: tools/docs-screenshot.sh (BUILD as for make test)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,3 +32,4 @@ shoot() {
 }
 shoot app_gui_tests QUARVEX_SCREENSHOT docs/quarvex-sample-map.png
 shoot app_session_tests QUARVEX_DIGITISE_SCREENSHOT docs/quarvex-digitising.png
+shoot app_gui_tests QUARVEX_CRS_SCREENSHOT docs/quarvex-coordinate-system.png

@@ -25,6 +25,8 @@ void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
 bool CDialog::OnCommand(UINT, UINT) { return false; }
 
+BOOL CDialog::OnNotify(WPARAM, LPARAM, LRESULT*) { return FALSE; }
+
 HBRUSH CDialog::OnCtlColor(HDC, HWND, UINT) { return nullptr; }
 
 void CDialog::EndDialog(INT_PTR nResult) { ::EndDialog(m_hWnd, nResult); }
@@ -96,6 +98,15 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             }
         }
         return FALSE;
+    }
+    case WM_NOTIFY:
+    {
+        LRESULT result = 0;
+        if (!OnNotify(wParam, lParam, &result))
+            return FALSE;
+        // A dialog procedure hands a message's result back through the window.
+        SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+        return TRUE;
     }
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:

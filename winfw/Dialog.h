@@ -28,6 +28,9 @@ protected:
     virtual void OnCancel();
     // Other buttons and control notifications; true when handled.
     virtual bool OnCommand(UINT nID, UINT nCode);
+    // Notifications of common controls (WM_NOTIFY); true when handled, with
+    // the message's result in *pResult.
+    virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     // Colour requests (WM_CTLCOLOR*): a brush, or null for the default.
     virtual HBRUSH OnCtlColor(HDC hDC, HWND hControl, UINT nMessage);
 

@@ -22,6 +22,9 @@
 #define IDD_ADDFEATURE 131
 #define IDD_DIGITISE   132
 
+// Coordinate systems
+#define IDD_CRS 220
+
 // The cursor shown while digitising
 #define IDC_DIGITISE_CURSOR 153
 
@@ -37,6 +40,14 @@
 #define IDC_POINTS       1011
 #define IDC_ABOUT_GROUP  1262
 
+// Coordinate systems
+#define IDC_CRS_CURRENT 1200
+#define IDC_CRS_SEARCH  1201
+#define IDC_CRS_LIST    1202
+#define IDC_CRS_NONE    1203
+#define IDC_CRS_AREA    1204
+#define IDC_CRS_COUNT   1205
+
 // The program's own commands
 #define ID_VIEW_ZOOM100         32771
 #define ID_VIEW_ZOOM200         32772
@@ -46,6 +57,9 @@
 #define ID_VIEW_TRANSPOSE       32776
 #define ID_EDIT_DIGITISE_COLOUR 32778
 #define ID_EDIT_PREVIOUS_COLOUR 32779
+
+// Coordinate systems
+#define ID_VIEW_COORDINATE_SYSTEM 32820
 
 // String table
 #define IDS_FILE_SAVED_AS          129
@@ -88,3 +102,14 @@
 #define IDS_COPY_NO_BITMAP            213
 #define IDS_COPY_CLIPBOARD_BUSY       214
 #define IDS_COPY_CLIPBOARD_REFUSED    215
+
+// Coordinate systems
+#define IDS_CRS_NONE           400
+#define IDS_CRS_COLUMN_CODE    401
+#define IDS_CRS_COLUMN_NAME    402
+#define IDS_CRS_COLUMN_AREA    403
+#define IDS_CRS_ALL            404
+#define IDS_CRS_FOUND          405
+#define IDS_CRS_NO_MATCH       406
+#define IDS_CRS_NOT_REMEMBERED 407
+#define IDS_CRS_AREA_OF_USE    408

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/georef/GeoRefArray.h"
 #include "core/shape/ByteSink.h"
@@ -21,6 +22,21 @@ struct CShapeBounds
 };
 static_assert(sizeof(CShapeBounds) == 40, "the box part of a record");
 
+// The files Save As writes beside the main file, index and table.
+struct CShapeSideFiles
+{
+    // The .prj: the ESRI WKT1 text of the map coordinates' system; empty
+    // for none, and then no .prj is written.
+    std::string strPrj;
+    // The Windows ANSI code page the names were typed in, named in the
+    // .cpg so that readers decode them; 0 writes no .cpg.
+    unsigned nCodePage = 0;
+};
+
+// The text of a .cpg for a Windows code page: the bare number ("1252"), as
+// GDAL and ArcGIS write it; "UTF-8" for 65001, the name readers know.
+std::string CodePageFileText(unsigned nCodePage);
+
 // Size of the Shapefile main and index header.
 const int kShapeHeaderSize = 100;
 
@@ -36,20 +52,27 @@ public:
     // The portable half of Save As: writes the three files for the path the
     // user chose (the caller asks for the path and reports the result).
     // 1 on success, 0 on failure.
-    int SaveAs(const char* pszPath, int nShapeType) { return WriteShapefile(pszPath, nShapeType); }
+    int SaveAs(const char* pszPath, int nShapeType, const CShapeSideFiles& sideFiles = CShapeSideFiles())
+    {
+        return WriteShapefile(pszPath, nShapeType, FileSinkOpener(), sideFiles);
+    }
 
     // Writes the main file at pszPath, then the .shx and the .dbf beside it,
-    // each only when everything before it was written in full. nShapeType is
+    // then the .cpg and .prj that sideFiles asks for, each only when
+    // everything before it was written in full. nShapeType is
     // 1 (points), 3 (polylines) or 5 (polygons). 1 on success, 0 on failure;
     // files already written stay, none is deleted. Nothing is opened when the
     // shapes cannot be written truly: shapes without a fitted georeference,
     // a point shape without a vertex, more than the formats can count, or a
-    // main path that names the index or the table itself.
+    // main path that names one of the files beside it.
+    // Polygon rings are written clockwise in map coordinates, the outer
+    // ring's direction in the format: an anticlockwise ring is reversed.
     int WriteShapefile(const char* pszPath, int nShapeType)
     {
         return WriteShapefile(pszPath, nShapeType, FileSinkOpener());
     }
-    int WriteShapefile(const char* pszPath, int nShapeType, CSinkOpener& opener);
+    int WriteShapefile(const char* pszPath, int nShapeType, CSinkOpener& opener,
+                       const CShapeSideFiles& sideFiles = CShapeSideFiles());
 
     // Bounding box over all shapes in map units; counts 0.
     // Without a fitted georeference no vertex can be converted and the box

@@ -90,6 +90,31 @@ bool SameFileName(const std::string& a, const std::string& b)
     return true;
 }
 
+// Twice the signed area of a ring in map units: positive when its vertices
+// run anticlockwise. Taken about the first vertex, so that large eastings
+// and northings do not swamp the small differences that make up the area.
+double TwiceSignedArea(const std::vector<double>& xy)
+{
+    const size_t n = xy.size() / 2;
+    double sum = 0.0;
+    for (size_t i = 1; i + 1 < n; ++i)
+    {
+        const double x1 = xy[2 * i] - xy[0], y1 = xy[2 * i + 1] - xy[1];
+        const double x2 = xy[2 * i + 2] - xy[0], y2 = xy[2 * i + 3] - xy[1];
+        sum += x1 * y2 - x2 * y1;
+    }
+    return sum;
+}
+
+bool WriteText(CSinkOpener& opener, const std::string& path, const std::string& text)
+{
+    std::unique_ptr<CByteSink> sink = opener.OpenForWriting(path);
+    if (!sink)
+        return false;
+    const bool written = sink->Write(text.data(), text.size());
+    return sink->Close() && written;
+}
+
 bool IsShapeType(int nShapeType)
 {
     return nShapeType == SHAPE_POINT || nShapeType == SHAPE_POLYLINE || nShapeType == SHAPE_POLYGON;
@@ -124,6 +149,7 @@ int CShapeFile::WritePolyRecords(CByteSink& sink, int nShapeType) const
 {
     const CPixelToMapTransform transform = m_geoRef.GetTransform();
     std::vector<unsigned char> record;
+    std::vector<double> mapped;   // x, y of each vertex in map units
     for (int i = 0; i < m_shapes.GetSize(); ++i)
     {
         const std::vector<CShapeVertex>& vertices = m_shapes.GetAt(i).Vertices();
@@ -133,17 +159,24 @@ int CShapeFile::WritePolyRecords(CByteSink& sink, int nShapeType) const
         PutBig32(p, i + 1);
         PutBig32(p + 4, PolyContentWords(n));
         PutLittle32(p + 8, nShapeType);
-        // One pass converts each vertex once: it is written and folded into
-        // the box, which goes in front of the points afterwards.
+        // Each vertex is converted once and folded into the box, which goes
+        // in front of the points.
         CShapeBounds box = EmptyBox();
-        unsigned char* q = p + kRecordHeaderSize + kPolyFixedContentSize;
-        for (const CShapeVertex& vertex : vertices)
+        mapped.resize(2 * size_t(n));
+        for (int v = 0; v < n; ++v)
         {
-            double x, y;
-            transform.Map(vertex.x, vertex.y, &x, &y);
-            FoldPoint(box, x, y);
-            PutLittleDouble(q, x);
-            PutLittleDouble(q + 8, y);
+            transform.Map(vertices[v].x, vertices[v].y, &mapped[2 * v], &mapped[2 * v + 1]);
+            FoldPoint(box, mapped[2 * v], mapped[2 * v + 1]);
+        }
+        // Readers take an anticlockwise ring for a hole: an outer ring runs
+        // clockwise. Reversed whole, a closed ring still ends on its first vertex.
+        const bool reversed = nShapeType == SHAPE_POLYGON && TwiceSignedArea(mapped) > 0.0;
+        unsigned char* q = p + kRecordHeaderSize + kPolyFixedContentSize;
+        for (int v = 0; v < n; ++v)
+        {
+            const size_t k = 2 * size_t(reversed ? n - 1 - v : v);
+            PutLittleDouble(q, mapped[k]);
+            PutLittleDouble(q + 8, mapped[k + 1]);
             q += 16;
         }
         box.m_nParts = 1;
@@ -213,7 +246,13 @@ int CShapeFile::WriteIndex(const CShapeBounds& summary, const char* pszPath, con
     }
 }
 
-int CShapeFile::WriteShapefile(const char* pszPath, int nShapeType, CSinkOpener& opener)
+std::string CodePageFileText(unsigned nCodePage)
+{
+    return nCodePage == 65001 ? std::string("UTF-8") : std::to_string(nCodePage);
+}
+
+int CShapeFile::WriteShapefile(const char* pszPath, int nShapeType, CSinkOpener& opener,
+                               const CShapeSideFiles& sideFiles)
 {
     try
     {
@@ -222,7 +261,9 @@ int CShapeFile::WriteShapefile(const char* pszPath, int nShapeType, CSinkOpener&
         // A main file chosen as roads.shx or roads.dbf would be overwritten
         // by the index or the table, and the save would still report success.
         if (SameFileName(pszPath, SideFileName(pszPath, ".shx")) ||
-            SameFileName(pszPath, SideFileName(pszPath, ".dbf")))
+            SameFileName(pszPath, SideFileName(pszPath, ".dbf")) ||
+            (sideFiles.nCodePage && SameFileName(pszPath, SideFileName(pszPath, ".cpg"))) ||
+            (!sideFiles.strPrj.empty() && SameFileName(pszPath, SideFileName(pszPath, ".prj"))))
             return 0;
         const int nShapes = m_shapes.GetSize();
         // Vertices are written in map units: without a fitted georeference
@@ -271,7 +312,15 @@ int CShapeFile::WriteShapefile(const char* pszPath, int nShapeType, CSinkOpener&
             return 0;
         if (!WriteIndex(summary, pszPath, header, opener))
             return 0;
-        return WriteAttributes(pszPath, summary, opener);
+        if (!WriteAttributes(pszPath, summary, opener))
+            return 0;
+        // Text without a line end, byte for byte what GDAL writes.
+        if (sideFiles.nCodePage &&
+            !WriteText(opener, SideFileName(pszPath, ".cpg"), CodePageFileText(sideFiles.nCodePage)))
+            return 0;
+        if (!sideFiles.strPrj.empty() && !WriteText(opener, SideFileName(pszPath, ".prj"), sideFiles.strPrj))
+            return 0;
+        return 1;
     }
     catch (...)
     {

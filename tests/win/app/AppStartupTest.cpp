@@ -121,7 +121,9 @@ TEST(AppStartup, MenuHasTheCommandsInOrder)
          {"", 0},
          {"Georeference", 32774},
          {"Digitise", 32775},
-         {"Transpose", 32776}},
+         {"Transpose", 32776},
+         {"", 0},
+         {"Coordinate &System...", ID_VIEW_COORDINATE_SYSTEM}},
         {{"&About...", ID_APP_ABOUT}},
     };
     ASSERT_EQ(GetMenuItemCount(hBar), 4);

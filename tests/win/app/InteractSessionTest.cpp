@@ -161,7 +161,7 @@ void RunSession(const std::string& kind, int nRadioID, int nShapeType, const std
 {
     std::string folder = OutputFolder();
     // Nothing of an earlier run may stand in for this one's files.
-    for (const char* ext : {".shp", ".shx", ".dbf", ".expected", ".tvg"})
+    for (const char* ext : {".shp", ".shx", ".dbf", ".cpg", ".prj", ".expected", ".tvg", ".quarvex"})
         DeleteFileA((folder + "\\" + kind + ext).c_str());
     std::string image = CopyFixture("../../../../samples/sample_map.jpg", folder, kind + ".jpg", false);
     AppSession session({image});
@@ -197,6 +197,10 @@ void RunSession(const std::string& kind, int nRadioID, int nShapeType, const std
     }
     EXPECT_EQ(session.Doc()->m_bShapesModified, 1);
 
+    // The sample's coordinates are longitudes and latitudes: polygons are
+    // saved in WGS 84, the others without a coordinate system.
+    if (nShapeType == SHAPE_POLYGON)
+        session.Doc()->SetCrs(4326);
     std::string shp = folder + "\\" + kind + ".shp";
     gui::ModalScript script;
     script.Then(gui::ModalScript::OpenFile(folder + "\\" + kind));   // the dialog adds .shp

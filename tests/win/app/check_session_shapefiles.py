@@ -41,6 +41,8 @@ def read_expected(path):
 def read_features(shp):
     out = subprocess.run(["ogrinfo", "-ro", "-al", shp], check=True, capture_output=True, text=True,
                          encoding="latin-1").stdout
+    srs = re.search(r"^    ID\[\"EPSG\",(\d+)\]\]$", out, re.M)
+    epsg = int(srs.group(1)) if srs else None
     geometry_type = re.search(r"^Geometry: (.*)$", out, re.M).group(1)
     count = int(re.search(r"^Feature Count: (\d+)$", out, re.M).group(1))
     features = []
@@ -53,7 +55,7 @@ def read_features(shp):
         coords = [(float(x), float(y)) for x, y in
                   re.findall(r"(-?\d+(?:\.\d+)?(?:e[-+]?\d+)?) (-?\d+(?:\.\d+)?(?:e[-+]?\d+)?)", geometry)]
         features.append((ident, name, geometry.split(" ")[0], coords))
-    return geometry_type, count, features
+    return geometry_type, count, features, epsg
 
 
 def within(truth, coords, pixels, tolerance):
@@ -69,12 +71,16 @@ def within(truth, coords, pixels, tolerance):
 def check_kind(folder, kind, truth):
     errors = []
     shp = os.path.join(folder, kind + ".shp")
-    for ext in (".shp", ".shx", ".dbf"):
+    for ext in (".shp", ".shx", ".dbf", ".cpg"):
         if not os.path.isfile(os.path.join(folder, kind + ext)):
             return ["%s%s missing" % (kind, ext)]
     expected = read_expected(os.path.join(folder, kind + ".expected"))
-    geometry_type, count, features = read_features(shp)
+    geometry_type, count, features, epsg = read_features(shp)
     want_type, want_wkt = KINDS[kind]
+    # The polygons were saved in WGS 84 (a .prj), the others in no system.
+    want_epsg = 4326 if kind == "polygons" else None
+    if epsg != want_epsg:
+        errors.append("%s: GDAL reads the coordinate system as EPSG %s, expected %s" % (kind, epsg, want_epsg))
     if geometry_type != want_type:
         errors.append("%s: geometry type %r, expected %r" % (kind, geometry_type, want_type))
     if count != len(expected) or len(features) != len(expected):

@@ -1,0 +1,83 @@
+#include "core/crs/CrsSettings.h"
+
+#include <algorithm>
+
+const char kCrsSettingKey[] = "crs";
+
+namespace
+{
+
+// A positive decimal code of at most nine digits, nothing else; else 0.
+int ParseCode(const std::string& text)
+{
+    if (text.empty() || text.size() > 9)
+        return 0;
+    int code = 0;
+    for (char c : text)
+    {
+        if (c < '0' || c > '9')
+            return 0;
+        code = code * 10 + (c - '0');
+    }
+    return code;
+}
+
+}   // namespace
+
+std::string FormatCrsSetting(int nCode) { return nCode > 0 ? "EPSG:" + std::to_string(nCode) : std::string(); }
+
+int ParseCrsSetting(const std::string& strValue)
+{
+    if (strValue.size() < 5)
+        return 0;
+    std::string prefix = strValue.substr(0, 5);
+    std::transform(prefix.begin(), prefix.end(), prefix.begin(),
+                   [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; });
+    return prefix == "EPSG:" ? ParseCode(strValue.substr(5)) : 0;
+}
+
+CCrsRef CrsFromSettings(const CImageSettings& settings, const CCrsCatalogue& catalogue)
+{
+    const CCrsEntry* pEntry = catalogue.Find(ParseCrsSetting(settings.Get(kCrsSettingKey)));
+    return pEntry ? pEntry->Ref() : CCrsRef();
+}
+
+void StoreCrsSetting(CImageSettings& settings, const CCrsRef& crs)
+{
+    settings.Set(kCrsSettingKey, FormatCrsSetting(crs.nEpsg));
+}
+
+std::vector<int> ParseRecentCrs(const std::string& strText)
+{
+    std::vector<int> codes;
+    size_t start = 0;
+    while (start <= strText.size() && codes.size() < kMaxRecentCrs)
+    {
+        size_t end = strText.find(',', start);
+        if (end == std::string::npos)
+            end = strText.size();
+        const int code = ParseCode(strText.substr(start, end - start));
+        if (code > 0 && std::find(codes.begin(), codes.end(), code) == codes.end())
+            codes.push_back(code);
+        start = end + 1;
+    }
+    return codes;
+}
+
+std::string FormatRecentCrs(const std::vector<int>& codes)
+{
+    std::string text;
+    for (int code : codes)
+        text += (text.empty() ? "" : ",") + std::to_string(code);
+    return text;
+}
+
+void PushRecentCrs(std::vector<int>& codes, int nCode)
+{
+    if (nCode <= 0)
+        return;
+    codes.erase(std::remove(codes.begin(), codes.end(), nCode), codes.end());
+    codes.insert(codes.begin(), nCode);
+    if (codes.size() > kMaxRecentCrs)
+        codes.resize(kMaxRecentCrs);
+}
