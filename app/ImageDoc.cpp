@@ -149,10 +149,8 @@ void CImageDoc::SetCrs(int nCode)
     const std::string strPath = GetPathName();
     if (strPath.empty())
         return;
-    // Read again first: the file keeps the other settings as they are now.
-    CImageSettings settings = ReadImageSettings(strPath.c_str());
-    StoreCrsSetting(settings, m_crs);
-    if (!WriteImageSettings(strPath.c_str(), settings))
+    // The file keeps the other settings as they are now.
+    if (!UpdateImageSetting(strPath.c_str(), kCrsSettingKey, FormatCrsSetting(m_crs.nEpsg)))
         FwMessageBox(LoadResString(IDS_CRS_NOT_REMEMBERED) + " " + ImageSettingsPath(strPath.c_str()), MB_OK);
 }
 

@@ -50,11 +50,13 @@ std::string CImageSettings::Format() const
 
 std::string ImageSettingsPath(const char* pszImagePath) { return SideFileName(pszImagePath, ".quarvex"); }
 
-CImageSettings ReadImageSettings(const char* pszImagePath)
+bool ReadImageSettings(const char* pszImagePath, CImageSettings* pSettings)
 {
+    *pSettings = CImageSettings();
+    errno = 0;
     std::FILE* file = std::fopen(ImageSettingsPath(pszImagePath).c_str(), "rb");
     if (!file)
-        return CImageSettings();
+        return errno == ENOENT;
     std::string text;
     char chunk[4096];
     size_t got;
@@ -62,7 +64,25 @@ CImageSettings ReadImageSettings(const char* pszImagePath)
         text.append(chunk, got);
     const bool ok = !std::ferror(file);
     std::fclose(file);
-    return ok ? CImageSettings::Parse(text) : CImageSettings();
+    if (ok)
+        *pSettings = CImageSettings::Parse(text);
+    return ok;
+}
+
+CImageSettings ReadImageSettings(const char* pszImagePath)
+{
+    CImageSettings settings;
+    ReadImageSettings(pszImagePath, &settings);
+    return settings;
+}
+
+bool UpdateImageSetting(const char* pszImagePath, const std::string& strKey, const std::string& strValue)
+{
+    CImageSettings settings;
+    if (!ReadImageSettings(pszImagePath, &settings))
+        return false;
+    settings.Set(strKey, strValue);
+    return WriteImageSettings(pszImagePath, settings);
 }
 
 bool WriteImageSettings(const char* pszImagePath, const CImageSettings& settings)

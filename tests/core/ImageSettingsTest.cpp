@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -26,4 +27,21 @@ TEST(ImageSettings, KeepsUnknownKeysAndWritesOnlyWhatDiffersFromTheDefaults)
     EXPECT_TRUE(ReadFileBytes(dir.File("scan.v2.quarvex")).empty());
     EXPECT_TRUE(ReadImageSettings(image.c_str()).IsEmpty());
     EXPECT_TRUE(WriteImageSettings(image.c_str(), CImageSettings())) << "nothing to remove is no failure";
+}
+
+TEST(ImageSettings, AnUpdateKeepsTheOtherKeysAndNeverWritesOverAFileItCannotRead)
+{
+    ScratchDir dir;
+    const std::string image = dir.File("scan.jpg");
+    WriteFileBytes(dir.File("scan.quarvex"), "crs=EPSG:4326\r\n");
+    ASSERT_TRUE(UpdateImageSetting(image.c_str(), "fit", "affine"));
+    EXPECT_EQ(ReadFileBytes(dir.File("scan.quarvex")), "crs=EPSG:4326\r\nfit=affine\r\n");
+
+    // A folder where the file should be: there, but not readable as a file.
+    const std::string blocked = dir.File("blocked.jpg");
+    std::filesystem::create_directory(dir.File("blocked.quarvex"));
+    CImageSettings settings;
+    EXPECT_FALSE(ReadImageSettings(blocked.c_str(), &settings));
+    EXPECT_FALSE(UpdateImageSetting(blocked.c_str(), "fit", "affine"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("blocked.quarvex")));
 }
