@@ -3,6 +3,8 @@
 # machinery under Wine and Xvfb:
 #   docs/quarvex-sample-map.png  the program with the sample map and its control points
 #   docs/quarvex-digitising.png  digitising on it, the map read-out in the status line
+#   docs/quarvex-control-points.png  the Control Points window with residual
+#                                    vectors on the true-proportion sample
 # Usage: tools/docs-screenshot.sh (BUILD as for make test)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,3 +33,4 @@ shoot() {
 }
 shoot app_gui_tests QUARVEX_SCREENSHOT docs/quarvex-sample-map.png
 shoot app_session_tests QUARVEX_DIGITISE_SCREENSHOT docs/quarvex-digitising.png
+shoot app_gui_tests QUARVEX_CONTROL_POINTS_SCREENSHOT docs/quarvex-control-points.png
