@@ -238,11 +238,11 @@ bool CCrsDlg::OnCommand(UINT nID, UINT nCode)
     return false;
 }
 
-BOOL CCrsDlg::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult)
+bool CCrsDlg::OnNotify(NMHDR* pHeader, LRESULT* pResult)
 {
-    const NMHDR* pHeader = reinterpret_cast<const NMHDR*>(lParam);
+    const LPARAM lParam = reinterpret_cast<LPARAM>(pHeader);
     if (pHeader->idFrom != IDC_CRS_LIST)
-        return FALSE;
+        return false;
     *pResult = 0;
     switch (pHeader->code)
     {
@@ -253,7 +253,7 @@ BOOL CCrsDlg::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult)
         NMLVDISPINFOW* pInfo = reinterpret_cast<NMLVDISPINFOW*>(lParam);
         LVITEMW& item = pInfo->item;
         if (!(item.mask & LVIF_TEXT) || item.iItem < 0 || size_t(item.iItem) >= m_rows.size() || item.cchTextMax <= 0)
-            return TRUE;
+            return true;
         const CCrsEntry& entry = m_catalogue.GetAt(m_rows[item.iItem]);
         m_cellText = item.iSubItem == 0   ? std::to_wstring(entry.nCode)
                      : item.iSubItem == 1 ? WideFromUtf8(entry.name)
@@ -271,16 +271,16 @@ BOOL CCrsDlg::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult)
                 pszText[0] = '\0';
             pszText[item.cchTextMax - 1] = '\0';
         }
-        return TRUE;
+        return true;
     }
-    case LVN_ITEMCHANGED: ShowArea(); return TRUE;
+    case LVN_ITEMCHANGED: ShowArea(); return true;
     case NM_DBLCLK:
     {
         const NMITEMACTIVATE* pActivate = reinterpret_cast<const NMITEMACTIVATE*>(lParam);
         if (pActivate->iItem >= 0 && size_t(pActivate->iItem) < m_rows.size())
             Choose(pActivate->iItem);
-        return TRUE;
+        return true;
     }
     }
-    return FALSE;
+    return false;
 }

@@ -26,7 +26,7 @@ protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
     bool OnCommand(UINT nID, UINT nCode) override;
-    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    bool OnNotify(NMHDR* pHeader, LRESULT* pResult) override;
 
 private:
     // Fills the list for the search text and says how many rows it has.

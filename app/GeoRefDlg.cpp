@@ -3,9 +3,16 @@
 #include <string>
 
 #include "core/georef/DegreeParser.h"
+#include "core/view/InputRules.h"
 #include "app/res/resource.h"
 #include "winfw/FwUtil.h"
 #include "winfw/Wnd.h"
+
+namespace
+{
+// Screen pixels kept clear around the point: its marker and a margin.
+const int kAnchorClearance = 16;
+}
 
 CGeoRefDlg::CGeoRefDlg(HWND hParent) : CDialog(IDD_GEOREF, hParent) {}
 
@@ -13,7 +20,32 @@ BOOL CGeoRefDlg::OnInitDialog()
 {
     m_editEasting = GetDlgItem(m_hWnd, IDC_EASTING);
     m_editNorthing = GetDlgItem(m_hWnd, IDC_NORTHING);
+    if (m_bEditing)
+    {
+        SetWindowTextA(m_hWnd, LoadResString(IDS_EDIT_GEOREF_CAPTION).c_str());
+        SetItemText(IDC_ADD, LoadResString(IDS_EDIT_GEOREF_OK));
+        ShowWindow(GetDlgItem(m_hWnd, IDC_DELETE_ALL), SW_HIDE);
+        SetWindowTextA(m_editEasting, m_strEasting.c_str());
+        SetWindowTextA(m_editNorthing, m_strNorthing.c_str());
+    }
+    if (m_bAnchored)
+        PlaceBesideAnchor();
     return CDialog::OnInitDialog();
+}
+
+void CGeoRefDlg::PlaceBesideAnchor()
+{
+    RECT rc;
+    GetWindowRect(m_hWnd, &rc);
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoA(MonitorFromPoint(m_ptAnchor, MONITOR_DEFAULTTONEAREST), &info))
+        return;
+    const ScreenRect work = {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+    int left = 0, top = 0;
+    PlaceBesidePoint(m_ptAnchor.x, m_ptAnchor.y, kAnchorClearance, rc.right - rc.left, rc.bottom - rc.top, work, &left,
+                     &top);
+    SetWindowPos(m_hWnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool CGeoRefDlg::OnCommand(UINT nID, UINT nCode)
@@ -60,7 +92,11 @@ BOOL CGeoRefDlg::ValidateEntries()
     letters.pszSouth = strSouth.c_str();
     letters.pszWest = strWest.c_str();
     if (ConvertCoordinateEntries(strEasting.c_str(), strNorthing.c_str(), &m_dEasting, &m_dNorthing, letters))
+    {
+        m_strEasting = strEasting;
+        m_strNorthing = strNorthing;
         return TRUE;
+    }
     FwMessageBox(IDS_INVALID_VALUES, MB_OK);
     return FALSE;
 }

@@ -29,7 +29,7 @@ BOOL CImageApp::InitInstance()
 
     AddDocTemplate(std::make_unique<CSingleDocTemplate>(
         IDR_MAINFRAME, [] { return std::make_unique<CImageDoc>(); }, [] { return std::make_unique<CMainFrame>(); },
-        [] { return std::make_unique<CImageView>(); }));
+        [](CDocument& doc) { return std::make_unique<CImageView>(static_cast<CImageDoc&>(doc)); }));
 
     RegisterShellFileTypes(TRUE);
 
@@ -41,6 +41,7 @@ BOOL CImageApp::InitInstance()
     ShowWindow(m_pMainWnd->m_hWnd, SW_SHOW);
     UpdateWindow(m_pMainWnd->m_hWnd);
     DragAcceptFiles(m_pMainWnd->m_hWnd, TRUE);
+    static_cast<CMainFrame*>(m_pMainWnd)->RestoreToolWindows();
 
     // Ask for an image at once, also when one was named on the command line.
     OnFileOpen();

@@ -8,11 +8,14 @@
 #include "core/crs/CrsCatalogue.h"
 #include "core/crs/CrsSettings.h"
 #include "core/georef/ImageSettings.h"
+#include "core/georef/SideFile.h"
 #include "core/jpeg/JpegFile.h"
 #include "app/CrsDlg.h"
 #include "app/res/resource.h"
 #include "app/ShapeSaveAs.h"
+#include "winfw/FwIds.h"
 #include "winfw/FwUtil.h"
+#include "winfw/View.h"
 
 bool HasJpgExtension(const char* pszPathName)
 {
@@ -38,6 +41,31 @@ bool CanReadFile(const char* pszPathName)
 }
 }
 
+unsigned EditNameStringId(const CEdit& edit)
+{
+    switch (edit.m_nKind)
+    {
+    case EDIT_ADD_POINT: return IDS_EDIT_ADD_POINT;
+    case EDIT_DELETE_POINT: return IDS_EDIT_DELETE_POINT;
+    case EDIT_CHANGE_POINT:
+    {
+        const bool moved = edit.m_point.m_nPixelX != edit.m_pointBefore.m_nPixelX ||
+                           edit.m_point.m_nPixelY != edit.m_pointBefore.m_nPixelY;
+        return moved ? IDS_EDIT_MOVE_POINT : IDS_EDIT_EDIT_POINT;
+    }
+    case EDIT_DELETE_ALL_POINTS: return IDS_EDIT_DELETE_ALL_POINTS;
+    case EDIT_SET_FIT_MODEL: return IDS_EDIT_FIT_MODEL;
+    case EDIT_ADD_VERTEX: return IDS_EDIT_ADD_VERTEX;
+    case EDIT_REMOVE_VERTEX: return IDS_EDIT_REMOVE_VERTEX;
+    case EDIT_FINISH_FEATURE: return IDS_EDIT_FINISH_FEATURE;
+    case EDIT_DISCARD_FEATURE: return IDS_EDIT_DISCARD_FEATURE;
+    case EDIT_DELETE_ALL_FEATURES: return IDS_EDIT_DELETE_ALL_FEATURES;
+    case EDIT_RENAME_FEATURE: return IDS_EDIT_RENAME_FEATURE;
+    case EDIT_DELETE_FEATURE: return IDS_EDIT_DELETE_FEATURE;
+    }
+    return 0;
+}
+
 CImageDoc::CImageDoc() : m_nShapeType(SHAPE_POLYLINE), m_bShapesModified(0), m_nMode(MODE_NONE)
 {
     AddCommand(ID_FILE_SAVE_AS, [this] { OnFileSaveAs(); });
@@ -46,6 +74,133 @@ CImageDoc::CImageDoc() : m_nShapeType(SHAPE_POLYLINE), m_bShapesModified(0), m_n
     AddCommand(ID_FILE_SAVE, [this] { OnFileSaveAs(); });
     AddCommand(ID_VIEW_COORDINATE_SYSTEM, [this] { OnCoordinateSystem(); });
     AddCommandUpdate(ID_VIEW_COORDINATE_SYSTEM, [this](CCmdUI& ui) { ui.Enable(m_nMode != MODE_NONE); });
+    AddCommand(ID_EDIT_UNDO, [this] { OnEditUndo(); });
+    AddCommand(ID_EDIT_REDO, [this] { OnEditRedo(); });
+    AddCommandUpdate(ID_EDIT_UNDO, [this](CCmdUI& ui) {
+        ui.Enable(m_history.NextUndo() != nullptr);
+        ui.SetText(UndoText(false));
+    });
+    AddCommandUpdate(ID_EDIT_REDO, [this](CCmdUI& ui) {
+        ui.Enable(m_history.NextRedo() != nullptr);
+        ui.SetText(UndoText(true));
+    });
+    m_history.AddListener([this](const CEdit& edit, int nStep) { OnEditStep(edit, nStep); });
+}
+
+std::string CImageDoc::UndoText(bool bRedo) const
+{
+    const CEdit* pNext = bRedo ? m_history.NextRedo() : m_history.NextUndo();
+    std::string text = LoadResString(bRedo ? IDS_REDO : IDS_UNDO);
+    if (pNext)
+        text += " " + LoadResString(EditNameStringId(*pNext));
+    return text + "\t" + LoadResString(bRedo ? IDS_REDO_KEY : IDS_UNDO_KEY);
+}
+
+BOOL CImageDoc::DoEdit(CEdit edit, CView* pSender)
+{
+    CEditTarget target{m_shapeFile.m_geoRef, m_shapeFile.m_shapes, m_shape};
+    m_pEditSender = pSender;
+    const bool done = m_history.Do(std::move(edit), target);
+    m_pEditSender = nullptr;
+    return done ? TRUE : FALSE;
+}
+
+BOOL CImageDoc::OnEditUndo()
+{
+    CEditTarget target{m_shapeFile.m_geoRef, m_shapeFile.m_shapes, m_shape};
+    return m_history.Undo(target) ? TRUE : FALSE;
+}
+
+BOOL CImageDoc::OnEditRedo()
+{
+    CEditTarget target{m_shapeFile.m_geoRef, m_shapeFile.m_shapes, m_shape};
+    return m_history.Redo(target) ? TRUE : FALSE;
+}
+
+void CImageDoc::OnEditStep(const CEdit& edit, int nStep)
+{
+    const int kind = edit.m_nKind;
+    const bool forward = nStep != EDIT_STEP_UNDONE;
+    const int modeBefore = m_nMode;
+    if (EditChangesGeoreference(kind))
+    {
+        // The resampled image was made with the fit that has just changed.
+        m_transposed.Release();
+        if (m_nMode == MODE_TRANSPOSED)
+            m_nMode = MODE_DIGITISE;
+    }
+    if (kind == EDIT_DELETE_ALL_FEATURES)
+    {
+        // Going back to georeferencing removed the features; taking that
+        // back is digitising them again, as the type they were made as.
+        m_transposed.Release();
+        m_nMode = forward ? MODE_GEOREFERENCE : MODE_DIGITISE;
+        if (!forward)
+            m_nShapeType = edit.m_nShapeType;
+    }
+    // Features that change are unsaved; the way back to georeferencing
+    // keeps the flag as it was.
+    if (EditChangesFeatures(kind) && !(kind == EDIT_DELETE_ALL_FEATURES && forward))
+        m_bShapesModified = 1;
+
+    if (EditChangesGeoreference(kind))
+        m_fitReport = EvaluateFits(m_shapeFile.m_geoRef);
+    TellChangeListeners(&edit);
+    UpdateAllViews(m_pEditSender, m_nMode != modeBefore ? HINT_MODE_CHANGED : HINT_EDITED);
+
+    // Last, after everything is drawn as it now is: the files, and a
+    // message when one could not be written.
+    if (kind == EDIT_SET_FIT_MODEL)
+        WriteFitModelSetting();
+    else if (EditChangesGeoreference(kind) && !(kind == EDIT_ADD_POINT && nStep == EDIT_STEP_DONE))
+        WritePointFile();   // a new point is written when the fit is asked for, as always
+}
+
+BOOL CImageDoc::WritePointFile()
+{
+    const std::string& path = GetPathName();
+    if (path.empty())
+        return TRUE;
+    if (m_shapeFile.m_geoRef.WritePointFile(path.c_str()))
+        return TRUE;
+    FwMessageBox(LoadResString(IDS_POINT_FILE_NOT_WRITTEN) + " " + SideFileName(path.c_str(), ".tvg"), MB_OK);
+    return FALSE;
+}
+
+BOOL CImageDoc::WriteFitModelSetting()
+{
+    const std::string& path = GetPathName();
+    if (path.empty())
+        return TRUE;
+    // Only our key changes: the file may hold settings of other kinds.
+    if (UpdateImageSetting(path.c_str(), "fit", FitModelSettingValue(m_shapeFile.m_geoRef.m_nFitModel)))
+        return TRUE;
+    FwMessageBox(LoadResString(IDS_SETTINGS_NOT_WRITTEN) + " " + ImageSettingsPath(path.c_str()), MB_OK);
+    return FALSE;
+}
+
+int CImageDoc::AddChangeListener(std::function<void(const CEdit* pEdit)> listener)
+{
+    const int id = m_nNextListener++;
+    m_changeListeners[id] = std::move(listener);
+    return id;
+}
+
+void CImageDoc::RemoveChangeListener(int nID) { m_changeListeners.erase(nID); }
+
+void CImageDoc::TellChangeListeners(const CEdit* pEdit)
+{
+    // A listener may remove itself (a window closing): walk a copy.
+    const auto listeners = m_changeListeners;
+    for (const auto& entry : listeners)
+        entry.second(pEdit);
+}
+
+void CImageDoc::ContentReplaced()
+{
+    m_history.Clear();
+    m_fitReport = EvaluateFits(m_shapeFile.m_geoRef);
+    TellChangeListeners(nullptr);
 }
 
 void CImageDoc::Serialize(bool)
@@ -58,7 +213,9 @@ BOOL CImageDoc::OnNewDocument()
     // The scan stays on show and may be transposed again; the copy made
     // from it goes, as with any other document.
     m_transposed.Release();
-    return CDocument::OnNewDocument();
+    const BOOL bNew = CDocument::OnNewDocument();
+    ContentReplaced();
+    return bNew;
 }
 
 BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
@@ -81,8 +238,9 @@ BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
             {
                 m_shapeFile.m_geoRef.ReadPointFile(pszPathName);
                 m_shapeFile.m_geoRef.SetImageHeight(m_image.Height());
-                // The catalogue is unpacked only for an image that names a system.
                 const CImageSettings settings = ReadImageSettings(pszPathName);
+                m_shapeFile.m_geoRef.m_nFitModel = ParseFitModelSetting(settings.Get("fit"));
+                // The catalogue is unpacked only for an image that names a system.
                 if (!settings.Get(kCrsSettingKey).empty())
                     m_crs = CrsFromSettings(settings, EmbeddedCrsCatalogue());
                 bOpened = TRUE;
@@ -96,6 +254,7 @@ BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
     FwSetStatusText("");
     if (!bOpened)
         m_nMode = MODE_NONE;
+    ContentReplaced();
     return bOpened;
 }
 

@@ -1,9 +1,15 @@
 // The document: the decoded JPEG and its resampled north-up copy, the
-// finished features with the control points, the shape type they are
-// digitised as, the unsaved-features flag and the interaction mode.
+// finished features with the control points, the feature being digitised,
+// the shape type they are digitised as, the unsaved-features flag, the
+// interaction mode, and the history of the user's edits.
 #pragma once
 
+#include <functional>
+#include <map>
+
+#include "core/edit/EditHistory.h"
 #include "core/georef/CrsRef.h"
+#include "core/georef/FitReport.h"
 #include "core/raster/RgbImage.h"
 #include "core/raster/Transpose.h"
 #include "core/shape/ShapeFile.h"
@@ -16,6 +22,16 @@ enum ViewMode
     MODE_DIGITISE = 1,       // digitising features
     MODE_TRANSPOSED = 2,     // showing the resampled north-up image
 };
+
+// What the views are told after the document changed (OnUpdate's hint).
+enum DocumentHint
+{
+    HINT_NEW_IMAGE = 0,   // the framework's own: start over on a new image
+    HINT_EDITED,          // an edit, undone or redone: draw again
+    HINT_MODE_CHANGED,    // an undo or redo changed the mode: lay out again
+};
+
+class CView;
 
 class CImageDoc : public CDocument
 {
@@ -42,11 +58,36 @@ public:
     // system, and the .cpg of the code page the names are typed in.
     CShapeSideFiles GetShapeSideFiles() const;
 
+    // The one way a user's edit changes the document: applied, kept for
+    // Undo, and told to every listener of m_history; the views except
+    // pSender are told to draw again. FALSE when the edit did not apply.
+    BOOL DoEdit(CEdit edit, CView* pSender = nullptr);
+    BOOL OnEditUndo();
+    BOOL OnEditRedo();
+    // The menu text of Undo or Redo, naming the step ("Undo Delete Control Point").
+    std::string UndoText(bool bRedo) const;
+
+    // Writes the control points beside the image; a failure is told to the
+    // user with the file's path. TRUE without a path to write beside.
+    BOOL WritePointFile();
+
+    // The fit of every model on the control points, as the Control Points
+    // window shows it; brought up to date after every change.
+    const CFitReport& GetFitReport() const { return m_fitReport; }
+
+    // Called after every edit, undo or redo (with the edit) and whenever
+    // the control points were replaced (an open, a New; with null).
+    int AddChangeListener(std::function<void(const CEdit* pEdit)> listener);
+    void RemoveChangeListener(int nID);
+
     CRgbImage m_image;
     // The image of Transpose, kept until the control points may change (a
-    // new image, New, or back to georeferencing) and shown again as it is.
+    // new image, New, back to georeferencing, an edit of the points) and
+    // shown again as it is.
     CTransposedImage m_transposed;
     CShapeFile m_shapeFile;
+    // The feature being digitised.
+    CShape m_shape;
     // The coordinate system of the typed map coordinates (none by default).
     CCrsRef m_crs;
     // What the features are digitised and saved as (SHAPE_POLYLINE,
@@ -54,13 +95,27 @@ public:
     int m_nShapeType;
     int m_bShapesModified;
     int m_nMode;
+    // Every edit since the image was opened; listeners hang off it.
+    CEditHistory m_history;
 
 private:
+    void OnEditStep(const CEdit& edit, int nStep);
+    void ContentReplaced();
+    void TellChangeListeners(const CEdit* pEdit);
+    BOOL WriteFitModelSetting();
+
     // The string telling why the last open failed: IDS_UNABLE_TO_OPEN for
     // a file we cannot read or that is not a .jpg, IDS_JPG_READ_ERROR for
     // a .jpg the decoder refused (damaged, or too large to hold).
     unsigned m_nOpenFailureId = 0;
+    CFitReport m_fitReport;
+    std::map<int, std::function<void(const CEdit*)>> m_changeListeners;
+    int m_nNextListener = 1;
+    CView* m_pEditSender = nullptr;
 };
 
 // Whether the path ends in ".jpg", in any letter case.
 bool HasJpgExtension(const char* pszPathName);
+
+// The string-table id naming an edit in the Undo and Redo items.
+unsigned EditNameStringId(const CEdit& edit);

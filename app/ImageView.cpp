@@ -1,5 +1,7 @@
 #include "app/ImageView.h"
 
+#include <cmath>
+
 #include "app/Dib.h"
 #include "core/georef/NumberFormat.h"
 #include "app/res/resource.h"
@@ -12,8 +14,9 @@ namespace
 const COLORREF kControlPointColour = 0x00800000;   // navy
 }
 
-CImageView::CImageView()
-    : m_nZoom(1), m_nPrevZoom(1), m_crDigitise(0x00FF0000), m_crPrevious(0x00800080), m_ptPending{-1, -1},
+CImageView::CImageView(CImageDoc& doc)
+    : m_shape(doc.m_shape), m_nZoom(1), m_nPrevZoom(1), m_crDigitise(0x00FF0000),
+      m_crPrevious(0x00800080), m_ptPending{-1, -1},
       m_hDigitiseCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_DIGITISE_CURSOR)))
 {
     AddCommand(ID_VIEW_ZOOM100, [this] { SetZoom(1); });
@@ -47,8 +50,19 @@ void CImageView::OnInitialUpdate()
     m_shape.RemoveAll();
 }
 
-void CImageView::OnUpdate(CView*, LPARAM, void*)
+void CImageView::OnUpdate(CView*, LPARAM lHint, void*)
 {
+    if (lHint == HINT_EDITED)
+    {
+        RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        return;
+    }
+    if (lHint == HINT_MODE_CHANGED)
+    {
+        ApplyZoom();
+        return;
+    }
+    m_nSelectedPoint = -1;
     m_nZoom = 1;
     m_nPrevZoom = 1;
     SetScrollPos(m_hWnd, SB_VERT, 0, TRUE);
@@ -133,14 +147,29 @@ void CImageView::OnDraw(HDC hDC)
     if (!pDoc->m_image.IsEmpty())
         PaintPixels(hDC, pDoc->m_image, m_nZoom);
 
-    for (const CGeoRefPoint& point : pDoc->m_shapeFile.m_geoRef.m_points)
+    const std::vector<CGeoRefPoint>& points = pDoc->m_shapeFile.m_geoRef.m_points;
+    const int nWorst = m_bShowResiduals ? pDoc->GetFitReport().Chosen().nWorst : -1;
+    if (m_bShowResiduals)
+        DrawResiduals(hDC);
+    for (size_t i = 0; i < points.size(); ++i)
     {
-        DrawMarker(kControlPointColour, hDC, point.m_nPixelX, point.m_nPixelY, FALSE);
-        SetTextColor(hDC, kControlPointColour);
+        const CGeoRefPoint& point = points[i];
+        const bool dragged = m_bDragging && static_cast<int>(i) == m_nDragPoint;
+        const int c = dragged ? m_ptDragPixel.x : point.m_nPixelX;
+        const int r = dragged ? m_ptDragPixel.y : point.m_nPixelY;
+        const COLORREF colour = static_cast<int>(i) == nWorst ? kWorstPointColour : kControlPointColour;
+        DrawMarker(colour, hDC, c, r, FALSE);
+        SetTextColor(hDC, colour);
         SetBkMode(hDC, TRANSPARENT);
         std::string label = FormatFixed(point.m_dMapX, 6) + ", " + FormatFixed(point.m_dMapY, 6);
-        TextOutA(hDC, point.m_nPixelX * m_nZoom + 5, point.m_nPixelY * m_nZoom, label.c_str(),
-                 static_cast<int>(label.size()));
+        TextOutA(hDC, c * m_nZoom + 5, r * m_nZoom, label.c_str(), static_cast<int>(label.size()));
+        if (m_bShowResiduals && static_cast<int>(i) == m_nSelectedPoint)
+        {
+            UniqueGdiObject<HPEN> pen(CreatePen(PS_SOLID, 2, kSelectedPointColour));
+            ScopedSelectObject selectPen(hDC, pen.Get());
+            ScopedSelectObject selectBrush(hDC, GetStockObject(NULL_BRUSH));
+            Ellipse(hDC, c * m_nZoom - 9, r * m_nZoom - 9, c * m_nZoom + 10, r * m_nZoom + 10);
+        }
     }
     DrawShape(m_crDigitise, hDC, m_shape, TRUE, FALSE);
     const CShapeArray& shapes = pDoc->m_shapeFile.m_shapes;
@@ -193,4 +222,80 @@ void CImageView::DrawShape(COLORREF crColour, HDC hDC, const CShape& shape, BOOL
         MoveToEx(hDC, x - 2, y + 2, nullptr);
         LineTo(hDC, x + 2, y - 2);
     }
+}
+
+void CImageView::DrawResiduals(HDC hDC)
+{
+    const CImageDoc* pDoc = GetDocument();
+    const std::vector<CGeoRefPoint>& points = pDoc->m_shapeFile.m_geoRef.m_points;
+    const CModelFit& fit = pDoc->GetFitReport().Chosen();
+    if (!fit.bFitted || fit.residuals.size() != points.size())
+        return;
+    UniqueGdiObject<HPEN> pen(CreatePen(PS_SOLID, 2, kResidualColour));
+    ScopedSelectObject select(hDC, pen.Get());
+    for (size_t i = 0; i < points.size(); ++i)
+    {
+        // From the clicked pixel toward where the fit puts the typed
+        // coordinates: the residual taken back, drawn m_nResidualScale times.
+        const double x0 = (points[i].m_nPixelX + 0.5) * m_nZoom, y0 = (points[i].m_nPixelY + 0.5) * m_nZoom;
+        const double dx = -fit.residuals[i].dPixelX * m_nResidualScale * m_nZoom;
+        const double dy = -fit.residuals[i].dPixelY * m_nResidualScale * m_nZoom;
+        const double length = std::hypot(dx, dy);
+        if (!(length >= 1.0) || !(length < 1e6))
+            continue;   // nothing to see, or far beyond any screen
+        const int x1 = static_cast<int>(std::lround(x0 + dx)), y1 = static_cast<int>(std::lround(y0 + dy));
+        MoveToEx(hDC, static_cast<int>(x0), static_cast<int>(y0), nullptr);
+        LineTo(hDC, x1, y1);
+        // An arrow head of two short strokes back along the line.
+        const double ux = dx / length, uy = dy / length, head = std::fmin(8.0, length / 2);
+        for (double side : {0.45, -0.45})
+        {
+            const double hx = -ux * std::cos(side) + uy * std::sin(side);
+            const double hy = -uy * std::cos(side) - ux * std::sin(side);
+            MoveToEx(hDC, x1, y1, nullptr);
+            LineTo(hDC, static_cast<int>(std::lround(x1 + hx * head)), static_cast<int>(std::lround(y1 + hy * head)));
+        }
+    }
+}
+
+void CImageView::SetResidualDisplay(bool bShow, int nScale)
+{
+    if (bShow == m_bShowResiduals && nScale == m_nResidualScale)
+        return;
+    m_bShowResiduals = bShow;
+    m_nResidualScale = nScale;
+    if (m_hWnd)
+        InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+void CImageView::SetSelectedPoint(int nIndex)
+{
+    if (nIndex == m_nSelectedPoint)
+        return;
+    m_nSelectedPoint = nIndex;
+    if (m_hWnd)
+        InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+void CImageView::ShowControlPoint(int nIndex)
+{
+    const std::vector<CGeoRefPoint>& points = GetDocument()->m_shapeFile.m_geoRef.m_points;
+    if (nIndex < 0 || nIndex >= static_cast<int>(points.size()) || GetDocument()->m_nMode == MODE_TRANSPOSED)
+        return;
+    RECT client;
+    GetClientRect(m_hWnd, &client);
+    const POINT wanted = {points[nIndex].m_nPixelX * m_nZoom - client.right / 2,
+                          points[nIndex].m_nPixelY * m_nZoom - client.bottom / 2};
+    ScrollToPosition(POINT{wanted.x > 0 ? wanted.x : 0, wanted.y > 0 ? wanted.y : 0});
+    m_nSelectedPoint = nIndex;
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+    UpdateWindow(m_hWnd);
+}
+
+POINT CImageView::PixelToScreen(int c, int r) const
+{
+    const POINT scroll = GetScrollPosition();
+    POINT point = {c * m_nZoom - scroll.x, r * m_nZoom - scroll.y};
+    ClientToScreen(m_hWnd, &point);
+    return point;
 }

@@ -14,10 +14,15 @@ const COLORREF kPendingPointColour = 0x00000080;   // maroon
 // The string-table id of the words telling why Transpose was refused.
 unsigned TransposeStatusStringId(TransposeStatus status);
 
+// Drawn over a control point while the Control Points window is open.
+const COLORREF kWorstPointColour = 0x000000FF;      // red: the point the fit misses most
+const COLORREF kResidualColour = 0x000080FF;        // orange: from a point toward where the fit puts it
+const COLORREF kSelectedPointColour = 0x0000C000;   // green ring: the point chosen in the list
+
 class CImageView : public CScrollView
 {
 public:
-    CImageView();
+    explicit CImageView(CImageDoc& doc);
 
     CImageDoc* GetDocument() const { return static_cast<CImageDoc*>(m_pDocument); }
 
@@ -46,6 +51,7 @@ public:
     // Mouse input in each mode, and the mode and colour commands
     // (ImageViewInput.cpp).
     void OnLButtonDown(UINT nFlags, POINT point) override;
+    void OnLButtonUp(UINT nFlags, POINT point) override;
     void OnLButtonDblClk(UINT nFlags, POINT point) override;
     void OnRButtonDown(UINT nFlags, POINT point) override;
     void OnMouseMove(UINT nFlags, POINT point) override;
@@ -54,7 +60,18 @@ public:
     // The image pixel under a client point at the current zoom and scroll.
     POINT ClientToPixel(POINT point) const;
 
-    CShape m_shape;
+    // While the Control Points window is open: the worst point in the
+    // warning colour, each point's residual drawn nScale times its length,
+    // and the point chosen in the list ringed (-1: none).
+    void SetResidualDisplay(bool bShow, int nScale);
+    void SetSelectedPoint(int nIndex);
+    // Scrolls control point nIndex into the middle of the view and rings it.
+    void ShowControlPoint(int nIndex);
+    // The screen position of an image pixel at the current zoom and scroll.
+    POINT PixelToScreen(int c, int r) const;
+
+    // The feature being digitised: the document's.
+    CShape& m_shape;
     int m_nZoom;
     int m_nPrevZoom;
     COLORREF m_crDigitise;
@@ -69,10 +86,24 @@ private:
     void AddInputCommands();
     void EnterControlPoint(POINT point);
     void FinishCurrentShape();
+    void DrawResiduals(HDC hDC);
+    // Moving a control point's marker with the mouse (georeference mode).
+    void BeginPointDrag(int nIndex, POINT point);
+    void EndPointDrag(POINT point, bool bDrop);
     void ChooseColour(COLORREF& crColour);
     // Copies the image pixels of range, at nZoom, to their place in view
     // coordinates.
     void PaintPixels(HDC hDC, const CRgbImage& image, int nZoom);
 
     std::vector<unsigned char> m_paintBuffer;   // kept between paints: no allocation while scrolling
+
+    bool m_bShowResiduals = false;
+    int m_nResidualScale = 10;
+    int m_nSelectedPoint = -1;
+    // The point under a pressed button: dragged once the mouse moves
+    // further than a click's wobble; otherwise the press is a click.
+    int m_nDragPoint = -1;
+    bool m_bDragging = false;
+    POINT m_ptDragStart = {0, 0};
+    POINT m_ptDragPixel = {0, 0};
 };

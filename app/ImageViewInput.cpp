@@ -2,6 +2,8 @@
 // Digitise commands with their menu state, and the two colour commands.
 #include "app/ImageView.h"
 
+#include <cstdlib>
+
 #include "app/GeoRefDlg.h"
 #include "app/res/resource.h"
 #include "app/AddFeatureDlg.h"
@@ -13,6 +15,9 @@
 
 namespace
 {
+// How near a press must come to a marker (client pixels) to take it.
+const int kMarkerHitRadius = 6;
+
 // Redraws the whole view at once. Invalidating without erasing first and
 // then with erasing keeps the order of the requests the painting expects.
 void RedrawWholeView(HWND hWnd)
@@ -54,8 +59,7 @@ void CImageView::OnDigitise()
         CGeoRefArray& geoRef = pDoc->m_shapeFile.m_geoRef;
         // The points are kept beside the image whatever the fit makes of
         // them, so that the user can come back and add more.
-        if (!pDoc->GetPathName().empty())
-            geoRef.WritePointFile(pDoc->GetPathName().c_str());
+        pDoc->WritePointFile();
         if (geoRef.CalcTransform())
         {
             CDigitiseDlg dlg;
@@ -87,9 +91,9 @@ void CImageView::OnGeoreference()
     if (FwMessageBox(IDS_SWITCH_TO_GEOREFERENCE, MB_YESNO | MB_DEFBUTTON2) == IDYES)
     {
         // The feature being digitised keeps its vertices, and the unsaved
-        // flag its value: only the finished features go.
-        pDoc->m_shapeFile.m_shapes.RemoveAll();
-        pDoc->m_nMode = MODE_GEOREFERENCE;
+        // flag its value: only the finished features go (the edit sets the
+        // mode, and taking it back digitises them again).
+        pDoc->DoEdit(CEdit::DeleteAllFeatures(pDoc->m_shapeFile.m_shapes, pDoc->m_nShapeType), this);
         RepaintNow(m_hWnd, nullptr);
     }
     pDoc->m_transposed.Release();
@@ -100,13 +104,19 @@ void CImageView::OnLButtonDown(UINT, POINT point)
     CImageDoc* pDoc = GetDocument();
     if (pDoc->m_nMode == MODE_GEOREFERENCE)
     {
-        EnterControlPoint(point);
+        const POINT scroll = GetScrollPosition();
+        const int hit = HitMarker(pDoc->m_shapeFile.m_geoRef.m_points, point.x, point.y, scroll.x, scroll.y, m_nZoom,
+                                  kMarkerHitRadius);
+        if (hit >= 0)
+            BeginPointDrag(hit, point);   // a click after all unless the mouse moves
+        else
+            EnterControlPoint(point);
         return;
     }
     if (pDoc->m_nMode != MODE_DIGITISE)
         return;
     POINT pixel = ClientToPixel(point);
-    m_shape.Add(pixel.x, pixel.y);
+    pDoc->DoEdit(CEdit::AddVertex(pixel.x, pixel.y), this);
     {
         UniqueWindowDc dc(m_hWnd);
         DrawShape(m_crDigitise, dc.Get(), m_shape, TRUE, TRUE);
@@ -129,21 +139,31 @@ void CImageView::EnterControlPoint(POINT point)
         DrawMarker(kPendingPointColour, dc.Get(), m_ptPending.x, m_ptPending.y, TRUE);
     }
     CGeoRefDlg dlg;
+    // Beside the point being entered, never over it.
+    dlg.m_bAnchored = true;
+    dlg.m_ptAnchor = point;
+    ClientToScreen(m_hWnd, &dlg.m_ptAnchor);
     INT_PTR nResult = dlg.DoModal();
     m_ptPending = POINT{-1, -1};
     CImageDoc* pDoc = GetDocument();
+    std::vector<CGeoRefPoint>& points = pDoc->m_shapeFile.m_geoRef.m_points;
     if (nResult == IDC_ADD)
     {
         // The scroll position may have changed while the dialog was open.
         POINT pixel = ClientToPixel(point);
-        pDoc->m_shapeFile.m_geoRef.m_points.push_back(CGeoRefPoint(dlg.m_dEasting, dlg.m_dNorthing, pixel.x, pixel.y));
-        // The marker and its label, which runs to the right.
+        CGeoRefPoint added(dlg.m_dEasting, dlg.m_dNorthing, pixel.x, pixel.y);
+        added.m_strMapX = dlg.m_strEasting;
+        added.m_strMapY = dlg.m_strNorthing;
+        pDoc->DoEdit(CEdit::AddPoint(static_cast<int>(points.size()), added), this);
+        // The marker and its label, which runs to the right; every residual
+        // changes with a new point when they are shown.
         RECT label = {point.x - 10, point.y - 10, client.right, point.y + 20};
-        RepaintNow(m_hWnd, &label);
+        RepaintNow(m_hWnd, m_bShowResiduals ? nullptr : &label);
     }
     else if (nResult == IDC_DELETE_ALL)
     {
-        pDoc->m_shapeFile.m_geoRef.m_points.clear();
+        if (!points.empty())
+            pDoc->DoEdit(CEdit::DeleteAllPoints(points), this);
         RepaintNow(m_hWnd, nullptr);
     }
     else
@@ -158,8 +178,15 @@ void CImageView::FinishCurrentShape()
     CAddFeatureDlg dlg;
     const BOOL bAdd = dlg.DoModal() == IDOK;
     CImageDoc* pDoc = GetDocument();
-    if (FinishShape(m_shape, pDoc->m_nShapeType, bAdd, dlg.m_strName, pDoc->m_shapeFile.m_shapes))
-        pDoc->m_bShapesModified = 1;
+    if (m_shape.GetSize() == 0)
+        return;
+    // Finished with its name, or thrown away: either can be taken back.
+    if (bAdd)
+        pDoc->DoEdit(
+            CEdit::FinishFeature(m_shape, pDoc->m_nShapeType, dlg.m_strName, pDoc->m_shapeFile.m_shapes.GetSize()),
+            this);
+    else
+        pDoc->DoEdit(CEdit::DiscardFeature(m_shape), this);
 }
 
 void CImageView::OnLButtonDblClk(UINT, POINT)
@@ -181,14 +208,79 @@ void CImageView::OnRButtonDown(UINT, POINT)
     }
     else if (pDoc->m_nMode == MODE_DIGITISE && m_shape.GetSize() > 0)
     {
-        RemoveLastVertex(m_shape);
+        pDoc->DoEdit(CEdit::RemoveVertex(m_shape.GetAt(m_shape.GetSize() - 1)), this);
         RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     }
 }
 
-void CImageView::OnMouseMove(UINT, POINT point)
+void CImageView::BeginPointDrag(int nIndex, POINT point)
+{
+    m_nDragPoint = nIndex;
+    m_bDragging = false;
+    m_ptDragStart = point;
+    m_ptDragPixel = ClientToPixel(point);
+    SetCapture(m_hWnd);
+}
+
+void CImageView::EndPointDrag(POINT point, bool bDrop)
+{
+    const int index = m_nDragPoint;
+    const bool dragged = m_bDragging;
+    m_nDragPoint = -1;
+    m_bDragging = false;
+    if (GetCapture() == m_hWnd)
+        ReleaseCapture();
+    CImageDoc* pDoc = GetDocument();
+    const std::vector<CGeoRefPoint>& points = pDoc->m_shapeFile.m_geoRef.m_points;
+    if (!bDrop || index < 0 || index >= static_cast<int>(points.size()))
+    {
+        RedrawWholeView(m_hWnd);
+        return;
+    }
+    if (!dragged)
+    {
+        // Pressed and let go on a marker: a click, which enters a point.
+        EnterControlPoint(m_ptDragStart);
+        return;
+    }
+    const POINT pixel = ClientToPixel(point);
+    CGeoRefPoint moved = points[index];
+    moved.m_nPixelX = pixel.x;
+    moved.m_nPixelY = pixel.y;
+    if (pixel.x != points[index].m_nPixelX || pixel.y != points[index].m_nPixelY)
+        pDoc->DoEdit(CEdit::ChangePoint(index, points[index], moved));
+    else
+        RedrawWholeView(m_hWnd);
+}
+
+void CImageView::OnLButtonUp(UINT, POINT point)
+{
+    if (m_nDragPoint >= 0)
+        EndPointDrag(point, true);
+}
+
+void CImageView::OnMouseMove(UINT nFlags, POINT point)
 {
     CImageDoc* pDoc = GetDocument();
+    if (m_nDragPoint >= 0)
+    {
+        if (!(nFlags & MK_LBUTTON))
+        {
+            EndPointDrag(point, false);   // the button came up elsewhere
+        }
+        else
+        {
+            if (!m_bDragging && (std::abs(point.x - m_ptDragStart.x) > GetSystemMetrics(SM_CXDRAG) ||
+                                 std::abs(point.y - m_ptDragStart.y) > GetSystemMetrics(SM_CYDRAG)))
+                m_bDragging = true;
+            const POINT pixel = ClientToPixel(point);
+            if (m_bDragging && (pixel.x != m_ptDragPixel.x || pixel.y != m_ptDragPixel.y))
+            {
+                m_ptDragPixel = pixel;
+                RedrawWholeView(m_hWnd);
+            }
+        }
+    }
     switch (pDoc->m_nMode)
     {
     case MODE_GEOREFERENCE: FwSetStatusText(LoadResString(IDS_GEOREFERENCE_HINT)); break;

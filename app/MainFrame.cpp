@@ -1,5 +1,6 @@
 #include "app/MainFrame.h"
 
+#include "app/res/resource.h"
 #include "winfw/FwIds.h"
 
 namespace
@@ -13,6 +14,15 @@ const UINT kIndicators[] = {
 };
 }
 
+CMainFrame::CMainFrame()
+{
+    AddCommand(ID_VIEW_CONTROL_POINTS, [this] {
+        if (CControlPointsWnd* pWnd = GetControlPointsWnd())
+            pWnd->Toggle();
+    });
+    AddCommandUpdate(ID_VIEW_CONTROL_POINTS, [this](CCmdUI& ui) { ui.SetCheck(m_wndControlPoints.IsOpen()); });
+}
+
 int CMainFrame::OnCreate(LPCREATESTRUCTA lpCreateStruct)
 {
     if (CFrameWnd::OnCreate(lpCreateStruct) == -1)
@@ -22,4 +32,17 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA lpCreateStruct)
     if (!m_wndStatusBar.SetIndicators(kIndicators, sizeof(kIndicators) / sizeof(kIndicators[0])))
         return -1;
     return 0;
+}
+
+CControlPointsWnd* CMainFrame::GetControlPointsWnd()
+{
+    if (!m_wndControlPoints.m_hWnd && (!m_hWnd || !m_wndControlPoints.CreateTool(m_hWnd)))
+        return nullptr;
+    return &m_wndControlPoints;
+}
+
+void CMainFrame::RestoreToolWindows()
+{
+    if (CControlPointsWnd* pWnd = GetControlPointsWnd())
+        pWnd->RestoreOpenState();
 }

@@ -1,14 +1,27 @@
-// The main window: the frame with its status bar of four panes.
+// The main window: the frame with its status bar of four panes, and the
+// tool windows it owns (Control Points).
 #pragma once
 
+#include "app/ControlPointsWnd.h"
 #include "winfw/FrameWnd.h"
 #include "winfw/StatusBar.h"
 
 class CMainFrame : public CFrameWnd
 {
 public:
+    CMainFrame();
+
     int OnCreate(LPCREATESTRUCTA lpCreateStruct) override;
     CStatusBar* GetMessageBar() override { return &m_wndStatusBar; }
 
+    // Opens the tool windows that were open when the program last ended;
+    // called once the main window is on the screen.
+    void RestoreToolWindows();
+    // The Control Points window, made the first time it is needed.
+    CControlPointsWnd* GetControlPointsWnd();
+
     CStatusBar m_wndStatusBar;
+
+private:
+    CControlPointsWnd m_wndControlPoints;
 };

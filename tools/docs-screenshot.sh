@@ -3,6 +3,8 @@
 # machinery under Wine and Xvfb:
 #   docs/quarvex-sample-map.png  the program with the sample map and its control points
 #   docs/quarvex-digitising.png  digitising on it, the map read-out in the status line
+#   docs/quarvex-control-points.png  the Control Points window with residual
+#                                    vectors on the true-proportion sample
 #   docs/quarvex-coordinate-system.png  the Coordinate System dialog searching "wgs 84 utm"
 # Usage: tools/docs-screenshot.sh (BUILD as for make test)
 set -euo pipefail
@@ -32,4 +34,5 @@ shoot() {
 }
 shoot app_gui_tests QUARVEX_SCREENSHOT docs/quarvex-sample-map.png
 shoot app_session_tests QUARVEX_DIGITISE_SCREENSHOT docs/quarvex-digitising.png
+shoot app_gui_tests QUARVEX_CONTROL_POINTS_SCREENSHOT docs/quarvex-control-points.png
 shoot app_gui_tests QUARVEX_CRS_SCREENSHOT docs/quarvex-coordinate-system.png

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <string>
 
 // The state of one command as the menu shows it.
 class CCmdUI
@@ -15,10 +16,19 @@ public:
     explicit CCmdUI(UINT nID) : m_nID(nID) {}
     void Enable(BOOL bOn = TRUE) { m_bEnabled = bOn != FALSE; }
     void SetCheck(int nCheck = 1) { m_bChecked = nCheck != 0; }
+    // The menu item's text, for commands whose label tells what they do
+    // ("Undo Delete Control Point"); items whose text is not set keep theirs.
+    void SetText(const std::string& strText)
+    {
+        m_strText = strText;
+        m_bTextSet = true;
+    }
 
     UINT m_nID;
     bool m_bEnabled = true;
     bool m_bChecked = false;
+    bool m_bTextSet = false;
+    std::string m_strText;
 };
 
 class CCmdTarget

@@ -5,6 +5,8 @@
 
 CDialog::CDialog(UINT nIDTemplate, HWND hParent) : m_nIDTemplate(nIDTemplate), m_hParent(hParent) {}
 
+CDialog::~CDialog() { DestroyWindow(); }
+
 INT_PTR CDialog::DoModal()
 {
     HWND hOwner = m_hParent;
@@ -17,6 +19,21 @@ INT_PTR CDialog::DoModal()
     return result;
 }
 
+BOOL CDialog::Create(HWND hOwner)
+{
+    m_bModeless = true;
+    HWND hWnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_nIDTemplate), hOwner, DialogProc,
+                                   reinterpret_cast<LPARAM>(this));
+    return hWnd != nullptr;
+}
+
+void CDialog::DestroyWindow()
+{
+    // A modal dialog's window belongs to its DoModal.
+    if (m_bModeless && m_hWnd && IsWindow(m_hWnd))
+        ::DestroyWindow(m_hWnd);
+}
+
 BOOL CDialog::OnInitDialog() { return TRUE; }
 
 void CDialog::OnOK() { EndDialog(IDOK); }
@@ -25,9 +42,11 @@ void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
 bool CDialog::OnCommand(UINT, UINT) { return false; }
 
-BOOL CDialog::OnNotify(WPARAM, LPARAM, LRESULT*) { return FALSE; }
+bool CDialog::OnNotify(NMHDR*, LRESULT*) { return false; }
 
 HBRUSH CDialog::OnCtlColor(HDC, HWND, UINT) { return nullptr; }
+
+bool CDialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR*) { return false; }
 
 void CDialog::EndDialog(INT_PTR nResult) { ::EndDialog(m_hWnd, nResult); }
 
@@ -60,17 +79,25 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hDlg, UINT message, WPARAM wParam, LPA
     }
     if (!pDlg)
         return FALSE;
+    INT_PTR result = FALSE;
     // No exception may unwind through the system's dialog code.
     try
     {
-        return pDlg->HandleMessage(message, wParam, lParam);
+        result = pDlg->HandleMessage(message, wParam, lParam);
     }
     catch (...)
     {
         ReportUnexpectedException();
-        ::EndDialog(hDlg, IDCANCEL);
-        return TRUE;
+        if (!pDlg->m_bModeless)
+            ::EndDialog(hDlg, IDCANCEL);
+        result = TRUE;
     }
+    if (message == WM_NCDESTROY)
+    {
+        SetWindowLongPtrA(hDlg, DWLP_USER, 0);
+        pDlg->m_hWnd = nullptr;
+    }
+    return result;
 }
 
 INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -102,9 +129,8 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_NOTIFY:
     {
         LRESULT result = 0;
-        if (!OnNotify(wParam, lParam, &result))
+        if (!OnNotify(reinterpret_cast<NMHDR*>(lParam), &result))
             return FALSE;
-        // A dialog procedure hands a message's result back through the window.
         SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
         return TRUE;
     }
@@ -117,5 +143,8 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return reinterpret_cast<INT_PTR>(
             OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), message));
     }
+    INT_PTR result = FALSE;
+    if (OnMessage(message, wParam, lParam, &result))
+        return result;
     return FALSE;
 }

@@ -1,5 +1,6 @@
-// A modal dialog on a resource template. The dialog fills its controls in
-// OnInitDialog and hands plain values back to the caller in OnOK.
+// A dialog on a resource template, modal (DoModal) or modeless (Create).
+// The dialog fills its controls in OnInitDialog and hands plain values back
+// to the caller in OnOK.
 #pragma once
 
 #include <windows.h>
@@ -11,13 +12,18 @@ class CDialog
 public:
     // Without hParent the main window owns the dialog.
     explicit CDialog(UINT nIDTemplate, HWND hParent = nullptr);
-    virtual ~CDialog() = default;
+    virtual ~CDialog();
     CDialog(const CDialog&) = delete;
     CDialog& operator=(const CDialog&) = delete;
 
     // Runs the dialog; returns the id it ended with (IDOK, IDCANCEL, ...),
     // or -1 when it could not be shown.
     INT_PTR DoModal();
+    // Creates the dialog modeless (hidden unless its template says
+    // WS_VISIBLE), owned by hOwner. FALSE when it could not be made.
+    BOOL Create(HWND hOwner);
+    // Destroys a modeless dialog.
+    void DestroyWindow();
 
     HWND m_hWnd = nullptr;
 
@@ -28,11 +34,12 @@ protected:
     virtual void OnCancel();
     // Other buttons and control notifications; true when handled.
     virtual bool OnCommand(UINT nID, UINT nCode);
-    // Notifications of common controls (WM_NOTIFY); true when handled, with
-    // the message's result in *pResult.
-    virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    // WM_NOTIFY from a control; true when handled, with the result in *pResult.
+    virtual bool OnNotify(NMHDR* pNMHDR, LRESULT* pResult);
     // Colour requests (WM_CTLCOLOR*): a brush, or null for the default.
     virtual HBRUSH OnCtlColor(HDC hDC, HWND hControl, UINT nMessage);
+    // Any other message; true when handled, with the result in *pResult.
+    virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* pResult);
 
     void EndDialog(INT_PTR nResult);
     std::string GetItemText(int nID) const;
@@ -48,4 +55,5 @@ private:
 
     UINT m_nIDTemplate;
     HWND m_hParent;
+    bool m_bModeless = false;
 };

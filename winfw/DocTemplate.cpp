@@ -9,7 +9,7 @@
 
 CSingleDocTemplate::CSingleDocTemplate(unsigned nIDResource, std::function<std::unique_ptr<CDocument>()> newDocument,
                                        std::function<std::unique_ptr<CFrameWnd>()> newFrame,
-                                       std::function<std::unique_ptr<CView>()> newView)
+                                       std::function<std::unique_ptr<CView>(CDocument&)> newView)
     : m_nIDResource(nIDResource), m_strDocStrings(LoadResString(nIDResource)), m_newDocument(std::move(newDocument)),
       m_newFrame(std::move(newFrame)), m_newView(std::move(newView))
 {
@@ -43,7 +43,7 @@ bool CSingleDocTemplate::CreateDocumentFrameAndView()
 {
     m_pDocument = m_newDocument();
     m_pFrame = m_newFrame();
-    m_pView = m_newView();
+    m_pView = m_newView(*m_pDocument);
     CWinApp* pApp = FwGetApp();
     if (pApp && !pApp->m_pMainWnd)
         pApp->m_pMainWnd = m_pFrame.get();

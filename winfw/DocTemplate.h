@@ -26,9 +26,10 @@ public:
         DOCSTRING_REG_FILE_TYPE_NAME,
     };
 
+    // The view is made for its document, which it may hold on to.
     CSingleDocTemplate(unsigned nIDResource, std::function<std::unique_ptr<CDocument>()> newDocument,
                        std::function<std::unique_ptr<CFrameWnd>()> newFrame,
-                       std::function<std::unique_ptr<CView>()> newView);
+                       std::function<std::unique_ptr<CView>(CDocument&)> newView);
     ~CSingleDocTemplate();
 
     unsigned GetResourceID() const { return m_nIDResource; }
@@ -58,7 +59,7 @@ private:
     std::string m_strDocStrings;
     std::function<std::unique_ptr<CDocument>()> m_newDocument;
     std::function<std::unique_ptr<CFrameWnd>()> m_newFrame;
-    std::function<std::unique_ptr<CView>()> m_newView;
+    std::function<std::unique_ptr<CView>(CDocument&)> m_newView;
     std::unique_ptr<CDocument> m_pDocument;
     std::unique_ptr<CFrameWnd> m_pFrame;
     std::unique_ptr<CView> m_pView;

@@ -116,6 +116,15 @@ void CFrameWnd::OnInitMenuPopup(HMENU hMenu)
             continue;   // separator or submenu
         CCmdUI ui(nID);
         RouteUpdate(ui);
+        if (ui.m_bTextSet)
+        {
+            MENUITEMINFOA info = {};
+            info.cbSize = sizeof(info);
+            info.fMask = MIIM_TYPE;
+            info.fType = MFT_STRING;
+            info.dwTypeData = const_cast<char*>(ui.m_strText.c_str());
+            SetMenuItemInfoA(hMenu, static_cast<UINT>(i), TRUE, &info);
+        }
         EnableMenuItem(hMenu, i, MF_BYPOSITION | (ui.m_bEnabled ? MF_ENABLED : MF_GRAYED));
         CheckMenuItem(hMenu, i, MF_BYPOSITION | (ui.m_bChecked ? MF_CHECKED : MF_UNCHECKED));
     }
@@ -165,6 +174,12 @@ LRESULT CFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_ENABLE:
+        // A modal dialog or message disables the main window: the tool
+        // windows it owns wait for the answer too.
+        if (CWinApp* pApp = FwGetApp())
+            pApp->EnableModelessWindows(wParam != FALSE);
+        break;
     case WM_CLOSE:
         if (CWinApp* pApp = FwGetApp())
             pApp->CloseMainFrame();

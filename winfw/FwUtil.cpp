@@ -68,8 +68,9 @@ int FwMessageBox(const std::string& strText, UINT nType)
         hOwner = nullptr;
     // A message asked from inside a modal dialog belongs to that dialog:
     // owned by the (disabled) main window, it would leave the dialog open
-    // to clicks while the question waits for its answer.
-    if (hOwner)
+    // to clicks while the question waits for its answer. A tool window that
+    // was active last is no modal dialog: the main window owns the message.
+    if (hOwner && !IsWindowEnabled(hOwner))
     {
         HWND hPopup = GetLastActivePopup(hOwner);
         if (hPopup && IsWindowVisible(hPopup) && IsWindowEnabled(hPopup))

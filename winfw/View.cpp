@@ -41,6 +41,7 @@ BOOL CView::OnEraseBkgnd(HDC hDC)
 }
 
 void CView::OnLButtonDown(UINT, POINT) {}
+void CView::OnLButtonUp(UINT, POINT) {}
 void CView::OnLButtonDblClk(UINT, POINT) {}
 void CView::OnRButtonDown(UINT, POINT) {}
 void CView::OnMouseMove(UINT, POINT) {}
@@ -70,6 +71,7 @@ LRESULT CView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND: return OnEraseBkgnd(reinterpret_cast<HDC>(wParam));
     case WM_MOUSEACTIVATE: SetFocus(m_hWnd); break;
     case WM_LBUTTONDOWN: OnLButtonDown(nFlags, point); break;
+    case WM_LBUTTONUP: OnLButtonUp(nFlags, point); break;
     case WM_LBUTTONDBLCLK: OnLButtonDblClk(nFlags, point); break;
     case WM_RBUTTONDOWN: OnRButtonDown(nFlags, point); break;
     case WM_MOUSEMOVE: OnMouseMove(nFlags, point); break;

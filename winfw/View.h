@@ -28,6 +28,7 @@ public:
 
     // Mouse input; flags are the MK_ key states, the point is in client units.
     virtual void OnLButtonDown(UINT nFlags, POINT point);
+    virtual void OnLButtonUp(UINT nFlags, POINT point);
     virtual void OnLButtonDblClk(UINT nFlags, POINT point);
     virtual void OnRButtonDown(UINT nFlags, POINT point);
     virtual void OnMouseMove(UINT nFlags, POINT point);

@@ -68,7 +68,7 @@ void ReportUnexpectedException()
 CWinApp::CWinApp() : m_hInstance(GetModuleHandleA(nullptr)), m_strAppName(BaseName(ModulePath()))
 {
     g_pApp = this;
-    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&icc);
 }
 
@@ -131,6 +131,47 @@ void CWinApp::SaveRecentFileList() const
         else
             RegDeleteValueA(key.Get(), name.c_str());
     }
+}
+
+int CWinApp::GetProfileInt(const char* pszSection, const char* pszEntry, int nDefault) const
+{
+    if (m_strRegistryKey.empty())
+        return nDefault;
+    UniqueRegKey key = OpenRegKey(HKEY_CURRENT_USER, (GetProfileKeyPath() + "\\" + pszSection).c_str());
+    DWORD value = 0, type = 0, cb = sizeof(value);
+    if (!key ||
+        RegQueryValueExA(key.Get(), pszEntry, nullptr, &type, reinterpret_cast<BYTE*>(&value), &cb) != ERROR_SUCCESS ||
+        type != REG_DWORD || cb != sizeof(value))
+        return nDefault;
+    return static_cast<int>(value);
+}
+
+BOOL CWinApp::WriteProfileInt(const char* pszSection, const char* pszEntry, int nValue) const
+{
+    if (m_strRegistryKey.empty())
+        return FALSE;
+    UniqueRegKey key = CreateRegKey(HKEY_CURRENT_USER, (GetProfileKeyPath() + "\\" + pszSection).c_str());
+    const DWORD value = static_cast<DWORD>(nValue);
+    return key && RegSetValueExA(key.Get(), pszEntry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                                 sizeof(value)) == ERROR_SUCCESS;
+}
+
+void CWinApp::AddModelessWindow(HWND hWnd)
+{
+    if (std::find(m_modelessWindows.begin(), m_modelessWindows.end(), hWnd) == m_modelessWindows.end())
+        m_modelessWindows.push_back(hWnd);
+}
+
+void CWinApp::RemoveModelessWindow(HWND hWnd)
+{
+    m_modelessWindows.erase(std::remove(m_modelessWindows.begin(), m_modelessWindows.end(), hWnd),
+                            m_modelessWindows.end());
+}
+
+void CWinApp::EnableModelessWindows(bool bEnable)
+{
+    for (HWND hWnd : m_modelessWindows)
+        EnableWindow(hWnd, bEnable ? TRUE : FALSE);
 }
 
 void CWinApp::AddDocTemplate(std::unique_ptr<CSingleDocTemplate> pTemplate)
@@ -226,12 +267,23 @@ void CWinApp::UpdateFrameTitle()
 bool CWinApp::PreTranslateMessage(MSG* pMsg)
 {
     HWND hMain = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
-    if (!hMain || !m_hAccel || pMsg->message < WM_KEYFIRST || pMsg->message > WM_KEYLAST)
+    if (!hMain || pMsg->message < WM_KEYFIRST || pMsg->message > WM_KEYLAST)
         return false;
-    // Keys typed into the main window or its children only.
-    if (pMsg->hwnd != hMain && !IsChild(hMain, pMsg->hwnd))
-        return false;
-    return TranslateAcceleratorA(hMain, m_hAccel, pMsg) != 0;
+    if (pMsg->hwnd == hMain || IsChild(hMain, pMsg->hwnd))
+        return m_hAccel && TranslateAcceleratorA(hMain, m_hAccel, pMsg) != 0;
+    for (HWND hWnd : m_modelessWindows)
+    {
+        if (pMsg->hwnd != hWnd && !IsChild(hWnd, pMsg->hwnd))
+            continue;
+        // The program's keys (Undo, Redo, Open...) work from a tool window
+        // too, except where the user types text: an edit keeps its own.
+        char cls[16] = {};
+        GetClassNameA(pMsg->hwnd, cls, sizeof(cls));
+        if (lstrcmpiA(cls, "Edit") != 0 && m_hAccel && TranslateAcceleratorA(hMain, m_hAccel, pMsg))
+            return true;
+        return IsDialogMessageA(hWnd, pMsg) != FALSE;
+    }
+    return false;
 }
 
 void CWinApp::PumpWaitingMessages()

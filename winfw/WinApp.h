@@ -65,6 +65,17 @@ public:
 
     // Profile: HKEY_CURRENT_USER\Software\<registry key>\<app name>.
     std::string GetProfileKeyPath() const;
+    // Numbers kept in the profile under section\entry (REG_DWORD), as the
+    // windows remember their places; nDefault when none is kept.
+    int GetProfileInt(const char* pszSection, const char* pszEntry, int nDefault) const;
+    BOOL WriteProfileInt(const char* pszSection, const char* pszEntry, int nValue) const;
+
+    // Modeless windows (the tool windows the main window owns) get their
+    // keyboard navigation in the message loop: Tab, Enter, Escape, arrows.
+    void AddModelessWindow(HWND hWnd);
+    void RemoveModelessWindow(HWND hWnd);
+    // Follows the main window: disabled while a modal dialog is up.
+    void EnableModelessWindows(bool bEnable);
     const std::vector<std::string>& GetRecentFiles() const { return m_recentFiles; }
     void AddToRecentFileList(const std::string& path);
 
@@ -85,6 +96,7 @@ private:
     std::vector<std::string> m_recentFiles;
     std::unique_ptr<CSingleDocTemplate> m_pDocTemplate;
     HACCEL m_hAccel = nullptr;
+    std::vector<HWND> m_modelessWindows;
 };
 
 // The one application object of the process, or null.

@@ -22,6 +22,9 @@
 #define IDD_ADDFEATURE 131
 #define IDD_DIGITISE   132
 
+// Control points, undo
+#define IDD_CONTROL_POINTS 200
+
 // Coordinate systems
 #define IDD_CRS 220
 
@@ -40,6 +43,21 @@
 #define IDC_POINTS       1011
 #define IDC_ABOUT_GROUP  1262
 
+// Control points, undo
+#define IDC_CP_LIST          1100
+#define IDC_CP_FIT_MODEL     1101
+#define IDC_CP_RMS_FIRST     1102
+#define IDC_CP_RMS_HELMERT   1103
+#define IDC_CP_RMS_AFFINE    1104
+#define IDC_CP_PARAMETERS    1105
+#define IDC_CP_HINTS         1106
+#define IDC_CP_DELETE        1107
+#define IDC_CP_EDIT          1108
+#define IDC_CP_EXAGGERATION  1109
+#define IDC_CP_FIT_LABEL     1110
+#define IDC_CP_RMS_LABEL     1111
+#define IDC_CP_VECTORS_LABEL 1112
+
 // Coordinate systems
 #define IDC_CRS_CURRENT 1200
 #define IDC_CRS_SEARCH  1201
@@ -57,6 +75,10 @@
 #define ID_VIEW_TRANSPOSE       32776
 #define ID_EDIT_DIGITISE_COLOUR 32778
 #define ID_EDIT_PREVIOUS_COLOUR 32779
+
+// Control points, undo
+#define ID_EDIT_REDO           32800
+#define ID_VIEW_CONTROL_POINTS 32801
 
 // Coordinate systems
 #define ID_VIEW_COORDINATE_SYSTEM 32820
@@ -102,6 +124,64 @@
 #define IDS_COPY_NO_BITMAP            213
 #define IDS_COPY_CLIPBOARD_BUSY       214
 #define IDS_COPY_CLIPBOARD_REFUSED    215
+
+// Control points, undo
+#define IDS_UNDO                     300
+#define IDS_REDO                     301
+#define IDS_UNDO_KEY                 302
+#define IDS_REDO_KEY                 303
+#define IDS_EDIT_ADD_POINT           304
+#define IDS_EDIT_DELETE_POINT        305
+#define IDS_EDIT_EDIT_POINT          306
+#define IDS_EDIT_MOVE_POINT          307
+#define IDS_EDIT_DELETE_ALL_POINTS   308
+#define IDS_EDIT_FIT_MODEL           309
+#define IDS_EDIT_ADD_VERTEX          310
+#define IDS_EDIT_REMOVE_VERTEX       311
+#define IDS_EDIT_FINISH_FEATURE      312
+#define IDS_EDIT_DISCARD_FEATURE     313
+#define IDS_EDIT_DELETE_ALL_FEATURES 314
+#define IDS_EDIT_RENAME_FEATURE      315
+#define IDS_EDIT_DELETE_FEATURE      316
+#define IDS_POINT_FILE_NOT_WRITTEN   317
+#define IDS_SETTINGS_NOT_WRITTEN     318
+#define IDS_MODEL_CANNOT_FIT         319
+#define IDS_FIT_ROTATION_SCALES      320
+#define IDS_FIT_HELMERT              321
+#define IDS_FIT_AFFINE               322
+#define IDS_CP_COLUMN_NUMBER         330
+#define IDS_CP_COLUMN_PIXEL_X        331
+#define IDS_CP_COLUMN_PIXEL_Y        332
+#define IDS_CP_COLUMN_TYPED_X        333
+#define IDS_CP_COLUMN_TYPED_Y        334
+#define IDS_CP_COLUMN_MAP_X          335
+#define IDS_CP_COLUMN_MAP_Y          336
+#define IDS_CP_COLUMN_DX             337
+#define IDS_CP_COLUMN_DY             338
+#define IDS_CP_COLUMN_ERROR          339
+#define IDS_CP_COLUMN_DX_PIXELS      340
+#define IDS_CP_COLUMN_DY_PIXELS      341
+#define IDS_CP_COLUMN_ERROR_PIXELS   342
+#define IDS_CP_COLUMN_NOTE           343
+#define IDS_CP_NOTE_WORST            344
+#define IDS_CP_NOTE_OUTLIER          345
+#define IDS_CP_RMS                   346
+#define IDS_CP_PIXELS                347
+#define IDS_CP_NEEDS_ONE_MORE        348
+#define IDS_CP_NEEDS_MORE            349
+#define IDS_CP_NEEDS_MORE_AFTER      350
+#define IDS_CP_NO_FIT                351
+#define IDS_CP_ROTATION              352
+#define IDS_CP_DEGREES               353
+#define IDS_CP_SCALE_X               354
+#define IDS_CP_SCALE_Y               355
+#define IDS_HINT_SCALES_OPPOSITE     360
+#define IDS_HINT_SCALES_UNEQUAL      361
+#define IDS_HINT_POINTS_ON_A_LINE    362
+#define IDS_HINT_OUTLIER             363
+#define IDS_HINT_OUTLIER_AFTER       364
+#define IDS_EDIT_GEOREF_CAPTION      365
+#define IDS_EDIT_GEOREF_OK           366
 
 // Coordinate systems
 #define IDS_CRS_NONE           400

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/georef/AffineTransform.h"
+#include "core/georef/FitModel.h"
 #include "core/georef/GeoRefPoint.h"
 #include "core/georef/PortableTypes.h"
 
@@ -14,15 +15,23 @@ const double kPi = 3.141592653;
 const double kHalfPi = 1.5707963265;
 
 // The rotation and the two linear relations of a fitted georeference, with
-// cos and sin of the rotation taken once, for converting many pixels in a row.
+// cos and sin of the rotation taken once, for converting many pixels in a
+// row; or, for the least-squares models (bAffine), their six coefficients.
 struct CPixelToMapTransform
 {
     double dCos, dSin;
     double dX0, dXScale, dY0, dYScale;
     int nImageHeight;
+    bool bAffine = false;
+    CAffineTransform affine;
 
     void Map(int nPixelX, int nPixelY, double* pdMapX, double* pdMapY) const
     {
+        if (bAffine)
+        {
+            affine.Map(nPixelX, nPixelY, pdMapX, pdMapY);
+            return;
+        }
         const double x = nPixelX;
         const double y = static_cast<double>(nImageHeight) - nPixelY;
         *pdMapX = dX0 + dXScale * (x * dCos + y * dSin);
@@ -31,8 +40,8 @@ struct CPixelToMapTransform
 };
 
 // A document's control points and the pixel-to-map transformation fitted
-// from them: a rotation of the pixel grid followed by an independent linear
-// relation on each axis.
+// from them with the chosen model: by default a rotation of the pixel grid
+// followed by an independent linear relation on each axis.
 class CGeoRefArray
 {
 public:
@@ -49,28 +58,43 @@ public:
     double m_dXScale;
     double m_dY0;
     double m_dYScale;
+    // The model the next fit uses (a FitModel), and the one the fit in
+    // force was made with: a failed fit leaves the earlier one in force.
+    int m_nFitModel;
+    int m_nFittedModel;
+    // The fit in force when it was made by a least-squares model.
+    CAffineTransform m_affine;
 
     void SetImageHeight(int nHeight) { m_nImageHeight = nHeight; }
 
-    // The .tvg file beside the image. Failures are silent: an unreadable or
-    // damaged file gives an empty list, an unwritable one is skipped.
+    // The .tvg file beside the image. An unreadable or damaged file gives an
+    // empty list; WritePointFile returns FALSE when the file could not be
+    // written in full (the points in memory stay as they are).
     void ReadPointFile(const char* pszImagePath);
-    void WritePointFile(const char* pszImagePath) const;
+    BOOL WritePointFile(const char* pszImagePath) const;
 
     // The same records as text in memory, CR LF line ends.
     static std::vector<CGeoRefPoint> ParsePointRecords(const char* pszText, size_t cbText);
     static std::string FormatPointRecords(const std::vector<CGeoRefPoint>& points);
 
+    // Fits the chosen model; on failure the fit in force stays.
     BOOL CalcTransform();
+    // Fits the chosen model after the points or the model changed; on
+    // failure no fit is in force, so nothing is converted with a fit of
+    // points that are gone.
+    BOOL Refit();
     BOOL FitLinear();
     void RotatePixel(int x, int y, double* pdU, double* pdV) const;
     BOOL PixelToMap(int nPixelX, int nPixelY, double* pdMapX, double* pdMapY) const;
-    double GetRotation() const { return m_dRotation; }
+    // The rotation of the fit in force, radians; for the least-squares
+    // models the turn of the image's x axis on the map.
+    double GetRotation() const;
 
     // The fitted transformation for bulk conversion; gives exactly the
     // results of PixelToMap. Only meaningful while m_bValid is TRUE.
     CPixelToMapTransform GetTransform() const;
     // The same mapping as six affine coefficients (equal to PixelToMap up to
-    // rounding), for work that needs the mapping both ways.
+    // rounding; exactly the fit for the least-squares models), for work that
+    // needs the mapping both ways.
     CAffineTransform GetAffine() const;
 };

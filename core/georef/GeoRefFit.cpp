@@ -45,6 +45,17 @@ void CGeoRefArray::RotatePixel(int x, int y, double* pdU, double* pdV) const
 
 BOOL CGeoRefArray::CalcTransform()
 {
+    if (m_nFitModel == FIT_HELMERT || m_nFitModel == FIT_AFFINE)
+    {
+        CAffineTransform fit;
+        if (!(m_nFitModel == FIT_HELMERT ? FitHelmert(m_points, &fit) : FitAffine(m_points, &fit)))
+            return FALSE;
+        m_affine = fit;
+        m_nFittedModel = m_nFitModel;
+        m_bValid = TRUE;
+        return TRUE;
+    }
+
     for (CGeoRefPoint& point : m_points)
     {
         point.m_nFitX = point.m_nPixelX;
@@ -104,13 +115,36 @@ BOOL CGeoRefArray::FitLinear()
     m_dXScale = xSums.slopes / xSums.weight;
     m_dY0 = ySums.intercepts / ySums.weight;
     m_dYScale = ySums.slopes / ySums.weight;
+    m_nFittedModel = FIT_ROTATION_SCALES;
     m_bValid = TRUE;
     return TRUE;
+}
+
+BOOL CGeoRefArray::Refit()
+{
+    if (CalcTransform())
+        return TRUE;
+    m_bValid = FALSE;
+    return FALSE;
+}
+
+double CGeoRefArray::GetRotation() const
+{
+    if (m_nFittedModel == FIT_ROTATION_SCALES)
+        return m_dRotation;
+    double rotation, scaleX, scaleY;
+    DescribeAffine(m_affine, &rotation, &scaleX, &scaleY);
+    return rotation;
 }
 
 CPixelToMapTransform CGeoRefArray::GetTransform() const
 {
     CPixelToMapTransform t;
+    if (m_nFittedModel != FIT_ROTATION_SCALES)
+    {
+        t.bAffine = true;
+        t.affine = m_affine;
+    }
     t.dCos = std::cos(m_dRotation);
     t.dSin = std::sin(m_dRotation);
     t.dX0 = m_dX0;
@@ -123,6 +157,8 @@ CPixelToMapTransform CGeoRefArray::GetTransform() const
 
 CAffineTransform CGeoRefArray::GetAffine() const
 {
+    if (m_nFittedModel != FIT_ROTATION_SCALES)
+        return m_affine;
     // u = column cos + (H - row) sin, v = (H - row) cos - column sin.
     const double c = std::cos(m_dRotation), s = std::sin(m_dRotation), h = m_nImageHeight;
     CAffineTransform a;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // One control point: the map coordinates the user typed for an image pixel,
 // and the fields the fit derives from it.
 struct CGeoRefPoint
@@ -12,6 +14,10 @@ struct CGeoRefPoint
     int m_nPixelY = 0;      // image row, 0 = top
     int m_nFitX = 0;        // derived by the fit: the column
     int m_nFitY = 0;        // derived by the fit: the row counted upward from the bottom edge
+    // The two texts as the user typed them, for showing and editing; empty
+    // for a point read from the point file, which keeps only the numbers.
+    std::string m_strMapX;
+    std::string m_strMapY;
 
     CGeoRefPoint() = default;
     CGeoRefPoint(double dMapX, double dMapY, int nPixelX, int nPixelY)

@@ -78,12 +78,14 @@ void CGeoRefArray::ReadPointFile(const char* pszImagePath)
     m_bValid = FALSE;
 }
 
-void CGeoRefArray::WritePointFile(const char* pszImagePath) const
+BOOL CGeoRefArray::WritePointFile(const char* pszImagePath) const
 {
     FILE* file = std::fopen(SideFileName(pszImagePath, kPointFileExtension).c_str(), "wb");
     if (!file)
-        return;
-    std::string text = FormatPointRecords(m_points);
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fclose(file);
+        return FALSE;
+    const std::string text = FormatPointRecords(m_points);
+    // A full disk shows only in the write or in the close that flushes it.
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    const bool closed = std::fclose(file) == 0;
+    return (written && closed) ? TRUE : FALSE;
 }

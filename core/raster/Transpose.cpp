@@ -292,6 +292,23 @@ void ResampleNorthUpPerPixel(const unsigned char* pSource, int nWidth, int nHeig
 BOOL ResampleNorthUp(const unsigned char* pSource, int nWidth, int nHeight, const CPixelToMapTransform& t,
                      const CTransposeExtents& e, unsigned char* pCells)
 {
+    if (t.bAffine)
+    {
+        // The least-squares models have no rotation to split into row and
+        // column terms: each pixel goes through the mapping, in the plain order.
+        for (int x = 0; x < nWidth; ++x)
+        {
+            for (int y = 0; y < nHeight; ++y)
+            {
+                double mapX, mapY;
+                t.Map(x, y, &mapX, &mapY);
+                int i, j;
+                if (GridCell(mapX, mapY, e.x0, e.x1 - e.x0, e.outW, e.y0, e.y1 - e.y0, e.outH, &i, &j))
+                    CopyIntoCells(pCells, e.outW, e.outH, i, j, pSource + (static_cast<size_t>(y) * nWidth + x) * 3);
+            }
+        }
+        return TRUE;
+    }
     // The rotation's row terms (y sin rho, y cos rho) are taken once per row
     // and its column terms (x cos rho, -x sin rho) once per column; a pixel
     // then costs the same additions, products and divisions as PixelToMap
@@ -353,6 +370,8 @@ BOOL ResampleNorthUp(const unsigned char* pSource, int nWidth, int nHeight, cons
 
 int ResampleStripColumns(const CPixelToMapTransform& t, const CTransposeExtents& e, int nWidth, int nHeight)
 {
+    if (t.bAffine)
+        return 1;
     return PlanWavefront(t, e, nWidth, nHeight).columns;
 }
 

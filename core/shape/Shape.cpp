@@ -43,6 +43,26 @@ void CShapeArray::SetAtGrow(int nIndex, const CShape& shape)
     m_shapes[nIndex] = shape;
 }
 
+void CShapeArray::InsertAt(int nIndex, const CShape& shape)
+{
+    if (nIndex < 0 || nIndex > GetSize())
+        return;
+    m_shapes.insert(m_shapes.begin() + nIndex, shape);
+}
+
+void CShapeArray::RemoveAt(int nIndex)
+{
+    if (nIndex < 0 || nIndex >= GetSize())
+        return;
+    m_shapes.erase(m_shapes.begin() + nIndex);
+}
+
+void CShapeArray::SetName(int nIndex, const std::string& strName)
+{
+    if (nIndex >= 0 && nIndex < GetSize())
+        m_shapes[nIndex].m_strName = strName;
+}
+
 void RemoveLastVertex(CShape& current)
 {
     if (current.GetSize() > 0)

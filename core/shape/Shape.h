@@ -59,6 +59,11 @@ public:
     const CShape& GetAt(int nIndex) const { return m_shapes[nIndex]; }
     void SetAtGrow(int nIndex, const CShape& shape);
     void RemoveAll() { m_shapes.clear(); }
+    // Single features, for edits and their undo; an index out of range
+    // changes nothing.
+    void InsertAt(int nIndex, const CShape& shape);
+    void RemoveAt(int nIndex);
+    void SetName(int nIndex, const std::string& strName);
 
 private:
     std::vector<CShape> m_shapes;

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "core/georef/GeoRefPoint.h"
 
 struct ImagePixel
 {
@@ -21,3 +24,20 @@ ImagePixel ClientPointToPixel(int x, int y, int nScrollX, int nScrollY, int nZoo
 // is converted with the same rounded pi as the fit, so that the read-out
 // agrees with the fit's own angle.
 std::string FormatMapReadout(double dMapX, double dMapY, double dRotation);
+
+// The control point whose marker lies under client point (x, y): the
+// nearest one within nRadius client pixels of it, or -1.
+int HitMarker(const std::vector<CGeoRefPoint>& points, int x, int y, int nScrollX, int nScrollY, int nZoom,
+              int nRadius);
+
+// A screen rectangle, right and bottom exclusive.
+struct ScreenRect
+{
+    int left, top, right, bottom;
+};
+
+// Where a dialog of cx by cy goes so that it stands beside the point (x, y)
+// without covering the square of nClearance around it, inside the work
+// area: to the right, else to the left, else below, else above; when none
+// has room, on the side with the most, kept on the screen.
+void PlaceBesidePoint(int x, int y, int nClearance, int cx, int cy, const ScreenRect& work, int* pLeft, int* pTop);

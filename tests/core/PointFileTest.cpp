@@ -70,6 +70,21 @@ TEST(PointFile, UnwritableFileIsSkippedSilently)
     EXPECT_EQ(geoRef.m_points.size(), 1u);
 }
 
+TEST(PointFile, WriteSaysWhetherEveryByteReachedTheFile)
+{
+    ScratchDir dir;
+    CGeoRefArray geoRef;
+    geoRef.m_points.push_back(CGeoRefPoint(1, 2, 3, 4));
+    EXPECT_TRUE(geoRef.WritePointFile(dir.File("map.jpg").c_str()));
+    EXPECT_FALSE(geoRef.WritePointFile(dir.File("no-such-folder/map.jpg").c_str()));
+#ifndef _WIN32
+    // A full disk: the file opens, and the bytes fail when they are flushed.
+    std::filesystem::create_symlink("/dev/full", dir.File("full.tvg"));
+    EXPECT_FALSE(geoRef.WritePointFile(dir.File("full.jpg").c_str()));
+#endif
+    EXPECT_EQ(geoRef.m_points.size(), 1u) << "the points in memory stay";
+}
+
 struct ParseCase
 {
     const char* name;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <vector>
 
 #include "core/view/InputRules.h"
 
@@ -47,4 +48,57 @@ TEST(ViewInputRules, MapReadoutKeepsTheDecimalPointInACommaLocale)
     std::string readout = FormatMapReadout(7.5, 45.25, 0.0);
     std::setlocale(LC_NUMERIC, "C");
     EXPECT_EQ(readout, "7.500000, 45.250000 r=0.00 deg");
+}
+
+TEST(ViewInputRules, APressTakesTheNearestMarkerWithinTheRadius)
+{
+    const std::vector<CGeoRefPoint> points = {CGeoRefPoint(0, 0, 10, 20), CGeoRefPoint(0, 0, 14, 20),
+                                              CGeoRefPoint(0, 0, 100, 100)};
+    struct Case
+    {
+        int x, y, scrollX, scrollY, zoom, hit;
+    };
+    const Case cases[] = {
+        {11, 20, 0, 0, 1, 0},   {13, 21, 0, 0, 1, 1},   // the nearer of two close markers
+        {22, 20, 0, 0, 1, -1},  {20, 40, 0, 0, 2, 0},   // at zoom 2 the marker of (10, 20) is at (20, 40)
+        {5, 5, 195, 195, 2, 2}, {100, 109, 0, 0, 1, -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(HitMarker(points, c.x, c.y, c.scrollX, c.scrollY, c.zoom, 6), c.hit) << c.x << "," << c.y;
+}
+
+TEST(ViewInputRules, DialogGoesBesideThePointNeverOverItAndStaysOnTheScreen)
+{
+    const ScreenRect screen = {0, 0, 1280, 1024};
+    struct Case
+    {
+        const char* where;
+        int x, y;
+    };
+    const Case cases[] = {
+        {"middle", 640, 500},         {"top-left corner", 3, 2}, {"right edge", 1270, 500},
+        {"bottom-right", 1275, 1020}, {"near the top", 640, 4},  {"left edge, low", 2, 1000},
+    };
+    const int cx = 330, cy = 120, clearance = 16;
+    for (const Case& c : cases)
+    {
+        int left = -1, top = -1;
+        PlaceBesidePoint(c.x, c.y, clearance, cx, cy, screen, &left, &top);
+        EXPECT_GE(left, screen.left) << c.where;
+        EXPECT_GE(top, screen.top) << c.where;
+        EXPECT_LE(left + cx, screen.right) << c.where;
+        EXPECT_LE(top + cy, screen.bottom) << c.where;
+        const bool coversPoint = c.x + clearance > left && c.x - clearance < left + cx && c.y + clearance > top &&
+                                 c.y - clearance < top + cy;
+        EXPECT_FALSE(coversPoint) << c.where << " at " << left << "," << top;
+    }
+    // Preferred to the right of the point, level with it.
+    int left = 0, top = 0;
+    PlaceBesidePoint(640, 500, clearance, cx, cy, screen, &left, &top);
+    EXPECT_EQ(left, 656);
+    EXPECT_EQ(top, 440);
+    // A dialog larger than the screen shows its top-left corner.
+    PlaceBesidePoint(640, 500, clearance, 2000, 2000, screen, &left, &top);
+    EXPECT_EQ(left, 0);
+    EXPECT_EQ(top, 0);
 }

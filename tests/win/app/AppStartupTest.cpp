@@ -114,7 +114,13 @@ TEST(AppStartup, MenuHasTheCommandsInOrder)
     const std::vector<std::string> menus = {"&File", "Edit", "View", "&Help"};
     const std::vector<std::vector<std::pair<std::string, UINT>>> items = {
         {{"Open...", ID_FILE_OPEN}, {"Save &As...", ID_FILE_SAVE_AS}, {"", 0}, {"E&xit", ID_APP_EXIT}},
-        {{"Copy", ID_EDIT_COPY}, {"", 0}, {"Digitise Colour...", 32778}, {"Previous Colour...", 32779}},
+        {{"&Undo\tCtrl+Z", ID_EDIT_UNDO},
+         {"&Redo\tCtrl+Y", ID_EDIT_REDO},
+         {"", 0},
+         {"Copy", ID_EDIT_COPY},
+         {"", 0},
+         {"Digitise Colour...", 32778},
+         {"Previous Colour...", 32779}},
         {{"Zoom 100%", 32771},
          {"Zoom 200%", 32772},
          {"Zoom 400%", 32773},
@@ -123,6 +129,7 @@ TEST(AppStartup, MenuHasTheCommandsInOrder)
          {"Digitise", 32775},
          {"Transpose", 32776},
          {"", 0},
+         {"&Control Points\tF8", ID_VIEW_CONTROL_POINTS},
          {"Coordinate &System...", ID_VIEW_COORDINATE_SYSTEM}},
         {{"&About...", ID_APP_ABOUT}},
     };
@@ -159,9 +166,10 @@ TEST(AppStartup, AcceleratorTableBindsTheKeys)
         {FVIRTKEY | FCONTROL, 'V', ID_EDIT_PASTE},     {FVIRTKEY | FALT, VK_BACK, ID_EDIT_UNDO},
         {FVIRTKEY | FSHIFT, VK_DELETE, ID_EDIT_CUT},   {FVIRTKEY | FCONTROL, VK_INSERT, ID_EDIT_COPY},
         {FVIRTKEY | FSHIFT, VK_INSERT, ID_EDIT_PASTE}, {FVIRTKEY, VK_F6, ID_NEXT_PANE},
-        {FVIRTKEY | FSHIFT, VK_F6, ID_PREV_PANE},
+        {FVIRTKEY | FSHIFT, VK_F6, ID_PREV_PANE},      {FVIRTKEY | FCONTROL, 'Y', ID_EDIT_REDO},
+        {FVIRTKEY, VK_F8, ID_VIEW_CONTROL_POINTS},
     };
-    ASSERT_EQ(count, 13);
+    ASSERT_EQ(count, 15);
     for (int i = 0; i < count; ++i)
     {
         SCOPED_TRACE(i);

@@ -5,7 +5,10 @@
 
 #include <cstdlib>
 
+#include "app/ControlPointsWnd.h"
+#include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
+#include "tests/win/app/MouseDriver.h"
 
 TEST(DocsScreenshot, SampleMapWithItsControlPoints)
 {
@@ -23,5 +26,55 @@ TEST(DocsScreenshot, SampleMapWithItsControlPoints)
     session.View()->ScrollToPosition(POINT{0, 60});
     gui::Pump();
     gui::Capture capture = gui::CaptureWindow(session.FrameWnd());
+    ASSERT_TRUE(capture.SaveBmp(pszOutput));
+}
+
+// The screenshot of the Control Points window in docs/: the true-proportion
+// sample with four crossings typed in degrees, the first model's residuals
+// drawn ten times their length toward where the fit puts each point, the
+// list with the worst point flagged and the RMS of each model. Written
+// only when QUARVEX_CONTROL_POINTS_SCREENSHOT names the BMP file to write.
+TEST(DocsScreenshot, ControlPointsWithResidualVectors)
+{
+    const char* pszOutput = std::getenv("QUARVEX_CONTROL_POINTS_SCREENSHOT");
+    if (!pszOutput || !*pszOutput)
+        GTEST_SKIP() << "QUARVEX_CONTROL_POINTS_SCREENSHOT is not set";
+    std::string image = CopyFixture("../../../../samples/true_proportion_map.jpg", gui::TempFolder("docs-cp"),
+                                    "true_proportion_map.jpg", false);
+    AppSession session({image});
+    ASSERT_TRUE(session.started);
+    MoveWindow(session.FrameWnd(), 0, 0, 1000, 700, TRUE);
+    gui::Pump();
+    const struct
+    {
+        const char *lon, *lat;
+        int column, row;
+    } crossings[] = {{"7 00 00 E", "45 00 00 N", 178, 1430},
+                     {"7 05 00 E", "45 00 00 N", 1318, 1370},
+                     {"7 00 00 E", "45 04 00 N", 110, 138},
+                     {"7 04 00 E", "45 04 00 N", 1022, 90}};
+    for (const auto& c : crossings)
+    {
+        session.View()->ScrollToPosition(POINT{c.column - 200, c.row - 200});
+        gui::Pump();
+        const POINT scroll = session.View()->GetScrollPosition();
+        gui::ModalScript script;
+        script.Then(gui::TypeCoordinates(c.lon, c.lat));
+        SendMessageA(session.ViewWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.column - scroll.x, c.row - scroll.y));
+        SendMessageA(session.ViewWnd(), WM_LBUTTONUP, 0, MAKELPARAM(c.column - scroll.x, c.row - scroll.y));
+        gui::Pump();
+        ASSERT_EQ(script.Seen().size(), 1u);
+    }
+    session.Command(ID_VIEW_CONTROL_POINTS);
+    CControlPointsWnd* pWnd = session.Frame()->GetControlPointsWnd();
+    ASSERT_TRUE(pWnd->IsOpen());
+    SetWindowPos(pWnd->m_hWnd, nullptr, 250, 520, 1020, 440, SWP_NOZORDER);
+    // The south-west corner: the worst point in red with its arrow, and the
+    // south-east one chosen in the list.
+    pWnd->SelectPoint(1);
+    session.View()->ScrollToPosition(POINT{0, 1110});
+    gui::Pump();
+    gui::Capture capture = gui::CaptureScreen(RECT{0, 0, 1275, 965});
+    session.Command(ID_VIEW_CONTROL_POINTS);
     ASSERT_TRUE(capture.SaveBmp(pszOutput));
 }

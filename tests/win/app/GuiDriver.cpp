@@ -21,7 +21,10 @@ BOOL CALLBACK CollectDialogs(HWND hWnd, LPARAM lParam)
 {
     char cls[64] = {};
     GetClassNameA(hWnd, cls, sizeof(cls));
-    if (lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(hWnd) && IsWindowEnabled(hWnd))
+    // A modal window has disabled its owner; a tool window (modeless) has not.
+    HWND hOwner = GetWindow(hWnd, GW_OWNER);
+    if (lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(hWnd) && IsWindowEnabled(hWnd) &&
+        !(hOwner && IsWindowEnabled(hOwner)))
         reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hWnd);
     return TRUE;
 }
@@ -233,6 +236,24 @@ Capture CaptureWindow(HWND hWnd)
     HDC hDC = GetWindowDC(hWnd);
     Capture capture = CaptureFrom(hWnd, hDC, rc.right - rc.left, rc.bottom - rc.top);
     ReleaseDC(hWnd, hDC);
+    return capture;
+}
+
+Capture CaptureScreen(const RECT& rc)
+{
+    RedrawWindow(nullptr, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump();
+    HDC hScreen = GetDC(nullptr);
+    HDC hSource = CreateCompatibleDC(hScreen);
+    const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+    HBITMAP hBitmap = CreateCompatibleBitmap(hScreen, width, height);
+    HGDIOBJ hOld = SelectObject(hSource, hBitmap);
+    BitBlt(hSource, 0, 0, width, height, hScreen, rc.left, rc.top, SRCCOPY);
+    Capture capture = CaptureFrom(nullptr, hSource, width, height);
+    SelectObject(hSource, hOld);
+    DeleteObject(hBitmap);
+    DeleteDC(hSource);
+    ReleaseDC(nullptr, hScreen);
     return capture;
 }
 

@@ -83,6 +83,8 @@ struct Capture
 Capture CaptureClient(HWND hWnd);
 // The whole window, frame and menu included.
 Capture CaptureWindow(HWND hWnd);
+// A rectangle of the screen as it shows, with every window over it.
+Capture CaptureScreen(const RECT& rc);
 
 // 0x00RRGGBB of a colour reference (0x00BBGGRR).
 inline uint32_t Rgb(COLORREF cr) { return (GetRValue(cr) << 16) | (GetGValue(cr) << 8) | GetBValue(cr); }

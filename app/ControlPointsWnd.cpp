@@ -1,0 +1,523 @@
+#include "app/ControlPointsWnd.h"
+
+#include <commctrl.h>
+
+#include <charconv>
+#include <cmath>
+
+#include "app/GeoRefDlg.h"
+#include "app/res/resource.h"
+#include "core/georef/NumberFormat.h"
+#include "winfw/FwUtil.h"
+#include "winfw/WinApp.h"
+
+namespace
+{
+const char kProfileName[] = "ControlPoints";
+const char kSection[] = "Tool Windows";
+const char kScaleEntry[] = "ControlPointsVectorScale";
+const int kScales[] = {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000};
+
+struct Column
+{
+    unsigned nTitle;
+    int cx;   // dialog units
+    bool bRight;
+};
+const Column kColumns[] = {
+    {IDS_CP_COLUMN_NUMBER, 16, true},       {IDS_CP_COLUMN_PIXEL_X, 30, true},   {IDS_CP_COLUMN_PIXEL_Y, 30, true},
+    {IDS_CP_COLUMN_TYPED_X, 64, false},     {IDS_CP_COLUMN_TYPED_Y, 64, false},  {IDS_CP_COLUMN_MAP_X, 46, true},
+    {IDS_CP_COLUMN_MAP_Y, 46, true},        {IDS_CP_COLUMN_DX, 38, true},        {IDS_CP_COLUMN_DY, 38, true},
+    {IDS_CP_COLUMN_ERROR, 38, true},        {IDS_CP_COLUMN_DX_PIXELS, 30, true}, {IDS_CP_COLUMN_DY_PIXELS, 30, true},
+    {IDS_CP_COLUMN_ERROR_PIXELS, 44, true}, {IDS_CP_COLUMN_NOTE, 60, false},
+};
+const unsigned kModelNames[kFitModelCount] = {IDS_FIT_ROTATION_SCALES, IDS_FIT_HELMERT, IDS_FIT_AFFINE};
+const int kRmsControls[kFitModelCount] = {IDC_CP_RMS_FIRST, IDC_CP_RMS_HELMERT, IDC_CP_RMS_AFFINE};
+
+// Six significant digits, "." as the point whatever the locale.
+std::string FormatSignificant(double dValue)
+{
+    char buffer[64];
+    std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, dValue, std::chars_format::general, 6);
+    return r.ec == std::errc() ? std::string(buffer, r.ptr) : std::string();
+}
+
+// Fixed decimals without the sign of a value that rounds to zero ("-0.00").
+std::string Fixed(double dValue, int nDecimals)
+{
+    std::string text = FormatFixed(dValue, nDecimals);
+    if (!text.empty() && text[0] == '-' && text.find_first_of("123456789") == std::string::npos)
+        text.erase(0, 1);
+    return text;
+}
+
+std::string ModelSummary(const CModelFit& fit)
+{
+    std::string text = LoadResString(kModelNames[fit.nModel]) + ": ";
+    if (fit.bFitted)
+        return text + LoadResString(IDS_CP_RMS) + " " + Fixed(fit.dRmsMap, 6) + ", " + Fixed(fit.dRmsPixels, 2) + " " +
+               LoadResString(IDS_CP_PIXELS);
+    if (fit.nMorePointsNeeded == 1)
+        return text + LoadResString(IDS_CP_NEEDS_ONE_MORE);
+    if (fit.nMorePointsNeeded > 1)
+        return text + LoadResString(IDS_CP_NEEDS_MORE) + " " + std::to_string(fit.nMorePointsNeeded) + " " +
+               LoadResString(IDS_CP_NEEDS_MORE_AFTER);
+    return text + LoadResString(IDS_CP_NO_FIT);
+}
+
+void SetListText(HWND hList, int nItem, int nColumn, const std::string& strText)
+{
+    LVITEMA item = {};
+    item.iSubItem = nColumn;
+    item.pszText = const_cast<char*>(strText.c_str());
+    SendMessageA(hList, LVM_SETITEMTEXTA, nItem, reinterpret_cast<LPARAM>(&item));
+}
+}   // namespace
+
+CControlPointsWnd::CControlPointsWnd() : CToolDialog(IDD_CONTROL_POINTS, kProfileName) {}
+
+CControlPointsWnd::~CControlPointsWnd()
+{
+    if (CImageDoc* pDoc = Doc())
+        pDoc->RemoveChangeListener(m_nChangeListener);
+}
+
+CImageDoc* CControlPointsWnd::Doc() const
+{
+    CWinApp* pApp = FwGetApp();
+    CSingleDocTemplate* pTemplate = pApp ? pApp->GetDocTemplate() : nullptr;
+    return pTemplate ? static_cast<CImageDoc*>(pTemplate->GetDocument()) : nullptr;
+}
+
+CImageView* CControlPointsWnd::View() const
+{
+    CWinApp* pApp = FwGetApp();
+    CSingleDocTemplate* pTemplate = pApp ? pApp->GetDocTemplate() : nullptr;
+    return pTemplate ? static_cast<CImageView*>(pTemplate->GetView()) : nullptr;
+}
+
+BOOL CControlPointsWnd::OnInitDialog()
+{
+    HWND hList = GetDlgItem(m_hWnd, IDC_CP_LIST);
+    SendMessageA(hList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES,
+                 LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    for (size_t i = 0; i < sizeof kColumns / sizeof kColumns[0]; ++i)
+    {
+        RECT width = {0, 0, kColumns[i].cx, 8};
+        MapDialogRect(m_hWnd, &width);
+        const std::string title = LoadResString(kColumns[i].nTitle);
+        LVCOLUMNA column = {};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+        column.fmt = kColumns[i].bRight && i > 0 ? LVCFMT_RIGHT : LVCFMT_LEFT;
+        column.cx = width.right;
+        column.pszText = const_cast<char*>(title.c_str());
+        column.iSubItem = static_cast<int>(i);
+        SendMessageA(hList, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+    HWND hModels = GetDlgItem(m_hWnd, IDC_CP_FIT_MODEL);
+    for (unsigned nName : kModelNames)
+        SendMessageA(hModels, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LoadResString(nName).c_str()));
+
+    CWinApp* pApp = FwGetApp();
+    m_nResidualScale = pApp ? pApp->GetProfileInt(kSection, kScaleEntry, 10) : 10;
+    HWND hScales = GetDlgItem(m_hWnd, IDC_CP_EXAGGERATION);
+    int chosen = 3;
+    for (size_t i = 0; i < sizeof kScales / sizeof kScales[0]; ++i)
+    {
+        const std::string label = "x " + std::to_string(kScales[i]);
+        SendMessageA(hScales, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
+        if (kScales[i] == m_nResidualScale)
+            chosen = static_cast<int>(i);
+    }
+    m_nResidualScale = kScales[chosen];
+    SendMessageA(hScales, CB_SETCURSEL, chosen, 0);
+
+    RememberLayout();
+    if (CImageDoc* pDoc = Doc())
+        m_nChangeListener = pDoc->AddChangeListener([this](const CEdit* pEdit) {
+            // Digitising steps leave the points and their fit as they were.
+            if (IsOpen() && (!pEdit || EditChangesGeoreference(pEdit->m_nKind)))
+                Refresh();
+        });
+    Refresh();
+    return TRUE;
+}
+
+void CControlPointsWnd::Refresh()
+{
+    if (!m_hWnd)
+        return;
+    FillList();
+    FillSummary();
+    UpdateButtons();
+}
+
+void CControlPointsWnd::FillList()
+{
+    CImageDoc* pDoc = Doc();
+    if (!pDoc)
+        return;
+    HWND hList = GetDlgItem(m_hWnd, IDC_CP_LIST);
+    const std::vector<CGeoRefPoint>& points = pDoc->m_shapeFile.m_geoRef.m_points;
+    const CFitReport& report = pDoc->GetFitReport();
+    const CModelFit& fit = report.Chosen();
+    const bool residuals = fit.bFitted && fit.residuals.size() == points.size();
+    const int selected = GetSelectedPoint();
+
+    m_bFilling = true;
+    SendMessageA(hList, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(hList, LVM_DELETEALLITEMS, 0, 0);
+    for (size_t i = 0; i < points.size(); ++i)
+    {
+        const CGeoRefPoint& point = points[i];
+        const int n = static_cast<int>(i);
+        const std::string number = std::to_string(i + 1);
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = n;
+        item.pszText = const_cast<char*>(number.c_str());
+        SendMessageA(hList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        SetListText(hList, n, 1, std::to_string(point.m_nPixelX));
+        SetListText(hList, n, 2, std::to_string(point.m_nPixelY));
+        // A point read from the point file keeps only its numbers.
+        SetListText(hList, n, 3, point.m_strMapX.empty() ? FormatFixed(point.m_dMapX, 6) : point.m_strMapX);
+        SetListText(hList, n, 4, point.m_strMapY.empty() ? FormatFixed(point.m_dMapY, 6) : point.m_strMapY);
+        SetListText(hList, n, 5, FormatFixed(point.m_dMapX, 6));
+        SetListText(hList, n, 6, FormatFixed(point.m_dMapY, 6));
+        if (!residuals)
+            continue;
+        const CPointResidual& r = fit.residuals[i];
+        // Map units to the point file's six decimals, pixels to two.
+        SetListText(hList, n, 7, Fixed(r.dX, 6));
+        SetListText(hList, n, 8, Fixed(r.dY, 6));
+        SetListText(hList, n, 9, Fixed(r.dLength, 6));
+        SetListText(hList, n, 10, Fixed(r.dPixelX, 2));
+        SetListText(hList, n, 11, Fixed(r.dPixelY, 2));
+        SetListText(hList, n, 12, Fixed(r.dPixelLength, 2));
+        std::string note = n == fit.nWorst ? LoadResString(IDS_CP_NOTE_WORST) : std::string();
+        for (const CFitHint& hint : report.hints)
+            if (hint.nKind == HINT_OUTLIER && hint.nPoint == n)
+                note += (note.empty() ? "" : ", ") + LoadResString(IDS_CP_NOTE_OUTLIER);
+        SetListText(hList, n, 13, note);
+    }
+    if (selected >= 0 && selected < static_cast<int>(points.size()))
+        SelectPoint(selected);
+    SendMessageA(hList, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(hList, nullptr, TRUE);
+    m_bFilling = false;
+}
+
+void CControlPointsWnd::FillSummary()
+{
+    CImageDoc* pDoc = Doc();
+    if (!pDoc)
+        return;
+    const CFitReport& report = pDoc->GetFitReport();
+    SendDlgItemMessageA(m_hWnd, IDC_CP_FIT_MODEL, CB_SETCURSEL, report.nChosenModel, 0);
+    for (int model = 0; model < kFitModelCount; ++model)
+        SetItemText(kRmsControls[model], ModelSummary(report.models[model]));
+
+    const CModelFit& fit = report.Chosen();
+    std::string parameters;
+    if (fit.bFitted)
+        parameters = LoadResString(IDS_CP_ROTATION) + " " + FormatFixed(fit.dRotation * 180.0 / kPi, 3) + " " +
+                     LoadResString(IDS_CP_DEGREES) + ", " + LoadResString(IDS_CP_SCALE_X) + " " +
+                     FormatSignificant(fit.dScaleX) + ", " + LoadResString(IDS_CP_SCALE_Y) + " " +
+                     FormatSignificant(fit.dScaleY);
+    SetItemText(IDC_CP_PARAMETERS, parameters);
+
+    std::string hints;
+    for (const CFitHint& hint : report.hints)
+    {
+        std::string line;
+        switch (hint.nKind)
+        {
+        case HINT_SCALES_OPPOSITE: line = LoadResString(IDS_HINT_SCALES_OPPOSITE); break;
+        case HINT_SCALES_UNEQUAL: line = LoadResString(IDS_HINT_SCALES_UNEQUAL); break;
+        case HINT_POINTS_ON_A_LINE: line = LoadResString(IDS_HINT_POINTS_ON_A_LINE); break;
+        case HINT_OUTLIER:
+            line = LoadResString(IDS_HINT_OUTLIER) + " " + std::to_string(hint.nPoint + 1) + " " +
+                   LoadResString(IDS_HINT_OUTLIER_AFTER);
+            break;
+        }
+        hints += (hints.empty() ? "" : "\r\n") + line;
+    }
+    SetItemText(IDC_CP_HINTS, hints);
+}
+
+void CControlPointsWnd::UpdateButtons()
+{
+    const bool selected = GetSelectedPoint() >= 0;
+    EnableWindow(GetDlgItem(m_hWnd, IDC_CP_DELETE), selected);
+    EnableWindow(GetDlgItem(m_hWnd, IDC_CP_EDIT), selected);
+}
+
+int CControlPointsWnd::GetSelectedPoint() const
+{
+    if (!m_hWnd)
+        return -1;
+    return static_cast<int>(
+        SendDlgItemMessageA(m_hWnd, IDC_CP_LIST, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void CControlPointsWnd::SelectPoint(int nIndex)
+{
+    HWND hList = GetDlgItem(m_hWnd, IDC_CP_LIST);
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(hList, LVM_SETITEMSTATE, nIndex, reinterpret_cast<LPARAM>(&item));
+    SendMessageA(hList, LVM_ENSUREVISIBLE, nIndex, FALSE);
+}
+
+void CControlPointsWnd::DeleteSelectedPoint()
+{
+    CImageDoc* pDoc = Doc();
+    const int index = GetSelectedPoint();
+    if (!pDoc || index < 0 || index >= static_cast<int>(pDoc->m_shapeFile.m_geoRef.m_points.size()))
+        return;
+    pDoc->DoEdit(CEdit::DeletePoint(index, pDoc->m_shapeFile.m_geoRef.m_points[index]));
+    // The next point takes the row, so that Delete can go on down the list.
+    const int count = static_cast<int>(pDoc->m_shapeFile.m_geoRef.m_points.size());
+    if (count > 0)
+        SelectPoint(index < count ? index : count - 1);
+    UpdateButtons();
+}
+
+void CControlPointsWnd::EditSelectedPoint()
+{
+    CImageDoc* pDoc = Doc();
+    const int index = GetSelectedPoint();
+    if (!pDoc || index < 0 || index >= static_cast<int>(pDoc->m_shapeFile.m_geoRef.m_points.size()))
+        return;
+    const CGeoRefPoint before = pDoc->m_shapeFile.m_geoRef.m_points[index];
+    CGeoRefDlg dlg;
+    dlg.m_bEditing = true;
+    dlg.m_strEasting = before.m_strMapX.empty() ? FormatFixed(before.m_dMapX, 6) : before.m_strMapX;
+    dlg.m_strNorthing = before.m_strMapY.empty() ? FormatFixed(before.m_dMapY, 6) : before.m_strMapY;
+    if (CImageView* pView = View())
+    {
+        pView->ShowControlPoint(index);
+        if (pView->m_hWnd && pDoc->m_nMode != MODE_TRANSPOSED)
+        {
+            dlg.m_bAnchored = true;
+            dlg.m_ptAnchor = pView->PixelToScreen(before.m_nPixelX, before.m_nPixelY);
+        }
+    }
+    if (dlg.DoModal() != IDC_ADD)
+        return;
+    CGeoRefPoint after = before;
+    after.m_dMapX = dlg.m_dEasting;
+    after.m_dMapY = dlg.m_dNorthing;
+    after.m_strMapX = dlg.m_strEasting;
+    after.m_strMapY = dlg.m_strNorthing;
+    pDoc->DoEdit(CEdit::ChangePoint(index, before, after));
+    SelectPoint(index);
+}
+
+void CControlPointsWnd::OnOK()
+{
+    // Enter edits the chosen point.
+    EditSelectedPoint();
+}
+
+bool CControlPointsWnd::OnCommand(UINT nID, UINT nCode)
+{
+    switch (nID)
+    {
+    case IDC_CP_DELETE:
+        if (nCode == BN_CLICKED)
+            DeleteSelectedPoint();
+        return true;
+    case IDC_CP_EDIT:
+        if (nCode == BN_CLICKED)
+            EditSelectedPoint();
+        return true;
+    case IDC_CP_FIT_MODEL:
+        if (nCode == CBN_SELCHANGE)
+            OnFitModelChosen();
+        return true;
+    case IDC_CP_EXAGGERATION:
+        if (nCode == CBN_SELCHANGE)
+            OnScaleChosen();
+        return true;
+    }
+    return false;
+}
+
+void CControlPointsWnd::OnFitModelChosen()
+{
+    CImageDoc* pDoc = Doc();
+    if (!pDoc)
+        return;
+    const int model = static_cast<int>(SendDlgItemMessageA(m_hWnd, IDC_CP_FIT_MODEL, CB_GETCURSEL, 0, 0));
+    const int before = pDoc->m_shapeFile.m_geoRef.m_nFitModel;
+    if (model < 0 || model >= kFitModelCount || model == before)
+        return;
+    // Features being digitised need a fit in force all the time: a model
+    // that cannot be fitted yet is chosen while georeferencing.
+    if (pDoc->m_nMode != MODE_GEOREFERENCE && pDoc->m_nMode != MODE_NONE && !pDoc->GetFitReport().models[model].bFitted)
+    {
+        SendDlgItemMessageA(m_hWnd, IDC_CP_FIT_MODEL, CB_SETCURSEL, before, 0);
+        FwMessageBox(IDS_MODEL_CANNOT_FIT, MB_OK);
+        return;
+    }
+    pDoc->DoEdit(CEdit::SetFitModel(before, model));
+}
+
+void CControlPointsWnd::OnScaleChosen()
+{
+    const int chosen = static_cast<int>(SendDlgItemMessageA(m_hWnd, IDC_CP_EXAGGERATION, CB_GETCURSEL, 0, 0));
+    if (chosen < 0 || chosen >= static_cast<int>(sizeof kScales / sizeof kScales[0]))
+        return;
+    m_nResidualScale = kScales[chosen];
+    if (CWinApp* pApp = FwGetApp())
+        pApp->WriteProfileInt(kSection, kScaleEntry, m_nResidualScale);
+    if (CImageView* pView = View())
+        pView->SetResidualDisplay(IsOpen(), m_nResidualScale);
+}
+
+bool CControlPointsWnd::OnNotify(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    if (pNMHDR->idFrom != IDC_CP_LIST)
+        return false;
+    switch (pNMHDR->code)
+    {
+    case LVN_ITEMCHANGED:
+    {
+        const NMLISTVIEW* pChange = reinterpret_cast<const NMLISTVIEW*>(pNMHDR);
+        if ((pChange->uChanged & LVIF_STATE) && (pChange->uNewState & LVIS_SELECTED) &&
+            !(pChange->uOldState & LVIS_SELECTED))
+        {
+            if (!m_bFilling)
+                if (CImageView* pView = View())
+                    pView->ShowControlPoint(pChange->iItem);
+        }
+        UpdateButtons();
+        *pResult = 0;
+        return true;
+    }
+    case LVN_KEYDOWN:
+        if (reinterpret_cast<const NMLVKEYDOWN*>(pNMHDR)->wVKey == VK_DELETE)
+            DeleteSelectedPoint();
+        *pResult = 0;
+        return true;
+    case NM_DBLCLK:
+        EditSelectedPoint();
+        *pResult = 0;
+        return true;
+    case NM_CUSTOMDRAW: *pResult = OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(pNMHDR)); return true;
+    }
+    return false;
+}
+
+LRESULT CControlPointsWnd::OnCustomDraw(NMLVCUSTOMDRAW* pDraw)
+{
+    switch (pDraw->nmcd.dwDrawStage)
+    {
+    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+    {
+        // The worst point's row in the warning colour of its marker.
+        CImageDoc* pDoc = Doc();
+        if (pDoc && static_cast<int>(pDraw->nmcd.dwItemSpec) == pDoc->GetFitReport().Chosen().nWorst)
+            pDraw->clrText = kWorstPointColour;
+        return CDRF_DODEFAULT;
+    }
+    }
+    return CDRF_DODEFAULT;
+}
+
+void CControlPointsWnd::OnShowTool(bool bOpen)
+{
+    if (bOpen)
+        Refresh();
+    if (CImageView* pView = View())
+    {
+        pView->SetResidualDisplay(bOpen, m_nResidualScale);
+        pView->SetSelectedPoint(bOpen ? GetSelectedPoint() : -1);
+    }
+}
+
+bool CControlPointsWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* pResult)
+{
+    switch (message)
+    {
+    case WM_SIZE: Layout(LOWORD(lParam), HIWORD(lParam)); return false;
+    case WM_GETMINMAXINFO:
+    {
+        // Small enough to tuck away, large enough to read the fit.
+        MINMAXINFO* pInfo = reinterpret_cast<MINMAXINFO*>(lParam);
+        pInfo->ptMinTrackSize.x = m_initialClient.cx * 2 / 3;
+        pInfo->ptMinTrackSize.y = m_initialClient.cy * 3 / 4;
+        return false;
+    }
+    case WM_DESTROY:
+        if (CImageView* pView = View())
+            pView->SetResidualDisplay(false, m_nResidualScale);
+        if (CImageDoc* pDoc = Doc())
+            pDoc->RemoveChangeListener(m_nChangeListener);
+        m_nChangeListener = 0;
+        break;
+    }
+    return CToolDialog::OnMessage(message, wParam, lParam, pResult);
+}
+
+namespace
+{
+// How each control follows a resize: the list takes the change of height,
+// what lies below it moves down, the wide texts stretch, and the vectors'
+// choice keeps to the right.
+struct LayoutRule
+{
+    int nID;
+    bool bStretchX, bStretchY, bMoveX, bMoveY;
+};
+const LayoutRule kLayout[] = {
+    {IDC_CP_LIST, true, true, false, false},         {IDC_CP_DELETE, false, false, false, true},
+    {IDC_CP_EDIT, false, false, false, true},        {IDC_CP_VECTORS_LABEL, false, false, true, true},
+    {IDC_CP_EXAGGERATION, false, false, true, true}, {IDC_CP_FIT_LABEL, false, false, false, true},
+    {IDC_CP_FIT_MODEL, false, false, false, true},   {IDC_CP_PARAMETERS, true, false, false, true},
+    {IDC_CP_RMS_LABEL, false, false, false, true},   {IDC_CP_RMS_FIRST, true, false, false, true},
+    {IDC_CP_RMS_HELMERT, true, false, false, true},  {IDC_CP_RMS_AFFINE, true, false, false, true},
+    {IDC_CP_HINTS, true, false, false, true},
+};
+}   // namespace
+
+void CControlPointsWnd::RememberLayout()
+{
+    m_templateRects.clear();
+    for (const LayoutRule& rule : kLayout)
+    {
+        RECT rc;
+        GetWindowRect(GetDlgItem(m_hWnd, rule.nID), &rc);
+        MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+        m_templateRects.push_back(rc);
+    }
+    RECT client;
+    GetClientRect(m_hWnd, &client);
+    m_initialClient = SIZE{client.right, client.bottom};
+}
+
+void CControlPointsWnd::Layout(int cx, int cy)
+{
+    if (m_templateRects.size() != sizeof kLayout / sizeof kLayout[0] || cx == 0 || cy == 0)
+        return;
+    const int dx = cx - m_initialClient.cx, dy = cy - m_initialClient.cy;
+    for (size_t i = 0; i < m_templateRects.size(); ++i)
+    {
+        const LayoutRule& rule = kLayout[i];
+        RECT rc = m_templateRects[i];
+        if (rule.bMoveX)
+            OffsetRect(&rc, dx, 0);
+        if (rule.bMoveY)
+            OffsetRect(&rc, 0, dy);
+        if (rule.bStretchX)
+            rc.right += dx;
+        if (rule.bStretchY)
+            rc.bottom += dy;
+        SetWindowPos(GetDlgItem(m_hWnd, rule.nID), nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+}

@@ -1,0 +1,61 @@
+// The Control Points window: a tool window beside the map with every
+// control point (pixel, typed and converted coordinates, residuals), the
+// fit model, the RMS of each model side by side, the fit's rotation and
+// scales, and hints at likely mistakes. A row chosen scrolls the map to its
+// point; Delete removes it, Enter or a double click edits its texts.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "app/ImageDoc.h"
+#include "app/ImageView.h"
+#include "winfw/ToolDialog.h"
+
+class CControlPointsWnd : public CToolDialog
+{
+public:
+    CControlPointsWnd();
+    ~CControlPointsWnd() override;
+
+    // Fills every control from the document as it now is.
+    void Refresh();
+    // The point chosen in the list, or -1.
+    int GetSelectedPoint() const;
+    void SelectPoint(int nIndex);
+    void DeleteSelectedPoint();
+    void EditSelectedPoint();
+    // How many times longer than they are the residuals are drawn.
+    int GetResidualScale() const { return m_nResidualScale; }
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    bool OnCommand(UINT nID, UINT nCode) override;
+    bool OnNotify(NMHDR* pNMHDR, LRESULT* pResult) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* pResult) override;
+    void OnShowTool(bool bOpen) override;
+
+private:
+    CImageDoc* Doc() const;
+    CImageView* View() const;
+    void FillList();
+    void FillSummary();
+    void UpdateButtons();
+    void OnFitModelChosen();
+    void OnScaleChosen();
+    void RememberLayout();
+    void Layout(int cx, int cy);
+    LRESULT OnCustomDraw(NMLVCUSTOMDRAW* pDraw);
+
+    int m_nChangeListener = 0;
+    bool m_bFilling = false;
+    int m_nResidualScale = 10;
+    // The client area and the controls' places as the template made them,
+    // for keeping the layout while the window is resized.
+    SIZE m_initialClient = {0, 0};
+    std::vector<RECT> m_templateRects;
+};

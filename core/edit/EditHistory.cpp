@@ -1,0 +1,45 @@
+#include "core/edit/EditHistory.h"
+
+#include <utility>
+
+bool CEditHistory::Do(CEdit edit, CEditTarget& target)
+{
+    if (!ApplyEdit(edit, true, target))
+        return false;
+    m_done.push_back(std::move(edit));
+    m_undone.clear();
+    Tell(m_done.back(), EDIT_STEP_DONE);
+    return true;
+}
+
+bool CEditHistory::Undo(CEditTarget& target)
+{
+    if (m_done.empty() || !ApplyEdit(m_done.back(), false, target))
+        return false;
+    m_undone.push_back(std::move(m_done.back()));
+    m_done.pop_back();
+    Tell(m_undone.back(), EDIT_STEP_UNDONE);
+    return true;
+}
+
+bool CEditHistory::Redo(CEditTarget& target)
+{
+    if (m_undone.empty() || !ApplyEdit(m_undone.back(), true, target))
+        return false;
+    m_done.push_back(std::move(m_undone.back()));
+    m_undone.pop_back();
+    Tell(m_done.back(), EDIT_STEP_REDONE);
+    return true;
+}
+
+void CEditHistory::Clear()
+{
+    m_done.clear();
+    m_undone.clear();
+}
+
+void CEditHistory::Tell(const CEdit& edit, int nStep) const
+{
+    for (const Listener& listener : m_listeners)
+        listener(edit, nStep);
+}

@@ -1,0 +1,139 @@
+#include "core/georef/FitModel.h"
+
+#include <cmath>
+
+namespace
+{
+
+// Sums of the points about their means: centring keeps the normal
+// equations well conditioned for map coordinates in the millions.
+struct CentredSums
+{
+    double meanC = 0, meanR = 0, meanX = 0, meanY = 0;
+    double cc = 0, rr = 0, cr = 0;           // column and row products
+    double xc = 0, xr = 0, yc = 0, yr = 0;   // map against pixel products
+};
+
+CentredSums SumPoints(const std::vector<CGeoRefPoint>& points)
+{
+    CentredSums s;
+    const double n = static_cast<double>(points.size());
+    for (const CGeoRefPoint& p : points)
+    {
+        s.meanC += p.m_nPixelX;
+        s.meanR += p.m_nPixelY;
+        s.meanX += p.m_dMapX;
+        s.meanY += p.m_dMapY;
+    }
+    s.meanC /= n;
+    s.meanR /= n;
+    s.meanX /= n;
+    s.meanY /= n;
+    for (const CGeoRefPoint& p : points)
+    {
+        const double c = p.m_nPixelX - s.meanC, r = p.m_nPixelY - s.meanR;
+        const double x = p.m_dMapX - s.meanX, y = p.m_dMapY - s.meanY;
+        s.cc += c * c;
+        s.rr += r * r;
+        s.cr += c * r;
+        s.xc += x * c;
+        s.xr += x * r;
+        s.yc += y * c;
+        s.yr += y * r;
+    }
+    return s;
+}
+
+// A fit is only of use when it can be turned back (residuals in pixels,
+// the export's inverse) and every coefficient is a number.
+bool Usable(const CAffineTransform& fit)
+{
+    CAffineTransform inverse;
+    return std::isfinite(fit.x0) && std::isfinite(fit.y0) && fit.Invert(&inverse);
+}
+
+}   // namespace
+
+std::string FitModelSettingValue(int nModel)
+{
+    switch (nModel)
+    {
+    case FIT_HELMERT: return "helmert";
+    case FIT_AFFINE: return "affine";
+    }
+    return std::string();
+}
+
+int ParseFitModelSetting(const std::string& strValue)
+{
+    if (strValue == "helmert")
+        return FIT_HELMERT;
+    if (strValue == "affine")
+        return FIT_AFFINE;
+    return FIT_ROTATION_SCALES;
+}
+
+int FitModelMinimumPoints(int nModel) { return nModel == FIT_AFFINE ? 3 : 2; }
+
+bool FitHelmert(const std::vector<CGeoRefPoint>& points, CAffineTransform* pFit)
+{
+    if (points.size() < 2)
+        return false;
+    const CentredSums s = SumPoints(points);
+    const double spread = s.cc + s.rr;
+    if (!(spread > 0.0))
+        return false;   // every point on one pixel
+    // The normal equations of a and b decouple once the points are centred.
+    const double a = (s.xc - s.yr) / spread;
+    const double b = (s.xr + s.yc) / spread;
+    CAffineTransform fit;
+    fit.xPerColumn = a;
+    fit.xPerRow = b;
+    fit.yPerColumn = b;
+    fit.yPerRow = -a;
+    fit.x0 = s.meanX - a * s.meanC - b * s.meanR;
+    fit.y0 = s.meanY - b * s.meanC + a * s.meanR;
+    if (!Usable(fit))
+        return false;
+    *pFit = fit;
+    return true;
+}
+
+bool FitAffine(const std::vector<CGeoRefPoint>& points, CAffineTransform* pFit)
+{
+    if (points.size() < 3)
+        return false;
+    const CentredSums s = SumPoints(points);
+    const double det = s.cc * s.rr - s.cr * s.cr;
+    // Points on one line leave the other direction undetermined; rounding
+    // may leave a trace of a determinant, so it is judged relative to its terms.
+    if (!(det > 1e-12 * s.cc * s.rr))
+        return false;
+    CAffineTransform fit;
+    fit.xPerColumn = (s.xc * s.rr - s.xr * s.cr) / det;
+    fit.xPerRow = (s.xr * s.cc - s.xc * s.cr) / det;
+    fit.yPerColumn = (s.yc * s.rr - s.yr * s.cr) / det;
+    fit.yPerRow = (s.yr * s.cc - s.yc * s.cr) / det;
+    fit.x0 = s.meanX - fit.xPerColumn * s.meanC - fit.xPerRow * s.meanR;
+    fit.y0 = s.meanY - fit.yPerColumn * s.meanC - fit.yPerRow * s.meanR;
+    if (!Usable(fit))
+        return false;
+    *pFit = fit;
+    return true;
+}
+
+void DescribeAffine(const CAffineTransform& fit, double* pdRotation, double* pdScaleX, double* pdScaleY)
+{
+    // Measured on the image, where pixels are square: the turn of the line
+    // along which the map's Y stays the same (east) from the image's x axis.
+    // For a rotation followed by a scale per map axis, the first model's
+    // form, this is its rotation whatever the two scales are (degrees of
+    // longitude and latitude).
+    *pdRotation = std::atan2(-fit.yPerColumn, -fit.yPerRow);
+    // Map units per pixel across the lines of equal X and of equal Y.
+    *pdScaleX = std::hypot(fit.xPerColumn, fit.xPerRow);
+    const double det = fit.xPerColumn * fit.yPerRow - fit.xPerRow * fit.yPerColumn;
+    // Rows run down the image and north up the map: an unmirrored mapping
+    // has a negative determinant.
+    *pdScaleY = std::hypot(fit.yPerColumn, fit.yPerRow) * (det > 0.0 ? -1.0 : 1.0);
+}

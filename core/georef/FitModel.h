@@ -1,0 +1,44 @@
+// The models a georeference can be fitted with. "Rotation and scales" is
+// the program's first fit and stays the default, so that every point file
+// gives the results it always gave; the two least-squares models fit any
+// spread of points without its bias.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/georef/AffineTransform.h"
+#include "core/georef/GeoRefPoint.h"
+
+enum FitModel
+{
+    FIT_ROTATION_SCALES = 0,   // a rotation of the pixel grid, then a linear relation per map axis
+    FIT_HELMERT = 1,           // least squares: one scale, one rotation and a shift
+    FIT_AFFINE = 2,            // least squares: six parameters
+};
+const int kFitModelCount = 3;
+
+// The value of the image setting "fit": empty for the default, which is
+// then left out of the settings file.
+std::string FitModelSettingValue(int nModel);
+// An absent or unknown value is the default.
+int ParseFitModelSetting(const std::string& strValue);
+
+// How many control points the model needs at the least.
+int FitModelMinimumPoints(int nModel);
+
+// Least-squares fits from image column and row to map coordinates. False
+// when the points do not determine the model: too few, all on one pixel
+// (Helmert) or on one line (affine), or a mapping that folds the plane.
+//
+// Helmert keeps the image's rows running down the map:
+//   mapX = x0 + a column + b row,  mapY = y0 + b column - a row.
+bool FitHelmert(const std::vector<CGeoRefPoint>& points, CAffineTransform* pFit);
+bool FitAffine(const std::vector<CGeoRefPoint>& points, CAffineTransform* pFit);
+
+// The rotation of the image's x axis from the map's east, measured on the
+// image and in the sense of the first model's rotation (all models show the
+// same angle for a sheet that is turned and scaled per axis), and the map
+// units per pixel of X and of Y; the Y scale is negative when the mapping
+// mirrors the image.
+void DescribeAffine(const CAffineTransform& fit, double* pdRotation, double* pdScaleX, double* pdScaleY);

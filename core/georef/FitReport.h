@@ -1,0 +1,63 @@
+// How well each fit model matches the control points: the residual of every
+// point in map units and in pixels, the RMS, the worst point, and hints at
+// the likely mistakes behind a poor fit. What the Control Points window shows.
+#pragma once
+
+#include <vector>
+
+#include "core/georef/AffineTransform.h"
+#include "core/georef/FitModel.h"
+#include "core/georef/GeoRefArray.h"
+
+// Fitted map position of a point's pixel minus its typed map position, and
+// the same vector in pixels through the inverse of the fit.
+struct CPointResidual
+{
+    double dX = 0.0, dY = 0.0, dLength = 0.0;
+    double dPixelX = 0.0, dPixelY = 0.0, dPixelLength = 0.0;
+};
+
+struct CModelFit
+{
+    int nModel = FIT_ROTATION_SCALES;
+    bool bFitted = false;
+    int nMorePointsNeeded = 0;   // how many points short of the model's minimum
+    CAffineTransform affine;     // column and row to map
+    double dRotation = 0.0;      // radians, as GetRotation gives it
+    double dScaleX = 0.0, dScaleY = 0.0;
+    std::vector<CPointResidual> residuals;   // one a point, when fitted
+    double dRmsMap = 0.0, dRmsPixels = 0.0;
+    int nWorst = -1;   // the point with the largest residual, -1 when every one is negligible
+};
+
+enum FitHintKind
+{
+    HINT_SCALES_OPPOSITE,    // the fit mirrors the image: easting and northing swapped?
+    HINT_SCALES_UNEQUAL,     // one axis scaled far more than the other: swapped, or a typing slip?
+    HINT_POINTS_ON_A_LINE,   // the points (pixels or map positions) lie nearly on one line
+    HINT_OUTLIER,            // nPoint's residual is more than three times the RMS of the others
+};
+
+struct CFitHint
+{
+    int nKind;
+    int nPoint = -1;
+};
+
+struct CFitReport
+{
+    int nChosenModel = FIT_ROTATION_SCALES;
+    CModelFit models[kFitModelCount];
+    std::vector<CFitHint> hints;
+
+    const CModelFit& Chosen() const { return models[nChosenModel]; }
+};
+
+// Fits one model on the points of geoRef (which stays untouched).
+CModelFit EvaluateFit(const CGeoRefArray& geoRef, int nModel);
+// Fits every model, and gathers the hints for the chosen one.
+CFitReport EvaluateFits(const CGeoRefArray& geoRef);
+
+// Beyond this ratio of the two scales they count as very unequal. Degrees
+// of longitude and latitude differ by cos(latitude): 5 is reached at 78 deg.
+const double kUnequalScaleRatio = 5.0;

@@ -1,0 +1,179 @@
+// Edits as values: each kind applied, undone and redone through the
+// history leaves the document exactly as it was at each step, the
+// listeners hear every step with its edit, and an edit that does not fit
+// changes nothing.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/edit/EditHistory.h"
+
+namespace
+{
+
+// What an edit may change, compared as a whole.
+struct State
+{
+    CGeoRefArray geoRef;
+    CShapeArray features;
+    CShape current;
+
+    std::string Describe() const
+    {
+        std::string text = "fit " + std::to_string(geoRef.m_nFitModel);
+        for (const CGeoRefPoint& p : geoRef.m_points)
+            text += ";" + std::to_string(p.m_dMapX) + "," + std::to_string(p.m_dMapY) + "@" +
+                    std::to_string(p.m_nPixelX) + "," + std::to_string(p.m_nPixelY) + p.m_strMapX;
+        for (int i = 0; i < features.GetSize(); ++i)
+            text += "|" + features.GetAt(i).m_strName + Vertices(features.GetAt(i));
+        return text + "|current" + Vertices(current);
+    }
+
+    static std::string Vertices(const CShape& shape)
+    {
+        std::string text;
+        for (const CShapeVertex& v : shape.Vertices())
+            text += " " + std::to_string(v.x) + "," + std::to_string(v.y);
+        return text;
+    }
+};
+
+CShape MakeShape(std::vector<CShapeVertex> vertices, const std::string& name = "")
+{
+    CShape shape;
+    for (const CShapeVertex& v : vertices)
+        shape.Add(v.x, v.y);
+    shape.m_strName = name;
+    return shape;
+}
+
+State Start()
+{
+    State s;
+    s.geoRef.SetImageHeight(100);
+    CGeoRefPoint typed(7.25, 45.0, 90, 80);
+    typed.m_strMapX = "7 15 00 E";
+    s.geoRef.m_points = {CGeoRefPoint(7.0, 45.0, 10, 80), typed, CGeoRefPoint(7.0, 45.1, 12, 10)};
+    s.features.Add(MakeShape({{1, 1}, {5, 5}}, "road"));
+    s.current = MakeShape({{20, 20}, {30, 25}});
+    return s;
+}
+
+std::vector<CEdit> EveryKind(const State& s)
+{
+    CGeoRefPoint moved = s.geoRef.m_points[1];
+    moved.m_nPixelX = 95;
+    CGeoRefPoint retyped = s.geoRef.m_points[0];
+    retyped.m_dMapX = 6.99;
+    retyped.m_strMapX = "6 59 24 E";
+    return {
+        CEdit::AddPoint(1, CGeoRefPoint(7.1, 45.05, 50, 40)),
+        CEdit::DeletePoint(2, s.geoRef.m_points[2]),
+        CEdit::ChangePoint(1, s.geoRef.m_points[1], moved),
+        CEdit::ChangePoint(0, s.geoRef.m_points[0], retyped),
+        CEdit::DeleteAllPoints(s.geoRef.m_points),
+        CEdit::SetFitModel(FIT_ROTATION_SCALES, FIT_AFFINE),
+        CEdit::AddVertex(40, 41),
+        CEdit::RemoveVertex(s.current.GetAt(1)),
+        CEdit::FinishFeature(s.current, SHAPE_POLYGON, "lake", 1),
+        CEdit::DiscardFeature(s.current),
+        CEdit::DeleteAllFeatures(s.features, SHAPE_POLYLINE),
+        CEdit::RenameFeature(0, s.features.GetAt(0), "track"),
+        CEdit::DeleteFeature(0, s.features.GetAt(0)),
+    };
+}
+
+TEST(EditHistory, EveryKindUndoesAndRedoesToTheSameState)
+{
+    const State start = Start();
+    for (const CEdit& edit : EveryKind(start))
+    {
+        SCOPED_TRACE(edit.m_nKind);
+        State s = Start();
+        CEditTarget target{s.geoRef, s.features, s.current};
+        CEditHistory history;
+        ASSERT_TRUE(history.Do(edit, target));
+        const std::string after = s.Describe();
+        EXPECT_NE(after, start.Describe()) << "the edit changed something";
+        ASSERT_TRUE(history.Undo(target));
+        EXPECT_EQ(s.Describe(), start.Describe());
+        ASSERT_TRUE(history.Redo(target));
+        EXPECT_EQ(s.Describe(), after);
+    }
+}
+
+TEST(EditHistory, FinishingStoresTheFeatureAsTheWriterExpectsAndUndoGivesTheClicksBack)
+{
+    State s = Start();
+    CEditTarget target{s.geoRef, s.features, s.current};
+    CEditHistory history;
+    ASSERT_TRUE(history.Do(CEdit::FinishFeature(s.current, SHAPE_POLYGON, "lake", 1), target));
+    ASSERT_EQ(s.features.GetSize(), 2);
+    const CShape& lake = s.features.GetAt(1);
+    EXPECT_EQ(lake.m_strName, "lake");
+    ASSERT_EQ(lake.GetSize(), 3) << "the ring is closed";
+    EXPECT_EQ(lake.GetAt(2), lake.GetAt(0));
+    EXPECT_EQ(s.current.GetSize(), 0);
+    ASSERT_TRUE(history.Undo(target));
+    EXPECT_EQ(s.current.GetSize(), 2) << "the two clicks, to go on with";
+    EXPECT_EQ(s.features.GetSize(), 1);
+}
+
+TEST(EditHistory, ChangesOfThePointsRefitAtOnce)
+{
+    State s = Start();
+    CEditTarget target{s.geoRef, s.features, s.current};
+    CEditHistory history;
+    ASSERT_TRUE(history.Do(CEdit::SetFitModel(FIT_ROTATION_SCALES, FIT_HELMERT), target));
+    EXPECT_TRUE(s.geoRef.m_bValid);
+    EXPECT_EQ(s.geoRef.m_nFittedModel, FIT_HELMERT);
+    ASSERT_TRUE(history.Do(CEdit::DeleteAllPoints(s.geoRef.m_points), target));
+    EXPECT_FALSE(s.geoRef.m_bValid) << "no fit of points that are gone";
+    ASSERT_TRUE(history.Undo(target));
+    EXPECT_TRUE(s.geoRef.m_bValid);
+}
+
+TEST(EditHistory, ListenersHearEachStepAndANewEditDropsTheRedo)
+{
+    State s = Start();
+    CEditTarget target{s.geoRef, s.features, s.current};
+    CEditHistory history;
+    std::vector<std::pair<int, int>> heard;
+    history.AddListener([&heard](const CEdit& edit, int nStep) { heard.push_back({edit.m_nKind, nStep}); });
+    ASSERT_TRUE(history.Do(CEdit::AddVertex(1, 2), target));
+    ASSERT_TRUE(history.Do(CEdit::AddVertex(3, 4), target));
+    ASSERT_TRUE(history.Undo(target));
+    ASSERT_TRUE(history.Redo(target));
+    ASSERT_TRUE(history.Undo(target));
+    ASSERT_NE(history.NextRedo(), nullptr);
+    ASSERT_TRUE(history.Do(CEdit::RemoveVertex(CShapeVertex{1, 2}), target));
+    EXPECT_EQ(history.NextRedo(), nullptr);
+    const std::vector<std::pair<int, int>> expected = {
+        {EDIT_ADD_VERTEX, EDIT_STEP_DONE},   {EDIT_ADD_VERTEX, EDIT_STEP_DONE},   {EDIT_ADD_VERTEX, EDIT_STEP_UNDONE},
+        {EDIT_ADD_VERTEX, EDIT_STEP_REDONE}, {EDIT_ADD_VERTEX, EDIT_STEP_UNDONE}, {EDIT_REMOVE_VERTEX, EDIT_STEP_DONE},
+    };
+    EXPECT_EQ(heard, expected);
+    history.Clear();
+    EXPECT_FALSE(history.Undo(target));
+    EXPECT_FALSE(history.Redo(target));
+}
+
+TEST(EditHistory, AnEditThatDoesNotFitChangesNothingAndIsNotKept)
+{
+    State s = Start();
+    const std::string before = s.Describe();
+    CEditTarget target{s.geoRef, s.features, s.current};
+    CEditHistory history;
+    int heard = 0;
+    history.AddListener([&heard](const CEdit&, int) { ++heard; });
+    EXPECT_FALSE(history.Do(CEdit::DeletePoint(7, CGeoRefPoint()), target));
+    EXPECT_FALSE(history.Do(CEdit::AddPoint(-1, CGeoRefPoint()), target));
+    EXPECT_FALSE(history.Do(CEdit::RenameFeature(3, CShape(), "x"), target));
+    EXPECT_FALSE(history.Do(CEdit::FinishFeature(s.current, SHAPE_POLYLINE, "x", 9), target));
+    EXPECT_EQ(s.Describe(), before);
+    EXPECT_EQ(history.NextUndo(), nullptr);
+    EXPECT_EQ(heard, 0);
+}
+
+}   // namespace

@@ -1,0 +1,149 @@
+// What the Control Points window shows of a fit: residuals in map units
+// and pixels with their signs, the RMS of each model side by side, the
+// worst point, how many points a model still needs, and the hints.
+#include <cmath>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/georef/FitReport.h"
+
+namespace
+{
+
+// A sheet at 45 N turned by atan(12/228), 3.01 degrees, one minute of
+// longitude 228 x 12 pixels and one of latitude 17 x 323: degrees and
+// pixels are related by an affine mapping the first model cannot follow
+// from uneven points.
+CGeoRefPoint Crossing(int eastMinutes, int northMinutes)
+{
+    const int column = 150 + eastMinutes * 228 - northMinutes * 17;
+    const int row = 1400 - eastMinutes * 12 - northMinutes * 323;
+    return CGeoRefPoint(7.0 + eastMinutes / 60.0, 45.0 + northMinutes / 60.0, column, row);
+}
+
+CGeoRefArray Sheet(std::vector<CGeoRefPoint> points, int nModel = FIT_ROTATION_SCALES)
+{
+    CGeoRefArray geoRef;
+    geoRef.SetImageHeight(1700);
+    geoRef.m_points = std::move(points);
+    geoRef.m_nFitModel = nModel;
+    return geoRef;
+}
+
+bool HasHint(const CFitReport& report, int nKind, int nPoint = -1)
+{
+    for (const CFitHint& hint : report.hints)
+        if (hint.nKind == nKind && (nPoint < 0 || hint.nPoint == nPoint))
+            return true;
+    return false;
+}
+
+TEST(FitReport, UnevenCornersShowTheFirstModelsBiasBesideAnExactAffineFit)
+{
+    // The south corners, the north-west corner and 7 04' on the north edge.
+    const CFitReport report =
+        EvaluateFits(Sheet({Crossing(0, 0), Crossing(5, 0), Crossing(0, 4), Crossing(4, 4)}, FIT_AFFINE));
+    EXPECT_EQ(report.nChosenModel, FIT_AFFINE);
+    const CModelFit& first = report.models[FIT_ROTATION_SCALES];
+    const CModelFit& affine = report.models[FIT_AFFINE];
+    ASSERT_TRUE(first.bFitted && affine.bFitted && report.models[FIT_HELMERT].bFitted);
+    EXPECT_GT(first.dRmsPixels, 5.0);
+    EXPECT_LT(affine.dRmsPixels, 1e-6);
+    // Helmert cannot follow degrees of unequal length at all.
+    EXPECT_GT(report.models[FIT_HELMERT].dRmsPixels, 50.0);
+    EXPECT_EQ(affine.nWorst, -1) << "nothing to flag in an exact fit";
+    ASSERT_GE(first.nWorst, 0);
+    for (const CPointResidual& r : first.residuals)
+        EXPECT_LE(r.dPixelLength, first.residuals[first.nWorst].dPixelLength);
+    EXPECT_NEAR(affine.dRotation * 180 / kPi, std::atan2(12.0, 228.0) * 180 / kPi, 1e-9);
+    EXPECT_GT(affine.dScaleX, 0.0);
+    EXPECT_GT(affine.dScaleY, 0.0);
+}
+
+TEST(FitReport, ResidualIsFitMinusTypedInMapUnitsAndPixels)
+{
+    // Four exact points and one typed 0.001 degrees too far east: the
+    // Helmert fit of a square-pixel sheet puts it back west of the typing.
+    CGeoRefArray geoRef;
+    geoRef.SetImageHeight(1000);
+    geoRef.m_nFitModel = FIT_HELMERT;
+    const double perPixel = 1e-4;
+    for (auto p : {std::make_pair(0, 0), std::make_pair(800, 0), std::make_pair(0, 800), std::make_pair(800, 800)})
+        geoRef.m_points.push_back(CGeoRefPoint(p.first * perPixel, -p.second * perPixel, p.first, p.second));
+    geoRef.m_points.push_back(CGeoRefPoint(400 * perPixel + 0.001, -400 * perPixel, 400, 400));
+    const CModelFit fit = EvaluateFit(geoRef, FIT_HELMERT);
+    ASSERT_TRUE(fit.bFitted);
+    const CPointResidual& typo = fit.residuals[4];
+    EXPECT_LT(typo.dX, 0.0);
+    EXPECT_NEAR(typo.dY, 0.0, 1e-12);
+    // In pixels through the inverse: the same vector, 1e-4 degrees a pixel.
+    EXPECT_NEAR(typo.dPixelX, typo.dX / perPixel, 1e-6);
+    EXPECT_NEAR(typo.dPixelY, -typo.dY / perPixel, 1e-6);
+    EXPECT_EQ(fit.nWorst, 4);
+    double sum = 0;
+    for (const CPointResidual& r : fit.residuals)
+        sum += r.dPixelLength * r.dPixelLength;
+    EXPECT_NEAR(fit.dRmsPixels, std::sqrt(sum / 5), 1e-12);
+}
+
+TEST(FitReport, ModelsSayHowManyMorePointsTheyNeed)
+{
+    struct Case
+    {
+        std::vector<CGeoRefPoint> points;
+        int moreFirst, moreHelmert, moreAffine;
+    } cases[] = {
+        {{}, 2, 2, 3},
+        {{Crossing(0, 0)}, 1, 1, 2},
+        {{Crossing(0, 0), Crossing(5, 4)}, 0, 0, 1},
+        {{Crossing(0, 0), Crossing(5, 4), Crossing(0, 4)}, 0, 0, 0},
+    };
+    for (const Case& c : cases)
+    {
+        const CFitReport report = EvaluateFits(Sheet(c.points));
+        EXPECT_EQ(report.models[FIT_ROTATION_SCALES].nMorePointsNeeded, c.moreFirst) << c.points.size();
+        EXPECT_EQ(report.models[FIT_HELMERT].nMorePointsNeeded, c.moreHelmert) << c.points.size();
+        EXPECT_EQ(report.models[FIT_AFFINE].nMorePointsNeeded, c.moreAffine) << c.points.size();
+        EXPECT_EQ(report.models[FIT_AFFINE].bFitted, c.moreAffine == 0);
+    }
+}
+
+TEST(FitReport, HintsNameTheLikelyMistake)
+{
+    // Easting and northing swapped on every point: the fit mirrors the image.
+    std::vector<CGeoRefPoint> swapped;
+    for (CGeoRefPoint p : {Crossing(0, 0), Crossing(5, 0), Crossing(0, 4), Crossing(5, 4)})
+    {
+        std::swap(p.m_dMapX, p.m_dMapY);
+        swapped.push_back(p);
+    }
+    EXPECT_TRUE(HasHint(EvaluateFits(Sheet(swapped)), HINT_SCALES_OPPOSITE));
+
+    // Metres typed for the easting, kilometres for the northing.
+    std::vector<CGeoRefPoint> units = {CGeoRefPoint(500000, 4200.0, 0, 1000), CGeoRefPoint(501000, 4200.0, 1000, 1000),
+                                       CGeoRefPoint(500000, 4201.0, 0, 0), CGeoRefPoint(501000, 4201.0, 1000, 0)};
+    const CFitReport unequal = EvaluateFits(Sheet(units));
+    EXPECT_TRUE(HasHint(unequal, HINT_SCALES_UNEQUAL));
+    EXPECT_FALSE(HasHint(unequal, HINT_SCALES_OPPOSITE));
+
+    // Three crossings along one edge.
+    EXPECT_TRUE(HasHint(EvaluateFits(Sheet({Crossing(0, 0), Crossing(2, 0), Crossing(5, 0)})), HINT_POINTS_ON_A_LINE));
+
+    // Nine good crossings and one with its minutes mistyped.
+    std::vector<CGeoRefPoint> grid;
+    for (int e = 0; e <= 4; e += 2)
+        for (int n = 0; n <= 4; n += 2)
+            grid.push_back(Crossing(e, n));
+    grid.push_back(Crossing(1, 3));
+    grid.back().m_dMapY += 2 / 60.0;
+    const CFitReport outlier = EvaluateFits(Sheet(grid, FIT_AFFINE));
+    EXPECT_TRUE(HasHint(outlier, HINT_OUTLIER, 9));
+    EXPECT_EQ(outlier.Chosen().nWorst, 9);
+
+    // A good sheet, as a user enters it, raises none of them.
+    EXPECT_TRUE(EvaluateFits(Sheet({Crossing(0, 0), Crossing(5, 0), Crossing(0, 4), Crossing(5, 4)}, FIT_AFFINE))
+                    .hints.empty());
+}
+
+}   // namespace
