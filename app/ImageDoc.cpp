@@ -40,6 +40,7 @@ CImageDoc::CImageDoc() : m_nShapeType(SHAPE_POLYLINE), m_bShapesModified(0), m_n
     // The document has no file of its own to save: Ctrl+S offers the
     // shapefile, and never writes over the opened image.
     AddCommand(ID_FILE_SAVE, [this] { OnFileSaveAs(); });
+    AddExportCommands();
 }
 
 void CImageDoc::Serialize(bool)
@@ -62,6 +63,7 @@ BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
     m_nOpenFailureId = IDS_UNABLE_TO_OPEN;
     m_image.Release();
     m_transposed.Release();
+    m_dGeoTiffPixelSize = 0.0;
     {
         CWaitCursor wait;
         FwSetStatusText(LoadResString(IDS_LOADING) + " " + pszPathName + "...");

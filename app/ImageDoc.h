@@ -32,6 +32,9 @@ public:
     // Returns TRUE when the files were written; only then do the features
     // count as saved.
     BOOL OnFileSaveAs();
+    // Export GeoTIFF (GeoTiffExport.cpp): the scan north up through the fit,
+    // as a georeferenced GeoTIFF. Enabled while there is a fit.
+    void OnFileExportGeoTiff();
 
     CRgbImage m_image;
     // The image of Transpose, kept until the control points may change (a
@@ -45,8 +48,13 @@ public:
     int m_nShapeType;
     int m_bShapesModified;
     int m_nMode;
+    // The pixel size last chosen for this image's export; 0 while it is
+    // the scan's own.
+    double m_dGeoTiffPixelSize = 0.0;
 
 private:
+    void AddExportCommands();
+
     // The string telling why the last open failed: IDS_UNABLE_TO_OPEN for
     // a file we cannot read or that is not a .jpg, IDS_JPG_READ_ERROR for
     // a .jpg the decoder refused (damaged, or too large to hold).

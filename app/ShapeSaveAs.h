@@ -2,6 +2,8 @@
 // wait cursor and the message that reports the outcome.
 #pragma once
 
+#include <string>
+
 #include "core/shape/ShapeFile.h"
 
 enum SaveAsOutcome
@@ -17,4 +19,8 @@ enum SaveAsOutcome
 // "An error occurred whilst saving the file <path>". A path that names
 // pszKeepPath (the opened image) is refused as a failed save: the image is
 // never written over.
+// Whether the two paths name one file (by their full paths, in any letter
+// case); false when either is empty.
+bool IsSameFile(const std::string& a, const char* pszB);
+
 SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, int nShapeType, const char* pszKeepPath = nullptr);

@@ -3,6 +3,7 @@
 # machinery under Wine and Xvfb:
 #   docs/quarvex-sample-map.png  the program with the sample map and its control points
 #   docs/quarvex-digitising.png  digitising on it, the map read-out in the status line
+#   docs/quarvex-export-geotiff.png  the Export GeoTIFF dialog over the georeferenced map
 # Usage: tools/docs-screenshot.sh (BUILD as for make test)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,7 +11,7 @@ root=$(pwd)
 build="${BUILD:-build}/win32"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-cmake --build "$build" --target app_gui_tests app_session_tests -j"$(nproc)" >/dev/null
+cmake --build "$build" --target app_gui_tests app_session_tests app_geotiff_tests -j"$(nproc)" >/dev/null
 
 prefix="$root/$build/wineprefix-docs"
 bmp=$(mktemp --suffix=.bmp)
@@ -31,3 +32,4 @@ shoot() {
 }
 shoot app_gui_tests QUARVEX_SCREENSHOT docs/quarvex-sample-map.png
 shoot app_session_tests QUARVEX_DIGITISE_SCREENSHOT docs/quarvex-digitising.png
+shoot app_geotiff_tests QUARVEX_EXPORT_SCREENSHOT docs/quarvex-export-geotiff.png

@@ -87,6 +87,29 @@ void CWinApp::SetRegistryKey(const char* pszRegistryKey) { m_strRegistryKey = ps
 
 std::string CWinApp::GetProfileKeyPath() const { return "Software\\" + m_strRegistryKey + "\\" + m_strAppName; }
 
+int CWinApp::GetProfileInt(const char* pszSection, const char* pszEntry, int nDefault) const
+{
+    if (m_strRegistryKey.empty())
+        return nDefault;
+    UniqueRegKey key = OpenRegKey(HKEY_CURRENT_USER, (GetProfileKeyPath() + "\\" + pszSection).c_str());
+    DWORD type = 0, value = 0, cb = sizeof(value);
+    if (!key ||
+        RegQueryValueExA(key.Get(), pszEntry, nullptr, &type, reinterpret_cast<BYTE*>(&value), &cb) != ERROR_SUCCESS ||
+        type != REG_DWORD || cb != sizeof(value))
+        return nDefault;
+    return static_cast<int>(value);
+}
+
+bool CWinApp::WriteProfileInt(const char* pszSection, const char* pszEntry, int nValue)
+{
+    if (m_strRegistryKey.empty())
+        return false;
+    UniqueRegKey key = CreateRegKey(HKEY_CURRENT_USER, (GetProfileKeyPath() + "\\" + pszSection).c_str());
+    const DWORD value = static_cast<DWORD>(nValue);
+    return key && RegSetValueExA(key.Get(), pszEntry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                                 sizeof(value)) == ERROR_SUCCESS;
+}
+
 void CWinApp::LoadStdProfileSettings(UINT nMaxMRU)
 {
     m_nMaxMRU = nMaxMRU;

@@ -65,6 +65,10 @@ public:
 
     // Profile: HKEY_CURRENT_USER\Software\<registry key>\<app name>.
     std::string GetProfileKeyPath() const;
+    // A number kept in the profile under section\entry (a DWORD value);
+    // nDefault when there is none. Writing returns false when it failed.
+    int GetProfileInt(const char* pszSection, const char* pszEntry, int nDefault) const;
+    bool WriteProfileInt(const char* pszSection, const char* pszEntry, int nValue);
     const std::vector<std::string>& GetRecentFiles() const { return m_recentFiles; }
     void AddToRecentFileList(const std::string& path);
 
