@@ -301,7 +301,7 @@ GeoTiffStatus WriteGeoTiff(CRandomAccessFile& file, const CRgbImage& scan, const
         UniqueTiff tiff = OpenTiff(file, big ? "w8l" : "wl", &openErrors);
         if (!tiff)
             return GEOTIFF_WRITE_FAILED;
-        CGeoTiffJob level(tiff.get(), checked, progress, cellsInAll);
+        CGeoTiffJob job(tiff.get(), checked, progress, cellsInAll);
 
         // The full-size image, resampled tile by tile; each tile also gives
         // its quarter-size cells to the first overview.
@@ -321,7 +321,7 @@ GeoTiffStatus WriteGeoTiff(CRandomAccessFile& file, const CRgbImage& scan, const
             return TIFFSetField(t, kTagModelPixelScale, 3, scale) && TIFFSetField(t, kTagModelTiepoint, 6, tiepoint) &&
                    (keys.empty() || TIFFSetField(t, kTagGeoKeyDirectory, static_cast<int>(keys.size()), keys.data()));
         };
-        GeoTiffStatus status = level.WriteLevel(grid.nWidth, grid.nHeight, false, resample, georeference);
+        GeoTiffStatus status = job.WriteLevel(grid.nWidth, grid.nHeight, false, resample, georeference);
 
         // The overviews, each halved from the one before, which then goes.
         for (size_t n = 0; n < overviews.size() && status == GEOTIFF_OK; ++n)
@@ -348,7 +348,7 @@ GeoTiffStatus WriteGeoTiff(CRandomAccessFile& file, const CRgbImage& scan, const
                                 image.Row(ty * kTile + y) + static_cast<size_t>(tx) * kTile * 4,
                                 static_cast<size_t>(w) * 4);
             };
-            status = level.WriteLevel(image.Width(), image.Height(), true, copy, nullptr);
+            status = job.WriteLevel(image.Width(), image.Height(), true, copy, nullptr);
             overviews[n] = CRgbaImage();
         }
         if (status != GEOTIFF_OK)
@@ -371,7 +371,19 @@ GeoTiffStatus ExportGeoTiff(CExportFileStore& store, const std::string& strPath,
     std::unique_ptr<CRandomAccessFile> file = store.CreateBeside(strPath, &temp);
     if (!file)
         return GEOTIFF_CANNOT_CREATE;
-    GeoTiffStatus status = WriteGeoTiff(*file, scan, fit, grid, crs, options, progress);
+    GeoTiffStatus status = GEOTIFF_WRITE_FAILED;
+    // Whatever stops the writing, the file made for it goes.
+    try
+    {
+        status = WriteGeoTiff(*file, scan, fit, grid, crs, options, progress);
+    }
+    catch (const std::bad_alloc&)
+    {
+        status = GEOTIFF_OUT_OF_MEMORY;
+    }
+    catch (...)
+    {
+    }
     const bool closed = file->Close();
     file.reset();
     if (status == GEOTIFF_OK && (!closed || !store.Replace(temp, strPath)))

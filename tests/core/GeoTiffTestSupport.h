@@ -2,23 +2,21 @@
 // store in memory whose every step can be made to fail.
 #pragma once
 
+#include <algorithm>
 #include <map>
-#include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "core/raster/RandomAccessFile.h"
 #include "core/raster/TiffFile.h"
 
-// One image (directory) of a TIFF: its cells as the file holds them after
-// decoding, samples bytes a cell (RGBA 4, JPEG 3 as RGB); a mask's cells
-// are 0 or 1, one byte each.
+// One image (directory) of a TIFF, decoded: samples bytes a cell (RGBA 4,
+// JPEG 3 as RGB, a mask 1 with 0 or 1).
 struct CTiffImage
 {
     int width = 0, height = 0, samples = 0;
     uint32_t subfileType = 0;
-    uint16_t compression = 0, photometric = 0;
+    uint16_t photometric = 0;
     std::vector<unsigned char> cells;
 
     const unsigned char* At(int i, int j) const { return &cells[(static_cast<size_t>(j) * width + i) * samples]; }
@@ -37,51 +35,44 @@ std::vector<T> CustomField(TIFF* t, ttag_t tag)
 {
     uint16_t count = 0;
     T* values = nullptr;
-    if (!TIFFGetField(t, tag, &count, &values) || !values)
-        return {};
-    return std::vector<T>(values, values + count);
+    return TIFFGetField(t, tag, &count, &values) && values ? std::vector<T>(values, values + count) : std::vector<T>();
 }
 
 inline bool ReadImage(TIFF* t, CTiffImage* image)
 {
-    uint32_t width = 0, height = 0, tileWidth = 0, tileHeight = 0;
-    uint16_t bits = 0, samples = 0;
+    uint32_t width = 0, height = 0, tile = 0;
+    uint16_t bits = 0, samples = 0, compression = 0;
     TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(t, TIFFTAG_IMAGELENGTH, &height);
-    TIFFGetField(t, TIFFTAG_TILEWIDTH, &tileWidth);
-    TIFFGetField(t, TIFFTAG_TILELENGTH, &tileHeight);
+    TIFFGetField(t, TIFFTAG_TILEWIDTH, &tile);
     TIFFGetFieldDefaulted(t, TIFFTAG_BITSPERSAMPLE, &bits);
     TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &samples);
     TIFFGetFieldDefaulted(t, TIFFTAG_SUBFILETYPE, &image->subfileType);
-    TIFFGetField(t, TIFFTAG_COMPRESSION, &image->compression);
     TIFFGetField(t, TIFFTAG_PHOTOMETRIC, &image->photometric);
-    if (image->compression == COMPRESSION_JPEG)
+    if (TIFFGetField(t, TIFFTAG_COMPRESSION, &compression) && compression == COMPRESSION_JPEG)
         TIFFSetField(t, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
-    if (!tileWidth || !tileHeight)
-        return false;
     image->width = static_cast<int>(width);
     image->height = static_cast<int>(height);
     image->samples = bits == 1 ? 1 : samples;
     image->cells.assign(static_cast<size_t>(width) * height * image->samples, 0);
-    std::vector<unsigned char> tile(static_cast<size_t>(TIFFTileSize(t)));
-    for (uint32_t ty = 0; ty < height; ty += tileHeight)
-        for (uint32_t tx = 0; tx < width; tx += tileWidth)
+    std::vector<unsigned char> buffer(static_cast<size_t>(TIFFTileSize(t)));
+    for (uint32_t ty = 0; tile && ty < height; ty += tile)
+        for (uint32_t tx = 0; tx < width; tx += tile)
         {
-            if (TIFFReadEncodedTile(t, TIFFComputeTile(t, tx, ty, 0, 0), tile.data(),
-                                    static_cast<tmsize_t>(tile.size())) < 0)
+            if (TIFFReadEncodedTile(t, TIFFComputeTile(t, tx, ty, 0, 0), buffer.data(), TIFFTileSize(t)) < 0)
                 return false;
-            for (uint32_t y = ty; y < std::min(height, ty + tileHeight); ++y)
-                for (uint32_t x = tx; x < std::min(width, tx + tileWidth); ++x)
+            for (uint32_t y = ty; y < std::min(height, ty + tile); ++y)
+                for (uint32_t x = tx; x < std::min(width, tx + tile); ++x)
                 {
-                    const size_t k = static_cast<size_t>(y - ty) * tileWidth + (x - tx);
+                    const size_t k = static_cast<size_t>(y - ty) * tile + (x - tx);
                     unsigned char* cell = &image->cells[(static_cast<size_t>(y) * width + x) * image->samples];
                     if (bits == 1)
-                        cell[0] = (tile[k / 8] >> (7 - k % 8)) & 1;
+                        cell[0] = (buffer[k / 8] >> (7 - k % 8)) & 1;
                     else
-                        std::copy(&tile[k * samples], &tile[k * samples] + samples, cell);
+                        std::copy(buffer.data() + k * samples, buffer.data() + (k + 1) * samples, cell);
                 }
         }
-    return true;
+    return tile != 0;
 }
 
 inline CTiffContents ReadGeoTiff(std::string bytes)
@@ -105,23 +96,19 @@ inline CTiffContents ReadGeoTiff(std::string bytes)
     return contents;
 }
 
-// Files in memory by path. Temporary files are named as the program's are
-// not: "<target>.tmpN".
+// Files in memory by path; temporary files are "<target>.tmpN".
 class CMemoryFileStore : public CExportFileStore
 {
 public:
     std::map<std::string, std::string> m_files;
-    bool m_bCannotCreate = false;
-    bool m_bFailClose = false;
-    bool m_bFailReplace = false;
+    bool m_bCannotCreate = false, m_bFailClose = false, m_bFailReplace = false;
     uint64_t m_cbLimit = UINT64_MAX;
 
     std::unique_ptr<CRandomAccessFile> CreateBeside(const std::string& target, std::string* pTempPath) override
     {
-        pTempPath->clear();
+        *pTempPath = m_bCannotCreate ? "" : target + ".tmp" + std::to_string(m_files.size());
         if (m_bCannotCreate)
             return nullptr;
-        *pTempPath = target + ".tmp" + std::to_string(++m_nCreated);
         return std::unique_ptr<CRandomAccessFile>(new CMemoryFile(&m_files[*pTempPath], m_cbLimit, m_bFailClose));
     }
     bool Replace(const std::string& temp, const std::string& target) override
@@ -133,7 +120,4 @@ public:
         return true;
     }
     void Remove(const std::string& path) override { m_files.erase(path); }
-
-private:
-    int m_nCreated = 0;
 };
