@@ -135,8 +135,10 @@ bool SetTileFormatFields(TIFF* t, int nFormat, int nTileSize, int nWidth, int nH
              TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB) && TIFFSetField(t, TIFFTAG_EXTRASAMPLES, 1, alpha);
         if (nFormat == TILE_RGBA_RAW)
             return ok && TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
+        // zlib's level 4, the fastest of its lazy-matching levels: on scans
+        // its default of 6 takes about three times as long for files 1% smaller.
         return ok && TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE) &&
-               TIFFSetField(t, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+               TIFFSetField(t, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL) && TIFFSetField(t, TIFFTAG_ZIPQUALITY, 4);
     }
     }
 }
