@@ -72,6 +72,7 @@ CImageDoc::CImageDoc() : m_nShapeType(SHAPE_POLYLINE), m_bShapesModified(0), m_n
     // The document has no file of its own to save: Ctrl+S offers the
     // shapefile, and never writes over the opened image.
     AddCommand(ID_FILE_SAVE, [this] { OnFileSaveAs(); });
+    AddExportCommands();
     AddCommand(ID_VIEW_COORDINATE_SYSTEM, [this] { OnCoordinateSystem(); });
     AddCommandUpdate(ID_VIEW_COORDINATE_SYSTEM, [this](CCmdUI& ui) { ui.Enable(m_nMode != MODE_NONE); });
     AddCommand(ID_EDIT_UNDO, [this] { OnEditUndo(); });
@@ -226,6 +227,7 @@ BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
     m_image.Release();
     m_transposed.Release();
     m_crs = CCrsRef();
+    m_dGeoTiffPixelSize = 0.0;
     {
         CWaitCursor wait;
         FwSetStatusText(LoadResString(IDS_LOADING) + " " + pszPathName + "...");

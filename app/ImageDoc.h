@@ -80,6 +80,10 @@ public:
     int AddChangeListener(std::function<void(const CEdit* pEdit)> listener);
     void RemoveChangeListener(int nID);
 
+    // Export GeoTIFF (GeoTiffExport.cpp): the scan north up through the fit,
+    // as a georeferenced GeoTIFF. Enabled while there is a fit.
+    void OnFileExportGeoTiff();
+
     CRgbImage m_image;
     // The image of Transpose, kept until the control points may change (a
     // new image, New, back to georeferencing, an edit of the points) and
@@ -98,11 +102,16 @@ public:
     // Every edit since the image was opened; listeners hang off it.
     CEditHistory m_history;
 
+    // The pixel size last chosen for this image's export; 0 while it is
+    // the scan's own.
+    double m_dGeoTiffPixelSize = 0.0;
+
 private:
     void OnEditStep(const CEdit& edit, int nStep);
     void ContentReplaced();
     void TellChangeListeners(const CEdit* pEdit);
     BOOL WriteFitModelSetting();
+    void AddExportCommands();
 
     // The string telling why the last open failed: IDS_UNABLE_TO_OPEN for
     // a file we cannot read or that is not a .jpg, IDS_JPG_READ_ERROR for

@@ -7,9 +7,7 @@
 #include "app/res/resource.h"
 #include "winfw/FwUtil.h"
 
-namespace
-{
-bool SameFile(const std::string& a, const char* pszB)
+bool IsSameFile(const std::string& a, const char* pszB)
 {
     if (!pszB || !*pszB)
         return false;
@@ -18,7 +16,6 @@ bool SameFile(const std::string& a, const char* pszB)
         !GetFullPathNameA(pszB, sizeof(fullB), fullB, nullptr))
         return false;
     return lstrcmpiA(fullA, fullB) == 0;
-}
 }
 
 SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, int nShapeType, const char* pszKeepPath,
@@ -33,7 +30,7 @@ SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, int nShapeType, cons
     // A name typed with its own extension is taken as it is, so the user can
     // name the opened image itself: writing the main file there would destroy it.
     const bool bSaved =
-        !SameFile(strPath, pszKeepPath) && shapeFile.SaveAs(strPath.c_str(), nShapeType, sideFiles) == 1;
+        !IsSameFile(strPath, pszKeepPath) && shapeFile.SaveAs(strPath.c_str(), nShapeType, sideFiles) == 1;
     FwMessageBox(LoadResString(bSaved ? IDS_FILE_SAVED_AS : IDS_SAVE_ERROR) + " " + strPath, MB_OK);
     return bSaved ? SAVE_AS_SAVED : SAVE_AS_FAILED;
 }

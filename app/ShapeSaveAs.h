@@ -2,6 +2,8 @@
 // wait cursor and the message that reports the outcome.
 #pragma once
 
+#include <string>
+
 #include "core/shape/ShapeFile.h"
 
 enum SaveAsOutcome
@@ -20,3 +22,7 @@ enum SaveAsOutcome
 // failing fails the save like the other files.
 SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, int nShapeType, const char* pszKeepPath = nullptr,
                                      const CShapeSideFiles& sideFiles = CShapeSideFiles());
+
+// Whether the two paths name one file (by their full paths, in any letter
+// case); false when either is empty.
+bool IsSameFile(const std::string& a, const char* pszB);

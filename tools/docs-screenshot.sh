@@ -6,6 +6,7 @@
 #   docs/quarvex-control-points.png  the Control Points window with residual
 #                                    vectors on the true-proportion sample
 #   docs/quarvex-coordinate-system.png  the Coordinate System dialog searching "wgs 84 utm"
+#   docs/quarvex-export-geotiff.png  the Export GeoTIFF dialog over the georeferenced map
 # Usage: tools/docs-screenshot.sh (BUILD as for make test)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,7 +14,7 @@ root=$(pwd)
 build="${BUILD:-build}/win32"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-cmake --build "$build" --target app_gui_tests app_session_tests -j"$(nproc)" >/dev/null
+cmake --build "$build" --target app_gui_tests app_session_tests app_geotiff_tests -j"$(nproc)" >/dev/null
 
 prefix="$root/$build/wineprefix-docs"
 bmp=$(mktemp --suffix=.bmp)
@@ -36,3 +37,4 @@ shoot app_gui_tests QUARVEX_SCREENSHOT docs/quarvex-sample-map.png
 shoot app_session_tests QUARVEX_DIGITISE_SCREENSHOT docs/quarvex-digitising.png
 shoot app_gui_tests QUARVEX_CONTROL_POINTS_SCREENSHOT docs/quarvex-control-points.png
 shoot app_gui_tests QUARVEX_CRS_SCREENSHOT docs/quarvex-coordinate-system.png
+shoot app_geotiff_tests QUARVEX_EXPORT_SCREENSHOT docs/quarvex-export-geotiff.png

@@ -27,10 +27,14 @@ std::string DialogFilter(const char* pszFilter)
     return filter;
 }
 
-bool PromptFileName(bool bOpen, const char* pszFilter, const char* pszDefExt, std::string& strPath)
+bool PromptFileName(bool bOpen, const char* pszFilter, const char* pszDefExt, std::string& strPath,
+                    bool bAskToReplace = false)
 {
     std::string filter = DialogFilter(pszFilter);
     std::vector<char> file(32768, '\0');
+    // A name already in strPath is what the dialog proposes.
+    if (strPath.size() < file.size())
+        std::copy(strPath.begin(), strPath.end(), file.begin());
     OPENFILENAMEA ofn = {};
     ofn.lStructSize = sizeof(ofn);
     ofn.hwndOwner = MainWindow();
@@ -42,6 +46,8 @@ bool PromptFileName(bool bOpen, const char* pszFilter, const char* pszDefExt, st
     ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER | OFN_NOCHANGEDIR;
     if (bOpen)
         ofn.Flags |= OFN_FILEMUSTEXIST;
+    if (bAskToReplace)
+        ofn.Flags |= OFN_OVERWRITEPROMPT;
     if (!(bOpen ? GetOpenFileNameA(&ofn) : GetSaveFileNameA(&ofn)))
         return false;
     strPath = file.data();
@@ -97,9 +103,9 @@ bool FwPromptOpenFileName(const char* pszFilter, const char* pszDefExt, std::str
     return PromptFileName(true, pszFilter, pszDefExt, strPath);
 }
 
-bool FwPromptSaveFileName(const char* pszFilter, const char* pszDefExt, std::string& strPath)
+bool FwPromptSaveFileName(const char* pszFilter, const char* pszDefExt, std::string& strPath, bool bAskToReplace)
 {
-    return PromptFileName(false, pszFilter, pszDefExt, strPath);
+    return PromptFileName(false, pszFilter, pszDefExt, strPath, bAskToReplace);
 }
 
 bool FwChooseColour(COLORREF& crColour)

@@ -35,7 +35,9 @@ private:
 // ("JPG Image (*.jpg)|*.jpg||"); pszDefExt has no dot. On OK stores the
 // full path and returns true.
 bool FwPromptOpenFileName(const char* pszFilter, const char* pszDefExt, std::string& strPath);
-// The common Save As dialog; an existing file is not questioned.
-bool FwPromptSaveFileName(const char* pszFilter, const char* pszDefExt, std::string& strPath);
+// The common Save As dialog. A name in strPath (empty for none) is the one
+// it starts with; an existing file is questioned only when bAskToReplace.
+bool FwPromptSaveFileName(const char* pszFilter, const char* pszDefExt, std::string& strPath,
+                          bool bAskToReplace = false);
 // The common colour dialog starting at crColour; on OK stores the choice.
 bool FwChooseColour(COLORREF& crColour);

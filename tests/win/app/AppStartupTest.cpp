@@ -113,7 +113,11 @@ TEST(AppStartup, MenuHasTheCommandsInOrder)
     };
     const std::vector<std::string> menus = {"&File", "Edit", "View", "&Help"};
     const std::vector<std::vector<std::pair<std::string, UINT>>> items = {
-        {{"Open...", ID_FILE_OPEN}, {"Save &As...", ID_FILE_SAVE_AS}, {"", 0}, {"E&xit", ID_APP_EXIT}},
+        {{"Open...", ID_FILE_OPEN},
+         {"Save &As...", ID_FILE_SAVE_AS},
+         {"&Export GeoTIFF...", 32830},
+         {"", 0},
+         {"E&xit", ID_APP_EXIT}},
         {{"&Undo\tCtrl+Z", ID_EDIT_UNDO},
          {"&Redo\tCtrl+Y", ID_EDIT_REDO},
          {"", 0},

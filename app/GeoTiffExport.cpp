@@ -1,0 +1,205 @@
+#include "app/GeoTiffExport.h"
+
+#include <windows.h>
+
+#include <functional>
+
+#include "app/ExportGeoTiffDlg.h"
+#include "app/ImageDoc.h"
+#include "app/ShapeSaveAs.h"
+#include "app/res/resource.h"
+#include "core/georef/SideFile.h"
+#include "core/raster/GeoTiffWriter.h"
+#include "winfw/FwUtil.h"
+#include "winfw/WinApp.h"
+
+namespace
+{
+
+class CWin32ExportFileStore : public CExportFileStore
+{
+public:
+    std::unique_ptr<CRandomAccessFile> CreateBeside(const std::string& target, std::string* pTempPath) override
+    {
+        pTempPath->clear();
+        const std::string::size_type slash = target.find_last_of("\\/");
+        const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+        char temp[MAX_PATH];
+        // The system makes the file under a name no other file has.
+        if (!GetTempFileNameA(folder.c_str(), "qvx", 0, temp))
+            return nullptr;
+        std::unique_ptr<CStdioFile> file = CStdioFile::Create(temp);
+        if (!file)
+        {
+            DeleteFileA(temp);
+            return nullptr;
+        }
+        *pTempPath = temp;
+        return file;
+    }
+
+    bool Replace(const std::string& temp, const std::string& target) override
+    {
+        return MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    }
+
+    void Remove(const std::string& path) override { DeleteFileA(path.c_str()); }
+};
+
+// Called between bands of tiles on this, the only thread that touches
+// windows: the windows repaint, Escape cancels, and after half a second the
+// status line shows how far the export is. Input does not reach the
+// program meanwhile: no command may change the document being exported.
+class CExportProgress
+{
+public:
+    bool operator()(double dDone)
+    {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            if (msg.message == WM_QUIT)
+            {
+                // Quitting waits for the end of the export, which it cuts short.
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                m_bCancelled = true;
+                break;
+            }
+            if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE)
+                m_bCancelled = true;
+            // A window closed from outside cuts the export short and is
+            // closed once it has ended.
+            if (msg.message == WM_CLOSE)
+            {
+                m_hClosing = msg.hwnd;
+                m_bCancelled = true;
+                continue;
+            }
+            if (!IsInput(msg.message))
+                DispatchMessageA(&msg);
+        }
+        SetCursor(LoadCursor(nullptr, IDC_WAIT));
+        const int percent = static_cast<int>(dDone * 100.0);
+        if (GetTickCount() - m_dwStart >= 500 && percent != m_nShownPercent)
+        {
+            std::string text = LoadResString(IDS_GEOTIFF_PROGRESS);
+            const std::string::size_type mark = text.find("%1");
+            if (mark != std::string::npos)
+                text.replace(mark, 2, std::to_string(percent));
+            FwSetStatusText(text);
+            m_nShownPercent = percent;
+        }
+        return !m_bCancelled;
+    }
+
+    HWND Closing() const { return m_hClosing; }
+
+private:
+    static bool IsInput(UINT message)
+    {
+        return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+               (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+               (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) || message == WM_COMMAND ||
+               message == WM_SYSCOMMAND || message == WM_DROPFILES;
+    }
+
+    DWORD m_dwStart = GetTickCount();
+    int m_nShownPercent = -1;
+    bool m_bCancelled = false;
+    HWND m_hClosing = nullptr;
+};
+
+const char kProfileSection[] = "GeoTIFF Export";
+
+CGeoTiffChoices LoadChoices()
+{
+    CGeoTiffChoices c;
+    CWinApp* pApp = FwGetApp();
+    if (!pApp)
+        return c;
+    c.nExtent = pApp->GetProfileInt(kProfileSection, "Extent", c.nExtent) == GEOTIFF_EXTENT_CONTROL_POINTS
+                    ? GEOTIFF_EXTENT_CONTROL_POINTS
+                    : GEOTIFF_EXTENT_WHOLE_IMAGE;
+    const int resampling = pApp->GetProfileInt(kProfileSection, "Resampling", c.nResampling);
+    c.nResampling = resampling >= RESAMPLE_NEAREST && resampling <= RESAMPLE_CUBIC ? resampling : c.nResampling;
+    const int compression = pApp->GetProfileInt(kProfileSection, "Compression", c.nCompression);
+    c.nCompression =
+        compression >= GEOTIFF_DEFLATE && compression <= GEOTIFF_UNCOMPRESSED ? compression : c.nCompression;
+    const int quality = pApp->GetProfileInt(kProfileSection, "JpegQuality", c.nJpegQuality);
+    c.nJpegQuality = quality >= 1 && quality <= 100 ? quality : c.nJpegQuality;
+    return c;
+}
+
+void SaveChoices(const CGeoTiffChoices& c)
+{
+    if (CWinApp* pApp = FwGetApp())
+    {
+        pApp->WriteProfileInt(kProfileSection, "Extent", c.nExtent);
+        pApp->WriteProfileInt(kProfileSection, "Resampling", c.nResampling);
+        pApp->WriteProfileInt(kProfileSection, "Compression", c.nCompression);
+        pApp->WriteProfileInt(kProfileSection, "JpegQuality", c.nJpegQuality);
+    }
+}
+
+}   // namespace
+
+CExportFileStore& Win32ExportFileStore()
+{
+    static CWin32ExportFileStore store;
+    return store;
+}
+
+void CImageDoc::AddExportCommands()
+{
+    AddCommand(ID_FILE_EXPORT_GEOTIFF, [this] { OnFileExportGeoTiff(); });
+    AddCommandUpdate(ID_FILE_EXPORT_GEOTIFF, [this](CCmdUI& ui) {
+        ui.Enable((m_nMode == MODE_DIGITISE || m_nMode == MODE_TRANSPOSED) && m_shapeFile.m_geoRef.m_bValid);
+    });
+}
+
+void CImageDoc::OnFileExportGeoTiff()
+{
+    const CGeoRefArray& geoRef = m_shapeFile.m_geoRef;
+    // Digitise and transposed mode have a fit; the other modes have none to export with.
+    if ((m_nMode != MODE_DIGITISE && m_nMode != MODE_TRANSPOSED) || !geoRef.m_bValid)
+        return;
+    const CAffineTransform fit = geoRef.GetAffine();
+    CExportGeoTiffDlg dlg(fit, m_image.Width(), m_image.Height(), geoRef.m_points);
+    dlg.m_choices = LoadChoices();
+    dlg.m_choices.dPixelSize = m_dGeoTiffPixelSize;
+    if (dlg.DoModal() != IDOK)
+        return;
+    SaveChoices(dlg.m_choices);
+    m_dGeoTiffPixelSize = dlg.m_choices.dPixelSize;
+
+    // The scan's name with .tif is what the Save dialog proposes.
+    std::string strPath = GetPathName().empty() ? std::string() : SideFileName(GetPathName().c_str(), ".tif");
+    const std::string strFilter = LoadResString(IDS_GEOTIFF_FILES) + "|*.tif;*.tiff||";
+    if (!FwPromptSaveFileName(strFilter.c_str(), "tif", strPath, true))
+        return;
+    // The export replaces the file it is given: never the scan itself.
+    if (IsSameFile(strPath, GetPathName().c_str()))
+    {
+        FwMessageBox(LoadResString(IDS_GEOTIFF_IS_SCAN) + " " + strPath, MB_OK);
+        return;
+    }
+
+    CGeoTiffOptions options;
+    options.nResampling = dlg.m_choices.nResampling;
+    options.nCompression = dlg.m_choices.nCompression;
+    options.nJpegQuality = dlg.m_choices.nJpegQuality;
+    CExportProgress progress;
+    GeoTiffStatus status;
+    {
+        CWaitCursor wait;
+        status = ExportGeoTiff(Win32ExportFileStore(), strPath, m_image, fit, dlg.m_grid, m_crs, options,
+                               std::ref(progress));
+    }
+    FwSetStatusText("");
+    if (status == GEOTIFF_OK)
+        FwMessageBox(LoadResString(IDS_GEOTIFF_EXPORTED) + " " + strPath, MB_OK | MB_ICONINFORMATION);
+    else
+        FwMessageBox(LoadResString(GeoTiffStatusStringId(status)) + " " + strPath, MB_OK);
+    if (progress.Closing())
+        PostMessageA(progress.Closing(), WM_CLOSE, 0, 0);
+}

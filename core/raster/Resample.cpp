@@ -1,0 +1,171 @@
+#include "core/raster/Resample.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+
+CInverseSampler::CInverseSampler(const CRgbImage& scan, const CAffineTransform& cellToPixel, int nMethod)
+    : m_scan(scan), m_toPixel(cellToPixel), m_nMethod(nMethod)
+{
+}
+
+void CInverseSampler::SampleRow(int i0, int j, int nCount, unsigned char* pRgba) const
+{
+    // The row's terms once; each cell then adds its own column term, so a
+    // cell's position is the same whichever piece of the row asks for it.
+    const double rowC = m_toPixel.x0 + m_toPixel.xPerRow * j;
+    const double rowR = m_toPixel.y0 + m_toPixel.yPerRow * j;
+    for (int k = 0; k < nCount; ++k, pRgba += 4)
+    {
+        const double i = static_cast<double>(i0 + k);
+        const double c = rowC + m_toPixel.xPerColumn * i;
+        const double r = rowR + m_toPixel.yPerColumn * i;
+        // Inside when (c, r) rounds to a pixel of the scan. Tested on the
+        // doubles: NaN, and values no int can hold, fail here.
+        const double tc = c + 0.5, tr = r + 0.5;
+        if (!(tc >= 0.0 && tc < m_scan.Width() && tr >= 0.0 && tr < m_scan.Height()))
+        {
+            std::memset(pRgba, 0, 4);
+            continue;
+        }
+        switch (m_nMethod)
+        {
+        case RESAMPLE_BILINEAR: Bilinear(c, r, pRgba); break;
+        case RESAMPLE_CUBIC: Cubic(c, r, pRgba); break;
+        default: Nearest(tc, tr, pRgba); break;
+        }
+        pRgba[3] = 255;
+    }
+}
+
+void CInverseSampler::Nearest(double tc, double tr, unsigned char* pOut) const
+{
+    // tc and tr are at least 0 here: truncation is the floor.
+    const int ic = std::min(static_cast<int>(tc), m_scan.Width() - 1);
+    const int ir = std::min(static_cast<int>(tr), m_scan.Height() - 1);
+    std::memcpy(pOut, m_scan.Row(ir) + static_cast<size_t>(ic) * 3, 3);
+}
+
+namespace
+{
+
+// Bilinear weights in steps of 1/2048: the two products of a channel (255 x
+// 2048 x 2048) fit a 32-bit int, and the weights' rounding moves a result
+// by less than a tenth of a level.
+const int kWeightBits = 11;
+const int kWeightOne = 1 << kWeightBits;
+
+inline int Clamp(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+// Keys' cubic convolution kernel with a = -0.5 at distance t.
+inline float CubicWeight(float t)
+{
+    t = std::fabs(t);
+    if (t <= 1.0f)
+        return (1.5f * t - 2.5f) * t * t + 1.0f;
+    if (t < 2.0f)
+        return ((-0.5f * t + 2.5f) * t - 4.0f) * t + 2.0f;
+    return 0.0f;
+}
+
+}   // namespace
+
+void CInverseSampler::Bilinear(double c, double r, unsigned char* pOut) const
+{
+    const double fc = std::floor(c), fr = std::floor(r);
+    const int wx = static_cast<int>((c - fc) * kWeightOne + 0.5);
+    const int wy = static_cast<int>((r - fr) * kWeightOne + 0.5);
+    const int lastC = m_scan.Width() - 1, lastR = m_scan.Height() - 1;
+    // c and r are at least -0.5 here, so fc and fr are at least -1.
+    const int c0 = Clamp(static_cast<int>(fc), 0, lastC), c1 = Clamp(static_cast<int>(fc) + 1, 0, lastC);
+    const int r0 = Clamp(static_cast<int>(fr), 0, lastR), r1 = Clamp(static_cast<int>(fr) + 1, 0, lastR);
+    const unsigned char* top = m_scan.Row(r0);
+    const unsigned char* bottom = m_scan.Row(r1);
+    const size_t o0 = static_cast<size_t>(c0) * 3, o1 = static_cast<size_t>(c1) * 3;
+    for (int k = 0; k < 3; ++k)
+    {
+        const int t = top[o0 + k] * kWeightOne + wx * (top[o1 + k] - top[o0 + k]);
+        const int b = bottom[o0 + k] * kWeightOne + wx * (bottom[o1 + k] - bottom[o0 + k]);
+        const int v = t * kWeightOne + wy * (b - t);
+        pOut[k] = static_cast<unsigned char>((v + (1 << (2 * kWeightBits - 1))) >> (2 * kWeightBits));
+    }
+}
+
+void CInverseSampler::Cubic(double c, double r, unsigned char* pOut) const
+{
+    const double fc = std::floor(c), fr = std::floor(r);
+    const float dx = static_cast<float>(c - fc), dy = static_cast<float>(r - fr);
+    float wx[4], wy[4];
+    for (int k = 0; k < 4; ++k)
+    {
+        wx[k] = CubicWeight(dx - (k - 1));
+        wy[k] = CubicWeight(dy - (k - 1));
+    }
+    const int lastC = m_scan.Width() - 1, lastR = m_scan.Height() - 1;
+    size_t offsets[4];
+    for (int k = 0; k < 4; ++k)
+        offsets[k] = static_cast<size_t>(Clamp(static_cast<int>(fc) + k - 1, 0, lastC)) * 3;
+    float sum[3] = {0.0f, 0.0f, 0.0f};
+    for (int m = 0; m < 4; ++m)
+    {
+        const unsigned char* row = m_scan.Row(Clamp(static_cast<int>(fr) + m - 1, 0, lastR));
+        float across[3] = {0.0f, 0.0f, 0.0f};
+        for (int k = 0; k < 4; ++k)
+            for (int ch = 0; ch < 3; ++ch)
+                across[ch] += wx[k] * row[offsets[k] + ch];
+        for (int ch = 0; ch < 3; ++ch)
+            sum[ch] += wy[m] * across[ch];
+    }
+    // The kernel overshoots at sharp edges: clamp to the byte's range.
+    for (int ch = 0; ch < 3; ++ch)
+        pOut[ch] = static_cast<unsigned char>(Clamp(static_cast<int>(std::floor(sum[ch] + 0.5f)), 0, 255));
+}
+
+bool CRgbaImage::Allocate(int nWidth, int nHeight)
+{
+    m_cells = std::vector<unsigned char>();
+    m_nWidth = m_nHeight = 0;
+    if (nWidth < 1 || nHeight < 1 || !ImageSizeFits(nWidth, nHeight, 4))
+        return false;
+    try
+    {
+        m_cells.resize(static_cast<size_t>(nWidth) * static_cast<size_t>(nHeight) * 4);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return false;
+    }
+    m_nWidth = nWidth;
+    m_nHeight = nHeight;
+    return true;
+}
+
+void HalveRgba(const unsigned char* pSource, size_t cbSourceRow, int nWidth, int nHeight, unsigned char* pTarget,
+               size_t cbTargetRow)
+{
+    for (int y = 0; y < nHeight; y += 2)
+    {
+        const unsigned char* rows[2] = {pSource + cbSourceRow * static_cast<size_t>(y),
+                                        pSource + cbSourceRow * static_cast<size_t>(y + (y + 1 < nHeight ? 1 : 0))};
+        const int rowCount = y + 1 < nHeight ? 2 : 1;
+        unsigned char* out = pTarget + cbTargetRow * static_cast<size_t>(y / 2);
+        for (int x = 0; x < nWidth; x += 2, out += 4)
+        {
+            const int columnCount = x + 1 < nWidth ? 2 : 1;
+            unsigned weighted[3] = {0, 0, 0}, alpha = 0;
+            for (int m = 0; m < rowCount; ++m)
+                for (int k = 0; k < columnCount; ++k)
+                {
+                    const unsigned char* cell = rows[m] + static_cast<size_t>(x + k) * 4;
+                    for (int ch = 0; ch < 3; ++ch)
+                        weighted[ch] += cell[ch] * cell[3];
+                    alpha += cell[3];
+                }
+            const unsigned n = static_cast<unsigned>(rowCount * columnCount);
+            for (int ch = 0; ch < 3; ++ch)
+                out[ch] = static_cast<unsigned char>(alpha ? (weighted[ch] + alpha / 2) / alpha : 0);
+            out[3] = static_cast<unsigned char>((alpha + n / 2) / n);
+        }
+    }
+}

@@ -1,0 +1,70 @@
+// Inverse mapping: every output cell takes its colour from the scan at the
+// position its centre maps back to, so an output has neither holes nor
+// stretched pixels. Cells whose centre falls outside the scan are
+// transparent. Output cells are RGBA, 8 bits a channel.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "core/georef/AffineTransform.h"
+#include "core/raster/RgbImage.h"
+
+enum ResampleMethod
+{
+    RESAMPLE_NEAREST = 0,
+    RESAMPLE_BILINEAR = 1,
+    RESAMPLE_CUBIC = 2,   // Keys' cubic convolution (a = -0.5), 4 x 4 pixels
+};
+
+// Scan pixel (c, r) is a sample at position (c, r): its content lies at
+// Map(c, r), as digitised vertices do. A cell is inside the scan when that
+// position rounds to a pixel of the scan, i.e. when it lies within half a
+// pixel of the scan's pixel centres; there it is opaque (alpha 255). The
+// kernels of bilinear and cubic repeat the edge pixels beyond the scan.
+class CInverseSampler
+{
+public:
+    // cellToPixel: from a cell (i, j) of the output to the scan position of
+    // its centre. The scan must outlive the sampler.
+    CInverseSampler(const CRgbImage& scan, const CAffineTransform& cellToPixel, int nMethod);
+
+    // RGBA of the cells (i0 .. i0 + nCount - 1, j). Each cell's value depends
+    // on (i, j) alone, never on how the output is cut into pieces.
+    void SampleRow(int i0, int j, int nCount, unsigned char* pRgba) const;
+
+private:
+    void Nearest(double tc, double tr, unsigned char* pOut) const;
+    void Bilinear(double c, double r, unsigned char* pOut) const;
+    void Cubic(double c, double r, unsigned char* pOut) const;
+
+    const CRgbImage& m_scan;
+    CAffineTransform m_toPixel;
+    int m_nMethod;
+};
+
+// An RGBA image as a value: nWidth x nHeight cells of 4 bytes, top row first.
+class CRgbaImage
+{
+public:
+    // False, and empty, when the buffer cannot be had.
+    bool Allocate(int nWidth, int nHeight);
+    int Width() const { return m_nWidth; }
+    int Height() const { return m_nHeight; }
+    size_t RowBytes() const { return static_cast<size_t>(m_nWidth) * 4; }
+    unsigned char* Row(int j) { return m_cells.data() + RowBytes() * static_cast<size_t>(j); }
+    const unsigned char* Row(int j) const { return m_cells.data() + RowBytes() * static_cast<size_t>(j); }
+
+private:
+    int m_nWidth = 0;
+    int m_nHeight = 0;
+    std::vector<unsigned char> m_cells;
+};
+
+// Halves a block of RGBA cells (nWidth x nHeight from pSource, cbSourceRow
+// bytes a row) into (nWidth + 1) / 2 x (nHeight + 1) / 2 cells at pTarget:
+// each target cell is the mean of the two by two (fewer at an odd edge)
+// cells under it, their colours weighted by alpha so that transparent
+// cells do not darken the edge of the scan.
+void HalveRgba(const unsigned char* pSource, size_t cbSourceRow, int nWidth, int nHeight, unsigned char* pTarget,
+               size_t cbTargetRow);
