@@ -1,5 +1,5 @@
-# The two commands of the README. Both install what they need first.
-.PHONY: run test bench setup clean
+# The commands of the README. Each installs what it needs first.
+.PHONY: run test bench dist setup clean
 
 test:
 	bash tools/test.sh
@@ -10,8 +10,11 @@ run:
 bench:
 	bash tools/bench.sh $(ONLY)
 
+dist:
+	bash tools/dist.sh
+
 setup:
 	bash tools/setup.sh
 
 clean:
-	rm -rf build
+	rm -rf build dist

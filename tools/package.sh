@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# Packs built programs for Windows users: the setup program
+# quarvex-<version>-setup.exe (NSIS, installer/setup/quarvex.nsi) and a
+# portable zip for each architecture given.
+# Usage: package.sh --out DIR [--x86 BUILD_DIR] [--x64 BUILD_DIR]
+#   BUILD_DIR is a Win32 build folder with app/quarvex.exe built; the
+#   version comes from its quarvex-version.txt (CMake's project version).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out="" x86="" x64=""
+while [ $# -gt 0 ]; do
+  case $1 in
+    --out) out=$2; shift 2 ;;
+    --x86) x86=$2; shift 2 ;;
+    --x64) x64=$2; shift 2 ;;
+    *) echo "package: unknown argument $1" >&2; exit 2 ;;
+  esac
+done
+[ -n "$out" ] && { [ -n "$x86" ] || [ -n "$x64" ]; } || {
+  echo "usage: package.sh --out DIR [--x86 BUILD_DIR] [--x64 BUILD_DIR]" >&2
+  exit 2
+}
+for tool in makensis zip; do
+  command -v "$tool" >/dev/null || { echo "package: $tool is missing (run tools/setup.sh)" >&2; exit 1; }
+done
+
+version=""
+for build in $x86 $x64; do
+  [ -f "$build/app/quarvex.exe" ] || { echo "package: $build/app/quarvex.exe is not built" >&2; exit 1; }
+  v=$(cat "$build/quarvex-version.txt")
+  [ -z "$version" ] || [ "$v" = "$version" ] || {
+    echo "package: the builds differ in version ($version, $v)" >&2
+    exit 1
+  }
+  version=$v
+done
+first=${x86:-$x64}
+
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+stage="$out/.stage"
+rm -rf "$stage"
+mkdir -p "$stage/common/Sample"
+
+crlf() { sed -e 's/\r$//' -e 's/$/\r/'; }
+
+sed "s/@VERSION@/$version/g" "$root/installer/setup/README.txt" | crlf > "$stage/common/README.txt"
+
+# The licence: ours, then the licence texts of every library built from a
+# Debian source package into the build folder (<lib>/source/<package>-<version>).
+licence_of() {
+  local src=$1 name
+  name=$(basename "$src")
+  name="${name%-*} ${name##*-}"
+  printf '\n\n%s\n%s\n\n' "$name" "$(printf '%*s' ${#name} '' | tr ' ' '-')"
+  case $name in
+    libjpeg-turbo-*)
+      cat "$src/LICENSE.md"
+      # The IJG licence, which LICENSE.md points to.
+      printf '\n\nThe IJG License (README.ijg)\n============================\n\n'
+      awk '/^REFERENCES$/ { on = 0 } on && !/^=+$/ { print } /^LEGAL ISSUES$/ { on = 1 }' "$src/README.ijg"
+      ;;
+    *)
+      local file
+      for file in LICENSE.md LICENSE COPYRIGHT COPYING; do
+        if [ -f "$src/$file" ]; then
+          cat "$src/$file"
+          return 0
+        fi
+      done
+      echo "package: no licence file in $src" >&2
+      return 1
+      ;;
+  esac
+}
+{
+  sed "s/@VERSION@/$version/g" "$root/installer/setup/LICENSE.txt"
+  found=0
+  for src in "$first"/*/source/*/; do
+    [ -d "$src" ] || continue
+    licence_of "${src%/}"
+    found=$((found + 1))
+  done
+  [ "$found" -ge 2 ] || { echo "package: the libraries' sources are not in $first" >&2; exit 1; }
+} | crlf > "$stage/common/LICENSE.txt"
+
+cp "$root/samples/sample_map.jpg" "$root/samples/sample_map.tvg" "$stage/common/Sample/"
+[ -z "$x86" ] || { mkdir -p "$stage/x86" && cp "$x86/app/quarvex.exe" "$stage/x86/"; }
+[ -z "$x64" ] || { mkdir -p "$stage/x64" && cp "$x64/app/quarvex.exe" "$stage/x64/"; }
+
+# One time stamp for every packed file (the last commit's), so the same
+# sources give the same packages; even, since zip keeps times to two seconds.
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || date +%s)}
+epoch=$((epoch - epoch % 2))
+find "$stage" -exec touch -h -d "@$epoch" {} +
+
+rm -f "$out"/quarvex-*-setup.exe "$out"/quarvex-*-win32.zip "$out"/quarvex-*-win64.zip
+setup="$out/quarvex-$version-setup.exe"
+defines=(-DVERSION="$version" -DOUTFILE="$setup" -DSTAGE="$stage/common" -DICON="$root/app/res/quarvex.ico")
+[ -z "$x86" ] || defines+=(-DEXE_X86="$stage/x86/quarvex.exe")
+[ -z "$x64" ] || defines+=(-DEXE_X64="$stage/x64/quarvex.exe")
+makensis -V2 -WX -INPUTCHARSET UTF8 "${defines[@]}" "$root/installer/setup/quarvex.nsi" >"$stage/makensis.log" 2>&1 || {
+  cat "$stage/makensis.log" >&2
+  echo "package: makensis failed" >&2
+  exit 1
+}
+
+# The portable zips: one folder holding the program, the README, the licence
+# and the sample map.
+pack_zip() {
+  local arch=$1 suffix=$2 name
+  name="quarvex-$version-$suffix"
+  rm -rf "$stage/zip"
+  mkdir -p "$stage/zip/$name"
+  cp -p "$stage/$arch/quarvex.exe" "$stage/zip/$name/"
+  cp -pr "$stage/common/." "$stage/zip/$name/"
+  touch -h -d "@$epoch" "$stage/zip/$name"
+  (cd "$stage/zip" && find "$name" | LC_ALL=C sort | TZ=UTC zip -X -9 -q "$out/$name.zip" -@)
+}
+[ -z "$x86" ] || pack_zip x86 win32
+[ -z "$x64" ] || pack_zip x64 win64
+rm -rf "$stage"
+
+for file in "$out"/quarvex-"$version"-*; do
+  printf '%12s bytes  %s\n' "$(stat -c %s "$file")" "$file"
+done
