@@ -10,5 +10,5 @@ if(WIN32)
     target_compile_definitions(app_open_paint_timer PRIVATE
         QUARVEX_APP_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/win/app/data")
     # 108-MP scans need the address space above 2 GB, as the program does.
-    target_link_options(app_open_paint_timer PRIVATE -Wl,--large-address-aware)
+    target_link_options(app_open_paint_timer PRIVATE ${QUARVEX_LARGE_ADDRESS_AWARE})
 endif()
