@@ -2,13 +2,15 @@
 # Builds the static libjpeg-turbo of the Win32 build from Debian's own source
 # package, once per build folder; later runs reuse it.
 # Usage: build-libjpeg-win32.sh DEST TOOLCHAIN_FILE
-# Leaves DEST/lib/libturbojpeg.a and DEST/include/turbojpeg.h. Only the
-# static TurboJPEG library is built (it holds the whole codec): no shared
-# libraries, no tools, no tests, no docs.
+# Leaves DEST/lib/libturbojpeg.a, DEST/include/turbojpeg.h and the libjpeg
+# headers (jpeglib.h with jconfig.h, jmorecfg.h, jerror.h). Only the static
+# TurboJPEG library is built (it holds the whole codec, libjpeg's interface
+# too): no shared libraries, no tools, no tests, no docs.
 set -euo pipefail
 dest=$1 toolchain=$2
 stamp="$dest/built.stamp"
-if [ -f "$stamp" ] && [ -f "$dest/lib/libturbojpeg.a" ] && [ -f "$dest/include/turbojpeg.h" ]; then
+if [ -f "$stamp" ] && [ -f "$dest/lib/libturbojpeg.a" ] && [ -f "$dest/include/turbojpeg.h" ] &&
+  [ -f "$dest/include/jpeglib.h" ]; then
   exit 0
 fi
 
@@ -47,6 +49,6 @@ cmake --build "$dest/build" --target turbojpeg-static -j"$(nproc)" >"$dest/build
 }
 
 cp "$dest/build/libturbojpeg.a" "$dest/lib/"
-cp "$src/turbojpeg.h" "$dest/include/"
+cp "$src/turbojpeg.h" "$src/jpeglib.h" "$src/jmorecfg.h" "$src/jerror.h" "$dest/build/jconfig.h" "$dest/include/"
 echo "$(basename "$src") built in $(( $(date +%s) - started )) s" > "$stamp"
 cat "$stamp"

@@ -68,7 +68,7 @@ void ReportUnexpectedException()
 CWinApp::CWinApp() : m_hInstance(GetModuleHandleA(nullptr)), m_strAppName(BaseName(ModulePath()))
 {
     g_pApp = this;
-    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
 }
 

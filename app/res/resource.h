@@ -88,3 +88,6 @@
 #define IDS_COPY_NO_BITMAP            213
 #define IDS_COPY_CLIPBOARD_BUSY       214
 #define IDS_COPY_CLIPBOARD_REFUSED    215
+
+// Large images and progress: the progress bar in the status bar is
+// ID_STATUS_PROGRESS (1400, winfw/FwIds.h).
