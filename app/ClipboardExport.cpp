@@ -79,9 +79,10 @@ HBITMAP CreateBitmapOfRgb(HDC hDC, const unsigned char* pRgb, int nWidth, int nH
             BITMAPINFO bmi = Dib24Info(nWidth, rows, FALSE);
             bmi.bmiHeader.biBitCount = 32;
             // One to one, so the bitmap gets exactly the pixels that setting
-            // each one would give.
-            const int copied = StretchDIBits(memory.Get(), 0, top, nWidth, rows, 0, 0, nWidth, rows, band.get(), &bmi,
-                                             DIB_RGB_COLORS, SRCCOPY);
+            // each one would give; without stretching, which costs more.
+            const int copied =
+                SetDIBitsToDevice(memory.Get(), 0, top, static_cast<DWORD>(nWidth), static_cast<DWORD>(rows), 0, 0, 0,
+                                  static_cast<UINT>(rows), band.get(), &bmi, DIB_RGB_COLORS);
             if (copied <= 0)   // 0, or GDI_ERROR as an int
                 return nullptr;
             if (pProgress)
@@ -137,14 +138,17 @@ void CImageView::OnEditCopy()
     {
         CWaitCursor wait;
         FwSetStatusText(LoadResString(IDS_COPYING));
-        // The bitmap is made off this thread, which keeps the window painted;
-        // the clipboard is handed it here, by its owner's thread.
-        HBITMAP hBitmap = nullptr;
+        // Made and handed over off this thread, which keeps the window
+        // painted (a clipboard may copy a large bitmap when it takes it).
+        const HWND hOwner = MainWindow();
         FwRunLongWork([&](CProgress& progress) {
-            UniqueWindowDc dc(m_hWnd);
-            hBitmap = CreateBitmapOfRgb(dc.Get(), image.Pixels(), image.Width(), image.Height(), 0, &progress);
+            HBITMAP hBitmap = nullptr;
+            {
+                UniqueWindowDc dc(m_hWnd);
+                hBitmap = CreateBitmapOfRgb(dc.Get(), image.Pixels(), image.Width(), image.Height(), 0, &progress);
+            }
+            nFailureId = HandBitmapToClipboard(hBitmap, hOwner);
         });
-        nFailureId = HandBitmapToClipboard(hBitmap, MainWindow());
         FwSetStatusText("");
     }
     if (nFailureId)

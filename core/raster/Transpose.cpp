@@ -357,6 +357,8 @@ bool BandRows(const Wavefront& plan, int x0, int x1, int j0, int j1, int nHeight
     return true;
 }
 
+const int kBandRows = 64;
+
 struct BandJob
 {
     const unsigned char* pSource;
@@ -453,10 +455,12 @@ BOOL Resample(const unsigned char* pSource, int nWidth, int nHeight, const CPixe
         rowTerms[2 * static_cast<size_t>(y)] = fy * t.dSin;
         rowTerms[2 * static_cast<size_t>(y) + 1] = fy * t.dCos;
     }
-    // Unless told otherwise, bands of at least 16 rows: thinner ones would
-    // each walk the strips for little work.
-    const long long nBands = nThreads > 0 ? std::min<long long>(nThreads, e.outH)
-                                          : std::max(1LL, std::min<long long>(HardwareThreads(), e.outH / 16));
+    // Bands of about kBandRows output rows, consecutive ones on one thread:
+    // a band's cells and the source rows that reach them stay within few
+    // memory pages. Asked for more threads than that gives, thinner bands.
+    const int nWorkers = nThreads > 0 ? nThreads : HardwareThreads();
+    const long long nBands =
+        std::min<long long>(e.outH, std::max<long long>(nWorkers, (e.outH + kBandRows - 1) / kBandRows));
     std::atomic<long long> columnsDone{0};
     const BandJob job = {pSource,
                          nWidth,
@@ -477,7 +481,7 @@ BOOL Resample(const unsigned char* pSource, int nWidth, int nHeight, const CPixe
                 ResampleBand(job, static_cast<int>(e.outH * band / nBands),
                              static_cast<int>(e.outH * (band + 1) / nBands));
         },
-        static_cast<int>(nBands));
+        nWorkers);
     return TRUE;
 }
 
