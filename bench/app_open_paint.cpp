@@ -8,6 +8,8 @@
 //         [transpose_ms copy_ms peak_working_set_mb_of_open_and_transpose]
 // An image that cannot be opened prints "refused MS" (the time until its
 // message shows) and exits with 3.
+// app_open_paint_timer --limit prints the largest scan, in pixels, that the
+// process could open now.
 #include <windows.h>
 #include <psapi.h>
 
@@ -16,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/ScanLimits.h"
 #include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 
@@ -38,6 +41,11 @@ double Now()
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "--limit") == 0)
+    {
+        std::printf("%lld\n", LargestScanPixelsNow());
+        return 0;
+    }
     if (argc < 3)
     {
         std::fprintf(stderr, "usage: app_open_paint_timer IMAGE.jpg REPEATS [--transpose]\n");

@@ -31,28 +31,34 @@ CStatusBar* MessageBar()
 class CBusyScope
 {
 public:
-    CBusyScope() : m_pBar(MessageBar())
-    {
-        ++g_nBusy;
-        if (m_pBar)
-            m_pBar->ShowProgress(TRUE);
-    }
+    CBusyScope() : m_pBar(MessageBar()), m_dwStart(GetTickCount()) { ++g_nBusy; }
     ~CBusyScope()
     {
-        if (m_pBar)
+        if (m_pBar && m_bShown)
             m_pBar->ShowProgress(FALSE);
         --g_nBusy;
     }
     CBusyScope(const CBusyScope&) = delete;
     CBusyScope& operator=(const CBusyScope&) = delete;
+    // The bar appears only for work that lasts: short work would flash it.
     void Show(int permille)
     {
-        if (m_pBar)
+        if (!m_pBar)
+            return;
+        if (!m_bShown && GetTickCount() - m_dwStart >= kShowAfterMs)
+        {
+            m_pBar->ShowProgress(TRUE);
+            m_bShown = true;
+        }
+        if (m_bShown)
             m_pBar->SetProgress(permille);
     }
 
 private:
+    static const DWORD kShowAfterMs = 300;
     CStatusBar* m_pBar;
+    DWORD m_dwStart;
+    bool m_bShown = false;
 };
 }
 
@@ -65,6 +71,7 @@ void FwRunLongWork(const std::function<void(CProgress& progress)>& work)
     std::exception_ptr error;
     std::atomic<bool> done{false};
     std::thread worker;
+    const DWORD dwThisThread = GetCurrentThreadId();
     try
     {
         worker = std::thread([&] {
@@ -77,6 +84,8 @@ void FwRunLongWork(const std::function<void(CProgress& progress)>& work)
                 error = std::current_exception();
             }
             done = true;
+            // Wakes the waiting loop at once.
+            PostThreadMessageA(dwThisThread, WM_NULL, 0, 0);
         });
     }
     catch (const std::system_error&)
