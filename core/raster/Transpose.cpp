@@ -357,7 +357,7 @@ bool BandRows(const Wavefront& plan, int x0, int x1, int j0, int j1, int nHeight
     return true;
 }
 
-const int kBandRows = 64;
+const int kBandRows = 128;
 
 struct BandJob
 {
