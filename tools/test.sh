@@ -20,9 +20,11 @@ win_builds=("win32 mingw-i686 win32" "win64 mingw-x86_64 win64")
 for entry in "${win_builds[@]}"; do
   read -r folder toolchain _ <<<"$entry"
   echo "== Win32 build ($folder)"
+  started=$(date +%s)
   cmake -S . -B "$build/$folder" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" >/dev/null || exit 1
   cmake --build "$build/$folder" -j"$jobs" >/dev/null || cmake --build "$build/$folder" || exit 1
+  echo "== Win32 build ($folder) took $(( $(date +%s) - started )) s"
 done
 
 echo "== native tests"

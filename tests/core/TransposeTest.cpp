@@ -426,6 +426,39 @@ TEST(ResampleNorthUp, ThreadedBandsEqualOneThread)
     }
 }
 
+// Random transformations, from tiny to huge scales and any rotation: the
+// strips of source rows each band takes must hold every pixel that reaches
+// it, whatever the band's height.
+TEST(ResampleNorthUp, BandsHoldEveryPixelOnRandomTransformations)
+{
+    unsigned int seed = 777;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) & 0xFFFF;
+    };
+    auto uniform = [&next](double lo, double hi) { return lo + (hi - lo) * next() / 65535.0; };
+    for (int run = 0; run < 150; ++run)
+    {
+        const int width = 8 + next() % 120, height = 8 + next() % 120;
+        const double scale = std::pow(10.0, uniform(-5, 2));
+        CGeoRefArray geoRef = MakeTransform(height, uniform(-3.3, 3.3), uniform(-1e6, 1e6),
+                                            scale * uniform(0.3, 3) * (next() % 5 ? 1 : -1), uniform(-1e7, 1e7),
+                                            scale * uniform(0.3, 3) * (next() % 5 ? 1 : -1));
+        AddPointsOnTransform(&geoRef, {{static_cast<int>(next() % width), static_cast<int>(next() % height)},
+                                       {static_cast<int>(next() % width), static_cast<int>(next() % height)}});
+        CTransposeExtents e;
+        if (CalcTransposeExtents(geoRef, width, height, next() % 2, &e) != TRANSPOSE_OK)
+            continue;   // a degenerate crop
+        const std::vector<unsigned char> rgb = NumberedImage(width, height);
+        const size_t cbCells = static_cast<size_t>(e.outW) * e.outH * 3;
+        std::vector<unsigned char> plain(cbCells, 0xFF), banded(cbCells, 0xFF);
+        ResampleNorthUpPerPixel(rgb.data(), width, height, geoRef, e, plain.data());
+        const int threads = 1 + static_cast<int>(next() % 9);
+        ASSERT_TRUE(ResampleNorthUp(rgb.data(), width, height, geoRef.GetTransform(), e, banded.data(), threads));
+        ASSERT_EQ(banded, plain) << "run " << run << ", " << threads << " threads";
+    }
+}
+
 TEST(Transpose, ProgressReachesTheWholeAndLimitIsTheCallers)
 {
     const int width = 120, height = 90;
