@@ -7,18 +7,20 @@
 #include <new>
 
 #include "app/Dib.h"
+#include "core/parallel/ParallelFor.h"
 #include "core/raster/DibRows.h"
 #include "app/res/resource.h"
 #include "app/ImageView.h"
 #include "winfw/FrameWnd.h"
 #include "winfw/FwUtil.h"
+#include "winfw/LongWork.h"
 #include "winbase/Handles.h"
 #include "winfw/WinApp.h"
 
 namespace
 {
 // About this many bytes of DIB rows are converted at a time.
-const size_t kBandBytes = 4u << 20;
+const size_t kBandBytes = 8u << 20;
 
 // Holds the clipboard open for its lifetime.
 class CClipboardOpen
@@ -45,12 +47,13 @@ HWND MainWindow()
 }
 }
 
-HBITMAP CreateBitmapOfRgb(HDC hDC, const unsigned char* pRgb, int nWidth, int nHeight, int nBandRows)
+HBITMAP CreateBitmapOfRgb(HDC hDC, const unsigned char* pRgb, int nWidth, int nHeight, int nBandRows,
+                          CProgress* pProgress)
 {
     size_t cbWholeDib = 0;   // only its limits matter: the rows go a band at a time
     if (!hDC || !pRgb || !DibImageSize(nWidth, nHeight, &cbWholeDib))
         return nullptr;
-    const size_t cbRow = DibRowStride(static_cast<size_t>(nWidth));
+    const size_t cbRow = static_cast<size_t>(nWidth) * 4;
     if (nBandRows <= 0)
         nBandRows = static_cast<int>(std::max<size_t>(1, std::min<size_t>(nHeight, kBandBytes / cbRow)));
     nBandRows = std::min(nBandRows, nHeight);
@@ -65,15 +68,25 @@ HBITMAP CreateBitmapOfRgb(HDC hDC, const unsigned char* pRgb, int nWidth, int nH
         for (int top = 0; top < nHeight; top += nBandRows)
         {
             const int rows = std::min(nBandRows, nHeight - top);
-            FillBottomUpDib(pRgb + static_cast<size_t>(top) * nWidth * 3, nWidth, rows, band.get());
-            // Bottom-up, as FillBottomUpDib lays the rows.
-            const BITMAPINFO bmi = Dib24Info(nWidth, rows, FALSE);
+            const unsigned char* pBandRgb = pRgb + static_cast<size_t>(top) * nWidth * 3;
+            unsigned char* pBits = band.get();
+            // DIB rows [first, last) of the band are its image rows counted from the bottom.
+            ParallelFor(rows, [&](long long first, long long last) {
+                FillBottomUpDib32(pBandRgb + static_cast<size_t>(rows - last) * nWidth * 3, nWidth,
+                                  static_cast<int>(last - first), pBits + static_cast<size_t>(first) * cbRow);
+            });
+            // Bottom-up, as FillBottomUpDib32 lays the rows.
+            BITMAPINFO bmi = Dib24Info(nWidth, rows, FALSE);
+            bmi.bmiHeader.biBitCount = 32;
             // One to one, so the bitmap gets exactly the pixels that setting
-            // each one would give.
-            const int copied = StretchDIBits(memory.Get(), 0, top, nWidth, rows, 0, 0, nWidth, rows, band.get(), &bmi,
-                                             DIB_RGB_COLORS, SRCCOPY);
+            // each one would give; without stretching, which costs more.
+            const int copied =
+                SetDIBitsToDevice(memory.Get(), 0, top, static_cast<DWORD>(nWidth), static_cast<DWORD>(rows), 0, 0, 0,
+                                  static_cast<UINT>(rows), band.get(), &bmi, DIB_RGB_COLORS);
             if (copied <= 0)   // 0, or GDI_ERROR as an int
                 return nullptr;
+            if (pProgress)
+                pProgress->Set(static_cast<double>(top + rows) / nHeight);
         }
     }
     return bitmap.Release();
@@ -86,6 +99,11 @@ unsigned CopyRgbToClipboard(HWND hView, HWND hOwner, const unsigned char* pRgb, 
         UniqueWindowDc dc(hView);
         hBitmap = CreateBitmapOfRgb(dc.Get(), pRgb, nWidth, nHeight);
     }
+    return HandBitmapToClipboard(hBitmap, hOwner);
+}
+
+unsigned HandBitmapToClipboard(HBITMAP hBitmap, HWND hOwner)
+{
     if (!hBitmap)
         return IDS_COPY_NO_BITMAP;
     UniqueGdiObject<HBITMAP> bitmap(hBitmap);
@@ -120,7 +138,17 @@ void CImageView::OnEditCopy()
     {
         CWaitCursor wait;
         FwSetStatusText(LoadResString(IDS_COPYING));
-        nFailureId = CopyRgbToClipboard(m_hWnd, MainWindow(), image.Pixels(), image.Width(), image.Height());
+        // Made and handed over off this thread, which keeps the window
+        // painted (a clipboard may copy a large bitmap when it takes it).
+        const HWND hOwner = MainWindow();
+        FwRunLongWork([&](CProgress& progress) {
+            HBITMAP hBitmap = nullptr;
+            {
+                UniqueWindowDc dc(m_hWnd);
+                hBitmap = CreateBitmapOfRgb(dc.Get(), image.Pixels(), image.Width(), image.Height(), 0, &progress);
+            }
+            nFailureId = HandBitmapToClipboard(hBitmap, hOwner);
+        });
         FwSetStatusText("");
     }
     if (nFailureId)

@@ -3,12 +3,21 @@
 
 #include <windows.h>
 
+class CProgress;
+
 // A bitmap compatible with hDC (the display's own colour format), nWidth x
 // nHeight pixels, holding the RGB pixels pRgb (top row first, no padding).
-// Filled through DIB rows a band at a time, nBandRows rows each (0: bands
-// of a few megabytes), so that the transient copy stays small beside the
-// image and the bitmap. nullptr when it cannot be made; nothing is left over.
-HBITMAP CreateBitmapOfRgb(HDC hDC, const unsigned char* pRgb, int nWidth, int nHeight, int nBandRows = 0);
+// Filled through 32-bit DIB rows a band at a time, nBandRows rows each (0:
+// bands of a few megabytes) converted on every core, so that the transient
+// copy stays small beside the image and the bitmap. nullptr when it cannot
+// be made; nothing is left over. Tells pProgress, when given, how far it got.
+HBITMAP CreateBitmapOfRgb(HDC hDC, const unsigned char* pRgb, int nWidth, int nHeight, int nBandRows = 0,
+                          CProgress* pProgress = nullptr);
+
+// Hands the bitmap to the clipboard, opened with hOwner, which owns it from
+// then on; on failure the bitmap is deleted. The string-table id of the
+// failure, or 0.
+unsigned HandBitmapToClipboard(HBITMAP hBitmap, HWND hOwner);
 
 // Puts the image on the clipboard as CF_BITMAP, opened with hOwner. The
 // bitmap is made for hView's display. Returns the string-table id of the

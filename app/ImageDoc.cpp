@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "core/crs/CrsCatalogue.h"
 #include "core/crs/CrsSettings.h"
@@ -12,9 +13,11 @@
 #include "core/jpeg/JpegFile.h"
 #include "app/CrsDlg.h"
 #include "app/res/resource.h"
+#include "app/ScanLimits.h"
 #include "app/ShapeSaveAs.h"
 #include "winfw/FwIds.h"
 #include "winfw/FwUtil.h"
+#include "winfw/LongWork.h"
 #include "winfw/View.h"
 
 bool HasJpgExtension(const char* pszPathName)
@@ -236,8 +239,19 @@ BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
         m_shapeFile.m_geoRef.SetImageHeight(0);
         if (HasJpgExtension(pszPathName) && CanReadFile(pszPathName))
         {
-            if (JpegFile::JpegFileToRGB(pszPathName, &m_image))
+            // Decoded off this thread, which keeps the window painted; a scan
+            // that the process cannot hold is refused from its header, at once.
+            CRgbImage image;
+            JpegReadStatus status = JPEG_READ_FAILED;
+            FwRunLongWork([&](CProgress& progress) {
+                CJpegReadOptions options;
+                options.acceptHeader = [](const CJpegHeader& header) { return CanHoldScan(header); };
+                options.progress = [&progress](double done) { progress.Set(done); };
+                status = JpegFile::ReadJpegFile(pszPathName, &image, options);
+            });
+            if (status == JPEG_READ_OK)
             {
+                m_image = std::move(image);
                 m_shapeFile.m_geoRef.ReadPointFile(pszPathName);
                 m_shapeFile.m_geoRef.SetImageHeight(m_image.Height());
                 const CImageSettings settings = ReadImageSettings(pszPathName);

@@ -6,6 +6,7 @@
 
 #include "app/res/resource.h"
 #include "winfw/FwUtil.h"
+#include "winfw/LongWork.h"
 
 bool IsSameFile(const std::string& a, const char* pszB)
 {
@@ -29,8 +30,10 @@ SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, int nShapeType, cons
     CWaitCursor wait;
     // A name typed with its own extension is taken as it is, so the user can
     // name the opened image itself: writing the main file there would destroy it.
-    const bool bSaved =
-        !IsSameFile(strPath, pszKeepPath) && shapeFile.SaveAs(strPath.c_str(), nShapeType, sideFiles) == 1;
+    // Written off this thread, which keeps the window painted (a slow disk).
+    bool bSaved = false;
+    if (!IsSameFile(strPath, pszKeepPath))
+        FwRunLongWork([&](CProgress&) { bSaved = shapeFile.SaveAs(strPath.c_str(), nShapeType, sideFiles) == 1; });
     FwMessageBox(LoadResString(bSaved ? IDS_FILE_SAVED_AS : IDS_SAVE_ERROR) + " " + strPath, MB_OK);
     return bSaved ? SAVE_AS_SAVED : SAVE_AS_FAILED;
 }

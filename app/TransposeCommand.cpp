@@ -8,7 +8,9 @@
 #include "core/georef/SideFile.h"
 #include "core/georef/WorldFile.h"
 #include "app/res/resource.h"
+#include "app/ScanLimits.h"
 #include "winfw/FwUtil.h"
+#include "winfw/LongWork.h"
 
 unsigned TransposeStatusStringId(TransposeStatus status)
 {
@@ -52,13 +54,19 @@ void CImageView::OnTranspose()
     {
         const BOOL bCrop = FwMessageBox(IDS_CROP_QUESTION, MB_YESNO | MB_DEFBUTTON2) == IDYES;
         CTransposedImage transposed;
-        TransposeStatus status;
+        TransposeStatus status = TRANSPOSE_OUT_OF_MEMORY;
         {
             CWaitCursor wait;
             FwSetStatusText(LoadResString(IDS_CALCULATING));
+            // Resampled on every core off this thread, which keeps the window painted.
             const CRgbImage& image = pDoc->m_image;
-            status = TransposeImage(image.Pixels(), image.Width(), image.Height(), pDoc->m_shapeFile.m_geoRef, bCrop,
-                                    &transposed);
+            FwRunLongWork([&](CProgress& progress) {
+                CTransposeOptions options;
+                options.nMaxPixels = TransposeCellLimit();
+                options.progress = [&progress](double done) { progress.Set(done); };
+                status = TransposeImage(image.Pixels(), image.Width(), image.Height(), pDoc->m_shapeFile.m_geoRef,
+                                        bCrop, &transposed, options);
+            });
         }
         if (status != TRANSPOSE_OK)
         {

@@ -6,9 +6,9 @@ if(WIN32)
         ${CMAKE_SOURCE_DIR}/tests/win/app/AppSession.cpp
         ${CMAKE_SOURCE_DIR}/tests/win/app/GuiDriver.cpp
         ${QUARVEX_RESOURCES})
-    target_link_libraries(app_open_paint_timer PRIVATE quarvex_app)
+    target_link_libraries(app_open_paint_timer PRIVATE quarvex_app psapi)
     target_compile_definitions(app_open_paint_timer PRIVATE
         QUARVEX_APP_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/win/app/data")
     # 108-MP scans need the address space above 2 GB, as the program does.
-    target_link_options(app_open_paint_timer PRIVATE -Wl,--large-address-aware)
+    target_link_options(app_open_paint_timer PRIVATE ${QUARVEX_LARGE_ADDRESS_AWARE})
 endif()

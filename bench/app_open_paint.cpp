@@ -1,14 +1,24 @@
 // Times, inside the running program under Wine, opening a JPEG and painting
 // it for the first time (decode, point file, view reset, first full paint),
-// then repainting while scrolling at 400%.
-// Usage: app_open_paint_timer IMAGE.jpg REPEATS
+// then repainting while scrolling at 400%; with --transpose also the
+// Transpose command on the whole image and Copy of its result, and the
+// process's peak working set.
+// Usage: app_open_paint_timer IMAGE.jpg REPEATS [--transpose]
 // Prints: width height best_open_and_paint_ms mean_scroll_step_ms
+//         [transpose_ms copy_ms peak_working_set_mb_of_open_and_transpose]
+// An image that cannot be opened prints "refused MS" (the time until its
+// message shows) and exits with 3.
+// app_open_paint_timer --limit prints the largest scan, in pixels, that the
+// process could open now.
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
+#include "app/ScanLimits.h"
 #include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 
@@ -20,40 +30,57 @@ double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to)
     QueryPerformanceFrequency(&frequency);
     return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
+
+double Now()
+{
+    LARGE_INTEGER now, zero = {};
+    QueryPerformanceCounter(&now);
+    return Milliseconds(zero, now);
+}
 }
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "--limit") == 0)
+    {
+        std::printf("%lld\n", LargestScanPixelsNow());
+        return 0;
+    }
     if (argc < 3)
     {
-        std::fprintf(stderr, "usage: app_open_paint_timer IMAGE.jpg REPEATS\n");
+        std::fprintf(stderr, "usage: app_open_paint_timer IMAGE.jpg REPEATS [--transpose]\n");
         return 2;
     }
     const int repeats = std::max(1, std::atoi(argv[2]));
+    const bool transpose = argc > 3 && std::strcmp(argv[3], "--transpose") == 0;
     AppSession session;   // the start-up Open dialog is cancelled
     session.SetViewClientSize(1024, 700);
     double best = 1e30;
     for (int i = 0; i < repeats; ++i)
     {
-        LARGE_INTEGER start, end;
-        QueryPerformanceCounter(&start);
+        const double start = Now();
         // The open repaints the view at once (the view's update); GdiFlush
-        // makes sure the pixels reached the window.
+        // makes sure the pixels reached the window. A refusal's message is
+        // answered at once.
+        double refusedAt = 0;
+        gui::ModalScript script;
+        script.Then([&refusedAt](HWND hBox) {
+            refusedAt = Now();
+            gui::Click(hBox, IDOK);
+        });
         if (!session.app.OpenDocumentFile(argv[1]))
         {
-            std::fprintf(stderr, "app_open_paint_timer: cannot open %s\n", argv[1]);
-            return 1;
+            std::printf("refused %.1f\n", refusedAt - start);
+            return 3;
         }
         UpdateWindow(session.ViewWnd());
         GdiFlush();
-        QueryPerformanceCounter(&end);
-        best = std::min(best, Milliseconds(start, end));
+        best = std::min(best, Now() - start);
     }
     // Scrolling at 400%: 40 steps of 64 device pixels right and down, each
     // painted at once, as dragging the scroll bars does.
     session.Command(ID_VIEW_ZOOM400);
-    LARGE_INTEGER start, end;
-    QueryPerformanceCounter(&start);
+    const double scrollStart = Now();
     const int steps = 40;
     for (int i = 1; i <= steps; ++i)
     {
@@ -61,8 +88,45 @@ int main(int argc, char** argv)
         UpdateWindow(session.ViewWnd());
     }
     GdiFlush();
-    QueryPerformanceCounter(&end);
-    const CRgbImage& image = session.Doc()->m_image;
-    std::printf("%d %d %.1f %.2f\n", image.Width(), image.Height(), best, Milliseconds(start, end) / steps);
+    const double scrollMs = (Now() - scrollStart) / steps;
+    CImageDoc* pDoc = session.Doc();
+    std::printf("%d %d %.1f %.2f", pDoc->m_image.Width(), pDoc->m_image.Height(), best, scrollMs);
+    if (transpose)
+    {
+        // Digitising on the scan's control points, then Transpose of the
+        // whole image (No to the crop question) and Copy, as the user does.
+        session.Command(ID_VIEW_ZOOM100);
+        if (!pDoc->m_shapeFile.m_geoRef.CalcTransform())
+        {
+            std::fprintf(stderr, "app_open_paint_timer: no control points beside %s\n", argv[1]);
+            return 1;
+        }
+        pDoc->m_nMode = MODE_DIGITISE;
+        double transposeMs = -1, copyMs = -1;
+        {
+            gui::ModalScript script;
+            script.Then(gui::ModalScript::Press(IDNO));
+            const double start = Now();
+            session.Command(ID_VIEW_TRANSPOSE);
+            GdiFlush();
+            transposeMs = Now() - start;
+        }
+        // Open and Transpose: Copy's bitmap comes on top of them.
+        PROCESS_MEMORY_COUNTERS counters = {};
+        counters.cb = sizeof(counters);
+        GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+        const double peakMb = counters.PeakWorkingSetSize / 1048576.0;
+        if (pDoc->m_nMode == MODE_TRANSPOSED)
+        {
+            gui::ModalScript script;   // a failure's message is answered
+            const double start = Now();
+            session.Command(ID_EDIT_COPY);
+            copyMs = Now() - start;
+            if (!script.Seen().empty() || !script.Unexpected().empty())
+                copyMs = -1;
+        }
+        std::printf(" %.1f %.1f %.1f", transposeMs, copyMs, peakMb);
+    }
+    std::printf("\n");
     return 0;
 }

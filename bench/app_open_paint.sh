@@ -1,25 +1,36 @@
 #!/usr/bin/env bash
 # Opening and first painting of the 27-MP and 108-MP benchmark scans in
-# quarvex.exe's own windows under Wine, beside djpeg decoding the same files
-# in the same run; then one scroll step at 400% on each. Prints the best of
-# REPEATS runs (default 3) and the ratio to djpeg.
+# quarvex.exe's own windows under Wine, in the x86 and the x86-64 build,
+# beside djpeg decoding the same files in the same run; then one scroll step
+# at 400%, Transpose of the whole image and Copy of it, and the peak working
+# set of the whole against the scan and its resampled copy as RGB. Prints
+# the best of REPEATS opens (default 3) and the ratio to djpeg.
 source "$(dirname "$0")/bench-lib.sh"
 
-build_win32_target app_open_paint_timer
+build_win_target win32 app_open_paint_timer
+build_win_target win64 app_open_paint_timer
 data=$(bench_scans)
 
-run_timer() {
-  run_wine "$win32_build/bench/app_open_paint_timer.exe" "$(wine_path "$1")" "$repeats"
-}
-
-printf '%-8s %6s %9s %16s %7s %18s\n' scan MP "djpeg ms" "open+paint ms" ratio "scroll@400% ms"
+printf '%-8s %-6s %6s %9s %14s %6s %11s %13s %9s %10s %9s\n' scan build MP "djpeg ms" "open+paint ms" ratio \
+  "scroll ms" "transpose ms" "copy ms" "peak MB" "peak/RGB"
 for scan in scan27 scan108; do
   file="$data/$scan.jpg"
   djpeg_ms=$(time_djpeg "$file")
-  read -r width height open_ms scroll_ms < <(run_timer "$file" 2>/dev/null | tr -d '\r')
-  awk -v s="$scan" -v w="$width" -v h="$height" -v d="$djpeg_ms" -v o="$open_ms" -v c="$scroll_ms" 'BEGIN {
-    printf "%-8s %6.1f %9d %16.1f %7.2f %18.2f\n", s, w * h / 1e6, d, o, o / d, c }'
+  for arch in win32 win64; do
+    read -r width height open_ms scroll_ms transpose_ms copy_ms peak_mb < <(run_wine_in "$arch" \
+      "$(win_build_dir "$arch")/bench/app_open_paint_timer.exe" "$(wine_path "$file")" "$repeats" --transpose \
+      2>/dev/null | tr -d '\r')
+    awk -v s="$scan" -v a="$arch" -v w="$width" -v h="$height" -v d="$djpeg_ms" -v o="$open_ms" -v c="$scroll_ms" \
+      -v t="$transpose_ms" -v y="$copy_ms" -v p="$peak_mb" 'BEGIN {
+      rgb = 2 * w * h * 3 / 1048576
+      printf "%-8s %-6s %6.1f %9d %14.1f %6.2f %11.2f %13.1f %9.1f %10.1f %9.2f\n", s, (a == "win64" ? "x86-64" : "x86"),
+        w * h / 1e6, d, o, o / d, c, t, y, p, p / rgb }'
+  done
 done
-echo "(best of $repeats; open+paint: File Open's work in quarvex.exe's classes under Wine, from the open"
-echo " to the first full paint of a 1024 x 700 view; djpeg streams rows to /dev/null. scroll@400%: one"
-echo " step of 64 pixels each way with its repaint, mean of 40.)"
+echo "(best of $repeats opens; open+paint: File Open's work in quarvex.exe's classes under Wine, from the open to"
+echo " the first full paint of a 1024 x 700 view; djpeg streams rows to /dev/null. scroll: one step of 64 pixels"
+echo " each way at 400% with its repaint, mean of 40. transpose, copy: the commands on the whole image, once."
+echo " peak/RGB: peak working set of open + Transpose over scan + resampled copy as RGB.)"
+for arch in win32 win64; do
+  WINEPREFIX=$([ "$arch" = win64 ] && echo "$prefix64" || echo "$prefix") wineserver -k 2>/dev/null || true
+done

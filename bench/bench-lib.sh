@@ -7,9 +7,12 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$(pwd)
 bench_build=${BENCH_BUILD:-${BUILD:-build}/bench}
-# The Win32 timers: a Release build of their own beside the bench build.
+# The Win32 timers: Release builds of their own beside the bench build, x86
+# (win32) and x86-64 (win64), each run in a Wine prefix of its architecture.
 win32_build="$bench_build-win32"
+win64_build="$bench_build-win64"
 prefix="$root/$win32_build/wineprefix"
+prefix64="$root/$win64_build/wineprefix"
 repeats=${REPEATS:-3}
 
 build_native_target() {
@@ -25,6 +28,38 @@ build_win32_target() {
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
   fi
   cmake --build "$win32_build" --target "$1" -j"$(nproc)" >/dev/null
+}
+
+# build_win_target win32|win64 TARGET: a timer of the x86 or x86-64 build.
+build_win_target() {
+  local dir toolchain
+  if [ "$1" = win64 ]; then dir=$win64_build toolchain=mingw-x86_64; else dir=$win32_build toolchain=mingw-i686; fi
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" >/dev/null
+  fi
+  cmake --build "$dir" --target "$2" -j"$(nproc)" >/dev/null
+}
+
+# The build folder of win32 or win64.
+win_build_dir() {
+  if [ "$1" = win64 ]; then echo "$win64_build"; else echo "$win32_build"; fi
+}
+
+# run_wine_in win32|win64 PROGRAM ARGS...: as run_wine, in that build's prefix.
+# Its windows are unmanaged: without a window manager under Xvfb, Wine would
+# wait two seconds on every closed window.
+run_wine_in() {
+  local arch=$1 p=$prefix
+  shift
+  [ "$arch" = win64 ] && p=$prefix64
+  if [ ! -f "$p/system.reg" ]; then
+    WINEARCH=$arch tools/wine-run.sh "$p" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  fi
+  if [ -n "${DISPLAY:-}" ]; then
+    WINEARCH=$arch tools/wine-run.sh "$p" "$@"
+  else
+    WINEARCH=$arch xvfb-run -a -s "-screen 0 1280x1024x24" tools/wine-run.sh "$p" "$@"
+  fi
 }
 
 # Makes the 27-MP and 108-MP scans once and prints their folder.

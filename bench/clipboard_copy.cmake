@@ -5,5 +5,5 @@ if(WIN32)
     target_link_libraries(bench_clipboard_copy PRIVATE quarvex_app)
     # The 108-MP scan's resampled image and its bitmap need the address
     # space above 2 GB, as the program does.
-    target_link_options(bench_clipboard_copy PRIVATE -Wl,--large-address-aware)
+    target_link_options(bench_clipboard_copy PRIVATE ${QUARVEX_LARGE_ADDRESS_AWARE})
 endif()

@@ -114,7 +114,10 @@ int main(int argc, char** argv)
             if (ms >= 0 && (best < 0 || ms < best))
                 best = ms;
         }
-        std::printf("copy %ld %ld %.1f\n", size.cx, size.cy, best);
+        std::printf("copy %ld %ld %.1f\n", static_cast<long>(size.cx), static_cast<long>(size.cy), best);
+        // Of which the bitmap alone (the rest is the clipboard's hand-over).
+        std::printf("bitmap %ld %ld %.1f\n", static_cast<long>(size.cx), static_cast<long>(size.cy),
+                    rgb ? Banded(hScreen, rgb.get(), size.cx, size.cy) : -1.0);
         std::fflush(stdout);
     }
     ReleaseDC(nullptr, hScreen);

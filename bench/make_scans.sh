@@ -3,8 +3,9 @@
 # (12000 x 9000) JPEG of a synthetic map sheet laid about 7 degrees askew on
 # the scanner, each with the .tvg control points that georeference it and a
 # GDAL .aux.xml carrying the same (rotated) transformation for GDAL's tools.
-# Idempotent: existing files are kept. Usage: make_scans.sh [DATA_DIR]
-# (default $BENCH_BUILD/data). Prints the folder.
+# Idempotent: existing files are kept. Usage: make_scans.sh [DATA_DIR] [large]
+# (default $BENCH_BUILD/data); "large" makes the A0 sheet at 600 dpi instead,
+# scan560 (19866 x 28087, 560 MP). Prints the folder.
 #
 # The sheet: map X = 500000 + 0.5 u, map Y = 4200000 + 0.5 v, with (u, v)
 # the pixel (column c, y = height - row) turned by 7 degrees:
@@ -114,6 +115,10 @@ make_scan() { # name width height
   mv "$stem.jpg.part" "$stem.jpg"
 }
 
-make_scan scan27 6000 4500
-make_scan scan108 12000 9000
+if [ "${2:-}" = large ]; then
+  make_scan scan560 19866 28087
+else
+  make_scan scan27 6000 4500
+  make_scan scan108 12000 9000
+fi
 echo "$data"

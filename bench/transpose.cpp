@@ -1,6 +1,7 @@
 // Times Transpose on the 27-MP and 108-MP benchmark scans (rotated about 7
 // degrees) beside gdalwarp -r near doing the same north-up warp onto the same
-// grid, single-threaded, in the same run; prints both times and the ratio,
+// grid, each on one thread and on every core, in the same run; prints the
+// wall times, the ratios and the thread count,
 // and the time of one plain read and write pass over the pixels (allocate
 // and copy an image of the same size) as the floor to aim at. gdalwarp runs
 // twice on each: from an uncompressed copy of the scan, against our
@@ -9,9 +10,9 @@
 // Usage: bench_transpose [scan.jpg ...]; without arguments the scans of
 // bench/make_scans.sh in $BENCH_BUILD/data (made there when missing).
 //
-// Built for Win32 it times the program's own 32-bit resampling instead, on
-// a decoded scan (binary PPM) with its .tvg beside it: bench/transpose.sh
-// runs it under Wine. Usage: bench_transpose.exe scan.ppm ...
+// Built for Win32 it times the program's own resampling instead (x86 or
+// x86-64), on a decoded scan (binary PPM) with its .tvg beside it:
+// bench/transpose.sh runs it under Wine. Usage: bench_transpose.exe scan.ppm ...
 #ifdef _WIN32
 #include <windows.h>
 
@@ -93,9 +94,9 @@ int main(int argc, char** argv)
             ++failures;
             continue;
         }
-        std::printf("%s: %d x %d (%.1f MP), 32-bit build under Wine: transpose %.3f s\n",
+        std::printf("%s: %d x %d (%.1f MP), %d-bit build under Wine: transpose %.3f s (processor time)\n",
                     std::strrchr(argv[a], '\\') ? std::strrchr(argv[a], '\\') + 1 : argv[a], width, height,
-                    width * double(height) / 1e6, best);
+                    width * double(height) / 1e6, static_cast<int>(sizeof(void*) * 8), best);
     }
     return failures ? 1 : 0;
 }
@@ -111,11 +112,11 @@ int main(int argc, char** argv)
 #include <string>
 #include <vector>
 
-#include <sys/resource.h>
 #include <turbojpeg.h>
 
 #include "core/georef/GeoRefArray.h"
 #include "core/georef/NumberFormat.h"
+#include "core/parallel/ParallelFor.h"
 #include "core/raster/Transpose.h"
 
 namespace
@@ -123,22 +124,13 @@ namespace
 
 volatile unsigned char g_sink;
 
-// Times are CPU seconds (user and system, page faults included) of this
-// process or of the finished child, so that other work on a shared machine
-// does not blur the comparison. Everything measured runs on one thread.
+// Wall times: several threads' work is measured by the clock on the wall.
+// On a shared machine the best of a few runs is taken.
 double Now()
 {
     timespec ts;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    clock_gettime(CLOCK_MONOTONIC, &ts);
     return ts.tv_sec + ts.tv_nsec * 1e-9;
-}
-
-double ChildrenSeconds()
-{
-    rusage usage;
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec * 1e-6 + usage.ru_stime.tv_sec +
-           usage.ru_stime.tv_usec * 1e-6;
 }
 
 std::vector<unsigned char> ReadFile(const std::string& path)
@@ -176,9 +168,9 @@ bool DecodeJpeg(const std::string& path, std::vector<unsigned char>* pRgb, int* 
 
 double RunCommand(const std::string& command)
 {
-    const double start = ChildrenSeconds();
+    const double start = Now();
     const int rc = std::system(command.c_str());
-    const double seconds = ChildrenSeconds() - start;
+    const double seconds = Now() - start;
     if (rc != 0)
     {
         std::fprintf(stderr, "failed (%d): %s\n", rc, command.c_str());
@@ -226,13 +218,21 @@ int BenchScan(const std::string& jpegPath, const std::string& workDir)
     std::printf("%s: %d x %d (%.1f MP) rotated %.2f degrees -> %d x %d\n", name.c_str(), width, height,
                 width * double(height) / 1e6, geoRef.GetRotation() * 180 / kPi, e.outW, e.outH);
 
-    // Ours: allocation, white fill and resampling, as the command does them.
+    // Ours: allocation, white fill and resampling, as the command does them,
+    // on one thread and on every core.
+    const int threads = HardwareThreads();
     CTransposedImage image;
-    const double oursSeconds = BestOf(3, [&] {
-        image = CTransposedImage();
-        if (TransposeImage(rgb.data(), width, height, geoRef, FALSE, &image) != TRANSPOSE_OK)
-            std::abort();
-    });
+    auto ours = [&](int nThreads) {
+        return BestOf(3, [&] {
+            image = CTransposedImage();
+            CTransposeOptions options;
+            options.nThreads = nThreads;
+            if (TransposeImage(rgb.data(), width, height, geoRef, FALSE, &image, options) != TRANSPOSE_OK)
+                std::abort();
+        });
+    };
+    const double oursOneSeconds = ours(1);
+    const double oursSeconds = ours(threads);
     // The floor: one read and one write pass over as many pixels.
     const size_t cbOut = static_cast<size_t>(e.outW) * e.outH * 3;
     const double passSeconds = BestOf(3, [&] {
@@ -241,7 +241,7 @@ int BenchScan(const std::string& jpegPath, const std::string& workDir)
         g_sink = copy[cbOut / 2];   // keeps the copy from being optimised away
     });
     // The plain statement, one PixelToMap a pixel, and the check that the
-    // fast path gave the very same cells.
+    // threaded path gave the very same cells.
     std::vector<unsigned char> plain(cbOut, 0xFF);
     const double plainSeconds =
         BestOf(1, [&] { ResampleNorthUpPerPixel(rgb.data(), width, height, geoRef, e, plain.data()); });
@@ -251,34 +251,43 @@ int BenchScan(const std::string& jpegPath, const std::string& workDir)
 
     // gdalwarp onto the same grid: -te gives the outer edges, which our x0,
     // y0 and x1, y1 are. No overviews (the JPEG driver offers reduced
-    // decodes), one thread, enough cache to decode each line once.
-    const std::string gdalwarp = "gdalwarp -q -overwrite -ovr NONE -r near -wm 1024 --config GDAL_NUM_THREADS 1 "
-                                 "--config GDAL_CACHEMAX 2048 -of MEM -te " +
-                                 FormatFixed(std::min(e.x0, e.x1), 6) + " " + FormatFixed(std::min(e.y0, e.y1), 6) +
-                                 " " + FormatFixed(std::max(e.x0, e.x1), 6) + " " +
-                                 FormatFixed(std::max(e.y0, e.y1), 6) + " -ts " + std::to_string(e.outW) + " " +
-                                 std::to_string(e.outH) + " ";
+    // decodes), enough cache to decode each line once; one thread, then
+    // every core (-multi, NUM_THREADS).
+    const std::string grid = "-te " + FormatFixed(std::min(e.x0, e.x1), 6) + " " +
+                             FormatFixed(std::min(e.y0, e.y1), 6) + " " + FormatFixed(std::max(e.x0, e.x1), 6) + " " +
+                             FormatFixed(std::max(e.y0, e.y1), 6) + " -ts " + std::to_string(e.outW) + " " +
+                             std::to_string(e.outH) + " ";
+    const std::string gdalwarp = "gdalwarp -q -overwrite -ovr NONE -r near -wm 1024 --config GDAL_CACHEMAX 2048 "
+                                 "-of MEM " +
+                                 grid + "--config GDAL_NUM_THREADS 1 ";
+    const std::string gdalwarpMulti = "gdalwarp -q -overwrite -ovr NONE -r near -wm 1024 --config GDAL_CACHEMAX 2048 "
+                                      "-of MEM " +
+                                      grid + "-multi -wo NUM_THREADS=ALL_CPUS --config GDAL_NUM_THREADS ALL_CPUS ";
     const std::string tif = workDir + "/" + name + ".tif";
     if (RunCommand("test -s '" + tif + "' || (gdal_translate -q -of GTiff '" + jpegPath + "' '" + tif +
                    ".part' && mv -f '" + tif + ".part' '" + tif + "')") < 0)
         return 1;
-    double warpRawSeconds = 1e300, warpJpegSeconds = 1e300;
+    double warpOneSeconds = 1e300, warpMultiSeconds = 1e300, warpJpegSeconds = 1e300;
     for (int k = 0; k < 2; ++k)
     {
-        warpRawSeconds = std::min(warpRawSeconds, RunCommand(gdalwarp + "'" + tif + "' mem"));
+        warpOneSeconds = std::min(warpOneSeconds, RunCommand(gdalwarp + "'" + tif + "' mem"));
+        warpMultiSeconds = std::min(warpMultiSeconds, RunCommand(gdalwarpMulti + "'" + tif + "' mem"));
         warpJpegSeconds = std::min(warpJpegSeconds, RunCommand(gdalwarp + "'" + jpegPath + "' mem"));
     }
-    if (warpRawSeconds < 0 || warpJpegSeconds < 0)
+    if (warpOneSeconds < 0 || warpMultiSeconds < 0 || warpJpegSeconds < 0)
         return 1;
 
-    std::printf("  transpose (ours)              %7.3f s   %s the per-pixel statement (%.3f s)\n", oursSeconds,
-                identical ? "identical to" : "DIFFERENT FROM", plainSeconds);
-    std::printf("  one read + one write pass     %7.3f s   ours / pass = %.2f\n", passSeconds,
+    std::printf("  transpose (ours), 1 thread           %7.3f s\n", oursOneSeconds);
+    std::printf("  transpose (ours), %d threads          %7.3f s   %s the per-pixel statement (%.3f s)\n", threads,
+                oursSeconds, identical ? "identical to" : "DIFFERENT FROM", plainSeconds);
+    std::printf("  one read + one write pass            %7.3f s   ours / pass = %.2f\n", passSeconds,
                 oursSeconds / passSeconds);
-    std::printf("  gdalwarp -r near, raw input   %7.3f s   gdalwarp / ours = %.2f\n", warpRawSeconds,
-                warpRawSeconds / oursSeconds);
-    std::printf("  decode + transpose (ours)     %7.3f s\n", decodeSeconds + oursSeconds);
-    std::printf("  gdalwarp -r near, JPEG input  %7.3f s   gdalwarp / ours = %.2f\n", warpJpegSeconds,
+    std::printf("  gdalwarp -r near, 1 thread           %7.3f s   gdalwarp 1 thread / ours %d threads = %.2f\n",
+                warpOneSeconds, threads, warpOneSeconds / oursSeconds);
+    std::printf("  gdalwarp -r near -multi, %d threads   %7.3f s   gdalwarp %d threads / ours %d threads = %.2f\n",
+                threads, warpMultiSeconds, threads, threads, warpMultiSeconds / oursSeconds);
+    std::printf("  decode + transpose (ours)            %7.3f s\n", decodeSeconds + oursSeconds);
+    std::printf("  gdalwarp -r near, JPEG input         %7.3f s   gdalwarp / ours = %.2f\n", warpJpegSeconds,
                 warpJpegSeconds / (decodeSeconds + oursSeconds));
     return identical ? 0 : 1;
 }

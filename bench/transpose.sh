@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# The 32-bit program's Transpose on the benchmark scans, under Wine: the same
-# resampling as bench_transpose measures natively, built as the program is
-# (mingw, SSE2, 32-bit).
+# The program's Transpose on the benchmark scans under Wine, in the x86 and
+# the x86-64 build: the same resampling as bench_transpose measures natively,
+# built as the program is (mingw, SSE2).
 source "$(dirname "$0")/bench-lib.sh"
 
-build_win32_target bench_transpose
+build_win_target win32 bench_transpose
+build_win_target win64 bench_transpose
 data=$(bench_scans)
 mkdir -p "$data/transpose"
 scans=()
@@ -18,6 +19,9 @@ for scan in scan27 scan108; do
   scans+=("$(wine_path "$ppm")")
 done
 rc=0
-tools/wine-run.sh "$prefix" "$win32_build/bench/bench_transpose.exe" "${scans[@]}" || rc=$?
+for arch in win32 win64; do
+  run_wine_in "$arch" "$(win_build_dir "$arch")/bench/bench_transpose.exe" "${scans[@]}" 2>/dev/null | tr -d '\r' || rc=$?
+done
 WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+WINEPREFIX="$prefix64" wineserver -k 2>/dev/null || true
 exit $rc

@@ -3,9 +3,9 @@
 # package, once per build folder; later runs reuse it.
 # Usage: build-libjpeg-win32.sh DEST TOOLCHAIN_FILE
 # Leaves DEST/lib/libturbojpeg.a, DEST/include/turbojpeg.h and the libjpeg
-# API headers (jpeglib.h, jconfig.h, jmorecfg.h, jerror.h) for libtiff's JPEG
-# codec. Only the static TurboJPEG library is built (it holds the whole codec,
-# libjpeg API included): no shared libraries, no tools, no tests, no docs.
+# headers (jpeglib.h with jconfig.h, jmorecfg.h, jerror.h). Only the static
+# TurboJPEG library is built (it holds the whole codec, libjpeg's interface
+# too): no shared libraries, no tools, no tests, no docs.
 set -euo pipefail
 dest=$1 toolchain=$2
 stamp="$dest/built.stamp"

@@ -1,17 +1,26 @@
 #!/usr/bin/env bash
-# Builds quarvex.exe and opens the bundled sample map in it under Wine.
+# Builds quarvex.exe for x86 and x86-64 and opens the bundled sample map in
+# one of them under Wine: the x86-64 build, or the x86 one with ARCH=x86.
 # Without a display it starts a private Xvfb (nothing is visible then; the
 # program runs until it is closed or Ctrl+C ends it).
-# Usage: tools/run.sh [IMAGE.jpg]   (BUILD names the build folder, default build)
+# Usage: [ARCH=x86] tools/run.sh [IMAGE.jpg]   (BUILD names the build folder, default build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 bash tools/setup.sh
-build="${BUILD:-build}/win32"
-
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-cmake --build "$build" --target quarvex -j"$(nproc)" >/dev/null
+for entry in "win32 mingw-i686" "win64 mingw-x86_64"; do
+  read -r folder toolchain <<<"$entry"
+  cmake -S . -B "${BUILD:-build}/$folder" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" >/dev/null
+  cmake --build "${BUILD:-build}/$folder" --target quarvex -j"$(nproc)" >/dev/null
+done
+if [ "${ARCH:-x86_64}" = x86 ]; then
+  build="${BUILD:-build}/win32"
+  export WINEARCH=win32
+else
+  build="${BUILD:-build}/win64"
+  export WINEARCH=win64
+fi
 
 image=$(realpath "${1:-samples/sample_map.jpg}")
 # Wine sees the Linux file system as drive Z:.

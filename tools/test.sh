@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds both targets and runs every test: the native core tests (with
-# AddressSanitizer and UBSan), then the Win32 runners under Wine and Xvfb.
-# Exits non-zero when anything fails.
+# Builds every target and runs every test: the native core tests (with
+# AddressSanitizer and UBSan), then the Win32 runners under Wine and Xvfb,
+# those of the x86 build in a 32-bit prefix and those of the x86-64 build in
+# a 64-bit one. Exits non-zero when anything fails.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -14,26 +15,38 @@ echo "== native build"
 cmake -S . -B "$build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null || exit 1
 cmake --build "$build/native" -j"$jobs" >/dev/null || cmake --build "$build/native" || exit 1
 
-echo "== Win32 build"
-cmake -S . -B "$build/win32" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null || exit 1
-cmake --build "$build/win32" -j"$jobs" >/dev/null || cmake --build "$build/win32" || exit 1
+# The two Win32 builds: folder, toolchain file, Wine prefix architecture.
+win_builds=("win32 mingw-i686 win32" "win64 mingw-x86_64 win64")
+for entry in "${win_builds[@]}"; do
+  read -r folder toolchain _ <<<"$entry"
+  echo "== Win32 build ($folder)"
+  started=$(date +%s)
+  cmake -S . -B "$build/$folder" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" >/dev/null || exit 1
+  cmake --build "$build/$folder" -j"$jobs" >/dev/null || cmake --build "$build/$folder" || exit 1
+  echo "== Win32 build ($folder) took $(( $(date +%s) - started )) s"
+done
 
 echo "== native tests"
 (cd "$build/native" && ctest --output-on-failure -j"$jobs")
 native_rc=$?
 
-echo "== Win32 tests under Wine"
-prefix="$root/$build/win32/wineprefix"
-# A fresh throw-away prefix each run, never the user's ~/.wine.
-WINEPREFIX="$prefix" wineserver -k 2>/dev/null
-rm -rf "$prefix"
-if [ -n "${DISPLAY:-}" ]; then
-  tools/wine-tests.sh "$build/win32" "$prefix"
-else
-  xvfb-run -a -s "-screen 0 1280x1024x24" tools/wine-tests.sh "$build/win32" "$prefix"
-fi
-wine_rc=$?
-WINEPREFIX="$prefix" wineserver -k 2>/dev/null
+wine_rc=0
+for entry in "${win_builds[@]}"; do
+  read -r folder _ arch <<<"$entry"
+  echo "== Win32 tests under Wine ($folder)"
+  started=$(date +%s)
+  prefix="$root/$build/$folder/wineprefix"
+  # A fresh throw-away prefix each run, never the user's ~/.wine.
+  WINEPREFIX="$prefix" wineserver -k 2>/dev/null
+  rm -rf "$prefix"
+  if [ -n "${DISPLAY:-}" ]; then
+    WINEARCH=$arch tools/wine-tests.sh "$build/$folder" "$prefix" || wine_rc=1
+  else
+    WINEARCH=$arch xvfb-run -a -s "-screen 0 1280x1024x24" tools/wine-tests.sh "$build/$folder" "$prefix" || wine_rc=1
+  fi
+  WINEPREFIX="$prefix" wineserver -k 2>/dev/null
+  echo "== Win32 tests ($folder) took $(( $(date +%s) - started )) s"
+done
 
 [ $native_rc -eq 0 ] && [ $wine_rc -eq 0 ]

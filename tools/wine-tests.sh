@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the Win32 test runners of a build under Wine: creates the build's
 # throw-away prefix first, so that tests never race to create it.
-# Usage: wine-tests.sh BUILD_DIR PREFIX
+# Usage: [WINEARCH=win64] wine-tests.sh BUILD_DIR PREFIX (win64: a 64-bit prefix, for the x86-64 build)
 set -uo pipefail
 build_dir=$1 prefix=$2
 run="$(dirname "$0")/wine-run.sh"

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "winfw/Document.h"
+#include "winfw/LongWork.h"
 #include "winfw/StatusBar.h"
 #include "winfw/View.h"
 #include "winfw/WinApp.h"
@@ -173,7 +174,14 @@ LRESULT CFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         break;
-    case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_DROPFILES:
+        // While long work runs on the document, nothing else is opened or
+        // closed under it: a file dropped meanwhile is let go.
+        if (FwIsBusy())
+            DragFinish(reinterpret_cast<HDROP>(wParam));
+        else
+            OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
     case WM_ENABLE:
         // A modal dialog or message disables the main window: the tool
         // windows it owns wait for the answer too.
@@ -182,11 +190,14 @@ LRESULT CFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_CLOSE:
         if (CWinApp* pApp = FwGetApp())
-            pApp->CloseMainFrame();
+            if (!FwIsBusy())
+                pApp->CloseMainFrame();
         return 0;
     case WM_QUERYENDSESSION:
         // Logging off or shutting down ends the program as Exit does: the
         // document is asked first, so that unsaved features are offered.
+        if (FwIsBusy())
+            return FALSE;
         if (CDocument* pDoc = m_pActiveView ? m_pActiveView->GetDocument() : nullptr)
             return pDoc->SaveModified();
         return TRUE;

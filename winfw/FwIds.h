@@ -22,4 +22,7 @@
 #define ID_INDICATOR_NUM   59138
 #define ID_INDICATOR_SCRL  59139
 #define AFX_IDW_STATUS_BAR 59393
+// The progress bar of long work in the status bar (from the block of
+// app/res/resource.h for large images and progress)
+#define ID_STATUS_PROGRESS 1400
 #define AFX_IDW_PANE_FIRST 59648

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "winfw/FwIds.h"
 
 namespace
@@ -81,6 +83,47 @@ void CStatusBar::RecalcPanes()
     if (m_ids.size() > 1)
         edges.back() = -1;
     SendMessageA(m_hWnd, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+    PlaceProgress();
+}
+
+void CStatusBar::PlaceProgress()
+{
+    RECT pane;
+    if (!m_hProgress || !SendMessageA(m_hWnd, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&pane)))
+        return;
+    // A third of the pane, at most 240 pixels, inside its border.
+    const int width = std::min(240, static_cast<int>(pane.right - pane.left) / 3);
+    MoveWindow(m_hProgress, pane.right - width - 2, pane.top + 2, width, pane.bottom - pane.top - 4, TRUE);
+}
+
+void CStatusBar::ShowProgress(BOOL bShow)
+{
+    if (!m_hWnd)
+        return;
+    if (bShow && !m_hProgress)
+    {
+        m_hProgress = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | PBS_SMOOTH, 0, 0, 0, 0, m_hWnd,
+                                      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(ID_STATUS_PROGRESS)),
+                                      GetModuleHandleA(nullptr), nullptr);
+        if (!m_hProgress)
+            return;
+        SendMessageA(m_hProgress, PBM_SETRANGE32, 0, 1000);
+    }
+    if (!m_hProgress)
+        return;
+    SendMessageA(m_hProgress, PBM_SETPOS, 0, 0);
+    PlaceProgress();
+    ShowWindow(m_hProgress, bShow ? SW_SHOWNA : SW_HIDE);
+    UpdateWindow(m_hWnd);
+}
+
+void CStatusBar::SetProgress(int nPermille)
+{
+    if (m_hProgress && static_cast<int>(SendMessageA(m_hProgress, PBM_GETPOS, 0, 0)) != nPermille)
+    {
+        SendMessageA(m_hProgress, PBM_SETPOS, static_cast<WPARAM>(nPermille), 0);
+        UpdateWindow(m_hProgress);
+    }
 }
 
 void CStatusBar::SetPaneText(int nIndex, const char* pszText)

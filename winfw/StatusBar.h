@@ -25,8 +25,15 @@ public:
     void UpdateIndicators();
     // Lays out the panes for the current width.
     void RecalcPanes();
+    // A progress bar over the right part of the message pane, from 0 to
+    // 1000, for long work; its text stays readable on the left.
+    void ShowProgress(BOOL bShow);
+    void SetProgress(int nPermille);
 
 private:
+    void PlaceProgress();
+
+    HWND m_hProgress = nullptr;
     std::vector<UINT> m_ids;
     std::vector<int> m_shown;   // the key state each indicator last showed
 };

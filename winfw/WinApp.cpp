@@ -68,7 +68,8 @@ void ReportUnexpectedException()
 CWinApp::CWinApp() : m_hInstance(GetModuleHandleA(nullptr)), m_strAppName(BaseName(ModulePath()))
 {
     g_pApp = this;
-    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
+    INITCOMMONCONTROLSEX icc = {sizeof(icc),
+                                ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&icc);
 }
 

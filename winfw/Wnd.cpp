@@ -1,5 +1,6 @@
 #include "winfw/Wnd.h"
 
+#include "winfw/LongWork.h"
 #include "winfw/WinApp.h"
 
 CWnd::~CWnd() { DestroyWindow(); }
@@ -65,6 +66,12 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND hWnd, UINT message, WPARAM wParam, LPA
     }
     if (!pWnd)
         return DefWindowProcA(hWnd, message, wParam, lParam);
+    // Long work keeps the wait cursor over every window of ours.
+    if (message == WM_SETCURSOR && FwIsBusy())
+    {
+        SetCursor(LoadCursor(nullptr, IDC_WAIT));
+        return TRUE;
+    }
 
     // No exception may unwind through the system's window code.
     LRESULT result = 0;

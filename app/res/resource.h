@@ -231,3 +231,6 @@
 #define IDS_GEOTIFF_BAD_EXTENT     471
 #define IDS_GEOTIFF_BAD_CRS        472
 #define IDS_GEOTIFF_NO_IMAGE       473
+
+// Large images and progress: the progress bar in the status bar is
+// ID_STATUS_PROGRESS (1400, winfw/FwIds.h).

@@ -1,15 +1,18 @@
-// Our JPEG decoder over libjpeg-turbo's TurboJPEG interface: the same library
-// and the same settings as djpeg (accurate integer DCT, smooth upsampling),
-// so that our pixels equal djpeg's byte for byte.
+// Our JPEG decoder over libjpeg-turbo: the same library and the same settings
+// as djpeg (accurate integer DCT, smooth upsampling), so that our pixels
+// equal djpeg's byte for byte.
 #include "core/jpeg/JpegFile.h"
 
+#include <algorithm>
 #include <climits>
+#include <csetjmp>
 #include <cstdio>
 #include <memory>
 #include <utility>
 #include <vector>
 
-#include <turbojpeg.h>
+// jpeglib.h needs FILE and size_t declared first.
+#include <jpeglib.h>
 
 namespace
 {
@@ -19,35 +22,42 @@ struct FileCloser
     void operator()(FILE* file) const { std::fclose(file); }
 };
 
-struct DecompressorCloser
+// The file's size in 64 bits (long is 32 bits on Windows); -1 when unknown,
+// as for a directory on Linux.
+long long FileSize(FILE* file)
 {
-    void operator()(void* handle) const { tjDestroy(handle); }
-};
+#ifdef _WIN32
+    const bool ok = _fseeki64(file, 0, SEEK_END) == 0;
+    const long long size = ok ? _ftelli64(file) : -1;
+#else
+    const bool ok = fseeko(file, 0, SEEK_END) == 0;
+    const long long size = ok ? static_cast<long long>(ftello(file)) : -1;
+#endif
+    std::rewind(file);
+    return size;
+}
 
-// Reads the whole file in chunks. The size the stream reports is only a hint
-// for reserving the memory at once: for a directory on Linux it is nonsense,
-// and on Win32 it stops at 2 GB.
-bool ReadWholeFile(const std::string& fileName, std::vector<unsigned char>& bytes)
+// Reads up to cbMost bytes from the start (all of it when cbMost is 0), in
+// chunks: the size is only a hint for reserving the memory at once.
+bool ReadFileBytes(FILE* file, long long sizeHint, size_t cbMost, std::vector<unsigned char>& bytes)
 {
-    std::unique_ptr<FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
-    if (!file)
-        return false;
-    const long largestHint = 1L << 30;
-    const long sizeHint = std::fseek(file.get(), 0, SEEK_END) == 0 ? std::ftell(file.get()) : -1;
-    std::rewind(file.get());
-    if (sizeHint > 0 && sizeHint <= largestHint)
-        bytes.reserve(static_cast<size_t>(sizeHint));
-    // The TurboJPEG interface takes the size as an unsigned long, 32 bits on Windows.
+    std::rewind(file);
+    bytes.clear();
+    if (sizeHint > 0 && static_cast<unsigned long long>(sizeHint) <= SIZE_MAX)
+        bytes.reserve(cbMost ? std::min<size_t>(cbMost, static_cast<size_t>(sizeHint)) : static_cast<size_t>(sizeHint));
+    // libjpeg's memory source takes the size as an unsigned long, 32 bits on Windows.
     const unsigned long long largestSize = ULONG_MAX;
     unsigned char chunk[64 * 1024];
     size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
     {
         if (bytes.size() + got > largestSize)
             return false;
         bytes.insert(bytes.end(), chunk, chunk + got);
+        if (cbMost && bytes.size() >= cbMost)
+            break;
     }
-    return !std::ferror(file.get()) && !bytes.empty();
+    return !std::ferror(file) && !bytes.empty();
 }
 
 // Adobe CMYK as libjpeg stores it (0 is full ink) to RGB, with the rounding
@@ -65,60 +75,171 @@ void CmykToRgbInPlace(unsigned char* pixels, size_t pixelCount)
     }
 }
 
-bool Decode(const std::vector<unsigned char>& jpeg, CRgbImage* pImage)
+// libjpeg reports errors by calling error_exit, which must not return: it
+// jumps back to the setjmp of the call below. Warnings (a truncated file,
+// corrupt data) jump too: a map with grey blocks in it must not pass for
+// the scan.
+struct ErrorJump
 {
-    std::unique_ptr<void, DecompressorCloser> decompressor(tjInitDecompress());
-    if (!decompressor)
-        return false;
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+};
 
-    // The header reader refuses images whose subsampling has no TurboJPEG name
-    // (say 2x2,1x1,2x1) after it has filled in the size and colour space, which
-    // the decoder proper handles well. So its result is judged by the values:
-    // a header that cannot be read leaves them at their start values, and any
-    // other trouble makes the decode below fail.
-    int width = 0, height = 0, subsampling = -1, colourSpace = -1;
-    tjDecompressHeader3(decompressor.get(), jpeg.data(), static_cast<unsigned long>(jpeg.size()), &width, &height,
-                        &subsampling, &colourSpace);
-    if (width <= 0 || height <= 0 || colourSpace < 0)
-        return false;
+void ErrorExit(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<ErrorJump*>(cinfo->err)->jump, 1); }
 
-    // libjpeg converts grey and YCbCr to RGB itself, but not CMYK: that comes
-    // out as CMYK and is converted here, in the same buffer.
-    const bool cmyk = colourSpace == TJCS_CMYK || colourSpace == TJCS_YCCK;
-    const int pixelFormat = cmyk ? TJPF_CMYK : TJPF_RGB;
-    // Refused before allocating when the process cannot address it.
-    CRgbImage image;
-    if (!image.Allocate(width, height, static_cast<size_t>(tjPixelSize[pixelFormat])))
-        return false;
+void EmitMessage(j_common_ptr cinfo, int level)
+{
+    if (level < 0)
+        ErrorExit(cinfo);
+}
 
-    // Warnings (a truncated file, corrupt data) fail too: a map with grey
-    // blocks in it must not pass for the scan.
-    if (tjDecompress2(decompressor.get(), jpeg.data(), static_cast<unsigned long>(jpeg.size()), image.Pixels(), width,
-                      0, height, pixelFormat, TJFLAG_STOPONWARNING) != 0)
-        return false;
+void OutputMessage(j_common_ptr) {}
 
-    if (cmyk)
-        CmykToRgbInPlace(image.Pixels(), image.PixelCount());
-    *pImage = std::move(image);
+struct Progress
+{
+    jpeg_progress_mgr manager;
+    const std::function<void(double)>* pReport;
+    double reported;
+};
+
+void ReportProgress(j_common_ptr cinfo)
+{
+    Progress* progress = reinterpret_cast<Progress*>(cinfo->progress);
+    const jpeg_progress_mgr& m = progress->manager;
+    if (m.pass_limit <= 0 || m.total_passes <= 0)
+        return;
+    const double done = (m.completed_passes + static_cast<double>(m.pass_counter) / m.pass_limit) / m.total_passes;
+    // A hundred reports at most: the listener may take a lock.
+    if (done - progress->reported >= 0.01)
+    {
+        progress->reported = done;
+        (*progress->pReport)(done);
+    }
+}
+
+// The calls into libjpeg. A jump from the library lands in this frame, which
+// holds nothing with a destructor. pPixels NULL: the header only.
+bool RunDecompress(jpeg_decompress_struct* cinfo, const unsigned char* data, size_t size, CJpegHeader* pHeader,
+                   unsigned char* pPixels)
+{
+    ErrorJump* err = reinterpret_cast<ErrorJump*>(cinfo->err);
+    if (setjmp(err->jump))
+        return false;
+    jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
+    if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK)
+        return false;
+    // libjpeg converts grey and YCbCr to RGB itself, but not CMYK: that
+    // comes out as CMYK and is converted afterwards, in the same buffer.
+    const bool cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
+    cinfo->out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+    if (cinfo->image_width > INT_MAX || cinfo->image_height > INT_MAX)
+        return false;
+    pHeader->nWidth = static_cast<int>(cinfo->image_width);
+    pHeader->nHeight = static_cast<int>(cinfo->image_height);
+    pHeader->cbDecodedPixel = cmyk ? 4 : 3;
+    if (!pPixels)
+        return true;
+
+    jpeg_start_decompress(cinfo);
+    if (cinfo->output_width != cinfo->image_width || cinfo->output_height != cinfo->image_height ||
+        static_cast<size_t>(cinfo->output_components) != pHeader->cbDecodedPixel)
+        return false;
+    const size_t rowBytes = static_cast<size_t>(cinfo->output_width) * pHeader->cbDecodedPixel;
+    JSAMPROW rows[16];
+    while (cinfo->output_scanline < cinfo->output_height)
+    {
+        const JDIMENSION first = cinfo->output_scanline;
+        const JDIMENSION count = std::min<JDIMENSION>(16, cinfo->output_height - first);
+        for (JDIMENSION k = 0; k < count; ++k)
+            rows[k] = pPixels + rowBytes * (static_cast<size_t>(first) + k);
+        if (jpeg_read_scanlines(cinfo, rows, count) == 0)
+            return false;
+    }
+    jpeg_finish_decompress(cinfo);
     return true;
 }
 
+// The header (pImage NULL) or the whole image, from the file's bytes.
+bool Decompress(const std::vector<unsigned char>& jpeg, CJpegHeader* pHeader, CRgbImage* pImage,
+                const std::function<void(double)>& report)
+{
+    jpeg_decompress_struct cinfo;
+    ErrorJump err;
+    cinfo.err = jpeg_std_error(&err.manager);
+    err.manager.error_exit = ErrorExit;
+    err.manager.emit_message = EmitMessage;
+    err.manager.output_message = OutputMessage;
+    jpeg_create_decompress(&cinfo);
+    Progress progress = {};
+    if (report)
+    {
+        progress.manager.progress_monitor = ReportProgress;
+        progress.pReport = &report;
+        cinfo.progress = &progress.manager;
+    }
+    bool ok = RunDecompress(&cinfo, jpeg.data(), jpeg.size(), pHeader, nullptr);
+    if (ok && pImage)
+    {
+        // Refused before allocating when the process cannot address it.
+        CRgbImage image;
+        ok = image.Allocate(pHeader->nWidth, pHeader->nHeight, pHeader->cbDecodedPixel);
+        // The header is read again: the first call ended after it.
+        jpeg_abort_decompress(&cinfo);
+        ok = ok && RunDecompress(&cinfo, jpeg.data(), jpeg.size(), pHeader, image.Pixels());
+        if (ok)
+        {
+            if (pHeader->cbDecodedPixel == 4)
+                CmykToRgbInPlace(image.Pixels(), image.PixelCount());
+            *pImage = std::move(image);
+        }
+    }
+    jpeg_destroy_decompress(&cinfo);
+    return ok;
+}
+
+// The first bytes hold the header of any JPEG a scanner writes; one whose
+// markers before the frame are longer is read whole for its header.
+const size_t kHeaderProbeBytes = 256 * 1024;
+
 }   // namespace
 
-bool JpegFile::JpegFileToRGB(const std::string& fileName, CRgbImage* pImage)
+JpegReadStatus JpegFile::ReadJpegFile(const std::string& fileName, CRgbImage* pImage, const CJpegReadOptions& options)
 {
     if (!pImage)
-        return false;
+        return JPEG_READ_FAILED;
     try
     {
+        std::unique_ptr<FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
+        if (!file)
+            return JPEG_READ_FAILED;
+        const long long size = FileSize(file.get());
+        CJpegHeader header;
+        header.cbFile = size > 0 ? static_cast<unsigned long long>(size) : 0;
         std::vector<unsigned char> jpeg;
-        if (!ReadWholeFile(fileName, jpeg))
-            return false;
-        return Decode(jpeg, pImage);
+        if (!ReadFileBytes(file.get(), size, kHeaderProbeBytes, jpeg))
+            return JPEG_READ_FAILED;
+        bool whole = jpeg.size() < kHeaderProbeBytes;
+        if (!Decompress(jpeg, &header, nullptr, nullptr))
+        {
+            if (whole || !ReadFileBytes(file.get(), size, 0, jpeg) || !Decompress(jpeg, &header, nullptr, nullptr))
+                return JPEG_READ_FAILED;
+            whole = true;
+        }
+        if (options.acceptHeader && !options.acceptHeader(header))
+            return JPEG_READ_REFUSED;
+        if (!whole && !ReadFileBytes(file.get(), size, 0, jpeg))
+            return JPEG_READ_FAILED;
+        file.reset();
+        return Decompress(jpeg, &header, pImage, options.progress) ? JPEG_READ_OK : JPEG_READ_FAILED;
     }
     catch (...)
     {
         // Out of memory while reading the file: no exception leaves the decoder.
-        return false;
+        return JPEG_READ_FAILED;
     }
+}
+
+bool JpegFile::JpegFileToRGB(const std::string& fileName, CRgbImage* pImage)
+{
+    return ReadJpegFile(fileName, pImage, CJpegReadOptions()) == JPEG_READ_OK;
 }

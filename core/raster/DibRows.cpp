@@ -37,3 +37,20 @@ void FillBottomUpDib(const unsigned char* pRgb, int nWidth, int nHeight, unsigne
             *dst++ = 0;
     }
 }
+
+void FillBottomUpDib32(const unsigned char* pRgb, int nWidth, int nHeight, unsigned char* pBits)
+{
+    const size_t rgbRowBytes = static_cast<size_t>(nWidth) * 3;
+    for (int row = 0; row < nHeight; ++row)
+    {
+        const unsigned char* src = pRgb + static_cast<size_t>(nHeight - 1 - row) * rgbRowBytes;
+        unsigned char* dst = pBits + static_cast<size_t>(row) * nWidth * 4;
+        for (int col = 0; col < nWidth; ++col, src += 3, dst += 4)
+        {
+            dst[0] = src[2];
+            dst[1] = src[1];
+            dst[2] = src[0];
+            dst[3] = 0;
+        }
+    }
+}

@@ -15,3 +15,6 @@ BOOL DibImageSize(int nWidth, int nHeight, size_t* pcbImage);
 // Fills pBits (DibImageSize bytes) from RGB pixels, top row first, with the
 // rows of a bottom-up bitmap: the bottom image row first.
 void FillBottomUpDib(const unsigned char* pRgb, int nWidth, int nHeight, unsigned char* pBits);
+// The same rows as 32-bit pixels (blue, green, red, 0), which need no
+// padding and which a 32-bit display takes without converting them.
+void FillBottomUpDib32(const unsigned char* pRgb, int nWidth, int nHeight, unsigned char* pBits);

@@ -2,6 +2,7 @@
 #include "core/raster/Transpose.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -13,6 +14,8 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+
+#include "core/parallel/ParallelFor.h"
 
 namespace
 {
@@ -72,6 +75,28 @@ inline void CopyIntoCells(unsigned char* pCells, int outW, int outH, int i, int 
         std::memcpy(cell + 3, pixel, 3);
     std::memcpy(cell, pixel, 3);
 #endif
+}
+
+// The copies of one source pixel that land in output rows [j0, j1): a band's
+// thread writes no cell of another band.
+inline void CopyIntoBand(unsigned char* pCells, int outW, int outH, int i, int j, const unsigned char* pSource, int j0,
+                         int j1)
+{
+    if (j >= j0 && j + 1 < j1)
+    {
+        CopyIntoCells(pCells, outW, outH, i, j, pSource);
+        return;
+    }
+    const unsigned char pixel[3] = {pSource[0], pSource[1], pSource[2]};
+    unsigned char* cell = pCells + (static_cast<size_t>(j) * outW + i) * 3;
+    if (j + 1 >= j0 && j + 1 < j1)
+        std::memcpy(cell + static_cast<size_t>(outW) * 3, pixel, 3);
+    if (j >= j0 && j < j1)
+    {
+        if (i + 1 < outW)
+            std::memcpy(cell + 3, pixel, 3);
+        std::memcpy(cell, pixel, 3);
+    }
 }
 
 bool IsFinite(double d) { return std::isfinite(d); }
@@ -155,6 +180,9 @@ struct Wavefront
 {
     int columns = 1;   // 1: the plain column-by-column order
     int lag = 0;
+    // The grid row as a straight line in the source pixel, j = j00 +
+    // jPerColumn x + jPerRow y, and how far computed rows stray from it.
+    double j00 = 0.0, jPerColumn = 0.0, jPerRow = 0.0, jError = 0.0;
 };
 
 Wavefront PlanWavefront(const CPixelToMapTransform& t, const CTransposeExtents& e, int nWidth, int nHeight)
@@ -177,6 +205,10 @@ Wavefront PlanWavefront(const CPixelToMapTransform& t, const CTransposeExtents& 
         ((std::fabs(t.dY0) + std::fabs(t.dYScale) * reach + std::fabs(e.y0)) / std::fabs(spanY) * e.outH + e.outH);
 
     Wavefront best;
+    best.j00 = (t.dY0 + t.dYScale * t.dCos * static_cast<double>(t.nImageHeight) - e.y0) / spanY * e.outH;
+    best.jPerColumn = jPerColumn;
+    best.jPerRow = jPerRow;
+    best.jError = jError;
     const struct
     {
         double perRow, perColumn, error;
@@ -200,7 +232,7 @@ Wavefront PlanWavefront(const CPixelToMapTransform& t, const CTransposeExtents& 
             }
         }
         if (best.columns > 1)
-            return best;
+            break;
     }
     return best;
 }
@@ -208,7 +240,7 @@ Wavefront PlanWavefront(const CPixelToMapTransform& t, const CTransposeExtents& 
 }   // namespace
 
 TransposeStatus CalcTransposeExtents(const CGeoRefArray& geoRef, int nWidth, int nHeight, BOOL bCropToPoints,
-                                     CTransposeExtents* pExtents)
+                                     CTransposeExtents* pExtents, long long nMaxPixels)
 {
     if (nWidth < 1 || nHeight < 1)
         return TRANSPOSE_NO_IMAGE;
@@ -262,8 +294,8 @@ TransposeStatus CalcTransposeExtents(const CGeoRefArray& geoRef, int nWidth, int
         return TRANSPOSE_SAME_MAP_X;
     if (e.y1 == e.y0)
         return TRANSPOSE_SAME_MAP_Y;
-    // Both spans are at most 2^32 here, so the product cannot overflow.
-    if (outW > kMaxTransposedPixels || outH > kMaxTransposedPixels || outW * outH > kMaxTransposedPixels)
+    // Both spans are at least 1 here; the division keeps the product from wrapping.
+    if (outW > nMaxPixels || outH > nMaxPixels || outW > nMaxPixels / outH || outW > INT_MAX || outH > INT_MAX)
         return TRANSPOSE_TOO_LARGE;
 
     e.outW = static_cast<int>(outW);
@@ -289,13 +321,132 @@ void ResampleNorthUpPerPixel(const unsigned char* pSource, int nWidth, int nHeig
     }
 }
 
-BOOL ResampleNorthUp(const unsigned char* pSource, int nWidth, int nHeight, const CPixelToMapTransform& t,
-                     const CTransposeExtents& e, unsigned char* pCells)
+namespace
+{
+
+// The source rows of columns [x0, x1] whose pixels may copy into output
+// rows [j0, j1): those whose grid row lies in [j0 - 1, j1) on the straight
+// line, widened by a few cells beyond any rounding. FALSE when none may.
+bool BandRows(const Wavefront& plan, int x0, int x1, int j0, int j1, int nHeight, int* pyFirst, int* pyLast)
+{
+    const double margin = 4.0 + 4.0 * plan.jError;
+    const double low = j0 - 2 - margin, high = j1 + margin;
+    double yLow = std::numeric_limits<double>::infinity(), yHigh = -yLow;
+    for (const int x : {x0, x1})
+    {
+        const double atRow0 = plan.j00 + plan.jPerColumn * x;
+        if (std::fabs(plan.jPerRow) * nHeight < 1e-9)
+        {
+            // The grid row hardly changes down a column: all rows or none.
+            if (atRow0 >= low && atRow0 <= high)
+                yLow = 0, yHigh = nHeight - 1.0;
+            continue;
+        }
+        const double a = (low - atRow0) / plan.jPerRow, b = (high - atRow0) / plan.jPerRow;
+        yLow = std::min(yLow, std::min(a, b));
+        yHigh = std::max(yHigh, std::max(a, b));
+    }
+    if (!(plan.jError < 0.5) || !IsFinite(plan.j00) || !IsFinite(plan.jPerColumn) || !IsFinite(plan.jPerRow))
+        yLow = 0, yHigh = nHeight - 1.0;   // no line to trust: every row
+    yLow = std::max(std::floor(yLow) - 1.0, 0.0);
+    yHigh = std::min(std::ceil(yHigh) + 1.0, nHeight - 1.0);
+    if (!(yLow <= yHigh))
+        return false;
+    *pyFirst = static_cast<int>(yLow);
+    *pyLast = static_cast<int>(yHigh);
+    return true;
+}
+
+const int kBandRows = 128;
+
+struct BandJob
+{
+    const unsigned char* pSource;
+    int nWidth, nHeight;
+    const double* pRowTerms;
+    const CPixelToMapTransform* pTransform;
+    const CTransposeExtents* pExtents;
+    Wavefront plan;
+    unsigned char* pCells;
+    bool bFillWhite;
+    std::atomic<long long>* pColumnsDone;
+    long long nColumnsInAll;
+    const std::function<void(double)>* pProgress;
+};
+
+// Output rows [j0, j1): the source pixels that reach them, each strip of
+// columns over the rows that may, in the order of the whole run.
+void ResampleBand(const BandJob& job, int j0, int j1)
+{
+    const CTransposeExtents& e = *job.pExtents;
+    const CPixelToMapTransform& t = *job.pTransform;
+    const int nOutW = e.outW, nOutH = e.outH;
+    if (job.bFillWhite)
+        std::memset(job.pCells + static_cast<size_t>(j0) * nOutW * 3, 0xFF, static_cast<size_t>(j1 - j0) * nOutW * 3);
+    const GridMapping grid(t, e);
+    const int lag = job.plan.lag;
+    const int nWidth = job.nWidth;
+    const size_t sourceRowBytes = static_cast<size_t>(nWidth) * 3;
+    double columnTerms[2 * kMaxStripColumns];
+    for (int xFirst = 0; xFirst < nWidth; xFirst += job.plan.columns)
+    {
+        const int columns = std::min(job.plan.columns, nWidth - xFirst);
+        int yFirst, yLast;
+        if (BandRows(job.plan, xFirst, xFirst + columns - 1, j0, j1, job.nHeight, &yFirst, &yLast))
+        {
+            for (int k = 0; k < columns; ++k)
+            {
+                const double fx = xFirst + k;
+                columnTerms[2 * k] = fx * t.dCos;
+                columnTerms[2 * k + 1] = -(fx * t.dSin);
+            }
+            const unsigned char* stripSource = job.pSource + static_cast<size_t>(xFirst) * 3;
+            const int rows = yLast - yFirst + 1;
+            const int steps = rows + (columns - 1) * lag;
+            for (int step = 0; step < steps; ++step)
+            {
+                PrefetchRow(stripSource, yFirst + step + kPrefetchRows, yLast + 1, sourceRowBytes, columns * 3);
+                // Column k of the strip is at row yFirst + step - k lag; left columns first.
+                const int kFirst = (step < rows) ? 0 : (step - rows) / lag + 1;
+                const int kLast = lag ? std::min(columns - 1, step / lag) : 0;
+                for (int k = kFirst; k <= kLast; ++k)
+                {
+                    const int y = yFirst + step - k * lag;
+                    int i, j;
+                    if (grid.Cell(columnTerms + 2 * k, job.pRowTerms + 2 * static_cast<size_t>(y), &i, &j))
+                        CopyIntoBand(job.pCells, nOutW, nOutH, i, j,
+                                     stripSource + (static_cast<size_t>(y) * nWidth + k) * 3, j0, j1);
+                }
+            }
+        }
+        if (job.pProgress && *job.pProgress)
+        {
+            const long long done = (*job.pColumnsDone += columns);
+            (*job.pProgress)(static_cast<double>(done) / static_cast<double>(job.nColumnsInAll));
+        }
+    }
+}
+
+// The rotation's row terms (y sin rho, y cos rho) are taken once per row
+// and its column terms (x cos rho, -x sin rho) once per column; a pixel
+// then costs the same additions, products and divisions as PixelToMap and
+// the grid position, on the same values, so every cell comes out as in the
+// plain statement. (Adding -b is subtracting b, exactly. Neither build
+// fuses a product into an addition; where a compiler did so in one path
+// only, the two could round apart, and the tests would say so.) Each thread
+// makes a band of output rows from the source pixels that reach it, in the
+// order of the whole run, so that every cell gets the same last copy.
+BOOL Resample(const unsigned char* pSource, int nWidth, int nHeight, const CPixelToMapTransform& t,
+              const CTransposeExtents& e, unsigned char* pCells, int nThreads, bool bFillWhite,
+              const std::function<void(double)>* pProgress)
 {
     if (t.bAffine)
     {
         // The least-squares models have no rotation to split into row and
-        // column terms: each pixel goes through the mapping, in the plain order.
+        // column terms: each pixel goes through the mapping, in the plain
+        // order, on this thread.
+        if (bFillWhite)
+            std::memset(pCells, 0xFF, static_cast<size_t>(e.outW) * e.outH * 3);
         for (int x = 0; x < nWidth; ++x)
         {
             for (int y = 0; y < nHeight; ++y)
@@ -306,16 +457,11 @@ BOOL ResampleNorthUp(const unsigned char* pSource, int nWidth, int nHeight, cons
                 if (GridCell(mapX, mapY, e.x0, e.x1 - e.x0, e.outW, e.y0, e.y1 - e.y0, e.outH, &i, &j))
                     CopyIntoCells(pCells, e.outW, e.outH, i, j, pSource + (static_cast<size_t>(y) * nWidth + x) * 3);
             }
+            if (pProgress && *pProgress && (x % 256 == 255 || x + 1 == nWidth))
+                (*pProgress)(static_cast<double>(x + 1) / nWidth);
         }
         return TRUE;
     }
-    // The rotation's row terms (y sin rho, y cos rho) are taken once per row
-    // and its column terms (x cos rho, -x sin rho) once per column; a pixel
-    // then costs the same additions, products and divisions as PixelToMap
-    // and the grid position, on the same values, so every cell comes out as
-    // in the plain statement. (Adding -b is subtracting b, exactly. Neither
-    // build fuses a product into an addition; where a compiler did so in one
-    // path only, the two could round apart, and the tests would say so.)
     std::vector<double> rowTerms;
     try
     {
@@ -331,41 +477,42 @@ BOOL ResampleNorthUp(const unsigned char* pSource, int nWidth, int nHeight, cons
         rowTerms[2 * static_cast<size_t>(y)] = fy * t.dSin;
         rowTerms[2 * static_cast<size_t>(y) + 1] = fy * t.dCos;
     }
-    const double* const pRowTerms = rowTerms.data();
-    const GridMapping grid(t, e);
-    const int nOutW = e.outW, nOutH = e.outH;
-
-    const Wavefront plan = PlanWavefront(t, e, nWidth, nHeight);
-    const int lag = plan.lag;
-    const size_t sourceRowBytes = static_cast<size_t>(nWidth) * 3;
-    double columnTerms[2 * kMaxStripColumns];
-    for (int xFirst = 0; xFirst < nWidth; xFirst += plan.columns)
-    {
-        const int columns = std::min(plan.columns, nWidth - xFirst);
-        for (int k = 0; k < columns; ++k)
-        {
-            const double fx = xFirst + k;
-            columnTerms[2 * k] = fx * t.dCos;
-            columnTerms[2 * k + 1] = -(fx * t.dSin);
-        }
-        const unsigned char* stripSource = pSource + static_cast<size_t>(xFirst) * 3;
-        const int steps = nHeight + (columns - 1) * lag;
-        for (int step = 0; step < steps; ++step)
-        {
-            PrefetchRow(stripSource, step + kPrefetchRows, nHeight, sourceRowBytes, columns * 3);
-            // Column k of the strip is at row step - k lag; left columns first.
-            const int kFirst = (step < nHeight) ? 0 : (step - nHeight) / lag + 1;
-            const int kLast = lag ? std::min(columns - 1, step / lag) : 0;
-            for (int k = kFirst; k <= kLast; ++k)
-            {
-                const int y = step - k * lag;
-                int i, j;
-                if (grid.Cell(columnTerms + 2 * k, pRowTerms + 2 * static_cast<size_t>(y), &i, &j))
-                    CopyIntoCells(pCells, nOutW, nOutH, i, j, stripSource + (static_cast<size_t>(y) * nWidth + k) * 3);
-            }
-        }
-    }
+    // Bands of about kBandRows output rows, consecutive ones on one thread:
+    // a band's cells and the source rows that reach them stay within few
+    // memory pages. Asked for more threads than that gives, thinner bands.
+    const int nWorkers = nThreads > 0 ? nThreads : HardwareThreads();
+    const long long nBands =
+        std::min<long long>(e.outH, std::max<long long>(nWorkers, (e.outH + kBandRows - 1) / kBandRows));
+    std::atomic<long long> columnsDone{0};
+    const BandJob job = {pSource,
+                         nWidth,
+                         nHeight,
+                         rowTerms.data(),
+                         &t,
+                         &e,
+                         PlanWavefront(t, e, nWidth, nHeight),
+                         pCells,
+                         bFillWhite,
+                         &columnsDone,
+                         static_cast<long long>(nWidth) * nBands,
+                         pProgress};
+    ParallelFor(
+        nBands,
+        [&](long long first, long long last) {
+            for (long long band = first; band < last; ++band)
+                ResampleBand(job, static_cast<int>(e.outH * band / nBands),
+                             static_cast<int>(e.outH * (band + 1) / nBands));
+        },
+        nWorkers);
     return TRUE;
+}
+
+}   // namespace
+
+BOOL ResampleNorthUp(const unsigned char* pSource, int nWidth, int nHeight, const CPixelToMapTransform& t,
+                     const CTransposeExtents& e, unsigned char* pCells, int nThreads)
+{
+    return Resample(pSource, nWidth, nHeight, t, e, pCells, nThreads, false, nullptr);
 }
 
 int ResampleStripColumns(const CPixelToMapTransform& t, const CTransposeExtents& e, int nWidth, int nHeight)
@@ -376,23 +523,24 @@ int ResampleStripColumns(const CPixelToMapTransform& t, const CTransposeExtents&
 }
 
 TransposeStatus TransposeImage(const unsigned char* pSource, int nWidth, int nHeight, const CGeoRefArray& geoRef,
-                               BOOL bCropToPoints, CTransposedImage* pResult)
+                               BOOL bCropToPoints, CTransposedImage* pResult, const CTransposeOptions& options)
 {
     pResult->Release();
     pResult->extents = CTransposeExtents();
     if (!pSource)
         return TRANSPOSE_NO_IMAGE;
     CTransposeExtents extents;
-    TransposeStatus status = CalcTransposeExtents(geoRef, nWidth, nHeight, bCropToPoints, &extents);
+    TransposeStatus status = CalcTransposeExtents(geoRef, nWidth, nHeight, bCropToPoints, &extents, options.nMaxPixels);
     if (status != TRANSPOSE_OK)
         return status;
 
     CTransposedImage cells;
     if (!cells.Allocate(extents.outW, extents.outH))
         return TRANSPOSE_OUT_OF_MEMORY;
-    // Cells that no source pixel reaches are white, like paper.
-    std::memset(cells.Pixels(), 0xFF, cells.ByteCount());
-    if (!ResampleNorthUp(pSource, nWidth, nHeight, geoRef.GetTransform(), extents, cells.Pixels()))
+    // Cells that no source pixel reaches are white, like paper; each band's
+    // thread whitens its own rows first.
+    if (!Resample(pSource, nWidth, nHeight, geoRef.GetTransform(), extents, cells.Pixels(), options.nThreads, true,
+                  &options.progress))
         return TRANSPOSE_OUT_OF_MEMORY;
 
     cells.extents = extents;

@@ -3,6 +3,8 @@
 // mapping).
 #pragma once
 
+#include <functional>
+
 #include "core/georef/GeoRefArray.h"
 #include "core/georef/PortableTypes.h"
 #include "core/georef/TransposeExtents.h"
@@ -35,15 +37,29 @@ enum TransposeStatus
 // the 32-bit program could not hold the image and its clipboard copy anyway,
 // and a failed allocation of that size must not be the way we find out.
 const long long kMaxTransposedPixels = 256LL * 1024 * 1024;
+// The 64-bit program's: 4 Gi cells (12 GiB), more than any whole JPEG
+// (65,535 pixels a side) has; whether memory holds it is told by the
+// allocation.
+const long long kMaxTransposedPixels64 = 4LL * 1024 * 1024 * 1024;
+
+// How a run is made: its limit, its threads, its progress.
+struct CTransposeOptions
+{
+    long long nMaxPixels = kMaxTransposedPixels;
+    int nThreads = 0;   // 0: one a core
+    // Told the share of the resampling done, from 0 to 1, from any of the
+    // working threads.
+    std::function<void(double done)> progress;
+};
 
 // The extents and output size of a run. Whole image (bCropToPoints FALSE):
 // the map positions of the top-left and bottom-right pixels, outW = nHeight
 // and outH = nWidth (the output's width is the source's height). Crop: the
 // bounding box of the control points' map coordinates (y0 the largest map Y)
 // and the span of their pixel columns and rows, without adding 1.
-// Refuses degenerate extents and outputs above kMaxTransposedPixels.
+// Refuses degenerate extents and outputs above nMaxPixels.
 TransposeStatus CalcTransposeExtents(const CGeoRefArray& geoRef, int nWidth, int nHeight, BOOL bCropToPoints,
-                                     CTransposeExtents* pExtents);
+                                     CTransposeExtents* pExtents, long long nMaxPixels = kMaxTransposedPixels);
 
 // Forward mapping of every source pixel, columns from the left, each from the
 // top: pixel (x, y) goes to cell (i, j) = the truncated grid position of its
@@ -51,10 +67,11 @@ TransposeStatus CalcTransposeExtents(const CGeoRefArray& geoRef, int nWidth, int
 // that order, where these lie inside the grid; later copies overwrite
 // earlier ones. Cells must hold outW x outH x 3 bytes; cells that no pixel
 // reaches keep what they held. Uses cos and sin of the rotation once; the
-// cells come out identical to ResampleNorthUpPerPixel. Returns FALSE (cells
-// untouched) when its per-row tables cannot be allocated.
+// cells come out identical to ResampleNorthUpPerPixel whatever the number
+// of threads (0: one a core), each of which makes a band of output rows.
+// Returns FALSE (cells untouched) when its per-row tables cannot be allocated.
 BOOL ResampleNorthUp(const unsigned char* pSource, int nWidth, int nHeight, const CPixelToMapTransform& transform,
-                     const CTransposeExtents& extents, unsigned char* pCells);
+                     const CTransposeExtents& extents, unsigned char* pCells, int nThreads = 1);
 
 // How many source columns ResampleNorthUp advances side by side for this
 // grid (1: one column after the other), for tests and benchmarks.
@@ -70,4 +87,5 @@ void ResampleNorthUpPerPixel(const unsigned char* pSource, int nWidth, int nHeig
 // nHeight RGB pixels, top row first, no padding. On any refusal pResult is
 // left empty and the status says why.
 TransposeStatus TransposeImage(const unsigned char* pSource, int nWidth, int nHeight, const CGeoRefArray& geoRef,
-                               BOOL bCropToPoints, CTransposedImage* pResult);
+                               BOOL bCropToPoints, CTransposedImage* pResult,
+                               const CTransposeOptions& options = CTransposeOptions());

@@ -19,6 +19,16 @@ TEST(Dib, BottomUpBgrRowsPaddedToFourBytes)
     EXPECT_EQ(bits, expected);
 }
 
+TEST(Dib, BottomUpThirtyTwoBitRows)
+{
+    const unsigned char rgb[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
+    std::vector<unsigned char> bits(24, 0xAA);
+    FillBottomUpDib32(rgb, 3, 2, bits.data());
+    const std::vector<unsigned char> expected = {12, 11, 10, 0, 15, 14, 13, 0, 18, 17, 16, 0,
+                                                 3,  2,  1,  0, 6,  5,  4,  0, 9,  8,  7,  0};
+    EXPECT_EQ(bits, expected);
+}
+
 TEST(Dib, SizesAndStrides)
 {
     const struct

@@ -252,4 +252,65 @@ TEST(JpegFile, ImageTooLargeForTheProcessGivesNull)
     }
 }
 
+// The header is shown before anything large is read or allocated: a
+// refusal leaves the image as it was; an accepted one decodes as always and
+// reports its progress up to the whole.
+TEST(JpegFile, HeaderIsAskedFirstAndProgressIsReported)
+{
+    ScratchDir dir;
+    const struct
+    {
+        const char* fixture;
+        size_t cbDecodedPixel;
+    } cases[] = {{"baseline.jpg", 3}, {"cmyk.jpg", 4}, {"grey.jpg", 3}, {"progressive.jpg", 3}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.fixture);
+        const std::string path = kFixtures + c.fixture;
+        CJpegHeader seen;
+        CJpegReadOptions refuse;
+        refuse.acceptHeader = [&seen](const CJpegHeader& header) {
+            seen = header;
+            return false;
+        };
+        CRgbImage image;
+        ASSERT_TRUE(image.Allocate(kUntouchedWidth, kUntouchedHeight));
+        EXPECT_EQ(JpegFile::ReadJpegFile(path, &image, refuse), JPEG_READ_REFUSED);
+        EXPECT_EQ(image.Width(), static_cast<int>(kUntouchedWidth));
+        EXPECT_EQ(seen.cbDecodedPixel, c.cbDecodedPixel);
+        EXPECT_EQ(seen.cbFile, ReadFileBytes(path).size());
+
+        CJpegReadOptions accept;
+        accept.acceptHeader = [](const CJpegHeader&) { return true; };
+        double last = 0.0;
+        bool ordered = true;
+        accept.progress = [&](double done) {
+            ordered = ordered && done >= last && done <= 1.0;
+            last = done;
+        };
+        ASSERT_EQ(JpegFile::ReadJpegFile(path, &image, accept), JPEG_READ_OK);
+        EXPECT_EQ(image.Width(), seen.nWidth);
+        EXPECT_EQ(image.Height(), seen.nHeight);
+        EXPECT_TRUE(ordered);
+        EXPECT_GT(last, 0.9);
+    }
+}
+
+// A header beyond what a scanner's first bytes hold (a large comment before
+// the frame) is found by reading the file whole.
+TEST(JpegFile, HeaderAfterALongPrefixIsFound)
+{
+    ScratchDir dir;
+    const std::string good = ReadFileBytes(kFixtures + "baseline.jpg");
+    std::string comments;
+    for (int k = 0; k < 6; ++k)   // six COM segments of 65,533 bytes of text
+        comments += std::string("\xFF\xFE\xFF\xFF", 4) + std::string(65533, 'c');
+    const std::string path = dir.File("commented.jpg");
+    WriteFileBytes(path, good.substr(0, 2) + comments + good.substr(2));
+    const Decoded decoded = Decode(path);
+    ASSERT_NE(decoded.pixels, nullptr);
+    const Pnm expected = ReadPnm(kFixtures + "baseline.ppm");
+    EXPECT_TRUE(std::string(reinterpret_cast<const char*>(decoded.pixels), expected.rgb.size()) == expected.rgb);
+}
+
 }   // namespace

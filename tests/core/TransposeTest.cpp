@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -375,4 +377,107 @@ TEST(Transpose, LargestAllowedCropIsAccepted)
     CTransposeExtents e;
     ASSERT_EQ(CalcTransposeExtents(geoRef, 10, 10, TRUE, &e), TRANSPOSE_OK);
     EXPECT_EQ(static_cast<long long>(e.outW) * e.outH, kMaxTransposedPixels);
+}
+
+// Bands of output rows on several threads give the cells of one thread, and
+// of the plain statement, byte for byte: rotations, crops, uneven scales,
+// one thread, a few, and more threads than the grid has rows.
+TEST(ResampleNorthUp, ThreadedBandsEqualOneThread)
+{
+    const struct
+    {
+        int width, height;
+        double rotation, xScale, yScale;
+        BOOL crop;
+    } grids[] = {
+        {97, 61, 0.122173, 2.5, 2.5, FALSE},     {97, 61, 0.122173, 2.5, 2.5, TRUE},
+        {64, 80, -0.5235987, 0.75, 1.9, FALSE},  {120, 45, 1.0471975, 1e-5, 1.3e-5, TRUE},
+        {33, 50, 3.0, -1.0, -1.0, FALSE},        {9, 257, 0.3, 1.0, 1.0, FALSE},
+        {200, 7, 1.5707963265, 1.0, 1.0, FALSE}, {150, 90, 0.0, 1.0, 3.0, FALSE},
+    };
+    for (const auto& g : grids)
+    {
+        CGeoRefArray geoRef = MakeTransform(g.height, g.rotation, 512345.678, g.xScale, 4123456.789, g.yScale);
+        AddPointsOnTransform(&geoRef,
+                             {{g.width / 7, g.height / 5}, {g.width - 3, g.height / 2}, {g.width / 2, g.height - 2}});
+        const std::vector<unsigned char> rgb = NumberedImage(g.width, g.height);
+        CTransposeExtents e;
+        ASSERT_EQ(CalcTransposeExtents(geoRef, g.width, g.height, g.crop, &e), TRANSPOSE_OK);
+        const size_t cbCells = static_cast<size_t>(e.outW) * e.outH * 3;
+        std::vector<unsigned char> one(cbCells, 0xFF);
+        ASSERT_TRUE(ResampleNorthUp(rgb.data(), g.width, g.height, geoRef.GetTransform(), e, one.data(), 1));
+        std::vector<unsigned char> plain(cbCells, 0xFF);
+        ResampleNorthUpPerPixel(rgb.data(), g.width, g.height, geoRef, e, plain.data());
+        ASSERT_EQ(one, plain) << g.width << "x" << g.height << " rotated " << g.rotation;
+        for (const int threads : {2, 3, 7, e.outH, e.outH + 5, 1000})
+        {
+            std::vector<unsigned char> banded(cbCells, 0xFF);
+            ASSERT_TRUE(
+                ResampleNorthUp(rgb.data(), g.width, g.height, geoRef.GetTransform(), e, banded.data(), threads));
+            ASSERT_EQ(banded, one) << g.width << "x" << g.height << " rotated " << g.rotation << ", " << threads
+                                   << " threads";
+            // The whole run too, with its white grid made band by band.
+            CTransposeOptions options;
+            options.nThreads = threads;
+            CTransposedImage image;
+            ASSERT_EQ(TransposeImage(rgb.data(), g.width, g.height, geoRef, g.crop, &image, options), TRANSPOSE_OK);
+            ASSERT_EQ(0, std::memcmp(image.Pixels(), one.data(), cbCells)) << threads << " threads";
+        }
+    }
+}
+
+// Random transformations, from tiny to huge scales and any rotation: the
+// strips of source rows each band takes must hold every pixel that reaches
+// it, whatever the band's height.
+TEST(ResampleNorthUp, BandsHoldEveryPixelOnRandomTransformations)
+{
+    unsigned int seed = 777;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) & 0xFFFF;
+    };
+    auto uniform = [&next](double lo, double hi) { return lo + (hi - lo) * next() / 65535.0; };
+    for (int run = 0; run < 150; ++run)
+    {
+        const int width = 8 + next() % 120, height = 8 + next() % 120;
+        const double scale = std::pow(10.0, uniform(-5, 2));
+        CGeoRefArray geoRef = MakeTransform(height, uniform(-3.3, 3.3), uniform(-1e6, 1e6),
+                                            scale * uniform(0.3, 3) * (next() % 5 ? 1 : -1), uniform(-1e7, 1e7),
+                                            scale * uniform(0.3, 3) * (next() % 5 ? 1 : -1));
+        AddPointsOnTransform(&geoRef, {{static_cast<int>(next() % width), static_cast<int>(next() % height)},
+                                       {static_cast<int>(next() % width), static_cast<int>(next() % height)}});
+        CTransposeExtents e;
+        if (CalcTransposeExtents(geoRef, width, height, next() % 2, &e) != TRANSPOSE_OK)
+            continue;   // a degenerate crop
+        const std::vector<unsigned char> rgb = NumberedImage(width, height);
+        const size_t cbCells = static_cast<size_t>(e.outW) * e.outH * 3;
+        std::vector<unsigned char> plain(cbCells, 0xFF), banded(cbCells, 0xFF);
+        ResampleNorthUpPerPixel(rgb.data(), width, height, geoRef, e, plain.data());
+        const int threads = 1 + static_cast<int>(next() % 9);
+        ASSERT_TRUE(ResampleNorthUp(rgb.data(), width, height, geoRef.GetTransform(), e, banded.data(), threads));
+        ASSERT_EQ(banded, plain) << "run " << run << ", " << threads << " threads";
+    }
+}
+
+TEST(Transpose, ProgressReachesTheWholeAndLimitIsTheCallers)
+{
+    const int width = 120, height = 90;
+    CGeoRefArray geoRef = MakeTransform(height, 0.2, 1000, 1, 5000, 1);
+    const std::vector<unsigned char> rgb = NumberedImage(width, height);
+    CTransposeOptions options;
+    options.nThreads = 3;
+    std::atomic<int> reports{0};
+    std::atomic<double> last{0.0};
+    options.progress = [&](double done) {
+        ++reports;
+        last = std::max(last.load(), done);
+    };
+    CTransposedImage image;
+    ASSERT_EQ(TransposeImage(rgb.data(), width, height, geoRef, FALSE, &image, options), TRANSPOSE_OK);
+    EXPECT_GT(reports, 3);
+    EXPECT_DOUBLE_EQ(last, 1.0);
+    // 90 x 120 cells: refused under a smaller limit.
+    options.nMaxPixels = 90 * 120 - 1;
+    EXPECT_EQ(TransposeImage(rgb.data(), width, height, geoRef, FALSE, &image, options), TRANSPOSE_TOO_LARGE);
+    EXPECT_TRUE(image.IsEmpty());
 }

@@ -203,7 +203,11 @@ TEST(TransposeCommand, EveryRefusalSaysWhy)
         {TRANSPOSE_SAME_MAP_X, "west to east is zero"},
         {TRANSPOSE_SAME_MAP_Y, "north to south is zero"},
         {TRANSPOSE_NO_POINTS, "no reference points"},
+#ifdef _WIN64
+        {TRANSPOSE_TOO_LARGE, "4294967296 pixels"},
+#else
         {TRANSPOSE_TOO_LARGE, "268435456 pixels"},
+#endif
         {TRANSPOSE_NO_IMAGE, "no image"},
         {TRANSPOSE_NOT_FITTED, "fitted"},
         {TRANSPOSE_BAD_MAP_EXTENTS, "out of range"},

@@ -1,0 +1,78 @@
+#include "app/ScanLimits.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "core/raster/Transpose.h"
+
+namespace
+{
+// The view's paint buffer covers at most the whole screen, and Copy's
+// bands take a few megabytes more.
+unsigned long long PaintBufferBytes()
+{
+    const unsigned long long cx = std::max(1, GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    const unsigned long long cy = std::max(1, GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    return (cx * 3 + 3) * cy + (16ull << 20);
+}
+
+// The largest block of address space that can be reserved now, to a
+// megabyte, up to cbMost.
+unsigned long long LargestReservable(unsigned long long cbMost)
+{
+    const unsigned long long step = 1ull << 20;
+    unsigned long long low = 0, high = std::min<unsigned long long>(cbMost, SIZE_MAX) + 1;
+    while (high - low > step)
+    {
+        const unsigned long long middle = low + (high - low) / 2;
+        if (void* p = VirtualAlloc(nullptr, static_cast<SIZE_T>(middle), MEM_RESERVE, PAGE_NOACCESS))
+        {
+            VirtualFree(p, 0, MEM_RELEASE);
+            low = middle;
+        }
+        else
+        {
+            high = middle;
+        }
+    }
+    return low;
+}
+}
+
+CMemoryRoom MeasureMemoryRoom()
+{
+    CMemoryRoom room;
+    MEMORYSTATUSEX status = {};
+    status.dwLength = sizeof(status);
+    if (!GlobalMemoryStatusEx(&status))
+        return room;
+    room.cbCommit = status.ullAvailPageFile;
+    // Only reserved, never committed: finding the blocks costs no memory.
+    const unsigned long long cbMost = std::min(status.ullAvailVirtual, status.ullAvailPageFile);
+    std::vector<void*> held;
+    for (int k = 0; k < 4; ++k)
+    {
+        const unsigned long long cb = LargestReservable(cbMost);
+        void* p = cb ? VirtualAlloc(nullptr, static_cast<SIZE_T>(cb), MEM_RESERVE, PAGE_NOACCESS) : nullptr;
+        if (!p)
+            break;
+        held.push_back(p);
+        room.blocks.push_back(cb);
+    }
+    for (void* p : held)
+        VirtualFree(p, 0, MEM_RELEASE);
+    return room;
+}
+
+bool CanHoldScan(const CJpegHeader& header)
+{
+    return BlocksFit(
+        ScanBlocks(header.nWidth, header.nHeight, header.cbDecodedPixel, header.cbFile, PaintBufferBytes()),
+        MeasureMemoryRoom());
+}
+
+long long LargestScanPixelsNow() { return LargestScanPixels(MeasureMemoryRoom(), 0.1, PaintBufferBytes()); }
+
+long long TransposeCellLimit() { return sizeof(void*) > 4 ? kMaxTransposedPixels64 : kMaxTransposedPixels; }

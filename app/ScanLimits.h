@@ -1,0 +1,21 @@
+// The largest scan this build of the program can work on, measured in the
+// running process: what it can still hold against what a scan needs at once.
+#pragma once
+
+#include "core/jpeg/JpegFile.h"
+#include "core/raster/MemoryRoom.h"
+
+// The blocks of address space this process can reserve now and the memory
+// the system can still commit to it.
+CMemoryRoom MeasureMemoryRoom();
+
+// Whether a scan with this header can be opened, transposed and painted in
+// what the process can hold now.
+bool CanHoldScan(const CJpegHeader& header);
+
+// The largest scan, in pixels, that this process could open now (a JPEG of
+// a tenth of a byte a pixel).
+long long LargestScanPixelsNow();
+
+// The most cells Transpose attempts in this build.
+long long TransposeCellLimit();

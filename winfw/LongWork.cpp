@@ -1,0 +1,127 @@
+#include "winfw/LongWork.h"
+
+#include <windows.h>
+
+#include <exception>
+#include <system_error>
+#include <thread>
+
+#include "winfw/FrameWnd.h"
+#include "winfw/StatusBar.h"
+#include "winfw/WinApp.h"
+
+namespace
+{
+int g_nBusy = 0;
+
+// Input the user gave while the program was busy: not acted on later.
+bool IsInput(UINT message)
+{
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+           (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) || message == WM_MOUSEHOVER ||
+           message == WM_MOUSELEAVE || message == WM_NCMOUSELEAVE;
+}
+
+CStatusBar* MessageBar()
+{
+    CWinApp* pApp = FwGetApp();
+    return pApp && pApp->m_pMainWnd ? pApp->m_pMainWnd->GetMessageBar() : nullptr;
+}
+
+class CBusyScope
+{
+public:
+    CBusyScope() : m_pBar(MessageBar()), m_dwStart(GetTickCount()) { ++g_nBusy; }
+    ~CBusyScope()
+    {
+        if (m_pBar && m_bShown)
+            m_pBar->ShowProgress(FALSE);
+        --g_nBusy;
+    }
+    CBusyScope(const CBusyScope&) = delete;
+    CBusyScope& operator=(const CBusyScope&) = delete;
+    // The bar appears only for work that lasts: short work would flash it.
+    void Show(int permille)
+    {
+        if (!m_pBar)
+            return;
+        if (!m_bShown && GetTickCount() - m_dwStart >= kShowAfterMs)
+        {
+            m_pBar->ShowProgress(TRUE);
+            m_bShown = true;
+        }
+        if (m_bShown)
+            m_pBar->SetProgress(permille);
+    }
+
+private:
+    static const DWORD kShowAfterMs = 300;
+    CStatusBar* m_pBar;
+    DWORD m_dwStart;
+    bool m_bShown = false;
+};
+}
+
+bool FwIsBusy() { return g_nBusy > 0; }
+
+void FwRunLongWork(const std::function<void(CProgress& progress)>& work)
+{
+    CProgress progress;
+    CBusyScope busy;
+    std::exception_ptr error;
+    std::atomic<bool> done{false};
+    std::thread worker;
+    const DWORD dwThisThread = GetCurrentThreadId();
+    try
+    {
+        worker = std::thread([&] {
+            try
+            {
+                work(progress);
+            }
+            catch (...)
+            {
+                error = std::current_exception();
+            }
+            done = true;
+            // Wakes the waiting loop at once.
+            PostThreadMessageA(dwThisThread, WM_NULL, 0, 0);
+        });
+    }
+    catch (const std::system_error&)
+    {
+        work(progress);
+        return;
+    }
+
+    HCURSOR hWait = LoadCursor(nullptr, IDC_WAIT);
+    bool bQuit = false;
+    WPARAM quitCode = 0;
+    while (!done)
+    {
+        // Woken by any message, and a few times a second for the bar.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG msg;
+        while (!done && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            if (msg.message == WM_QUIT)
+            {
+                bQuit = true;
+                quitCode = msg.wParam;
+                continue;
+            }
+            if (IsInput(msg.message))
+                continue;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        busy.Show(progress.Permille());
+        SetCursor(hWait);
+    }
+    worker.join();
+    busy.Show(1000);
+    if (bQuit)
+        PostQuitMessage(static_cast<int>(quitCode));
+    if (error)
+        std::rethrow_exception(error);
+}
