@@ -10,7 +10,13 @@ prefix="$work/wineprefix"
 WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
 rm -rf "$work"
 mkdir -p "$work"
-bash "$root/tools/package.sh" --out "$work/dist" "--$arch" "$build"
+# The x86-64 build's test packs the x86 build beside it when there is one,
+# as make dist does: the setup program must then pick the x86-64 program.
+builds=("--$arch" "$build")
+if [ "$arch" = x64 ] && [ -f "$build/../win32/app/quarvex.exe" ]; then
+  builds+=(--x86 "$build/../win32")
+fi
+bash "$root/tools/package.sh" --out "$work/dist" "${builds[@]}"
 
 run="$root/tools/wine-run.sh"
 "$run" "$prefix" cmd /c exit 0 >/dev/null 2>&1
@@ -18,4 +24,5 @@ run="$root/tools/wine-run.sh"
 # window manager (none runs under Xvfb).
 "$run" "$prefix" reg delete "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug" /v Debugger /f >/dev/null 2>&1
 "$run" "$prefix" reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-unzip -q "$work"/dist/quarvex-*-win*.zip -d "$prefix/drive_c/zip-unpacked"
+zip_arch=$([ "$arch" = x64 ] && echo win64 || echo win32)
+unzip -q "$work"/dist/quarvex-*-"$zip_arch".zip -d "$prefix/drive_c/zip-unpacked"
