@@ -2,10 +2,13 @@
 // it for the first time (decode, point file, view reset, first full paint),
 // then repainting while scrolling at 400%; with --transpose also the
 // Transpose command on the whole image and Copy of its result, and the
-// process's peak working set.
-// Usage: app_open_paint_timer IMAGE.jpg REPEATS [--transpose]
+// process's peak working set; with --export also the GeoTIFF export of the
+// whole image at the scan's pixel size (bilinear, DEFLATE, every core) that
+// File > Export GeoTIFF... makes, into a file beside the image removed again.
+// Usage: app_open_paint_timer IMAGE.jpg REPEATS [--transpose [--export]]
 // Prints: width height best_open_and_paint_ms mean_scroll_step_ms
-//         [transpose_ms copy_ms peak_working_set_mb_of_open_and_transpose]
+//         [transpose_ms copy_ms peak_working_set_mb_of_open_and_transpose
+//          [export_ms export_width export_height peak_working_set_mb_of_all]]
 // An image that cannot be opened prints "refused MS" (the time until its
 // message shows) and exits with 3.
 // app_open_paint_timer --limit prints the largest scan, in pixels, that the
@@ -18,7 +21,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/GeoTiffExport.h"
 #include "app/ScanLimits.h"
+#include "core/georef/SideFile.h"
+#include "core/raster/GeoTiffGrid.h"
+#include "core/raster/GeoTiffWriter.h"
 #include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 
@@ -37,6 +44,14 @@ double Now()
     QueryPerformanceCounter(&now);
     return Milliseconds(zero, now);
 }
+
+double PeakWorkingSetMb()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+    return counters.PeakWorkingSetSize / 1048576.0;
+}
 }
 
 int main(int argc, char** argv)
@@ -53,6 +68,7 @@ int main(int argc, char** argv)
     }
     const int repeats = std::max(1, std::atoi(argv[2]));
     const bool transpose = argc > 3 && std::strcmp(argv[3], "--transpose") == 0;
+    const bool exportGeoTiff = transpose && argc > 4 && std::strcmp(argv[4], "--export") == 0;
     AppSession session;   // the start-up Open dialog is cancelled
     session.SetViewClientSize(1024, 700);
     double best = 1e30;
@@ -112,10 +128,7 @@ int main(int argc, char** argv)
             transposeMs = Now() - start;
         }
         // Open and Transpose: Copy's bitmap comes on top of them.
-        PROCESS_MEMORY_COUNTERS counters = {};
-        counters.cb = sizeof(counters);
-        GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
-        const double peakMb = counters.PeakWorkingSetSize / 1048576.0;
+        const double peakMb = PeakWorkingSetMb();
         if (pDoc->m_nMode == MODE_TRANSPOSED)
         {
             gui::ModalScript script;   // a failure's message is answered
@@ -126,6 +139,24 @@ int main(int argc, char** argv)
                 copyMs = -1;
         }
         std::printf(" %.1f %.1f %.1f", transposeMs, copyMs, peakMb);
+        if (exportGeoTiff)
+        {
+            const CAffineTransform fit = pDoc->m_shapeFile.m_geoRef.GetAffine();
+            CGeoTiffGrid grid;
+            CGeoTiffOptions options;   // bilinear, DEFLATE, every core
+            double exportMs = -1;
+            if (CalcGeoTiffGrid(fit, pDoc->m_image.Width(), pDoc->m_image.Height(), pDoc->m_shapeFile.m_geoRef.m_points,
+                                GEOTIFF_EXTENT_WHOLE_IMAGE, DefaultGeoTiffPixelSize(fit), &grid) == GEOTIFF_OK)
+            {
+                const std::string path = SideFileName(argv[1], ".bench.tif");
+                const double start = Now();
+                if (ExportGeoTiff(Win32ExportFileStore(), path, pDoc->m_image, fit, grid, pDoc->m_crs, options) ==
+                    GEOTIFF_OK)
+                    exportMs = Now() - start;
+                DeleteFileA(path.c_str());
+            }
+            std::printf(" %.1f %d %d %.1f", exportMs, grid.nWidth, grid.nHeight, PeakWorkingSetMb());
+        }
     }
     std::printf("\n");
     return 0;
