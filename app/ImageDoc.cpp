@@ -16,6 +16,7 @@
 #include "winfw/FwIds.h"
 #include "winfw/FwUtil.h"
 #include "winfw/View.h"
+#include "winbase/DurableFiles.h"
 
 bool HasJpgExtension(const char* pszPathName)
 {
@@ -161,7 +162,7 @@ BOOL CImageDoc::WritePointFile()
     const std::string& path = GetPathName();
     if (path.empty())
         return TRUE;
-    if (m_shapeFile.m_geoRef.WritePointFile(path.c_str()))
+    if (m_shapeFile.m_geoRef.WritePointFile(path.c_str(), DurableFiles()))
         return TRUE;
     FwMessageBox(LoadResString(IDS_POINT_FILE_NOT_WRITTEN) + " " + SideFileName(path.c_str(), ".tvg"), MB_OK);
     return FALSE;
@@ -173,7 +174,7 @@ BOOL CImageDoc::WriteFitModelSetting()
     if (path.empty())
         return TRUE;
     // Only our key changes: the file may hold settings of other kinds.
-    if (UpdateImageSetting(path.c_str(), "fit", FitModelSettingValue(m_shapeFile.m_geoRef.m_nFitModel)))
+    if (UpdateImageSetting(path.c_str(), "fit", FitModelSettingValue(m_shapeFile.m_geoRef.m_nFitModel), DurableFiles()))
         return TRUE;
     FwMessageBox(LoadResString(IDS_SETTINGS_NOT_WRITTEN) + " " + ImageSettingsPath(path.c_str()), MB_OK);
     return FALSE;
@@ -309,7 +310,7 @@ void CImageDoc::SetCrs(int nCode)
     if (strPath.empty())
         return;
     // The file keeps the other settings as they are now.
-    if (!UpdateImageSetting(strPath.c_str(), kCrsSettingKey, FormatCrsSetting(m_crs.nEpsg)))
+    if (!UpdateImageSetting(strPath.c_str(), kCrsSettingKey, FormatCrsSetting(m_crs.nEpsg), DurableFiles()))
         FwMessageBox(LoadResString(IDS_CRS_NOT_REMEMBERED) + " " + ImageSettingsPath(strPath.c_str()), MB_OK);
 }
 

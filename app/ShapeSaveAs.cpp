@@ -6,6 +6,7 @@
 
 #include "app/res/resource.h"
 #include "winfw/FwUtil.h"
+#include "winbase/DurableFiles.h"
 
 namespace
 {
@@ -32,8 +33,8 @@ SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, int nShapeType, cons
     CWaitCursor wait;
     // A name typed with its own extension is taken as it is, so the user can
     // name the opened image itself: writing the main file there would destroy it.
-    const bool bSaved =
-        !SameFile(strPath, pszKeepPath) && shapeFile.SaveAs(strPath.c_str(), nShapeType, sideFiles) == 1;
+    const bool bSaved = !SameFile(strPath, pszKeepPath) &&
+                        shapeFile.SaveAs(strPath.c_str(), nShapeType, sideFiles, DurableFiles()) == 1;
     FwMessageBox(LoadResString(bSaved ? IDS_FILE_SAVED_AS : IDS_SAVE_ERROR) + " " + strPath, MB_OK);
     return bSaved ? SAVE_AS_SAVED : SAVE_AS_FAILED;
 }

@@ -9,6 +9,7 @@
 #include "core/georef/WorldFile.h"
 #include "app/res/resource.h"
 #include "winfw/FwUtil.h"
+#include "winbase/DurableFiles.h"
 
 unsigned TransposeStatusStringId(TransposeStatus status)
 {
@@ -81,7 +82,7 @@ void CImageView::OnTranspose()
     const std::string& strImagePath = pDoc->GetPathName();
     if (strImagePath.empty())
         strWorldFileFailure = LoadResString(IDS_WORLD_FILE_WITHOUT_PATH);
-    else if (!WriteWorldFile(strImagePath.c_str(), pDoc->m_transposed.extents))
+    else if (!WriteWorldFile(strImagePath.c_str(), pDoc->m_transposed.extents, DurableFiles()))
         strWorldFileFailure =
             LoadResString(IDS_WORLD_FILE_NOT_WRITTEN) + " " + SideFileName(strImagePath.c_str(), ".jgw");
 
