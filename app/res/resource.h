@@ -193,3 +193,8 @@
 #define IDS_CRS_NO_MATCH       406
 #define IDS_CRS_NOT_REMEMBERED 407
 #define IDS_CRS_AREA_OF_USE    408
+
+// Recovery, features
+#define IDS_RESTORE_ONE         500
+#define IDS_RESTORE_MANY        501
+#define IDS_JOURNAL_NOT_WRITTEN 502
