@@ -6,6 +6,8 @@
 #   docs/quarvex-control-points.png  the Control Points window with residual
 #                                    vectors on the true-proportion sample
 #   docs/quarvex-coordinate-system.png  the Coordinate System dialog searching "wgs 84 utm"
+#   docs/quarvex-features.png  the Features window with a polygon chosen and
+#                              highlighted on the sample map
 # Usage: tools/docs-screenshot.sh (BUILD as for make test)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -36,3 +38,4 @@ shoot app_gui_tests QUARVEX_SCREENSHOT docs/quarvex-sample-map.png
 shoot app_session_tests QUARVEX_DIGITISE_SCREENSHOT docs/quarvex-digitising.png
 shoot app_gui_tests QUARVEX_CONTROL_POINTS_SCREENSHOT docs/quarvex-control-points.png
 shoot app_gui_tests QUARVEX_CRS_SCREENSHOT docs/quarvex-coordinate-system.png
+shoot app_gui_tests QUARVEX_FEATURES_SCREENSHOT docs/quarvex-features.png
