@@ -1,8 +1,23 @@
 #include "app/AddFeatureDlg.h"
 
 #include "app/res/resource.h"
+#include "winfw/FwUtil.h"
 
 CAddFeatureDlg::CAddFeatureDlg(HWND hParent) : CDialog(IDD_ADDFEATURE, hParent) {}
+
+BOOL CAddFeatureDlg::OnInitDialog()
+{
+    if (m_bRenaming)
+    {
+        SetWindowTextA(m_hWnd, LoadResString(IDS_RENAME_FEATURE_CAPTION).c_str());
+        SetItemText(IDOK, LoadResString(IDS_RENAME_FEATURE_OK));
+        SetItemText(IDCANCEL, LoadResString(IDS_RENAME_FEATURE_CANCEL));
+        SetItemText(IDC_FEATURE_NAME, m_strName);
+        // All of it selected: typing replaces the name, an arrow key edits it.
+        SendDlgItemMessageA(m_hWnd, IDC_FEATURE_NAME, EM_SETSEL, 0, -1);
+    }
+    return CDialog::OnInitDialog();
+}
 
 void CAddFeatureDlg::OnOK()
 {

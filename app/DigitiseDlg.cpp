@@ -9,6 +9,15 @@ BOOL CDigitiseDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     CheckRadioButton(IDC_POLYLINES, IDC_POINTS, IDC_POLYLINES);
+    if (m_nFixedType)
+    {
+        const int fixed = m_nFixedType == SHAPE_POLYGON ? IDC_POLYGONS
+                          : m_nFixedType == SHAPE_POINT ? IDC_POINTS
+                                                        : IDC_POLYLINES;
+        CheckRadioButton(IDC_POLYLINES, IDC_POINTS, fixed);
+        for (int nID = IDC_POLYLINES; nID <= IDC_POINTS; ++nID)
+            EnableWindow(GetDlgItem(m_hWnd, nID), nID == fixed);
+    }
     // The focus goes to OK, the first control that takes it: Enter confirms.
     return TRUE;
 }

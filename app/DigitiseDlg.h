@@ -11,6 +11,9 @@ public:
     explicit CDigitiseDlg(HWND hParent = nullptr);
 
     int m_nType = 3;
+    // Features already finished (restored without a fit) keep their type:
+    // it is the one offered, the others are disabled. 0: any.
+    int m_nFixedType = 0;
 
 protected:
     BOOL OnInitDialog() override;

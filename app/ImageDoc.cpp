@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <utility>
 
@@ -19,6 +20,7 @@
 #include "winfw/FwUtil.h"
 #include "winfw/LongWork.h"
 #include "winfw/View.h"
+#include "winbase/DurableFiles.h"
 
 bool HasJpgExtension(const char* pszPathName)
 {
@@ -33,6 +35,21 @@ bool HasJpgExtension(const char* pszPathName)
 
 namespace
 {
+// The path as the journal is named after it: full, whatever way it was given.
+std::string FullPath(const char* pszPathName)
+{
+    char full[MAX_PATH * 2] = {};
+    const DWORD cch = GetFullPathNameA(pszPathName, sizeof full, full, nullptr);
+    return cch > 0 && cch < sizeof full ? std::string(full) : std::string(pszPathName);
+}
+
+void ReplaceToken(std::string& text, const char* pszToken, const std::string& strValue)
+{
+    const size_t at = text.find(pszToken);
+    if (at != std::string::npos)
+        text.replace(at, std::strlen(pszToken), strValue);
+}
+
 bool CanReadFile(const char* pszPathName)
 {
     HANDLE hFile = CreateFileA(pszPathName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -126,6 +143,9 @@ void CImageDoc::OnEditStep(const CEdit& edit, int nStep)
     const int kind = edit.m_nKind;
     const bool forward = nStep != EDIT_STEP_UNDONE;
     const int modeBefore = m_nMode;
+    // On the disk before anything shows the change as done.
+    const bool journalFailed =
+        m_journal.Record(edit, nStep, m_shapeFile.m_shapes, m_nShapeType, std::time(nullptr)) == JOURNAL_FAILED;
     if (EditChangesGeoreference(kind))
     {
         // The resampled image was made with the fit that has just changed.
@@ -158,6 +178,46 @@ void CImageDoc::OnEditStep(const CEdit& edit, int nStep)
         WriteFitModelSetting();
     else if (EditChangesGeoreference(kind) && !(kind == EDIT_ADD_POINT && nStep == EDIT_STEP_DONE))
         WritePointFile();   // a new point is written when the fit is asked for, as always
+    if (journalFailed)
+        ReportJournalFailure();
+}
+
+void CImageDoc::ReportJournalFailure()
+{
+    // Once an image: after that the user knows, and a message at every
+    // feature would only stop the work.
+    if (m_bJournalFailureTold)
+        return;
+    m_bJournalFailureTold = true;
+    FwMessageBox(LoadResString(IDS_JOURNAL_NOT_WRITTEN) + " " + CRecoveryStore::PathOf(m_journal.Name()), MB_OK);
+}
+
+void CImageDoc::OfferRecovery()
+{
+    CRecoveredWork work;
+    if (!m_journal.FindWork(&work))
+        return;
+    const int count = work.shapes.GetSize();
+    std::string question = LoadResString(count == 1 ? IDS_RESTORE_ONE : IDS_RESTORE_MANY);
+    ReplaceToken(question, "%1", std::to_string(count));
+    ReplaceToken(question, "%2", FormatJournalTime(work.nLastTime));
+    if (FwMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    {
+        m_journal.Remove();
+        return;
+    }
+    m_shapeFile.m_shapes = std::move(work.shapes);
+    m_nShapeType = work.nShapeType;
+    m_bShapesModified = 1;
+    // They were digitised with the fit of the point file beside the image:
+    // digitising goes on where it stopped. Without a fit they wait, with
+    // their type, until the points are fitted again.
+    if (m_shapeFile.m_geoRef.CalcTransform())
+        m_nMode = MODE_DIGITISE;
+    // A clean journal of what was restored, without any torn tail, and
+    // dated as the work it holds.
+    if (m_journal.Restart(m_shapeFile.m_shapes, m_nShapeType, work.nLastTime) == JOURNAL_FAILED)
+        ReportJournalFailure();
 }
 
 BOOL CImageDoc::WritePointFile()
@@ -165,7 +225,7 @@ BOOL CImageDoc::WritePointFile()
     const std::string& path = GetPathName();
     if (path.empty())
         return TRUE;
-    if (m_shapeFile.m_geoRef.WritePointFile(path.c_str()))
+    if (m_shapeFile.m_geoRef.WritePointFile(path.c_str(), DurableFiles()))
         return TRUE;
     FwMessageBox(LoadResString(IDS_POINT_FILE_NOT_WRITTEN) + " " + SideFileName(path.c_str(), ".tvg"), MB_OK);
     return FALSE;
@@ -177,7 +237,7 @@ BOOL CImageDoc::WriteFitModelSetting()
     if (path.empty())
         return TRUE;
     // Only our key changes: the file may hold settings of other kinds.
-    if (UpdateImageSetting(path.c_str(), "fit", FitModelSettingValue(m_shapeFile.m_geoRef.m_nFitModel)))
+    if (UpdateImageSetting(path.c_str(), "fit", FitModelSettingValue(m_shapeFile.m_geoRef.m_nFitModel), DurableFiles()))
         return TRUE;
     FwMessageBox(LoadResString(IDS_SETTINGS_NOT_WRITTEN) + " " + ImageSettingsPath(path.c_str()), MB_OK);
     return FALSE;
@@ -218,6 +278,11 @@ BOOL CImageDoc::OnNewDocument()
     // from it goes, as with any other document.
     m_transposed.Release();
     const BOOL bNew = CDocument::OnNewDocument();
+    // Without a path there is nothing to name a journal after; the user has
+    // just been asked about the features.
+    m_journal.Remove();
+    m_journal.SetImage("");
+    m_bJournalFailureTold = false;
     ContentReplaced();
     return bNew;
 }
@@ -270,6 +335,10 @@ BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
     FwSetStatusText("");
     if (!bOpened)
         m_nMode = MODE_NONE;
+    m_journal.SetImage(bOpened ? FullPath(pszPathName) : std::string());
+    m_bJournalFailureTold = false;
+    if (bOpened)
+        OfferRecovery();
     ContentReplaced();
     return bOpened;
 }
@@ -286,8 +355,12 @@ BOOL CImageDoc::SaveModified()
     // program's own text. No closes without saving; a Yes whose save failed
     // or was cancelled keeps the document, so that no digitised feature is
     // lost without the user having said so.
-    if (m_bShapesModified && FwMessageBox(IDS_SAVE_POLYLINES, MB_YESNO) == IDYES)
+    if (!m_bShapesModified)
+        return TRUE;
+    if (FwMessageBox(IDS_SAVE_POLYLINES, MB_YESNO) == IDYES)
         return OnFileSaveAs();
+    // The user gave the features up.
+    m_journal.Remove();
     return TRUE;
 }
 
@@ -296,6 +369,8 @@ BOOL CImageDoc::OnFileSaveAs()
     if (PromptAndSaveShapefile(m_shapeFile, m_nShapeType, GetPathName().c_str(), GetShapeSideFiles()) != SAVE_AS_SAVED)
         return FALSE;
     m_bShapesModified = 0;
+    // Every feature is in the files now; the next change starts a new journal.
+    m_journal.Remove();
     return TRUE;
 }
 
@@ -325,7 +400,7 @@ void CImageDoc::SetCrs(int nCode)
     if (strPath.empty())
         return;
     // The file keeps the other settings as they are now.
-    if (!UpdateImageSetting(strPath.c_str(), kCrsSettingKey, FormatCrsSetting(m_crs.nEpsg)))
+    if (!UpdateImageSetting(strPath.c_str(), kCrsSettingKey, FormatCrsSetting(m_crs.nEpsg), DurableFiles()))
         FwMessageBox(LoadResString(IDS_CRS_NOT_REMEMBERED) + " " + ImageSettingsPath(strPath.c_str()), MB_OK);
 }
 

@@ -7,8 +7,10 @@
 #include <functional>
 #include <map>
 
+#include "app/RecoveryStore.h"
 #include "core/edit/EditHistory.h"
 #include "core/georef/CrsRef.h"
+#include "core/journal/JournalWriter.h"
 #include "core/georef/FitReport.h"
 #include "core/raster/RgbImage.h"
 #include "core/raster/Transpose.h"
@@ -108,6 +110,10 @@ public:
 
 private:
     void OnEditStep(const CEdit& edit, int nStep);
+    // After an open: offers the features a journal of the image holds.
+    void OfferRecovery();
+    // Tells the user, once an image, that the features are not safe.
+    void ReportJournalFailure();
     void ContentReplaced();
     void TellChangeListeners(const CEdit* pEdit);
     BOOL WriteFitModelSetting();
@@ -121,6 +127,11 @@ private:
     std::map<int, std::function<void(const CEdit*)>> m_changeListeners;
     int m_nNextListener = 1;
     CView* m_pEditSender = nullptr;
+    // The recovery journal of the features: written at every change of
+    // them, removed once they are saved or given up.
+    CRecoveryStore m_recoveryStore;
+    CJournalWriter m_journal{m_recoveryStore};
+    bool m_bJournalFailureTold = false;
 };
 
 // Whether the path ends in ".jpg", in any letter case.

@@ -1,5 +1,6 @@
 #include "app/ImageView.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/Dib.h"
@@ -63,6 +64,7 @@ void CImageView::OnUpdate(CView*, LPARAM lHint, void*)
         return;
     }
     m_nSelectedPoint = -1;
+    m_nSelectedFeature = -1;
     m_nZoom = 1;
     m_nPrevZoom = 1;
     SetScrollPos(m_hWnd, SB_VERT, 0, TRUE);
@@ -175,6 +177,8 @@ void CImageView::OnDraw(HDC hDC)
     const CShapeArray& shapes = pDoc->m_shapeFile.m_shapes;
     for (int i = 0; i < shapes.GetSize(); ++i)
         DrawShape(m_crPrevious, hDC, shapes.GetAt(i), FALSE, FALSE);
+    if (m_nSelectedFeature >= 0 && m_nSelectedFeature < shapes.GetSize())
+        DrawShape(kSelectedFeatureColour, hDC, shapes.GetAt(m_nSelectedFeature), TRUE, FALSE, kSelectedFeatureWidth);
     if (m_ptPending.x != -1)
         DrawMarker(kPendingPointColour, hDC, m_ptPending.x, m_ptPending.y, FALSE);
 }
@@ -197,9 +201,9 @@ void CImageView::DrawMarker(COLORREF crColour, HDC hDC, int c, int r, BOOL onWin
     LineTo(hDC, x + 5, y - 5);
 }
 
-void CImageView::DrawShape(COLORREF crColour, HDC hDC, const CShape& shape, BOOL markFirst, BOOL onWindow)
+void CImageView::DrawShape(COLORREF crColour, HDC hDC, const CShape& shape, BOOL markFirst, BOOL onWindow, int nWidth)
 {
-    UniqueGdiObject<HPEN> pen(CreatePen(PS_SOLID, 2, crColour));
+    UniqueGdiObject<HPEN> pen(CreatePen(PS_SOLID, nWidth, crColour));
     ScopedSelectObject select(hDC, pen.Get());
     POINT offset = {0, 0};
     if (onWindow)
@@ -298,4 +302,39 @@ POINT CImageView::PixelToScreen(int c, int r) const
     POINT point = {c * m_nZoom - scroll.x, r * m_nZoom - scroll.y};
     ClientToScreen(m_hWnd, &point);
     return point;
+}
+
+void CImageView::SetSelectedFeature(int nIndex)
+{
+    if (nIndex == m_nSelectedFeature)
+        return;
+    m_nSelectedFeature = nIndex;
+    if (m_hWnd)
+        InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+void CImageView::ShowFeature(int nIndex)
+{
+    const CShapeArray& shapes = GetDocument()->m_shapeFile.m_shapes;
+    if (nIndex < 0 || nIndex >= shapes.GetSize() || shapes.GetAt(nIndex).GetSize() == 0 ||
+        GetDocument()->m_nMode == MODE_TRANSPOSED)
+        return;
+    // The middle of its extent in the middle of the view.
+    const CShape& shape = shapes.GetAt(nIndex);
+    int left = shape.GetAt(0).x, right = left, top = shape.GetAt(0).y, bottom = top;
+    for (const CShapeVertex& v : shape.Vertices())
+    {
+        left = std::min(left, v.x);
+        right = std::max(right, v.x);
+        top = std::min(top, v.y);
+        bottom = std::max(bottom, v.y);
+    }
+    RECT client;
+    GetClientRect(m_hWnd, &client);
+    const long long cx = (static_cast<long long>(left) + right) / 2 * m_nZoom - client.right / 2;
+    const long long cy = (static_cast<long long>(top) + bottom) / 2 * m_nZoom - client.bottom / 2;
+    ScrollToPosition(POINT{static_cast<LONG>(std::max(0LL, cx)), static_cast<LONG>(std::max(0LL, cy))});
+    m_nSelectedFeature = nIndex;
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+    UpdateWindow(m_hWnd);
 }

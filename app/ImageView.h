@@ -18,6 +18,9 @@ unsigned TransposeStatusStringId(TransposeStatus status);
 const COLORREF kWorstPointColour = 0x000000FF;      // red: the point the fit misses most
 const COLORREF kResidualColour = 0x000080FF;        // orange: from a point toward where the fit puts it
 const COLORREF kSelectedPointColour = 0x0000C000;   // green ring: the point chosen in the list
+// Drawn over the features while the Features window is open.
+const COLORREF kSelectedFeatureColour = 0x0000C000;   // green, wide: the feature chosen in the list
+const int kSelectedFeatureWidth = 4;
 
 class CImageView : public CScrollView
 {
@@ -35,7 +38,7 @@ public:
     // window coordinates (outside painting) instead of view coordinates.
     void DrawMarker(COLORREF crColour, HDC hDC, int c, int r, BOOL onWindow);
     // One feature as stored; markFirst (or point features) crosses its first vertex.
-    void DrawShape(COLORREF crColour, HDC hDC, const CShape& shape, BOOL markFirst, BOOL onWindow);
+    void DrawShape(COLORREF crColour, HDC hDC, const CShape& shape, BOOL markFirst, BOOL onWindow, int nWidth = 2);
     // Scroll sizes and positions for the current zoom and mode, and an
     // immediate repaint. The image pixel at the top-left corner stays there
     // whenever the new sizes allow it.
@@ -69,6 +72,13 @@ public:
     void ShowControlPoint(int nIndex);
     // The screen position of an image pixel at the current zoom and scroll.
     POINT PixelToScreen(int c, int r) const;
+    // While the Features window is open: the finished feature chosen in its
+    // list, drawn over the others (-1: none).
+    void SetSelectedFeature(int nIndex);
+    int GetSelectedFeature() const { return m_nSelectedFeature; }
+    // Scrolls finished feature nIndex into the middle of the view and
+    // highlights it.
+    void ShowFeature(int nIndex);
 
     // The feature being digitised: the document's.
     CShape& m_shape;
@@ -100,6 +110,7 @@ private:
     bool m_bShowResiduals = false;
     int m_nResidualScale = 10;
     int m_nSelectedPoint = -1;
+    int m_nSelectedFeature = -1;
     // The point under a pressed button: dragged once the mouse moves
     // further than a click's wobble; otherwise the press is a click.
     int m_nDragPoint = -1;

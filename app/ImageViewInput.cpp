@@ -63,6 +63,9 @@ void CImageView::OnDigitise()
         if (geoRef.CalcTransform())
         {
             CDigitiseDlg dlg;
+            // Only features restored without a fit are there already.
+            if (pDoc->m_shapeFile.m_shapes.GetSize() > 0)
+                dlg.m_nFixedType = pDoc->m_nShapeType;
             if (dlg.DoModal() == IDOK)
             {
                 pDoc->m_nShapeType = dlg.m_nType;

@@ -21,6 +21,11 @@ CMainFrame::CMainFrame()
             pWnd->Toggle();
     });
     AddCommandUpdate(ID_VIEW_CONTROL_POINTS, [this](CCmdUI& ui) { ui.SetCheck(m_wndControlPoints.IsOpen()); });
+    AddCommand(ID_VIEW_FEATURES, [this] {
+        if (CFeaturesWnd* pWnd = GetFeaturesWnd())
+            pWnd->Toggle();
+    });
+    AddCommandUpdate(ID_VIEW_FEATURES, [this](CCmdUI& ui) { ui.SetCheck(m_wndFeatures.IsOpen()); });
 }
 
 int CMainFrame::OnCreate(LPCREATESTRUCTA lpCreateStruct)
@@ -41,8 +46,17 @@ CControlPointsWnd* CMainFrame::GetControlPointsWnd()
     return &m_wndControlPoints;
 }
 
+CFeaturesWnd* CMainFrame::GetFeaturesWnd()
+{
+    if (!m_wndFeatures.m_hWnd && (!m_hWnd || !m_wndFeatures.CreateTool(m_hWnd)))
+        return nullptr;
+    return &m_wndFeatures;
+}
+
 void CMainFrame::RestoreToolWindows()
 {
     if (CControlPointsWnd* pWnd = GetControlPointsWnd())
+        pWnd->RestoreOpenState();
+    if (CFeaturesWnd* pWnd = GetFeaturesWnd())
         pWnd->RestoreOpenState();
 }

@@ -1,8 +1,9 @@
 // The main window: the frame with its status bar of four panes, and the
-// tool windows it owns (Control Points).
+// tool windows it owns (Control Points, Features).
 #pragma once
 
 #include "app/ControlPointsWnd.h"
+#include "app/FeaturesWnd.h"
 #include "winfw/FrameWnd.h"
 #include "winfw/StatusBar.h"
 
@@ -19,9 +20,12 @@ public:
     void RestoreToolWindows();
     // The Control Points window, made the first time it is needed.
     CControlPointsWnd* GetControlPointsWnd();
+    // The Features window, made the first time it is needed.
+    CFeaturesWnd* GetFeaturesWnd();
 
     CStatusBar m_wndStatusBar;
 
 private:
     CControlPointsWnd m_wndControlPoints;
+    CFeaturesWnd m_wndFeatures;
 };

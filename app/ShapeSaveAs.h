@@ -9,14 +9,16 @@
 enum SaveAsOutcome
 {
     SAVE_AS_SAVED,
-    SAVE_AS_FAILED,      // reported to the user; files already written stay
+    SAVE_AS_FAILED,      // reported to the user; the files that were there stay as they were
     SAVE_AS_CANCELLED,   // the user closed the file dialog: nothing written or shown
 };
 
 // Asks for the main file's path ("Shape Files|*.shp||", default extension
 // shp; an existing file is replaced without a question), writes the .shp,
 // .shx and .dbf of nShapeType and tells the user "File saved as <path>" or
-// "An error occurred whilst saving the file <path>". A path that names
+// "An error occurred whilst saving the file <path>". The files are written
+// to temporaries first and replace the old ones only when all were written:
+// a failed save leaves the files that were there as they were. A path that names
 // pszKeepPath (the opened image) is refused as a failed save: the image is
 // never written over. sideFiles adds the .cpg and .prj beside them; either
 // failing fails the save like the other files.

@@ -10,6 +10,7 @@
 #include "app/res/resource.h"
 #include "app/ScanLimits.h"
 #include "winfw/FwUtil.h"
+#include "winbase/DurableFiles.h"
 #include "winfw/LongWork.h"
 
 unsigned TransposeStatusStringId(TransposeStatus status)
@@ -89,7 +90,7 @@ void CImageView::OnTranspose()
     const std::string& strImagePath = pDoc->GetPathName();
     if (strImagePath.empty())
         strWorldFileFailure = LoadResString(IDS_WORLD_FILE_WITHOUT_PATH);
-    else if (!WriteWorldFile(strImagePath.c_str(), pDoc->m_transposed.extents))
+    else if (!WriteWorldFile(strImagePath.c_str(), pDoc->m_transposed.extents, DurableFiles()))
         strWorldFileFailure =
             LoadResString(IDS_WORLD_FILE_NOT_WRITTEN) + " " + SideFileName(strImagePath.c_str(), ".jgw");
 

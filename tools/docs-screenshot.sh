@@ -7,6 +7,8 @@
 #                                    vectors on the true-proportion sample
 #   docs/quarvex-coordinate-system.png  the Coordinate System dialog searching "wgs 84 utm"
 #   docs/quarvex-export-geotiff.png  the Export GeoTIFF dialog over the georeferenced map
+#   docs/quarvex-features.png  the Features window with a polygon chosen and
+#                              highlighted on the sample map
 # Usage: tools/docs-screenshot.sh (BUILD as for make test)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -38,3 +40,4 @@ shoot app_session_tests QUARVEX_DIGITISE_SCREENSHOT docs/quarvex-digitising.png
 shoot app_gui_tests QUARVEX_CONTROL_POINTS_SCREENSHOT docs/quarvex-control-points.png
 shoot app_gui_tests QUARVEX_CRS_SCREENSHOT docs/quarvex-coordinate-system.png
 shoot app_geotiff_tests QUARVEX_EXPORT_SCREENSHOT docs/quarvex-export-geotiff.png
+shoot app_gui_tests QUARVEX_FEATURES_SCREENSHOT docs/quarvex-features.png

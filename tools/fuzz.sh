@@ -9,14 +9,21 @@ mkdir -p "$out/corpus"
 clang++ -std=c++17 -g -O1 -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
   tests/fuzz/fuzz_parsers.cpp core/georef/DegreeParser.cpp core/georef/NumberScan.cpp core/georef/NumberFormat.cpp \
   core/georef/PointFile.cpp core/georef/GeoRefFit.cpp core/georef/GeoRefArray.cpp core/georef/SideFile.cpp \
-  core/georef/AffineTransform.cpp core/journal/RecoveryJournal.cpp core/shape/Shape.cpp \
+  core/georef/AffineTransform.cpp core/georef/FitModel.cpp core/journal/RecoveryJournal.cpp core/shape/Shape.cpp \
+  core/shape/ByteSink.cpp core/shape/StagedWrite.cpp \
   -o "$out/fuzz_parsers"
 printf '10 30 15 N\0002 3 4 E' > "$out/corpus/seed1"
 printf '1.5,2.5,3,4\r\n5,6,7,8\r\n' > "$out/corpus/seed2"
-# A journal record (after the signature the target adds): one point feature.
-python3 - "$out/corpus/seed3" <<'PY'
+# Journal records (after the signature the target adds): one point feature;
+# a polyline put back at index 0, then renamed and deleted.
+python3 - "$out/corpus/seed3" "$out/corpus/seed4" <<'PY'
 import struct, sys, zlib
-payload = struct.pack('<BqiIIii', 1, 1765000000, 1, 0, 1, 5, 6)
-open(sys.argv[1], 'wb').write(struct.pack('<II', len(payload), zlib.crc32(payload)) + payload)
+def record(payload):
+    return struct.pack('<II', len(payload), zlib.crc32(payload)) + payload
+open(sys.argv[1], 'wb').write(record(struct.pack('<BqiIIii', 1, 1765000000, 1, 0, 1, 5, 6)))
+insert = struct.pack('<BqiiI2sIiiii', 5, 1765000001, 0, 3, 2, b'ab', 2, 1, 2, 3, 4)
+rename = struct.pack('<BqiI3s', 2, 1765000002, 0, 3, b'abc')
+delete = struct.pack('<Bqi', 3, 1765000003, 0)
+open(sys.argv[2], 'wb').write(record(insert) + record(rename) + record(delete))
 PY
 "$out/fuzz_parsers" -max_total_time="${1:-60}" -max_len=128 "$out/corpus"

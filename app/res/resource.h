@@ -28,6 +28,9 @@
 // Coordinate systems
 #define IDD_CRS 220
 
+// Recovery, features
+#define IDD_FEATURES 240
+
 // The cursor shown while digitising
 #define IDC_DIGITISE_CURSOR 153
 
@@ -66,6 +69,12 @@
 #define IDC_CRS_AREA    1204
 #define IDC_CRS_COUNT   1205
 
+// Recovery, features
+#define IDC_FEATURES_LIST    1300
+#define IDC_FEATURES_RENAME  1301
+#define IDC_FEATURES_DELETE  1302
+#define IDC_FEATURES_SUMMARY 1303
+
 // The program's own commands
 #define ID_VIEW_ZOOM100         32771
 #define ID_VIEW_ZOOM200         32772
@@ -82,6 +91,9 @@
 
 // Coordinate systems
 #define ID_VIEW_COORDINATE_SYSTEM 32820
+
+// Recovery, features
+#define ID_VIEW_FEATURES 32840
 
 // String table
 #define IDS_FILE_SAVED_AS          129
@@ -234,3 +246,25 @@
 
 // Large images and progress: the progress bar in the status bar is
 // ID_STATUS_PROGRESS (1400, winfw/FwIds.h).
+
+// Recovery, features
+#define IDS_RESTORE_ONE              500
+#define IDS_RESTORE_MANY             501
+#define IDS_JOURNAL_NOT_WRITTEN      502
+#define IDS_FEATURES_COLUMN_NUMBER   510
+#define IDS_FEATURES_COLUMN_NAME     511
+#define IDS_FEATURES_COLUMN_TYPE     512
+#define IDS_FEATURES_COLUMN_VERTICES 513
+#define IDS_FEATURES_COLUMN_LENGTH   514
+#define IDS_FEATURES_COLUMN_AREA     515
+#define IDS_FEATURES_COLUMN_SIZE     516
+#define IDS_FEATURE_TYPE_POINT       517
+#define IDS_FEATURE_TYPE_POLYLINE    518
+#define IDS_FEATURE_TYPE_POLYGON     519
+#define IDS_FEATURES_NO_FIT          520
+#define IDS_FEATURES_LENGTH_UNITS    521
+#define IDS_FEATURES_AREA_UNITS      522
+#define IDS_FEATURES_POINTS          523
+#define IDS_RENAME_FEATURE_CAPTION   524
+#define IDS_RENAME_FEATURE_OK        525
+#define IDS_RENAME_FEATURE_CANCEL    526

@@ -7,6 +7,7 @@
 #include "core/georef/FitModel.h"
 #include "core/georef/GeoRefPoint.h"
 #include "core/georef/PortableTypes.h"
+#include "core/shape/StagedWrite.h"
 
 // Rounded values of pi and pi/2 that the fit and the rotation read-out use.
 // They are part of the results: an orientation difference of exactly the
@@ -69,9 +70,10 @@ public:
 
     // The .tvg file beside the image. An unreadable or damaged file gives an
     // empty list; WritePointFile returns FALSE when the file could not be
-    // written in full (the points in memory stay as they are).
+    // written in full (the points in memory stay as they are, and so does
+    // the file: it is written whole to a temporary that then replaces it).
     void ReadPointFile(const char* pszImagePath);
-    BOOL WritePointFile(const char* pszImagePath) const;
+    BOOL WritePointFile(const char* pszImagePath, const CStagedFiles& files = PortableFiles()) const;
 
     // The same records as text in memory, CR LF line ends.
     static std::vector<CGeoRefPoint> ParsePointRecords(const char* pszText, size_t cbText);

@@ -76,24 +76,20 @@ CImageSettings ReadImageSettings(const char* pszImagePath)
     return settings;
 }
 
-bool UpdateImageSetting(const char* pszImagePath, const std::string& strKey, const std::string& strValue)
+bool UpdateImageSetting(const char* pszImagePath, const std::string& strKey, const std::string& strValue,
+                        const CStagedFiles& files)
 {
     CImageSettings settings;
     if (!ReadImageSettings(pszImagePath, &settings))
         return false;
     settings.Set(strKey, strValue);
-    return WriteImageSettings(pszImagePath, settings);
+    return WriteImageSettings(pszImagePath, settings, files);
 }
 
-bool WriteImageSettings(const char* pszImagePath, const CImageSettings& settings)
+bool WriteImageSettings(const char* pszImagePath, const CImageSettings& settings, const CStagedFiles& files)
 {
     const std::string path = ImageSettingsPath(pszImagePath);
     if (settings.IsEmpty())
-        return std::remove(path.c_str()) == 0 || errno == ENOENT;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    const std::string text = settings.Format();
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    return std::fclose(file) == 0 && written;
+        return files.replacer.Remove(path);
+    return WriteWholeFile(path, settings.Format(), files);
 }

@@ -10,6 +10,8 @@
 #include <map>
 #include <string>
 
+#include "core/shape/StagedWrite.h"
+
 class CImageSettings
 {
 public:
@@ -34,10 +36,13 @@ CImageSettings ReadImageSettings(const char* pszImagePath);
 // The same, telling a missing file (true, no settings) from one that is
 // there but cannot be read (false).
 bool ReadImageSettings(const char* pszImagePath, CImageSettings* pSettings);
-// Writes them beside the image, or removes the file when every setting is
-// at its default. False when the file could not be written or removed.
-bool WriteImageSettings(const char* pszImagePath, const CImageSettings& settings);
+// Writes them beside the image (whole, replacing the old file only once
+// written), or removes the file when every setting is at its default.
+// False when the file could not be written or removed.
+bool WriteImageSettings(const char* pszImagePath, const CImageSettings& settings,
+                        const CStagedFiles& files = PortableFiles());
 // Sets one key (an empty value removes it) and rewrites the file with every
 // other key as it is there now. False, with nothing written, when the file
 // is there but cannot be read: writing then would lose the other keys.
-bool UpdateImageSetting(const char* pszImagePath, const std::string& strKey, const std::string& strValue);
+bool UpdateImageSetting(const char* pszImagePath, const std::string& strKey, const std::string& strValue,
+                        const CStagedFiles& files = PortableFiles());

@@ -78,14 +78,8 @@ void CGeoRefArray::ReadPointFile(const char* pszImagePath)
     m_bValid = FALSE;
 }
 
-BOOL CGeoRefArray::WritePointFile(const char* pszImagePath) const
+BOOL CGeoRefArray::WritePointFile(const char* pszImagePath, const CStagedFiles& files) const
 {
-    FILE* file = std::fopen(SideFileName(pszImagePath, kPointFileExtension).c_str(), "wb");
-    if (!file)
-        return FALSE;
-    const std::string text = FormatPointRecords(m_points);
-    // A full disk shows only in the write or in the close that flushes it.
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const bool closed = std::fclose(file) == 0;
-    return (written && closed) ? TRUE : FALSE;
+    return WriteWholeFile(SideFileName(pszImagePath, kPointFileExtension), FormatPointRecords(m_points), files) ? TRUE
+                                                                                                                : FALSE;
 }

@@ -1,7 +1,5 @@
 #include "core/georef/WorldFile.h"
 
-#include <cstdio>
-
 #include "core/georef/NumberFormat.h"
 #include "core/georef/SideFile.h"
 
@@ -18,19 +16,13 @@ std::string FormatWorldFile(const CTransposeExtents& e)
     return text;
 }
 
-BOOL WriteWorldFileTo(const char* pszWorldFilePath, const CTransposeExtents& extents)
+BOOL WriteWorldFileTo(const char* pszWorldFilePath, const CTransposeExtents& extents, const CStagedFiles& files)
 {
-    // Binary mode with explicit CR LF: the same bytes from every build.
-    FILE* file = std::fopen(pszWorldFilePath, "wb");
-    if (!file)
-        return FALSE;
-    const std::string text = FormatWorldFile(extents);
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const bool closed = std::fclose(file) == 0;
-    return (written && closed) ? TRUE : FALSE;
+    // Explicit CR LF: the same bytes from every build.
+    return WriteWholeFile(pszWorldFilePath, FormatWorldFile(extents), files) ? TRUE : FALSE;
 }
 
-BOOL WriteWorldFile(const char* pszImagePath, const CTransposeExtents& extents)
+BOOL WriteWorldFile(const char* pszImagePath, const CTransposeExtents& extents, const CStagedFiles& files)
 {
-    return WriteWorldFileTo(SideFileName(pszImagePath, ".jgw").c_str(), extents);
+    return WriteWorldFileTo(SideFileName(pszImagePath, ".jgw").c_str(), extents, files);
 }

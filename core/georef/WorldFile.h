@@ -6,16 +6,19 @@
 
 #include "core/georef/PortableTypes.h"
 #include "core/georef/TransposeExtents.h"
+#include "core/shape/StagedWrite.h"
 
 // The six lines: map X units per column, two zero rotation terms, map Y units
 // per row (negative for north up), x0 and y0 — twelve decimals each, the
 // rotation terms as "0.00".
 std::string FormatWorldFile(const CTransposeExtents& extents);
 
-// Writes FormatWorldFile into the file pszWorldFilePath, replacing it.
-// TRUE when every byte was written.
-BOOL WriteWorldFileTo(const char* pszWorldFilePath, const CTransposeExtents& extents);
+// Writes FormatWorldFile into the file pszWorldFilePath, replacing it only
+// once every byte was written. TRUE when it was.
+BOOL WriteWorldFileTo(const char* pszWorldFilePath, const CTransposeExtents& extents,
+                      const CStagedFiles& files = PortableFiles());
 
 // The world file beside the image: its path cut before the last "." with
 // ".jgw" appended. TRUE when it was written.
-BOOL WriteWorldFile(const char* pszImagePath, const CTransposeExtents& extents);
+BOOL WriteWorldFile(const char* pszImagePath, const CTransposeExtents& extents,
+                    const CStagedFiles& files = PortableFiles());

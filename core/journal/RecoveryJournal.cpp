@@ -101,6 +101,11 @@ bool DecodePayload(const unsigned char* p, size_t cb, CJournalRecord* pRecord)
     record.nKind = static_cast<int>(kind);
     switch (record.nKind)
     {
+    case JOURNAL_INSERT:
+        if (!in.I32(&record.nIndex))
+            return false;
+        // the feature follows as in JOURNAL_FEATURE
+        [[fallthrough]];
     case JOURNAL_FEATURE:
     {
         uint32_t count;
@@ -142,26 +147,21 @@ bool Replay(const CJournalRecord& record, CRecoveredWork* pWork)
         pWork->shapes.Add(record.shape);
         pWork->nShapeType = record.nShapeType;
         return true;
+    case JOURNAL_INSERT:
+        if (record.nIndex < 0 || record.nIndex > pWork->shapes.GetSize())
+            return false;
+        pWork->shapes.InsertAt(record.nIndex, record.shape);
+        pWork->nShapeType = record.nShapeType;
+        return true;
     case JOURNAL_RENAME:
     case JOURNAL_DELETE:
-    {
         if (record.nIndex < 0 || record.nIndex >= pWork->shapes.GetSize())
             return false;
-        CShapeArray kept;
-        for (int i = 0; i < pWork->shapes.GetSize(); ++i)
-        {
-            if (i != record.nIndex)
-                kept.Add(pWork->shapes.GetAt(i));
-            else if (record.nKind == JOURNAL_RENAME)
-            {
-                CShape renamed = pWork->shapes.GetAt(i);
-                renamed.m_strName = record.shape.m_strName;
-                kept.Add(std::move(renamed));
-            }
-        }
-        pWork->shapes = std::move(kept);
+        if (record.nKind == JOURNAL_RENAME)
+            pWork->shapes.SetName(record.nIndex, record.shape.m_strName);
+        else
+            pWork->shapes.RemoveAt(record.nIndex);
         return true;
-    }
     case JOURNAL_CLEAR: pWork->shapes.RemoveAll(); return true;
     }
     return false;
@@ -177,6 +177,7 @@ std::string EncodeJournalRecord(const CJournalRecord& record)
     PutI64(payload, record.nTime);
     switch (record.nKind)
     {
+    case JOURNAL_INSERT: PutU32(payload, static_cast<uint32_t>(record.nIndex)); [[fallthrough]];
     case JOURNAL_FEATURE:
         PutU32(payload, static_cast<uint32_t>(record.nShapeType));
         PutText(payload, record.shape.m_strName);

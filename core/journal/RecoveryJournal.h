@@ -21,15 +21,16 @@ enum JournalRecordKind
     JOURNAL_RENAME = 2,    // feature nIndex renamed to shape.m_strName
     JOURNAL_DELETE = 3,    // feature nIndex deleted; later ones move down
     JOURNAL_CLEAR = 4,     // every finished feature removed
+    JOURNAL_INSERT = 5,    // a feature (shape type, name, vertices) put back at nIndex; later ones move up
 };
 
 struct CJournalRecord
 {
     int nKind = JOURNAL_FEATURE;
     long long nTime = 0;   // seconds since 1970-01-01 UTC
-    int nIndex = 0;        // JOURNAL_RENAME, JOURNAL_DELETE
+    int nIndex = 0;        // JOURNAL_RENAME, JOURNAL_DELETE, JOURNAL_INSERT
     int nShapeType = SHAPE_POLYLINE;
-    CShape shape;   // JOURNAL_FEATURE (whole), JOURNAL_RENAME (its name)
+    CShape shape;   // JOURNAL_FEATURE and JOURNAL_INSERT (whole), JOURNAL_RENAME (its name)
 };
 
 // The signature every journal starts with.
@@ -41,7 +42,7 @@ std::string EncodeJournalRecord(const CJournalRecord& record);
 struct CRecoveredWork
 {
     CShapeArray shapes;
-    int nShapeType = SHAPE_POLYLINE;   // of the last feature finished
+    int nShapeType = SHAPE_POLYLINE;   // of the last feature finished or put back
     long long nLastTime = 0;           // of the last record replayed
     int nRecords = 0;                  // complete records replayed
     size_t cbReplayed = 0;             // bytes of the file they span, signature included

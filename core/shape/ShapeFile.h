@@ -8,6 +8,7 @@
 #include "core/georef/GeoRefArray.h"
 #include "core/shape/ByteSink.h"
 #include "core/shape/Shape.h"
+#include "core/shape/StagedWrite.h"
 
 // A bounding box in map units with parts and points counts: the 40 bytes
 // that follow the shape type in a PolyLine or Polygon record, in that order.
@@ -49,13 +50,13 @@ public:
     CShapeArray m_shapes;
     CGeoRefArray m_geoRef;
 
-    // The portable half of Save As: writes the three files for the path the
-    // user chose (the caller asks for the path and reports the result).
-    // 1 on success, 0 on failure.
-    int SaveAs(const char* pszPath, int nShapeType, const CShapeSideFiles& sideFiles = CShapeSideFiles())
-    {
-        return WriteShapefile(pszPath, nShapeType, FileSinkOpener(), sideFiles);
-    }
+    // The portable half of Save As: writes the files for the path the user
+    // chose (the caller asks for the path and reports the result), every
+    // one to a temporary beside its target first; the targets are replaced
+    // only once all were written, so a failure leaves the files that were
+    // there as they were. 1 on success, 0 on failure.
+    int SaveAs(const char* pszPath, int nShapeType, const CShapeSideFiles& sideFiles = CShapeSideFiles(),
+               const CStagedFiles& files = PortableFiles());
 
     // Writes the main file at pszPath, then the .shx and the .dbf beside it,
     // then the .cpg and .prj that sideFiles asks for, each only when

@@ -251,6 +251,14 @@ std::string CodePageFileText(unsigned nCodePage)
     return nCodePage == 65001 ? std::string("UTF-8") : std::to_string(nCodePage);
 }
 
+int CShapeFile::SaveAs(const char* pszPath, int nShapeType, const CShapeSideFiles& sideFiles, const CStagedFiles& files)
+{
+    CStagedSinkOpener staged(files.opener, files.replacer);
+    if (WriteShapefile(pszPath, nShapeType, staged, sideFiles) != 1)
+        return 0;   // the temporaries go with the opener
+    return staged.Commit() ? 1 : 0;
+}
+
 int CShapeFile::WriteShapefile(const char* pszPath, int nShapeType, CSinkOpener& opener,
                                const CShapeSideFiles& sideFiles)
 {

@@ -16,7 +16,8 @@ class CFileReplacer
 {
 public:
     virtual ~CFileReplacer() = default;
-    // Puts from in place of to, replacing it; false when to is unchanged.
+    // Puts the file from in place of to, replacing it; false when to is
+    // unchanged (and always when from is no file).
     virtual bool Replace(const std::string& from, const std::string& to) = 0;
     // Removes a temporary that is not wanted; a missing file is no failure.
     virtual bool Remove(const std::string& path) = 0;
@@ -25,6 +26,10 @@ public:
 // The temporary a target is written to: beside it, so that the replacement
 // never crosses a volume.
 std::string StagedName(const std::string& path);
+
+// Where a replaced target waits while the other files of its save take
+// their places, so that a failure part way can put every old file back.
+std::string SetAsideName(const std::string& path);
 
 // Opens temporaries through the base opener; Commit replaces the targets,
 // in the order they were opened. Temporaries not committed are removed when
@@ -39,8 +44,10 @@ public:
 
     std::unique_ptr<CByteSink> OpenForWriting(const std::string& path) override;
 
-    // Replaces every target by its temporary. False at the first target that
-    // could not be replaced; the temporaries not yet moved are removed.
+    // Replaces every target by its temporary. False when a target could not
+    // be replaced: the targets are then all as they were (files that belong
+    // together, such as a shapefile's, never mix old and new) and the
+    // temporaries are removed.
     bool Commit();
     void Discard();
 
@@ -50,11 +57,26 @@ private:
     std::vector<std::string> m_targets;
 };
 
+// The two halves of writing a user's files safely, passed together: how a
+// file is opened for writing, and how a finished temporary takes its
+// target's place.
+struct CStagedFiles
+{
+    CSinkOpener& opener;
+    CFileReplacer& replacer;
+};
+
 // Writes one whole file through a staged opener: bytes to the temporary,
 // then the replacement. False when anything failed; the target is then as
 // it was.
 bool WriteWholeFile(const std::string& path, const std::string& bytes, CSinkOpener& base, CFileReplacer& replacer);
+inline bool WriteWholeFile(const std::string& path, const std::string& bytes, const CStagedFiles& files)
+{
+    return WriteWholeFile(path, bytes, files.opener, files.replacer);
+}
 
 // The C library's replacement (rename over the target): atomic on POSIX
-// systems. The Win32 program passes its own (MoveFileEx).
+// systems. The Win32 program passes its own (MoveFileEx, write-through).
 CFileReplacer& PortableFileReplacer();
+// The C library's files with that replacement: the tests and the native tools.
+CStagedFiles PortableFiles();

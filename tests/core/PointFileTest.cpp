@@ -79,7 +79,8 @@ TEST(PointFile, WriteSaysWhetherEveryByteReachedTheFile)
     EXPECT_FALSE(geoRef.WritePointFile(dir.File("no-such-folder/map.jpg").c_str()));
 #ifndef _WIN32
     // A full disk: the file opens, and the bytes fail when they are flushed.
-    std::filesystem::create_symlink("/dev/full", dir.File("full.tvg"));
+    // They go to the temporary beside the point file first.
+    std::filesystem::create_symlink("/dev/full", StagedName(dir.File("full.tvg")));
     EXPECT_FALSE(geoRef.WritePointFile(dir.File("full.jpg").c_str()));
 #endif
     EXPECT_EQ(geoRef.m_points.size(), 1u) << "the points in memory stay";

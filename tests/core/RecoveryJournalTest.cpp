@@ -125,3 +125,55 @@ TEST(RecoveryJournal, NameFollowsTheImagePathInAnyLetterCase)
     EXPECT_NE(JournalFileName("C:\\Other\\Sheet 12.jpg"), name);
     EXPECT_EQ(Crc32("123456789", 9), 0xCBF43926ul);
 }
+
+TEST(RecoveryJournal, EveryCutOfAJournalOfEveryKindReplaysItsCompleteRecords)
+{
+    CJournalRecord back = Feature("back", {{4, 4}, {6, 6}}, SHAPE_POLYLINE);
+    back.nKind = JOURNAL_INSERT;
+    back.nIndex = 1;
+    const std::vector<CJournalRecord> records = {Feature("a", {{1, 1}, {2, 2}}, SHAPE_POLYLINE),
+                                                 Feature("b", {{3, 3}, {5, 5}}, SHAPE_POLYLINE),
+                                                 Edit(JOURNAL_DELETE, 0),
+                                                 back,
+                                                 Edit(JOURNAL_RENAME, 0, "b2"),
+                                                 Edit(JOURNAL_CLEAR, 0),
+                                                 back};
+    std::string bytes = JournalSignature();
+    std::vector<size_t> ends;
+    for (const CJournalRecord& r : records)
+    {
+        bytes += EncodeJournalRecord(r);
+        ends.push_back(bytes.size());
+    }
+    // Fully replayed: b at 0 then renamed, back inserted after it; cleared;
+    // an insertion beyond the end of an empty list ends the replay.
+    CRecoveredWork whole;
+    ASSERT_TRUE(ReadJournal(bytes.data(), bytes.size(), &whole));
+    EXPECT_EQ(whole.nRecords, 6);
+    EXPECT_EQ(whole.shapes.GetSize(), 0);
+
+    for (size_t cut = 8; cut <= bytes.size(); ++cut)
+    {
+        size_t complete = 0;
+        while (complete < ends.size() && ends[complete] <= cut)
+            ++complete;
+        // What the complete records alone give.
+        CRecoveredWork expected, work;
+        const size_t cbExpected = complete ? ends[complete - 1] : 8;
+        ASSERT_TRUE(ReadJournal(bytes.data(), cbExpected, &expected));
+        ASSERT_TRUE(ReadJournal(bytes.data(), cut, &work));
+        ASSERT_EQ(work.nRecords, expected.nRecords) << "cut at " << cut;
+        ASSERT_EQ(work.shapes.GetSize(), expected.shapes.GetSize()) << "cut at " << cut;
+        for (int i = 0; i < work.shapes.GetSize(); ++i)
+        {
+            EXPECT_EQ(work.shapes.GetAt(i).m_strName, expected.shapes.GetAt(i).m_strName);
+            EXPECT_EQ(work.shapes.GetAt(i).Vertices(), expected.shapes.GetAt(i).Vertices());
+        }
+    }
+    CRecoveredWork four;
+    ASSERT_TRUE(ReadJournal(bytes.data(), ends[4], &four));
+    ASSERT_EQ(four.shapes.GetSize(), 2);
+    EXPECT_EQ(four.shapes.GetAt(0).m_strName, "b2");
+    EXPECT_EQ(four.shapes.GetAt(1).m_strName, "back");
+    EXPECT_EQ(four.shapes.GetAt(1).GetAt(1), (CShapeVertex{6, 6}));
+}

@@ -1,10 +1,13 @@
 // Saves that cannot half-happen: the old files stay byte for byte until
 // every new one was written in full, and no temporary is left behind.
+#include <functional>
 #include <map>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "core/georef/ImageSettings.h"
+#include "core/georef/WorldFile.h"
 #include "core/shape/StagedWrite.h"
 #include "tests/core/ShapeWriterFixture.h"
 #include "tests/core/TestFiles.h"
@@ -16,12 +19,13 @@ class CMemoryReplacer : public CFileReplacer
 {
 public:
     explicit CMemoryReplacer(CMemorySinkOpener& files) : m_files(files) {}
+    // Files in use: they can be neither replaced nor moved.
     std::set<std::string> m_refused;
 
     bool Replace(const std::string& from, const std::string& to) override
     {
         auto found = m_files.m_files.find(from);
-        if (found == m_files.m_files.end() || m_refused.count(to))
+        if (found == m_files.m_files.end() || m_refused.count(to) || m_refused.count(from))
             return false;
         m_files.m_files[to] = found->second;
         m_files.m_files.erase(from);
@@ -102,4 +106,65 @@ TEST(StagedWrite, WholeFileOnDiskReplacesTheOldOneAndLeavesNoTemporary)
     EXPECT_EQ(ReadFileBytes(path), "new bytes\r\n");
     EXPECT_TRUE(ReadFileBytes(StagedName(path)).empty());
     EXPECT_FALSE(WriteWholeFile(dir.File("no such folder/scan.tvg"), "x", FileSinkOpener(), PortableFileReplacer()));
+}
+
+TEST_F(StagedSave, AFileInUseLaterInTheSetPutsBackTheOnesAlreadyReplaced)
+{
+    // The .shp and .shx are in place when the .dbf refuses; a .cpg the old
+    // set never had is in place when the .prj refuses.
+    CShapeSideFiles side;
+    side.nCodePage = 1252;
+    side.strPrj = "PROJCS[]";
+    for (const char* refused : {"out.dbf", "out.prj"})
+    {
+        SCOPED_TRACE(refused);
+        m_memory.m_files = m_old;
+        m_replacer.m_refused = {refused};
+        CStagedSinkOpener staged(m_memory, m_replacer);
+        ASSERT_EQ(m_file.WriteShapefile("out.shp", SHAPE_POLYLINE, staged, side), 1);
+        EXPECT_FALSE(staged.Commit());
+        EXPECT_EQ(m_memory.m_files, m_old) << "old bytes, no temporary, nothing set aside";
+    }
+    // Nothing in use: the new set, and nothing set aside is left.
+    m_replacer.m_refused.clear();
+    CStagedFiles files{m_memory, m_replacer};
+    ASSERT_EQ(m_file.SaveAs("out.shp", SHAPE_POLYLINE, side, files), 1);
+    EXPECT_EQ(m_memory.m_files.size(), 5u);
+    EXPECT_EQ(m_memory.m_files.count("out.shp.previous"), 0u);
+    EXPECT_EQ(m_memory.m_files["out.cpg"], "1252");
+}
+
+TEST(StagedWrite, EverySideFileKeepsItsOldBytesWhenTheDiskFillsMidWrite)
+{
+    CMemorySinkOpener memory;
+    CMemoryReplacer replacer(memory);
+    const CStagedFiles files{memory, replacer};
+    CGeoRefArray geoRef;
+    geoRef.m_points = {CGeoRefPoint(1, 2, 3, 4), CGeoRefPoint(5, 6, 7, 8)};
+    CImageSettings settings;
+    settings.Set("fit", "affine");
+    CTransposeExtents extents = {};
+    extents.x1 = extents.y1 = 10;
+    extents.outW = extents.outH = 5;
+    const struct
+    {
+        const char* target;
+        std::function<bool()> write;
+    } writers[] = {
+        {"scan.tvg", [&] { return geoRef.WritePointFile("scan.jpg", files) != FALSE; }},
+        {"scan.quarvex", [&] { return WriteImageSettings("scan.jpg", settings, files); }},
+        {"scan.jgw", [&] { return WriteWorldFile("scan.jpg", extents, files) != FALSE; }},
+    };
+    for (const auto& writer : writers)
+    {
+        SCOPED_TRACE(writer.target);
+        memory.m_files = {{writer.target, "old bytes\r\n"}};
+        memory.m_byteLimit = {{StagedName(writer.target), 5}};
+        EXPECT_FALSE(writer.write());
+        EXPECT_EQ(memory.m_files, (std::map<std::string, std::string>{{writer.target, "old bytes\r\n"}}));
+        memory.m_byteLimit.clear();
+        EXPECT_TRUE(writer.write());
+        EXPECT_NE(memory.m_files[writer.target], "old bytes\r\n");
+        EXPECT_EQ(memory.m_files.size(), 1u);
+    }
 }

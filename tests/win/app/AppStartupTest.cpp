@@ -134,6 +134,7 @@ TEST(AppStartup, MenuHasTheCommandsInOrder)
          {"Transpose", 32776},
          {"", 0},
          {"&Control Points\tF8", ID_VIEW_CONTROL_POINTS},
+         {"&Features\tF9", ID_VIEW_FEATURES},
          {"Coordinate &System...", ID_VIEW_COORDINATE_SYSTEM}},
         {{"&About...", ID_APP_ABOUT}},
     };
@@ -171,9 +172,9 @@ TEST(AppStartup, AcceleratorTableBindsTheKeys)
         {FVIRTKEY | FSHIFT, VK_DELETE, ID_EDIT_CUT},   {FVIRTKEY | FCONTROL, VK_INSERT, ID_EDIT_COPY},
         {FVIRTKEY | FSHIFT, VK_INSERT, ID_EDIT_PASTE}, {FVIRTKEY, VK_F6, ID_NEXT_PANE},
         {FVIRTKEY | FSHIFT, VK_F6, ID_PREV_PANE},      {FVIRTKEY | FCONTROL, 'Y', ID_EDIT_REDO},
-        {FVIRTKEY, VK_F8, ID_VIEW_CONTROL_POINTS},
+        {FVIRTKEY, VK_F8, ID_VIEW_CONTROL_POINTS},     {FVIRTKEY, VK_F9, ID_VIEW_FEATURES},
     };
-    ASSERT_EQ(count, 15);
+    ASSERT_EQ(count, 16);
     for (int i = 0; i < count; ++i)
     {
         SCOPED_TRACE(i);

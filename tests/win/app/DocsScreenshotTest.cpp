@@ -3,9 +3,11 @@
 // file to write (tools/docs-screenshot.sh does that).
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 
 #include "app/ControlPointsWnd.h"
+#include "app/FeaturesWnd.h"
 #include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 #include "tests/win/app/MouseDriver.h"
@@ -77,4 +79,61 @@ TEST(DocsScreenshot, ControlPointsWithResidualVectors)
     gui::Capture capture = gui::CaptureScreen(RECT{0, 0, 1275, 965});
     session.Command(ID_VIEW_CONTROL_POINTS);
     ASSERT_TRUE(capture.SaveBmp(pszOutput));
+}
+
+// The screenshot of the Features window in docs/: three polygons on the
+// sample map, the lake chosen in the list and highlighted on the map.
+// Written only when QUARVEX_FEATURES_SCREENSHOT names the BMP file to write.
+TEST(DocsScreenshot, FeaturesWindowOnTheSampleMap)
+{
+    const char* pszOutput = std::getenv("QUARVEX_FEATURES_SCREENSHOT");
+    if (!pszOutput || !*pszOutput)
+        GTEST_SKIP() << "QUARVEX_FEATURES_SCREENSHOT is not set";
+    std::string image =
+        CopyFixture("../../../../samples/sample_map.jpg", gui::TempFolder("docs-features"), "sample_map.jpg");
+    AppSession session({image});
+    ASSERT_TRUE(session.started);
+    MoveWindow(session.FrameWnd(), 0, 0, 1000, 700, TRUE);
+    gui::Pump();
+    {
+        gui::ModalScript script;
+        script.Then(gui::ChooseShapeType(IDC_POLYGONS));
+        gui::RightClick(session.ViewWnd(), POINT{5, 5});
+        ASSERT_EQ(session.Doc()->m_nMode, MODE_DIGITISE);
+    }
+    // Outlines around the lake and two woods, as a user clicks them.
+    const struct
+    {
+        const char* name;
+        int cx, cy, rx, ry;
+    } outlines[] = {{"Lago Nero", 1085, 638, 116, 54},
+                    {"Bosco del Sereno", 1213, 468, 50, 88},
+                    {"Bosco di Castelrivo", 1517, 615, 52, 44}};
+    CImageDoc* pDoc = session.Doc();
+    for (const auto& o : outlines)
+    {
+        CShape clicked;
+        for (int i = 0; i < 12; ++i)
+        {
+            const double a = i * 2 * 3.14159265358979 / 12;
+            clicked.Add(o.cx + static_cast<int>(o.rx * std::cos(a)), o.cy + static_cast<int>(o.ry * std::sin(a)));
+        }
+        pDoc->DoEdit(CEdit::FinishFeature(clicked, SHAPE_POLYGON, o.name, pDoc->m_shapeFile.m_shapes.GetSize()));
+    }
+    session.Command(ID_VIEW_FEATURES);
+    CFeaturesWnd* pWnd = session.Frame()->GetFeaturesWnd();
+    ASSERT_TRUE(pWnd->IsOpen());
+    SetWindowPos(pWnd->m_hWnd, nullptr, 560, 430, 560, 300, SWP_NOZORDER);
+    pWnd->SelectFeature(0);
+    session.View()->ScrollToPosition(POINT{760, 330});
+    gui::Pump();
+    // The map read-out in the status line, over the lake.
+    gui::MouseMove(session.ViewWnd(), POINT{400, 300});
+    gui::Capture capture = gui::CaptureScreen(RECT{0, 0, 1125, 735});
+    session.Command(ID_VIEW_FEATURES);
+    ASSERT_TRUE(capture.SaveBmp(pszOutput));
+    // The features were only for the picture.
+    gui::ModalScript noSave;
+    noSave.Then(gui::ModalScript::Press(IDNO));
+    SendMessageA(session.FrameWnd(), WM_CLOSE, 0, 0);
 }

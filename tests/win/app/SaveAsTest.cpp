@@ -240,3 +240,33 @@ TEST(SaveAs, EndingTheWindowsSessionAsksAsExitDoes)
     ASSERT_EQ(script.Seen().size(), 1u);
     EXPECT_EQ(script.Seen()[0].message, kSaveQuestion);
 }
+
+TEST(SaveAs, AFailureMidSaveLeavesTheOldFilesByteForByteAndIsTold)
+{
+    const std::string folder = gui::TempFolder("saveas-midway");
+    AppSession session({MapIn("saveas-midway")});
+    DigitiseOneFeature(session);
+    const std::string shp = folder + "\\roads.shp";
+    const char* extensions[] = {".shp", ".shx", ".dbf", ".cpg"};
+    for (const char* ext : extensions)
+        WriteWholeFile(folder + "\\roads" + ext, std::string("the old ") + ext);
+    // The old table is read-only: every new file is written, the main file
+    // and the index take their places, and then the table cannot.
+    const std::string table = folder + "\\roads.dbf";
+    ASSERT_TRUE(SetFileAttributesA(table.c_str(), FILE_ATTRIBUTE_READONLY));
+
+    ModalScript script;
+    script.Then(ModalScript::OpenFile(shp));
+    script.Then(ModalScript::Press(IDOK));
+    session.Command(ID_FILE_SAVE_AS);
+    ASSERT_EQ(script.Seen().size(), 2u);
+    EXPECT_EQ(script.Seen()[1].message, "An error occurred whilst saving the file " + shp);
+    SetFileAttributesA(table.c_str(), FILE_ATTRIBUTE_NORMAL);
+    for (const char* ext : extensions)
+    {
+        EXPECT_EQ(ReadWholeFile(folder + "\\roads" + ext), std::string("the old ") + ext) << ext;
+        EXPECT_FALSE(Exists(folder + "\\roads" + ext + ".previous")) << ext;
+        EXPECT_FALSE(Exists(folder + "\\roads" + ext + ".partial")) << ext;
+    }
+    EXPECT_EQ(session.Doc()->m_bShapesModified, 1) << "still unsaved";
+}
