@@ -2,13 +2,13 @@
 
 #include <commctrl.h>
 
-#include <charconv>
 #include <cmath>
 
 #include "app/GeoRefDlg.h"
 #include "app/res/resource.h"
 #include "core/georef/NumberFormat.h"
 #include "winfw/FwUtil.h"
+#include "winfw/ReportList.h"
 #include "winfw/WinApp.h"
 
 namespace
@@ -18,13 +18,7 @@ const char kSection[] = "Tool Windows";
 const char kScaleEntry[] = "ControlPointsVectorScale";
 const int kScales[] = {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000};
 
-struct Column
-{
-    unsigned nTitle;
-    int cx;   // dialog units
-    bool bRight;
-};
-const Column kColumns[] = {
+const ReportColumn kColumns[] = {
     {IDS_CP_COLUMN_NUMBER, 16, true},       {IDS_CP_COLUMN_PIXEL_X, 30, true},   {IDS_CP_COLUMN_PIXEL_Y, 30, true},
     {IDS_CP_COLUMN_TYPED_X, 64, false},     {IDS_CP_COLUMN_TYPED_Y, 64, false},  {IDS_CP_COLUMN_MAP_X, 46, true},
     {IDS_CP_COLUMN_MAP_Y, 46, true},        {IDS_CP_COLUMN_DX, 38, true},        {IDS_CP_COLUMN_DY, 38, true},
@@ -33,14 +27,6 @@ const Column kColumns[] = {
 };
 const unsigned kModelNames[kFitModelCount] = {IDS_FIT_ROTATION_SCALES, IDS_FIT_HELMERT, IDS_FIT_AFFINE};
 const int kRmsControls[kFitModelCount] = {IDC_CP_RMS_FIRST, IDC_CP_RMS_HELMERT, IDC_CP_RMS_AFFINE};
-
-// Six significant digits, "." as the point whatever the locale.
-std::string FormatSignificant(double dValue)
-{
-    char buffer[64];
-    std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, dValue, std::chars_format::general, 6);
-    return r.ec == std::errc() ? std::string(buffer, r.ptr) : std::string();
-}
 
 // Fixed decimals without the sign of a value that rounds to zero ("-0.00").
 std::string Fixed(double dValue, int nDecimals)
@@ -65,55 +51,25 @@ std::string ModelSummary(const CModelFit& fit)
     return text + LoadResString(IDS_CP_NO_FIT);
 }
 
-void SetListText(HWND hList, int nItem, int nColumn, const std::string& strText)
-{
-    LVITEMA item = {};
-    item.iSubItem = nColumn;
-    item.pszText = const_cast<char*>(strText.c_str());
-    SendMessageA(hList, LVM_SETITEMTEXTA, nItem, reinterpret_cast<LPARAM>(&item));
-}
+// How each control follows a resize: the list takes the change of height,
+// what lies below it moves down, the wide texts stretch, and the vectors'
+// choice keeps to the right.
+const CToolDialog::LayoutRule kLayout[] = {
+    {IDC_CP_LIST, true, true, false, false},         {IDC_CP_DELETE, false, false, false, true},
+    {IDC_CP_EDIT, false, false, false, true},        {IDC_CP_VECTORS_LABEL, false, false, true, true},
+    {IDC_CP_EXAGGERATION, false, false, true, true}, {IDC_CP_FIT_LABEL, false, false, false, true},
+    {IDC_CP_FIT_MODEL, false, false, false, true},   {IDC_CP_PARAMETERS, true, false, false, true},
+    {IDC_CP_RMS_LABEL, false, false, false, true},   {IDC_CP_RMS_FIRST, true, false, false, true},
+    {IDC_CP_RMS_HELMERT, true, false, false, true},  {IDC_CP_RMS_AFFINE, true, false, false, true},
+    {IDC_CP_HINTS, true, false, false, true},
+};
 }   // namespace
 
-CControlPointsWnd::CControlPointsWnd() : CToolDialog(IDD_CONTROL_POINTS, kProfileName) {}
-
-CControlPointsWnd::~CControlPointsWnd()
-{
-    if (CImageDoc* pDoc = Doc())
-        pDoc->RemoveChangeListener(m_nChangeListener);
-}
-
-CImageDoc* CControlPointsWnd::Doc() const
-{
-    CWinApp* pApp = FwGetApp();
-    CSingleDocTemplate* pTemplate = pApp ? pApp->GetDocTemplate() : nullptr;
-    return pTemplate ? static_cast<CImageDoc*>(pTemplate->GetDocument()) : nullptr;
-}
-
-CImageView* CControlPointsWnd::View() const
-{
-    CWinApp* pApp = FwGetApp();
-    CSingleDocTemplate* pTemplate = pApp ? pApp->GetDocTemplate() : nullptr;
-    return pTemplate ? static_cast<CImageView*>(pTemplate->GetView()) : nullptr;
-}
+CControlPointsWnd::CControlPointsWnd() : CDocToolWnd(IDD_CONTROL_POINTS, kProfileName) {}
 
 BOOL CControlPointsWnd::OnInitDialog()
 {
-    HWND hList = GetDlgItem(m_hWnd, IDC_CP_LIST);
-    SendMessageA(hList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES,
-                 LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    for (size_t i = 0; i < sizeof kColumns / sizeof kColumns[0]; ++i)
-    {
-        RECT width = {0, 0, kColumns[i].cx, 8};
-        MapDialogRect(m_hWnd, &width);
-        const std::string title = LoadResString(kColumns[i].nTitle);
-        LVCOLUMNA column = {};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
-        column.fmt = kColumns[i].bRight && i > 0 ? LVCFMT_RIGHT : LVCFMT_LEFT;
-        column.cx = width.right;
-        column.pszText = const_cast<char*>(title.c_str());
-        column.iSubItem = static_cast<int>(i);
-        SendMessageA(hList, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-    }
+    InitReportList(m_hWnd, GetDlgItem(m_hWnd, IDC_CP_LIST), kColumns, sizeof kColumns / sizeof kColumns[0]);
     HWND hModels = GetDlgItem(m_hWnd, IDC_CP_FIT_MODEL);
     for (unsigned nName : kModelNames)
         SendMessageA(hModels, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LoadResString(nName).c_str()));
@@ -132,13 +88,13 @@ BOOL CControlPointsWnd::OnInitDialog()
     m_nResidualScale = kScales[chosen];
     SendMessageA(hScales, CB_SETCURSEL, chosen, 0);
 
-    RememberLayout();
-    if (CImageDoc* pDoc = Doc())
-        m_nChangeListener = pDoc->AddChangeListener([this](const CEdit* pEdit) {
-            // Digitising steps leave the points and their fit as they were.
-            if (IsOpen() && (!pEdit || EditChangesGeoreference(pEdit->m_nKind)))
-                Refresh();
-        });
+    // Small enough to tuck away, large enough to read the fit.
+    SetLayout(kLayout, sizeof kLayout / sizeof kLayout[0], 66, 75);
+    FollowChanges([this](const CEdit* pEdit) {
+        // Digitising steps leave the points and their fit as they were.
+        if (IsOpen() && (!pEdit || EditChangesGeoreference(pEdit->m_nKind)))
+            Refresh();
+    });
     Refresh();
     return TRUE;
 }
@@ -171,34 +127,29 @@ void CControlPointsWnd::FillList()
     {
         const CGeoRefPoint& point = points[i];
         const int n = static_cast<int>(i);
-        const std::string number = std::to_string(i + 1);
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT;
-        item.iItem = n;
-        item.pszText = const_cast<char*>(number.c_str());
-        SendMessageA(hList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        SetListText(hList, n, 1, std::to_string(point.m_nPixelX));
-        SetListText(hList, n, 2, std::to_string(point.m_nPixelY));
+        InsertReportRow(hList, n, std::to_string(i + 1));
+        SetReportText(hList, n, 1, std::to_string(point.m_nPixelX));
+        SetReportText(hList, n, 2, std::to_string(point.m_nPixelY));
         // A point read from the point file keeps only its numbers.
-        SetListText(hList, n, 3, point.m_strMapX.empty() ? FormatFixed(point.m_dMapX, 6) : point.m_strMapX);
-        SetListText(hList, n, 4, point.m_strMapY.empty() ? FormatFixed(point.m_dMapY, 6) : point.m_strMapY);
-        SetListText(hList, n, 5, FormatFixed(point.m_dMapX, 6));
-        SetListText(hList, n, 6, FormatFixed(point.m_dMapY, 6));
+        SetReportText(hList, n, 3, point.m_strMapX.empty() ? FormatFixed(point.m_dMapX, 6) : point.m_strMapX);
+        SetReportText(hList, n, 4, point.m_strMapY.empty() ? FormatFixed(point.m_dMapY, 6) : point.m_strMapY);
+        SetReportText(hList, n, 5, FormatFixed(point.m_dMapX, 6));
+        SetReportText(hList, n, 6, FormatFixed(point.m_dMapY, 6));
         if (!residuals)
             continue;
         const CPointResidual& r = fit.residuals[i];
         // Map units to the point file's six decimals, pixels to two.
-        SetListText(hList, n, 7, Fixed(r.dX, 6));
-        SetListText(hList, n, 8, Fixed(r.dY, 6));
-        SetListText(hList, n, 9, Fixed(r.dLength, 6));
-        SetListText(hList, n, 10, Fixed(r.dPixelX, 2));
-        SetListText(hList, n, 11, Fixed(r.dPixelY, 2));
-        SetListText(hList, n, 12, Fixed(r.dPixelLength, 2));
+        SetReportText(hList, n, 7, Fixed(r.dX, 6));
+        SetReportText(hList, n, 8, Fixed(r.dY, 6));
+        SetReportText(hList, n, 9, Fixed(r.dLength, 6));
+        SetReportText(hList, n, 10, Fixed(r.dPixelX, 2));
+        SetReportText(hList, n, 11, Fixed(r.dPixelY, 2));
+        SetReportText(hList, n, 12, Fixed(r.dPixelLength, 2));
         std::string note = n == fit.nWorst ? LoadResString(IDS_CP_NOTE_WORST) : std::string();
         for (const CFitHint& hint : report.hints)
             if (hint.nKind == HINT_OUTLIER && hint.nPoint == n)
                 note += (note.empty() ? "" : ", ") + LoadResString(IDS_CP_NOTE_OUTLIER);
-        SetListText(hList, n, 13, note);
+        SetReportText(hList, n, 13, note);
     }
     if (selected >= 0 && selected < static_cast<int>(points.size()))
         SelectPoint(selected);
@@ -222,8 +173,8 @@ void CControlPointsWnd::FillSummary()
     if (fit.bFitted)
         parameters = LoadResString(IDS_CP_ROTATION) + " " + FormatFixed(fit.dRotation * 180.0 / kPi, 3) + " " +
                      LoadResString(IDS_CP_DEGREES) + ", " + LoadResString(IDS_CP_SCALE_X) + " " +
-                     FormatSignificant(fit.dScaleX) + ", " + LoadResString(IDS_CP_SCALE_Y) + " " +
-                     FormatSignificant(fit.dScaleY);
+                     FormatSignificant(fit.dScaleX, 6) + ", " + LoadResString(IDS_CP_SCALE_Y) + " " +
+                     FormatSignificant(fit.dScaleY, 6);
     SetItemText(IDC_CP_PARAMETERS, parameters);
 
     std::string hints;
@@ -254,21 +205,10 @@ void CControlPointsWnd::UpdateButtons()
 
 int CControlPointsWnd::GetSelectedPoint() const
 {
-    if (!m_hWnd)
-        return -1;
-    return static_cast<int>(
-        SendDlgItemMessageA(m_hWnd, IDC_CP_LIST, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    return m_hWnd ? GetReportSelection(GetDlgItem(m_hWnd, IDC_CP_LIST)) : -1;
 }
 
-void CControlPointsWnd::SelectPoint(int nIndex)
-{
-    HWND hList = GetDlgItem(m_hWnd, IDC_CP_LIST);
-    LVITEMA item = {};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(hList, LVM_SETITEMSTATE, nIndex, reinterpret_cast<LPARAM>(&item));
-    SendMessageA(hList, LVM_ENSUREVISIBLE, nIndex, FALSE);
-}
+void CControlPointsWnd::SelectPoint(int nIndex) { SelectReportRow(GetDlgItem(m_hWnd, IDC_CP_LIST), nIndex); }
 
 void CControlPointsWnd::DeleteSelectedPoint()
 {
@@ -386,13 +326,9 @@ bool CControlPointsWnd::OnNotify(NMHDR* pNMHDR, LRESULT* pResult)
     case LVN_ITEMCHANGED:
     {
         const NMLISTVIEW* pChange = reinterpret_cast<const NMLISTVIEW*>(pNMHDR);
-        if ((pChange->uChanged & LVIF_STATE) && (pChange->uNewState & LVIS_SELECTED) &&
-            !(pChange->uOldState & LVIS_SELECTED))
-        {
-            if (!m_bFilling)
-                if (CImageView* pView = View())
-                    pView->ShowControlPoint(pChange->iItem);
-        }
+        if (IsNewlySelected(pChange) && !m_bFilling)
+            if (CImageView* pView = View())
+                pView->ShowControlPoint(pChange->iItem);
         UpdateButtons();
         *pResult = 0;
         return true;
@@ -441,83 +377,8 @@ void CControlPointsWnd::OnShowTool(bool bOpen)
 
 bool CControlPointsWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* pResult)
 {
-    switch (message)
-    {
-    case WM_SIZE: Layout(LOWORD(lParam), HIWORD(lParam)); return false;
-    case WM_GETMINMAXINFO:
-    {
-        // Small enough to tuck away, large enough to read the fit.
-        MINMAXINFO* pInfo = reinterpret_cast<MINMAXINFO*>(lParam);
-        pInfo->ptMinTrackSize.x = m_initialClient.cx * 2 / 3;
-        pInfo->ptMinTrackSize.y = m_initialClient.cy * 3 / 4;
-        return false;
-    }
-    case WM_DESTROY:
+    if (message == WM_DESTROY)
         if (CImageView* pView = View())
             pView->SetResidualDisplay(false, m_nResidualScale);
-        if (CImageDoc* pDoc = Doc())
-            pDoc->RemoveChangeListener(m_nChangeListener);
-        m_nChangeListener = 0;
-        break;
-    }
-    return CToolDialog::OnMessage(message, wParam, lParam, pResult);
-}
-
-namespace
-{
-// How each control follows a resize: the list takes the change of height,
-// what lies below it moves down, the wide texts stretch, and the vectors'
-// choice keeps to the right.
-struct LayoutRule
-{
-    int nID;
-    bool bStretchX, bStretchY, bMoveX, bMoveY;
-};
-const LayoutRule kLayout[] = {
-    {IDC_CP_LIST, true, true, false, false},         {IDC_CP_DELETE, false, false, false, true},
-    {IDC_CP_EDIT, false, false, false, true},        {IDC_CP_VECTORS_LABEL, false, false, true, true},
-    {IDC_CP_EXAGGERATION, false, false, true, true}, {IDC_CP_FIT_LABEL, false, false, false, true},
-    {IDC_CP_FIT_MODEL, false, false, false, true},   {IDC_CP_PARAMETERS, true, false, false, true},
-    {IDC_CP_RMS_LABEL, false, false, false, true},   {IDC_CP_RMS_FIRST, true, false, false, true},
-    {IDC_CP_RMS_HELMERT, true, false, false, true},  {IDC_CP_RMS_AFFINE, true, false, false, true},
-    {IDC_CP_HINTS, true, false, false, true},
-};
-}   // namespace
-
-void CControlPointsWnd::RememberLayout()
-{
-    m_templateRects.clear();
-    for (const LayoutRule& rule : kLayout)
-    {
-        RECT rc;
-        GetWindowRect(GetDlgItem(m_hWnd, rule.nID), &rc);
-        MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
-        m_templateRects.push_back(rc);
-    }
-    RECT client;
-    GetClientRect(m_hWnd, &client);
-    m_initialClient = SIZE{client.right, client.bottom};
-}
-
-void CControlPointsWnd::Layout(int cx, int cy)
-{
-    if (m_templateRects.size() != sizeof kLayout / sizeof kLayout[0] || cx == 0 || cy == 0)
-        return;
-    const int dx = cx - m_initialClient.cx, dy = cy - m_initialClient.cy;
-    for (size_t i = 0; i < m_templateRects.size(); ++i)
-    {
-        const LayoutRule& rule = kLayout[i];
-        RECT rc = m_templateRects[i];
-        if (rule.bMoveX)
-            OffsetRect(&rc, dx, 0);
-        if (rule.bMoveY)
-            OffsetRect(&rc, 0, dy);
-        if (rule.bStretchX)
-            rc.right += dx;
-        if (rule.bStretchY)
-            rc.bottom += dy;
-        SetWindowPos(GetDlgItem(m_hWnd, rule.nID), nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    InvalidateRect(m_hWnd, nullptr, TRUE);
+    return CDocToolWnd::OnMessage(message, wParam, lParam, pResult);
 }

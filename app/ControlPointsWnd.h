@@ -8,18 +8,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <string>
-#include <vector>
+#include "app/DocToolWnd.h"
 
-#include "app/ImageDoc.h"
-#include "app/ImageView.h"
-#include "winfw/ToolDialog.h"
-
-class CControlPointsWnd : public CToolDialog
+class CControlPointsWnd : public CDocToolWnd
 {
 public:
     CControlPointsWnd();
-    ~CControlPointsWnd() override;
 
     // Fills every control from the document as it now is.
     void Refresh();
@@ -40,22 +34,13 @@ protected:
     void OnShowTool(bool bOpen) override;
 
 private:
-    CImageDoc* Doc() const;
-    CImageView* View() const;
     void FillList();
     void FillSummary();
     void UpdateButtons();
     void OnFitModelChosen();
     void OnScaleChosen();
-    void RememberLayout();
-    void Layout(int cx, int cy);
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW* pDraw);
 
-    int m_nChangeListener = 0;
     bool m_bFilling = false;
     int m_nResidualScale = 10;
-    // The client area and the controls' places as the template made them,
-    // for keeping the layout while the window is resized.
-    SIZE m_initialClient = {0, 0};
-    std::vector<RECT> m_templateRects;
 };

@@ -9,21 +9,18 @@
 #include <commctrl.h>
 
 #include <string>
-#include <vector>
 
-#include "app/ImageDoc.h"
-#include "app/ImageView.h"
-#include "winfw/ToolDialog.h"
+#include "app/DocToolWnd.h"
+#include "core/georef/NumberFormat.h"
 
 // The words of the length or area column for a feature: six significant
 // digits with "." as the decimal point, "" when it has none.
-std::string FormatFeatureSize(double dValue);
+inline std::string FormatFeatureSize(double dValue) { return FormatSignificant(dValue, 6); }
 
-class CFeaturesWnd : public CToolDialog
+class CFeaturesWnd : public CDocToolWnd
 {
 public:
     CFeaturesWnd();
-    ~CFeaturesWnd() override;
 
     // Fills every control from the document as it now is.
     void Refresh();
@@ -42,14 +39,7 @@ protected:
     void OnShowTool(bool bOpen) override;
 
 private:
-    CImageDoc* Doc() const;
-    CImageView* View() const;
     void UpdateButtons();
-    void Layout(int cx, int cy);
 
-    int m_nChangeListener = 0;
     bool m_bFilling = false;
-    // The client area and the controls' places as the template made them.
-    SIZE m_initialClient = {0, 0};
-    std::vector<RECT> m_templateRects;
 };

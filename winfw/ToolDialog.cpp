@@ -62,10 +62,56 @@ void CToolDialog::OnCancel()
         SetActiveWindow(hOwner);
 }
 
-bool CToolDialog::OnMessage(UINT message, WPARAM, LPARAM, INT_PTR* pResult)
+void CToolDialog::SetLayout(const LayoutRule* pRules, size_t nRules, int nMinPercentX, int nMinPercentY)
+{
+    m_layout.assign(pRules, pRules + nRules);
+    m_templateRects.clear();
+    for (const LayoutRule& rule : m_layout)
+    {
+        RECT rc;
+        GetWindowRect(GetDlgItem(m_hWnd, rule.nID), &rc);
+        MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+        m_templateRects.push_back(rc);
+    }
+    RECT client;
+    GetClientRect(m_hWnd, &client);
+    m_templateClient = SIZE{client.right, client.bottom};
+    m_nMinPercentX = nMinPercentX;
+    m_nMinPercentY = nMinPercentY;
+}
+
+void CToolDialog::ApplyLayout(int cx, int cy)
+{
+    if (m_layout.empty() || cx == 0 || cy == 0)
+        return;
+    const int dx = cx - m_templateClient.cx, dy = cy - m_templateClient.cy;
+    for (size_t i = 0; i < m_layout.size(); ++i)
+    {
+        const LayoutRule& rule = m_layout[i];
+        RECT rc = m_templateRects[i];
+        OffsetRect(&rc, rule.bMoveX ? dx : 0, rule.bMoveY ? dy : 0);
+        if (rule.bStretchX)
+            rc.right += dx;
+        if (rule.bStretchY)
+            rc.bottom += dy;
+        SetWindowPos(GetDlgItem(m_hWnd, rule.nID), nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+bool CToolDialog::OnMessage(UINT message, WPARAM, LPARAM lParam, INT_PTR* pResult)
 {
     switch (message)
     {
+    case WM_SIZE: ApplyLayout(LOWORD(lParam), HIWORD(lParam)); return false;
+    case WM_GETMINMAXINFO:
+    {
+        MINMAXINFO* pInfo = reinterpret_cast<MINMAXINFO*>(lParam);
+        pInfo->ptMinTrackSize.x = m_templateClient.cx * m_nMinPercentX / 100;
+        pInfo->ptMinTrackSize.y = m_templateClient.cy * m_nMinPercentY / 100;
+        return false;
+    }
     case WM_CLOSE:
         Show(false);
         *pResult = TRUE;

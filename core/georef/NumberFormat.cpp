@@ -11,3 +11,10 @@ std::string FormatFixed(double dValue, int nDecimals)
         return std::string();
     return std::string(buffer, r.ptr);
 }
+
+std::string FormatSignificant(double dValue, int nDigits)
+{
+    char buffer[64];
+    std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, dValue, std::chars_format::general, nDigits);
+    return r.ec == std::errc() ? std::string(buffer, r.ptr) : std::string();
+}
