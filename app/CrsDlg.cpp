@@ -38,29 +38,23 @@ LRESULT CALLBACK SearchBoxProc(HWND hEdit, UINT message, WPARAM wParam, LPARAM l
     return CallWindowProcA(pPrevious, hEdit, message, wParam, lParam);
 }
 
-std::wstring WideFromAnsi(const std::string& text)
+std::wstring WideFrom(UINT nCodePage, std::string_view text)
 {
     if (text.empty())
         return std::wstring();
-    const int cch = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const int cch = MultiByteToWideChar(nCodePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(cch, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], cch);
+    MultiByteToWideChar(nCodePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], cch);
     return wide;
 }
+
+std::wstring WideFromAnsi(const std::string& text) { return WideFrom(CP_ACP, text); }
 
 bool IsBlank(const std::string& text) { return text.find_first_not_of(" \t") == std::string::npos; }
 
 }   // namespace
 
-std::wstring WideFromUtf8(std::string_view text)
-{
-    if (text.empty())
-        return std::wstring();
-    const int cch = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(cch, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], cch);
-    return wide;
-}
+std::wstring WideFromUtf8(std::string_view text) { return WideFrom(CP_UTF8, text); }
 
 std::vector<int> LoadRecentCrs()
 {

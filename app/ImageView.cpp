@@ -286,12 +286,17 @@ void CImageView::ShowControlPoint(int nIndex)
     const std::vector<CGeoRefPoint>& points = GetDocument()->m_shapeFile.m_geoRef.m_points;
     if (nIndex < 0 || nIndex >= static_cast<int>(points.size()) || GetDocument()->m_nMode == MODE_TRANSPOSED)
         return;
+    m_nSelectedPoint = nIndex;
+    CentreOnPixel(points[nIndex].m_nPixelX, points[nIndex].m_nPixelY);
+}
+
+void CImageView::CentreOnPixel(long long x, long long y)
+{
     RECT client;
     GetClientRect(m_hWnd, &client);
-    const POINT wanted = {points[nIndex].m_nPixelX * m_nZoom - client.right / 2,
-                          points[nIndex].m_nPixelY * m_nZoom - client.bottom / 2};
-    ScrollToPosition(POINT{wanted.x > 0 ? wanted.x : 0, wanted.y > 0 ? wanted.y : 0});
-    m_nSelectedPoint = nIndex;
+    const long long cx = x * m_nZoom - client.right / 2;
+    const long long cy = y * m_nZoom - client.bottom / 2;
+    ScrollToPosition(POINT{static_cast<LONG>(std::max(0LL, cx)), static_cast<LONG>(std::max(0LL, cy))});
     InvalidateRect(m_hWnd, nullptr, TRUE);
     UpdateWindow(m_hWnd);
 }
@@ -329,12 +334,6 @@ void CImageView::ShowFeature(int nIndex)
         top = std::min(top, v.y);
         bottom = std::max(bottom, v.y);
     }
-    RECT client;
-    GetClientRect(m_hWnd, &client);
-    const long long cx = (static_cast<long long>(left) + right) / 2 * m_nZoom - client.right / 2;
-    const long long cy = (static_cast<long long>(top) + bottom) / 2 * m_nZoom - client.bottom / 2;
-    ScrollToPosition(POINT{static_cast<LONG>(std::max(0LL, cx)), static_cast<LONG>(std::max(0LL, cy))});
     m_nSelectedFeature = nIndex;
-    InvalidateRect(m_hWnd, nullptr, TRUE);
-    UpdateWindow(m_hWnd);
+    CentreOnPixel((static_cast<long long>(left) + right) / 2, (static_cast<long long>(top) + bottom) / 2);
 }

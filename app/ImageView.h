@@ -91,6 +91,9 @@ public:
 
 private:
     void SetZoom(int nZoom);
+    // Scrolls image pixel (x, y) to the middle of the view (as near as the
+    // image's edges allow) and repaints.
+    void CentreOnPixel(long long x, long long y);
     void AddTransposeCommands();
     void AddClipboardCommands();
     void AddInputCommands();
