@@ -15,17 +15,16 @@
 // bench_geotiff --nothing the process without any image, for its memory.
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <turbojpeg.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <string>
 #include <vector>
 
+#include "bench/ScanBench.h"
 #include "core/georef/GeoRefArray.h"
 #include "core/georef/NumberFormat.h"
 #include "core/raster/GeoTiffWriter.h"
@@ -33,32 +32,10 @@
 namespace
 {
 
-double Now()
-{
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec + ts.tv_nsec * 1e-9;
-}
-
 bool DecodeJpeg(const std::string& path, CRgbImage* pScan)
 {
-    std::vector<unsigned char> jpeg;
-    if (FILE* f = std::fopen(path.c_str(), "rb"))
-    {
-        unsigned char chunk[1 << 16];
-        size_t got;
-        while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-            jpeg.insert(jpeg.end(), chunk, chunk + got);
-        std::fclose(f);
-    }
-    tjhandle tj = tjInitDecompress();
-    int width = 0, height = 0, subsampling, colorspace;
-    bool ok = !jpeg.empty() &&
-              tjDecompressHeader3(tj, jpeg.data(), jpeg.size(), &width, &height, &subsampling, &colorspace) == 0 &&
-              pScan->Allocate(width, height) &&
-              tjDecompress2(tj, jpeg.data(), jpeg.size(), pScan->Pixels(), width, 0, height, TJPF_RGB, 0) == 0;
-    tjDestroy(tj);
-    return ok;
+    return DecodeJpegInto(
+        path, [&](int width, int height) { return pScan->Allocate(width, height) ? pScan->Pixels() : nullptr; });
 }
 
 // The fit of the scan's control points, and the grid of the export.
@@ -259,18 +236,10 @@ int main(int argc, char** argv)
         return ExportChild(argv[2], argv[3], std::atoi(argv[4]));
     if (argc == 2 && std::strcmp(argv[1], "--nothing") == 0)
         return 0;
-    std::vector<std::string> scans(argv + 1, argv + argc);
-    const char* benchBuild = std::getenv("BENCH_BUILD");
-    const std::string dataDir = std::string(benchBuild ? benchBuild : QUARVEX_BENCH_DIR) + "/data";
+    std::string workDir;
+    const std::vector<std::string> scans = BenchScans(argc, argv, "geotiff", &workDir);
     if (scans.empty())
-    {
-        if (std::system(("bash '" QUARVEX_SOURCE_DIR "/bench/make_scans.sh' '" + dataDir + "' >/dev/null").c_str()) !=
-            0)
-            return 1;
-        scans = {dataDir + "/scan27.jpg", dataDir + "/scan108.jpg"};
-    }
-    const std::string workDir = dataDir + "/geotiff";
-    std::system(("mkdir -p '" + workDir + "'").c_str());
+        return 1;
     char self[4096] = {};
     if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
         return 1;

@@ -107,13 +107,11 @@ int main(int argc, char** argv)
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include <turbojpeg.h>
-
+#include "bench/ScanBench.h"
 #include "core/georef/GeoRefArray.h"
 #include "core/georef/NumberFormat.h"
 #include "core/parallel/ParallelFor.h"
@@ -124,46 +122,14 @@ namespace
 
 volatile unsigned char g_sink;
 
-// Wall times: several threads' work is measured by the clock on the wall.
-// On a shared machine the best of a few runs is taken.
-double Now()
-{
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec + ts.tv_nsec * 1e-9;
-}
-
-std::vector<unsigned char> ReadFile(const std::string& path)
-{
-    std::vector<unsigned char> bytes;
-    if (FILE* f = std::fopen(path.c_str(), "rb"))
-    {
-        unsigned char chunk[1 << 16];
-        size_t got;
-        while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-            bytes.insert(bytes.end(), chunk, chunk + got);
-        std::fclose(f);
-    }
-    return bytes;
-}
-
-// The decoder of the program is libjpeg-turbo too; decoding here directly
-// keeps this bench independent of the program's own wrapper.
 bool DecodeJpeg(const std::string& path, std::vector<unsigned char>* pRgb, int* pWidth, int* pHeight)
 {
-    std::vector<unsigned char> jpeg = ReadFile(path);
-    if (jpeg.empty())
-        return false;
-    tjhandle tj = tjInitDecompress();
-    int subsampling, colorspace;
-    bool ok = tjDecompressHeader3(tj, jpeg.data(), jpeg.size(), pWidth, pHeight, &subsampling, &colorspace) == 0;
-    if (ok)
-    {
-        pRgb->resize(static_cast<size_t>(*pWidth) * *pHeight * 3);
-        ok = tjDecompress2(tj, jpeg.data(), jpeg.size(), pRgb->data(), *pWidth, 0, *pHeight, TJPF_RGB, 0) == 0;
-    }
-    tjDestroy(tj);
-    return ok;
+    return DecodeJpegInto(path, [&](int width, int height) {
+        *pWidth = width;
+        *pHeight = height;
+        pRgb->resize(static_cast<size_t>(width) * height * 3);
+        return pRgb->data();
+    });
 }
 
 double RunCommand(const std::string& command)
@@ -179,6 +145,7 @@ double RunCommand(const std::string& command)
     return seconds;
 }
 
+// On a shared machine the best of a few runs is taken.
 template <typename F>
 double BestOf(int runs, F run)
 {
@@ -296,18 +263,10 @@ int BenchScan(const std::string& jpegPath, const std::string& workDir)
 
 int main(int argc, char** argv)
 {
-    std::vector<std::string> scans(argv + 1, argv + argc);
-    const char* benchBuild = std::getenv("BENCH_BUILD");
-    const std::string dataDir = std::string(benchBuild ? benchBuild : QUARVEX_BENCH_DIR) + "/data";
+    std::string workDir;
+    const std::vector<std::string> scans = BenchScans(argc, argv, "transpose", &workDir);
     if (scans.empty())
-    {
-        if (std::system(("bash '" QUARVEX_SOURCE_DIR "/bench/make_scans.sh' '" + dataDir + "' >/dev/null").c_str()) !=
-            0)
-            return 1;
-        scans = {dataDir + "/scan27.jpg", dataDir + "/scan108.jpg"};
-    }
-    const std::string workDir = dataDir + "/transpose";
-    std::system(("mkdir -p '" + workDir + "'").c_str());
+        return 1;
     int failures = 0;
     for (const std::string& scan : scans)
         failures += BenchScan(scan, workDir);

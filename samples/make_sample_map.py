@@ -18,16 +18,14 @@ Run with /usr/bin/python3 (Debian's python3-numpy and python3-pil, and the
 DejaVu fonts); the output is the same on every run.
 """
 
-import json
 import math
 import os
 import sys
 
 import numpy as np
-from PIL import Image, ImageDraw, ImageFilter, ImageFont
+from PIL import ImageDraw
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-NAME = "sample_map"
+from scanned_sheet import HERE, SUPERSAMPLE, Sheet, font, ss
 
 # The sheet: 15 minutes of longitude by 10 of latitude from its south-west corner.
 LON0_MIN = 7 * 60       # 7 deg 00' E, in minutes
@@ -44,63 +42,7 @@ NORTH = (-7, -112)
 ORIGIN = (218, 1347)    # pixel of the south-west corner, 7 deg 00' E 45 deg 00' N
 WIDTH, HEIGHT = 2048, 1480
 
-SUPERSAMPLE = 3
-FONT_DIR = "/usr/share/fonts/truetype/dejavu"
-
-
-def to_pixel(east_min, north_min):
-    """Pixel (column, row) of the point east_min and north_min minutes from the SW corner."""
-    return (ORIGIN[0] + east_min * EAST[0] + north_min * NORTH[0],
-            ORIGIN[1] + east_min * EAST[1] + north_min * NORTH[1])
-
-
-def to_minutes(column, row):
-    """The inverse of to_pixel: minutes east and north of the SW corner."""
-    det = EAST[0] * NORTH[1] - NORTH[0] * EAST[1]
-    dc, dr = column - ORIGIN[0], row - ORIGIN[1]
-    east = (dc * NORTH[1] - dr * NORTH[0]) / det
-    north = (dr * EAST[0] - dc * EAST[1]) / det
-    return east, north
-
-
-def lon_lat(east_min, north_min):
-    return (LON0_MIN + east_min) / 60.0, (LAT0_MIN + north_min) / 60.0
-
-
-def dms(value, positive, negative):
-    """Degrees, minutes and seconds with a hemisphere letter: 7 deg 05' 00" E."""
-    letter = positive if value >= 0 else negative
-    total = round(abs(value) * 3600, 3)
-    degrees = int(total // 3600)
-    minutes = int((total - degrees * 3600) // 60)
-    seconds = total - degrees * 3600 - minutes * 60
-    return degrees, minutes, seconds, letter
-
-
-def dms_typed(value, positive, negative):
-    """The form a user types in the coordinate dialog: "7 05 00 E"."""
-    d, m, s, letter = dms(value, positive, negative)
-    return "%d %02d %02g %s" % (d, m, s, letter) if s != int(s) else "%d %02d %02d %s" % (d, m, s, letter)
-
-
-def dms_label(value, positive, negative, seconds=False):
-    d, m, s, letter = dms(value, positive, negative)
-    if seconds:
-        return "%d\u00b0%02d'%02d\"%s" % (d, m, s, letter)
-    return "%d\u00b0%02d'%s" % (d, m, letter)
-
-
-def ss(point):
-    """A pixel position on the supersampled canvas (pixel centres at 3c + 1)."""
-    return (point[0] * SUPERSAMPLE + (SUPERSAMPLE - 1) / 2.0,
-            point[1] * SUPERSAMPLE + (SUPERSAMPLE - 1) / 2.0)
-
-
-def ss_path(points_min):
-    return [ss(to_pixel(e, n)) for e, n in points_min]
-
-
-ROTATION_DEG = math.degrees(math.atan2(-EAST[1], EAST[0]))
+SHEET = Sheet("sample_map", LON0_MIN, LAT0_MIN, SPAN_LON_MIN, SPAN_LAT_MIN, EAST, NORTH, ORIGIN, WIDTH, HEIGHT)
 
 
 # --- relief, water and woods, as smooth fields over the sheet (in minutes) ---
@@ -137,8 +79,7 @@ def woods(east, north):
 
 
 def render_fields(rng):
-    rows, cols = np.mgrid[0:HEIGHT, 0:WIDTH].astype(np.float64)
-    east, north = to_minutes(cols, rows)
+    east, north = SHEET.minutes_grid()
     inside = (east >= 0) & (east <= SPAN_LON_MIN) & (north >= 0) & (north <= SPAN_LAT_MIN)
     paper = (east >= -1.1) & (east <= SPAN_LON_MIN + 1.1) & (north >= -0.95) & (north <= SPAN_LAT_MIN + 0.85)
 
@@ -165,28 +106,6 @@ def render_fields(rng):
 
 
 # --- vector drawing on the supersampled canvas ---
-
-def font(size, bold=False, italic=False):
-    style = ("Bold" if bold else "") + ("Italic" if italic else "")
-    name = "DejaVuSerif" + ("-" + style if style else "")
-    return ImageFont.truetype(os.path.join(FONT_DIR, name + ".ttf"), size * SUPERSAMPLE)
-
-
-def text_at(canvas, centre_min, text, face, fill=(20, 20, 20), offset_px=(0, 0)):
-    """Writes text turned with the sheet, centred on a sheet position (in minutes)
-    shifted by offset_px pixels along the sheet's own axes (x east, y down)."""
-    left, top, right, bottom = face.getbbox(text)
-    patch = Image.new("L", (right - left + 8, bottom - top + 8), 0)
-    ImageDraw.Draw(patch).text((4 - left, 4 - top), text, font=face, fill=255)
-    patch = patch.rotate(ROTATION_DEG, resample=Image.BICUBIC, expand=True)
-    cx, cy = ss(to_pixel(*centre_min))
-    angle = math.radians(ROTATION_DEG)
-    dx, dy = offset_px[0] * SUPERSAMPLE, offset_px[1] * SUPERSAMPLE
-    cx += dx * math.cos(angle) + dy * math.sin(angle)
-    cy += -dx * math.sin(angle) + dy * math.cos(angle)
-    colour = Image.new("RGB", patch.size, fill)
-    canvas.paste(colour, (int(round(cx - patch.size[0] / 2)), int(round(cy - patch.size[1] / 2))), patch)
-
 
 def smooth_curve(points, steps=12):
     """A Catmull-Rom curve through the points."""
@@ -238,143 +157,87 @@ def draw_vectors(canvas):
     px = SUPERSAMPLE
 
     # Water and roads first, the graticule and the frame over them.
-    shore = ss_path(lake_outline())
+    shore = SHEET.ss_path(lake_outline())
     draw.line(shore + shore[:1], fill=(40, 90, 170), width=px, joint="curve")
-    draw.line(ss_path(smooth_curve(river_points())), fill=(40, 90, 170), width=3 * px, joint="curve")
+    draw.line(SHEET.ss_path(smooth_curve(river_points())), fill=(40, 90, 170), width=3 * px, joint="curve")
     for road in ROADS:
-        path = ss_path(smooth_curve(road, 8))
-        draw.line(path, fill=(30, 30, 30), width=5 * px, joint="curve")
-        draw.line(path, fill=(214, 60, 40), width=3 * px, joint="curve")
+        SHEET.draw_road(draw, smooth_curve(road, 8))
 
     for e, n, name in VILLAGES:
-        cx, cy = ss(to_pixel(e, n))
-        r = 4 * px
-        draw.polygon([(cx - r, cy - r), (cx + r, cy - r), (cx + r, cy + r), (cx - r, cy + r)], fill=(20, 20, 20))
-        text_at(canvas, (e, n), name, font(15), offset_px=(0, -16))
+        SHEET.draw_village(canvas, draw, e, n, name, font(15))
     for e, n, name in PEAKS:
-        cx, cy = ss(to_pixel(e, n))
+        cx, cy = ss(SHEET.to_pixel(e, n))
         r = 6 * px
         draw.polygon([(cx, cy - r), (cx + r, cy + r * 0.7), (cx - r, cy + r * 0.7)], fill=(90, 50, 20))
         peak = int(round(float(height(np.array(e), np.array(n))) / 5) * 5)
-        text_at(canvas, (e, n), "%s %d" % (name, peak), font(14, italic=True), fill=(90, 50, 20), offset_px=(0, 18))
-    text_at(canvas, (8.1, 5.75), "Lago Nero", font(14, italic=True), fill=(30, 80, 160))
-    text_at(canvas, (1.2, valley_centre(1.2)), "Torrente Dora", font(13, italic=True), fill=(30, 80, 160),
-            offset_px=(0, 14))
+        SHEET.text_at(canvas, (e, n), "%s %d" % (name, peak), font(14, italic=True), fill=(90, 50, 20),
+                      offset_px=(0, 18))
+    SHEET.text_at(canvas, (8.1, 5.75), "Lago Nero", font(14, italic=True), fill=(30, 80, 160))
+    SHEET.text_at(canvas, (1.2, valley_centre(1.2)), "Torrente Dora", font(13, italic=True), fill=(30, 80, 160),
+                  offset_px=(0, 14))
 
     # The graticule: full lines every five minutes.
-    for i in range(0, SPAN_LON_MIN + 1, GRATICULE_STEP_MIN):
-        draw.line(ss_path([(i, 0), (i, SPAN_LAT_MIN)]), fill=(30, 30, 70), width=px)
-    for j in range(0, SPAN_LAT_MIN + 1, GRATICULE_STEP_MIN):
-        draw.line(ss_path([(0, j), (SPAN_LON_MIN, j)]), fill=(30, 30, 70), width=px)
+    SHEET.draw_graticule(draw, GRATICULE_STEP_MIN)
 
     # The minute border: a band outside the neatline, minutes alternately black.
     band = 0.12
     for i in range(SPAN_LON_MIN):
         if i % 2 == 0:
             for n0, n1 in ((-band, 0), (SPAN_LAT_MIN, SPAN_LAT_MIN + band)):
-                draw.polygon(ss_path([(i, n0), (i + 1, n0), (i + 1, n1), (i, n1)]), fill=(15, 15, 15))
+                draw.polygon(SHEET.ss_path([(i, n0), (i + 1, n0), (i + 1, n1), (i, n1)]), fill=(15, 15, 15))
     for j in range(SPAN_LAT_MIN):
         if j % 2 == 0:
             for e0, e1 in ((-band, 0), (SPAN_LON_MIN, SPAN_LON_MIN + band)):
-                draw.polygon(ss_path([(e0, j), (e1, j), (e1, j + 1), (e0, j + 1)]), fill=(15, 15, 15))
+                draw.polygon(SHEET.ss_path([(e0, j), (e1, j), (e1, j + 1), (e0, j + 1)]), fill=(15, 15, 15))
     for lo, hi in ((0.0, 0.0), (-band, -band)):
         corners = [(lo, lo), (SPAN_LON_MIN - hi, lo), (SPAN_LON_MIN - hi, SPAN_LAT_MIN - hi), (lo, SPAN_LAT_MIN - hi)]
-        draw.line(ss_path(corners + corners[:1]), fill=(15, 15, 15), width=2 * px if lo == 0 else px)
+        draw.line(SHEET.ss_path(corners + corners[:1]), fill=(15, 15, 15), width=2 * px if lo == 0 else px)
     # Ticks of the five minutes, out across the band.
     for i in range(0, SPAN_LON_MIN + 1, GRATICULE_STEP_MIN):
-        draw.line(ss_path([(i, -0.3), (i, 0)]), fill=(15, 15, 15), width=px)
-        draw.line(ss_path([(i, SPAN_LAT_MIN), (i, SPAN_LAT_MIN + 0.3)]), fill=(15, 15, 15), width=px)
+        draw.line(SHEET.ss_path([(i, -0.3), (i, 0)]), fill=(15, 15, 15), width=px)
+        draw.line(SHEET.ss_path([(i, SPAN_LAT_MIN), (i, SPAN_LAT_MIN + 0.3)]), fill=(15, 15, 15), width=px)
     for j in range(0, SPAN_LAT_MIN + 1, GRATICULE_STEP_MIN):
-        draw.line(ss_path([(-0.3, j), (0, j)]), fill=(15, 15, 15), width=px)
-        draw.line(ss_path([(SPAN_LON_MIN, j), (SPAN_LON_MIN + 0.3, j)]), fill=(15, 15, 15), width=px)
+        draw.line(SHEET.ss_path([(-0.3, j), (0, j)]), fill=(15, 15, 15), width=px)
+        draw.line(SHEET.ss_path([(SPAN_LON_MIN, j), (SPAN_LON_MIN + 0.3, j)]), fill=(15, 15, 15), width=px)
 
     # Labels in degrees and minutes with their hemisphere letters.
-    label = font(16, bold=True)
-    for i in range(0, SPAN_LON_MIN + 1, GRATICULE_STEP_MIN):
-        lon, _ = lon_lat(i, 0)
-        text = dms_label(lon, "E", "W")
-        text_at(canvas, (i, -0.3), text, label, offset_px=(0, 14))
-        text_at(canvas, (i, SPAN_LAT_MIN + 0.3), text, label, offset_px=(0, -14))
-    for j in range(0, SPAN_LAT_MIN + 1, GRATICULE_STEP_MIN):
-        _, lat = lon_lat(0, j)
-        text = dms_label(lat, "N", "S")
-        text_at(canvas, (-0.3, j), text, label, offset_px=(-44, 0))
-        text_at(canvas, (SPAN_LON_MIN + 0.3, j), text, label, offset_px=(44, 0))
+    SHEET.label_graticule(canvas, GRATICULE_STEP_MIN, font(16, bold=True), False, 0.3, 14, 44)
 
-    text_at(canvas, (SPAN_LON_MIN / 2, SPAN_LAT_MIN + 0.3), "VAL DI SERENO", font(26, bold=True),
-            offset_px=(0, -48))
-    text_at(canvas, (SPAN_LON_MIN / 2, -0.3),
-            "Graticule every 5'  \u2022  minute border  \u2022  contours every 100 m  \u2022  WGS 84",
-            font(13), offset_px=(0, 42))
+    SHEET.text_at(canvas, (SPAN_LON_MIN / 2, SPAN_LAT_MIN + 0.3), "VAL DI SERENO", font(26, bold=True),
+                  offset_px=(0, -48))
+    SHEET.text_at(canvas, (SPAN_LON_MIN / 2, -0.3),
+                  "Graticule every 5'  \u2022  minute border  \u2022  contours every 100 m  \u2022  WGS 84",
+                  font(13), offset_px=(0, 42))
 
 
 def main():
     rng = np.random.default_rng(45007)
     fields, _, _ = render_fields(rng)
-    base = Image.fromarray(np.clip(np.round(fields), 0, 255).astype(np.uint8), "RGB")
-    canvas = base.resize((WIDTH * SUPERSAMPLE, HEIGHT * SUPERSAMPLE), Image.NEAREST)
+    canvas = SHEET.canvas(fields)
     draw_vectors(canvas)
-    image = canvas.reduce(SUPERSAMPLE)
 
-    # The scanner: a little softness, uneven light and grain.
-    image = image.filter(ImageFilter.GaussianBlur(0.45))
-    pixels = np.asarray(image).astype(np.float64)
+    # The scanner's light is uneven, brightest a little right of and above the middle.
     rows, cols = np.mgrid[0:HEIGHT, 0:WIDTH]
     light = 1.0 - 0.035 * ((cols / WIDTH - 0.6) ** 2 + (rows / HEIGHT - 0.4) ** 2)
-    pixels = pixels * light[..., None] + rng.normal(0, 2.2, pixels.shape)
-    image = Image.fromarray(np.clip(np.round(pixels), 0, 255).astype(np.uint8), "RGB")
-    image.save(os.path.join(HERE, NAME + ".jpg"), quality=85, subsampling=2, optimize=True)
+    SHEET.save_jpeg(SHEET.scan(canvas, rng, 2.2, light), 85)
 
     write_truth()
 
 
-def intersection(east_min, north_min):
-    lon, lat = lon_lat(east_min, north_min)
-    column, row = to_pixel(east_min, north_min)
-    return {
-        "lon": lon, "lat": lat,
-        "lon_dms": dms_label(lon, "E", "W", seconds=True), "lat_dms": dms_label(lat, "N", "S", seconds=True),
-        "lon_typed": dms_typed(lon, "E", "W"), "lat_typed": dms_typed(lat, "N", "S"),
-        "column": column, "row": row,
-    }
-
-
 def feature_vertex(east_min, north_min):
-    lon, lat = lon_lat(east_min, north_min)
-    column, row = to_pixel(east_min, north_min)
+    lon, lat = SHEET.lon_lat(east_min, north_min)
+    column, row = SHEET.to_pixel(east_min, north_min)
     return {"lon": lon, "lat": lat, "column": column, "row": row}
 
 
 def write_truth():
-    det = EAST[0] * NORTH[1] - NORTH[0] * EAST[1]
-    # lon = lon0 + (c - c0) * NORTH[1] / det / 60 - (r - r0) * NORTH[0] / det / 60, likewise lat.
-    lon_per_col = NORTH[1] / det / 60.0
-    lon_per_row = -NORTH[0] / det / 60.0
-    lat_per_col = -EAST[1] / det / 60.0
-    lat_per_row = EAST[0] / det / 60.0
     lon0, lat0 = LON0_MIN / 60.0, LAT0_MIN / 60.0
     degrees_per_pixel = 1.0 / math.hypot(*EAST) / 60.0
-
     corners = [(0, 0), (SPAN_LON_MIN, 0), (0, SPAN_LAT_MIN)]
-    truth = {
-        "image": NAME + ".jpg",
-        "width": WIDTH,
-        "height": HEIGHT,
-        "pixels": "column and row of a pixel's centre, from 0, row 0 at the top",
-        "projection": "equirectangular with square minute cells: one minute of longitude and one of "
-                      "latitude are equally long on the sheet; map X is the longitude and map Y the "
-                      "latitude in decimal degrees, east and north positive",
-        "sheet_rotation_deg": ROTATION_DEG,
-        "sheet_rotation_sense": "counter-clockwise on the image: east points up to the right",
-        "minute_east_px": list(EAST),
-        "minute_north_px": list(NORTH),
-        "pixel_to_lonlat": {
-            "formula": "lon = lon0 + lon_per_col*(column - c0) + lon_per_row*(row - r0); "
-                       "lat = lat0 + lat_per_col*(column - c0) + lat_per_row*(row - r0)",
-            "c0": ORIGIN[0], "r0": ORIGIN[1], "lon0": lon0, "lat0": lat0,
-            "lon_per_col": lon_per_col, "lon_per_row": lon_per_row,
-            "lat_per_col": lat_per_col, "lat_per_row": lat_per_row,
-        },
+    truth = SHEET.truth("equirectangular with square minute cells: one minute of longitude and one of "
+                        "latitude are equally long on the sheet; map X is the longitude and map Y the "
+                        "latitude in decimal degrees, east and north positive")
+    truth.update({
         "lonlat_to_pixel": {
             "formula": "column = c0 + 60*(lon - lon0)*east_col + 60*(lat - lat0)*north_col; "
                        "row = r0 + 60*(lon - lon0)*east_row + 60*(lat - lat0)*north_row",
@@ -383,12 +246,9 @@ def write_truth():
         },
         "pixel_ground_size_deg": degrees_per_pixel,
         "tolerance_two_pixels_deg": 2 * degrees_per_pixel,
-        "sheet": {
-            "west": dms_label(lon0, "E", "W"), "east": dms_label(lon_lat(SPAN_LON_MIN, 0)[0], "E", "W"),
-            "south": dms_label(lat0, "N", "S"), "north": dms_label(lon_lat(0, SPAN_LAT_MIN)[1], "N", "S"),
-        },
-        "control_points": [intersection(e, n) for e, n in corners],
-        "graticule_intersections": [intersection(i, j)
+        "sheet": SHEET.edges(seconds=False),
+        "control_points": [SHEET.crossing(e, n) for e, n in corners],
+        "graticule_intersections": [SHEET.crossing(i, j)
                                     for j in range(0, SPAN_LAT_MIN + 1, GRATICULE_STEP_MIN)
                                     for i in range(0, SPAN_LON_MIN + 1, GRATICULE_STEP_MIN)],
         "features": {
@@ -396,16 +256,14 @@ def write_truth():
             "peaks": [dict(name=name, **feature_vertex(e, n)) for e, n, name in PEAKS],
             "lake_shore": [feature_vertex(e, n) for e, n in lake_outline()],
         },
-    }
-    with open(os.path.join(HERE, NAME + ".truth.json"), "w", newline="\n") as f:
-        json.dump(truth, f, indent=1, ensure_ascii=False)
-        f.write("\n")
+    })
+    SHEET.write_truth(truth)
 
     # The program's point file: "%lf,%lf,%i,%i" and CR LF, map X the longitude.
-    with open(os.path.join(HERE, NAME + ".tvg"), "w", newline="\r\n") as f:
+    with open(os.path.join(HERE, SHEET.name + ".tvg"), "w", newline="\r\n") as f:
         for e, n in corners:
-            lon, lat = lon_lat(e, n)
-            column, row = to_pixel(e, n)
+            lon, lat = SHEET.lon_lat(e, n)
+            column, row = SHEET.to_pixel(e, n)
             f.write("%f,%f,%d,%d\n" % (lon, lat, column, row))
 
 
