@@ -18,14 +18,7 @@ const char kSaveQuestion[] = "Do you want to save the polylines to a shapefile?"
 void DigitiseOneFeature(AppSession& session)
 {
     ASSERT_TRUE(session.started);
-    ModalScript script;
-    script.Then(gui::ChooseShapeType(IDC_POLYGONS));
-    script.Then(gui::NameFeature("field"));
-    gui::RightClick(session.ViewWnd(), POINT{5, 5});
-    gui::LeftClick(session.ViewWnd(), POINT{10, 10});
-    gui::LeftClick(session.ViewWnd(), POINT{40, 10});
-    gui::DoubleClick(session.ViewWnd(), POINT{40, 30});
-    ASSERT_EQ(script.Seen().size(), 2u);
+    ASSERT_EQ(gui::DigitiseFeature(session.ViewWnd(), IDC_POLYGONS, "field", {{10, 10}, {40, 10}, {40, 30}}), 2u);
     ASSERT_EQ(session.Doc()->m_shapeFile.m_shapes.GetSize(), 1);
     ASSERT_EQ(session.Doc()->m_bShapesModified, 1);
 }
