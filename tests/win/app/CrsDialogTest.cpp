@@ -132,11 +132,8 @@ TEST(CoordinateSystem, SaveAsWritesThePrjOfTheSystemAndTheCodePage)
 
     const std::string codePage = std::to_string(GetACP());
     auto saveAs = [&](const std::string& name) {
-        ModalScript script;
-        script.Then(ModalScript::OpenFile(folder + "\\" + name));
-        script.Then(ModalScript::Press(IDOK));
-        session.Command(ID_FILE_SAVE_AS);
-        return script.Seen().size() == 2 ? script.Seen()[1].message : std::string();
+        const std::vector<gui::SeenWindow> seen = session.SaveThroughDialog(folder + "\\" + name);
+        return seen.size() == 2 ? seen[1].message : std::string();
     };
     EXPECT_EQ(saveAs("roads.shp"), "File saved as " + folder + "\\roads.shp");
     EXPECT_EQ(ReadWholeFile(folder + "\\roads.prj"), std::string(EmbeddedCrsCatalogue().Find(27700)->wkt));

@@ -130,10 +130,7 @@ TEST(FeaturesWindow, RenameAndDeleteAreStepsOfTheHistoryAndTheSavedIdsFollowTheL
 
     // Saved: the IDs are the numbers of the list.
     auto save = [&](const std::string& name) {
-        ModalScript script;
-        script.Then(ModalScript::OpenFile(folder + "\\" + name + ".shp"));
-        script.Then(ModalScript::Press(IDOK));
-        session.Command(ID_FILE_SAVE_AS);
+        session.SaveThroughDialog(folder + "\\" + name + ".shp");
         return SavedRecords(folder + "\\" + name + ".dbf");
     };
     EXPECT_EQ(save("after-delete"), "1 old wood|2 field");

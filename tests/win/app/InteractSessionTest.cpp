@@ -189,12 +189,9 @@ void RunSession(const std::string& kind, int nRadioID, int nShapeType, const std
     if (nShapeType == SHAPE_POLYGON)
         session.Doc()->SetCrs(4326);
     std::string shp = folder + "\\" + kind + ".shp";
-    gui::ModalScript script;
-    script.Then(gui::ModalScript::OpenFile(folder + "\\" + kind));   // the dialog adds .shp
-    script.Then(gui::ModalScript::Press(IDOK));
-    session.Command(ID_FILE_SAVE_AS);
-    ASSERT_EQ(script.Seen().size(), 2u);
-    EXPECT_EQ(script.Seen()[1].message, "File saved as " + shp);
+    const std::vector<gui::SeenWindow> seen = session.SaveThroughDialog(folder + "\\" + kind);   // the dialog adds .shp
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].message, "File saved as " + shp);
     EXPECT_EQ(session.Doc()->m_bShapesModified, 0);
     WriteExpected(folder + "\\" + kind + ".expected", features);
 }

@@ -191,14 +191,9 @@ TEST(Recovery, FeaturesOfAKilledProgramComeBackWithTheirNamesTypeAndVertices)
     // Saved: the files for GDAL, the journal gone.
     const std::string out = gui::OutputFolder("QUARVEX_SESSION_OUT", "recovery-out");
     const std::string shp = out + "\\recovered.shp";
-    {
-        ModalScript script;
-        script.Then([&](HWND hDialog) { gui::AnswerFileDialog(hDialog, shp); });
-        script.Then(ModalScript::Press(IDOK));
-        session.Command(ID_FILE_SAVE_AS);
-        ASSERT_EQ(script.Seen().size(), 2u);
-        EXPECT_EQ(script.Seen()[1].message, "File saved as " + shp);
-    }
+    const std::vector<gui::SeenWindow> seen = session.SaveThroughDialog(shp);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].message, "File saved as " + shp);
     EXPECT_EQ(GetFileAttributesA(journal.c_str()), INVALID_FILE_ATTRIBUTES) << "removed by the save";
 
     // What GDAL must find: each clicked ring closed, in map coordinates.

@@ -80,13 +80,7 @@ TEST(Recovery, JournalFollowsTheUnsavedFeaturesAndGoesWhenTheyAreSavedOrGivenUp)
 
     // Saved: every feature is in the files, the journal goes; the next
     // change starts it again with all of them.
-    {
-        ModalScript script;
-        script.Then(ModalScript::OpenFile(folder + "\\roads.shp"));
-        script.Then(ModalScript::Press(IDOK));
-        session.Command(ID_FILE_SAVE_AS);
-        ASSERT_EQ(script.Seen().size(), 2u);
-    }
+    ASSERT_EQ(session.SaveThroughDialog(folder + "\\roads.shp").size(), 2u);
     EXPECT_FALSE(Exists(JournalOf(image)));
     gui::FinishFeature(session, "field", {{30, 30}, {50, 40}});
     EXPECT_EQ(Journaled(image), "lake|wood|field");

@@ -131,12 +131,9 @@ void RunSession(const std::string& kind, int nModel)
     }
     expected.close();
 
-    gui::ModalScript script;
-    script.Then(gui::ModalScript::OpenFile(folder + "\\" + kind));
-    script.Then(gui::ModalScript::Press(IDOK));
-    session.Command(ID_FILE_SAVE_AS);
-    ASSERT_EQ(script.Seen().size(), 2u);
-    EXPECT_EQ(script.Seen()[1].message, "File saved as " + folder + "\\" + kind + ".shp");
+    const std::vector<gui::SeenWindow> seen = session.SaveThroughDialog(folder + "\\" + kind);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].message, "File saved as " + folder + "\\" + kind + ".shp");
     session.Command(ID_VIEW_CONTROL_POINTS);
     EXPECT_FALSE(pWnd->IsOpen());
 }
