@@ -34,18 +34,6 @@ CGeoRefArray PointsThrough(const CAffineTransform& truth, const std::vector<Pixe
     return geoRef;
 }
 
-CAffineTransform Affine(double x0, double a, double b, double y0, double d, double e)
-{
-    CAffineTransform t;
-    t.x0 = x0;
-    t.xPerColumn = a;
-    t.xPerRow = b;
-    t.y0 = y0;
-    t.yPerColumn = d;
-    t.yPerRow = e;
-    return t;
-}
-
 // Every model reproduces the mappings it can represent, from points spread
 // as a user clicks them; the probe pixel lies away from every point.
 struct ExactCase
@@ -97,21 +85,23 @@ INSTANTIATE_TEST_SUITE_P(
     Models, ExactFits,
     testing::Values(
         // Three degrees turned, a metre a pixel, rows running south.
-        ExactCase{"HelmertTurnedSheet", FIT_HELMERT,
-                  Affine(500000, std::cos(0.0523), std::sin(0.0523), 4200000, std::sin(0.0523), -std::cos(0.0523)),
+        ExactCase{"HelmertTurnedSheet",
+                  FIT_HELMERT,
+                  {500000, std::cos(0.0523), std::sin(0.0523), 4200000, std::sin(0.0523), -std::cos(0.0523)},
                   kSpread},
-        ExactCase{"HelmertTwoPoints", FIT_HELMERT, Affine(7.0, 2e-4, -1e-5, 45.2, -1e-5, -2e-4), {{5, 5}, {800, 300}}},
+        ExactCase{"HelmertTwoPoints", FIT_HELMERT, {7.0, 2e-4, -1e-5, 45.2, -1e-5, -2e-4}, {{5, 5}, {800, 300}}},
         // Degrees at 45 N: a true-proportion sheet has unequal scales.
-        ExactCase{"AffineDegreesAt45North", FIT_AFFINE, Affine(7.0, 1.4807e-4, 7.76e-6, 45.07, 5.49e-6, -1.0471e-4),
-                  kSpread},
-        ExactCase{
-            "AffineThreePoints", FIT_AFFINE, Affine(-120, 0.5, 0.25, 80, -0.125, -0.75), {{0, 0}, {100, 0}, {0, 100}}},
-        ExactCase{"AffineMirrored", FIT_AFFINE, Affine(0, 1, 0, 0, 0, 1), kSpread}),
+        ExactCase{"AffineDegreesAt45North", FIT_AFFINE, {7.0, 1.4807e-4, 7.76e-6, 45.07, 5.49e-6, -1.0471e-4}, kSpread},
+        ExactCase{"AffineThreePoints",
+                  FIT_AFFINE,
+                  CAffineTransform{-120, 0.5, 0.25, 80, -0.125, -0.75},
+                  {{0, 0}, {100, 0}, {0, 100}}},
+        ExactCase{"AffineMirrored", FIT_AFFINE, {0, 1, 0, 0, 0, 1}, kSpread}),
     [](const testing::TestParamInfo<ExactCase>& info) { return std::string(info.param.name); });
 
 TEST(FitModels, RefuseWhatTheyCannotDetermine)
 {
-    const CAffineTransform truth = Affine(10, 2, 0, 20, 0, -2);
+    const CAffineTransform truth{10, 2, 0, 20, 0, -2};
     struct Case
     {
         int model;
@@ -142,7 +132,7 @@ TEST(FitModels, FailedFitKeepsTheFitInForceAndRefitDropsIt)
 {
     // An affine fit in force, then a model change that cannot be fitted
     // yet: CalcTransform keeps converting with the affine fit, Refit stops.
-    const CAffineTransform truth = Affine(100, 1, 0.5, 200, 0.25, -1);
+    const CAffineTransform truth{100, 1, 0.5, 200, 0.25, -1};
     CGeoRefArray geoRef = PointsThrough(truth, {{0, 0}, {100, 0}, {0, 100}}, FIT_AFFINE);
     ASSERT_TRUE(geoRef.CalcTransform());
     geoRef.m_nFitModel = FIT_ROTATION_SCALES;
@@ -167,7 +157,7 @@ TEST(FitModels, SettingValuesRoundTripAndAbsentMeansTheDefault)
 TEST(FitModels, TransposeOfAnAffineFitMatchesThePerPixelStatement)
 {
     // A sheared mapping the first model cannot express.
-    const CAffineTransform truth = Affine(1000, 0.9, 0.3, 2000, 0.2, -1.1);
+    const CAffineTransform truth{1000, 0.9, 0.3, 2000, 0.2, -1.1};
     CGeoRefArray geoRef = PointsThrough(truth, {{0, 0}, {60, 0}, {0, 40}, {60, 40}}, FIT_AFFINE, 40);
     ASSERT_TRUE(geoRef.CalcTransform());
     const int width = 61, height = 41;

@@ -1,4 +1,5 @@
-// Scratch folders and whole-file reads for tests, native and under Wine.
+// Scratch folders and whole-file reads for tests, native and under Wine;
+// natively also the output of an outside tool.
 #pragma once
 
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <process.h>
 #define QUARVEX_TEST_PID _getpid()
 #else
+#include <sys/wait.h>
 #include <unistd.h>
 #define QUARVEX_TEST_PID getpid()
 #endif
@@ -65,3 +67,23 @@ inline void WriteFileBytes(const std::string& path, const std::string& bytes)
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
 }
+
+#ifndef _WIN32
+// Runs a shell command and gives what it wrote, errors included; its exit
+// code goes to *pExitCode (-1 when it did not run or end normally).
+inline std::string RunTool(const std::string& command, int* pExitCode = nullptr)
+{
+    std::string output;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe)
+    {
+        char chunk[4096];
+        for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
+            output.append(chunk, got);
+    }
+    const int status = pipe ? pclose(pipe) : -1;
+    if (pExitCode)
+        *pExitCode = pipe && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return output;
+}
+#endif

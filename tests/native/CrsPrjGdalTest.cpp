@@ -5,7 +5,6 @@
 #include <string>
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include "core/crs/CrsCatalogue.h"
 #include "core/shape/ShapeFile.h"
@@ -13,24 +12,6 @@
 
 namespace
 {
-
-std::string RunTool(const std::string& command, int* pExitCode)
-{
-    std::string output;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe)
-    {
-        *pExitCode = -1;
-        return output;
-    }
-    char chunk[4096];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
-        output.append(chunk, got);
-    const int status = pclose(pipe);
-    *pExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return output;
-}
 
 struct PrjCase
 {

@@ -20,23 +20,8 @@ namespace
 
 std::string RunWithInput(const std::string& command, const std::string& input, const std::string& inputFile)
 {
-    {
-        FILE* f = std::fopen(inputFile.c_str(), "wb");
-        if (!f)
-            return std::string();
-        std::fwrite(input.data(), 1, input.size(), f);
-        std::fclose(f);
-    }
-    std::string output;
-    if (FILE* pipe = popen((command + " < '" + inputFile + "' 2>&1").c_str(), "r"))
-    {
-        char chunk[4096];
-        size_t got;
-        while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
-            output.append(chunk, got);
-        pclose(pipe);
-    }
-    return output;
+    WriteFileBytes(inputFile, input);
+    return RunTool(command + " < '" + inputFile + "'");
 }
 
 std::string Full(double value)

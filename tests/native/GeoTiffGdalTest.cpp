@@ -14,19 +14,6 @@
 namespace
 {
 
-std::string RunTool(const std::string& command)
-{
-    std::string output;
-    if (FILE* pipe = popen((command + " 2>&1").c_str(), "r"))
-    {
-        char chunk[4096];
-        for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
-            output.append(chunk, got);
-        pclose(pipe);
-    }
-    return output;
-}
-
 // A textured scan 7 degrees askew, half a metre a pixel, in UTM-like
 // coordinates, and its export grid at its own pixel size.
 struct CSample

@@ -31,24 +31,6 @@ struct ExpectedRecord
     std::vector<MapPoint> points;   // as written, in map units
 };
 
-std::string RunCommand(const std::string& command, int* pExitCode)
-{
-    std::string output;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe)
-    {
-        *pExitCode = -1;
-        return output;
-    }
-    char chunk[4096];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
-        output.append(chunk, got);
-    const int status = pclose(pipe);
-    *pExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return output;
-}
-
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -186,7 +168,7 @@ protected:
 TEST_P(IndependentReaders, GdalOgrinfo)
 {
     int exitCode;
-    const std::string output = RunCommand("ogrinfo -al --config OGR_WKT_PRECISION 17 '" + m_main + "'", &exitCode);
+    const std::string output = RunTool("ogrinfo -al --config OGR_WKT_PRECISION 17 '" + m_main + "'", &exitCode);
     ASSERT_EQ(exitCode, 0) << output;
     EXPECT_EQ(output.find("ERROR"), std::string::npos) << output;
     EXPECT_EQ(output.find("Warning"), std::string::npos) << output;
@@ -227,7 +209,7 @@ TEST_P(IndependentReaders, GdalOgrinfo)
 TEST_P(IndependentReaders, ShapelibShpdumpAndDbfdump)
 {
     int exitCode;
-    const std::string shapes = RunCommand("shpdump -validate -precision 17 '" + m_main + "'", &exitCode);
+    const std::string shapes = RunTool("shpdump -validate -precision 17 '" + m_main + "'", &exitCode);
     ASSERT_EQ(exitCode, 0) << shapes;
     EXPECT_EQ(shapes.find("wrong direction"), std::string::npos) << shapes;
     EXPECT_NE(shapes.find("\n0 object has invalid ring orderings."), std::string::npos) << shapes;
@@ -265,7 +247,7 @@ TEST_P(IndependentReaders, ShapelibShpdumpAndDbfdump)
     finishRecord();
     EXPECT_EQ(seen, m_expected.size());
 
-    const std::string table = RunCommand("dbfdump -m '" + m_dir.File("digitised.dbf") + "'", &exitCode);
+    const std::string table = RunTool("dbfdump -m '" + m_dir.File("digitised.dbf") + "'", &exitCode);
     ASSERT_EQ(exitCode, 0) << table;
     record = -1;
     seen = 0;
@@ -308,7 +290,7 @@ TEST_P(IndependentReaders, Pyshp)
                            "    if s.shapeType == 5: print('area', shapefile.signed_area(s.points))\n"
                            "    print('record', sr.record[0], '|%s|' % sr.record[1])\n");
     int exitCode;
-    const std::string output = RunCommand("/usr/bin/python3 '" + script + "' '" + m_main + "'", &exitCode);
+    const std::string output = RunTool("/usr/bin/python3 '" + script + "' '" + m_main + "'", &exitCode);
     ASSERT_EQ(exitCode, 0) << output;
     const int type = GetParam().type;
     EXPECT_NE(output.find("type " + std::to_string(type) + "\n"), std::string::npos) << output;
@@ -385,9 +367,9 @@ TEST_P(IndependentReaders, GdalWritesTheSameBytes)
     std::filesystem::create_directory(m_dir.Path() / "gdal");
     const char* layerType[] = {"", "POINT", "", "LINESTRING", "", "POLYGON"};
     int exitCode;
-    const std::string output = RunCommand(std::string("ogr2ogr -f 'ESRI Shapefile' -oo KEEP_GEOM_COLUMNS=NO -nlt ") +
-                                              layerType[type] + " '" + m_dir.File("gdal/same.shp") + "' '" + csv + "'",
-                                          &exitCode);
+    const std::string output = RunTool(std::string("ogr2ogr -f 'ESRI Shapefile' -oo KEEP_GEOM_COLUMNS=NO -nlt ") +
+                                           layerType[type] + " '" + m_dir.File("gdal/same.shp") + "' '" + csv + "'",
+                                       &exitCode);
     ASSERT_EQ(exitCode, 0) << output;
     for (const char* extension : {".shp", ".shx", ".dbf"})
     {

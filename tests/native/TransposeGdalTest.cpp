@@ -20,20 +20,6 @@
 namespace
 {
 
-std::string RunCommand(const std::string& command)
-{
-    std::string output;
-    if (FILE* pipe = popen((command + " 2>&1").c_str(), "r"))
-    {
-        char chunk[4096];
-        size_t got;
-        while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
-            output.append(chunk, got);
-        pclose(pipe);
-    }
-    return output;
-}
-
 void PutLe(std::string* out, uint32_t value, int bytes)
 {
     for (int k = 0; k < bytes; ++k)
@@ -124,10 +110,10 @@ TEST_F(TransposeGdal, ReadsTheWorldFileBesideTheJpeg)
         ASSERT_FALSE(image.IsEmpty());
         const CTransposeExtents& e = image.extents;
         ASSERT_TRUE(WriteBmp(File("north.bmp"), image));
-        ASSERT_EQ(RunCommand("cjpeg -quality 95 -outfile '" + File("north.jpg") + "' '" + File("north.bmp") + "'"), "");
+        ASSERT_EQ(RunTool("cjpeg -quality 95 -outfile '" + File("north.jpg") + "' '" + File("north.bmp") + "'"), "");
         ASSERT_TRUE(WriteWorldFile(File("north.jpg").c_str(), e));
 
-        const std::string info = RunCommand("gdalinfo '" + File("north.jpg") + "'");
+        const std::string info = RunTool("gdalinfo '" + File("north.jpg") + "'");
         ASSERT_NE(info.find(File("north.jgw")), std::string::npos) << info;
         int width = 0, height = 0;
         double originX = 0, originY = 0, sizeX = 0, sizeY = 0;
@@ -157,7 +143,7 @@ TEST_F(TransposeGdal, ReadsTheDibRowsAsTheResampledPixels)
     ASSERT_FALSE(image.IsEmpty());
     ASSERT_NE(image.Width() * 3 % 4, 0);   // the rows carry padding
     ASSERT_TRUE(WriteBmp(File("north.bmp"), image));
-    ASSERT_EQ(RunCommand("gdal_translate -q -of PNM '" + File("north.bmp") + "' '" + File("north.ppm") + "'"), "");
+    ASSERT_EQ(RunTool("gdal_translate -q -of PNM '" + File("north.bmp") + "' '" + File("north.ppm") + "'"), "");
     const std::string ppm = ReadFileBytes(File("north.ppm"));
     const std::string header =
         "P6\n" + std::to_string(image.Width()) + " " + std::to_string(image.Height()) + "\n255\n";

@@ -65,11 +65,21 @@ void AppSession::Command(UINT nID)
 std::vector<gui::SeenWindow> AppSession::OpenThroughDialog(const std::string& path,
                                                            std::vector<gui::ModalScript::Answer> more)
 {
+    more.insert(more.begin(), gui::ModalScript::OpenFile(path));
+    return Answered(ID_FILE_OPEN, std::move(more));
+}
+
+std::vector<gui::SeenWindow> AppSession::SaveThroughDialog(const std::string& path)
+{
+    return Answered(ID_FILE_SAVE_AS, {gui::ModalScript::OpenFile(path), gui::ModalScript::Press(IDOK)});
+}
+
+std::vector<gui::SeenWindow> AppSession::Answered(UINT nID, std::vector<gui::ModalScript::Answer> answers)
+{
     gui::ModalScript script;
-    script.Then(gui::ModalScript::OpenFile(path));
-    for (auto& answer : more)
+    for (auto& answer : answers)
         script.Then(answer);
-    Command(ID_FILE_OPEN);
+    Command(nID);
     std::vector<gui::SeenWindow> seen = script.Seen();
     for (const gui::SeenWindow& window : script.Unexpected())
         seen.push_back(window);

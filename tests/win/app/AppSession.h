@@ -35,8 +35,14 @@ public:
     // message) get the answers given. Returns what the script saw.
     std::vector<gui::SeenWindow> OpenThroughDialog(const std::string& path,
                                                    std::vector<gui::ModalScript::Answer> more = {});
+    // Save As answered with path, and OK to the message that follows.
+    std::vector<gui::SeenWindow> SaveThroughDialog(const std::string& path);
     // Makes the view's client area cx x cy pixels.
     void SetViewClientSize(int cx, int cy);
+
+    // A command with the answers to the windows it opens; returns what the
+    // script saw, the unexpected windows last.
+    std::vector<gui::SeenWindow> Answered(UINT nID, std::vector<gui::ModalScript::Answer> answers);
 
     CImageApp app;
     BOOL started = FALSE;

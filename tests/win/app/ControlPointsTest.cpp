@@ -38,28 +38,6 @@ void CloseWindow(AppSession& session)
 
 HWND List(CControlPointsWnd* pWnd) { return GetDlgItem(pWnd->m_hWnd, IDC_CP_LIST); }
 
-int Rows(HWND hList) { return static_cast<int>(SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0)); }
-
-std::string Cell(HWND hList, int row, int column)
-{
-    char text[256] = {};
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(hList, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
-// The label of a menu command as the menu shows it when opened.
-std::string MenuText(HWND hFrame, UINT nID)
-{
-    gui::GetMenuState(hFrame, nID);   // sends the menu its WM_INITMENUPOPUP
-    char text[128] = {};
-    GetMenuStringA(GetMenu(hFrame), nID, text, sizeof text, MF_BYCOMMAND);
-    return text;
-}
-
 std::string PointFileOf(const std::string& image) { return image.substr(0, image.size() - 4) + ".tvg"; }
 
 const char kMapPoints[] = "10.500000,-3.250000,10,20\r\n100.000000,200.000000,40,30\r\n";
@@ -83,9 +61,9 @@ TEST(ControlPoints, ListFollowsAddDeleteEditAndMoveAndFlagsTheWorstPoint)
     EXPECT_TRUE(gui::GetMenuState(session.FrameWnd(), ID_VIEW_CONTROL_POINTS).checked);
     HWND hList = List(pWnd);
     // The two points of the point file: only their numbers were kept.
-    ASSERT_EQ(Rows(hList), 2);
-    EXPECT_EQ(Cell(hList, 0, 2), "20");
-    EXPECT_EQ(Cell(hList, 0, 3), "10.500000");
+    ASSERT_EQ(gui::ListRows(hList), 2);
+    EXPECT_EQ(gui::ListCell(hList, 0, 2), "20");
+    EXPECT_EQ(gui::ListCell(hList, 0, 3), "10.500000");
     EXPECT_EQ(gui::ItemText(pWnd->m_hWnd, IDC_CP_RMS_AFFINE), "Affine: needs 1 more control point");
     EXPECT_EQ(gui::ItemText(pWnd->m_hWnd, IDC_CP_RMS_FIRST).find("Rotation and scales: RMS 0.000000, 0.00 px"), 0u);
 
@@ -97,17 +75,17 @@ TEST(ControlPoints, ListFollowsAddDeleteEditAndMoveAndFlagsTheWorstPoint)
         gui::LeftClick(session.ViewWnd(), POINT{50, 10});
         ASSERT_EQ(script.Seen().size(), 1u);
     }
-    ASSERT_EQ(Rows(hList), 3);
-    EXPECT_EQ(Cell(hList, 2, 3), "100 30 00 E");
-    EXPECT_EQ(Cell(hList, 2, 6), "10.250000");
+    ASSERT_EQ(gui::ListRows(hList), 3);
+    EXPECT_EQ(gui::ListCell(hList, 2, 3), "100 30 00 E");
+    EXPECT_EQ(gui::ListCell(hList, 2, 6), "10.250000");
     const CModelFit& fit = session.Doc()->GetFitReport().Chosen();
     ASSERT_TRUE(fit.bFitted);
     ASSERT_GE(fit.nWorst, 0);
     int flagged = 0;
     for (int row = 0; row < 3; ++row)
     {
-        EXPECT_FALSE(Cell(hList, row, 12).empty());
-        if (Cell(hList, row, 13).find("worst") != std::string::npos)
+        EXPECT_FALSE(gui::ListCell(hList, row, 12).empty());
+        if (gui::ListCell(hList, row, 13).find("worst") != std::string::npos)
         {
             ++flagged;
             EXPECT_EQ(row, fit.nWorst);
@@ -127,10 +105,10 @@ TEST(ControlPoints, ListFollowsAddDeleteEditAndMoveAndFlagsTheWorstPoint)
     pWnd->SelectPoint(1);
     SetFocus(hList);
     gui::PressKey(hList, VK_DELETE, {});
-    ASSERT_EQ(Rows(hList), 2);
-    EXPECT_EQ(Cell(hList, 1, 3), "100 30 00 E");
+    ASSERT_EQ(gui::ListRows(hList), 2);
+    EXPECT_EQ(gui::ListCell(hList, 1, 3), "100 30 00 E");
     EXPECT_EQ(ReadWholeFile(PointFileOf(image)), "10.500000,-3.250000,10,20\r\n100.500000,10.250000,50,10\r\n");
-    EXPECT_EQ(MenuText(session.FrameWnd(), ID_EDIT_UNDO), "&Undo Delete Control Point\tCtrl+Z");
+    EXPECT_EQ(gui::MenuText(session.FrameWnd(), ID_EDIT_UNDO), "&Undo Delete Control Point\tCtrl+Z");
 
     // Enter edits the chosen row in the coordinate dialog, filled in.
     pWnd->SelectPoint(1);
@@ -147,17 +125,17 @@ TEST(ControlPoints, ListFollowsAddDeleteEditAndMoveAndFlagsTheWorstPoint)
         ASSERT_EQ(script.Seen().size(), 1u);
         EXPECT_TRUE(script.Unexpected().empty());
     }
-    EXPECT_EQ(Cell(hList, 1, 4), "10 45 00 N");
-    EXPECT_EQ(Cell(hList, 1, 6), "10.750000");
+    EXPECT_EQ(gui::ListCell(hList, 1, 4), "10 45 00 N");
+    EXPECT_EQ(gui::ListCell(hList, 1, 6), "10.750000");
     EXPECT_EQ(ReadWholeFile(PointFileOf(image)), "10.500000,-3.250000,10,20\r\n100.500000,10.750000,50,10\r\n");
-    EXPECT_EQ(MenuText(session.FrameWnd(), ID_EDIT_UNDO), "&Undo Edit Control Point\tCtrl+Z");
+    EXPECT_EQ(gui::MenuText(session.FrameWnd(), ID_EDIT_UNDO), "&Undo Edit Control Point\tCtrl+Z");
 
     // A marker dragged in georeference mode moves its pixel.
     Drag(session.ViewWnd(), POINT{10, 20}, POINT{20, 25});
-    EXPECT_EQ(Cell(hList, 0, 1), "20");
-    EXPECT_EQ(Cell(hList, 0, 2), "25");
+    EXPECT_EQ(gui::ListCell(hList, 0, 1), "20");
+    EXPECT_EQ(gui::ListCell(hList, 0, 2), "25");
     EXPECT_EQ(ReadWholeFile(PointFileOf(image)), "10.500000,-3.250000,20,25\r\n100.500000,10.750000,50,10\r\n");
-    EXPECT_EQ(MenuText(session.FrameWnd(), ID_EDIT_UNDO), "&Undo Move Control Point\tCtrl+Z");
+    EXPECT_EQ(gui::MenuText(session.FrameWnd(), ID_EDIT_UNDO), "&Undo Move Control Point\tCtrl+Z");
 
     // A press on a marker that does not move is a click: a new point there.
     {
@@ -167,10 +145,10 @@ TEST(ControlPoints, ListFollowsAddDeleteEditAndMoveAndFlagsTheWorstPoint)
         ASSERT_EQ(script.Seen().size(), 1u);
         EXPECT_EQ(script.Seen()[0].title, "Add Geo-reference");
     }
-    EXPECT_EQ(Rows(hList), 2);
+    EXPECT_EQ(gui::ListRows(hList), 2);
     // The program's keys work from the window too: Ctrl+Z in the list.
     gui::PressKey(hList, 'Z', {VK_CONTROL});
-    EXPECT_EQ(Cell(hList, 0, 1), "10");
+    EXPECT_EQ(gui::ListCell(hList, 0, 1), "10");
     CloseWindow(session);
     EXPECT_FALSE(gui::GetMenuState(session.FrameWnd(), ID_VIEW_CONTROL_POINTS).checked);
 }
@@ -258,18 +236,9 @@ TEST(ControlPoints, UndoAndRedoAcrossPointsAndDigitisingRewriteThePointFile)
     EXPECT_EQ(ReadWholeFile(pointFile), "100.000000,200.000000,40,30\r\n60.000000,70.000000,50,10\r\n");
 
     // Digitise a polyline of three clicks and name it.
-    {
-        ModalScript script;
-        script.Then(gui::ChooseShapeType(IDC_POLYLINES));
-        script.Then(gui::NameFeature("road"));
-        gui::RightClick(session.ViewWnd(), POINT{5, 5});
-        gui::LeftClick(session.ViewWnd(), POINT{5, 5});
-        gui::LeftClick(session.ViewWnd(), POINT{20, 5});
-        gui::DoubleClick(session.ViewWnd(), POINT{30, 30});
-        ASSERT_EQ(script.Seen().size(), 2u);
-    }
+    ASSERT_EQ(gui::DigitiseFeature(session.ViewWnd(), IDC_POLYLINES, "road", {{5, 5}, {20, 5}, {30, 30}}), 2u);
     ASSERT_EQ(pDoc->m_shapeFile.m_shapes.GetSize(), 1);
-    EXPECT_EQ(MenuText(hFrame, ID_EDIT_UNDO), "&Undo Finish Feature\tCtrl+Z");
+    EXPECT_EQ(gui::MenuText(hFrame, ID_EDIT_UNDO), "&Undo Finish Feature\tCtrl+Z");
 
     // Ctrl+Z takes the feature back into the clicks, then the clicks one by one.
     gui::PressKey(hFrame, 'Z', {VK_CONTROL});
@@ -277,12 +246,12 @@ TEST(ControlPoints, UndoAndRedoAcrossPointsAndDigitisingRewriteThePointFile)
     EXPECT_EQ(session.View()->m_shape.GetSize(), 3);
     for (int left = 2; left >= 0; --left)
     {
-        EXPECT_EQ(MenuText(hFrame, ID_EDIT_UNDO), "&Undo Add Vertex\tCtrl+Z");
+        EXPECT_EQ(gui::MenuText(hFrame, ID_EDIT_UNDO), "&Undo Add Vertex\tCtrl+Z");
         gui::PressKey(hFrame, 'Z', {VK_CONTROL});
         EXPECT_EQ(session.View()->m_shape.GetSize(), left);
     }
     // Then the deleted point comes back, and the file with it.
-    EXPECT_EQ(MenuText(hFrame, ID_EDIT_UNDO), "&Undo Delete Control Point\tCtrl+Z");
+    EXPECT_EQ(gui::MenuText(hFrame, ID_EDIT_UNDO), "&Undo Delete Control Point\tCtrl+Z");
     gui::PressKey(hFrame, 'Z', {VK_CONTROL});
     EXPECT_EQ(points.size(), 3u);
     EXPECT_EQ(pDoc->m_nMode, MODE_DIGITISE) << "undo keeps the mode";
@@ -292,10 +261,10 @@ TEST(ControlPoints, UndoAndRedoAcrossPointsAndDigitisingRewriteThePointFile)
     EXPECT_EQ(points.size(), 2u);
     EXPECT_EQ(ReadWholeFile(pointFile), kMapPoints);
     EXPECT_FALSE(gui::GetMenuState(hFrame, ID_EDIT_UNDO).enabled);
-    EXPECT_EQ(MenuText(hFrame, ID_EDIT_UNDO), "&Undo\tCtrl+Z");
+    EXPECT_EQ(gui::MenuText(hFrame, ID_EDIT_UNDO), "&Undo\tCtrl+Z");
 
     // Ctrl+Y redoes in order.
-    EXPECT_EQ(MenuText(hFrame, ID_EDIT_REDO), "&Redo Add Control Point\tCtrl+Y");
+    EXPECT_EQ(gui::MenuText(hFrame, ID_EDIT_REDO), "&Redo Add Control Point\tCtrl+Y");
     gui::PressKey(hFrame, 'Y', {VK_CONTROL});
     EXPECT_EQ(ReadWholeFile(pointFile), std::string(kMapPoints) + "60.000000,70.000000,50,10\r\n");
     gui::PressKey(hFrame, 'Y', {VK_CONTROL});
@@ -324,7 +293,7 @@ TEST(ControlPoints, UndoAndRedoAcrossPointsAndDigitisingRewriteThePointFile)
     EXPECT_FALSE(gui::GetMenuState(hFrame, ID_EDIT_REDO).enabled);
     session.OpenThroughDialog(CopyFixture("other.jpg", gui::TempFolder("cp-undo-other"), "other.jpg"));
     EXPECT_FALSE(gui::GetMenuState(hFrame, ID_EDIT_UNDO).enabled);
-    EXPECT_EQ(Rows(List(pWnd)), 1) << "the window shows the new image's points";
+    EXPECT_EQ(gui::ListRows(List(pWnd)), 1) << "the window shows the new image's points";
     CloseWindow(session);
 }
 
@@ -392,7 +361,7 @@ TEST(ControlPoints, FitModelIsKeptBesideTheImageWithTheOtherSettings)
                      reinterpret_cast<LPARAM>(hModel));
         EXPECT_EQ(session.Doc()->m_shapeFile.m_geoRef.m_nFitModel, FIT_HELMERT);
         EXPECT_EQ(ReadWholeFile(settings), "crs=EPSG:4326\r\nfit=helmert\r\n");
-        EXPECT_EQ(MenuText(session.FrameWnd(), ID_EDIT_UNDO), "&Undo Change Fit Model\tCtrl+Z");
+        EXPECT_EQ(gui::MenuText(session.FrameWnd(), ID_EDIT_UNDO), "&Undo Change Fit Model\tCtrl+Z");
         gui::PressKey(session.FrameWnd(), 'Z', {VK_CONTROL});
         EXPECT_EQ(ReadWholeFile(settings), "crs=EPSG:4326\r\n") << "only our key goes";
         EXPECT_EQ(SendMessageA(hModel, CB_GETCURSEL, 0, 0), FIT_ROTATION_SCALES);

@@ -21,23 +21,14 @@ namespace
 
 HWND List(HWND hDialog) { return GetDlgItem(hDialog, IDC_CRS_LIST); }
 
-int RowCount(HWND hDialog) { return static_cast<int>(SendMessageA(List(hDialog), LVM_GETITEMCOUNT, 0, 0)); }
+int RowCount(HWND hDialog) { return gui::ListRows(List(hDialog)); }
 
 int SelectedRow(HWND hDialog)
 {
     return static_cast<int>(SendMessageA(List(hDialog), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
-std::string Cell(HWND hDialog, int nRow, int nColumn)
-{
-    char text[512] = "";
-    LVITEMA item = {};
-    item.iSubItem = nColumn;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(List(hDialog), LVM_GETITEMTEXTA, nRow, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
+std::string Cell(HWND hDialog, int nRow, int nColumn) { return gui::ListCell(List(hDialog), nRow, nColumn); }
 
 // Runs the dialog from the View menu with one answer.
 void ChooseWith(AppSession& session, ModalScript::Answer answer)
@@ -133,16 +124,7 @@ TEST(CoordinateSystem, SaveAsWritesThePrjOfTheSystemAndTheCodePage)
     AppSession session({CopyFixture("map.jpg", folder, "map.jpg")});
     ASSERT_TRUE(session.started);
     session.Doc()->SetCrs(27700);
-    {
-        ModalScript script;
-        script.Then(gui::ChooseShapeType(IDC_POLYGONS));
-        script.Then(gui::NameFeature("field"));
-        gui::RightClick(session.ViewWnd(), POINT{5, 5});
-        gui::LeftClick(session.ViewWnd(), POINT{10, 10});
-        gui::LeftClick(session.ViewWnd(), POINT{40, 10});
-        gui::DoubleClick(session.ViewWnd(), POINT{40, 30});
-        ASSERT_EQ(script.Seen().size(), 2u);
-    }
+    ASSERT_EQ(gui::DigitiseFeature(session.ViewWnd(), IDC_POLYGONS, "field", {{10, 10}, {40, 10}, {40, 30}}), 2u);
     // The read-out says which system its numbers are in.
     gui::MouseMove(session.ViewWnd(), POINT{20, 20});
     EXPECT_NE(gui::Text(session.StatusBarWnd()).find(" deg  EPSG:27700  Left click"), std::string::npos)
@@ -150,11 +132,8 @@ TEST(CoordinateSystem, SaveAsWritesThePrjOfTheSystemAndTheCodePage)
 
     const std::string codePage = std::to_string(GetACP());
     auto saveAs = [&](const std::string& name) {
-        ModalScript script;
-        script.Then(ModalScript::OpenFile(folder + "\\" + name));
-        script.Then(ModalScript::Press(IDOK));
-        session.Command(ID_FILE_SAVE_AS);
-        return script.Seen().size() == 2 ? script.Seen()[1].message : std::string();
+        const std::vector<gui::SeenWindow> seen = session.SaveThroughDialog(folder + "\\" + name);
+        return seen.size() == 2 ? seen[1].message : std::string();
     };
     EXPECT_EQ(saveAs("roads.shp"), "File saved as " + folder + "\\roads.shp");
     EXPECT_EQ(ReadWholeFile(folder + "\\roads.prj"), std::string(EmbeddedCrsCatalogue().Find(27700)->wkt));

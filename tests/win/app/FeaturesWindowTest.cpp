@@ -31,33 +31,12 @@ CFeaturesWnd* OpenWindow(AppSession& session)
 
 HWND List(CFeaturesWnd* pWnd) { return GetDlgItem(pWnd->m_hWnd, IDC_FEATURES_LIST); }
 
-int Rows(HWND hList) { return static_cast<int>(SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0)); }
-
-std::string Cell(HWND hList, int row, int column)
-{
-    char text[256] = {};
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(hList, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
 // The rows as "number name" joined by "|".
 std::string Listed(HWND hList)
 {
     std::string text;
-    for (int row = 0; row < Rows(hList); ++row)
-        text += (row ? "|" : "") + Cell(hList, row, 0) + " " + Cell(hList, row, 1);
-    return text;
-}
-
-std::string MenuText(HWND hFrame, UINT nID)
-{
-    gui::GetMenuState(hFrame, nID);
-    char text[128] = {};
-    GetMenuStringA(GetMenu(hFrame), nID, text, sizeof text, MF_BYCOMMAND);
+    for (int row = 0; row < gui::ListRows(hList); ++row)
+        text += (row ? "|" : "") + gui::ListCell(hList, row, 0) + " " + gui::ListCell(hList, row, 1);
     return text;
 }
 
@@ -74,16 +53,6 @@ std::string SavedRecords(const std::string& dbf)
         text += (at > 97 ? "|" : "") + id + " " + name;
     }
     return text;
-}
-
-void Finish(AppSession& session, const std::string& name, std::vector<POINT> clicks)
-{
-    ModalScript script;
-    script.Then(gui::NameFeature(name));
-    for (size_t i = 0; i + 1 < clicks.size(); ++i)
-        gui::LeftClick(session.ViewWnd(), clicks[i]);
-    gui::DoubleClick(session.ViewWnd(), clicks.back());
-    ASSERT_EQ(script.Seen().size(), 1u);
 }
 
 // Closed at the end of a test: the profile remembers it for the next.
@@ -104,23 +73,23 @@ TEST(FeaturesWindow, RenameAndDeleteAreStepsOfTheHistoryAndTheSavedIdsFollowTheL
         script.Then(gui::ChooseShapeType(IDC_POLYGONS));
         gui::RightClick(session.ViewWnd(), POINT{5, 5});
     }
-    Finish(session, "lake", {{10, 10}, {40, 10}, {40, 30}});
-    Finish(session, "wood", {{5, 40}, {20, 40}, {12, 20}});
-    Finish(session, "field", {{50, 5}, {60, 5}, {60, 15}, {52, 20}});
+    gui::FinishFeature(session, "lake", {{10, 10}, {40, 10}, {40, 30}});
+    gui::FinishFeature(session, "wood", {{5, 40}, {20, 40}, {12, 20}});
+    gui::FinishFeature(session, "field", {{50, 5}, {60, 5}, {60, 15}, {52, 20}});
 
     CFeaturesWnd* pWnd = OpenWindow(session);
     ASSERT_TRUE(pWnd);
     EXPECT_TRUE(gui::GetMenuState(session.FrameWnd(), ID_VIEW_FEATURES).checked);
     HWND hList = List(pWnd);
     EXPECT_EQ(Listed(hList), "1 lake|2 wood|3 field");
-    EXPECT_EQ(Cell(hList, 2, 2), "Polygon");
-    EXPECT_EQ(Cell(hList, 2, 3), "4") << "the corners clicked";
+    EXPECT_EQ(gui::ListCell(hList, 2, 2), "Polygon");
+    EXPECT_EQ(gui::ListCell(hList, 2, 3), "4") << "the corners clicked";
     // The area in map units from the point file's fit.
     double area = 0.0;
     ASSERT_TRUE(MeasureFeature(session.Doc()->m_shapeFile.m_shapes.GetAt(0), SHAPE_POLYGON,
                                session.Doc()->m_shapeFile.m_geoRef, &area));
     EXPECT_GT(area, 0.0);
-    EXPECT_EQ(Cell(hList, 0, 4), FormatFeatureSize(area));
+    EXPECT_EQ(gui::ListCell(hList, 0, 4), FormatFeatureSize(area));
     EXPECT_EQ(gui::ItemText(pWnd->m_hWnd, IDC_FEATURES_SUMMARY), "Areas in square map units.");
 
     // F2 renames in the name dialog, filled in; Cancel leaves the name.
@@ -136,7 +105,7 @@ TEST(FeaturesWindow, RenameAndDeleteAreStepsOfTheHistoryAndTheSavedIdsFollowTheL
         });
         script.Then(gui::NameFeature("old wood"));
         gui::PressKey(hList, VK_F2, {});
-        EXPECT_EQ(Cell(hList, 1, 1), "wood");
+        EXPECT_EQ(gui::ListCell(hList, 1, 1), "wood");
         // A double click on the row renames too.
         RECT row = {LVIR_BOUNDS, 0, 0, 0};
         SendMessageA(hList, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
@@ -145,11 +114,11 @@ TEST(FeaturesWindow, RenameAndDeleteAreStepsOfTheHistoryAndTheSavedIdsFollowTheL
         ASSERT_EQ(script.Seen().size(), 2u);
     }
     EXPECT_EQ(Listed(hList), "1 lake|2 old wood|3 field");
-    EXPECT_EQ(MenuText(session.FrameWnd(), ID_EDIT_UNDO), "&Undo Rename Feature\tCtrl+Z");
+    EXPECT_EQ(gui::MenuText(session.FrameWnd(), ID_EDIT_UNDO), "&Undo Rename Feature\tCtrl+Z");
     gui::PressKey(hList, 'Z', {VK_CONTROL});
-    EXPECT_EQ(Cell(hList, 1, 1), "wood");
+    EXPECT_EQ(gui::ListCell(hList, 1, 1), "wood");
     gui::PressKey(hList, 'Y', {VK_CONTROL});
-    EXPECT_EQ(Cell(hList, 1, 1), "old wood");
+    EXPECT_EQ(gui::ListCell(hList, 1, 1), "old wood");
 
     // Delete: the next feature takes the row and every number after moves up.
     pWnd->SelectFeature(0);
@@ -157,14 +126,11 @@ TEST(FeaturesWindow, RenameAndDeleteAreStepsOfTheHistoryAndTheSavedIdsFollowTheL
     gui::PressKey(hList, VK_DELETE, {});
     EXPECT_EQ(Listed(hList), "1 old wood|2 field");
     EXPECT_EQ(pWnd->GetSelectedFeature(), 0);
-    EXPECT_EQ(MenuText(session.FrameWnd(), ID_EDIT_UNDO), "&Undo Delete Feature\tCtrl+Z");
+    EXPECT_EQ(gui::MenuText(session.FrameWnd(), ID_EDIT_UNDO), "&Undo Delete Feature\tCtrl+Z");
 
     // Saved: the IDs are the numbers of the list.
     auto save = [&](const std::string& name) {
-        ModalScript script;
-        script.Then(ModalScript::OpenFile(folder + "\\" + name + ".shp"));
-        script.Then(ModalScript::Press(IDOK));
-        session.Command(ID_FILE_SAVE_AS);
+        session.SaveThroughDialog(folder + "\\" + name + ".shp");
         return SavedRecords(folder + "\\" + name + ".dbf");
     };
     EXPECT_EQ(save("after-delete"), "1 old wood|2 field");
@@ -172,7 +138,7 @@ TEST(FeaturesWindow, RenameAndDeleteAreStepsOfTheHistoryAndTheSavedIdsFollowTheL
     gui::PressKey(hList, 'Z', {VK_CONTROL});
     EXPECT_EQ(Listed(hList), "1 lake|2 old wood|3 field");
     EXPECT_EQ(save("after-undo"), "1 lake|2 old wood|3 field");
-    EXPECT_EQ(MenuText(session.FrameWnd(), ID_EDIT_REDO), "&Redo Delete Feature\tCtrl+Y");
+    EXPECT_EQ(gui::MenuText(session.FrameWnd(), ID_EDIT_REDO), "&Redo Delete Feature\tCtrl+Y");
     CloseWindow(session);
 }
 
@@ -198,7 +164,7 @@ TEST(FeaturesWindow, ARowChosenScrollsToItsFeatureAndHighlightsIt)
     ASSERT_TRUE(pWnd);
     // Beside the main window, not over the map that is looked at.
     SetWindowPos(pWnd->m_hWnd, nullptr, 700, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_EQ(Cell(List(pWnd), 1, 4), FormatFeatureSize(std::hypot(100.0, 20.0)));
+    EXPECT_EQ(gui::ListCell(List(pWnd), 1, 4), FormatFeatureSize(std::hypot(100.0, 20.0)));
     pWnd->SelectFeature(1);
     gui::Pump();
     // The middle of its extent in the middle of the view, drawn wide in green.

@@ -185,13 +185,7 @@ TEST(GeoTiffExport, FailedWriteSaysSoWithThePath)
 // exported; check_geotiff_gdal.py samples the GeoTIFF at the saved points.
 TEST(GeoTiffExport, SampleMapSessionForGdal)
 {
-    std::string folder = gui::TempFolder("geotiff");
-    if (const char* pszOut = std::getenv("QUARVEX_GEOTIFF_OUT"))
-    {
-        folder = std::string("Z:") + pszOut;
-        std::replace(folder.begin(), folder.end(), '/', '\\');
-        CreateDirectoryA(folder.c_str(), nullptr);
-    }
+    const std::string folder = gui::OutputFolder("QUARVEX_GEOTIFF_OUT", "geotiff");
     for (const char* name : {"marks.shp", "marks.tif", "marks.expected"})
         DeleteFileA((folder + "\\" + name).c_str());
     AppSession session({SampleCopy(folder, "marks.jpg")});

@@ -1,7 +1,10 @@
 #include "tests/win/app/GuiDriver.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "winfw/WinApp.h"
 
@@ -271,6 +274,19 @@ void PressKey(HWND hTarget, UINT nVirtualKey, std::vector<UINT> modifiers)
     SetKeyboardState(saved);
 }
 
+int ListRows(HWND hList) { return static_cast<int>(SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0)); }
+
+std::string ListCell(HWND hList, int row, int column)
+{
+    char text[512] = {};
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(hList, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
 MenuState GetMenuState(HWND hFrame, UINT nID)
 {
     MenuState state;
@@ -290,6 +306,14 @@ MenuState GetMenuState(HWND hFrame, UINT nID)
     return state;
 }
 
+std::string MenuText(HWND hFrame, UINT nID)
+{
+    GetMenuState(hFrame, nID);   // sends the menu its WM_INITMENUPOPUP
+    char text[128] = {};
+    GetMenuStringA(GetMenu(hFrame), nID, text, sizeof text, MF_BYCOMMAND);
+    return text;
+}
+
 std::string TempFolder(const std::string& name)
 {
     char temp[MAX_PATH] = {};
@@ -301,10 +325,23 @@ std::string TempFolder(const std::string& name)
     return folder;
 }
 
-std::string FixturePath(const std::string& name)
+std::string FixturePath(const std::string& name) { return WindowsPath(QUARVEX_APP_TEST_DATA + ("/" + name)); }
+
+std::string WindowsPath(std::string path)
 {
-    std::string path = std::string("Z:") + QUARVEX_APP_TEST_DATA + "/" + name;
+    if (!path.empty() && path.front() == '/')
+        path = "Z:" + path;
     std::replace(path.begin(), path.end(), '/', '\\');
     return path;
+}
+
+std::string OutputFolder(const char* pszVariable, const std::string& name)
+{
+    const char* pszOut = std::getenv(pszVariable);
+    if (!pszOut || !*pszOut)
+        return TempFolder(name);
+    const std::string folder = WindowsPath(pszOut);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
 }
 }

@@ -23,6 +23,9 @@ std::string ItemText(HWND hDialog, int nID);
 std::string MessageText(HWND hBox);
 // The entries of a combo box of a dialog.
 std::vector<std::string> ComboItems(HWND hDialog, int nID);
+// The rows of a list view, and the text of one of its cells.
+int ListRows(HWND hList);
+std::string ListCell(HWND hList, int row, int column);
 // Presses a button of a dialog (posted: the dialog's own loop runs it).
 void Click(HWND hDialog, int nID);
 // Types a path into a common Open/Save dialog and presses its OK button.
@@ -102,9 +105,17 @@ struct MenuState
     bool checked = false;
 };
 MenuState GetMenuState(HWND hFrame, UINT nID);
+// The label of a menu command as the menu shows it when opened.
+std::string MenuText(HWND hFrame, UINT nID);
 
 // A file path under a fresh temporary folder of this test run (Windows form).
 std::string TempFolder(const std::string& name);
 // The path of a test fixture (tests/win/app/data) in Windows form.
 std::string FixturePath(const std::string& name);
+// A Linux path in Windows form, seen through Wine's Z: drive.
+std::string WindowsPath(std::string path);
+// The folder that an environment variable names (a Linux path, for checks
+// run natively afterwards), created, in Windows form; without it the
+// temporary folder of that name.
+std::string OutputFolder(const char* pszVariable, const std::string& name);
 }

@@ -68,19 +68,6 @@ std::vector<ControlPoint> TruthControlPoints()
     return points;
 }
 
-std::string OutputFolder()
-{
-    const char* pszOut = std::getenv("QUARVEX_SESSION_OUT");
-    if (!pszOut || !*pszOut)
-        return gui::TempFolder("session");
-    std::string folder = pszOut;
-    if (folder.front() == '/')
-        folder = "Z:" + folder;
-    std::replace(folder.begin(), folder.end(), '/', '\\');
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
-}
-
 // Opens the sample map (without its point file) and enters the three
 // control points of the truth file.
 void GeoreferenceSample(AppSession& session)
@@ -159,7 +146,7 @@ void WriteExpected(const std::string& path, const std::vector<Feature>& features
 
 void RunSession(const std::string& kind, int nRadioID, int nShapeType, const std::vector<Feature>& features)
 {
-    std::string folder = OutputFolder();
+    std::string folder = gui::OutputFolder("QUARVEX_SESSION_OUT", "session");
     // Nothing of an earlier run may stand in for this one's files.
     for (const char* ext : {".shp", ".shx", ".dbf", ".cpg", ".prj", ".expected", ".tvg", ".quarvex"})
         DeleteFileA((folder + "\\" + kind + ext).c_str());
@@ -202,12 +189,9 @@ void RunSession(const std::string& kind, int nRadioID, int nShapeType, const std
     if (nShapeType == SHAPE_POLYGON)
         session.Doc()->SetCrs(4326);
     std::string shp = folder + "\\" + kind + ".shp";
-    gui::ModalScript script;
-    script.Then(gui::ModalScript::OpenFile(folder + "\\" + kind));   // the dialog adds .shp
-    script.Then(gui::ModalScript::Press(IDOK));
-    session.Command(ID_FILE_SAVE_AS);
-    ASSERT_EQ(script.Seen().size(), 2u);
-    EXPECT_EQ(script.Seen()[1].message, "File saved as " + shp);
+    const std::vector<gui::SeenWindow> seen = session.SaveThroughDialog(folder + "\\" + kind);   // the dialog adds .shp
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].message, "File saved as " + shp);
     EXPECT_EQ(session.Doc()->m_bShapesModified, 0);
     WriteExpected(folder + "\\" + kind + ".expected", features);
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "tests/win/app/AppSession.h"
+#include "tests/win/app/MouseDriver.h"
 #include "winfw/FwIds.h"
 #include "winfw/LongWork.h"
 
@@ -111,11 +112,5 @@ TEST(LongWork, ScanTooLargeForTheProcessIsRefusedFromItsHeader)
     huge[sof + 6] = huge[sof + 8] = static_cast<char>(65500 & 0xFF);
     const std::string path = gui::TempFolder("open-huge") + "\\huge.jpg";
     WriteWholeFile(path, huge);
-
-    AppSession session;
-    std::vector<gui::SeenWindow> seen = session.OpenThroughDialog(path, {ModalScript::Press(IDOK)});
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[1].message, "An error occurred whilst reading the JPG file " + path);
-    EXPECT_TRUE(session.Doc()->m_image.IsEmpty());
-    EXPECT_EQ(session.Doc()->m_nMode, MODE_NONE);
+    ExpectReadingFailure(path);
 }

@@ -1,5 +1,7 @@
 #include "tests/win/app/MouseDriver.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
 #include "app/res/resource.h"
@@ -12,6 +14,13 @@ void Send(HWND hView, UINT message, WPARAM flags, POINT client)
 {
     SendMessageA(hView, message, flags, MAKELPARAM(client.x, client.y));
     Pump();
+}
+
+void ClickVertices(HWND hView, const std::vector<POINT>& clicks)
+{
+    for (size_t i = 0; i + 1 < clicks.size(); ++i)
+        LeftClick(hView, clicks[i]);
+    DoubleClick(hView, clicks.back());
 }
 }
 
@@ -85,4 +94,33 @@ ModalScript::Answer NameFeature(const std::string& name)
         Click(hDialog, IDOK);
     };
 }
+
+void FinishFeature(AppSession& session, const std::string& name, const std::vector<POINT>& clicks)
+{
+    ModalScript script;
+    script.Then(NameFeature(name));
+    ClickVertices(session.ViewWnd(), clicks);
+    ASSERT_EQ(script.Seen().size(), 1u);
+    EXPECT_TRUE(script.Unexpected().empty()) << script.Unexpected()[0].message;
+}
+
+size_t DigitiseFeature(HWND hView, int nRadioID, const std::string& name, const std::vector<POINT>& clicks)
+{
+    ModalScript script;
+    script.Then(ChooseShapeType(nRadioID));
+    script.Then(NameFeature(name));
+    RightClick(hView, POINT{5, 5});
+    ClickVertices(hView, clicks);
+    return script.Seen().size();
+}
+}
+
+void ExpectReadingFailure(const std::string& path)
+{
+    AppSession session;
+    std::vector<gui::SeenWindow> seen = session.OpenThroughDialog(path, {gui::ModalScript::Press(IDOK)});
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].message, "An error occurred whilst reading the JPG file " + path);
+    EXPECT_TRUE(session.Doc()->m_image.IsEmpty());
+    EXPECT_EQ(session.Doc()->m_nMode, MODE_NONE);
 }

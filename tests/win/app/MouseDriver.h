@@ -1,10 +1,12 @@
 // Mouse input on the view and the answers to the digitising dialogs, as a
-// user gives them: clicks at client points, texts typed into the fields.
+// user gives them: clicks at client points, texts typed into the fields;
+// and checks the tests share (GoogleTest; the benchmarks go without them).
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/win/app/AppSession.h"
 
@@ -32,4 +34,16 @@ ModalScript::Answer TypeCoordinates(const std::string& easting, const std::strin
 ModalScript::Answer ChooseShapeType(int nRadioID);
 // "Add" answered with a name and Add.
 ModalScript::Answer NameFeature(const std::string& name);
+
+// One feature clicked at client points (the last click a double-click) and
+// named in "Add", with nothing else asked.
+void FinishFeature(AppSession& session, const std::string& name, const std::vector<POINT>& clicks);
+// Digitise mode entered with a right click at (5, 5) and the feature type
+// chosen, then one feature clicked and named; returns how many dialogs the
+// program opened for it.
+size_t DigitiseFeature(HWND hView, int nRadioID, const std::string& name, const std::vector<POINT>& clicks);
 }
+
+// Opening path in a fresh session fails with the reading message and leaves
+// no image.
+void ExpectReadingFailure(const std::string& path);

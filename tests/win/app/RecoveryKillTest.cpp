@@ -8,10 +8,8 @@
 // coordinates) are left in the folder QUARVEX_SESSION_OUT names.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <thread>
 
@@ -40,27 +38,6 @@ const Feature kFeatures[] = {
      "cke 7",
      {{50, 5}, {60, 5}, {60, 15}, {52, 20}}},
 };
-
-std::string OutFolder()
-{
-    const char* pszOut = std::getenv("QUARVEX_SESSION_OUT");
-    if (!pszOut || !*pszOut)
-        return gui::TempFolder("recovery-out");
-    std::string folder = pszOut;
-    if (folder.front() == '/')
-        folder = "Z:" + folder;
-    std::replace(folder.begin(), folder.end(), '/', '\\');
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
-}
-
-std::string WindowsPath(std::string path)
-{
-    if (!path.empty() && path.front() == '/')
-        path = "Z:" + path;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
 
 // Waits, up to ten seconds, until the condition holds.
 bool WaitFor(const std::function<bool()>& condition)
@@ -136,7 +113,7 @@ TEST(Recovery, FeaturesOfAKilledProgramComeBackWithTheirNamesTypeAndVertices)
     DeleteFileA(journal.c_str());
 
     // The second program, on the image.
-    std::string commandLine = "\"" + WindowsPath(QUARVEX_EXE) + "\" \"" + image + "\"";
+    std::string commandLine = "\"" + gui::WindowsPath(QUARVEX_EXE) + "\" \"" + image + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
@@ -212,16 +189,11 @@ TEST(Recovery, FeaturesOfAKilledProgramComeBackWithTheirNamesTypeAndVertices)
     EXPECT_EQ(pDoc->m_bShapesModified, 1);
 
     // Saved: the files for GDAL, the journal gone.
-    const std::string out = OutFolder();
+    const std::string out = gui::OutputFolder("QUARVEX_SESSION_OUT", "recovery-out");
     const std::string shp = out + "\\recovered.shp";
-    {
-        ModalScript script;
-        script.Then([&](HWND hDialog) { gui::AnswerFileDialog(hDialog, shp); });
-        script.Then(ModalScript::Press(IDOK));
-        session.Command(ID_FILE_SAVE_AS);
-        ASSERT_EQ(script.Seen().size(), 2u);
-        EXPECT_EQ(script.Seen()[1].message, "File saved as " + shp);
-    }
+    const std::vector<gui::SeenWindow> seen = session.SaveThroughDialog(shp);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].message, "File saved as " + shp);
     EXPECT_EQ(GetFileAttributesA(journal.c_str()), INVALID_FILE_ATTRIBUTES) << "removed by the save";
 
     // What GDAL must find: each clicked ring closed, in map coordinates.

@@ -33,17 +33,6 @@ std::string Journaled(const std::string& image)
     return names;
 }
 
-void Finish(AppSession& session, const std::string& name, std::vector<POINT> clicks)
-{
-    ModalScript script;
-    script.Then(gui::NameFeature(name));
-    for (size_t i = 0; i + 1 < clicks.size(); ++i)
-        gui::LeftClick(session.ViewWnd(), clicks[i]);
-    gui::DoubleClick(session.ViewWnd(), clicks.back());
-    ASSERT_EQ(script.Seen().size(), 1u);
-    EXPECT_TRUE(script.Unexpected().empty()) << script.Unexpected()[0].message;
-}
-
 void EnterDigitise(AppSession& session, int nRadioID)
 {
     ModalScript script;
@@ -81,9 +70,9 @@ TEST(Recovery, JournalFollowsTheUnsavedFeaturesAndGoesWhenTheyAreSavedOrGivenUp)
     EnterDigitise(session, IDC_POLYLINES);
     EXPECT_FALSE(Exists(JournalOf(image))) << "nothing to keep before the first feature";
 
-    Finish(session, "lake", {{10, 10}, {40, 10}});
+    gui::FinishFeature(session, "lake", {{10, 10}, {40, 10}});
     EXPECT_EQ(Journaled(image), "lake");
-    Finish(session, "wood", {{5, 40}, {20, 40}});
+    gui::FinishFeature(session, "wood", {{5, 40}, {20, 40}});
     session.Doc()->OnEditUndo();   // "wood" back to the vertices being digitised
     EXPECT_EQ(Journaled(image), "lake");
     session.Doc()->OnEditRedo();
@@ -91,15 +80,9 @@ TEST(Recovery, JournalFollowsTheUnsavedFeaturesAndGoesWhenTheyAreSavedOrGivenUp)
 
     // Saved: every feature is in the files, the journal goes; the next
     // change starts it again with all of them.
-    {
-        ModalScript script;
-        script.Then(ModalScript::OpenFile(folder + "\\roads.shp"));
-        script.Then(ModalScript::Press(IDOK));
-        session.Command(ID_FILE_SAVE_AS);
-        ASSERT_EQ(script.Seen().size(), 2u);
-    }
+    ASSERT_EQ(session.SaveThroughDialog(folder + "\\roads.shp").size(), 2u);
     EXPECT_FALSE(Exists(JournalOf(image)));
-    Finish(session, "field", {{30, 30}, {50, 40}});
+    gui::FinishFeature(session, "field", {{30, 30}, {50, 40}});
     EXPECT_EQ(Journaled(image), "lake|wood|field");
 
     // File New, and No to the question: given up, gone.
@@ -180,8 +163,8 @@ TEST(Recovery, AJournalThatCannotBeWrittenIsToldOnceAndTheWorkGoesOn)
                   "they would be lost if the program stopped now. Save them with Save As. The file: " +
                       journal);
     }
-    Finish(session, "wood", {{5, 40}, {20, 40}});   // no second message
-    Finish(session, "field", {{30, 30}, {50, 40}});
+    gui::FinishFeature(session, "wood", {{5, 40}, {20, 40}});   // no second message
+    gui::FinishFeature(session, "field", {{30, 30}, {50, 40}});
     EXPECT_EQ(session.Doc()->m_shapeFile.m_shapes.GetSize(), 3);
     EXPECT_FALSE(Exists(journal + ".partial")) << "no temporary left behind";
     RemoveDirectoryA(journal.c_str());

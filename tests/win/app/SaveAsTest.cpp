@@ -18,14 +18,7 @@ const char kSaveQuestion[] = "Do you want to save the polylines to a shapefile?"
 void DigitiseOneFeature(AppSession& session)
 {
     ASSERT_TRUE(session.started);
-    ModalScript script;
-    script.Then(gui::ChooseShapeType(IDC_POLYGONS));
-    script.Then(gui::NameFeature("field"));
-    gui::RightClick(session.ViewWnd(), POINT{5, 5});
-    gui::LeftClick(session.ViewWnd(), POINT{10, 10});
-    gui::LeftClick(session.ViewWnd(), POINT{40, 10});
-    gui::DoubleClick(session.ViewWnd(), POINT{40, 30});
-    ASSERT_EQ(script.Seen().size(), 2u);
+    ASSERT_EQ(gui::DigitiseFeature(session.ViewWnd(), IDC_POLYGONS, "field", {{10, 10}, {40, 10}, {40, 30}}), 2u);
     ASSERT_EQ(session.Doc()->m_shapeFile.m_shapes.GetSize(), 1);
     ASSERT_EQ(session.Doc()->m_bShapesModified, 1);
 }
@@ -188,12 +181,9 @@ TEST(SaveAs, BeforeDigitisingWritesEmptyFilesOfThePolylineType)
     std::string folder = gui::TempFolder("saveas-empty");
     AppSession session({MapIn("saveas-empty")});
     std::string shp = folder + "\\empty.shp";
-    ModalScript script;
-    script.Then(ModalScript::OpenFile(shp));
-    script.Then(ModalScript::Press(IDOK));
-    session.Command(ID_FILE_SAVE_AS);
-    ASSERT_EQ(script.Seen().size(), 2u);
-    EXPECT_EQ(script.Seen()[1].message, "File saved as " + shp);
+    const std::vector<gui::SeenWindow> seen = session.SaveThroughDialog(shp);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].message, "File saved as " + shp);
     std::string main = ReadWholeFile(shp);
     ASSERT_EQ(main.size(), 100u);
     EXPECT_EQ(Little32(main, 32), SHAPE_POLYLINE);
@@ -205,12 +195,9 @@ TEST(SaveAs, TheOpenedImageIsNeverWrittenOver)
     DigitiseOneFeature(session);
     std::string image = session.Doc()->GetPathName();
     std::string before = ReadWholeFile(image);
-    ModalScript script;
-    script.Then(ModalScript::OpenFile(image));
-    script.Then(ModalScript::Press(IDOK));
-    session.Command(ID_FILE_SAVE_AS);
-    ASSERT_EQ(script.Seen().size(), 2u);
-    EXPECT_EQ(script.Seen()[1].message, "An error occurred whilst saving the file " + image);
+    const std::vector<gui::SeenWindow> seen = session.SaveThroughDialog(image);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].message, "An error occurred whilst saving the file " + image);
     EXPECT_EQ(ReadWholeFile(image), before);
     EXPECT_EQ(session.Doc()->m_bShapesModified, 1);
 }
@@ -255,12 +242,9 @@ TEST(SaveAs, AFailureMidSaveLeavesTheOldFilesByteForByteAndIsTold)
     const std::string table = folder + "\\roads.dbf";
     ASSERT_TRUE(SetFileAttributesA(table.c_str(), FILE_ATTRIBUTE_READONLY));
 
-    ModalScript script;
-    script.Then(ModalScript::OpenFile(shp));
-    script.Then(ModalScript::Press(IDOK));
-    session.Command(ID_FILE_SAVE_AS);
-    ASSERT_EQ(script.Seen().size(), 2u);
-    EXPECT_EQ(script.Seen()[1].message, "An error occurred whilst saving the file " + shp);
+    const std::vector<gui::SeenWindow> seen = session.SaveThroughDialog(shp);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].message, "An error occurred whilst saving the file " + shp);
     SetFileAttributesA(table.c_str(), FILE_ATTRIBUTE_NORMAL);
     for (const char* ext : extensions)
     {

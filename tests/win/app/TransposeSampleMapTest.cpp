@@ -4,7 +4,6 @@
 // outside Wine) checks afterwards that it reads the georeference we wrote.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstdio>
 
 #include "app/res/resource.h"
@@ -16,34 +15,12 @@ using namespace transpose_test;
 
 namespace
 {
-std::string OutputFolder()
-{
-    if (const char* pszOut = std::getenv("QUARVEX_TRANSPOSE_OUT"))
-    {
-        // A Linux path of the build folder, seen through Wine's Z: drive.
-        std::string folder = std::string("Z:") + pszOut;
-        for (char& c : folder)
-            if (c == '/')
-                c = '\\';
-        CreateDirectoryA(folder.c_str(), nullptr);
-        return folder;
-    }
-    return gui::TempFolder("transpose-sample-map");
-}
-
-std::string SamplePath(const char* name)
-{
-    std::string path = std::string("Z:") + QUARVEX_SAMPLES_DIR + "/" + name;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
+std::string SamplePath(const char* name) { return gui::WindowsPath(QUARVEX_SAMPLES_DIR + std::string("/") + name); }
 }
 
 TEST(TransposeSampleMap, TransposeAndCopyTheSampleMapForGdal)
 {
-    const std::string out = OutputFolder();
+    const std::string out = gui::OutputFolder("QUARVEX_TRANSPOSE_OUT", "transpose-sample-map");
     const std::string scanFolder = out + "\\scan";
     CreateDirectoryA(scanFolder.c_str(), nullptr);
     const std::string scan = scanFolder + "\\sample_map.jpg";

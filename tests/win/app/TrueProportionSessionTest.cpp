@@ -9,7 +9,6 @@
 // model's run visibly off.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <regex>
@@ -50,19 +49,6 @@ const std::vector<Line> kLines = {
     {"Lago", {{836, 683}, {795, 612}, {705, 586}, {618, 621}, {585, 696}, {626, 767}, {716, 793}, {803, 758}}},
 };
 
-std::string OutputFolder()
-{
-    const char* pszOut = std::getenv("QUARVEX_SESSION_OUT");
-    if (!pszOut || !*pszOut)
-        return gui::TempFolder("session");
-    std::string folder = pszOut;
-    if (folder.front() == '/')
-        folder = "Z:" + folder;
-    std::replace(folder.begin(), folder.end(), '/', '\\');
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
-}
-
 // The RMS in pixels of one model as the window shows it ("...: RMS 0.000712, 12.31 px").
 double ShownRmsPixels(CControlPointsWnd* pWnd, int nID)
 {
@@ -75,7 +61,7 @@ double ShownRmsPixels(CControlPointsWnd* pWnd, int nID)
 
 void RunSession(const std::string& kind, int nModel)
 {
-    const std::string folder = OutputFolder();
+    const std::string folder = gui::OutputFolder("QUARVEX_SESSION_OUT", "session");
     for (const char* ext : {".shp", ".shx", ".dbf", ".expected", ".tvg", ".quarvex"})
         DeleteFileA((folder + "\\" + kind + ext).c_str());
     const std::string image = CopyFixture("../../../../samples/true_proportion_map.jpg", folder, kind + ".jpg", false);
@@ -145,12 +131,9 @@ void RunSession(const std::string& kind, int nModel)
     }
     expected.close();
 
-    gui::ModalScript script;
-    script.Then(gui::ModalScript::OpenFile(folder + "\\" + kind));
-    script.Then(gui::ModalScript::Press(IDOK));
-    session.Command(ID_FILE_SAVE_AS);
-    ASSERT_EQ(script.Seen().size(), 2u);
-    EXPECT_EQ(script.Seen()[1].message, "File saved as " + folder + "\\" + kind + ".shp");
+    const std::vector<gui::SeenWindow> seen = session.SaveThroughDialog(folder + "\\" + kind);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].message, "File saved as " + folder + "\\" + kind + ".shp");
     session.Command(ID_VIEW_CONTROL_POINTS);
     EXPECT_FALSE(pWnd->IsOpen());
 }

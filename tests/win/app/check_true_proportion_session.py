@@ -11,33 +11,16 @@ Usage: check_true_proportion_session.py SESSION_FOLDER TRUTH_JSON
 import json
 import math
 import os
-import re
-import subprocess
 import sys
 
-
-def true_lonlat(truth, column, row):
-    t = truth["pixel_to_lonlat"]
-    dc, dr = column - t["c0"], row - t["r0"]
-    return (t["lon0"] + t["lon_per_col"] * dc + t["lon_per_row"] * dr,
-            t["lat0"] + t["lat_per_col"] * dc + t["lat_per_row"] * dr)
-
-
-def read_expected(path):
-    with open(path, encoding="latin-1") as f:
-        return [(fields[0], [tuple(int(v) for v in p.split()) for p in fields[1:]])
-                for fields in (line.split("|") for line in f.read().splitlines())]
+from check_session_shapefiles import read_expected, read_features, true_lonlat
 
 
 def read_lines(shp):
-    out = subprocess.run(["ogrinfo", "-ro", "-al", shp], check=True, capture_output=True, text=True,
-                         encoding="latin-1").stdout
     features = []
-    for block in re.split(r"^OGRFeature\(", out, flags=re.M)[1:]:
-        name = re.search(r"^\s+NAME \(\w+\) = ?(.*)$", block, re.M).group(1).rstrip()
-        geometry = re.search(r"^\s+(LINESTRING.*)$", block, re.M).group(1)
-        coords = [(float(x), float(y)) for x, y in
-                  re.findall(r"(-?\d+(?:\.\d+)?(?:e[-+]?\d+)?) (-?\d+(?:\.\d+)?(?:e[-+]?\d+)?)", geometry)]
+    for _, name, wkt, coords in read_features(shp)[2]:
+        if wkt != "LINESTRING":
+            raise ValueError("%s: %s %r, expected a LINESTRING" % (shp, wkt, name))
         features.append((name, coords))
     return features
 
