@@ -31,6 +31,4 @@ echo "(best of $repeats opens; open+paint: File Open's work in quarvex.exe's cla
 echo " the first full paint of a 1024 x 700 view; djpeg streams rows to /dev/null. scroll: one step of 64 pixels"
 echo " each way at 400% with its repaint, mean of 40. transpose, copy: the commands on the whole image, once."
 echo " peak/RGB: peak working set of open + Transpose over scan + resampled copy as RGB.)"
-for arch in win32 win64; do
-  WINEPREFIX=$([ "$arch" = win64 ] && echo "$prefix64" || echo "$prefix") wineserver -k 2>/dev/null || true
-done
+stop_wine win32 win64

@@ -6,13 +6,12 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$(pwd)
+source tools/lib/win-builds.sh
 bench_build=${BENCH_BUILD:-${BUILD:-build}/bench}
 # The Win32 timers: Release builds of their own beside the bench build, x86
 # (win32) and x86-64 (win64), each run in a Wine prefix of its architecture.
 win32_build="$bench_build-win32"
 win64_build="$bench_build-win64"
-prefix="$root/$win32_build/wineprefix"
-prefix64="$root/$win64_build/wineprefix"
 repeats=${REPEATS:-3}
 
 build_native_target() {
@@ -22,20 +21,12 @@ build_native_target() {
   cmake --build "$bench_build" --target "$1" -j"$(nproc)" >/dev/null
 }
 
-build_win32_target() {
-  if [ ! -f "$win32_build/CMakeCache.txt" ]; then
-    cmake -S . -B "$win32_build" -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-  fi
-  cmake --build "$win32_build" --target "$1" -j"$(nproc)" >/dev/null
-}
-
 # build_win_target win32|win64 TARGET: a timer of the x86 or x86-64 build.
 build_win_target() {
-  local dir toolchain
-  if [ "$1" = win64 ]; then dir=$win64_build toolchain=mingw-x86_64; else dir=$win32_build toolchain=mingw-i686; fi
+  local dir
+  dir=$(win_build_dir "$1")
   if [ ! -f "$dir/CMakeCache.txt" ]; then
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" >/dev/null
+    configure_win_build "$dir" "$1"
   fi
   cmake --build "$dir" --target "$2" -j"$(nproc)" >/dev/null
 }
@@ -45,13 +36,23 @@ win_build_dir() {
   if [ "$1" = win64 ]; then echo "$win64_build"; else echo "$win32_build"; fi
 }
 
-# run_wine_in win32|win64 PROGRAM ARGS...: as run_wine, in that build's prefix.
-# Its windows are unmanaged: without a window manager under Xvfb, Wine would
+# The Wine prefix of win32 or win64.
+win_prefix() { echo "$root/$(win_build_dir "$1")/wineprefix"; }
+
+# stop_wine win32|win64...: ends the Wine servers of those builds' prefixes.
+stop_wine() {
+  local arch
+  for arch in "$@"; do WINEPREFIX="$(win_prefix "$arch")" wineserver -k 2>/dev/null || true; done
+}
+
+# run_wine_in win32|win64 PROGRAM ARGS...: runs a Win32 program under Wine in
+# that build's prefix, with a private Xvfb when there is no display. Its
+# windows are unmanaged: without a window manager under Xvfb, Wine would
 # wait two seconds on every closed window.
 run_wine_in() {
-  local arch=$1 p=$prefix
+  local arch=$1 p
   shift
-  [ "$arch" = win64 ] && p=$prefix64
+  p=$(win_prefix "$arch")
   if [ ! -f "$p/system.reg" ]; then
     WINEARCH=$arch tools/wine-run.sh "$p" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   fi
@@ -79,16 +80,6 @@ time_djpeg() {
     if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
   done
   echo "$best"
-}
-
-# Runs a Win32 program under Wine in the bench prefix, with a private Xvfb
-# when there is no display.
-run_wine() {
-  if [ -n "${DISPLAY:-}" ]; then
-    tools/wine-run.sh "$prefix" "$@"
-  else
-    xvfb-run -a -s "-screen 0 1280x1024x24" tools/wine-run.sh "$prefix" "$@"
-  fi
 }
 
 # A Linux path as Wine sees it: the Unix root is drive Z:.

@@ -1,5 +1,5 @@
 // Times Copy's bitmap for the clipboard inside a 32-bit process under Wine:
-// our banded fill from DIB rows beside the plain statement's one SetPixel
+// our banded fill from DIB rows beside the simplest fill, one SetPixel
 // call per pixel on a memory device context, and the whole Copy with the
 // clipboard hand-over on resampled images the size of the benchmark scans'.
 // Usage: bench_clipboard_copy [PER_PIXEL_SIDE]
@@ -41,7 +41,7 @@ std::unique_ptr<unsigned char[]> MakeRgb(int width, int height)
     return rgb;
 }
 
-// The plain statement: a compatible bitmap selected into a memory DC and
+// The simplest fill: a compatible bitmap selected into a memory DC and
 // every pixel set on its own.
 double PerPixel(HDC hScreen, const unsigned char* pRgb, int width, int height)
 {

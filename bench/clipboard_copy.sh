@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Copy's bitmap for the clipboard in the program's code under Wine, in the x86
 # and the x86-64 build: the banded fill from DIB rows beside one SetPixel call
-# per pixel (the plain statement of Copy) on the same 1-MP image, then the
+# per pixel (the simplest way to fill Copy's bitmap) on the same 1-MP image, then the
 # whole Copy with the clipboard hand-over (and the bitmap alone) for the resampled images of the
 # 27-MP and 108-MP scans.
 source "$(dirname "$0")/bench-lib.sh"
@@ -22,5 +22,4 @@ for arch in win32 win64; do
           ch[i], cw[i] * ch[i] / 1e6, cms[i], cms[i] < 0 ? " (failed: not enough memory)" : "", bms[i]
     }'
 done
-WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
-WINEPREFIX="$prefix64" wineserver -k 2>/dev/null || true
+stop_wine win32 win64

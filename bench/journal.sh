@@ -5,9 +5,9 @@
 # transaction on the same disk (synchronous=FULL): the price of any write
 # that survives a power cut. The native number comes from bench_journal.
 source "$(dirname "$0")/bench-lib.sh"
-build_win32_target bench_journal
-run_wine "$win32_build/bench/bench_journal.exe" 2>/dev/null | tr -d '\r' | sed 's/^Win32:/Win32 under Wine (FlushFileBuffers):/'
-WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+build_win_target win32 bench_journal
+run_wine_in win32 "$win32_build/bench/bench_journal.exe" 2>/dev/null | tr -d '\r' | sed 's/^Win32:/Win32 under Wine (FlushFileBuffers):/'
+stop_wine win32
 
 if command -v sqlite3 >/dev/null; then
   db="$bench_build/journal-bench.sqlite"

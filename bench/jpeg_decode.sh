@@ -33,5 +33,4 @@ done
 echo "(best of $repeats; ratio = time / djpeg's. djpeg streams rows to /dev/null; ours reads the file and"
 echo " fills a fresh whole-image RGB buffer, as opening a document does. Under Wine: our Win32 builds, static"
 echo " libjpeg-turbo with its 32-bit and 64-bit SIMD.)"
-WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
-WINEPREFIX="$prefix64" wineserver -k 2>/dev/null || true
+stop_wine win32 win64

@@ -31,5 +31,4 @@ for arch in win32 win64; do
   pixels=$(run_wine_in "$arch" "$(win_build_dir "$arch")/bench/app_open_paint_timer.exe" --limit 2>/dev/null | tr -d '\r')
   echo "$([ "$arch" = win64 ] && echo x86-64 || echo x86): the largest scan it opens now: $(( pixels / 1000000 )) MP"
 done
-WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
-WINEPREFIX="$prefix64" wineserver -k 2>/dev/null || true
+stop_wine win32 win64

@@ -207,7 +207,7 @@ int BenchScan(const std::string& jpegPath, const std::string& workDir)
         std::memcpy(copy.get(), rgb.data(), std::min(cbOut, rgb.size()));
         g_sink = copy[cbOut / 2];   // keeps the copy from being optimised away
     });
-    // The plain statement, one PixelToMap a pixel, and the check that the
+    // The per-pixel form, one PixelToMap a pixel, and the check that the
     // threaded path gave the very same cells.
     std::vector<unsigned char> plain(cbOut, 0xFF);
     const double plainSeconds =

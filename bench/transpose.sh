@@ -22,6 +22,5 @@ rc=0
 for arch in win32 win64; do
   run_wine_in "$arch" "$(win_build_dir "$arch")/bench/bench_transpose.exe" "${scans[@]}" 2>/dev/null | tr -d '\r' || rc=$?
 done
-WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
-WINEPREFIX="$prefix64" wineserver -k 2>/dev/null || true
+stop_wine win32 win64
 exit $rc

@@ -14,8 +14,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 build="${BUILD:-build}/win32"
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
+source tools/lib/win-builds.sh
+configure_win_build "$build" win32
 cmake --build "$build" --target app_gui_tests app_session_tests app_geotiff_tests -j"$(nproc)" >/dev/null
 
 prefix="$root/$build/wineprefix-docs"
@@ -30,8 +30,7 @@ run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 # shoot RUNNER VARIABLE OUTPUT: the runner's DocsScreenshot test writes the
 # BMP named by VARIABLE.
 shoot() {
-  env "$2=Z:${bmp//\//\\}" xvfb-run -a -s "-screen 0 1280x1024x24" \
-    tools/wine-run.sh "$prefix" "$build/tests/win/app/$1.exe" --gtest_filter=DocsScreenshot.* >/dev/null
+  (export "$2=Z:${bmp//\//\\}" && run "$build/tests/win/app/$1.exe" --gtest_filter=DocsScreenshot.* >/dev/null)
   convert "$bmp" "$3"
   echo "$3"
 }

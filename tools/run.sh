@@ -7,20 +7,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+source tools/lib/win-builds.sh
 bash tools/setup.sh
-for entry in "win32 mingw-i686" "win64 mingw-x86_64"; do
-  read -r folder toolchain <<<"$entry"
-  cmake -S . -B "${BUILD:-build}/$folder" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" >/dev/null
+for folder in "${win_builds[@]}"; do
+  configure_win_build "${BUILD:-build}/$folder" "$folder"
   cmake --build "${BUILD:-build}/$folder" --target quarvex -j"$(nproc)" >/dev/null
 done
-if [ "${ARCH:-x86_64}" = x86 ]; then
-  build="${BUILD:-build}/win32"
-  export WINEARCH=win32
-else
-  build="${BUILD:-build}/win64"
-  export WINEARCH=win64
-fi
+if [ "${ARCH:-x86_64}" = x86 ]; then arch=win32; else arch=win64; fi
+build="${BUILD:-build}/$arch"
+export WINEARCH=$arch
 
 image=$(realpath "${1:-samples/sample_map.jpg}")
 # Wine sees the Linux file system as drive Z:.

@@ -9,20 +9,17 @@ root=$(pwd)
 build=${BUILD:-build}
 jobs=$(nproc)
 
+source tools/lib/win-builds.sh
 bash tools/setup.sh || exit 1
 
 echo "== native build"
 cmake -S . -B "$build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null || exit 1
 cmake --build "$build/native" -j"$jobs" >/dev/null || cmake --build "$build/native" || exit 1
 
-# The two Win32 builds: folder, toolchain file, Wine prefix architecture.
-win_builds=("win32 mingw-i686 win32" "win64 mingw-x86_64 win64")
-for entry in "${win_builds[@]}"; do
-  read -r folder toolchain _ <<<"$entry"
+for folder in "${win_builds[@]}"; do
   echo "== Win32 build ($folder)"
   started=$(date +%s)
-  cmake -S . -B "$build/$folder" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" >/dev/null || exit 1
+  configure_win_build "$build/$folder" "$folder" || exit 1
   cmake --build "$build/$folder" -j"$jobs" >/dev/null || cmake --build "$build/$folder" || exit 1
   echo "== Win32 build ($folder) took $(( $(date +%s) - started )) s"
 done
@@ -32,8 +29,8 @@ echo "== native tests"
 native_rc=$?
 
 wine_rc=0
-for entry in "${win_builds[@]}"; do
-  read -r folder _ arch <<<"$entry"
+for folder in "${win_builds[@]}"; do
+  arch=$folder
   echo "== Win32 tests under Wine ($folder)"
   started=$(date +%s)
   prefix="$root/$build/$folder/wineprefix"

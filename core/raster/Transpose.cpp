@@ -431,7 +431,7 @@ void ResampleBand(const BandJob& job, int j0, int j1)
 // and its column terms (x cos rho, -x sin rho) once per column; a pixel
 // then costs the same additions, products and divisions as PixelToMap and
 // the grid position, on the same values, so every cell comes out as in the
-// plain statement. (Adding -b is subtracting b, exactly. Neither build
+// per-pixel form. (Adding -b is subtracting b, exactly. Neither build
 // fuses a product into an addition; where a compiler did so in one path
 // only, the two could round apart, and the tests would say so.) Each thread
 // makes a band of output rows from the source pixels that reach it, in the

@@ -78,8 +78,8 @@ BOOL ResampleNorthUp(const unsigned char* pSource, int nWidth, int nHeight, cons
 int ResampleStripColumns(const CPixelToMapTransform& transform, const CTransposeExtents& extents, int nWidth,
                          int nHeight);
 
-// The same, one PixelToMap call a pixel: the plain statement of the
-// algorithm that the fast path is checked against.
+// The same, one PixelToMap call a pixel: the simplest form of the
+// algorithm, which the fast path is checked against.
 void ResampleNorthUpPerPixel(const unsigned char* pSource, int nWidth, int nHeight, const CGeoRefArray& geoRef,
                              const CTransposeExtents& extents, unsigned char* pCells);
 

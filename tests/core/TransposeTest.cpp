@@ -380,7 +380,7 @@ TEST(Transpose, LargestAllowedCropIsAccepted)
 }
 
 // Bands of output rows on several threads give the cells of one thread, and
-// of the plain statement, byte for byte: rotations, crops, uneven scales,
+// of the per-pixel form, byte for byte: rotations, crops, uneven scales,
 // one thread, a few, and more threads than the grid has rows.
 TEST(ResampleNorthUp, ThreadedBandsEqualOneThread)
 {
