@@ -4,15 +4,6 @@
 # our zlib and JPEG through our libjpeg-turbo.
 if(WIN32)
     set(QUARVEX_TIFF_DIR "${CMAKE_BINARY_DIR}/tiff")
-    # The libjpeg build is made (or found made) here already: libtiff's
-    # configure needs its headers. core/jpeg asks for it again and reuses it.
-    set(QUARVEX_LIBJPEG_DIR "${CMAKE_BINARY_DIR}/libjpeg-turbo")
-    execute_process(
-        COMMAND bash "${CMAKE_SOURCE_DIR}/tools/build-libjpeg-win32.sh" "${QUARVEX_LIBJPEG_DIR}" "${CMAKE_TOOLCHAIN_FILE}"
-        RESULT_VARIABLE libjpeg_result)
-    if(NOT libjpeg_result EQUAL 0)
-        message(FATAL_ERROR "Building the Win32 libjpeg-turbo failed (see above)")
-    endif()
     execute_process(
         COMMAND bash "${CMAKE_SOURCE_DIR}/tools/build-tiff-win32.sh" "${QUARVEX_TIFF_DIR}" "${CMAKE_TOOLCHAIN_FILE}"
                 "${QUARVEX_ZLIB_DIR}" "${QUARVEX_LIBJPEG_DIR}"
@@ -20,15 +11,13 @@ if(WIN32)
     if(NOT tiff_result EQUAL 0)
         message(FATAL_ERROR "Building the Win32 libtiff failed (see above)")
     endif()
-    # Imported libraries: the linker resolves libtiff's JPEG and zlib calls
-    # from the ones CMake places after it.
-    add_library(quarvex_tiff_jpeg STATIC IMPORTED)
-    set_target_properties(quarvex_tiff_jpeg PROPERTIES IMPORTED_LOCATION "${QUARVEX_LIBJPEG_DIR}/lib/libturbojpeg.a")
+    # The linker resolves libtiff's JPEG and zlib calls from the imported
+    # libraries CMake places after it.
     add_library(quarvex_tiff STATIC IMPORTED)
     set_target_properties(quarvex_tiff PROPERTIES
         IMPORTED_LOCATION "${QUARVEX_TIFF_DIR}/lib/libtiff.a"
         INTERFACE_INCLUDE_DIRECTORIES "${QUARVEX_TIFF_DIR}/include"
-        INTERFACE_LINK_LIBRARIES "quarvex_tiff_jpeg;quarvex_zlib")
+        INTERFACE_LINK_LIBRARIES "quarvex_libjpeg;quarvex_zlib")
 else()
     find_package(TIFF REQUIRED)
     add_library(quarvex_tiff INTERFACE)

@@ -39,7 +39,7 @@ def catalogue_lines():
     left_out = []
     for info in infos:
         code = int(info.code)
-        if code in entries:
+        if code in entries or code in left_out:
             continue  # one line per usage of a CRS; the first area of use stays
         wkt = esri_wkt(code)
         if not wkt:

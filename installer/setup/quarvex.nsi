@@ -28,6 +28,11 @@ ManifestDPIAware true
 ; Our own type for the "Open with" list: the program's type above may name
 ; another copy of the program (the portable zip) and is its to rewrite.
 !define OPENWITH_TYPE "Quarvex.Image.1"
+; How Explorer starts this copy on a file: written by the installer, and what
+; the uninstaller recognises its own keys (and the program's) by.
+!define OPEN_COMMAND '"$INSTDIR\quarvex.exe" "%1"'
+; SHCNE_ASSOCCHANGED: Explorer rereads the associations.
+!define NOTIFY_ASSOCIATIONS "System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'"
 
 !ifndef EXE_X86
     !ifndef EXE_X64
@@ -182,10 +187,10 @@ Section "Quarvex" SectionProgram
     ; "Open with" for .jpg; the default program for .jpg stays the user's.
     WriteRegStr SHCTX "Software\Classes\${OPENWITH_TYPE}" "" "JPG Image"
     WriteRegStr SHCTX "Software\Classes\${OPENWITH_TYPE}\DefaultIcon" "" "$INSTDIR\quarvex.exe,0"
-    WriteRegStr SHCTX "Software\Classes\${OPENWITH_TYPE}\shell\open\command" "" '"$INSTDIR\quarvex.exe" "%1"'
+    WriteRegStr SHCTX "Software\Classes\${OPENWITH_TYPE}\shell\open\command" "" '${OPEN_COMMAND}'
     WriteRegStr SHCTX "Software\Classes\.jpg\OpenWithProgids" "${OPENWITH_TYPE}" ""
     WriteRegStr SHCTX "Software\Classes\Applications\quarvex.exe" "FriendlyAppName" "${PRODUCT}"
-    WriteRegStr SHCTX "Software\Classes\Applications\quarvex.exe\shell\open\command" "" '"$INSTDIR\quarvex.exe" "%1"'
+    WriteRegStr SHCTX "Software\Classes\Applications\quarvex.exe\shell\open\command" "" '${OPEN_COMMAND}'
     WriteRegStr SHCTX "Software\Classes\Applications\quarvex.exe\SupportedTypes" ".jpg" ""
 
     WriteRegStr SHCTX "${UNINST_KEY}" "DisplayName" "${PRODUCT}"
@@ -200,8 +205,7 @@ Section "Quarvex" SectionProgram
     ${GetSize} "$INSTDIR" "/S=0K" $1 $2 $3
     WriteRegDWORD SHCTX "${UNINST_KEY}" "EstimatedSize" $1
 
-    ; SHCNE_ASSOCCHANGED: Explorer rereads the associations.
-    System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
+    ${NOTIFY_ASSOCIATIONS}
 SectionEnd
 
 ; --- uninstalling -------------------------------------------------------------
@@ -276,7 +280,7 @@ FunctionEnd
 ; that is gone. Another copy's registration and the user's own choice stay.
 Function un.RemoveProgramAssociation
     ReadRegStr $0 HKCU "Software\Classes\${PROGRAM_TYPE}\shell\open\command" ""
-    ${If} $0 != '"$INSTDIR\quarvex.exe" "%1"'
+    ${If} $0 != '${OPEN_COMMAND}'
         Return
     ${EndIf}
     ReadRegStr $1 HKCU "Software\Classes\.jpg" ""
@@ -315,7 +319,7 @@ retry:
     ; Windows writes the same key when a user browses to a quarvex.exe in
     ; "Open with": only ours, naming this copy, goes.
     ReadRegStr $0 SHCTX "Software\Classes\Applications\quarvex.exe\shell\open\command" ""
-    ${If} $0 == '"$INSTDIR\quarvex.exe" "%1"'
+    ${If} $0 == '${OPEN_COMMAND}'
         DeleteRegKey SHCTX "Software\Classes\Applications\quarvex.exe"
     ${EndIf}
     Call un.RemoveProgramAssociation
@@ -326,5 +330,5 @@ retry:
     ${EndIf}
 
     DeleteRegKey SHCTX "${UNINST_KEY}"
-    System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
+    ${NOTIFY_ASSOCIATIONS}
 SectionEnd
