@@ -17,18 +17,7 @@ public:
 
     bool AppendDurably(const std::string& bytes) override
     {
-        const char* p = bytes.data();
-        size_t cb = bytes.size();
-        while (cb > 0)
-        {
-            DWORD written = 0;
-            const DWORD chunk = cb > 0x40000000 ? 0x40000000 : static_cast<DWORD>(cb);
-            if (!WriteFile(m_file.Get(), p, chunk, &written, nullptr) || written == 0)
-                return false;
-            p += written;
-            cb -= written;
-        }
-        return FlushFileBuffers(m_file.Get()) != FALSE;
+        return WriteAllToFile(m_file.Get(), bytes.data(), bytes.size()) && FlushFileBuffers(m_file.Get()) != FALSE;
     }
 
 private:

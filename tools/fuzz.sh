@@ -10,7 +10,7 @@ clang++ -std=c++17 -g -O1 -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-
   tests/fuzz/fuzz_parsers.cpp core/georef/DegreeParser.cpp core/georef/NumberScan.cpp core/georef/NumberFormat.cpp \
   core/georef/PointFile.cpp core/georef/GeoRefFit.cpp core/georef/GeoRefArray.cpp core/georef/SideFile.cpp \
   core/georef/AffineTransform.cpp core/georef/FitModel.cpp core/journal/RecoveryJournal.cpp core/shape/Shape.cpp \
-  core/shape/ByteSink.cpp core/shape/StagedWrite.cpp \
+  core/shape/ByteSink.cpp core/shape/StagedWrite.cpp -lz \
   -o "$out/fuzz_parsers"
 printf '10 30 15 N\0002 3 4 E' > "$out/corpus/seed1"
 printf '1.5,2.5,3,4\r\n5,6,7,8\r\n' > "$out/corpus/seed2"

@@ -49,16 +49,8 @@ private:
 
     bool WriteAll(const void* pData, size_t cb)
     {
-        const char* p = static_cast<const char*>(pData);
-        while (cb > 0 && !m_bFailed)
-        {
-            const DWORD chunk = cb > 0x40000000 ? 0x40000000 : static_cast<DWORD>(cb);
-            DWORD written = 0;
-            if (!WriteFile(m_file.Get(), p, chunk, &written, nullptr) || written == 0)
-                m_bFailed = true;
-            p += written;
-            cb -= written;
-        }
+        if (!m_bFailed && !WriteAllToFile(m_file.Get(), pData, cb))
+            m_bFailed = true;
         return !m_bFailed;
     }
 
@@ -108,12 +100,28 @@ public:
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     }
 };
-}   // namespace
 
 CSinkOpener& DurableSinkOpener()
 {
     static CDurableSinkOpener opener;
     return opener;
+}
+}   // namespace
+
+bool WriteAllToFile(HANDLE hFile, const void* pData, size_t cb)
+{
+    const char* p = static_cast<const char*>(pData);
+    while (cb > 0)
+    {
+        // WriteFile takes at most a DWORD of bytes a call.
+        const DWORD chunk = cb > 0x40000000 ? 0x40000000 : static_cast<DWORD>(cb);
+        DWORD written = 0;
+        if (!WriteFile(hFile, p, chunk, &written, nullptr) || written == 0)
+            return false;
+        p += written;
+        cb -= written;
+    }
+    return true;
 }
 
 CFileReplacer& DurableFileReplacer()

@@ -5,8 +5,14 @@
 // half-written file where a good one was.
 #pragma once
 
+#include <windows.h>
+
+#include <cstddef>
+
 #include "core/shape/StagedWrite.h"
 
-CSinkOpener& DurableSinkOpener();
 CFileReplacer& DurableFileReplacer();
 CStagedFiles DurableFiles();
+
+// Writes every byte through the handle; false at the first failure.
+bool WriteAllToFile(HANDLE hFile, const void* pData, size_t cb);

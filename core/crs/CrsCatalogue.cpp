@@ -21,22 +21,21 @@ bool NextField(std::string_view& rest, char separator, std::string_view* pField)
     return true;
 }
 
-bool ParseCode(std::string_view text, int* pCode)
+}   // namespace
+
+int ParseEpsgCode(std::string_view text)
 {
     if (text.empty() || text.size() > 9)
-        return false;
+        return 0;
     int code = 0;
     for (char c : text)
     {
         if (c < '0' || c > '9')
-            return false;
+            return 0;
         code = code * 10 + (c - '0');
     }
-    *pCode = code;
-    return code > 0;
+    return code;
 }
-
-}   // namespace
 
 bool CCrsCatalogue::LoadText(std::string strText)
 {
@@ -49,7 +48,7 @@ bool CCrsCatalogue::LoadText(std::string strText)
         CCrsEntry entry;
         if (!NextField(rest, '\n', &line) || !NextField(line, '\t', &code) || !NextField(line, '\t', &kind) ||
             !NextField(line, '\t', &entry.name) || !NextField(line, '\t', &entry.area) ||
-            !ParseCode(code, &entry.nCode) || (kind != "G" && kind != "P") || line.empty() ||
+            (entry.nCode = ParseEpsgCode(code)) == 0 || (kind != "G" && kind != "P") || line.empty() ||
             (!m_entries.empty() && m_entries.back().nCode >= entry.nCode))
         {
             m_entries.clear();

@@ -10,6 +10,9 @@
 
 #include "core/georef/CrsRef.h"
 
+// A positive decimal code of at most nine digits and nothing else; else 0.
+int ParseEpsgCode(std::string_view text);
+
 // One system. The texts are UTF-8 views into the catalogue that holds them.
 struct CCrsEntry
 {

@@ -58,9 +58,7 @@ void AddCodesBeginningWith(const CCrsCatalogue& catalogue, const std::string& di
         if (code.compare(0, digits.size(), digits) == 0)
             found.push_back(static_cast<int>(i));
     }
-    // Ascending codes: the shortest, the exact code, first.
-    std::stable_sort(found.begin(), found.end(),
-                     [&](int a, int b) { return catalogue.GetAt(a).nCode < catalogue.GetAt(b).nCode; });
+    // The catalogue is in ascending codes: the shortest, the exact code, come first.
 }
 
 void AddNamesWithWords(const CCrsCatalogue& catalogue, const std::string& folded, std::vector<int>& found)

@@ -4,26 +4,6 @@
 
 const char kCrsSettingKey[] = "crs";
 
-namespace
-{
-
-// A positive decimal code of at most nine digits, nothing else; else 0.
-int ParseCode(const std::string& text)
-{
-    if (text.empty() || text.size() > 9)
-        return 0;
-    int code = 0;
-    for (char c : text)
-    {
-        if (c < '0' || c > '9')
-            return 0;
-        code = code * 10 + (c - '0');
-    }
-    return code;
-}
-
-}   // namespace
-
 std::string FormatCrsSetting(int nCode) { return nCode > 0 ? "EPSG:" + std::to_string(nCode) : std::string(); }
 
 int ParseCrsSetting(const std::string& strValue)
@@ -33,7 +13,7 @@ int ParseCrsSetting(const std::string& strValue)
     std::string prefix = strValue.substr(0, 5);
     std::transform(prefix.begin(), prefix.end(), prefix.begin(),
                    [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; });
-    return prefix == "EPSG:" ? ParseCode(strValue.substr(5)) : 0;
+    return prefix == "EPSG:" ? ParseEpsgCode(std::string_view(strValue).substr(5)) : 0;
 }
 
 CCrsRef CrsFromSettings(const CImageSettings& settings, const CCrsCatalogue& catalogue)
@@ -56,7 +36,7 @@ std::vector<int> ParseRecentCrs(const std::string& strText)
         size_t end = strText.find(',', start);
         if (end == std::string::npos)
             end = strText.size();
-        const int code = ParseCode(strText.substr(start, end - start));
+        const int code = ParseEpsgCode(std::string_view(strText).substr(start, end - start));
         if (code > 0 && std::find(codes.begin(), codes.end(), code) == codes.end())
             codes.push_back(code);
         start = end + 1;

@@ -1,5 +1,7 @@
 #include "core/journal/RecoveryJournal.h"
 
+#include <zlib.h>
+
 #include <cstdint>
 #include <cstring>
 
@@ -252,23 +254,4 @@ std::string JournalFileName(const std::string& strImagePath)
     return name + "-" + hex + ".journal";
 }
 
-unsigned long Crc32(const void* pData, size_t cb)
-{
-    static uint32_t table[256];
-    static const bool filled = [] {
-        for (uint32_t n = 0; n < 256; ++n)
-        {
-            uint32_t c = n;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            table[n] = c;
-        }
-        return true;
-    }();
-    (void)filled;
-    const unsigned char* p = static_cast<const unsigned char*>(pData);
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < cb; ++i)
-        crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
-    return crc ^ 0xFFFFFFFFu;
-}
+unsigned long Crc32(const void* pData, size_t cb) { return crc32_z(0, static_cast<const Bytef*>(pData), cb); }

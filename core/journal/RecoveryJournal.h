@@ -70,5 +70,5 @@ public:
 // get different journals), then ".journal".
 std::string JournalFileName(const std::string& strImagePath);
 
-// CRC-32 (the polynomial of zlib and PNG).
+// CRC-32 as zlib computes it (the checksum of PNG and gzip).
 unsigned long Crc32(const void* pData, size_t cb);

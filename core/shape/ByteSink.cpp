@@ -74,3 +74,12 @@ CSinkOpener& FileSinkOpener()
     static CFileSinkOpener opener;
     return opener;
 }
+
+bool WriteBytes(CSinkOpener& opener, const std::string& path, const std::string& bytes)
+{
+    std::unique_ptr<CByteSink> sink = opener.OpenForWriting(path);
+    if (!sink)
+        return false;
+    const bool written = sink->Write(bytes.data(), bytes.size());
+    return sink->Close() && written;
+}

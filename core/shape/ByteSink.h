@@ -31,6 +31,10 @@ public:
     virtual std::unique_ptr<CByteSink> OpenForWriting(const std::string& path) = 0;
 };
 
+// Writes the bytes as a whole file through the opener; false when it cannot
+// be opened or any byte was lost.
+bool WriteBytes(CSinkOpener& opener, const std::string& path, const std::string& bytes);
+
 // A binary file opened with "wb". Writes are gathered in a large buffer:
 // the writers hand over a record at a time, and one C library call per
 // field would cost more than the formatting.

@@ -8,29 +8,33 @@ bool MeasureFeature(const CShape& shape, int nShapeType, const CGeoRefArray& geo
     if (!geoRef.m_bValid || shape.GetSize() == 0 || (nShapeType != SHAPE_POLYLINE && nShapeType != SHAPE_POLYGON))
         return false;
     const CPixelToMapTransform transform = geoRef.GetTransform();
-    std::vector<double> x(shape.GetSize()), y(shape.GetSize());
+    std::vector<double> xy(2 * static_cast<size_t>(shape.GetSize()));
     for (int i = 0; i < shape.GetSize(); ++i)
-        transform.Map(shape.GetAt(i).x, shape.GetAt(i).y, &x[i], &y[i]);
+        transform.Map(shape.GetAt(i).x, shape.GetAt(i).y, &xy[2 * i], &xy[2 * i + 1]);
     double value = 0.0;
-    const size_t n = x.size();
     if (nShapeType == SHAPE_POLYLINE)
     {
-        for (size_t i = 1; i < n; ++i)
-            value += std::hypot(x[i] - x[i - 1], y[i] - y[i - 1]);
+        for (size_t i = 2; i < xy.size(); i += 2)
+            value += std::hypot(xy[i] - xy[i - 2], xy[i + 1] - xy[i - 1]);
     }
     else
     {
-        // The ring is closed by its stored copy of the first vertex; the
-        // wrap from the last vertex to the first adds nothing then.
-        // Relative to the first vertex: large projected coordinates would
-        // otherwise cancel away the digits of the area.
-        for (size_t i = 0; i < n; ++i)
-        {
-            const size_t j = (i + 1) % n;
-            value += (x[i] - x[0]) * (y[j] - y[0]) - (x[j] - x[0]) * (y[i] - y[0]);
-        }
-        value = std::fabs(value) / 2.0;
+        // The ring is closed by its stored copy of the first vertex.
+        value = std::fabs(TwiceSignedArea(xy)) / 2.0;
     }
     *pdValue = value;
     return true;
+}
+
+double TwiceSignedArea(const std::vector<double>& xy)
+{
+    const size_t n = xy.size() / 2;
+    double sum = 0.0;
+    for (size_t i = 1; i + 1 < n; ++i)
+    {
+        const double x1 = xy[2 * i] - xy[0], y1 = xy[2 * i + 1] - xy[1];
+        const double x2 = xy[2 * i + 2] - xy[0], y2 = xy[2 * i + 3] - xy[1];
+        sum += x1 * y2 - x2 * y1;
+    }
+    return sum;
 }

@@ -63,6 +63,18 @@ void CShapeArray::SetName(int nIndex, const std::string& strName)
         m_shapes[nIndex].m_strName = strName;
 }
 
+CShape FinishedShape(const CShape& current, int nShapeType, const std::string& strName)
+{
+    CShape finished(current);
+    finished.m_strName = strName;
+    if (nShapeType == SHAPE_POLYGON && finished.GetSize() > 0)
+    {
+        const CShapeVertex first = finished.GetAt(0);
+        finished.Add(first.x, first.y);
+    }
+    return finished;
+}
+
 void RemoveLastVertex(CShape& current)
 {
     if (current.GetSize() > 0)
@@ -76,14 +88,7 @@ BOOL FinishShape(CShape& current, int nShapeType, BOOL bAdd, const std::string& 
     {
         // Build the finished copy aside, so that running out of memory
         // leaves the current shape as the user drew it.
-        CShape finished(current);
-        finished.m_strName = strName;
-        if (nShapeType == SHAPE_POLYGON)
-        {
-            const CShapeVertex first = finished.GetAt(0);
-            finished.Add(first.x, first.y);
-        }
-        shapes.Add(std::move(finished));
+        shapes.Add(FinishedShape(current, nShapeType, strName));
         current.m_strName = strName;
         appended = TRUE;
     }

@@ -69,6 +69,10 @@ private:
     std::vector<CShape> m_shapes;
 };
 
+// The shape being digitised as the list keeps it once finished: named, and
+// a polygon's ring closed with a copy of its first vertex.
+CShape FinishedShape(const CShape& current, int nShapeType, const std::string& strName);
+
 // Removes the last vertex of the shape being digitised; nothing when empty.
 void RemoveLastVertex(CShape& current);
 

@@ -7,6 +7,7 @@
 
 #include "core/georef/SideFile.h"
 #include "core/shape/ByteOrder.h"
+#include "core/shape/FeatureMeasure.h"
 #include "core/shape/ShapeFile.h"
 
 namespace
@@ -88,31 +89,6 @@ bool SameFileName(const std::string& a, const std::string& b)
             return false;
     }
     return true;
-}
-
-// Twice the signed area of a ring in map units: positive when its vertices
-// run anticlockwise. Taken about the first vertex, so that large eastings
-// and northings do not swamp the small differences that make up the area.
-double TwiceSignedArea(const std::vector<double>& xy)
-{
-    const size_t n = xy.size() / 2;
-    double sum = 0.0;
-    for (size_t i = 1; i + 1 < n; ++i)
-    {
-        const double x1 = xy[2 * i] - xy[0], y1 = xy[2 * i + 1] - xy[1];
-        const double x2 = xy[2 * i + 2] - xy[0], y2 = xy[2 * i + 3] - xy[1];
-        sum += x1 * y2 - x2 * y1;
-    }
-    return sum;
-}
-
-bool WriteText(CSinkOpener& opener, const std::string& path, const std::string& text)
-{
-    std::unique_ptr<CByteSink> sink = opener.OpenForWriting(path);
-    if (!sink)
-        return false;
-    const bool written = sink->Write(text.data(), text.size());
-    return sink->Close() && written;
 }
 
 bool IsShapeType(int nShapeType)
@@ -324,9 +300,9 @@ int CShapeFile::WriteShapefile(const char* pszPath, int nShapeType, CSinkOpener&
             return 0;
         // Text without a line end, byte for byte what GDAL writes.
         if (sideFiles.nCodePage &&
-            !WriteText(opener, SideFileName(pszPath, ".cpg"), CodePageFileText(sideFiles.nCodePage)))
+            !WriteBytes(opener, SideFileName(pszPath, ".cpg"), CodePageFileText(sideFiles.nCodePage)))
             return 0;
-        if (!sideFiles.strPrj.empty() && !WriteText(opener, SideFileName(pszPath, ".prj"), sideFiles.strPrj))
+        if (!sideFiles.strPrj.empty() && !WriteBytes(opener, SideFileName(pszPath, ".prj"), sideFiles.strPrj))
             return 0;
         return 1;
     }

@@ -99,13 +99,8 @@ void CStagedSinkOpener::Discard()
 bool WriteWholeFile(const std::string& path, const std::string& bytes, CSinkOpener& base, CFileReplacer& replacer)
 {
     CStagedSinkOpener staged(base, replacer);
-    std::unique_ptr<CByteSink> sink = staged.OpenForWriting(path);
-    if (!sink)
-        return false;
-    const bool written = sink->Write(bytes.data(), bytes.size());
-    if (!sink->Close() || !written)
-        return false;   // the temporary goes with the opener
-    return staged.Commit();
+    // On failure the temporary goes with the opener.
+    return WriteBytes(staged, path, bytes) && staged.Commit();
 }
 
 CFileReplacer& PortableFileReplacer()
