@@ -92,16 +92,11 @@ HBITMAP CreateBitmapOfRgb(HDC hDC, const unsigned char* pRgb, int nWidth, int nH
     return bitmap.Release();
 }
 
-unsigned CopyRgbToClipboard(HWND hView, HWND hOwner, const unsigned char* pRgb, int nWidth, int nHeight)
+namespace
 {
-    HBITMAP hBitmap = nullptr;
-    {
-        UniqueWindowDc dc(hView);
-        hBitmap = CreateBitmapOfRgb(dc.Get(), pRgb, nWidth, nHeight);
-    }
-    return HandBitmapToClipboard(hBitmap, hOwner);
-}
-
+// Hands the bitmap to the clipboard, opened with hOwner, which owns it from
+// then on; on failure the bitmap is deleted. The string-table id of the
+// failure, or 0.
 unsigned HandBitmapToClipboard(HBITMAP hBitmap, HWND hOwner)
 {
     if (!hBitmap)
@@ -119,6 +114,18 @@ unsigned HandBitmapToClipboard(HBITMAP hBitmap, HWND hOwner)
         return IDS_COPY_CLIPBOARD_REFUSED;
     bitmap.Release();
     return 0;
+}
+}   // namespace
+
+unsigned CopyRgbToClipboard(HWND hView, HWND hOwner, const unsigned char* pRgb, int nWidth, int nHeight,
+                            CProgress* pProgress)
+{
+    HBITMAP hBitmap = nullptr;
+    {
+        UniqueWindowDc dc(hView);
+        hBitmap = CreateBitmapOfRgb(dc.Get(), pRgb, nWidth, nHeight, 0, pProgress);
+    }
+    return HandBitmapToClipboard(hBitmap, hOwner);
 }
 
 void CImageView::AddClipboardCommands()
@@ -142,12 +149,7 @@ void CImageView::OnEditCopy()
         // painted (a clipboard may copy a large bitmap when it takes it).
         const HWND hOwner = MainWindow();
         FwRunLongWork([&](CProgress& progress) {
-            HBITMAP hBitmap = nullptr;
-            {
-                UniqueWindowDc dc(m_hWnd);
-                hBitmap = CreateBitmapOfRgb(dc.Get(), image.Pixels(), image.Width(), image.Height(), 0, &progress);
-            }
-            nFailureId = HandBitmapToClipboard(hBitmap, hOwner);
+            nFailureId = CopyRgbToClipboard(m_hWnd, hOwner, image.Pixels(), image.Width(), image.Height(), &progress);
         });
         FwSetStatusText("");
     }

@@ -14,14 +14,10 @@ class CProgress;
 HBITMAP CreateBitmapOfRgb(HDC hDC, const unsigned char* pRgb, int nWidth, int nHeight, int nBandRows = 0,
                           CProgress* pProgress = nullptr);
 
-// Hands the bitmap to the clipboard, opened with hOwner, which owns it from
-// then on; on failure the bitmap is deleted. The string-table id of the
-// failure, or 0.
-unsigned HandBitmapToClipboard(HBITMAP hBitmap, HWND hOwner);
-
 // Puts the image on the clipboard as CF_BITMAP, opened with hOwner. The
 // bitmap is made for hView's display. Returns the string-table id of the
 // words telling the user why it failed, or 0 when the clipboard holds the
 // bitmap; on failure the clipboard keeps what it held, or is left empty,
-// never a part-made bitmap.
-unsigned CopyRgbToClipboard(HWND hView, HWND hOwner, const unsigned char* pRgb, int nWidth, int nHeight);
+// never a part-made bitmap. Tells pProgress, when given, how far it got.
+unsigned CopyRgbToClipboard(HWND hView, HWND hOwner, const unsigned char* pRgb, int nWidth, int nHeight,
+                            CProgress* pProgress = nullptr);

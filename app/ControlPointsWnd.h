@@ -22,8 +22,6 @@ public:
     void SelectPoint(int nIndex);
     void DeleteSelectedPoint();
     void EditSelectedPoint();
-    // How many times longer than they are the residuals are drawn.
-    int GetResidualScale() const { return m_nResidualScale; }
 
 protected:
     BOOL OnInitDialog() override;

@@ -21,20 +21,6 @@ void FillCombo(HWND hCombo, const UINT* pNames, int nCount, int nSelected)
     SendMessageA(hCombo, CB_SETCURSEL, nSelected >= 0 && nSelected < nCount ? nSelected : 0, 0);
 }
 
-// "%1", "%2"... of a string-table text replaced by the values.
-std::string Fill(UINT nID, const std::vector<std::string>& values)
-{
-    std::string text = LoadResString(nID);
-    for (size_t k = 0; k < values.size(); ++k)
-    {
-        const std::string mark = "%" + std::to_string(k + 1);
-        const size_t at = text.find(mark);
-        if (at != std::string::npos)
-            text.replace(at, mark.size(), values[k]);
-    }
-    return text;
-}
-
 }   // namespace
 
 unsigned GeoTiffStatusStringId(GeoTiffStatus status)
@@ -87,7 +73,7 @@ BOOL CExportGeoTiffDlg::OnInitDialog()
                                                                         : IDC_GEOTIFF_WHOLE_IMAGE);
     SetItemText(IDC_GEOTIFF_PIXEL_SIZE,
                 m_choices.dPixelSize > 0.0 ? FormatPixelSize(m_choices.dPixelSize) : m_strDefaultSize);
-    SetItemText(IDC_GEOTIFF_DEFAULT_SIZE, Fill(IDS_GEOTIFF_DEFAULT_SIZE, {m_strDefaultSize}));
+    SetItemText(IDC_GEOTIFF_DEFAULT_SIZE, LoadResStringWith(IDS_GEOTIFF_DEFAULT_SIZE, {m_strDefaultSize}));
     FillCombo(GetDlgItem(m_hWnd, IDC_GEOTIFF_RESAMPLING), kResamplingNames, 3, m_choices.nResampling);
     FillCombo(GetDlgItem(m_hWnd, IDC_GEOTIFF_COMPRESSION), kCompressionNames, 3, m_choices.nCompression);
     SendDlgItemMessageA(m_hWnd, IDC_GEOTIFF_JPEG_QUALITY, EM_LIMITTEXT, 3, 0);
@@ -165,7 +151,7 @@ void CExportGeoTiffDlg::ShowOutputSize()
     else if (GeoTiffStatus status = MakeGrid(choices, &grid))
         text = LoadResString(GeoTiffStatusStringId(status));
     else
-        text = Fill(IDS_GEOTIFF_OUTPUT_SIZE, {std::to_string(grid.nWidth), std::to_string(grid.nHeight)});
+        text = LoadResStringWith(IDS_GEOTIFF_OUTPUT_SIZE, {std::to_string(grid.nWidth), std::to_string(grid.nHeight)});
     SetItemText(IDC_GEOTIFF_OUTPUT_SIZE, text);
 }
 

@@ -10,6 +10,7 @@
 #include "app/res/resource.h"
 #include "core/georef/SideFile.h"
 #include "core/raster/GeoTiffWriter.h"
+#include "winbase/DurableFiles.h"
 #include "winfw/FwUtil.h"
 #include "winfw/WinApp.h"
 
@@ -40,10 +41,10 @@ public:
 
     bool Replace(const std::string& temp, const std::string& target) override
     {
-        return MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        return DurableFileReplacer().Replace(temp, target);
     }
 
-    void Remove(const std::string& path) override { DeleteFileA(path.c_str()); }
+    void Remove(const std::string& path) override { DurableFileReplacer().Remove(path); }
 };
 
 // Called between bands of tiles on this, the only thread that touches
@@ -82,11 +83,7 @@ public:
         const int percent = static_cast<int>(dDone * 100.0);
         if (GetTickCount() - m_dwStart >= 500 && percent != m_nShownPercent)
         {
-            std::string text = LoadResString(IDS_GEOTIFF_PROGRESS);
-            const std::string::size_type mark = text.find("%1");
-            if (mark != std::string::npos)
-                text.replace(mark, 2, std::to_string(percent));
-            FwSetStatusText(text);
+            FwSetStatusText(LoadResStringWith(IDS_GEOTIFF_PROGRESS, {std::to_string(percent)}));
             m_nShownPercent = percent;
         }
         return !m_bCancelled;
@@ -117,16 +114,15 @@ CGeoTiffChoices LoadChoices()
     CWinApp* pApp = FwGetApp();
     if (!pApp)
         return c;
-    c.nExtent = pApp->GetProfileInt(kProfileSection, "Extent", c.nExtent) == GEOTIFF_EXTENT_CONTROL_POINTS
-                    ? GEOTIFF_EXTENT_CONTROL_POINTS
-                    : GEOTIFF_EXTENT_WHOLE_IMAGE;
-    const int resampling = pApp->GetProfileInt(kProfileSection, "Resampling", c.nResampling);
-    c.nResampling = resampling >= RESAMPLE_NEAREST && resampling <= RESAMPLE_CUBIC ? resampling : c.nResampling;
-    const int compression = pApp->GetProfileInt(kProfileSection, "Compression", c.nCompression);
-    c.nCompression =
-        compression >= GEOTIFF_DEFLATE && compression <= GEOTIFF_UNCOMPRESSED ? compression : c.nCompression;
-    const int quality = pApp->GetProfileInt(kProfileSection, "JpegQuality", c.nJpegQuality);
-    c.nJpegQuality = quality >= 1 && quality <= 100 ? quality : c.nJpegQuality;
+    // A stored value out of range (an older or edited profile) gives the default.
+    const auto read = [pApp](const char* pszEntry, int nLow, int nHigh, int nDefault) {
+        const int value = pApp->GetProfileInt(kProfileSection, pszEntry, nDefault);
+        return value >= nLow && value <= nHigh ? value : nDefault;
+    };
+    c.nExtent = read("Extent", GEOTIFF_EXTENT_WHOLE_IMAGE, GEOTIFF_EXTENT_CONTROL_POINTS, c.nExtent);
+    c.nResampling = read("Resampling", RESAMPLE_NEAREST, RESAMPLE_CUBIC, c.nResampling);
+    c.nCompression = read("Compression", GEOTIFF_DEFLATE, GEOTIFF_UNCOMPRESSED, c.nCompression);
+    c.nJpegQuality = read("JpegQuality", 1, 100, c.nJpegQuality);
     return c;
 }
 

@@ -43,13 +43,6 @@ std::string FullPath(const char* pszPathName)
     return cch > 0 && cch < sizeof full ? std::string(full) : std::string(pszPathName);
 }
 
-void ReplaceToken(std::string& text, const char* pszToken, const std::string& strValue)
-{
-    const size_t at = text.find(pszToken);
-    if (at != std::string::npos)
-        text.replace(at, std::strlen(pszToken), strValue);
-}
-
 bool CanReadFile(const char* pszPathName)
 {
     HANDLE hFile = CreateFileA(pszPathName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -59,8 +52,8 @@ bool CanReadFile(const char* pszPathName)
     CloseHandle(hFile);
     return true;
 }
-}
 
+// The string-table id naming an edit in the Undo and Redo items.
 unsigned EditNameStringId(const CEdit& edit)
 {
     switch (edit.m_nKind)
@@ -85,6 +78,7 @@ unsigned EditNameStringId(const CEdit& edit)
     }
     return 0;
 }
+}   // namespace
 
 CImageDoc::CImageDoc() : m_nShapeType(SHAPE_POLYLINE), m_bShapesModified(0), m_nMode(MODE_NONE)
 {
@@ -175,7 +169,7 @@ void CImageDoc::OnEditStep(const CEdit& edit, int nStep)
     // Last, after everything is drawn as it now is: the files, and a
     // message when one could not be written.
     if (kind == EDIT_SET_FIT_MODEL)
-        WriteFitModelSetting();
+        UpdateSetting(kFitSettingKey, FitModelSettingValue(m_shapeFile.m_geoRef.m_nFitModel), IDS_SETTINGS_NOT_WRITTEN);
     else if (EditChangesGeoreference(kind) && !(kind == EDIT_ADD_POINT && nStep == EDIT_STEP_DONE))
         WritePointFile();   // a new point is written when the fit is asked for, as always
     if (journalFailed)
@@ -198,9 +192,8 @@ void CImageDoc::OfferRecovery()
     if (!m_journal.FindWork(&work))
         return;
     const int count = work.shapes.GetSize();
-    std::string question = LoadResString(count == 1 ? IDS_RESTORE_ONE : IDS_RESTORE_MANY);
-    ReplaceToken(question, "%1", std::to_string(count));
-    ReplaceToken(question, "%2", FormatJournalTime(work.nLastTime));
+    const std::string question = LoadResStringWith(count == 1 ? IDS_RESTORE_ONE : IDS_RESTORE_MANY,
+                                                   {std::to_string(count), FormatJournalTime(work.nLastTime)});
     if (FwMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES)
     {
         m_journal.Remove();
@@ -231,15 +224,14 @@ BOOL CImageDoc::WritePointFile()
     return FALSE;
 }
 
-BOOL CImageDoc::WriteFitModelSetting()
+BOOL CImageDoc::UpdateSetting(const char* pszKey, const std::string& strValue, unsigned nFailureId)
 {
     const std::string& path = GetPathName();
     if (path.empty())
         return TRUE;
-    // Only our key changes: the file may hold settings of other kinds.
-    if (UpdateImageSetting(path.c_str(), "fit", FitModelSettingValue(m_shapeFile.m_geoRef.m_nFitModel), DurableFiles()))
+    if (UpdateImageSetting(path.c_str(), pszKey, strValue, DurableFiles()))
         return TRUE;
-    FwMessageBox(LoadResString(IDS_SETTINGS_NOT_WRITTEN) + " " + ImageSettingsPath(path.c_str()), MB_OK);
+    FwMessageBox(LoadResString(nFailureId) + " " + ImageSettingsPath(path.c_str()), MB_OK);
     return FALSE;
 }
 
@@ -320,7 +312,7 @@ BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
                 m_shapeFile.m_geoRef.ReadPointFile(pszPathName);
                 m_shapeFile.m_geoRef.SetImageHeight(m_image.Height());
                 const CImageSettings settings = ReadImageSettings(pszPathName);
-                m_shapeFile.m_geoRef.m_nFitModel = ParseFitModelSetting(settings.Get("fit"));
+                m_shapeFile.m_geoRef.m_nFitModel = ParseFitModelSetting(settings.Get(kFitSettingKey));
                 // The catalogue is unpacked only for an image that names a system.
                 if (!settings.Get(kCrsSettingKey).empty())
                     m_crs = CrsFromSettings(settings, EmbeddedCrsCatalogue());
@@ -394,14 +386,8 @@ void CImageDoc::SetCrs(int nCode)
         PushRecentCrs(recent, m_crs.nEpsg);
         SaveRecentCrs(recent);
     }
-    // An image kept through New has no file to put the choice beside: it
-    // holds for this session only.
-    const std::string strPath = GetPathName();
-    if (strPath.empty())
-        return;
-    // The file keeps the other settings as they are now.
-    if (!UpdateImageSetting(strPath.c_str(), kCrsSettingKey, FormatCrsSetting(m_crs.nEpsg), DurableFiles()))
-        FwMessageBox(LoadResString(IDS_CRS_NOT_REMEMBERED) + " " + ImageSettingsPath(strPath.c_str()), MB_OK);
+    // Without an image file the choice holds for this session only.
+    UpdateSetting(kCrsSettingKey, FormatCrsSetting(m_crs.nEpsg), IDS_CRS_NOT_REMEMBERED);
 }
 
 CShapeSideFiles CImageDoc::GetShapeSideFiles() const

@@ -116,7 +116,10 @@ private:
     void ReportJournalFailure();
     void ContentReplaced();
     void TellChangeListeners(const CEdit* pEdit);
-    BOOL WriteFitModelSetting();
+    // Sets one key in the settings beside the image (the file keeps its
+    // other keys); on failure tells the user nFailureId with the file's
+    // path. An image kept through New has no file: TRUE, nothing written.
+    BOOL UpdateSetting(const char* pszKey, const std::string& strValue, unsigned nFailureId);
     void AddExportCommands();
 
     // The string telling why the last open failed: IDS_UNABLE_TO_OPEN for
@@ -136,6 +139,3 @@ private:
 
 // Whether the path ends in ".jpg", in any letter case.
 bool HasJpgExtension(const char* pszPathName);
-
-// The string-table id naming an edit in the Undo and Redo items.
-unsigned EditNameStringId(const CEdit& edit);

@@ -39,8 +39,9 @@ unsigned long long LargestReservable(unsigned long long cbMost)
     }
     return low;
 }
-}
 
+// The blocks of address space this process can reserve now and the memory
+// the system can still commit to it.
 CMemoryRoom MeasureMemoryRoom()
 {
     CMemoryRoom room;
@@ -65,6 +66,7 @@ CMemoryRoom MeasureMemoryRoom()
         VirtualFree(p, 0, MEM_RELEASE);
     return room;
 }
+}   // namespace
 
 bool CanHoldScan(const CJpegHeader& header)
 {

@@ -5,10 +5,6 @@
 #include "core/jpeg/JpegFile.h"
 #include "core/raster/MemoryRoom.h"
 
-// The blocks of address space this process can reserve now and the memory
-// the system can still commit to it.
-CMemoryRoom MeasureMemoryRoom();
-
 // Whether a scan with this header can be opened, transposed and painted in
 // what the process can hold now.
 bool CanHoldScan(const CJpegHeader& header);

@@ -63,6 +63,19 @@ std::string LoadResString(UINT nID)
     return std::string(buffer, cch > 0 ? static_cast<size_t>(cch) : 0);
 }
 
+std::string LoadResStringWith(UINT nID, const std::vector<std::string>& values)
+{
+    std::string text = LoadResString(nID);
+    for (size_t k = 0; k < values.size(); ++k)
+    {
+        const std::string mark = "%" + std::to_string(k + 1);
+        const size_t at = text.find(mark);
+        if (at != std::string::npos)
+            text.replace(at, mark.size(), values[k]);
+    }
+    return text;
+}
+
 int FwMessageBox(const std::string& strText, UINT nType)
 {
     if ((nType & MB_ICONMASK) == 0)

@@ -5,9 +5,12 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // The text of string-table entry nID; empty when there is none.
 std::string LoadResString(UINT nID);
+// The same with "%1", "%2"... replaced by the values in order.
+std::string LoadResStringWith(UINT nID, const std::vector<std::string>& values);
 
 // A modal message box owned by the main window, captioned with the
 // application name. Without an icon in nType it shows the warning icon.

@@ -119,7 +119,6 @@ void FwRunLongWork(const std::function<void(CProgress& progress)>& work)
         SetCursor(hWait);
     }
     worker.join();
-    busy.Show(1000);
     if (bQuit)
         PostQuitMessage(static_cast<int>(quitCode));
     if (error)

@@ -63,10 +63,7 @@ CEdit CEdit::FinishFeature(const CShape& current, int nShapeType, const std::str
     edit.m_nIndex = nIndex;
     edit.m_nShapeType = nShapeType;
     edit.m_shape = current;
-    edit.m_feature = current;
-    edit.m_feature.m_strName = strName;
-    if (nShapeType == SHAPE_POLYGON && current.GetSize() > 0)
-        edit.m_feature.Add(current.GetAt(0).x, current.GetAt(0).y);
+    edit.m_feature = FinishedShape(current, nShapeType, strName);
     return edit;
 }
 
@@ -83,8 +80,7 @@ CEdit CEdit::DeleteAllFeatures(const CShapeArray& features, int nShapeType)
     CEdit edit;
     edit.m_nKind = EDIT_DELETE_ALL_FEATURES;
     edit.m_nShapeType = nShapeType;
-    for (int i = 0; i < features.GetSize(); ++i)
-        edit.m_features.push_back(features.GetAt(i));
+    edit.m_features = features;
     return edit;
 }
 
@@ -94,7 +90,6 @@ CEdit CEdit::RenameFeature(int nIndex, const CShape& feature, const std::string&
     edit.m_nKind = EDIT_RENAME_FEATURE;
     edit.m_nIndex = nIndex;
     edit.m_strNameBefore = feature.m_strName;
-    edit.m_feature = feature;
     edit.m_feature.m_strName = strName;
     return edit;
 }
@@ -206,12 +201,7 @@ bool ApplyToFeatures(const CEdit& edit, bool bForward, CShapeArray& features, CS
         else
             current = edit.m_shape;
         return true;
-    case EDIT_DELETE_ALL_FEATURES:
-        features.RemoveAll();
-        if (!bForward)
-            for (const CShape& feature : edit.m_features)
-                features.Add(feature);
-        return true;
+    case EDIT_DELETE_ALL_FEATURES: features = bForward ? CShapeArray() : edit.m_features; return true;
     case EDIT_RENAME_FEATURE:
         if (edit.m_nIndex < 0 || edit.m_nIndex >= count)
             return false;

@@ -37,8 +37,8 @@ struct CEdit
     int m_nFitModelBefore = FIT_ROTATION_SCALES;
     CShapeVertex m_vertex = {0, 0};
     CShape m_shape;     // the feature being digitised as it was before the edit
-    CShape m_feature;   // a finished feature as the list holds it
-    std::vector<CShape> m_features;
+    CShape m_feature;   // a finished feature as the list holds it (a rename: its new name only)
+    CShapeArray m_features;
     int m_nShapeType = SHAPE_POLYLINE;   // what the features are digitised as
     std::string m_strNameBefore;
 

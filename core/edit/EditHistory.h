@@ -29,7 +29,6 @@ public:
     // The edit Undo or Redo would take, or null.
     const CEdit* NextUndo() const { return m_done.empty() ? nullptr : &m_done.back(); }
     const CEdit* NextRedo() const { return m_undone.empty() ? nullptr : &m_undone.back(); }
-    size_t UndoCount() const { return m_done.size(); }
 
     // Forgets every step (a new image, a new document).
     void Clear();

@@ -18,8 +18,10 @@ enum FitModel
 };
 const int kFitModelCount = 3;
 
-// The value of the image setting "fit": empty for the default, which is
-// then left out of the settings file.
+// The image setting that holds the chosen model.
+const char kFitSettingKey[] = "fit";
+// Its value: empty for the default, which is then left out of the
+// settings file.
 std::string FitModelSettingValue(int nModel);
 // An absent or unknown value is the default.
 int ParseFitModelSetting(const std::string& strValue);

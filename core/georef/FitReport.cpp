@@ -36,6 +36,9 @@ double Thinness(size_t n, Get get)
     return large > 0.0 ? std::sqrt(small / large) : 0.0;
 }
 
+// Beyond this ratio of the two scales they count as very unequal. Degrees
+// of longitude and latitude differ by cos(latitude): 5 is reached at 78 deg.
+const double kUnequalScaleRatio = 5.0;
 // Along the main direction a spread a fiftieth as wide counts as a line.
 const double kLineThinness = 0.02;
 // Residuals below this (pixels) are rounding, not a worst point or an outlier.
@@ -134,17 +137,14 @@ CModelFit EvaluateFit(const CGeoRefArray& geoRef, int nModel)
         return fit;
     fit.bFitted = true;
     fit.affine = trial.GetAffine();
-    fit.dRotation = trial.GetRotation();
     if (nModel == FIT_ROTATION_SCALES)
     {
+        fit.dRotation = trial.GetRotation();
         fit.dScaleX = trial.m_dXScale;
         fit.dScaleY = trial.m_dYScale;
     }
     else
-    {
-        double rotation;
-        DescribeAffine(fit.affine, &rotation, &fit.dScaleX, &fit.dScaleY);
-    }
+        DescribeAffine(fit.affine, &fit.dRotation, &fit.dScaleX, &fit.dScaleY);
     FillResiduals(trial, trial.GetTransform(), &fit);
     return fit;
 }

@@ -57,7 +57,3 @@ struct CFitReport
 CModelFit EvaluateFit(const CGeoRefArray& geoRef, int nModel);
 // Fits every model, and gathers the hints for the chosen one.
 CFitReport EvaluateFits(const CGeoRefArray& geoRef);
-
-// Beyond this ratio of the two scales they count as very unequal. Degrees
-// of longitude and latitude differ by cos(latitude): 5 is reached at 78 deg.
-const double kUnequalScaleRatio = 5.0;

@@ -41,13 +41,6 @@ struct CGeoTiffGrid
     double dPixelSize = 0.0;   // map units a cell, along both axes
     int nWidth = 0;
     int nHeight = 0;
-
-    // Map position of the centre of cell (i, j), j counted from the top.
-    void CellCentre(double i, double j, double* pdX, double* pdY) const
-    {
-        *pdX = dLeft + (i + 0.5) * dPixelSize;
-        *pdY = dTop - (j + 0.5) * dPixelSize;
-    }
 };
 
 // The scan's ground size along its rows: the map distance from one pixel to

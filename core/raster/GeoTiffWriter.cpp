@@ -133,45 +133,44 @@ GeoTiffStatus CGeoTiffJob::EncodeBand(int tyFirst, int tyLast, int tilesAcross, 
     std::atomic<int> next(0);
     std::atomic<bool> failed(false);
     const bool jpeg = m_nFormat == TILE_YCBCR_JPEG;
+    // One worker a thread, none without a tile to take.
+    const int workers = std::min(m_nThreads, count);
     ParallelFor(
-        m_nThreads,
-        [&](long long first, long long last) {
-            for (long long slot = first; slot < last; ++slot)
+        workers,
+        [&](long long, long long) {
+            std::vector<unsigned char> rgba(kTileCells * 4), samples(jpeg ? SampleBytes(TILE_YCBCR_JPEG) : 0),
+                mask(jpeg ? SampleBytes(TILE_MASK_DEFLATE) : 0);
+            CTileEncoder encoder(m_nFormat, kTile, m_options.nJpegQuality);
+            CTileEncoder maskEncoder(TILE_MASK_DEFLATE, kTile, 0);
+            for (int k = next++; k < count && !failed; k = next++)
             {
-                std::vector<unsigned char> rgba(kTileCells * 4), samples(SampleBytes(m_nFormat)),
-                    mask(jpeg ? SampleBytes(TILE_MASK_DEFLATE) : 0);
-                CTileEncoder encoder(m_nFormat, kTile, m_options.nJpegQuality);
-                CTileEncoder maskEncoder(TILE_MASK_DEFLATE, kTile, 0);
-                for (int k = next++; k < count && !failed; k = next++)
+                const int tx = k % tilesAcross, ty = tyFirst + k / tilesAcross;
+                const int w = std::min(kTile, nWidth - tx * kTile), h = std::min(kTile, nHeight - ty * kTile);
+                if (w < kTile || h < kTile)
+                    std::fill(rgba.begin(), rgba.end(), 0);
+                make(tx, ty, w, h, rgba.data());
+                CEncodedTile& out = (*pTiles)[static_cast<size_t>(k)];
+                bool ok = true;
+                if (m_nFormat == TILE_RGBA_RAW)
                 {
-                    const int tx = k % tilesAcross, ty = tyFirst + k / tilesAcross;
-                    const int w = std::min(kTile, nWidth - tx * kTile), h = std::min(kTile, nHeight - ty * kTile);
-                    if (w < kTile || h < kTile)
-                        std::fill(rgba.begin(), rgba.end(), 0);
-                    make(tx, ty, w, h, rgba.data());
-                    CEncodedTile& out = (*pTiles)[static_cast<size_t>(k)];
-                    bool ok = true;
-                    if (m_nFormat == TILE_RGBA_RAW)
-                    {
-                        out.bytes.assign(reinterpret_cast<const char*>(rgba.data()), rgba.size());
-                    }
-                    else if (m_nFormat == TILE_RGBA_DEFLATE)
-                    {
-                        ok = encoder.Encode(rgba.data(), rgba.size(), &out.bytes);
-                    }
-                    else
-                    {
-                        ConvertTile(TILE_YCBCR_JPEG, rgba.data(), samples.data());
-                        ConvertTile(TILE_MASK_DEFLATE, rgba.data(), mask.data());
-                        ok = encoder.Encode(samples.data(), samples.size(), &out.bytes) &&
-                             maskEncoder.Encode(mask.data(), mask.size(), &out.mask);
-                    }
-                    if (!ok)
-                        failed = true;
+                    out.bytes.assign(reinterpret_cast<const char*>(rgba.data()), rgba.size());
                 }
+                else if (m_nFormat == TILE_RGBA_DEFLATE)
+                {
+                    ok = encoder.Encode(rgba.data(), rgba.size(), &out.bytes);
+                }
+                else
+                {
+                    ConvertTile(TILE_YCBCR_JPEG, rgba.data(), samples.data());
+                    ConvertTile(TILE_MASK_DEFLATE, rgba.data(), mask.data());
+                    ok = encoder.Encode(samples.data(), samples.size(), &out.bytes) &&
+                         maskEncoder.Encode(mask.data(), mask.size(), &out.mask);
+                }
+                if (!ok)
+                    failed = true;
             }
         },
-        m_nThreads, 1);
+        workers, 1);
     return failed ? GEOTIFF_WRITE_FAILED : GEOTIFF_OK;
 }
 
