@@ -94,6 +94,9 @@ private:
     // Scrolls image pixel (x, y) to the middle of the view (as near as the
     // image's edges allow) and repaints.
     void CentreOnPixel(long long x, long long y);
+    // The client area a control point's marker, ring and label cover when
+    // drawn at image pixel pixel.
+    RECT MarkerBand(POINT pixel) const;
     void AddTransposeCommands();
     void AddClipboardCommands();
     void AddInputCommands();

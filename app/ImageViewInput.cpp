@@ -221,8 +221,20 @@ void CImageView::BeginPointDrag(int nIndex, POINT point)
     m_nDragPoint = nIndex;
     m_bDragging = false;
     m_ptDragStart = point;
-    m_ptDragPixel = ClientToPixel(point);
+    // Where the marker is drawn until it moves.
+    const CGeoRefPoint& dragged = GetDocument()->m_shapeFile.m_geoRef.m_points[nIndex];
+    m_ptDragPixel = POINT{dragged.m_nPixelX, dragged.m_nPixelY};
     SetCapture(m_hWnd);
+}
+
+RECT CImageView::MarkerBand(POINT pixel) const
+{
+    // A marker with its ring, and its label running to the right.
+    RECT client;
+    GetClientRect(m_hWnd, &client);
+    const POINT scroll = GetScrollPosition();
+    const int x = pixel.x * m_nZoom - scroll.x, y = pixel.y * m_nZoom - scroll.y;
+    return RECT{x - 10, y - 10, client.right, y + 20};
 }
 
 void CImageView::EndPointDrag(POINT point, bool bDrop)
@@ -279,8 +291,11 @@ void CImageView::OnMouseMove(UINT nFlags, POINT point)
             const POINT pixel = ClientToPixel(point);
             if (m_bDragging && (pixel.x != m_ptDragPixel.x || pixel.y != m_ptDragPixel.y))
             {
+                // Only where the marker and its label were and now are.
+                const RECT before = MarkerBand(m_ptDragPixel), after = MarkerBand(pixel);
                 m_ptDragPixel = pixel;
-                RedrawWholeView(m_hWnd);
+                InvalidateRect(m_hWnd, &before, TRUE);
+                RepaintNow(m_hWnd, &after);
             }
         }
     }
