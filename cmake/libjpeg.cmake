@@ -5,12 +5,7 @@
 # (tests that make JPEGs).
 if(WIN32)
     set(QUARVEX_LIBJPEG_DIR "${CMAKE_BINARY_DIR}/libjpeg-turbo")
-    execute_process(
-        COMMAND bash "${CMAKE_SOURCE_DIR}/tools/build-libjpeg-win32.sh" "${QUARVEX_LIBJPEG_DIR}" "${CMAKE_TOOLCHAIN_FILE}"
-        RESULT_VARIABLE libjpeg_result)
-    if(NOT libjpeg_result EQUAL 0)
-        message(FATAL_ERROR "Building the Win32 libjpeg-turbo failed (see above)")
-    endif()
+    quarvex_build_win32_library(libjpeg-turbo build-libjpeg-win32.sh "${QUARVEX_LIBJPEG_DIR}")
     # An imported library: the linker then sees it after every library that
     # needs it (libtiff among them).
     add_library(quarvex_libjpeg STATIC IMPORTED)

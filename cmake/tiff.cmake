@@ -4,13 +4,8 @@
 # our zlib and JPEG through our libjpeg-turbo.
 if(WIN32)
     set(QUARVEX_TIFF_DIR "${CMAKE_BINARY_DIR}/tiff")
-    execute_process(
-        COMMAND bash "${CMAKE_SOURCE_DIR}/tools/build-tiff-win32.sh" "${QUARVEX_TIFF_DIR}" "${CMAKE_TOOLCHAIN_FILE}"
-                "${QUARVEX_ZLIB_DIR}" "${QUARVEX_LIBJPEG_DIR}"
-        RESULT_VARIABLE tiff_result)
-    if(NOT tiff_result EQUAL 0)
-        message(FATAL_ERROR "Building the Win32 libtiff failed (see above)")
-    endif()
+    quarvex_build_win32_library(libtiff build-tiff-win32.sh "${QUARVEX_TIFF_DIR}" "${QUARVEX_ZLIB_DIR}"
+                                "${QUARVEX_LIBJPEG_DIR}")
     # The linker resolves libtiff's JPEG and zlib calls from the imported
     # libraries CMake places after it.
     add_library(quarvex_tiff STATIC IMPORTED)

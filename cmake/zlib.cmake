@@ -3,12 +3,7 @@
 # time; a failure stops the configure).
 if(WIN32)
     set(QUARVEX_ZLIB_DIR "${CMAKE_BINARY_DIR}/zlib")
-    execute_process(
-        COMMAND bash "${CMAKE_SOURCE_DIR}/tools/build-zlib-win32.sh" "${QUARVEX_ZLIB_DIR}" "${CMAKE_TOOLCHAIN_FILE}"
-        RESULT_VARIABLE zlib_result)
-    if(NOT zlib_result EQUAL 0)
-        message(FATAL_ERROR "Building the Win32 zlib failed (see above)")
-    endif()
+    quarvex_build_win32_library(zlib build-zlib-win32.sh "${QUARVEX_ZLIB_DIR}")
     # An imported library, not a bare path: the linker then sees it after
     # every library that needs it (libtiff among them).
     add_library(quarvex_zlib STATIC IMPORTED)
