@@ -14,6 +14,20 @@ win32_build="$bench_build-win32"
 win64_build="$bench_build-win64"
 repeats=${REPEATS:-3}
 
+# The Win32 builds whose timers run here: both, or the x86-64 one alone on a
+# machine that cannot start 32-bit programs. bench_arch carries the benches
+# that run in one build: the x86 one (the smaller address space) where it can.
+if x86_runs_here; then
+  bench_arches=(win32 win64)
+else
+  bench_arches=(win64)
+  echo "(x86 build skipped: $(x86_missing_reason); the x86-64 build runs alone)"
+fi
+bench_arch=${bench_arches[0]}
+
+# arch_name win32|win64: the build as the tables name it.
+arch_name() { if [ "$1" = win64 ]; then echo x86-64; else echo x86; fi; }
+
 build_native_target() {
   if [ ! -f "$bench_build/CMakeCache.txt" ]; then
     cmake -S . -B "$bench_build" -DCMAKE_BUILD_TYPE=Release -DQUARVEX_SANITIZE=OFF >/dev/null

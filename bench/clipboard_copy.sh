@@ -7,9 +7,9 @@
 source "$(dirname "$0")/bench-lib.sh"
 side=${PER_PIXEL_SIDE:-1000}
 
-for arch in win32 win64; do
+for arch in "${bench_arches[@]}"; do
   build_win_target "$arch" bench_clipboard_copy
-  name=$([ "$arch" = win64 ] && echo x86-64 || echo x86)
+  name=$(arch_name "$arch")
   run_wine_in "$arch" "$(win_build_dir "$arch")/bench/bench_clipboard_copy.exe" "$side" 2>/dev/null | tr -d '\r' |
     awk -v build="$name" '
     { ms[$1] = $4; w[$1] = $2; h[$1] = $3; if ($1 == "copy") { cw[++n] = $2; ch[n] = $3; cms[n] = $4 }
@@ -22,4 +22,4 @@ for arch in win32 win64; do
           ch[i], cw[i] * ch[i] / 1e6, cms[i], cms[i] < 0 ? " (failed: not enough memory)" : "", bms[i]
     }'
 done
-stop_wine win32 win64
+stop_wine "${bench_arches[@]}"

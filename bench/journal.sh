@@ -5,9 +5,9 @@
 # transaction on the same disk (synchronous=FULL): the price of any write
 # that survives a power cut. The native number comes from bench_journal.
 source "$(dirname "$0")/bench-lib.sh"
-build_win_target win32 bench_journal
-run_wine_in win32 "$win32_build/bench/bench_journal.exe" 2>/dev/null | tr -d '\r' | sed 's/^Win32:/Win32 under Wine (FlushFileBuffers):/'
-stop_wine win32
+build_win_target "$bench_arch" bench_journal
+run_wine_in "$bench_arch" "$(win_build_dir "$bench_arch")/bench/bench_journal.exe" 2>/dev/null | tr -d '\r' | sed "s/^Win32:/Win32 $(arch_name "$bench_arch") under Wine (FlushFileBuffers):/"
+stop_wine "$bench_arch"
 
 if command -v sqlite3 >/dev/null; then
   db="$bench_build/journal-bench.sqlite"

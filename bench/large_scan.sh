@@ -6,8 +6,7 @@
 # header.
 source "$(dirname "$0")/bench-lib.sh"
 
-build_win_target win32 app_open_paint_timer
-build_win_target win64 app_open_paint_timer
+for arch in "${bench_arches[@]}"; do build_win_target "$arch" app_open_paint_timer; done
 data=$(bash bench/make_scans.sh "$bench_build/data" large | tail -n 1)
 file="$data/scan560.jpg"
 echo "scan560: $(du -m "$file" | cut -f1) MB of JPEG; djpeg $(REPEATS=1 time_djpeg "$file") ms"
@@ -21,14 +20,16 @@ awk -v e="$export_ms" -v w="$export_w" -v h="$export_h" -v p="$peak_all_mb" 'BEG
   printf "x86-64: GeoTIFF export (whole image, bilinear, DEFLATE, %d x %d cells) %.1f s%s, peak working set of the whole run %.0f MB\n",
     w, h, e / 1000, e < 0 ? " (failed)" : "", p }'
 
-result=$(run_wine_in win32 "$win32_build/bench/app_open_paint_timer.exe" "$(wine_path "$file")" 1 2>/dev/null |
-  tr -d '\r' || true)
-case "$result" in
-  refused*) echo "x86: refused, message shown after ${result#refused } ms" ;;
-  *) echo "x86: NOT refused: $result"; exit 1 ;;
-esac
-for arch in win32 win64; do
+if [ "$bench_arch" = win32 ]; then
+  result=$(run_wine_in win32 "$win32_build/bench/app_open_paint_timer.exe" "$(wine_path "$file")" 1 2>/dev/null |
+    tr -d '\r' || true)
+  case "$result" in
+    refused*) echo "x86: refused, message shown after ${result#refused } ms" ;;
+    *) echo "x86: NOT refused: $result"; exit 1 ;;
+  esac
+fi
+for arch in "${bench_arches[@]}"; do
   pixels=$(run_wine_in "$arch" "$(win_build_dir "$arch")/bench/app_open_paint_timer.exe" --limit 2>/dev/null | tr -d '\r')
-  echo "$([ "$arch" = win64 ] && echo x86-64 || echo x86): the largest scan it opens now: $(( pixels / 1000000 )) MP"
+  echo "$(arch_name "$arch"): the largest scan it opens now: $(( pixels / 1000000 )) MP"
 done
-stop_wine win32 win64
+stop_wine "${bench_arches[@]}"

@@ -4,8 +4,7 @@
 # built as the program is (mingw, SSE2).
 source "$(dirname "$0")/bench-lib.sh"
 
-build_win_target win32 bench_transpose
-build_win_target win64 bench_transpose
+for arch in "${bench_arches[@]}"; do build_win_target "$arch" bench_transpose; done
 data=$(bench_scans)
 mkdir -p "$data/transpose"
 scans=()
@@ -19,8 +18,8 @@ for scan in scan27 scan108; do
   scans+=("$(wine_path "$ppm")")
 done
 rc=0
-for arch in win32 win64; do
+for arch in "${bench_arches[@]}"; do
   run_wine_in "$arch" "$(win_build_dir "$arch")/bench/bench_transpose.exe" "${scans[@]}" 2>/dev/null | tr -d '\r' || rc=$?
 done
-stop_wine win32 win64
+stop_wine "${bench_arches[@]}"
 exit $rc

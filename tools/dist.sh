@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds what Windows users download, into dist/: the setup program
-# quarvex-<version>-setup.exe and the portable zips quarvex-<version>-win32.zip
-# and quarvex-<version>-win64.zip (the setup program installs the x86-64
-# program on 64-bit Windows, the x86 one on 32-bit Windows).
+# Builds what Windows users download, into dist/: the setup programs
+# quarvex-<version>-setup-x64.exe (64-bit Windows: the x86-64 program) and
+# quarvex-<version>-setup-x86.exe (32-bit Windows: the x86 program), and the
+# portable zips quarvex-<version>-win64.zip and quarvex-<version>-win32.zip.
+# Nothing here runs a Windows program, so it works on a machine that cannot
+# start 32-bit programs too.
 # The version is the CMake project version. BUILD names the build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Packs built programs for Windows users: the setup program
-# quarvex-<version>-setup.exe (NSIS, installer/setup/quarvex.nsi) and a
-# portable zip for each architecture given.
+# Packs built programs for Windows users, for each architecture given: a
+# setup program (NSIS, installer/setup/quarvex.nsi) and a portable zip:
+# quarvex-<version>-setup-x86.exe and -win32.zip with the x86 program,
+# quarvex-<version>-setup-x64.exe and -win64.zip with the x86-64 one.
 # Usage: package.sh --out DIR [--x86 BUILD_DIR] [--x64 BUILD_DIR]
 #   BUILD_DIR is a Win32 build folder with app/quarvex.exe built; the
 #   version comes from its quarvex-version.txt (CMake's project version).
@@ -94,16 +95,22 @@ epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || d
 epoch=$((epoch - epoch % 2))
 find "$stage" -exec touch -h -d "@$epoch" {} +
 
-rm -f "$out"/quarvex-*-setup.exe "$out"/quarvex-*-win32.zip "$out"/quarvex-*-win64.zip
-setup="$out/quarvex-$version-setup.exe"
-defines=(-DVERSION="$version" -DOUTFILE="$setup" -DSTAGE="$stage/common" -DICON="$root/app/res/quarvex.ico")
-[ -z "$x86" ] || defines+=(-DEXE_X86="$stage/x86/quarvex.exe")
-[ -z "$x64" ] || defines+=(-DEXE_X64="$stage/x64/quarvex.exe")
-makensis -V2 -WX -INPUTCHARSET UTF8 "${defines[@]}" "$root/installer/setup/quarvex.nsi" >"$stage/makensis.log" 2>&1 || {
-  cat "$stage/makensis.log" >&2
-  echo "package: makensis failed" >&2
-  exit 1
+rm -f "$out"/quarvex-*-setup*.exe "$out"/quarvex-*-win32.zip "$out"/quarvex-*-win64.zip
+# make_setup x86|x64: the setup program of that architecture's program (a
+# 32-bit setup program for the x86 one, a 64-bit one for the x86-64 one).
+make_setup() {
+  local arch=$1 exe_define
+  exe_define=$([ "$arch" = x64 ] && echo EXE_X64 || echo EXE_X86)
+  makensis -V2 -WX -INPUTCHARSET UTF8 -DVERSION="$version" -DOUTFILE="$out/quarvex-$version-setup-$arch.exe" \
+    -DSTAGE="$stage/common" -DICON="$root/app/res/quarvex.ico" -D"$exe_define"="$stage/$arch/quarvex.exe" \
+    "$root/installer/setup/quarvex.nsi" >"$stage/makensis.log" 2>&1 || {
+    cat "$stage/makensis.log" >&2
+    echo "package: makensis failed ($arch)" >&2
+    exit 1
+  }
 }
+[ -z "$x86" ] || make_setup x86
+[ -z "$x64" ] || make_setup x64
 
 # The portable zips: one folder holding the program, the README, the licence
 # and the sample map.

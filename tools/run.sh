@@ -8,12 +8,18 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 source tools/lib/win-builds.sh
+build_root=${BUILD:-build}
 bash tools/setup.sh
 for folder in "${win_builds[@]}"; do
   configure_win_build "${BUILD:-build}/$folder" "$folder"
   cmake --build "${BUILD:-build}/$folder" --target quarvex -j"$(nproc)" >/dev/null
 done
 if [ "${ARCH:-x86_64}" = x86 ]; then arch=win32; else arch=win64; fi
+if [ $arch = win32 ] && ! x86_runs_here; then
+  echo "run: ARCH=x86 cannot run here: $(x86_missing_reason)." >&2
+  echo "run: the x86 build is built ($build_root/win32/app/quarvex.exe); 'make run' opens the x86-64 one." >&2
+  exit 1
+fi
 build="${BUILD:-build}/$arch"
 export WINEARCH=$arch
 

@@ -3,7 +3,12 @@
 ; the sample map, README and licence, a Start-menu shortcut, an "Open with"
 ; entry for .jpg and an uninstaller registered with Windows.
 ;
-; Silent use:  quarvex-<version>-setup.exe /S [/CurrentUser | /AllUsers] [/D=<folder>]
+; Two setup programs are made from it, each holding one program:
+; quarvex-<version>-setup-x64.exe (a 64-bit setup program with the x86-64
+; program, for 64-bit Windows) and quarvex-<version>-setup-x86.exe (a 32-bit
+; one with the x86 program, for 32-bit Windows; it runs on 64-bit Windows too).
+;
+; Silent use:  quarvex-<version>-setup-<arch>.exe /S [/CurrentUser | /AllUsers] [/D=<folder>]
 ;              uninstall.exe /S [/CurrentUser | /AllUsers] [/RemoveSettings]
 ;
 ; Made by tools/package.sh, which passes:
@@ -11,10 +16,17 @@
 ;   OUTFILE   the setup program to write
 ;   STAGE     a folder with README.txt, LICENSE.txt and Sample\ (CR LF texts)
 ;   ICON      the program's icon
-;   EXE_X86   quarvex.exe for x86        } one of them or both; with both, 64-bit
-;   EXE_X64   quarvex.exe for x86-64     } Windows gets the x86-64 program
+;   EXE_X86   quarvex.exe for x86        } one of them, which says which setup
+;   EXE_X64   quarvex.exe for x86-64     } program this is
 
-Unicode true
+!ifdef EXE_X64
+    !ifdef EXE_X86
+        !error "a setup program holds one program: pass EXE_X86 or EXE_X64"
+    !endif
+    Target amd64-unicode
+!else
+    Target x86-unicode
+!endif
 SetCompressor /SOLID lzma
 ManifestDPIAware true
 
@@ -36,7 +48,7 @@ ManifestDPIAware true
 
 !ifndef EXE_X86
     !ifndef EXE_X64
-        !error "tools/package.sh passes EXE_X86, EXE_X64 or both"
+        !error "tools/package.sh passes EXE_X86 or EXE_X64"
     !endif
 !endif
 
@@ -73,7 +85,6 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 !define MUI_ABORTWARNING
 
 Var CommandLineDir   ; /D=, which the install mode must not replace
-Var Program64        ; 1: the x86-64 program goes in
 Var RemoveSettings   ; 1: the uninstaller removes the program's profile
 Var SettingsCheckbox
 Var ModeSwitch       ; /CurrentUser or /AllUsers, for the uninstaller
@@ -92,35 +103,28 @@ UninstPage custom un.OptionsPage un.OptionsLeave
 
 !insertmacro MUI_LANGUAGE "English"
 
-LangString NeedsWindows64 ${LANG_ENGLISH} "This setup program holds the 64-bit Quarvex only and needs 64-bit Windows."
 LangString ProgramRunning ${LANG_ENGLISH} "Quarvex is running from $INSTDIR. Close it, then choose Retry."
 LangString UninstallTitle ${LANG_ENGLISH} "Uninstall Quarvex"
 LangString UninstallSubtitle ${LANG_ENGLISH} "Remove Quarvex from this computer."
 LangString UninstallIntro ${LANG_ENGLISH} "Quarvex will be removed from the folder below. Only the files the setup program installed are removed: your maps, control-point files (.tvg), image settings (.quarvex), shapefiles, copied images and world files stay where they are, also in this folder."
 LangString UninstallSettings ${LANG_ENGLISH} "Also remove my Quarvex &settings (recent files and other preferences)"
 
+; The machine's own registry view on 64-bit Windows, also for the x86
+; setup program: the Uninstall key is then where Windows looks first. A
+; 64-bit setup program has that view already.
+!macro UseMachineRegistryView
+!ifndef EXE_X64
+    ${If} ${RunningX64}
+        SetRegView 64
+    ${EndIf}
+!endif
+!macroend
+
 ; --- installing ---------------------------------------------------------------
 
 Function .onInit
     StrCpy $CommandLineDir $INSTDIR
-    StrCpy $Program64 0
-!ifdef EXE_X64
-    ${If} ${RunningX64}
-        StrCpy $Program64 1
-    ${EndIf}
-!ifndef EXE_X86
-    ${If} $Program64 != 1
-        MessageBox MB_OK|MB_ICONSTOP "$(NeedsWindows64)" /SD IDOK
-        SetErrorLevel 2
-        Quit
-    ${EndIf}
-!endif
-!endif
-    ; The machine's own registry view on 64-bit Windows, also for the x86
-    ; program: the Uninstall key is then where Windows looks first.
-    ${If} ${RunningX64}
-        SetRegView 64
-    ${EndIf}
+    !insertmacro UseMachineRegistryView
     !insertmacro MULTIUSER_INIT
 FunctionEnd
 
@@ -133,10 +137,11 @@ Function InstallModeChosen
     ${EndIf}
     ; The x86-64 program belongs in the 64-bit Program Files, also when the
     ; x86 program was installed in the other one before.
-    ${If} $Program64 == 1
-    ${AndIf} $INSTDIR == "$PROGRAMFILES32\${PRODUCT}"
+!ifdef EXE_X64
+    ${If} $INSTDIR == "$PROGRAMFILES32\${PRODUCT}"
         StrCpy $INSTDIR "$PROGRAMFILES64\${PRODUCT}"
     ${EndIf}
+!endif
     ${If} $CommandLineDir != ""
         StrCpy $INSTDIR $CommandLineDir
     ${EndIf}
@@ -162,14 +167,9 @@ Section "Quarvex" SectionProgram
     ${EndIf}
     SetOutPath "$INSTDIR"
 !ifdef EXE_X64
-    ${If} $Program64 == 1
-        File "/oname=quarvex.exe" "${EXE_X64}"
-    ${EndIf}
-!endif
-!ifdef EXE_X86
-    ${If} $Program64 != 1
-        File "/oname=quarvex.exe" "${EXE_X86}"
-    ${EndIf}
+    File "/oname=quarvex.exe" "${EXE_X64}"
+!else
+    File "/oname=quarvex.exe" "${EXE_X86}"
 !endif
     File "${STAGE}/README.txt"
     File "${STAGE}/LICENSE.txt"
@@ -211,9 +211,7 @@ SectionEnd
 ; --- uninstalling -------------------------------------------------------------
 
 Function un.onInit
-    ${If} ${RunningX64}
-        SetRegView 64
-    ${EndIf}
+    !insertmacro UseMachineRegistryView
     ; The Uninstall key names the mode (/CurrentUser or /AllUsers).
     !insertmacro MULTIUSER_UNINIT
     StrCpy $RemoveSettings 0

@@ -9,6 +9,19 @@ win_toolchain() {
   if [ "$1" = win64 ]; then echo "$root/cmake/mingw-x86_64.cmake"; else echo "$root/cmake/mingw-i686.cmake"; fi
 }
 
+# x86_runs_here: whether this machine can start 32-bit programs, asked once
+# (tools/can-start-x86.sh) and kept in QUARVEX_X86_ANSWER ("yes" or "no: why").
+x86_runs_here() {
+  if [ -z "${QUARVEX_X86_ANSWER:-}" ]; then
+    QUARVEX_X86_ANSWER=$(bash "$root/tools/can-start-x86.sh") || true
+    export QUARVEX_X86_ANSWER
+  fi
+  [ "$QUARVEX_X86_ANSWER" = yes ]
+}
+
+# x86_missing_reason: what to tell when the x86 build cannot run here.
+x86_missing_reason() { echo "this machine cannot start 32-bit programs (${QUARVEX_X86_ANSWER#no: })"; }
+
 # configure_win_build DIR win32|win64: DIR as a Release build with that toolchain.
 configure_win_build() {
   cmake -S "$root" -B "$1" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$(win_toolchain "$2")" >/dev/null

@@ -3,7 +3,8 @@
 # imports only system DLLs (the C and C++ runtimes are linked in).
 set -euo pipefail
 dll=$1
-dump=$(i686-w64-mingw32-objdump -p "$dll")
+# x86-64 binutils read both PE32 and PE32+ (the x86-64 test build of the DLL).
+dump=$(x86_64-w64-mingw32-objdump -p "$dll")
 exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | grep -E '^\s+\[ *[0-9]+\]' | awk '{print $NF}' | sort | tr '\n' ' ')
 expected="TAVOPostInst UninstInitialize UninstUnInitialize "
 if [ "$exports" != "$expected" ]; then

@@ -3,7 +3,8 @@
 # and imports nothing but DLLs that come with Windows.
 set -euo pipefail
 dll=$1
-dump=$(i686-w64-mingw32-objdump -p "$dll")
+# x86-64 binutils read both PE32 and PE32+ (the x86-64 test build of the DLL).
+dump=$(x86_64-w64-mingw32-objdump -p "$dll")
 fail=0
 
 exports=$(awk '/\[Ordinal\/Name Pointer\] Table/{on=1; next} on && /^[[:space:]]*\[/{print $NF; next} on{on=0}' <<<"$dump")

@@ -27,7 +27,8 @@ const std::vector<std::string> kShellMemory = {
 
 std::wstring SetupProgram()
 {
-    return FromUnixPath(Env("QUARVEX_SETUP_DIR")) + L"\\quarvex-" + Widen(Env("QUARVEX_VERSION")) + L"-setup.exe";
+    return FromUnixPath(Env("QUARVEX_SETUP_DIR")) + L"\\quarvex-" + Widen(Env("QUARVEX_VERSION")) + L"-setup-" +
+           Widen(Env("QUARVEX_SETUP_ARCH")) + L".exe";
 }
 
 // A temporary folder whose path has spaces, as user folders often do.
