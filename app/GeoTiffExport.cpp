@@ -1,5 +1,6 @@
-#include "app/GeoTiffExport.h"
-
+// Export GeoTIFF (File menu): the dialog, the Save dialog, the export with
+// its progress in the status line (Escape cancels), and the message that
+// tells how it ended.
 #include <windows.h>
 
 #include <functional>
@@ -8,44 +9,14 @@
 #include "app/ImageDoc.h"
 #include "app/ShapeSaveAs.h"
 #include "app/res/resource.h"
-#include "core/georef/SideFile.h"
+#include "core/io/Path.h"
 #include "core/raster/GeoTiffWriter.h"
-#include "winbase/DurableFiles.h"
+#include "winbase/Win32Files.h"
 #include "winfw/FwUtil.h"
 #include "winfw/WinApp.h"
 
 namespace
 {
-
-class CWin32ExportFileStore : public CExportFileStore
-{
-public:
-    std::unique_ptr<CRandomAccessFile> CreateBeside(const std::string& target, std::string* pTempPath) override
-    {
-        pTempPath->clear();
-        const std::string::size_type slash = target.find_last_of("\\/");
-        const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-        char temp[MAX_PATH];
-        // The system makes the file under a name no other file has.
-        if (!GetTempFileNameA(folder.c_str(), "qvx", 0, temp))
-            return nullptr;
-        std::unique_ptr<CStdioFile> file = CStdioFile::Create(temp);
-        if (!file)
-        {
-            DeleteFileA(temp);
-            return nullptr;
-        }
-        *pTempPath = temp;
-        return file;
-    }
-
-    bool Replace(const std::string& temp, const std::string& target) override
-    {
-        return DurableFileReplacer().Replace(temp, target);
-    }
-
-    void Remove(const std::string& path) override { DurableFileReplacer().Remove(path); }
-};
 
 // Called between bands of tiles on this, the only thread that touches
 // windows: the windows repaint, Escape cancels, and after half a second the
@@ -139,12 +110,6 @@ void SaveChoices(const CGeoTiffChoices& c)
 
 }   // namespace
 
-CExportFileStore& Win32ExportFileStore()
-{
-    static CWin32ExportFileStore store;
-    return store;
-}
-
 void CImageDoc::AddExportCommands()
 {
     AddCommand(ID_FILE_EXPORT_GEOTIFF, [this] { OnFileExportGeoTiff(); });
@@ -188,8 +153,7 @@ void CImageDoc::OnFileExportGeoTiff()
     GeoTiffStatus status;
     {
         CWaitCursor wait;
-        status = ExportGeoTiff(Win32ExportFileStore(), strPath, m_image, fit, dlg.m_grid, m_crs, options,
-                               std::ref(progress));
+        status = ExportGeoTiff(Win32Files(), strPath, m_image, fit, dlg.m_grid, m_crs, options, std::ref(progress));
     }
     FwSetStatusText("");
     if (status == GEOTIFF_OK)

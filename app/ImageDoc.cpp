@@ -10,7 +10,7 @@
 #include "core/crs/CrsCatalogue.h"
 #include "core/crs/CrsSettings.h"
 #include "core/georef/ImageSettings.h"
-#include "core/georef/SideFile.h"
+#include "core/io/Path.h"
 #include "core/jpeg/JpegFile.h"
 #include "app/CrsDlg.h"
 #include "app/res/resource.h"
@@ -20,17 +20,12 @@
 #include "winfw/FwUtil.h"
 #include "winfw/LongWork.h"
 #include "winfw/View.h"
-#include "winbase/DurableFiles.h"
+#include "winbase/Win32Files.h"
 
 bool HasJpgExtension(const char* pszPathName)
 {
     // ASCII letters only, whatever the user's locale.
-    size_t cch = std::strlen(pszPathName);
-    if (cch < 4)
-        return false;
-    const char* ext = pszPathName + cch - 4;
-    return ext[0] == '.' && (ext[1] == 'j' || ext[1] == 'J') && (ext[2] == 'p' || ext[2] == 'P') &&
-           (ext[3] == 'g' || ext[3] == 'G');
+    return SameFileName(PathExtension(pszPathName), ".jpg");
 }
 
 namespace
@@ -43,15 +38,7 @@ std::string FullPath(const char* pszPathName)
     return cch > 0 && cch < sizeof full ? std::string(full) : std::string(pszPathName);
 }
 
-bool CanReadFile(const char* pszPathName)
-{
-    HANDLE hFile = CreateFileA(pszPathName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(hFile);
-    return true;
-}
+bool CanReadFile(const char* pszPathName) { return Win32Files().OpenForReading(pszPathName) != nullptr; }
 
 // The string-table id naming an edit in the Undo and Redo items.
 unsigned EditNameStringId(const CEdit& edit)
@@ -183,7 +170,7 @@ void CImageDoc::ReportJournalFailure()
     if (m_bJournalFailureTold)
         return;
     m_bJournalFailureTold = true;
-    FwMessageBox(LoadResString(IDS_JOURNAL_NOT_WRITTEN) + " " + CRecoveryStore::PathOf(m_journal.Name()), MB_OK);
+    FwMessageBox(LoadResString(IDS_JOURNAL_NOT_WRITTEN) + " " + m_journal.Path(), MB_OK);
 }
 
 void CImageDoc::OfferRecovery()
@@ -218,7 +205,7 @@ BOOL CImageDoc::WritePointFile()
     const std::string& path = GetPathName();
     if (path.empty())
         return TRUE;
-    if (m_shapeFile.m_geoRef.WritePointFile(path.c_str(), DurableFiles()))
+    if (m_shapeFile.m_geoRef.WritePointFile(path.c_str(), Win32Files()))
         return TRUE;
     FwMessageBox(LoadResString(IDS_POINT_FILE_NOT_WRITTEN) + " " + SideFileName(path.c_str(), ".tvg"), MB_OK);
     return FALSE;
@@ -229,7 +216,7 @@ BOOL CImageDoc::UpdateSetting(const char* pszKey, const std::string& strValue, u
     const std::string& path = GetPathName();
     if (path.empty())
         return TRUE;
-    if (UpdateImageSetting(path.c_str(), pszKey, strValue, DurableFiles()))
+    if (UpdateImageSetting(path.c_str(), pszKey, strValue, Win32Files()))
         return TRUE;
     FwMessageBox(LoadResString(nFailureId) + " " + ImageSettingsPath(path.c_str()), MB_OK);
     return FALSE;
@@ -273,7 +260,7 @@ BOOL CImageDoc::OnNewDocument()
     // Without a path there is nothing to name a journal after; the user has
     // just been asked about the features.
     m_journal.Remove();
-    m_journal.SetImage("");
+    m_journal.SetImage("", "");
     m_bJournalFailureTold = false;
     ContentReplaced();
     return bNew;
@@ -304,14 +291,14 @@ BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
                 CJpegReadOptions options;
                 options.acceptHeader = [](const CJpegHeader& header) { return CanHoldScan(header); };
                 options.progress = [&progress](double done) { progress.Set(done); };
-                status = JpegFile::ReadJpegFile(pszPathName, &image, options);
+                status = JpegFile::ReadJpegFile(pszPathName, &image, options, Win32Files());
             });
             if (status == JPEG_READ_OK)
             {
                 m_image = std::move(image);
-                m_shapeFile.m_geoRef.ReadPointFile(pszPathName);
+                m_shapeFile.m_geoRef.ReadPointFile(pszPathName, Win32Files());
                 m_shapeFile.m_geoRef.SetImageHeight(m_image.Height());
-                const CImageSettings settings = ReadImageSettings(pszPathName);
+                const CImageSettings settings = ReadImageSettings(pszPathName, Win32Files());
                 m_shapeFile.m_geoRef.m_nFitModel = ParseFitModelSetting(settings.Get(kFitSettingKey));
                 // The catalogue is unpacked only for an image that names a system.
                 if (!settings.Get(kCrsSettingKey).empty())
@@ -327,7 +314,7 @@ BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
     FwSetStatusText("");
     if (!bOpened)
         m_nMode = MODE_NONE;
-    m_journal.SetImage(bOpened ? FullPath(pszPathName) : std::string());
+    m_journal.SetImage(bOpened ? FullPath(pszPathName) : std::string(), CRecoveryStore::PathOf(""));
     m_bJournalFailureTold = false;
     if (bOpened)
         OfferRecovery();

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "app/RecoveryStore.h"
+#include "winbase/Win32Files.h"
 #include "core/edit/EditHistory.h"
 #include "core/georef/CrsRef.h"
 #include "core/journal/JournalWriter.h"
@@ -132,8 +133,7 @@ private:
     CView* m_pEditSender = nullptr;
     // The recovery journal of the features: written at every change of
     // them, removed once they are saved or given up.
-    CRecoveryStore m_recoveryStore;
-    CJournalWriter m_journal{m_recoveryStore};
+    CJournalWriter m_journal{Win32Files()};
     bool m_bJournalFailureTold = false;
 };
 

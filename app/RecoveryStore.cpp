@@ -3,28 +3,6 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "winbase/DurableFiles.h"
-#include "winbase/Handles.h"
-
-namespace
-{
-// Appends to a journal held open for writing, each record flushed to the
-// disk before the caller shows the change as done.
-class CAppendFile : public CJournalFile
-{
-public:
-    explicit CAppendFile(HANDLE hFile) : m_file(hFile) {}
-
-    bool AppendDurably(const std::string& bytes) override
-    {
-        return WriteAllToFile(m_file.Get(), bytes.data(), bytes.size()) && FlushFileBuffers(m_file.Get()) != FALSE;
-    }
-
-private:
-    UniqueFileHandle m_file;
-};
-}   // namespace
-
 std::string CRecoveryStore::Folder()
 {
     char base[MAX_PATH] = {};
@@ -41,44 +19,6 @@ std::string CRecoveryStore::PathOf(const std::string& strName)
 {
     const std::string folder = Folder();
     return folder.empty() ? std::string() : folder + "\\" + strName;
-}
-
-bool CRecoveryStore::Read(const std::string& strName, std::string* pBytes)
-{
-    pBytes->clear();
-    const std::string path = PathOf(strName);
-    // Sharing reading only: a program that has the journal open for
-    // writing keeps it, and this open fails.
-    UniqueFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (path.empty() || !file)
-        return false;
-    char chunk[64 * 1024];
-    DWORD got = 0;
-    while (ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr) && got > 0)
-        pBytes->append(chunk, got);
-    return true;
-}
-
-std::unique_ptr<CJournalFile> CRecoveryStore::Create(const std::string& strName, const std::string& bytes)
-{
-    const std::string path = PathOf(strName);
-    if (path.empty() || !WriteWholeFile(path, bytes, DurableFiles()))
-        return nullptr;
-    UniqueFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return nullptr;
-    LARGE_INTEGER zero = {};
-    if (!SetFilePointerEx(file.Get(), zero, nullptr, FILE_END))
-        return nullptr;
-    return std::unique_ptr<CJournalFile>(new CAppendFile(file.Release()));
-}
-
-bool CRecoveryStore::Remove(const std::string& strName)
-{
-    const std::string path = PathOf(strName);
-    return !path.empty() && DurableFileReplacer().Remove(path);
 }
 
 std::string FormatJournalTime(long long nTime)

@@ -6,7 +6,7 @@
 
 #include "app/res/resource.h"
 #include "winfw/FwUtil.h"
-#include "winbase/DurableFiles.h"
+#include "winbase/Win32Files.h"
 #include "winfw/LongWork.h"
 
 bool IsSameFile(const std::string& a, const char* pszB)
@@ -34,9 +34,8 @@ SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, int nShapeType, cons
     // Written off this thread, which keeps the window painted (a slow disk).
     bool bSaved = false;
     if (!IsSameFile(strPath, pszKeepPath))
-        FwRunLongWork([&](CProgress&) {
-            bSaved = shapeFile.SaveAs(strPath.c_str(), nShapeType, sideFiles, DurableFiles()) == 1;
-        });
+        FwRunLongWork(
+            [&](CProgress&) { bSaved = shapeFile.SaveAs(strPath.c_str(), nShapeType, sideFiles, Win32Files()) == 1; });
     FwMessageBox(LoadResString(bSaved ? IDS_FILE_SAVED_AS : IDS_SAVE_ERROR) + " " + strPath, MB_OK);
     return bSaved ? SAVE_AS_SAVED : SAVE_AS_FAILED;
 }

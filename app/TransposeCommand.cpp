@@ -5,12 +5,12 @@
 #include <string>
 #include <utility>
 
-#include "core/georef/SideFile.h"
+#include "core/io/Path.h"
 #include "core/georef/WorldFile.h"
 #include "app/res/resource.h"
 #include "app/ScanLimits.h"
 #include "winfw/FwUtil.h"
-#include "winbase/DurableFiles.h"
+#include "winbase/Win32Files.h"
 #include "winfw/LongWork.h"
 
 unsigned TransposeStatusStringId(TransposeStatus status)
@@ -90,7 +90,7 @@ void CImageView::OnTranspose()
     const std::string& strImagePath = pDoc->GetPathName();
     if (strImagePath.empty())
         strWorldFileFailure = LoadResString(IDS_WORLD_FILE_WITHOUT_PATH);
-    else if (!WriteWorldFile(strImagePath.c_str(), pDoc->m_transposed.extents, DurableFiles()))
+    else if (!WriteWorldFile(strImagePath.c_str(), pDoc->m_transposed.extents, Win32Files()))
         strWorldFileFailure =
             LoadResString(IDS_WORLD_FILE_NOT_WRITTEN) + " " + SideFileName(strImagePath.c_str(), ".jgw");
 

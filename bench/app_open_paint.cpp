@@ -21,9 +21,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/GeoTiffExport.h"
+#include "winbase/Win32Files.h"
 #include "app/ScanLimits.h"
-#include "core/georef/SideFile.h"
+#include "core/io/Path.h"
 #include "core/raster/GeoTiffGrid.h"
 #include "core/raster/GeoTiffWriter.h"
 #include "app/res/resource.h"
@@ -150,8 +150,7 @@ int main(int argc, char** argv)
             {
                 const std::string path = SideFileName(argv[1], ".bench.tif");
                 const double start = Now();
-                if (ExportGeoTiff(Win32ExportFileStore(), path, pDoc->m_image, fit, grid, pDoc->m_crs, options) ==
-                    GEOTIFF_OK)
+                if (ExportGeoTiff(Win32Files(), path, pDoc->m_image, fit, grid, pDoc->m_crs, options) == GEOTIFF_OK)
                     exportMs = Now() - start;
                 DeleteFileA(path.c_str());
             }

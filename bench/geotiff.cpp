@@ -27,6 +27,7 @@
 #include "bench/ScanBench.h"
 #include "core/georef/GeoRefArray.h"
 #include "core/georef/NumberFormat.h"
+#include "core/io/StdioFileSystem.h"
 #include "core/raster/GeoTiffWriter.h"
 
 namespace
@@ -65,7 +66,7 @@ int ExportChild(const std::string& jpegPath, const std::string& tifPath, int thr
     options.nResampling = RESAMPLE_BILINEAR;
     options.nCompression = GEOTIFF_DEFLATE;
     options.nThreads = threads;
-    if (ExportGeoTiff(StdioFileStore(), tifPath, scan, fit, grid, CCrsRef{32633, false}, options) != GEOTIFF_OK)
+    if (ExportGeoTiff(StdioFileSystem(), tifPath, scan, fit, grid, CCrsRef{32633, false}, options) != GEOTIFF_OK)
         return 3;
     std::printf("%.3f %.3f\n", decoded - start, Now() - decoded);
     return 0;

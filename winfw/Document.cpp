@@ -1,5 +1,6 @@
 #include "winfw/Document.h"
 
+#include "core/io/Path.h"
 #include "winfw/DocTemplate.h"
 #include "winfw/View.h"
 #include "winfw/WinApp.h"
@@ -21,8 +22,7 @@ void CDocument::ReportOpenFailure(const char*) {}
 void CDocument::SetPathName(const char* pszPathName)
 {
     m_strPathName = pszPathName;
-    std::string::size_type slash = m_strPathName.find_last_of("\\/:");
-    SetTitle(slash == std::string::npos ? m_strPathName : m_strPathName.substr(slash + 1));
+    SetTitle(PathFileName(m_strPathName));
 }
 
 void CDocument::SetTitle(const std::string& strTitle)

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <new>
 
+#include "core/io/Path.h"
 #include "winfw/Document.h"
 #include "winfw/FrameWnd.h"
 #include "winfw/FwUtil.h"
@@ -24,14 +25,6 @@ std::string ModulePath()
     char path[MAX_PATH * 4] = {};
     DWORD cch = GetModuleFileNameA(nullptr, path, sizeof(path));
     return std::string(path, cch);
-}
-
-std::string BaseName(const std::string& path)
-{
-    std::string::size_type slash = path.find_last_of("\\/:");
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string::size_type dot = name.rfind('.');
-    return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
 std::string Narrow(const wchar_t* pszWide)
@@ -65,7 +58,7 @@ void ReportUnexpectedException()
     MessageBoxA(nullptr, pszText, g_pApp ? g_pApp->GetAppName().c_str() : "", MB_OK | MB_ICONEXCLAMATION);
 }
 
-CWinApp::CWinApp() : m_hInstance(GetModuleHandleA(nullptr)), m_strAppName(BaseName(ModulePath()))
+CWinApp::CWinApp() : m_hInstance(GetModuleHandleA(nullptr)), m_strAppName(PathStem(ModulePath()))
 {
     g_pApp = this;
     INITCOMMONCONTROLSEX icc = {sizeof(icc),

@@ -7,7 +7,7 @@
 #include "core/georef/FitModel.h"
 #include "core/georef/GeoRefPoint.h"
 #include "core/georef/PortableTypes.h"
-#include "core/shape/StagedWrite.h"
+#include "core/io/StdioFileSystem.h"
 
 // Rounded values of pi and pi/2 that the fit and the rotation read-out use.
 // They are part of the results: an orientation difference of exactly the
@@ -72,8 +72,8 @@ public:
     // empty list; WritePointFile returns FALSE when the file could not be
     // written in full (the points in memory stay as they are, and so does
     // the file: it is written whole to a temporary that then replaces it).
-    void ReadPointFile(const char* pszImagePath);
-    BOOL WritePointFile(const char* pszImagePath, const CStagedFiles& files = PortableFiles()) const;
+    void ReadPointFile(const char* pszImagePath, CFileSystem& files = StdioFileSystem());
+    BOOL WritePointFile(const char* pszImagePath, CFileSystem& files = StdioFileSystem()) const;
 
     // The same records as text in memory, CR LF line ends.
     static std::vector<CGeoRefPoint> ParsePointRecords(const char* pszText, size_t cbText);

@@ -1,9 +1,7 @@
 #include "core/georef/ImageSettings.h"
 
-#include <cerrno>
-#include <cstdio>
-
-#include "core/georef/SideFile.h"
+#include "core/io/Path.h"
+#include "core/io/StagedWrite.h"
 
 std::string CImageSettings::Get(const std::string& strKey) const
 {
@@ -50,46 +48,38 @@ std::string CImageSettings::Format() const
 
 std::string ImageSettingsPath(const char* pszImagePath) { return SideFileName(pszImagePath, ".quarvex"); }
 
-bool ReadImageSettings(const char* pszImagePath, CImageSettings* pSettings)
+bool ReadImageSettings(const char* pszImagePath, CImageSettings* pSettings, CFileSystem& files)
 {
     *pSettings = CImageSettings();
-    errno = 0;
-    std::FILE* file = std::fopen(ImageSettingsPath(pszImagePath).c_str(), "rb");
-    if (!file)
-        return errno == ENOENT;
+    const std::string path = ImageSettingsPath(pszImagePath);
     std::string text;
-    char chunk[4096];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        text.append(chunk, got);
-    const bool ok = !std::ferror(file);
-    std::fclose(file);
-    if (ok)
-        *pSettings = CImageSettings::Parse(text);
-    return ok;
+    if (!ReadWholeFile(files, path, &text))
+        return !files.Exists(path);
+    *pSettings = CImageSettings::Parse(text);
+    return true;
 }
 
-CImageSettings ReadImageSettings(const char* pszImagePath)
+CImageSettings ReadImageSettings(const char* pszImagePath, CFileSystem& files)
 {
     CImageSettings settings;
-    ReadImageSettings(pszImagePath, &settings);
+    ReadImageSettings(pszImagePath, &settings, files);
     return settings;
 }
 
 bool UpdateImageSetting(const char* pszImagePath, const std::string& strKey, const std::string& strValue,
-                        const CStagedFiles& files)
+                        CFileSystem& files)
 {
     CImageSettings settings;
-    if (!ReadImageSettings(pszImagePath, &settings))
+    if (!ReadImageSettings(pszImagePath, &settings, files))
         return false;
     settings.Set(strKey, strValue);
     return WriteImageSettings(pszImagePath, settings, files);
 }
 
-bool WriteImageSettings(const char* pszImagePath, const CImageSettings& settings, const CStagedFiles& files)
+bool WriteImageSettings(const char* pszImagePath, const CImageSettings& settings, CFileSystem& files)
 {
     const std::string path = ImageSettingsPath(pszImagePath);
     if (settings.IsEmpty())
-        return files.replacer.Remove(path);
-    return WriteWholeFile(path, settings.Format(), files);
+        return files.Remove(path);
+    return WriteWholeFile(files, path, settings.Format());
 }

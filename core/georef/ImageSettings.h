@@ -10,7 +10,7 @@
 #include <map>
 #include <string>
 
-#include "core/shape/StagedWrite.h"
+#include "core/io/StdioFileSystem.h"
 
 class CImageSettings
 {
@@ -32,17 +32,17 @@ private:
 std::string ImageSettingsPath(const char* pszImagePath);
 // Reads the settings beside the image; a missing or unreadable file gives
 // none (every setting at its default).
-CImageSettings ReadImageSettings(const char* pszImagePath);
+CImageSettings ReadImageSettings(const char* pszImagePath, CFileSystem& files = StdioFileSystem());
 // The same, telling a missing file (true, no settings) from one that is
 // there but cannot be read (false).
-bool ReadImageSettings(const char* pszImagePath, CImageSettings* pSettings);
+bool ReadImageSettings(const char* pszImagePath, CImageSettings* pSettings, CFileSystem& files = StdioFileSystem());
 // Writes them beside the image (whole, replacing the old file only once
 // written), or removes the file when every setting is at its default.
 // False when the file could not be written or removed.
 bool WriteImageSettings(const char* pszImagePath, const CImageSettings& settings,
-                        const CStagedFiles& files = PortableFiles());
+                        CFileSystem& files = StdioFileSystem());
 // Sets one key (an empty value removes it) and rewrites the file with every
 // other key as it is there now. False, with nothing written, when the file
 // is there but cannot be read: writing then would lose the other keys.
 bool UpdateImageSetting(const char* pszImagePath, const std::string& strKey, const std::string& strValue,
-                        const CStagedFiles& files = PortableFiles());
+                        CFileSystem& files = StdioFileSystem());

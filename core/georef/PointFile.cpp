@@ -1,31 +1,17 @@
 // The .tvg point file: one control point a line, "mapX,mapY,column,row",
 // map values with six decimals, CR LF line ends on every platform.
-#include <cstdio>
 #include <string>
 
 #include "core/georef/GeoRefArray.h"
 #include "core/georef/NumberFormat.h"
 #include "core/georef/NumberScan.h"
-#include "core/georef/SideFile.h"
+#include "core/io/Path.h"
+#include "core/io/StagedWrite.h"
 
 namespace
 {
 
 const char kPointFileExtension[] = ".tvg";
-
-bool ReadWholeFile(const std::string& name, std::string* pContents)
-{
-    FILE* file = std::fopen(name.c_str(), "rb");
-    if (!file)
-        return false;
-    char chunk[4096];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        pContents->append(chunk, got);
-    bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
-}
 
 }   // namespace
 
@@ -69,17 +55,17 @@ std::string CGeoRefArray::FormatPointRecords(const std::vector<CGeoRefPoint>& po
     return text;
 }
 
-void CGeoRefArray::ReadPointFile(const char* pszImagePath)
+void CGeoRefArray::ReadPointFile(const char* pszImagePath, CFileSystem& files)
 {
     m_points.clear();
     std::string contents;
-    if (ReadWholeFile(SideFileName(pszImagePath, kPointFileExtension), &contents))
+    if (ReadWholeFile(files, SideFileName(pszImagePath, kPointFileExtension), &contents))
         m_points = ParsePointRecords(contents.data(), contents.size());
     m_bValid = FALSE;
 }
 
-BOOL CGeoRefArray::WritePointFile(const char* pszImagePath, const CStagedFiles& files) const
+BOOL CGeoRefArray::WritePointFile(const char* pszImagePath, CFileSystem& files) const
 {
-    return WriteWholeFile(SideFileName(pszImagePath, kPointFileExtension), FormatPointRecords(m_points), files) ? TRUE
+    return WriteWholeFile(files, SideFileName(pszImagePath, kPointFileExtension), FormatPointRecords(m_points)) ? TRUE
                                                                                                                 : FALSE;
 }

@@ -1,7 +1,8 @@
 #include "core/georef/WorldFile.h"
 
 #include "core/georef/NumberFormat.h"
-#include "core/georef/SideFile.h"
+#include "core/io/Path.h"
+#include "core/io/StagedWrite.h"
 
 std::string FormatWorldFile(const CTransposeExtents& e)
 {
@@ -16,13 +17,13 @@ std::string FormatWorldFile(const CTransposeExtents& e)
     return text;
 }
 
-BOOL WriteWorldFileTo(const char* pszWorldFilePath, const CTransposeExtents& extents, const CStagedFiles& files)
+BOOL WriteWorldFileTo(const char* pszWorldFilePath, const CTransposeExtents& extents, CFileSystem& files)
 {
     // Explicit CR LF: the same bytes from every build.
-    return WriteWholeFile(pszWorldFilePath, FormatWorldFile(extents), files) ? TRUE : FALSE;
+    return WriteWholeFile(files, pszWorldFilePath, FormatWorldFile(extents)) ? TRUE : FALSE;
 }
 
-BOOL WriteWorldFile(const char* pszImagePath, const CTransposeExtents& extents, const CStagedFiles& files)
+BOOL WriteWorldFile(const char* pszImagePath, const CTransposeExtents& extents, CFileSystem& files)
 {
     return WriteWorldFileTo(SideFileName(pszImagePath, ".jgw").c_str(), extents, files);
 }

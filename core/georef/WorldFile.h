@@ -6,7 +6,7 @@
 
 #include "core/georef/PortableTypes.h"
 #include "core/georef/TransposeExtents.h"
-#include "core/shape/StagedWrite.h"
+#include "core/io/StdioFileSystem.h"
 
 // The six lines: map X units per column, two zero rotation terms, map Y units
 // per row (negative for north up), x0 and y0 — twelve decimals each, the
@@ -16,9 +16,8 @@ std::string FormatWorldFile(const CTransposeExtents& extents);
 // Writes FormatWorldFile into the file pszWorldFilePath, replacing it only
 // once every byte was written. TRUE when it was.
 BOOL WriteWorldFileTo(const char* pszWorldFilePath, const CTransposeExtents& extents,
-                      const CStagedFiles& files = PortableFiles());
+                      CFileSystem& files = StdioFileSystem());
 
 // The world file beside the image: its path cut before the last "." with
 // ".jgw" appended. TRUE when it was written.
-BOOL WriteWorldFile(const char* pszImagePath, const CTransposeExtents& extents,
-                    const CStagedFiles& files = PortableFiles());
+BOOL WriteWorldFile(const char* pszImagePath, const CTransposeExtents& extents, CFileSystem& files = StdioFileSystem());

@@ -1,6 +1,7 @@
 #include "core/journal/JournalWriter.h"
 
 #include "core/edit/EditHistory.h"
+#include "core/io/StagedWrite.h"
 
 bool JournalRecordForStep(const CEdit& edit, int nStep, int nShapeType, long long nTime, CJournalRecord* pRecord)
 {
@@ -56,21 +57,22 @@ std::string JournalSnapshot(const CShapeArray& features, int nShapeType, long lo
     return bytes;
 }
 
-void CJournalWriter::SetImage(const std::string& strImagePath)
+void CJournalWriter::SetImage(const std::string& strImagePath, const std::string& strFolder)
 {
     m_pFile.reset();
     m_strName = strImagePath.empty() ? std::string() : JournalFileName(strImagePath);
+    m_strPath = m_strName.empty() || strFolder.empty() ? std::string() : strFolder + m_strName;
 }
 
 bool CJournalWriter::FindWork(CRecoveredWork* pWork)
 {
     *pWork = CRecoveredWork();
     std::string bytes;
-    if (m_strName.empty() || !m_store.Read(m_strName, &bytes))
+    if (m_strPath.empty() || !ReadWholeFile(m_files, m_strPath, &bytes))
         return false;
     if (ReadJournal(bytes.data(), bytes.size(), pWork) && pWork->shapes.GetSize() > 0)
         return true;
-    m_store.Remove(m_strName);
+    m_files.Remove(m_strPath);
     return false;
 }
 
@@ -83,7 +85,7 @@ int CJournalWriter::Record(const CEdit& edit, int nStep, const CShapeArray& feat
     CJournalRecord record;
     if (!m_pFile || !JournalRecordForStep(edit, nStep, type, nTime, &record))
         return Restart(features, type, nTime);
-    if (m_pFile->AppendDurably(EncodeJournalRecord(record)))
+    if (AppendDurably(EncodeJournalRecord(record)))
         return JOURNAL_WRITTEN;
     // A record that may be missing would make every later one wrong.
     m_pFile.reset();
@@ -95,13 +97,22 @@ int CJournalWriter::Restart(const CShapeArray& features, int nShapeType, long lo
     m_pFile.reset();
     if (m_strName.empty())
         return JOURNAL_UNCHANGED;
-    m_pFile = m_store.Create(m_strName, JournalSnapshot(features, nShapeType, nTime));
+    if (m_strPath.empty())
+        return JOURNAL_FAILED;
+    // Whole in place of any earlier journal, then held open for the records.
+    if (WriteWholeFile(m_files, m_strPath, JournalSnapshot(features, nShapeType, nTime)))
+        m_pFile = m_files.OpenForWriting(m_strPath, FILE_APPEND);
     return m_pFile ? JOURNAL_WRITTEN : JOURNAL_FAILED;
+}
+
+bool CJournalWriter::AppendDurably(const std::string& bytes)
+{
+    return m_pFile->Write(bytes.data(), bytes.size()) == bytes.size() && m_pFile->FlushToDisk();
 }
 
 void CJournalWriter::Remove()
 {
     m_pFile.reset();
-    if (!m_strName.empty())
-        m_store.Remove(m_strName);
+    if (!m_strPath.empty())
+        m_files.Remove(m_strPath);
 }

@@ -8,24 +8,8 @@
 #include <string>
 
 #include "core/edit/Edit.h"
+#include "core/io/FileSystem.h"
 #include "core/journal/RecoveryJournal.h"
-
-// Where journals are kept, by name: files of the user's own application
-// data in the program, memory in the tests.
-class CJournalStore
-{
-public:
-    virtual ~CJournalStore() = default;
-    // The journal's bytes; false when there is none, it cannot be read, or a
-    // running program is writing it.
-    virtual bool Read(const std::string& strName, std::string* pBytes) = 0;
-    // Makes the journal hold exactly these bytes, in place of any earlier
-    // one whole, and opens it for appending; null when that failed (and
-    // then the earlier journal is as it was).
-    virtual std::unique_ptr<CJournalFile> Create(const std::string& strName, const std::string& bytes) = 0;
-    // Removes it; a missing journal is no failure.
-    virtual bool Remove(const std::string& strName) = 0;
-};
 
 enum JournalOutcome
 {
@@ -37,13 +21,18 @@ enum JournalOutcome
 class CJournalWriter
 {
 public:
-    explicit CJournalWriter(CJournalStore& store) : m_store(store) {}
+    explicit CJournalWriter(CFileSystem& files) : m_files(files) {}
 
     // The image whose features are journaled, by its full path ("" for
-    // none). The journal of the image before is closed and left as it is.
-    void SetImage(const std::string& strImagePath);
-    // The journal's name in the store; "" without an image.
+    // none), and the folder its journal is kept in, with its separator (""
+    // when the system names none: every change then fails to be recorded).
+    // The journal of the image before is closed and left as it is. While a
+    // journal is open for appending, no other program on Windows can read it.
+    void SetImage(const std::string& strImagePath, const std::string& strFolder);
+    // The journal's file name; "" without an image.
     const std::string& Name() const { return m_strName; }
+    // Its full path; "" without an image or a folder.
+    const std::string& Path() const { return m_strPath; }
 
     // The features the image's journal brings back. False when there is no
     // journal with a feature to bring back; one that holds none (or is no
@@ -59,11 +48,15 @@ public:
     void Remove();
 
 private:
-    CJournalStore& m_store;
+    // Appends the bytes and puts them on the disk; false when they may not be there.
+    bool AppendDurably(const std::string& bytes);
+
+    CFileSystem& m_files;
     std::string m_strName;
+    std::string m_strPath;
     // Open while the journal holds every change so far; closed after a
     // failure, so the next change starts a whole journal again.
-    std::unique_ptr<CJournalFile> m_pFile;
+    std::unique_ptr<CFile> m_pFile;
 };
 
 // The one record that takes a journal's features over an edit step; false

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/io/Path.h"
+
 namespace
 {
 const char kSignature[8] = {'Q', 'V', 'X', 'J', 'R', 'N', 'L', '1'};
@@ -245,8 +247,7 @@ std::string JournalFileName(const std::string& strImagePath)
             u = '\\';
         hash = (hash ^ u) * 1099511628211ull;
     }
-    const size_t slash = strImagePath.find_last_of("\\/:");
-    std::string name = slash == std::string::npos ? strImagePath : strImagePath.substr(slash + 1);
+    const std::string name = PathFileName(strImagePath);
     static const char kHex[] = "0123456789abcdef";
     std::string hex;
     for (int i = 15; i >= 0; --i)

@@ -54,17 +54,6 @@ struct CRecoveredWork
 // signature is missing (not a journal at all).
 bool ReadJournal(const void* pData, size_t cb, CRecoveredWork* pWork);
 
-// Where a journal is appended: a file flushed to the disk in the program,
-// memory in the tests.
-class CJournalFile
-{
-public:
-    virtual ~CJournalFile() = default;
-    // Appends the bytes and makes them durable before returning; false when
-    // they may not have reached the disk.
-    virtual bool AppendDurably(const std::string& bytes) = 0;
-};
-
 // The journal's file name for an image: its file name, then a hash of the
 // full path in any letter case (two scans of one name in different folders
 // get different journals), then ".journal".

@@ -11,54 +11,13 @@
 #include <utility>
 #include <vector>
 
+#include "core/io/FileSystem.h"
+
 // jpeglib.h needs FILE and size_t declared first.
 #include <jpeglib.h>
 
 namespace
 {
-
-struct FileCloser
-{
-    void operator()(FILE* file) const { std::fclose(file); }
-};
-
-// The file's size in 64 bits (long is 32 bits on Windows); -1 when unknown,
-// as for a directory on Linux.
-long long FileSize(FILE* file)
-{
-#ifdef _WIN32
-    const bool ok = _fseeki64(file, 0, SEEK_END) == 0;
-    const long long size = ok ? _ftelli64(file) : -1;
-#else
-    const bool ok = fseeko(file, 0, SEEK_END) == 0;
-    const long long size = ok ? static_cast<long long>(ftello(file)) : -1;
-#endif
-    std::rewind(file);
-    return size;
-}
-
-// Reads up to cbMost bytes from the start (all of it when cbMost is 0), in
-// chunks: the size is only a hint for reserving the memory at once.
-bool ReadFileBytes(FILE* file, long long sizeHint, size_t cbMost, std::vector<unsigned char>& bytes)
-{
-    std::rewind(file);
-    bytes.clear();
-    if (sizeHint > 0 && static_cast<unsigned long long>(sizeHint) <= SIZE_MAX)
-        bytes.reserve(cbMost ? std::min<size_t>(cbMost, static_cast<size_t>(sizeHint)) : static_cast<size_t>(sizeHint));
-    // libjpeg's memory source takes the size as an unsigned long, 32 bits on Windows.
-    const unsigned long long largestSize = ULONG_MAX;
-    unsigned char chunk[64 * 1024];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-    {
-        if (bytes.size() + got > largestSize)
-            return false;
-        bytes.insert(bytes.end(), chunk, chunk + got);
-        if (cbMost && bytes.size() >= cbMost)
-            break;
-    }
-    return !std::ferror(file) && !bytes.empty();
-}
 
 // Adobe CMYK as libjpeg stores it (0 is full ink) to RGB, with the rounding
 // of djpeg's PPM writer, r = round(c * k / 255). The conversion runs in place
@@ -160,7 +119,7 @@ bool RunDecompress(jpeg_decompress_struct* cinfo, const unsigned char* data, siz
 }
 
 // The header (pImage NULL) or the whole image, from the file's bytes.
-bool Decompress(const std::vector<unsigned char>& jpeg, CJpegHeader* pHeader, CRgbImage* pImage,
+bool Decompress(const std::string& jpeg, CJpegHeader* pHeader, CRgbImage* pImage,
                 const std::function<void(double)>& report)
 {
     jpeg_decompress_struct cinfo;
@@ -177,7 +136,8 @@ bool Decompress(const std::vector<unsigned char>& jpeg, CJpegHeader* pHeader, CR
         progress.pReport = &report;
         cinfo.progress = &progress.manager;
     }
-    bool ok = RunDecompress(&cinfo, jpeg.data(), jpeg.size(), pHeader, nullptr);
+    const unsigned char* data = reinterpret_cast<const unsigned char*>(jpeg.data());
+    bool ok = RunDecompress(&cinfo, data, jpeg.size(), pHeader, nullptr);
     if (ok && pImage)
     {
         // Refused before allocating when the process cannot address it.
@@ -185,7 +145,7 @@ bool Decompress(const std::vector<unsigned char>& jpeg, CJpegHeader* pHeader, CR
         ok = image.Allocate(pHeader->nWidth, pHeader->nHeight, pHeader->cbDecodedPixel);
         // The header is read again: the first call ended after it.
         jpeg_abort_decompress(&cinfo);
-        ok = ok && RunDecompress(&cinfo, jpeg.data(), jpeg.size(), pHeader, image.Pixels());
+        ok = ok && RunDecompress(&cinfo, data, jpeg.size(), pHeader, image.Pixels());
         if (ok)
         {
             if (pHeader->cbDecodedPixel == 4)
@@ -203,31 +163,32 @@ const size_t kHeaderProbeBytes = 256 * 1024;
 
 }   // namespace
 
-JpegReadStatus JpegFile::ReadJpegFile(const std::string& fileName, CRgbImage* pImage, const CJpegReadOptions& options)
+JpegReadStatus JpegFile::ReadJpegFile(const std::string& fileName, CRgbImage* pImage, const CJpegReadOptions& options,
+                                      CFileSystem& files)
 {
     if (!pImage)
         return JPEG_READ_FAILED;
     try
     {
-        std::unique_ptr<FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
-        if (!file)
+        std::unique_ptr<CFile> file = files.OpenForReading(fileName);
+        // libjpeg's memory source takes the size as an unsigned long, 32 bits on Windows.
+        if (!file || file->Size() == 0 || file->Size() > ULONG_MAX)
             return JPEG_READ_FAILED;
-        const long long size = FileSize(file.get());
         CJpegHeader header;
-        header.cbFile = size > 0 ? static_cast<unsigned long long>(size) : 0;
-        std::vector<unsigned char> jpeg;
-        if (!ReadFileBytes(file.get(), size, kHeaderProbeBytes, jpeg))
+        header.cbFile = file->Size();
+        std::string jpeg;
+        if (!ReadFileBytes(*file, &jpeg, kHeaderProbeBytes))
             return JPEG_READ_FAILED;
         bool whole = jpeg.size() < kHeaderProbeBytes;
         if (!Decompress(jpeg, &header, nullptr, nullptr))
         {
-            if (whole || !ReadFileBytes(file.get(), size, 0, jpeg) || !Decompress(jpeg, &header, nullptr, nullptr))
+            if (whole || !ReadFileBytes(*file, &jpeg) || !Decompress(jpeg, &header, nullptr, nullptr))
                 return JPEG_READ_FAILED;
             whole = true;
         }
         if (options.acceptHeader && !options.acceptHeader(header))
             return JPEG_READ_REFUSED;
-        if (!whole && !ReadFileBytes(file.get(), size, 0, jpeg))
+        if (!whole && !ReadFileBytes(*file, &jpeg))
             return JPEG_READ_FAILED;
         file.reset();
         return Decompress(jpeg, &header, pImage, options.progress) ? JPEG_READ_OK : JPEG_READ_FAILED;
@@ -239,7 +200,7 @@ JpegReadStatus JpegFile::ReadJpegFile(const std::string& fileName, CRgbImage* pI
     }
 }
 
-bool JpegFile::JpegFileToRGB(const std::string& fileName, CRgbImage* pImage)
+bool JpegFile::JpegFileToRGB(const std::string& fileName, CRgbImage* pImage, CFileSystem& files)
 {
-    return ReadJpegFile(fileName, pImage, CJpegReadOptions()) == JPEG_READ_OK;
+    return ReadJpegFile(fileName, pImage, CJpegReadOptions(), files) == JPEG_READ_OK;
 }

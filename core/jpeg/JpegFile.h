@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "core/io/StdioFileSystem.h"
 #include "core/raster/RgbImage.h"
 
 // What a JPEG's header tells before anything is decoded.
@@ -41,8 +42,9 @@ public:
     // orientation is left as stored. On any failure (missing or unreadable
     // file, not a JPEG, a decoding error, an image too large to hold)
     // returns false and leaves *pImage as it was.
-    static bool JpegFileToRGB(const std::string& fileName, CRgbImage* pImage);
+    static bool JpegFileToRGB(const std::string& fileName, CRgbImage* pImage, CFileSystem& files = StdioFileSystem());
     // The same, with the header shown to options.acceptHeader first and the
     // decoding's progress reported.
-    static JpegReadStatus ReadJpegFile(const std::string& fileName, CRgbImage* pImage, const CJpegReadOptions& options);
+    static JpegReadStatus ReadJpegFile(const std::string& fileName, CRgbImage* pImage, const CJpegReadOptions& options,
+                                       CFileSystem& files = StdioFileSystem());
 };

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "core/io/StagedWrite.h"
 #include "core/parallel/ParallelFor.h"
 #include "core/raster/TiffFile.h"
 
@@ -264,9 +265,8 @@ std::vector<uint16_t> GeoKeys(const CCrsRef& crs)
 
 }   // namespace
 
-GeoTiffStatus WriteGeoTiff(CRandomAccessFile& file, const CRgbImage& scan, const CAffineTransform& fit,
-                           const CGeoTiffGrid& grid, const CCrsRef& crs, const CGeoTiffOptions& options,
-                           const GeoTiffProgress& progress)
+GeoTiffStatus WriteGeoTiff(CFile& file, const CRgbImage& scan, const CAffineTransform& fit, const CGeoTiffGrid& grid,
+                           const CCrsRef& crs, const CGeoTiffOptions& options, const GeoTiffProgress& progress)
 {
     if (scan.IsEmpty())
         return GEOTIFF_NO_IMAGE;
@@ -362,12 +362,12 @@ GeoTiffStatus WriteGeoTiff(CRandomAccessFile& file, const CRgbImage& scan, const
     }
 }
 
-GeoTiffStatus ExportGeoTiff(CExportFileStore& store, const std::string& strPath, const CRgbImage& scan,
+GeoTiffStatus ExportGeoTiff(CFileSystem& files, const std::string& strPath, const CRgbImage& scan,
                             const CAffineTransform& fit, const CGeoTiffGrid& grid, const CCrsRef& crs,
                             const CGeoTiffOptions& options, const GeoTiffProgress& progress)
 {
-    std::string temp;
-    std::unique_ptr<CRandomAccessFile> file = store.CreateBeside(strPath, &temp);
+    const std::string temp = StagedName(strPath);
+    std::unique_ptr<CFile> file = files.OpenForWriting(temp);
     if (!file)
         return GEOTIFF_CANNOT_CREATE;
     GeoTiffStatus status = GEOTIFF_WRITE_FAILED;
@@ -383,11 +383,13 @@ GeoTiffStatus ExportGeoTiff(CExportFileStore& store, const std::string& strPath,
     catch (...)
     {
     }
+    // On the disk before it may replace anything.
+    const bool flushed = status == GEOTIFF_OK && file->FlushToDisk();
     const bool closed = file->Close();
     file.reset();
-    if (status == GEOTIFF_OK && (!closed || !store.Replace(temp, strPath)))
+    if (status == GEOTIFF_OK && (!flushed || !closed || !files.Replace(temp, strPath)))
         status = GEOTIFF_WRITE_FAILED;
     if (status != GEOTIFF_OK)
-        store.Remove(temp);
+        files.Remove(temp);
     return status;
 }

@@ -11,8 +11,8 @@
 
 #include "core/georef/AffineTransform.h"
 #include "core/georef/CrsRef.h"
+#include "core/io/FileSystem.h"
 #include "core/raster/GeoTiffGrid.h"
-#include "core/raster/RandomAccessFile.h"
 #include "core/raster/Resample.h"
 #include "core/raster/RgbImage.h"
 
@@ -49,13 +49,13 @@ bool GridToScanPixels(const CAffineTransform& fit, const CGeoTiffGrid& grid, CAf
 // split into bands of tile rows whose tiles are made and compressed on
 // options.nThreads threads; the bytes are the same for any thread count.
 // Memory beyond the scan: one band of tiles and the overviews.
-GeoTiffStatus WriteGeoTiff(CRandomAccessFile& file, const CRgbImage& scan, const CAffineTransform& fit,
-                           const CGeoTiffGrid& grid, const CCrsRef& crs, const CGeoTiffOptions& options,
+GeoTiffStatus WriteGeoTiff(CFile& file, const CRgbImage& scan, const CAffineTransform& fit, const CGeoTiffGrid& grid,
+                           const CCrsRef& crs, const CGeoTiffOptions& options,
                            const GeoTiffProgress& progress = nullptr);
 
-// The export as a file: written to a new file beside strPath, which then
-// replaces strPath in one step. A cancel or any failure leaves no new file
-// and strPath as it was.
-GeoTiffStatus ExportGeoTiff(CExportFileStore& store, const std::string& strPath, const CRgbImage& scan,
+// The export as a file: written to a temporary beside strPath, flushed to
+// the disk, which then replaces strPath in one step. A cancel or any
+// failure leaves no new file and strPath as it was.
+GeoTiffStatus ExportGeoTiff(CFileSystem& files, const std::string& strPath, const CRgbImage& scan,
                             const CAffineTransform& fit, const CGeoTiffGrid& grid, const CCrsRef& crs,
                             const CGeoTiffOptions& options, const GeoTiffProgress& progress = nullptr);

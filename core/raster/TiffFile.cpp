@@ -4,22 +4,24 @@
 #include <cstdio>
 #include <mutex>
 
+#include "core/io/MemoryFile.h"
+
 namespace
 {
 
 tmsize_t ReadProc(thandle_t h, void* pData, tmsize_t cb)
 {
-    return static_cast<tmsize_t>(static_cast<CRandomAccessFile*>(h)->Read(pData, static_cast<size_t>(cb)));
+    return static_cast<tmsize_t>(static_cast<CFile*>(h)->Read(pData, static_cast<size_t>(cb)));
 }
 
 tmsize_t WriteProc(thandle_t h, void* pData, tmsize_t cb)
 {
-    return static_cast<tmsize_t>(static_cast<CRandomAccessFile*>(h)->Write(pData, static_cast<size_t>(cb)));
+    return static_cast<tmsize_t>(static_cast<CFile*>(h)->Write(pData, static_cast<size_t>(cb)));
 }
 
 toff_t SeekProc(thandle_t h, toff_t offset, int whence)
 {
-    CRandomAccessFile* file = static_cast<CRandomAccessFile*>(h);
+    CFile* file = static_cast<CFile*>(h);
     // libtiff passes negative relative offsets as their unsigned images:
     // adding them wraps to the right place.
     uint64_t base = 0;
@@ -33,7 +35,7 @@ toff_t SeekProc(thandle_t h, toff_t offset, int whence)
 
 int CloseProc(thandle_t) { return 0; }
 
-toff_t SizeProc(thandle_t h) { return static_cast<CRandomAccessFile*>(h)->Size(); }
+toff_t SizeProc(thandle_t h) { return static_cast<CFile*>(h)->Size(); }
 
 int MapProc(thandle_t, void**, toff_t*) { return 0; }
 
@@ -86,7 +88,7 @@ void RegisterOnce()
 
 }   // namespace
 
-UniqueTiff OpenTiff(CRandomAccessFile& file, const char* pszMode, std::string* pErrors)
+UniqueTiff OpenTiff(CFile& file, const char* pszMode, std::string* pErrors)
 {
     RegisterOnce();
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();

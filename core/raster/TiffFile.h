@@ -1,4 +1,4 @@
-// libtiff over our files: client procedures on a CRandomAccessFile, the
+// libtiff over our files: client procedures on a CFile, the
 // GeoTIFF tags registered as custom fields (as libgeotiff's xtiff.c does),
 // libtiff's messages kept per handle instead of printed, and the tile
 // encoder that compresses one tile in a TIFF of its own in memory so that
@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "core/raster/RandomAccessFile.h"
+#include "core/io/FileSystem.h"
 
 // The GeoTIFF tags.
 const ttag_t kTagModelPixelScale = 33550;
@@ -28,7 +28,7 @@ using UniqueTiff = std::unique_ptr<TIFF, CTiffCloser>;
 // A TIFF handle on file ("w": a new little-endian file, BigTIFF when bBig;
 // "r": reading). libtiff's error messages go to *pErrors, which must outlive
 // the handle; null when libtiff refuses.
-UniqueTiff OpenTiff(CRandomAccessFile& file, const char* pszMode, std::string* pErrors);
+UniqueTiff OpenTiff(CFile& file, const char* pszMode, std::string* pErrors);
 
 // How the tiles of one image are stored.
 enum TileFormat

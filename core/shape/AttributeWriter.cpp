@@ -2,7 +2,7 @@
 // (character, 32), one record per shape in the order of the main file.
 #include <cstring>
 
-#include "core/georef/SideFile.h"
+#include "core/io/Path.h"
 #include "core/shape/ByteOrder.h"
 #include "core/shape/ShapeFile.h"
 
@@ -41,7 +41,7 @@ void PutId(unsigned char* p, int nId)
 
 }   // namespace
 
-int CShapeFile::WriteAttributeTable(CByteSink& sink, const CShapeBounds& summary) const
+int CShapeFile::WriteAttributeTable(CFileWriter& sink, const CShapeBounds& summary) const
 {
     if (m_shapes.GetSize() > kLargestId)
         return 0;
@@ -78,15 +78,15 @@ int CShapeFile::WriteAttributeTable(CByteSink& sink, const CShapeBounds& summary
     return sink.Write(&kEndOfFile, 1) ? 1 : 0;
 }
 
-int CShapeFile::WriteAttributes(const char* pszPath, const CShapeBounds& summary, CSinkOpener& opener) const
+int CShapeFile::WriteAttributes(const char* pszPath, const CShapeBounds& summary, CFileSystem& files) const
 {
     try
     {
-        std::unique_ptr<CByteSink> sink = opener.OpenForWriting(SideFileName(pszPath, ".dbf"));
-        if (!sink)
+        CFileWriter sink(files.OpenForWriting(SideFileName(pszPath, ".dbf")));
+        if (!sink.IsOpen())
             return 0;
-        const int written = WriteAttributeTable(*sink, summary);
-        return (sink->Close() && written) ? 1 : 0;
+        const int written = WriteAttributeTable(sink, summary);
+        return (sink.Close() && written) ? 1 : 0;
     }
     catch (...)
     {

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "core/georef/GeoRefArray.h"
-#include "core/shape/ByteSink.h"
+#include "core/io/FileWriter.h"
+#include "core/io/StdioFileSystem.h"
 #include "core/shape/Shape.h"
-#include "core/shape/StagedWrite.h"
 
 // A bounding box in map units with parts and points counts: the 40 bytes
 // that follow the shape type in a PolyLine or Polygon record, in that order.
@@ -56,7 +56,7 @@ public:
     // only once all were written, so a failure leaves the files that were
     // there as they were. 1 on success, 0 on failure.
     int SaveAs(const char* pszPath, int nShapeType, const CShapeSideFiles& sideFiles = CShapeSideFiles(),
-               const CStagedFiles& files = PortableFiles());
+               CFileSystem& files = StdioFileSystem());
 
     // Writes the main file at pszPath, then the .shx and the .dbf beside it,
     // then the .cpg and .prj that sideFiles asks for, each only when
@@ -70,9 +70,9 @@ public:
     // ring's direction in the format: an anticlockwise ring is reversed.
     int WriteShapefile(const char* pszPath, int nShapeType)
     {
-        return WriteShapefile(pszPath, nShapeType, FileSinkOpener());
+        return WriteShapefile(pszPath, nShapeType, StdioFileSystem());
     }
-    int WriteShapefile(const char* pszPath, int nShapeType, CSinkOpener& opener,
+    int WriteShapefile(const char* pszPath, int nShapeType, CFileSystem& files,
                        const CShapeSideFiles& sideFiles = CShapeSideFiles());
 
     // Bounding box over all shapes in map units; counts 0.
@@ -81,17 +81,17 @@ public:
     CShapeBounds GetExtent() const;
 
     // The records of the main file, after its header. 1 when every byte was taken.
-    int WritePolyRecords(CByteSink& sink, int nShapeType) const;
-    int WritePointRecords(CByteSink& sink) const;
+    int WritePolyRecords(CFileWriter& sink, int nShapeType) const;
+    int WritePointRecords(CFileWriter& sink) const;
 
     // The .shx beside pszPath: the main header (kShapeHeaderSize bytes) with
     // the index length, then one entry per shape. summary.m_nParts is the
     // number of shapes.
     int WriteIndex(const CShapeBounds& summary, const char* pszPath, const unsigned char* pHeader,
-                   CSinkOpener& opener = FileSinkOpener()) const;
+                   CFileSystem& files = StdioFileSystem()) const;
 
     // The .dbf beside pszPath with the fields ID and NAME, one record per
     // shape; summary.m_nParts is the record count of the header.
-    int WriteAttributes(const char* pszPath, const CShapeBounds& summary, CSinkOpener& opener = FileSinkOpener()) const;
-    int WriteAttributeTable(CByteSink& sink, const CShapeBounds& summary) const;
+    int WriteAttributes(const char* pszPath, const CShapeBounds& summary, CFileSystem& files = StdioFileSystem()) const;
+    int WriteAttributeTable(CFileWriter& sink, const CShapeBounds& summary) const;
 };

@@ -5,7 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "core/georef/SideFile.h"
+#include "core/io/Path.h"
+#include "core/io/StagedWrite.h"
 #include "core/shape/ByteOrder.h"
 #include "core/shape/FeatureMeasure.h"
 #include "core/shape/ShapeFile.h"
@@ -77,19 +78,6 @@ int32_t GetLittle32(const unsigned char* p)
 int32_t PolyContentWords(int nVertices) { return (kPolyFixedContentSize + 16 * nVertices) / 2; }
 
 // Windows file names ignore case, so "ROADS.SHX" and "ROADS.shx" are one file.
-bool SameFileName(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-    {
-        const char ca = (a[i] >= 'A' && a[i] <= 'Z') ? char(a[i] - 'A' + 'a') : a[i];
-        const char cb = (b[i] >= 'A' && b[i] <= 'Z') ? char(b[i] - 'A' + 'a') : b[i];
-        if (ca != cb)
-            return false;
-    }
-    return true;
-}
 
 bool IsShapeType(int nShapeType)
 {
@@ -121,7 +109,7 @@ CShapeBounds CShapeFile::GetExtent() const
     return extent;
 }
 
-int CShapeFile::WritePolyRecords(CByteSink& sink, int nShapeType) const
+int CShapeFile::WritePolyRecords(CFileWriter& sink, int nShapeType) const
 {
     const CPixelToMapTransform transform = m_geoRef.GetTransform();
     std::vector<unsigned char> record;
@@ -165,7 +153,7 @@ int CShapeFile::WritePolyRecords(CByteSink& sink, int nShapeType) const
     return 1;
 }
 
-int CShapeFile::WritePointRecords(CByteSink& sink) const
+int CShapeFile::WritePointRecords(CFileWriter& sink) const
 {
     const CPixelToMapTransform transform = m_geoRef.GetTransform();
     unsigned char record[kRecordHeaderSize + kPointContentSize];
@@ -188,18 +176,18 @@ int CShapeFile::WritePointRecords(CByteSink& sink) const
 }
 
 int CShapeFile::WriteIndex(const CShapeBounds& summary, const char* pszPath, const unsigned char* pHeader,
-                           CSinkOpener& opener) const
+                           CFileSystem& files) const
 {
     try
     {
-        std::unique_ptr<CByteSink> sink = opener.OpenForWriting(SideFileName(pszPath, ".shx"));
-        if (!sink)
+        CFileWriter sink(files.OpenForWriting(SideFileName(pszPath, ".shx")));
+        if (!sink.IsOpen())
             return 0;
         unsigned char header[kShapeHeaderSize];
         std::memcpy(header, pHeader, sizeof header);
         PutBig32(header + 24,
                  static_cast<int32_t>((kShapeHeaderSize + int64_t(kIndexEntrySize) * summary.m_nParts) / 2));
-        bool ok = sink->Write(header, sizeof header);
+        bool ok = sink.Write(header, sizeof header);
 
         const bool pointFile = GetLittle32(header + 32) == SHAPE_POINT;
         int32_t offsetWords = kShapeHeaderSize / 2;
@@ -210,10 +198,10 @@ int CShapeFile::WriteIndex(const CShapeBounds& summary, const char* pszPath, con
                 pointFile ? kPointContentSize / 2 : PolyContentWords(m_shapes.GetAt(i).GetSize());
             PutBig32(entry, offsetWords);
             PutBig32(entry + 4, contentWords);
-            ok = sink->Write(entry, sizeof entry);
+            ok = sink.Write(entry, sizeof entry);
             offsetWords += kRecordHeaderSize / 2 + contentWords;
         }
-        ok = sink->Close() && ok;
+        ok = sink.Close() && ok;
         return ok ? 1 : 0;
     }
     catch (...)
@@ -227,15 +215,15 @@ std::string CodePageFileText(unsigned nCodePage)
     return nCodePage == 65001 ? std::string("UTF-8") : std::to_string(nCodePage);
 }
 
-int CShapeFile::SaveAs(const char* pszPath, int nShapeType, const CShapeSideFiles& sideFiles, const CStagedFiles& files)
+int CShapeFile::SaveAs(const char* pszPath, int nShapeType, const CShapeSideFiles& sideFiles, CFileSystem& files)
 {
-    CStagedSinkOpener staged(files.opener, files.replacer);
+    CStagedFileSystem staged(files);
     if (WriteShapefile(pszPath, nShapeType, staged, sideFiles) != 1)
-        return 0;   // the temporaries go with the opener
+        return 0;   // the temporaries go with the staged files
     return staged.Commit() ? 1 : 0;
 }
 
-int CShapeFile::WriteShapefile(const char* pszPath, int nShapeType, CSinkOpener& opener,
+int CShapeFile::WriteShapefile(const char* pszPath, int nShapeType, CFileSystem& files,
                                const CShapeSideFiles& sideFiles)
 {
     try
@@ -284,32 +272,34 @@ int CShapeFile::WriteShapefile(const char* pszPath, int nShapeType, CSinkOpener&
         summary.m_nParts = nShapes;
         summary.m_nPoints = static_cast<int32_t>(totalPoints);
 
-        std::unique_ptr<CByteSink> sink = opener.OpenForWriting(pszPath);
-        if (!sink)
-            return 0;
-        bool ok = sink->Write(header, sizeof header);
-        if (ok)
-            ok = (nShapeType == SHAPE_POINT ? WritePointRecords(*sink) : WritePolyRecords(*sink, nShapeType)) == 1;
-        ok = sink->Close() && ok;
-        sink.reset();
+        bool ok = false;
+        {
+            CFileWriter sink(files.OpenForWriting(pszPath));
+            if (!sink.IsOpen())
+                return 0;
+            ok = sink.Write(header, sizeof header);
+            if (ok)
+                ok = (nShapeType == SHAPE_POINT ? WritePointRecords(sink) : WritePolyRecords(sink, nShapeType)) == 1;
+            ok = sink.Close() && ok;
+        }
         if (!ok)
             return 0;
-        if (!WriteIndex(summary, pszPath, header, opener))
+        if (!WriteIndex(summary, pszPath, header, files))
             return 0;
-        if (!WriteAttributes(pszPath, summary, opener))
+        if (!WriteAttributes(pszPath, summary, files))
             return 0;
         // Text without a line end, byte for byte what GDAL writes.
         if (sideFiles.nCodePage &&
-            !WriteBytes(opener, SideFileName(pszPath, ".cpg"), CodePageFileText(sideFiles.nCodePage)))
+            !WriteFileBytes(files, SideFileName(pszPath, ".cpg"), CodePageFileText(sideFiles.nCodePage)))
             return 0;
-        if (!sideFiles.strPrj.empty() && !WriteBytes(opener, SideFileName(pszPath, ".prj"), sideFiles.strPrj))
+        if (!sideFiles.strPrj.empty() && !WriteFileBytes(files, SideFileName(pszPath, ".prj"), sideFiles.strPrj))
             return 0;
         return 1;
     }
     catch (...)
     {
         // Out of memory while building a record: the save fails, the
-        // sinks have closed their files on the way out.
+        // writers have closed their files on the way out.
         return 0;
     }
 }

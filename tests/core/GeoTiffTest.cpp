@@ -264,21 +264,25 @@ TEST(GeoTiffExport, CancelOrFailureLeavesNoFileAndKeepsTheOldOne)
     const struct
     {
         const char* name;
-        void (*setUp)(CMemoryFileStore&);
+        void (*setUp)(CMemoryFileSystem&);
         bool cancel;
         GeoTiffStatus status;
     } cases[] = {
-        {"written", [](CMemoryFileStore&) {}, false, GEOTIFF_OK},
-        {"cancelled", [](CMemoryFileStore&) {}, true, GEOTIFF_CANCELLED},
-        {"disk full", [](CMemoryFileStore& s) { s.m_cbLimit = 20000; }, false, GEOTIFF_WRITE_FAILED},
-        {"bytes lost at close", [](CMemoryFileStore& s) { s.m_bFailClose = true; }, false, GEOTIFF_WRITE_FAILED},
-        {"rename refused", [](CMemoryFileStore& s) { s.m_bFailReplace = true; }, false, GEOTIFF_WRITE_FAILED},
-        {"folder not writable", [](CMemoryFileStore& s) { s.m_bCannotCreate = true; }, false, GEOTIFF_CANNOT_CREATE},
+        {"written", [](CMemoryFileSystem&) {}, false, GEOTIFF_OK},
+        {"cancelled", [](CMemoryFileSystem&) {}, true, GEOTIFF_CANCELLED},
+        {"disk full", [](CMemoryFileSystem& s) { s.m_byteLimit["out/map.tif.partial"] = 20000; }, false,
+         GEOTIFF_WRITE_FAILED},
+        {"bytes lost at close", [](CMemoryFileSystem& s) { s.m_failingFlush.insert("out/map.tif.partial"); }, false,
+         GEOTIFF_WRITE_FAILED},
+        {"rename refused", [](CMemoryFileSystem& s) { s.m_refused.insert("out/map.tif"); }, false,
+         GEOTIFF_WRITE_FAILED},
+        {"folder not writable", [](CMemoryFileSystem& s) { s.m_unopenable.insert("out/map.tif.partial"); }, false,
+         GEOTIFF_CANNOT_CREATE},
     };
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.name);
-        CMemoryFileStore store;
+        CMemoryFileSystem store;
         store.m_files[target] = "the export of last week";
         c.setUp(store);
         int calls = 0;

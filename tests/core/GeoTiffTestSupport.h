@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/raster/RandomAccessFile.h"
+#include "core/io/MemoryFile.h"
 #include "core/raster/TiffFile.h"
 
 // One image (directory) of a TIFF, decoded: samples bytes a cell (RGBA 4,
@@ -95,29 +95,3 @@ inline CTiffContents ReadGeoTiff(std::string bytes)
     contents.ok = errors.empty();
     return contents;
 }
-
-// Files in memory by path; temporary files are "<target>.tmpN".
-class CMemoryFileStore : public CExportFileStore
-{
-public:
-    std::map<std::string, std::string> m_files;
-    bool m_bCannotCreate = false, m_bFailClose = false, m_bFailReplace = false;
-    uint64_t m_cbLimit = UINT64_MAX;
-
-    std::unique_ptr<CRandomAccessFile> CreateBeside(const std::string& target, std::string* pTempPath) override
-    {
-        *pTempPath = m_bCannotCreate ? "" : target + ".tmp" + std::to_string(m_files.size());
-        if (m_bCannotCreate)
-            return nullptr;
-        return std::unique_ptr<CRandomAccessFile>(new CMemoryFile(&m_files[*pTempPath], m_cbLimit, m_bFailClose));
-    }
-    bool Replace(const std::string& temp, const std::string& target) override
-    {
-        if (m_bFailReplace || !m_files.count(temp))
-            return false;
-        m_files[target] = m_files[temp];
-        m_files.erase(temp);
-        return true;
-    }
-    void Remove(const std::string& path) override { m_files.erase(path); }
-};

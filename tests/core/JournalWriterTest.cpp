@@ -2,6 +2,7 @@
 // undo history (done, undone, redone) its replay is the list as it is; it
 // starts whole after a save or a failure; a failed write is said once per
 // failure, and a journal with nothing to restore is not offered.
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
@@ -9,62 +10,13 @@
 #include <gtest/gtest.h>
 
 #include "core/edit/EditHistory.h"
+#include "core/io/MemoryFile.h"
+#include "core/io/StagedWrite.h"
 #include "core/journal/JournalWriter.h"
 
 namespace
 {
-// Journals in memory; appends and creations can be made to fail.
-class CMemoryJournalStore : public CJournalStore
-{
-public:
-    std::map<std::string, std::string> m_journals;
-    bool m_bFailCreate = false;
-    bool m_bFailAppend = false;
-    int m_nCreated = 0;
-
-    bool Read(const std::string& name, std::string* pBytes) override
-    {
-        auto found = m_journals.find(name);
-        if (found == m_journals.end())
-            return false;
-        *pBytes = found->second;
-        return true;
-    }
-    std::unique_ptr<CJournalFile> Create(const std::string& name, const std::string& bytes) override
-    {
-        if (m_bFailCreate)
-            return nullptr;
-        ++m_nCreated;
-        m_journals[name] = bytes;
-        return std::unique_ptr<CJournalFile>(new CFile(*this, name));
-    }
-    bool Remove(const std::string& name) override
-    {
-        m_journals.erase(name);
-        return true;
-    }
-
-private:
-    class CFile : public CJournalFile
-    {
-    public:
-        CFile(CMemoryJournalStore& store, std::string name) : m_store(store), m_name(std::move(name)) {}
-        bool AppendDurably(const std::string& bytes) override
-        {
-            if (m_store.m_bFailAppend)
-            {
-                m_store.m_journals[m_name] += bytes.substr(0, bytes.size() / 2);   // torn
-                return false;
-            }
-            m_store.m_journals[m_name] += bytes;
-            return true;
-        }
-
-    private:
-        CMemoryJournalStore& m_store;
-        std::string m_name;
-    };
-};
+const char kFolder[] = "recovery/";
 
 CShape Clicked(std::vector<CShapeVertex> vertices)
 {
@@ -92,7 +44,7 @@ class JournalOfAnImage : public testing::Test
 protected:
     void SetUp() override
     {
-        m_writer.SetImage("C:\\maps\\sheet.jpg");
+        m_writer.SetImage("C:\\maps\\sheet.jpg", kFolder);
         m_history.AddListener([this](const CEdit& edit, int nStep) {
             m_outcomes.push_back(m_writer.Record(edit, nStep, m_features, SHAPE_POLYGON, 1765000000 + m_nClock++));
         });
@@ -107,13 +59,13 @@ protected:
     CRecoveredWork Replay()
     {
         CRecoveredWork work;
-        const std::string& bytes = m_store.m_journals[m_writer.Name()];
+        const std::string& bytes = m_store.m_files[m_writer.Path()];
         EXPECT_TRUE(ReadJournal(bytes.data(), bytes.size(), &work));
         EXPECT_EQ(work.cbReplayed, bytes.size()) << "every byte belongs to a complete record";
         return work;
     }
 
-    CMemoryJournalStore m_store;
+    CMemoryFileSystem m_store;
     CJournalWriter m_writer{m_store};
     CGeoRefArray m_geoRef;
     CShapeArray m_features;
@@ -152,7 +104,8 @@ TEST_F(JournalOfAnImage, ReplaysToTheListAfterEveryStepDoneUndoneOrRedone)
         ASSERT_EQ(Describe(work.shapes), Describe(m_features)) << "after step " << i;
         EXPECT_EQ(work.nShapeType, SHAPE_POLYGON);
     }
-    EXPECT_EQ(m_store.m_nCreated, 2) << "appended to, but written whole for every feature coming back at once";
+    EXPECT_EQ(std::count(m_store.m_opened.begin(), m_store.m_opened.end(), StagedName(m_writer.Path())), 2)
+        << "appended to, but written whole for every feature coming back at once";
     EXPECT_EQ(Replay().nLastTime, 1765000000 + m_nClock - 1);
     for (int outcome : m_outcomes)
         EXPECT_NE(outcome, JOURNAL_FAILED);
@@ -165,27 +118,28 @@ TEST_F(JournalOfAnImage, StartsWholeAfterASaveAndAfterAFailedWrite)
     // Saved: the journal goes, and the next change starts one with every
     // feature, since all of them would be lost with the program.
     m_writer.Remove();
-    EXPECT_TRUE(m_store.m_journals.empty());
+    EXPECT_TRUE(m_store.m_files.empty());
     Finish("field", {{10, 20}, {30, 40}});
     EXPECT_EQ(Describe(Replay().shapes), Describe(m_features));
 
     // A failed append: said, and the torn record never read; the next
     // change writes the whole list again.
-    m_store.m_bFailAppend = true;
+    // The disk fills five bytes into the record.
+    m_store.m_byteLimit[m_writer.Path()] = m_store.m_files[m_writer.Path()].size() + 5;
     Finish("pond", {{3, 3}, {4, 4}});
     EXPECT_EQ(m_outcomes.back(), JOURNAL_FAILED);
     CRecoveredWork torn;
-    const std::string& bytes = m_store.m_journals[m_writer.Name()];
+    const std::string& bytes = m_store.m_files[m_writer.Path()];
     ASSERT_TRUE(ReadJournal(bytes.data(), bytes.size(), &torn));
     EXPECT_EQ(torn.shapes.GetSize(), 3);
-    m_store.m_bFailAppend = false;
+    m_store.m_byteLimit.clear();
     ASSERT_TRUE(m_history.Do(CEdit::RenameFeature(0, m_features.GetAt(0), "big lake"), m_target));
     EXPECT_EQ(m_outcomes.back(), JOURNAL_WRITTEN);
     EXPECT_EQ(Describe(Replay().shapes), Describe(m_features));
 
     // A journal that cannot be made fails every time, and nothing else breaks.
     m_writer.Remove();
-    m_store.m_bFailCreate = true;
+    m_store.m_unopenable.insert(StagedName(m_writer.Path()));
     Finish("marsh", {{6, 6}, {7, 7}});
     EXPECT_EQ(m_outcomes.back(), JOURNAL_FAILED);
     EXPECT_EQ(m_features.GetSize(), 5);
@@ -196,11 +150,11 @@ TEST_F(JournalOfAnImage, NothingIsJournaledWithoutAnImageOrWithoutAListChange)
     ASSERT_TRUE(m_history.Do(CEdit::AddVertex(1, 1), m_target));
     ASSERT_TRUE(m_history.Do(CEdit::AddPoint(0, CGeoRefPoint(1, 2, 3, 4)), m_target));
     EXPECT_EQ(m_outcomes, (std::vector<int>{JOURNAL_UNCHANGED, JOURNAL_UNCHANGED}));
-    EXPECT_TRUE(m_store.m_journals.empty()) << "no journal before the first change of the features";
-    m_writer.SetImage("");
+    EXPECT_TRUE(m_store.m_files.empty()) << "no journal before the first change of the features";
+    m_writer.SetImage("", kFolder);
     Finish("lake", {{1, 2}});
     EXPECT_EQ(m_outcomes.back(), JOURNAL_UNCHANGED);
-    EXPECT_TRUE(m_store.m_journals.empty());
+    EXPECT_TRUE(m_store.m_files.empty());
 }
 
 TEST_F(JournalOfAnImage, OffersOnlyAJournalWithFeaturesAndRemovesAnyOther)
@@ -212,7 +166,7 @@ TEST_F(JournalOfAnImage, OffersOnlyAJournalWithFeaturesAndRemovesAnyOther)
     Finish("wood", {{5, 6}});
     // The program stopped; the image is opened again.
     CJournalWriter again(m_store);
-    again.SetImage("C:/maps/sheet.jpg");
+    again.SetImage("C:/maps/sheet.jpg", kFolder);
     ASSERT_TRUE(again.FindWork(&work));
     EXPECT_EQ(Describe(work.shapes), Describe(m_features));
     EXPECT_EQ(work.nShapeType, SHAPE_POLYGON);
@@ -220,9 +174,9 @@ TEST_F(JournalOfAnImage, OffersOnlyAJournalWithFeaturesAndRemovesAnyOther)
     // Everything deleted before the stop: nothing to restore, nothing kept.
     ASSERT_TRUE(m_history.Do(CEdit::DeleteAllFeatures(m_features, SHAPE_POLYGON), m_target));
     EXPECT_FALSE(again.FindWork(&work));
-    EXPECT_TRUE(m_store.m_journals.empty());
+    EXPECT_TRUE(m_store.m_files.empty());
     // Bytes that are no journal at all.
-    m_store.m_journals[again.Name()] = "not a journal";
+    m_store.m_files[again.Path()] = "not a journal";
     EXPECT_FALSE(again.FindWork(&work));
-    EXPECT_TRUE(m_store.m_journals.empty());
+    EXPECT_TRUE(m_store.m_files.empty());
 }

@@ -5,7 +5,8 @@
 
 #include "core/georef/DegreeParser.h"
 #include "core/georef/GeoRefArray.h"
-#include "core/georef/SideFile.h"
+#include "core/io/Path.h"
+#include "core/io/StagedWrite.h"
 #include "core/georef/WorldFile.h"
 #include "tests/core/TestFiles.h"
 

@@ -32,7 +32,7 @@ protected:
     void AddPoint(const std::string& name) { m_file.m_shapes.Add(MakeShape({{1, 1}}, name)); }
 
     CShapeFile m_file;
-    CMemorySinkOpener m_files;
+    CMemoryFileSystem m_files;
 };
 
 TEST_F(AttributeWriter, NoShapesGives98Bytes)

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/shape/MemorySink.h"
+#include "core/io/MemoryFile.h"
 #include "tests/core/ShapeWriterFixture.h"
 
 namespace
@@ -32,14 +32,14 @@ protected:
 
 TEST_F(ShapeSideFiles, CodePageAndPrjFollowTheTableByteForByte)
 {
-    CMemorySinkOpener files;
+    CMemoryFileSystem files;
     ASSERT_EQ(m_file.WriteShapefile(kMain, SHAPE_POLYLINE, files, m_side), 1);
     EXPECT_EQ(files.m_opened, (std::vector<std::string>{"d/f.shp", "d/f.shx", "d/f.dbf", "d/f.cpg", "d/f.prj"}));
     EXPECT_EQ(files.m_files["d/f.cpg"], "1252");
     EXPECT_EQ(files.m_files["d/f.prj"], kPrj);
 
     // No system: no .prj. Without a code page (the portable default) no .cpg.
-    CMemorySinkOpener plain;
+    CMemoryFileSystem plain;
     ASSERT_EQ(m_file.WriteShapefile(kMain, SHAPE_POLYLINE, plain, CShapeSideFiles()), 1);
     EXPECT_EQ(plain.m_opened, (std::vector<std::string>{"d/f.shp", "d/f.shx", "d/f.dbf"}));
     EXPECT_EQ(plain.m_files["d/f.dbf"], files.m_files["d/f.dbf"]) << "the table's bytes do not depend on the .cpg";
@@ -57,11 +57,11 @@ TEST_F(ShapeSideFiles, ASideFileThatCannotBeWrittenFailsTheSave)
 {
     for (const char* path : {"d/f.cpg", "d/f.prj"})
     {
-        CMemorySinkOpener unopenable, cut, lost;
+        CMemoryFileSystem unopenable, cut, lost;
         unopenable.m_unopenable.insert(path);
         cut.m_byteLimit[path] = 3;
-        lost.m_failingClose.insert(path);
-        for (CMemorySinkOpener* files : {&unopenable, &cut, &lost})
+        lost.m_failingFlush.insert(path);
+        for (CMemoryFileSystem* files : {&unopenable, &cut, &lost})
         {
             EXPECT_EQ(m_file.WriteShapefile(kMain, SHAPE_POLYGON, *files, m_side), 0) << path;
             EXPECT_EQ(files->m_opened.back(), path) << "nothing is written after the failure";
@@ -70,11 +70,11 @@ TEST_F(ShapeSideFiles, ASideFileThatCannotBeWrittenFailsTheSave)
     // A main file named as one of its side files would be overwritten by it.
     for (const char* main : {"d/f.prj", "d/F.CPG"})
     {
-        CMemorySinkOpener files;
+        CMemoryFileSystem files;
         EXPECT_EQ(m_file.WriteShapefile(main, SHAPE_POLYLINE, files, m_side), 0) << main;
         EXPECT_TRUE(files.m_opened.empty()) << main;
     }
-    CMemorySinkOpener noPrj;
+    CMemoryFileSystem noPrj;
     EXPECT_EQ(m_file.WriteShapefile("d/f.prj", SHAPE_POLYLINE, noPrj, CShapeSideFiles()), 1)
         << "without a system nothing else is called .prj";
 }
@@ -103,7 +103,7 @@ TEST(ShapeRingDirection, PolygonRingsRunClockwiseOnTheMap)
             FitRoundNumberGeoRef(file.m_geoRef);
             CShape current = MakeShape(c.clicks);
             ASSERT_TRUE(FinishShape(current, type, TRUE, "", file.m_shapes));
-            CMemorySinkOpener files;
+            CMemoryFileSystem files;
             ASSERT_EQ(file.WriteShapefile(kMain, type, files), 1);
             const std::string& shp = files.m_files[kMain];
 

@@ -26,7 +26,7 @@ protected:
         m_file.m_shapes.Add(MakeShape({{1, 2}, {3, 4}, {5, 6}}, "one"));
         m_file.m_shapes.Add(MakeShape({{7, 8}}, "two"));
         m_file.m_shapes.Add(MakeShape({{9, 9}, {1, 1}}, "three"));
-        CMemorySinkOpener complete;
+        CMemoryFileSystem complete;
         ASSERT_EQ(m_file.WriteShapefile(kMain, GetParam(), complete), 1);
         m_complete = complete.m_files;
     }
@@ -45,7 +45,7 @@ TEST_P(ShapeWriteFailure, ShortWriteAnywhereFailsTheSaveAndStopsTheFilesAfterIt)
         const size_t size = m_complete[order[f]].size();
         for (size_t limit = 0; limit < size; ++limit)
         {
-            CMemorySinkOpener files;
+            CMemoryFileSystem files;
             files.m_byteLimit[order[f]] = limit;
             EXPECT_EQ(m_file.WriteShapefile(kMain, GetParam(), files), 0) << order[f] << " cut at " << limit;
             EXPECT_EQ(files.m_opened, std::vector<std::string>(order.begin(), order.begin() + f + 1));
@@ -58,8 +58,8 @@ TEST_P(ShapeWriteFailure, BytesLostAtCloseFailTheSave)
 {
     for (const char* path : {kMain, kIndex, kTable})
     {
-        CMemorySinkOpener files;
-        files.m_failingClose.insert(path);
+        CMemoryFileSystem files;
+        files.m_failingFlush.insert(path);
         EXPECT_EQ(m_file.WriteShapefile(kMain, GetParam(), files), 0) << path;
         EXPECT_EQ(files.m_opened.back(), path);
     }
@@ -70,7 +70,7 @@ TEST_P(ShapeWriteFailure, UnopenableFileFailsTheSaveAndNothingAfterItIsOpened)
     const std::vector<std::string> order = {kMain, kIndex, kTable};
     for (size_t f = 0; f < order.size(); ++f)
     {
-        CMemorySinkOpener files;
+        CMemoryFileSystem files;
         files.m_unopenable.insert(order[f]);
         EXPECT_EQ(m_file.WriteShapefile(kMain, GetParam(), files), 0) << order[f];
         EXPECT_EQ(files.m_opened, std::vector<std::string>(order.begin(), order.begin() + f + 1));
@@ -104,20 +104,20 @@ TEST(ShapeWriteRefusal, NothingIsOpenedForWhatNoFileCouldHoldTruly)
     };
     for (const auto& c : cases)
     {
-        CMemorySinkOpener files;
+        CMemoryFileSystem files;
         EXPECT_EQ(c.file->WriteShapefile("a.shp", c.type, files), 0) << c.why;
         EXPECT_TRUE(files.m_opened.empty()) << c.why;
     }
     // A main file named like its own index or table would be overwritten by it.
     for (const char* path : {"roads.shx", "C:\\maps\\ROADS.DBF", "roads.Shx"})
     {
-        CMemorySinkOpener files;
+        CMemoryFileSystem files;
         EXPECT_EQ(fitted.WriteShapefile(path, SHAPE_POLYLINE, files), 0) << path;
         EXPECT_TRUE(files.m_opened.empty()) << path;
     }
     // An empty list needs no georeference: header-only files.
     CShapeFile empty;
-    CMemorySinkOpener files;
+    CMemoryFileSystem files;
     EXPECT_EQ(empty.WriteShapefile("a.shp", SHAPE_POLYLINE, files), 1);
     EXPECT_EQ(files.m_files["a.shp"].size(), 100u);
 }
@@ -170,7 +170,7 @@ TEST(ShapeWriteOnDisk, FilesOnDiskEqualTheBytesInMemoryAndDotlessNamesStayInThei
     std::filesystem::create_directory(dir.Path() / "v1.2");
     const std::string main = dir.File("v1.2/roads");
     ASSERT_EQ(file.WriteShapefile(main.c_str(), SHAPE_POLYLINE), 1);
-    CMemorySinkOpener memory;
+    CMemoryFileSystem memory;
     ASSERT_EQ(file.WriteShapefile(main.c_str(), SHAPE_POLYLINE, memory), 1);
     EXPECT_EQ(ReadFileBytes(main), memory.m_files[main]);
     EXPECT_EQ(ReadFileBytes(main + ".shx"), memory.m_files[main + ".shx"]);

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/shape/MemorySink.h"
+#include "core/io/MemoryFile.h"
 #include "core/shape/ShapeFile.h"
 
 // Image height 100 and three control points that fit rotation 0, offsets

@@ -30,7 +30,7 @@ protected:
     }
 
     CShapeFile m_file;
-    CMemorySinkOpener m_files;
+    CMemoryFileSystem m_files;
     std::string m_shp, m_shx;
 };
 
@@ -222,7 +222,7 @@ class SideNames : public testing::TestWithParam<SideNameCase>
 TEST_P(SideNames, IndexAndTableStayBesideTheMainFile)
 {
     CShapeFile file;
-    CMemorySinkOpener files;
+    CMemoryFileSystem files;
     ASSERT_EQ(file.WriteShapefile(GetParam().main, SHAPE_POLYLINE, files), 1);
     EXPECT_EQ(files.m_opened, (std::vector<std::string>{GetParam().main, GetParam().index, GetParam().table}));
 }

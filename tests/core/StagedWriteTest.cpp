@@ -8,39 +8,13 @@
 
 #include "core/georef/ImageSettings.h"
 #include "core/georef/WorldFile.h"
-#include "core/shape/StagedWrite.h"
+#include "core/io/StagedWrite.h"
+#include "core/io/StdioFileSystem.h"
 #include "tests/core/ShapeWriterFixture.h"
 #include "tests/core/TestFiles.h"
 
 namespace
 {
-// Replaces entries of the memory files as a rename would.
-class CMemoryReplacer : public CFileReplacer
-{
-public:
-    explicit CMemoryReplacer(CMemorySinkOpener& files) : m_files(files) {}
-    // Files in use: they can be neither replaced nor moved.
-    std::set<std::string> m_refused;
-
-    bool Replace(const std::string& from, const std::string& to) override
-    {
-        auto found = m_files.m_files.find(from);
-        if (found == m_files.m_files.end() || m_refused.count(to) || m_refused.count(from))
-            return false;
-        m_files.m_files[to] = found->second;
-        m_files.m_files.erase(from);
-        return true;
-    }
-    bool Remove(const std::string& path) override
-    {
-        m_files.m_files.erase(path);
-        return true;
-    }
-
-private:
-    CMemorySinkOpener& m_files;
-};
-
 class StagedSave : public testing::Test
 {
 protected:
@@ -53,11 +27,10 @@ protected:
         m_old = m_memory.m_files;
     }
 
-    int Save(CSinkOpener& opener) { return m_file.WriteShapefile("out.shp", SHAPE_POLYLINE, opener); }
+    int Save(CFileSystem& files) { return m_file.WriteShapefile("out.shp", SHAPE_POLYLINE, files); }
 
     CShapeFile m_file;
-    CMemorySinkOpener m_memory;
-    CMemoryReplacer m_replacer{m_memory};
+    CMemoryFileSystem m_memory;
     std::map<std::string, std::string> m_old;
 };
 }
@@ -70,15 +43,15 @@ TEST_F(StagedSave, AFailureAnywhereLeavesTheOldTripleAndNoTemporary)
         m_memory.m_files = m_old;
         m_memory.m_byteLimit = {{failing, 50}};
         {
-            CStagedSinkOpener staged(m_memory, m_replacer);
+            CStagedFileSystem staged(m_memory);
             EXPECT_EQ(Save(staged), 0);
         }
         EXPECT_EQ(m_memory.m_files, m_old);
     }
     // A target that cannot be replaced (a file in use, say) fails the save too.
     m_memory.m_byteLimit.clear();
-    m_replacer.m_refused = {"out.shp"};
-    CStagedSinkOpener staged(m_memory, m_replacer);
+    m_memory.m_refused = {"out.shp"};
+    CStagedFileSystem staged(m_memory);
     ASSERT_EQ(Save(staged), 1);
     EXPECT_FALSE(staged.Commit());
     EXPECT_EQ(m_memory.m_files, m_old);
@@ -86,9 +59,9 @@ TEST_F(StagedSave, AFailureAnywhereLeavesTheOldTripleAndNoTemporary)
 
 TEST_F(StagedSave, ACommittedSaveReplacesEveryFileWithTheBytesOfAPlainOne)
 {
-    CMemorySinkOpener plain;
+    CMemoryFileSystem plain;
     ASSERT_EQ(Save(plain), 1);
-    CStagedSinkOpener staged(m_memory, m_replacer);
+    CStagedFileSystem staged(m_memory);
     ASSERT_EQ(Save(staged), 1);
     ASSERT_TRUE(staged.Commit());
     EXPECT_EQ(m_memory.m_files, plain.m_files);
@@ -102,10 +75,10 @@ TEST(StagedWrite, WholeFileOnDiskReplacesTheOldOneAndLeavesNoTemporary)
     ScratchDir dir;
     const std::string path = dir.File("scan.tvg");
     WriteFileBytes(path, "old");
-    ASSERT_TRUE(WriteWholeFile(path, "new bytes\r\n", FileSinkOpener(), PortableFileReplacer()));
+    ASSERT_TRUE(WriteWholeFile(StdioFileSystem(), path, "new bytes\r\n"));
     EXPECT_EQ(ReadFileBytes(path), "new bytes\r\n");
     EXPECT_TRUE(ReadFileBytes(StagedName(path)).empty());
-    EXPECT_FALSE(WriteWholeFile(dir.File("no such folder/scan.tvg"), "x", FileSinkOpener(), PortableFileReplacer()));
+    EXPECT_FALSE(WriteWholeFile(StdioFileSystem(), dir.File("no such folder/scan.tvg"), "x"));
 }
 
 TEST_F(StagedSave, AFileInUseLaterInTheSetPutsBackTheOnesAlreadyReplaced)
@@ -119,16 +92,15 @@ TEST_F(StagedSave, AFileInUseLaterInTheSetPutsBackTheOnesAlreadyReplaced)
     {
         SCOPED_TRACE(refused);
         m_memory.m_files = m_old;
-        m_replacer.m_refused = {refused};
-        CStagedSinkOpener staged(m_memory, m_replacer);
+        m_memory.m_refused = {refused};
+        CStagedFileSystem staged(m_memory);
         ASSERT_EQ(m_file.WriteShapefile("out.shp", SHAPE_POLYLINE, staged, side), 1);
         EXPECT_FALSE(staged.Commit());
         EXPECT_EQ(m_memory.m_files, m_old) << "old bytes, no temporary, nothing set aside";
     }
     // Nothing in use: the new set, and nothing set aside is left.
-    m_replacer.m_refused.clear();
-    CStagedFiles files{m_memory, m_replacer};
-    ASSERT_EQ(m_file.SaveAs("out.shp", SHAPE_POLYLINE, side, files), 1);
+    m_memory.m_refused.clear();
+    ASSERT_EQ(m_file.SaveAs("out.shp", SHAPE_POLYLINE, side, m_memory), 1);
     EXPECT_EQ(m_memory.m_files.size(), 5u);
     EXPECT_EQ(m_memory.m_files.count("out.shp.previous"), 0u);
     EXPECT_EQ(m_memory.m_files["out.cpg"], "1252");
@@ -136,9 +108,8 @@ TEST_F(StagedSave, AFileInUseLaterInTheSetPutsBackTheOnesAlreadyReplaced)
 
 TEST(StagedWrite, EverySideFileKeepsItsOldBytesWhenTheDiskFillsMidWrite)
 {
-    CMemorySinkOpener memory;
-    CMemoryReplacer replacer(memory);
-    const CStagedFiles files{memory, replacer};
+    CMemoryFileSystem memory;
+    CFileSystem& files = memory;
     CGeoRefArray geoRef;
     geoRef.m_points = {CGeoRefPoint(1, 2, 3, 4), CGeoRefPoint(5, 6, 7, 8)};
     CImageSettings settings;

@@ -9,6 +9,8 @@
 - No include cycle between two units (a header with its source), such as a
   document that reaches up into its view; the framework in winfw/ counts as
   one unit.
+- No include cycle between two folders of core/: each is a library that
+  links only the ones below it.
 
 Usage: check_layers.py SOURCE_ROOT. Prints each fault; exits 1 when any.
 """
@@ -61,6 +63,11 @@ def unit(path):
     return os.path.splitext(path)[0]
 
 
+def core_folder(path):
+    parts = path.split("/")
+    return "/".join(parts[:2]) if parts[0] == "core" and len(parts) > 2 else None
+
+
 def find_cycles(graph):
     """Strongly connected components of more than one unit (Tarjan)."""
     index, low, stack, on_stack, cycles = {}, {}, [], set(), []
@@ -100,6 +107,7 @@ def main(root):
     files = list(source_files(root))
     known = set(files)
     graph = {}
+    folders = {}
     for path in files:
         layer = path.split("/")[0]
         for kind, name in includes(root, path):
@@ -115,8 +123,12 @@ def main(root):
                 target = local if local in known else None
             if target and unit(target) != unit(path):
                 graph.setdefault(unit(path), set()).add(unit(target))
+            if target and core_folder(path) and core_folder(target) and core_folder(target) != core_folder(path):
+                folders.setdefault(core_folder(path), set()).add(core_folder(target))
     for cycle in find_cycles(graph):
         faults.append("include cycle between units: " + ", ".join(cycle))
+    for cycle in find_cycles(folders):
+        faults.append("include cycle between core folders: " + ", ".join(cycle))
     for fault in faults:
         print(fault)
     print(f"checked {len(files)} files, {sum(len(v) for v in graph.values())} include edges between units")

@@ -73,7 +73,7 @@ TEST_P(CrsPrjGdal, PrjIsGdalsTextAndOgrinfoFindsTheCode)
     side.strPrj = std::string(pEntry->wkt);
     side.nCodePage = 1252;
     const std::string main = dir.File("saved.shp");
-    ASSERT_EQ(file.WriteShapefile(main.c_str(), SHAPE_POLYLINE, FileSinkOpener(), side), 1);
+    ASSERT_EQ(file.WriteShapefile(main.c_str(), SHAPE_POLYLINE, StdioFileSystem(), side), 1);
     EXPECT_EQ(ReadFileBytes(dir.File("saved.prj")), gdal);
     const std::string info = RunTool("ogrinfo -so '" + main + "' saved", &exitCode);
     ASSERT_EQ(exitCode, 0) << info;
@@ -130,7 +130,7 @@ TEST(CrsCatalogueGdal, CodePageFileMakesGdalDecodeTheNames)
     CShapeSideFiles side;
     side.nCodePage = 1252;
     const std::string main = dir.File("names.shp");
-    ASSERT_EQ(file.WriteShapefile(main.c_str(), SHAPE_POINT, FileSinkOpener(), side), 1);
+    ASSERT_EQ(file.WriteShapefile(main.c_str(), SHAPE_POINT, StdioFileSystem(), side), 1);
     EXPECT_EQ(ReadFileBytes(dir.File("names.cpg")), "1252");
     int exitCode;
     const std::string info = RunTool("ogrinfo -q '" + main + "' names", &exitCode);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/io/StdioFileSystem.h"
 #include "core/raster/GeoTiffWriter.h"
 #include "tests/core/GeoTiffTestSupport.h"
 #include "tests/core/TestFiles.h"
@@ -34,7 +35,7 @@ struct CSample
 
     GeoTiffStatus Export(const std::string& path, int resampling, int compression, const CCrsRef& crs) const
     {
-        return ExportGeoTiff(StdioFileStore(), path, scan, fit, grid, crs, CGeoTiffOptions{resampling, compression});
+        return ExportGeoTiff(StdioFileSystem(), path, scan, fit, grid, crs, CGeoTiffOptions{resampling, compression});
     }
 };
 
