@@ -17,6 +17,7 @@ struct State
 {
     CGeoRefArray geoRef;
     CShapeArray features;
+    int nShapeType = SHAPE_POLYLINE;
     CShape current;
 
     std::string Describe() const
@@ -68,19 +69,19 @@ std::vector<CEdit> EveryKind(const State& s)
     retyped.m_dMapX = 6.99;
     retyped.m_strMapX = "6 59 24 E";
     return {
-        CEdit::AddPoint(1, CGeoRefPoint(7.1, 45.05, 50, 40)),
-        CEdit::DeletePoint(2, s.geoRef.m_points[2]),
-        CEdit::ChangePoint(1, s.geoRef.m_points[1], moved),
-        CEdit::ChangePoint(0, s.geoRef.m_points[0], retyped),
-        CEdit::DeleteAllPoints(s.geoRef.m_points),
-        CEdit::SetFitModel(FIT_ROTATION_SCALES, FIT_AFFINE),
-        CEdit::AddVertex(40, 41),
-        CEdit::RemoveVertex(s.current.GetAt(1)),
-        CEdit::FinishFeature(s.current, SHAPE_POLYGON, "lake", 1),
-        CEdit::DiscardFeature(s.current),
-        CEdit::DeleteAllFeatures(s.features, SHAPE_POLYLINE),
-        CEdit::RenameFeature(0, s.features.GetAt(0), "track"),
-        CEdit::DeleteFeature(0, s.features.GetAt(0)),
+        CAddPointEdit{1, CGeoRefPoint(7.1, 45.05, 50, 40)},
+        CDeletePointEdit{2, s.geoRef.m_points[2]},
+        CChangePointEdit{1, s.geoRef.m_points[1], moved},
+        CChangePointEdit{0, s.geoRef.m_points[0], retyped},
+        CDeleteAllPointsEdit{s.geoRef.m_points},
+        CSetFitModelEdit{FIT_ROTATION_SCALES, FIT_AFFINE},
+        CAddVertexEdit{{40, 41}},
+        CRemoveVertexEdit{s.current.GetAt(1)},
+        CFinishFeatureEdit(s.current, SHAPE_POLYGON, "lake", 1),
+        CDiscardFeatureEdit{s.current},
+        CDeleteAllFeaturesEdit{s.features, SHAPE_POLYLINE},
+        CRenameFeatureEdit(0, s.features.GetAt(0), "track"),
+        CDeleteFeatureEdit{0, s.features.GetAt(0)},
     };
 }
 
@@ -89,9 +90,9 @@ TEST(EditHistory, EveryKindUndoesAndRedoesToTheSameState)
     const State start = Start();
     for (const CEdit& edit : EveryKind(start))
     {
-        SCOPED_TRACE(edit.m_nKind);
+        SCOPED_TRACE(static_cast<int>(edit.Name()));
         State s = Start();
-        CEditTarget target{s.geoRef, s.features, s.current};
+        CEditTarget target{s.geoRef, s.features, s.nShapeType, s.current};
         CEditHistory history;
         ASSERT_TRUE(history.Do(edit, target));
         const std::string after = s.Describe();
@@ -106,9 +107,9 @@ TEST(EditHistory, EveryKindUndoesAndRedoesToTheSameState)
 TEST(EditHistory, FinishingStoresTheFeatureAsTheWriterExpectsAndUndoGivesTheClicksBack)
 {
     State s = Start();
-    CEditTarget target{s.geoRef, s.features, s.current};
+    CEditTarget target{s.geoRef, s.features, s.nShapeType, s.current};
     CEditHistory history;
-    ASSERT_TRUE(history.Do(CEdit::FinishFeature(s.current, SHAPE_POLYGON, "lake", 1), target));
+    ASSERT_TRUE(history.Do(CFinishFeatureEdit(s.current, SHAPE_POLYGON, "lake", 1), target));
     ASSERT_EQ(s.features.GetSize(), 2);
     const CShape& lake = s.features.GetAt(1);
     EXPECT_EQ(lake.m_strName, "lake");
@@ -123,12 +124,12 @@ TEST(EditHistory, FinishingStoresTheFeatureAsTheWriterExpectsAndUndoGivesTheClic
 TEST(EditHistory, ChangesOfThePointsRefitAtOnce)
 {
     State s = Start();
-    CEditTarget target{s.geoRef, s.features, s.current};
+    CEditTarget target{s.geoRef, s.features, s.nShapeType, s.current};
     CEditHistory history;
-    ASSERT_TRUE(history.Do(CEdit::SetFitModel(FIT_ROTATION_SCALES, FIT_HELMERT), target));
+    ASSERT_TRUE(history.Do(CSetFitModelEdit{FIT_ROTATION_SCALES, FIT_HELMERT}, target));
     EXPECT_TRUE(s.geoRef.m_bValid);
     EXPECT_EQ(s.geoRef.m_nFittedModel, FIT_HELMERT);
-    ASSERT_TRUE(history.Do(CEdit::DeleteAllPoints(s.geoRef.m_points), target));
+    ASSERT_TRUE(history.Do(CDeleteAllPointsEdit{s.geoRef.m_points}, target));
     EXPECT_FALSE(s.geoRef.m_bValid) << "no fit of points that are gone";
     ASSERT_TRUE(history.Undo(target));
     EXPECT_TRUE(s.geoRef.m_bValid);
@@ -137,21 +138,22 @@ TEST(EditHistory, ChangesOfThePointsRefitAtOnce)
 TEST(EditHistory, ListenersHearEachStepAndANewEditDropsTheRedo)
 {
     State s = Start();
-    CEditTarget target{s.geoRef, s.features, s.current};
+    CEditTarget target{s.geoRef, s.features, s.nShapeType, s.current};
     CEditHistory history;
-    std::vector<std::pair<int, int>> heard;
-    history.AddListener([&heard](const CEdit& edit, int nStep) { heard.push_back({edit.m_nKind, nStep}); });
-    ASSERT_TRUE(history.Do(CEdit::AddVertex(1, 2), target));
-    ASSERT_TRUE(history.Do(CEdit::AddVertex(3, 4), target));
+    std::vector<std::pair<EditName, EditStep>> heard;
+    history.AddListener([&heard](const CEdit& edit, EditStep nStep) { heard.push_back({edit.Name(), nStep}); });
+    ASSERT_TRUE(history.Do(CAddVertexEdit{{1, 2}}, target));
+    ASSERT_TRUE(history.Do(CAddVertexEdit{{3, 4}}, target));
     ASSERT_TRUE(history.Undo(target));
     ASSERT_TRUE(history.Redo(target));
     ASSERT_TRUE(history.Undo(target));
     ASSERT_NE(history.NextRedo(), nullptr);
-    ASSERT_TRUE(history.Do(CEdit::RemoveVertex(CShapeVertex{1, 2}), target));
+    ASSERT_TRUE(history.Do(CRemoveVertexEdit{CShapeVertex{1, 2}}, target));
     EXPECT_EQ(history.NextRedo(), nullptr);
-    const std::vector<std::pair<int, int>> expected = {
-        {EDIT_ADD_VERTEX, EDIT_STEP_DONE},   {EDIT_ADD_VERTEX, EDIT_STEP_DONE},   {EDIT_ADD_VERTEX, EDIT_STEP_UNDONE},
-        {EDIT_ADD_VERTEX, EDIT_STEP_REDONE}, {EDIT_ADD_VERTEX, EDIT_STEP_UNDONE}, {EDIT_REMOVE_VERTEX, EDIT_STEP_DONE},
+    const std::vector<std::pair<EditName, EditStep>> expected = {
+        {EditName::AddVertex, EditStep::Done},   {EditName::AddVertex, EditStep::Done},
+        {EditName::AddVertex, EditStep::Undone}, {EditName::AddVertex, EditStep::Redone},
+        {EditName::AddVertex, EditStep::Undone}, {EditName::RemoveVertex, EditStep::Done},
     };
     EXPECT_EQ(heard, expected);
     history.Clear();
@@ -163,14 +165,14 @@ TEST(EditHistory, AnEditThatDoesNotFitChangesNothingAndIsNotKept)
 {
     State s = Start();
     const std::string before = s.Describe();
-    CEditTarget target{s.geoRef, s.features, s.current};
+    CEditTarget target{s.geoRef, s.features, s.nShapeType, s.current};
     CEditHistory history;
     int heard = 0;
-    history.AddListener([&heard](const CEdit&, int) { ++heard; });
-    EXPECT_FALSE(history.Do(CEdit::DeletePoint(7, CGeoRefPoint()), target));
-    EXPECT_FALSE(history.Do(CEdit::AddPoint(-1, CGeoRefPoint()), target));
-    EXPECT_FALSE(history.Do(CEdit::RenameFeature(3, CShape(), "x"), target));
-    EXPECT_FALSE(history.Do(CEdit::FinishFeature(s.current, SHAPE_POLYLINE, "x", 9), target));
+    history.AddListener([&heard](const CEdit&, EditStep) { ++heard; });
+    EXPECT_FALSE(history.Do(CDeletePointEdit{7, CGeoRefPoint()}, target));
+    EXPECT_FALSE(history.Do(CAddPointEdit{-1, CGeoRefPoint()}, target));
+    EXPECT_FALSE(history.Do(CRenameFeatureEdit(3, CShape(), "x"), target));
+    EXPECT_FALSE(history.Do(CFinishFeatureEdit(s.current, SHAPE_POLYLINE, "x", 9), target));
     EXPECT_EQ(s.Describe(), before);
     EXPECT_EQ(history.NextUndo(), nullptr);
     EXPECT_EQ(heard, 0);
