@@ -7,7 +7,8 @@
 // in the Undo and Redo items, what it changes (kScope), how it is applied
 // and taken back, and, for a change of the finished features, the journal
 // record of each step. A new kind is one more struct here and in Edit.cpp,
-// and one more entry in CEdit::Kind.
+// and one more entry in CEdit::Kind; a new name also needs its text in the
+// shell's table (EditNameStringId).
 #pragma once
 
 #include <string>

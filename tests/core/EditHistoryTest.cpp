@@ -20,15 +20,23 @@ struct State
     int nShapeType = SHAPE_POLYLINE;
     CShape current;
 
-    std::string Describe() const
+    std::string Describe() const { return DescribeGeoRef() + DescribeFeatures() + "|current" + Vertices(current); }
+
+    std::string DescribeGeoRef() const
     {
         std::string text = "fit " + std::to_string(geoRef.m_nFitModel);
         for (const CGeoRefPoint& p : geoRef.m_points)
             text += ";" + std::to_string(p.m_dMapX) + "," + std::to_string(p.m_dMapY) + "@" +
                     std::to_string(p.m_nPixelX) + "," + std::to_string(p.m_nPixelY) + p.m_strMapX;
+        return text;
+    }
+
+    std::string DescribeFeatures() const
+    {
+        std::string text;
         for (int i = 0; i < features.GetSize(); ++i)
             text += "|" + features.GetAt(i).m_strName + Vertices(features.GetAt(i));
-        return text + "|current" + Vertices(current);
+        return text;
     }
 
     static std::string Vertices(const CShape& shape)
@@ -102,6 +110,31 @@ TEST(EditHistory, EveryKindUndoesAndRedoesToTheSameState)
         ASSERT_TRUE(history.Redo(target));
         EXPECT_EQ(s.Describe(), after);
     }
+}
+
+// The windows, the point file and the journal follow an edit by its scope:
+// a kind must change nothing outside it.
+TEST(EditHistory, EveryKindChangesOnlyWhatItsScopeSays)
+{
+    const State start = Start();
+    for (const CEdit& edit : EveryKind(start))
+    {
+        SCOPED_TRACE(static_cast<int>(edit.Name()));
+        State s = Start();
+        CEditTarget target{s.geoRef, s.features, s.nShapeType, s.current};
+        ASSERT_TRUE(edit.Apply(true, target));
+        const EditScope scope = edit.Scope();
+        EXPECT_EQ(s.DescribeGeoRef() == start.DescribeGeoRef(), scope != EditScope::Georeference);
+        EXPECT_EQ(s.DescribeFeatures() == start.DescribeFeatures(), scope != EditScope::Features);
+        if (scope == EditScope::Georeference)
+        {
+            EXPECT_EQ(State::Vertices(s.current), State::Vertices(start.current));
+        }
+    }
+    // A point dragged is moved; one with new map coordinates, edited.
+    const std::vector<CEdit> kinds = EveryKind(start);
+    EXPECT_EQ(kinds[2].Name(), EditName::MovePoint);
+    EXPECT_EQ(kinds[3].Name(), EditName::EditPoint);
 }
 
 TEST(EditHistory, FinishingStoresTheFeatureAsTheWriterExpectsAndUndoGivesTheClicksBack)
