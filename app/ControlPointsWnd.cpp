@@ -92,7 +92,7 @@ BOOL CControlPointsWnd::OnInitDialog()
     SetLayout(kLayout, sizeof kLayout / sizeof kLayout[0], 66, 75);
     FollowChanges([this](const CEdit* pEdit) {
         // Digitising steps leave the points and their fit as they were.
-        if (IsOpen() && (!pEdit || EditChangesGeoreference(pEdit->m_nKind)))
+        if (IsOpen() && (!pEdit || pEdit->Scope() == EditScope::Georeference))
             Refresh();
     });
     Refresh();
@@ -216,7 +216,7 @@ void CControlPointsWnd::DeleteSelectedPoint()
     const int index = GetSelectedPoint();
     if (!pDoc || index < 0 || index >= static_cast<int>(pDoc->m_shapeFile.m_geoRef.m_points.size()))
         return;
-    pDoc->DoEdit(CEdit::DeletePoint(index, pDoc->m_shapeFile.m_geoRef.m_points[index]));
+    pDoc->DoEdit(CDeletePointEdit{index, pDoc->m_shapeFile.m_geoRef.m_points[index]});
     // The next point takes the row, so that Delete can go on down the list.
     const int count = static_cast<int>(pDoc->m_shapeFile.m_geoRef.m_points.size());
     if (count > 0)
@@ -251,7 +251,7 @@ void CControlPointsWnd::EditSelectedPoint()
     after.m_dMapY = dlg.m_dNorthing;
     after.m_strMapX = dlg.m_strEasting;
     after.m_strMapY = dlg.m_strNorthing;
-    pDoc->DoEdit(CEdit::ChangePoint(index, before, after));
+    pDoc->DoEdit(CChangePointEdit{index, before, after});
     SelectPoint(index);
 }
 
@@ -302,7 +302,7 @@ void CControlPointsWnd::OnFitModelChosen()
         FwMessageBox(IDS_MODEL_CANNOT_FIT, MB_OK);
         return;
     }
-    pDoc->DoEdit(CEdit::SetFitModel(before, model));
+    pDoc->DoEdit(CSetFitModelEdit{before, model});
 }
 
 void CControlPointsWnd::OnScaleChosen()

@@ -52,8 +52,7 @@ BOOL CFeaturesWnd::OnInitDialog()
     SetLayout(kLayout, sizeof kLayout / sizeof kLayout[0], 50, 50);
     FollowChanges([this](const CEdit* pEdit) {
         // The feature being digitised is not in the list.
-        const bool current = pEdit && (pEdit->m_nKind == EDIT_ADD_VERTEX || pEdit->m_nKind == EDIT_REMOVE_VERTEX ||
-                                       pEdit->m_nKind == EDIT_DISCARD_FEATURE);
+        const bool current = pEdit && pEdit->Scope() == EditScope::Digitising;
         if (IsOpen() && !current)
             Refresh();
     });
@@ -140,7 +139,7 @@ void CFeaturesWnd::RenameSelectedFeature()
     dlg.m_strName = feature.m_strName;
     if (dlg.DoModal() != IDOK || dlg.m_strName == feature.m_strName)
         return;
-    pDoc->DoEdit(CEdit::RenameFeature(index, feature, dlg.m_strName));
+    pDoc->DoEdit(CRenameFeatureEdit(index, feature, dlg.m_strName));
     SelectFeature(index);
 }
 
@@ -150,7 +149,7 @@ void CFeaturesWnd::DeleteSelectedFeature()
     const int index = GetSelectedFeature();
     if (!pDoc || index < 0 || index >= pDoc->m_shapeFile.m_shapes.GetSize())
         return;
-    pDoc->DoEdit(CEdit::DeleteFeature(index, pDoc->m_shapeFile.m_shapes.GetAt(index)));
+    pDoc->DoEdit(CDeleteFeatureEdit{index, pDoc->m_shapeFile.m_shapes.GetAt(index)});
     // The next feature takes the row, so that Delete can go on down the list.
     const int count = pDoc->m_shapeFile.m_shapes.GetSize();
     if (count > 0)

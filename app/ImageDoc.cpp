@@ -41,28 +41,30 @@ std::string FullPath(const char* pszPathName)
 bool CanReadFile(const char* pszPathName) { return Win32Files().OpenForReading(pszPathName) != nullptr; }
 
 // The string-table id naming an edit in the Undo and Redo items.
-unsigned EditNameStringId(const CEdit& edit)
+unsigned EditNameStringId(EditName name)
 {
-    switch (edit.m_nKind)
+    static const struct
     {
-    case EDIT_ADD_POINT: return IDS_EDIT_ADD_POINT;
-    case EDIT_DELETE_POINT: return IDS_EDIT_DELETE_POINT;
-    case EDIT_CHANGE_POINT:
-    {
-        const bool moved = edit.m_point.m_nPixelX != edit.m_pointBefore.m_nPixelX ||
-                           edit.m_point.m_nPixelY != edit.m_pointBefore.m_nPixelY;
-        return moved ? IDS_EDIT_MOVE_POINT : IDS_EDIT_EDIT_POINT;
-    }
-    case EDIT_DELETE_ALL_POINTS: return IDS_EDIT_DELETE_ALL_POINTS;
-    case EDIT_SET_FIT_MODEL: return IDS_EDIT_FIT_MODEL;
-    case EDIT_ADD_VERTEX: return IDS_EDIT_ADD_VERTEX;
-    case EDIT_REMOVE_VERTEX: return IDS_EDIT_REMOVE_VERTEX;
-    case EDIT_FINISH_FEATURE: return IDS_EDIT_FINISH_FEATURE;
-    case EDIT_DISCARD_FEATURE: return IDS_EDIT_DISCARD_FEATURE;
-    case EDIT_DELETE_ALL_FEATURES: return IDS_EDIT_DELETE_ALL_FEATURES;
-    case EDIT_RENAME_FEATURE: return IDS_EDIT_RENAME_FEATURE;
-    case EDIT_DELETE_FEATURE: return IDS_EDIT_DELETE_FEATURE;
-    }
+        EditName name;
+        unsigned nStringId;
+    } kNames[] = {
+        {EditName::AddPoint, IDS_EDIT_ADD_POINT},
+        {EditName::DeletePoint, IDS_EDIT_DELETE_POINT},
+        {EditName::MovePoint, IDS_EDIT_MOVE_POINT},
+        {EditName::EditPoint, IDS_EDIT_EDIT_POINT},
+        {EditName::DeleteAllPoints, IDS_EDIT_DELETE_ALL_POINTS},
+        {EditName::FitModel, IDS_EDIT_FIT_MODEL},
+        {EditName::AddVertex, IDS_EDIT_ADD_VERTEX},
+        {EditName::RemoveVertex, IDS_EDIT_REMOVE_VERTEX},
+        {EditName::FinishFeature, IDS_EDIT_FINISH_FEATURE},
+        {EditName::DiscardFeature, IDS_EDIT_DISCARD_FEATURE},
+        {EditName::DeleteAllFeatures, IDS_EDIT_DELETE_ALL_FEATURES},
+        {EditName::RenameFeature, IDS_EDIT_RENAME_FEATURE},
+        {EditName::DeleteFeature, IDS_EDIT_DELETE_FEATURE},
+    };
+    for (const auto& entry : kNames)
+        if (entry.name == name)
+            return entry.nStringId;
     return 0;
 }
 }   // namespace
@@ -86,7 +88,7 @@ CImageDoc::CImageDoc() : m_nShapeType(SHAPE_POLYLINE), m_bShapesModified(0), m_n
         ui.Enable(m_history.NextRedo() != nullptr);
         ui.SetText(UndoText(true));
     });
-    m_history.AddListener([this](const CEdit& edit, int nStep) { OnEditStep(edit, nStep); });
+    m_history.AddListener([this](const CEdit& edit, EditStep nStep) { OnEditStep(edit, nStep); });
 }
 
 std::string CImageDoc::UndoText(bool bRedo) const
@@ -94,13 +96,13 @@ std::string CImageDoc::UndoText(bool bRedo) const
     const CEdit* pNext = bRedo ? m_history.NextRedo() : m_history.NextUndo();
     std::string text = LoadResString(bRedo ? IDS_REDO : IDS_UNDO);
     if (pNext)
-        text += " " + LoadResString(EditNameStringId(*pNext));
+        text += " " + LoadResString(EditNameStringId(pNext->Name()));
     return text + "\t" + LoadResString(bRedo ? IDS_REDO_KEY : IDS_UNDO_KEY);
 }
 
 BOOL CImageDoc::DoEdit(CEdit edit, CView* pSender)
 {
-    CEditTarget target{m_shapeFile.m_geoRef, m_shapeFile.m_shapes, m_shape};
+    CEditTarget target = EditTarget();
     m_pEditSender = pSender;
     const bool done = m_history.Do(std::move(edit), target);
     m_pEditSender = nullptr;
@@ -109,55 +111,56 @@ BOOL CImageDoc::DoEdit(CEdit edit, CView* pSender)
 
 BOOL CImageDoc::OnEditUndo()
 {
-    CEditTarget target{m_shapeFile.m_geoRef, m_shapeFile.m_shapes, m_shape};
+    CEditTarget target = EditTarget();
     return m_history.Undo(target) ? TRUE : FALSE;
 }
 
 BOOL CImageDoc::OnEditRedo()
 {
-    CEditTarget target{m_shapeFile.m_geoRef, m_shapeFile.m_shapes, m_shape};
+    CEditTarget target = EditTarget();
     return m_history.Redo(target) ? TRUE : FALSE;
 }
 
-void CImageDoc::OnEditStep(const CEdit& edit, int nStep)
+CEditTarget CImageDoc::EditTarget() { return {m_shapeFile.m_geoRef, m_shapeFile.m_shapes, m_nShapeType, m_shape}; }
+
+void CImageDoc::OnEditStep(const CEdit& edit, EditStep nStep)
 {
-    const int kind = edit.m_nKind;
-    const bool forward = nStep != EDIT_STEP_UNDONE;
+    const bool forward = nStep != EditStep::Undone;
+    const bool georeference = edit.Scope() == EditScope::Georeference;
+    const bool clear = edit.As<CDeleteAllFeaturesEdit>() != nullptr;
     const int modeBefore = m_nMode;
     // On the disk before anything shows the change as done.
     const bool journalFailed =
         m_journal.Record(edit, nStep, m_shapeFile.m_shapes, m_nShapeType, std::time(nullptr)) == JOURNAL_FAILED;
-    if (EditChangesGeoreference(kind))
+    if (georeference)
     {
         // The resampled image was made with the fit that has just changed.
         m_transposed.Release();
         if (m_nMode == MODE_TRANSPOSED)
             m_nMode = MODE_DIGITISE;
     }
-    if (kind == EDIT_DELETE_ALL_FEATURES)
+    if (clear)
     {
         // Going back to georeferencing removed the features; taking that
-        // back is digitising them again, as the type they were made as.
+        // back is digitising them again (the edit gave back their type).
         m_transposed.Release();
         m_nMode = forward ? MODE_GEOREFERENCE : MODE_DIGITISE;
-        if (!forward)
-            m_nShapeType = edit.m_nShapeType;
     }
     // Features that change are unsaved; the way back to georeferencing
     // keeps the flag as it was.
-    if (EditChangesFeatures(kind) && !(kind == EDIT_DELETE_ALL_FEATURES && forward))
+    if (edit.Scope() == EditScope::Features && !(clear && forward))
         m_bShapesModified = 1;
 
-    if (EditChangesGeoreference(kind))
+    if (georeference)
         m_fitReport = EvaluateFits(m_shapeFile.m_geoRef);
     TellChangeListeners(&edit);
     UpdateAllViews(m_pEditSender, m_nMode != modeBefore ? HINT_MODE_CHANGED : HINT_EDITED);
 
     // Last, after everything is drawn as it now is: the files, and a
     // message when one could not be written.
-    if (kind == EDIT_SET_FIT_MODEL)
+    if (edit.As<CSetFitModelEdit>())
         UpdateSetting(kFitSettingKey, FitModelSettingValue(m_shapeFile.m_geoRef.m_nFitModel), IDS_SETTINGS_NOT_WRITTEN);
-    else if (EditChangesGeoreference(kind) && !(kind == EDIT_ADD_POINT && nStep == EDIT_STEP_DONE))
+    else if (georeference && !(edit.As<CAddPointEdit>() && nStep == EditStep::Done))
         WritePointFile();   // a new point is written when the fit is asked for, as always
     if (journalFailed)
         ReportJournalFailure();

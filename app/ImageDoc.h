@@ -110,7 +110,9 @@ public:
     double m_dGeoTiffPixelSize = 0.0;
 
 private:
-    void OnEditStep(const CEdit& edit, int nStep);
+    // What the document's edits change.
+    CEditTarget EditTarget();
+    void OnEditStep(const CEdit& edit, EditStep nStep);
     // After an open: offers the features a journal of the image holds.
     void OfferRecovery();
     // Tells the user, once an image, that the features are not safe.

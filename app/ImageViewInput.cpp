@@ -96,7 +96,7 @@ void CImageView::OnGeoreference()
         // The feature being digitised keeps its vertices, and the unsaved
         // flag its value: only the finished features go (the edit sets the
         // mode, and taking it back digitises them again).
-        pDoc->DoEdit(CEdit::DeleteAllFeatures(pDoc->m_shapeFile.m_shapes, pDoc->m_nShapeType), this);
+        pDoc->DoEdit(CDeleteAllFeaturesEdit{pDoc->m_shapeFile.m_shapes, pDoc->m_nShapeType}, this);
         RepaintNow(m_hWnd, nullptr);
     }
     pDoc->m_transposed.Release();
@@ -119,7 +119,7 @@ void CImageView::OnLButtonDown(UINT, POINT point)
     if (pDoc->m_nMode != MODE_DIGITISE)
         return;
     POINT pixel = ClientToPixel(point);
-    pDoc->DoEdit(CEdit::AddVertex(pixel.x, pixel.y), this);
+    pDoc->DoEdit(CAddVertexEdit{{pixel.x, pixel.y}}, this);
     {
         UniqueWindowDc dc(m_hWnd);
         DrawShape(m_crDigitise, dc.Get(), m_shape, TRUE, TRUE);
@@ -157,7 +157,7 @@ void CImageView::EnterControlPoint(POINT point)
         CGeoRefPoint added(dlg.m_dEasting, dlg.m_dNorthing, pixel.x, pixel.y);
         added.m_strMapX = dlg.m_strEasting;
         added.m_strMapY = dlg.m_strNorthing;
-        pDoc->DoEdit(CEdit::AddPoint(static_cast<int>(points.size()), added), this);
+        pDoc->DoEdit(CAddPointEdit{static_cast<int>(points.size()), added}, this);
         // The marker and its label, which runs to the right; every residual
         // changes with a new point when they are shown.
         RECT label = {point.x - 10, point.y - 10, client.right, point.y + 20};
@@ -166,7 +166,7 @@ void CImageView::EnterControlPoint(POINT point)
     else if (nResult == IDC_DELETE_ALL)
     {
         if (!points.empty())
-            pDoc->DoEdit(CEdit::DeleteAllPoints(points), this);
+            pDoc->DoEdit(CDeleteAllPointsEdit{points}, this);
         RepaintNow(m_hWnd, nullptr);
     }
     else
@@ -186,10 +186,9 @@ void CImageView::FinishCurrentShape()
     // Finished with its name, or thrown away: either can be taken back.
     if (bAdd)
         pDoc->DoEdit(
-            CEdit::FinishFeature(m_shape, pDoc->m_nShapeType, dlg.m_strName, pDoc->m_shapeFile.m_shapes.GetSize()),
-            this);
+            CFinishFeatureEdit(m_shape, pDoc->m_nShapeType, dlg.m_strName, pDoc->m_shapeFile.m_shapes.GetSize()), this);
     else
-        pDoc->DoEdit(CEdit::DiscardFeature(m_shape), this);
+        pDoc->DoEdit(CDiscardFeatureEdit{m_shape}, this);
 }
 
 void CImageView::OnLButtonDblClk(UINT, POINT)
@@ -211,7 +210,7 @@ void CImageView::OnRButtonDown(UINT, POINT)
     }
     else if (pDoc->m_nMode == MODE_DIGITISE && m_shape.GetSize() > 0)
     {
-        pDoc->DoEdit(CEdit::RemoveVertex(m_shape.GetAt(m_shape.GetSize() - 1)), this);
+        pDoc->DoEdit(CRemoveVertexEdit{m_shape.GetAt(m_shape.GetSize() - 1)}, this);
         RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     }
 }
@@ -263,7 +262,7 @@ void CImageView::EndPointDrag(POINT point, bool bDrop)
     moved.m_nPixelX = pixel.x;
     moved.m_nPixelY = pixel.y;
     if (pixel.x != points[index].m_nPixelX || pixel.y != points[index].m_nPixelY)
-        pDoc->DoEdit(CEdit::ChangePoint(index, points[index], moved));
+        pDoc->DoEdit(CChangePointEdit{index, points[index], moved});
     else
         RedrawWholeView(m_hWnd);
 }

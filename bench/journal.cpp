@@ -39,16 +39,16 @@ int main(int argc, char** argv)
     CShape current;
     for (int v = 0; v < kVertices; ++v)
         current.Add(1000 + 37 * v, 2000 + (v * v) % 500);
-    CEdit edit = CEdit::FinishFeature(current, SHAPE_POLYLINE, "Road 12 (gravel)", 0);
+    CFinishFeatureEdit edit(current, SHAPE_POLYLINE, "Road 12 (gravel)", 0);
     // The first change writes the journal whole; the features after it are
     // what a user's work costs.
-    writer.Record(edit, EDIT_STEP_DONE, features, SHAPE_POLYLINE, 1765000000);
+    writer.Record(edit, EditStep::Done, features, SHAPE_POLYLINE, 1765000000);
     int failed = 0;
     const auto start = std::chrono::steady_clock::now();
     for (int i = 1; i <= kFeatures; ++i)
     {
         edit.m_nIndex = i;
-        failed += writer.Record(edit, EDIT_STEP_DONE, features, SHAPE_POLYLINE, 1765000000 + i) != JOURNAL_WRITTEN;
+        failed += writer.Record(edit, EditStep::Done, features, SHAPE_POLYLINE, 1765000000 + i) != JOURNAL_WRITTEN;
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     CJournalRecord record;

@@ -42,8 +42,9 @@ int main()
         {
             CGeoRefArray geoRef = ScatteredPoints(n, model);
             CShapeArray features;
+            int shapeType = SHAPE_POLYLINE;
             CShape current;
-            CEditTarget target{geoRef, features, current};
+            CEditTarget target{geoRef, features, shapeType, current};
             CEditHistory history;
             const int changes = n >= 1000 ? 20 : 200;
             double checksum = 0.0;
@@ -53,7 +54,7 @@ int main()
                 // Move one point a pixel and back, as a drag does.
                 CGeoRefPoint moved = geoRef.m_points[k % n];
                 moved.m_nPixelX += (k & 1) ? -1 : 1;
-                history.Do(CEdit::ChangePoint(k % n, geoRef.m_points[k % n], moved), target);
+                history.Do(CChangePointEdit{k % n, geoRef.m_points[k % n], moved}, target);
                 const CFitReport report = EvaluateFits(geoRef);
                 checksum += report.Chosen().dRmsPixels;
             }

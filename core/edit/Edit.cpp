@@ -1,119 +1,6 @@
 #include "core/edit/Edit.h"
 
-CEdit CEdit::AddPoint(int nIndex, const CGeoRefPoint& point)
-{
-    CEdit edit;
-    edit.m_nKind = EDIT_ADD_POINT;
-    edit.m_nIndex = nIndex;
-    edit.m_point = point;
-    return edit;
-}
-
-CEdit CEdit::DeletePoint(int nIndex, const CGeoRefPoint& point)
-{
-    CEdit edit = AddPoint(nIndex, point);
-    edit.m_nKind = EDIT_DELETE_POINT;
-    return edit;
-}
-
-CEdit CEdit::ChangePoint(int nIndex, const CGeoRefPoint& before, const CGeoRefPoint& after)
-{
-    CEdit edit = AddPoint(nIndex, after);
-    edit.m_nKind = EDIT_CHANGE_POINT;
-    edit.m_pointBefore = before;
-    return edit;
-}
-
-CEdit CEdit::DeleteAllPoints(const std::vector<CGeoRefPoint>& points)
-{
-    CEdit edit;
-    edit.m_nKind = EDIT_DELETE_ALL_POINTS;
-    edit.m_points = points;
-    return edit;
-}
-
-CEdit CEdit::SetFitModel(int nBefore, int nAfter)
-{
-    CEdit edit;
-    edit.m_nKind = EDIT_SET_FIT_MODEL;
-    edit.m_nFitModelBefore = nBefore;
-    edit.m_nFitModel = nAfter;
-    return edit;
-}
-
-CEdit CEdit::AddVertex(int x, int y)
-{
-    CEdit edit;
-    edit.m_nKind = EDIT_ADD_VERTEX;
-    edit.m_vertex = CShapeVertex{x, y};
-    return edit;
-}
-
-CEdit CEdit::RemoveVertex(const CShapeVertex& vertex)
-{
-    CEdit edit = AddVertex(vertex.x, vertex.y);
-    edit.m_nKind = EDIT_REMOVE_VERTEX;
-    return edit;
-}
-
-CEdit CEdit::FinishFeature(const CShape& current, int nShapeType, const std::string& strName, int nIndex)
-{
-    CEdit edit;
-    edit.m_nKind = EDIT_FINISH_FEATURE;
-    edit.m_nIndex = nIndex;
-    edit.m_nShapeType = nShapeType;
-    edit.m_shape = current;
-    edit.m_feature = FinishedShape(current, nShapeType, strName);
-    return edit;
-}
-
-CEdit CEdit::DiscardFeature(const CShape& current)
-{
-    CEdit edit;
-    edit.m_nKind = EDIT_DISCARD_FEATURE;
-    edit.m_shape = current;
-    return edit;
-}
-
-CEdit CEdit::DeleteAllFeatures(const CShapeArray& features, int nShapeType)
-{
-    CEdit edit;
-    edit.m_nKind = EDIT_DELETE_ALL_FEATURES;
-    edit.m_nShapeType = nShapeType;
-    edit.m_features = features;
-    return edit;
-}
-
-CEdit CEdit::RenameFeature(int nIndex, const CShape& feature, const std::string& strName)
-{
-    CEdit edit;
-    edit.m_nKind = EDIT_RENAME_FEATURE;
-    edit.m_nIndex = nIndex;
-    edit.m_strNameBefore = feature.m_strName;
-    edit.m_feature.m_strName = strName;
-    return edit;
-}
-
-CEdit CEdit::DeleteFeature(int nIndex, const CShape& feature)
-{
-    CEdit edit;
-    edit.m_nKind = EDIT_DELETE_FEATURE;
-    edit.m_nIndex = nIndex;
-    edit.m_feature = feature;
-    return edit;
-}
-
-bool EditChangesGeoreference(int nKind)
-{
-    return nKind == EDIT_ADD_POINT || nKind == EDIT_DELETE_POINT || nKind == EDIT_CHANGE_POINT ||
-           nKind == EDIT_DELETE_ALL_POINTS || nKind == EDIT_SET_FIT_MODEL;
-}
-
-bool EditChangesFeatures(int nKind)
-{
-    return nKind == EDIT_FINISH_FEATURE || nKind == EDIT_DELETE_ALL_FEATURES || nKind == EDIT_RENAME_FEATURE ||
-           nKind == EDIT_DELETE_FEATURE;
-}
+#include "core/journal/JournalRecord.h"
 
 namespace
 {
@@ -134,101 +21,206 @@ bool RemovePoint(std::vector<CGeoRefPoint>& points, int nIndex)
     return true;
 }
 
-bool ApplyToPoints(const CEdit& edit, bool bForward, CGeoRefArray& geoRef)
+bool InsertFeature(CShapeArray& features, int nIndex, const CShape& feature)
 {
-    std::vector<CGeoRefPoint>& points = geoRef.m_points;
-    switch (edit.m_nKind)
-    {
-    case EDIT_ADD_POINT:
-        return bForward ? InsertPoint(points, edit.m_nIndex, edit.m_point) : RemovePoint(points, edit.m_nIndex);
-    case EDIT_DELETE_POINT:
-        return bForward ? RemovePoint(points, edit.m_nIndex) : InsertPoint(points, edit.m_nIndex, edit.m_point);
-    case EDIT_CHANGE_POINT:
-        if (edit.m_nIndex < 0 || edit.m_nIndex >= static_cast<int>(points.size()))
-            return false;
-        points[edit.m_nIndex] = bForward ? edit.m_point : edit.m_pointBefore;
-        return true;
-    case EDIT_DELETE_ALL_POINTS:
-        if (bForward)
-            points.clear();
-        else
-            points = edit.m_points;
-        return true;
-    case EDIT_SET_FIT_MODEL: geoRef.m_nFitModel = bForward ? edit.m_nFitModel : edit.m_nFitModelBefore; return true;
-    }
-    return false;
+    if (nIndex < 0 || nIndex > features.GetSize())
+        return false;
+    features.InsertAt(nIndex, feature);
+    return true;
 }
 
-bool ApplyToFeatures(const CEdit& edit, bool bForward, CShapeArray& features, CShape& current)
+bool RemoveFeature(CShapeArray& features, int nIndex)
 {
-    const int count = features.GetSize();
-    switch (edit.m_nKind)
-    {
-    case EDIT_ADD_VERTEX:
-        if (bForward)
-            current.Add(edit.m_vertex.x, edit.m_vertex.y);
-        else
-            RemoveLastVertex(current);
-        return true;
-    case EDIT_REMOVE_VERTEX:
-        if (bForward)
-            RemoveLastVertex(current);
-        else
-            current.Add(edit.m_vertex.x, edit.m_vertex.y);
-        return true;
-    case EDIT_FINISH_FEATURE:
-        if (bForward)
-        {
-            if (edit.m_nIndex < 0 || edit.m_nIndex > count)
-                return false;
-            features.InsertAt(edit.m_nIndex, edit.m_feature);
-            current.m_strName = edit.m_feature.m_strName;
-            current.RemoveAll();
-        }
-        else
-        {
-            if (edit.m_nIndex < 0 || edit.m_nIndex >= count)
-                return false;
-            // The vertices come back as they were clicked, for more clicks
-            // or further undo.
-            features.RemoveAt(edit.m_nIndex);
-            current = edit.m_shape;
-        }
-        return true;
-    case EDIT_DISCARD_FEATURE:
-        if (bForward)
-            current.RemoveAll();
-        else
-            current = edit.m_shape;
-        return true;
-    case EDIT_DELETE_ALL_FEATURES: features = bForward ? CShapeArray() : edit.m_features; return true;
-    case EDIT_RENAME_FEATURE:
-        if (edit.m_nIndex < 0 || edit.m_nIndex >= count)
-            return false;
-        features.SetName(edit.m_nIndex, bForward ? edit.m_feature.m_strName : edit.m_strNameBefore);
-        return true;
-    case EDIT_DELETE_FEATURE:
-        if (bForward ? (edit.m_nIndex < 0 || edit.m_nIndex >= count) : (edit.m_nIndex < 0 || edit.m_nIndex > count))
-            return false;
-        if (bForward)
-            features.RemoveAt(edit.m_nIndex);
-        else
-            features.InsertAt(edit.m_nIndex, edit.m_feature);
-        return true;
-    }
-    return false;
+    if (nIndex < 0 || nIndex >= features.GetSize())
+        return false;
+    features.RemoveAt(nIndex);
+    return true;
+}
+
+// A feature put in at nIndex, or taken out of it, as the journal replays it.
+void InsertOrDelete(bool bInsert, int nIndex, const CShape& feature, CJournalRecord* pRecord)
+{
+    pRecord->nIndex = nIndex;
+    pRecord->nKind = bInsert ? JOURNAL_INSERT : JOURNAL_DELETE;
+    if (bInsert)
+        pRecord->shape = feature;
 }
 
 }   // namespace
 
-bool ApplyEdit(const CEdit& edit, bool bForward, CEditTarget& target)
+bool CAddPointEdit::Apply(bool bForward, CEditTarget& target) const
 {
-    if (EditChangesGeoreference(edit.m_nKind))
+    std::vector<CGeoRefPoint>& points = target.geoRef.m_points;
+    return bForward ? InsertPoint(points, m_nIndex, m_point) : RemovePoint(points, m_nIndex);
+}
+
+bool CDeletePointEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    std::vector<CGeoRefPoint>& points = target.geoRef.m_points;
+    return bForward ? RemovePoint(points, m_nIndex) : InsertPoint(points, m_nIndex, m_point);
+}
+
+EditName CChangePointEdit::Name() const
+{
+    const bool moved = m_point.m_nPixelX != m_pointBefore.m_nPixelX || m_point.m_nPixelY != m_pointBefore.m_nPixelY;
+    return moved ? EditName::MovePoint : EditName::EditPoint;
+}
+
+bool CChangePointEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    std::vector<CGeoRefPoint>& points = target.geoRef.m_points;
+    if (m_nIndex < 0 || m_nIndex >= static_cast<int>(points.size()))
+        return false;
+    points[m_nIndex] = bForward ? m_point : m_pointBefore;
+    return true;
+}
+
+bool CDeleteAllPointsEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    if (bForward)
+        target.geoRef.m_points.clear();
+    else
+        target.geoRef.m_points = m_points;
+    return true;
+}
+
+bool CSetFitModelEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    target.geoRef.m_nFitModel = bForward ? m_nFitModel : m_nFitModelBefore;
+    return true;
+}
+
+bool CAddVertexEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    if (bForward)
+        target.current.Add(m_vertex.x, m_vertex.y);
+    else
+        RemoveLastVertex(target.current);
+    return true;
+}
+
+bool CRemoveVertexEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    return CAddVertexEdit{m_vertex}.Apply(!bForward, target);
+}
+
+CFinishFeatureEdit::CFinishFeatureEdit(const CShape& current, int nShapeType, const std::string& strName, int nIndex)
+    : m_nIndex(nIndex), m_nShapeType(nShapeType), m_shape(current),
+      m_feature(FinishedShape(current, nShapeType, strName))
+{
+}
+
+bool CFinishFeatureEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    if (bForward)
     {
-        if (!ApplyToPoints(edit, bForward, target.geoRef))
+        if (!InsertFeature(target.features, m_nIndex, m_feature))
             return false;
-        target.geoRef.Refit();
+        target.current.m_strName = m_feature.m_strName;
+        target.current.RemoveAll();
         return true;
     }
-    return ApplyToFeatures(edit, bForward, target.features, target.current);
+    if (!RemoveFeature(target.features, m_nIndex))
+        return false;
+    // The vertices come back as they were clicked, for more clicks or
+    // further undo.
+    target.current = m_shape;
+    return true;
+}
+
+bool CFinishFeatureEdit::JournalRecord(bool bForward, CJournalRecord* pRecord) const
+{
+    InsertOrDelete(bForward, m_nIndex, m_feature, pRecord);
+    if (bForward)
+        pRecord->nShapeType = m_nShapeType;
+    return true;
+}
+
+bool CDiscardFeatureEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    if (bForward)
+        target.current.RemoveAll();
+    else
+        target.current = m_shape;
+    return true;
+}
+
+bool CDeleteAllFeaturesEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    target.features = bForward ? CShapeArray() : m_features;
+    if (!bForward)
+        target.nShapeType = m_nShapeType;
+    return true;
+}
+
+bool CDeleteAllFeaturesEdit::JournalRecord(bool bForward, CJournalRecord* pRecord) const
+{
+    // Every feature coming back is the whole list again.
+    if (!bForward)
+        return false;
+    pRecord->nKind = JOURNAL_CLEAR;
+    return true;
+}
+
+CRenameFeatureEdit::CRenameFeatureEdit(int nIndex, const CShape& feature, const std::string& strName)
+    : m_nIndex(nIndex), m_strNameBefore(feature.m_strName), m_strName(strName)
+{
+}
+
+bool CRenameFeatureEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    if (m_nIndex < 0 || m_nIndex >= target.features.GetSize())
+        return false;
+    target.features.SetName(m_nIndex, bForward ? m_strName : m_strNameBefore);
+    return true;
+}
+
+bool CRenameFeatureEdit::JournalRecord(bool bForward, CJournalRecord* pRecord) const
+{
+    pRecord->nKind = JOURNAL_RENAME;
+    pRecord->nIndex = m_nIndex;
+    pRecord->shape.m_strName = bForward ? m_strName : m_strNameBefore;
+    return true;
+}
+
+bool CDeleteFeatureEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    return bForward ? RemoveFeature(target.features, m_nIndex) : InsertFeature(target.features, m_nIndex, m_feature);
+}
+
+bool CDeleteFeatureEdit::JournalRecord(bool bForward, CJournalRecord* pRecord) const
+{
+    InsertOrDelete(!bForward, m_nIndex, m_feature, pRecord);
+    return true;
+}
+
+EditName CEdit::Name() const
+{
+    return std::visit([](const auto& kind) { return kind.Name(); }, m_kind);
+}
+
+EditScope CEdit::Scope() const
+{
+    return std::visit([](const auto& kind) { return kind.kScope; }, m_kind);
+}
+
+bool CEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    if (!std::visit([&](const auto& kind) { return kind.Apply(bForward, target); }, m_kind))
+        return false;
+    if (Scope() == EditScope::Georeference)
+        target.geoRef.Refit();
+    return true;
+}
+
+bool CEdit::JournalRecord(bool bForward, CJournalRecord* pRecord) const
+{
+    return std::visit(
+        [&](const auto& kind) {
+            if constexpr (std::decay_t<decltype(kind)>::kScope == EditScope::Features)
+                return kind.JournalRecord(bForward, pRecord);
+            else
+                return false;
+        },
+        m_kind);
 }

@@ -1,78 +1,231 @@
 // One change a user makes to the control points, the fit or the features,
 // held as a value with everything it replaces: it can be applied, taken
 // back and applied again, and written down as it is (a journal). The
-// document changes for a user's edit only through ApplyEdit.
+// document changes for a user's edit only through CEdit::Apply.
+//
+// Each kind of edit is one small struct below, with all it knows: its name
+// in the Undo and Redo items, what it changes (kScope), how it is applied
+// and taken back, and, for a change of the finished features, the journal
+// record of each step. A new kind is one more struct here and in Edit.cpp,
+// and one more entry in CEdit::Kind; a new name also needs its text in the
+// shell's table (EditNameStringId).
 #pragma once
 
 #include <string>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 #include "core/georef/GeoRefArray.h"
 #include "core/shape/Shape.h"
 
-enum EditKind
+struct CJournalRecord;
+
+// What the Undo and Redo items call an edit; the shell gives each its text.
+enum class EditName
 {
-    EDIT_ADD_POINT,             // m_point inserted at m_nIndex
-    EDIT_DELETE_POINT,          // m_point, at m_nIndex, removed
-    EDIT_CHANGE_POINT,          // the point at m_nIndex goes from m_pointBefore to m_point (texts or pixel)
-    EDIT_DELETE_ALL_POINTS,     // m_points, the whole list, removed
-    EDIT_SET_FIT_MODEL,         // from m_nFitModelBefore to m_nFitModel
-    EDIT_ADD_VERTEX,            // m_vertex appended to the feature being digitised
-    EDIT_REMOVE_VERTEX,         // m_vertex, its last vertex, removed
-    EDIT_FINISH_FEATURE,        // the feature being digitised (m_shape) stored as m_feature at m_nIndex
-    EDIT_DISCARD_FEATURE,       // the feature being digitised (m_shape) thrown away
-    EDIT_DELETE_ALL_FEATURES,   // m_features, every finished feature, removed
-    EDIT_RENAME_FEATURE,        // feature m_nIndex renamed from m_strNameBefore to m_feature's name
-    EDIT_DELETE_FEATURE,        // m_feature, at m_nIndex, removed
+    AddPoint,
+    DeletePoint,
+    MovePoint,
+    EditPoint,
+    DeleteAllPoints,
+    FitModel,
+    AddVertex,
+    RemoveVertex,
+    FinishFeature,
+    DiscardFeature,
+    DeleteAllFeatures,
+    RenameFeature,
+    DeleteFeature,
 };
 
-struct CEdit
+// What an edit changes, and so who has to follow it.
+enum class EditScope
 {
-    int m_nKind = EDIT_ADD_POINT;
-    int m_nIndex = -1;
-    CGeoRefPoint m_point;
-    CGeoRefPoint m_pointBefore;
-    std::vector<CGeoRefPoint> m_points;
-    int m_nFitModel = FIT_ROTATION_SCALES;
-    int m_nFitModelBefore = FIT_ROTATION_SCALES;
-    CShapeVertex m_vertex = {0, 0};
-    CShape m_shape;     // the feature being digitised as it was before the edit
-    CShape m_feature;   // a finished feature as the list holds it (a rename: its new name only)
-    CShapeArray m_features;
-    int m_nShapeType = SHAPE_POLYLINE;   // what the features are digitised as
-    std::string m_strNameBefore;
-
-    static CEdit AddPoint(int nIndex, const CGeoRefPoint& point);
-    static CEdit DeletePoint(int nIndex, const CGeoRefPoint& point);
-    static CEdit ChangePoint(int nIndex, const CGeoRefPoint& before, const CGeoRefPoint& after);
-    static CEdit DeleteAllPoints(const std::vector<CGeoRefPoint>& points);
-    static CEdit SetFitModel(int nBefore, int nAfter);
-    static CEdit AddVertex(int x, int y);
-    static CEdit RemoveVertex(const CShapeVertex& vertex);
-    // The feature being digitised, named; a polygon's ring is closed with
-    // a copy of its first vertex, as it is stored.
-    static CEdit FinishFeature(const CShape& current, int nShapeType, const std::string& strName, int nIndex);
-    static CEdit DiscardFeature(const CShape& current);
-    static CEdit DeleteAllFeatures(const CShapeArray& features, int nShapeType);
-    static CEdit RenameFeature(int nIndex, const CShape& feature, const std::string& strName);
-    static CEdit DeleteFeature(int nIndex, const CShape& feature);
+    Georeference,   // the control points or the fit model: the fit, the point file, the image settings
+    Features,       // the finished features: the list, the journal, the unsaved flag
+    Digitising,     // the feature being digitised, and nothing else
 };
 
-// What edits change: the document's georeference, its finished features and
-// the feature being digitised.
+// What edits change: the document's georeference, its finished features
+// with the type they are digitised as, and the feature being digitised.
 struct CEditTarget
 {
     CGeoRefArray& geoRef;
     CShapeArray& features;
+    int& nShapeType;
     CShape& current;
 };
 
-// Whether an edit changes the control points or the fit model (and so the
-// fit, the point file or the image settings), or the finished features.
-bool EditChangesGeoreference(int nKind);
-bool EditChangesFeatures(int nKind);
+// Every kind below applies itself forward (bForward) or takes itself back;
+// false, with nothing changed, when it does not match the target (an index
+// that is not there). A kind of EditScope::Features also gives the journal
+// record of a step: pRecord comes with the time and the features' type, the
+// kind fills in the rest; false when the journal needs the whole list again.
 
-// Applies the edit (bForward) or takes it back. A change of the control
-// points or of the model refits at once. False, with nothing changed, when
-// the edit does not match the target (an index that is not there).
-bool ApplyEdit(const CEdit& edit, bool bForward, CEditTarget& target);
+struct CAddPointEdit
+{
+    static constexpr EditScope kScope = EditScope::Georeference;
+    int m_nIndex;
+    CGeoRefPoint m_point;
+
+    EditName Name() const { return EditName::AddPoint; }
+    bool Apply(bool bForward, CEditTarget& target) const;
+};
+
+struct CDeletePointEdit
+{
+    static constexpr EditScope kScope = EditScope::Georeference;
+    int m_nIndex;
+    CGeoRefPoint m_point;
+
+    EditName Name() const { return EditName::DeletePoint; }
+    bool Apply(bool bForward, CEditTarget& target) const;
+};
+
+// The texts or the pixel of the point at m_nIndex.
+struct CChangePointEdit
+{
+    static constexpr EditScope kScope = EditScope::Georeference;
+    int m_nIndex;
+    CGeoRefPoint m_pointBefore;
+    CGeoRefPoint m_point;
+
+    EditName Name() const;
+    bool Apply(bool bForward, CEditTarget& target) const;
+};
+
+struct CDeleteAllPointsEdit
+{
+    static constexpr EditScope kScope = EditScope::Georeference;
+    std::vector<CGeoRefPoint> m_points;
+
+    EditName Name() const { return EditName::DeleteAllPoints; }
+    bool Apply(bool bForward, CEditTarget& target) const;
+};
+
+struct CSetFitModelEdit
+{
+    static constexpr EditScope kScope = EditScope::Georeference;
+    int m_nFitModelBefore;
+    int m_nFitModel;
+
+    EditName Name() const { return EditName::FitModel; }
+    bool Apply(bool bForward, CEditTarget& target) const;
+};
+
+// A vertex appended to the feature being digitised.
+struct CAddVertexEdit
+{
+    static constexpr EditScope kScope = EditScope::Digitising;
+    CShapeVertex m_vertex;
+
+    EditName Name() const { return EditName::AddVertex; }
+    bool Apply(bool bForward, CEditTarget& target) const;
+};
+
+// The last vertex of the feature being digitised, removed.
+struct CRemoveVertexEdit
+{
+    static constexpr EditScope kScope = EditScope::Digitising;
+    CShapeVertex m_vertex;
+
+    EditName Name() const { return EditName::RemoveVertex; }
+    bool Apply(bool bForward, CEditTarget& target) const;
+};
+
+// The feature being digitised, named and stored at m_nIndex; a polygon's
+// ring is closed with a copy of its first vertex, as it is stored.
+struct CFinishFeatureEdit
+{
+    static constexpr EditScope kScope = EditScope::Features;
+    CFinishFeatureEdit(const CShape& current, int nShapeType, const std::string& strName, int nIndex);
+
+    int m_nIndex;
+    int m_nShapeType;
+    CShape m_shape;     // the clicks, as they come back on undo
+    CShape m_feature;   // as the list holds it
+
+    EditName Name() const { return EditName::FinishFeature; }
+    bool Apply(bool bForward, CEditTarget& target) const;
+    bool JournalRecord(bool bForward, CJournalRecord* pRecord) const;
+};
+
+struct CDiscardFeatureEdit
+{
+    static constexpr EditScope kScope = EditScope::Digitising;
+    CShape m_shape;
+
+    EditName Name() const { return EditName::DiscardFeature; }
+    bool Apply(bool bForward, CEditTarget& target) const;
+};
+
+// Every finished feature removed (the way back to georeferencing); taken
+// back, they are digitised again as the type they were made as.
+struct CDeleteAllFeaturesEdit
+{
+    static constexpr EditScope kScope = EditScope::Features;
+    CShapeArray m_features;
+    int m_nShapeType;
+
+    EditName Name() const { return EditName::DeleteAllFeatures; }
+    bool Apply(bool bForward, CEditTarget& target) const;
+    bool JournalRecord(bool bForward, CJournalRecord* pRecord) const;
+};
+
+struct CRenameFeatureEdit
+{
+    static constexpr EditScope kScope = EditScope::Features;
+    CRenameFeatureEdit(int nIndex, const CShape& feature, const std::string& strName);
+
+    int m_nIndex;
+    std::string m_strNameBefore;
+    std::string m_strName;
+
+    EditName Name() const { return EditName::RenameFeature; }
+    bool Apply(bool bForward, CEditTarget& target) const;
+    bool JournalRecord(bool bForward, CJournalRecord* pRecord) const;
+};
+
+struct CDeleteFeatureEdit
+{
+    static constexpr EditScope kScope = EditScope::Features;
+    int m_nIndex;
+    CShape m_feature;
+
+    EditName Name() const { return EditName::DeleteFeature; }
+    bool Apply(bool bForward, CEditTarget& target) const;
+    bool JournalRecord(bool bForward, CJournalRecord* pRecord) const;
+};
+
+// An edit of any kind, as the history keeps it and its listeners hear it.
+class CEdit
+{
+public:
+    using Kind = std::variant<CAddPointEdit, CDeletePointEdit, CChangePointEdit, CDeleteAllPointsEdit, CSetFitModelEdit,
+                              CAddVertexEdit, CRemoveVertexEdit, CFinishFeatureEdit, CDiscardFeatureEdit,
+                              CDeleteAllFeaturesEdit, CRenameFeatureEdit, CDeleteFeatureEdit>;
+
+    template <class K, class = std::enable_if_t<std::is_constructible_v<Kind, K&&>>>
+    CEdit(K&& kind) : m_kind(std::forward<K>(kind))
+    {
+    }
+
+    EditName Name() const;
+    EditScope Scope() const;
+    // A change of the control points or of the model refits at once.
+    bool Apply(bool bForward, CEditTarget& target) const;
+    // The journal's record of a step, as the kinds above give it; false for
+    // an edit that does not change the finished features.
+    bool JournalRecord(bool bForward, CJournalRecord* pRecord) const;
+
+    // The edit as its kind, or null when it is of another.
+    template <class K>
+    const K* As() const
+    {
+        return std::get_if<K>(&m_kind);
+    }
+
+private:
+    Kind m_kind;
+};

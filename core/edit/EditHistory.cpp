@@ -4,31 +4,31 @@
 
 bool CEditHistory::Do(CEdit edit, CEditTarget& target)
 {
-    if (!ApplyEdit(edit, true, target))
+    if (!edit.Apply(true, target))
         return false;
     m_done.push_back(std::move(edit));
     m_undone.clear();
-    Tell(m_done.back(), EDIT_STEP_DONE);
+    Tell(m_done.back(), EditStep::Done);
     return true;
 }
 
 bool CEditHistory::Undo(CEditTarget& target)
 {
-    if (m_done.empty() || !ApplyEdit(m_done.back(), false, target))
+    if (m_done.empty() || !m_done.back().Apply(false, target))
         return false;
     m_undone.push_back(std::move(m_done.back()));
     m_done.pop_back();
-    Tell(m_undone.back(), EDIT_STEP_UNDONE);
+    Tell(m_undone.back(), EditStep::Undone);
     return true;
 }
 
 bool CEditHistory::Redo(CEditTarget& target)
 {
-    if (m_undone.empty() || !ApplyEdit(m_undone.back(), true, target))
+    if (m_undone.empty() || !m_undone.back().Apply(true, target))
         return false;
     m_done.push_back(std::move(m_undone.back()));
     m_undone.pop_back();
-    Tell(m_done.back(), EDIT_STEP_REDONE);
+    Tell(m_done.back(), EditStep::Redone);
     return true;
 }
 
@@ -38,7 +38,7 @@ void CEditHistory::Clear()
     m_undone.clear();
 }
 
-void CEditHistory::Tell(const CEdit& edit, int nStep) const
+void CEditHistory::Tell(const CEdit& edit, EditStep nStep) const
 {
     for (const Listener& listener : m_listeners)
         listener(edit, nStep);

@@ -8,17 +8,17 @@
 
 #include "core/edit/Edit.h"
 
-enum EditStep
+enum class EditStep
 {
-    EDIT_STEP_DONE,     // a new edit, applied
-    EDIT_STEP_UNDONE,   // an edit taken back
-    EDIT_STEP_REDONE,   // an edit taken back and applied again
+    Done,     // a new edit, applied
+    Undone,   // an edit taken back
+    Redone,   // an edit taken back and applied again
 };
 
 class CEditHistory
 {
 public:
-    using Listener = std::function<void(const CEdit& edit, int nStep)>;
+    using Listener = std::function<void(const CEdit& edit, EditStep nStep)>;
 
     // Applies the edit to the target and keeps it; whatever could be redone
     // goes. False, with nothing kept or told, when the edit does not apply.
@@ -37,7 +37,7 @@ public:
     void AddListener(Listener listener) { m_listeners.push_back(std::move(listener)); }
 
 private:
-    void Tell(const CEdit& edit, int nStep) const;
+    void Tell(const CEdit& edit, EditStep nStep) const;
 
     std::vector<CEdit> m_done;
     std::vector<CEdit> m_undone;

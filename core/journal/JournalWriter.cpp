@@ -1,46 +1,6 @@
 #include "core/journal/JournalWriter.h"
 
-#include "core/edit/EditHistory.h"
 #include "core/io/StagedWrite.h"
-
-bool JournalRecordForStep(const CEdit& edit, int nStep, int nShapeType, long long nTime, CJournalRecord* pRecord)
-{
-    const bool forward = nStep != EDIT_STEP_UNDONE;
-    CJournalRecord record;
-    record.nTime = nTime;
-    record.nIndex = edit.m_nIndex;
-    record.nShapeType = nShapeType;
-    switch (edit.m_nKind)
-    {
-    case EDIT_FINISH_FEATURE:
-    case EDIT_DELETE_FEATURE:
-        // Finishing puts a feature in, deleting takes one out; undone, the other way round.
-        if (forward == (edit.m_nKind == EDIT_FINISH_FEATURE))
-        {
-            record.nKind = JOURNAL_INSERT;
-            record.shape = edit.m_feature;
-            if (edit.m_nKind == EDIT_FINISH_FEATURE)
-                record.nShapeType = edit.m_nShapeType;
-        }
-        else
-        {
-            record.nKind = JOURNAL_DELETE;
-        }
-        break;
-    case EDIT_RENAME_FEATURE:
-        record.nKind = JOURNAL_RENAME;
-        record.shape.m_strName = forward ? edit.m_feature.m_strName : edit.m_strNameBefore;
-        break;
-    case EDIT_DELETE_ALL_FEATURES:
-        if (!forward)
-            return false;
-        record.nKind = JOURNAL_CLEAR;
-        break;
-    default: return false;
-    }
-    *pRecord = std::move(record);
-    return true;
-}
 
 std::string JournalSnapshot(const CShapeArray& features, int nShapeType, long long nTime)
 {
@@ -76,15 +36,16 @@ bool CJournalWriter::FindWork(CRecoveredWork* pWork)
     return false;
 }
 
-int CJournalWriter::Record(const CEdit& edit, int nStep, const CShapeArray& features, int nShapeType, long long nTime)
+JournalOutcome CJournalWriter::Record(const CEdit& edit, EditStep nStep, const CShapeArray& features, int nShapeType,
+                                      long long nTime)
 {
-    if (m_strName.empty() || !EditChangesFeatures(edit.m_nKind))
+    if (m_strName.empty() || edit.Scope() != EditScope::Features)
         return JOURNAL_UNCHANGED;
-    // An undone removal of every feature gives them back with their type.
-    const int type = edit.m_nKind == EDIT_DELETE_ALL_FEATURES ? edit.m_nShapeType : nShapeType;
     CJournalRecord record;
-    if (!m_pFile || !JournalRecordForStep(edit, nStep, type, nTime, &record))
-        return Restart(features, type, nTime);
+    record.nTime = nTime;
+    record.nShapeType = nShapeType;
+    if (!m_pFile || !edit.JournalRecord(nStep != EditStep::Undone, &record))
+        return Restart(features, nShapeType, nTime);
     if (AppendDurably(EncodeJournalRecord(record)))
         return JOURNAL_WRITTEN;
     // A record that may be missing would make every later one wrong.
@@ -92,7 +53,7 @@ int CJournalWriter::Record(const CEdit& edit, int nStep, const CShapeArray& feat
     return JOURNAL_FAILED;
 }
 
-int CJournalWriter::Restart(const CShapeArray& features, int nShapeType, long long nTime)
+JournalOutcome CJournalWriter::Restart(const CShapeArray& features, int nShapeType, long long nTime)
 {
     m_pFile.reset();
     if (m_strName.empty())

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "core/edit/Edit.h"
+#include "core/edit/EditHistory.h"
 #include "core/io/FileSystem.h"
 #include "core/journal/RecoveryJournal.h"
 
@@ -41,9 +41,12 @@ public:
 
     // Records a step of the undo history, already applied: features is the
     // list as it now is, digitised as nShapeType; nTime the time of the step.
-    int Record(const CEdit& edit, int nStep, const CShapeArray& features, int nShapeType, long long nTime);
+    // The edit gives the one record of the step (CEdit::JournalRecord), or
+    // the whole list is written again.
+    JournalOutcome Record(const CEdit& edit, EditStep nStep, const CShapeArray& features, int nShapeType,
+                          long long nTime);
     // Starts the journal afresh with the features as they are.
-    int Restart(const CShapeArray& features, int nShapeType, long long nTime);
+    JournalOutcome Restart(const CShapeArray& features, int nShapeType, long long nTime);
     // The features were saved, or given up: the journal goes.
     void Remove();
 
@@ -59,10 +62,5 @@ private:
     std::unique_ptr<CFile> m_pFile;
 };
 
-// The one record that takes a journal's features over an edit step; false
-// when the step needs the whole list written again (an undone removal of
-// every feature puts them all back). nShapeType is what the features are
-// digitised as.
-bool JournalRecordForStep(const CEdit& edit, int nStep, int nShapeType, long long nTime, CJournalRecord* pRecord);
 // A whole journal holding the features: the signature, then one record each.
 std::string JournalSnapshot(const CShapeArray& features, int nShapeType, long long nTime);

@@ -17,17 +17,26 @@ struct State
 {
     CGeoRefArray geoRef;
     CShapeArray features;
+    int nShapeType = SHAPE_POLYLINE;
     CShape current;
 
-    std::string Describe() const
+    std::string Describe() const { return DescribeGeoRef() + DescribeFeatures() + "|current" + Vertices(current); }
+
+    std::string DescribeGeoRef() const
     {
         std::string text = "fit " + std::to_string(geoRef.m_nFitModel);
         for (const CGeoRefPoint& p : geoRef.m_points)
             text += ";" + std::to_string(p.m_dMapX) + "," + std::to_string(p.m_dMapY) + "@" +
                     std::to_string(p.m_nPixelX) + "," + std::to_string(p.m_nPixelY) + p.m_strMapX;
+        return text;
+    }
+
+    std::string DescribeFeatures() const
+    {
+        std::string text;
         for (int i = 0; i < features.GetSize(); ++i)
             text += "|" + features.GetAt(i).m_strName + Vertices(features.GetAt(i));
-        return text + "|current" + Vertices(current);
+        return text;
     }
 
     static std::string Vertices(const CShape& shape)
@@ -68,19 +77,19 @@ std::vector<CEdit> EveryKind(const State& s)
     retyped.m_dMapX = 6.99;
     retyped.m_strMapX = "6 59 24 E";
     return {
-        CEdit::AddPoint(1, CGeoRefPoint(7.1, 45.05, 50, 40)),
-        CEdit::DeletePoint(2, s.geoRef.m_points[2]),
-        CEdit::ChangePoint(1, s.geoRef.m_points[1], moved),
-        CEdit::ChangePoint(0, s.geoRef.m_points[0], retyped),
-        CEdit::DeleteAllPoints(s.geoRef.m_points),
-        CEdit::SetFitModel(FIT_ROTATION_SCALES, FIT_AFFINE),
-        CEdit::AddVertex(40, 41),
-        CEdit::RemoveVertex(s.current.GetAt(1)),
-        CEdit::FinishFeature(s.current, SHAPE_POLYGON, "lake", 1),
-        CEdit::DiscardFeature(s.current),
-        CEdit::DeleteAllFeatures(s.features, SHAPE_POLYLINE),
-        CEdit::RenameFeature(0, s.features.GetAt(0), "track"),
-        CEdit::DeleteFeature(0, s.features.GetAt(0)),
+        CAddPointEdit{1, CGeoRefPoint(7.1, 45.05, 50, 40)},
+        CDeletePointEdit{2, s.geoRef.m_points[2]},
+        CChangePointEdit{1, s.geoRef.m_points[1], moved},
+        CChangePointEdit{0, s.geoRef.m_points[0], retyped},
+        CDeleteAllPointsEdit{s.geoRef.m_points},
+        CSetFitModelEdit{FIT_ROTATION_SCALES, FIT_AFFINE},
+        CAddVertexEdit{{40, 41}},
+        CRemoveVertexEdit{s.current.GetAt(1)},
+        CFinishFeatureEdit(s.current, SHAPE_POLYGON, "lake", 1),
+        CDiscardFeatureEdit{s.current},
+        CDeleteAllFeaturesEdit{s.features, SHAPE_POLYLINE},
+        CRenameFeatureEdit(0, s.features.GetAt(0), "track"),
+        CDeleteFeatureEdit{0, s.features.GetAt(0)},
     };
 }
 
@@ -89,9 +98,9 @@ TEST(EditHistory, EveryKindUndoesAndRedoesToTheSameState)
     const State start = Start();
     for (const CEdit& edit : EveryKind(start))
     {
-        SCOPED_TRACE(edit.m_nKind);
+        SCOPED_TRACE(static_cast<int>(edit.Name()));
         State s = Start();
-        CEditTarget target{s.geoRef, s.features, s.current};
+        CEditTarget target{s.geoRef, s.features, s.nShapeType, s.current};
         CEditHistory history;
         ASSERT_TRUE(history.Do(edit, target));
         const std::string after = s.Describe();
@@ -103,12 +112,37 @@ TEST(EditHistory, EveryKindUndoesAndRedoesToTheSameState)
     }
 }
 
+// The windows, the point file and the journal follow an edit by its scope:
+// a kind must change nothing outside it.
+TEST(EditHistory, EveryKindChangesOnlyWhatItsScopeSays)
+{
+    const State start = Start();
+    for (const CEdit& edit : EveryKind(start))
+    {
+        SCOPED_TRACE(static_cast<int>(edit.Name()));
+        State s = Start();
+        CEditTarget target{s.geoRef, s.features, s.nShapeType, s.current};
+        ASSERT_TRUE(edit.Apply(true, target));
+        const EditScope scope = edit.Scope();
+        EXPECT_EQ(s.DescribeGeoRef() == start.DescribeGeoRef(), scope != EditScope::Georeference);
+        EXPECT_EQ(s.DescribeFeatures() == start.DescribeFeatures(), scope != EditScope::Features);
+        if (scope == EditScope::Georeference)
+        {
+            EXPECT_EQ(State::Vertices(s.current), State::Vertices(start.current));
+        }
+    }
+    // A point dragged is moved; one with new map coordinates, edited.
+    const std::vector<CEdit> kinds = EveryKind(start);
+    EXPECT_EQ(kinds[2].Name(), EditName::MovePoint);
+    EXPECT_EQ(kinds[3].Name(), EditName::EditPoint);
+}
+
 TEST(EditHistory, FinishingStoresTheFeatureAsTheWriterExpectsAndUndoGivesTheClicksBack)
 {
     State s = Start();
-    CEditTarget target{s.geoRef, s.features, s.current};
+    CEditTarget target{s.geoRef, s.features, s.nShapeType, s.current};
     CEditHistory history;
-    ASSERT_TRUE(history.Do(CEdit::FinishFeature(s.current, SHAPE_POLYGON, "lake", 1), target));
+    ASSERT_TRUE(history.Do(CFinishFeatureEdit(s.current, SHAPE_POLYGON, "lake", 1), target));
     ASSERT_EQ(s.features.GetSize(), 2);
     const CShape& lake = s.features.GetAt(1);
     EXPECT_EQ(lake.m_strName, "lake");
@@ -123,12 +157,12 @@ TEST(EditHistory, FinishingStoresTheFeatureAsTheWriterExpectsAndUndoGivesTheClic
 TEST(EditHistory, ChangesOfThePointsRefitAtOnce)
 {
     State s = Start();
-    CEditTarget target{s.geoRef, s.features, s.current};
+    CEditTarget target{s.geoRef, s.features, s.nShapeType, s.current};
     CEditHistory history;
-    ASSERT_TRUE(history.Do(CEdit::SetFitModel(FIT_ROTATION_SCALES, FIT_HELMERT), target));
+    ASSERT_TRUE(history.Do(CSetFitModelEdit{FIT_ROTATION_SCALES, FIT_HELMERT}, target));
     EXPECT_TRUE(s.geoRef.m_bValid);
     EXPECT_EQ(s.geoRef.m_nFittedModel, FIT_HELMERT);
-    ASSERT_TRUE(history.Do(CEdit::DeleteAllPoints(s.geoRef.m_points), target));
+    ASSERT_TRUE(history.Do(CDeleteAllPointsEdit{s.geoRef.m_points}, target));
     EXPECT_FALSE(s.geoRef.m_bValid) << "no fit of points that are gone";
     ASSERT_TRUE(history.Undo(target));
     EXPECT_TRUE(s.geoRef.m_bValid);
@@ -137,21 +171,22 @@ TEST(EditHistory, ChangesOfThePointsRefitAtOnce)
 TEST(EditHistory, ListenersHearEachStepAndANewEditDropsTheRedo)
 {
     State s = Start();
-    CEditTarget target{s.geoRef, s.features, s.current};
+    CEditTarget target{s.geoRef, s.features, s.nShapeType, s.current};
     CEditHistory history;
-    std::vector<std::pair<int, int>> heard;
-    history.AddListener([&heard](const CEdit& edit, int nStep) { heard.push_back({edit.m_nKind, nStep}); });
-    ASSERT_TRUE(history.Do(CEdit::AddVertex(1, 2), target));
-    ASSERT_TRUE(history.Do(CEdit::AddVertex(3, 4), target));
+    std::vector<std::pair<EditName, EditStep>> heard;
+    history.AddListener([&heard](const CEdit& edit, EditStep nStep) { heard.push_back({edit.Name(), nStep}); });
+    ASSERT_TRUE(history.Do(CAddVertexEdit{{1, 2}}, target));
+    ASSERT_TRUE(history.Do(CAddVertexEdit{{3, 4}}, target));
     ASSERT_TRUE(history.Undo(target));
     ASSERT_TRUE(history.Redo(target));
     ASSERT_TRUE(history.Undo(target));
     ASSERT_NE(history.NextRedo(), nullptr);
-    ASSERT_TRUE(history.Do(CEdit::RemoveVertex(CShapeVertex{1, 2}), target));
+    ASSERT_TRUE(history.Do(CRemoveVertexEdit{CShapeVertex{1, 2}}, target));
     EXPECT_EQ(history.NextRedo(), nullptr);
-    const std::vector<std::pair<int, int>> expected = {
-        {EDIT_ADD_VERTEX, EDIT_STEP_DONE},   {EDIT_ADD_VERTEX, EDIT_STEP_DONE},   {EDIT_ADD_VERTEX, EDIT_STEP_UNDONE},
-        {EDIT_ADD_VERTEX, EDIT_STEP_REDONE}, {EDIT_ADD_VERTEX, EDIT_STEP_UNDONE}, {EDIT_REMOVE_VERTEX, EDIT_STEP_DONE},
+    const std::vector<std::pair<EditName, EditStep>> expected = {
+        {EditName::AddVertex, EditStep::Done},   {EditName::AddVertex, EditStep::Done},
+        {EditName::AddVertex, EditStep::Undone}, {EditName::AddVertex, EditStep::Redone},
+        {EditName::AddVertex, EditStep::Undone}, {EditName::RemoveVertex, EditStep::Done},
     };
     EXPECT_EQ(heard, expected);
     history.Clear();
@@ -163,14 +198,14 @@ TEST(EditHistory, AnEditThatDoesNotFitChangesNothingAndIsNotKept)
 {
     State s = Start();
     const std::string before = s.Describe();
-    CEditTarget target{s.geoRef, s.features, s.current};
+    CEditTarget target{s.geoRef, s.features, s.nShapeType, s.current};
     CEditHistory history;
     int heard = 0;
-    history.AddListener([&heard](const CEdit&, int) { ++heard; });
-    EXPECT_FALSE(history.Do(CEdit::DeletePoint(7, CGeoRefPoint()), target));
-    EXPECT_FALSE(history.Do(CEdit::AddPoint(-1, CGeoRefPoint()), target));
-    EXPECT_FALSE(history.Do(CEdit::RenameFeature(3, CShape(), "x"), target));
-    EXPECT_FALSE(history.Do(CEdit::FinishFeature(s.current, SHAPE_POLYLINE, "x", 9), target));
+    history.AddListener([&heard](const CEdit&, EditStep) { ++heard; });
+    EXPECT_FALSE(history.Do(CDeletePointEdit{7, CGeoRefPoint()}, target));
+    EXPECT_FALSE(history.Do(CAddPointEdit{-1, CGeoRefPoint()}, target));
+    EXPECT_FALSE(history.Do(CRenameFeatureEdit(3, CShape(), "x"), target));
+    EXPECT_FALSE(history.Do(CFinishFeatureEdit(s.current, SHAPE_POLYLINE, "x", 9), target));
     EXPECT_EQ(s.Describe(), before);
     EXPECT_EQ(history.NextUndo(), nullptr);
     EXPECT_EQ(heard, 0);

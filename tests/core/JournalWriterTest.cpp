@@ -45,15 +45,15 @@ protected:
     void SetUp() override
     {
         m_writer.SetImage("C:\\maps\\sheet.jpg", kFolder);
-        m_history.AddListener([this](const CEdit& edit, int nStep) {
-            m_outcomes.push_back(m_writer.Record(edit, nStep, m_features, SHAPE_POLYGON, 1765000000 + m_nClock++));
+        m_history.AddListener([this](const CEdit& edit, EditStep nStep) {
+            m_outcomes.push_back(m_writer.Record(edit, nStep, m_features, m_nShapeType, 1765000000 + m_nClock++));
         });
     }
 
     void Finish(const char* name, std::vector<CShapeVertex> vertices)
     {
         ASSERT_TRUE(
-            m_history.Do(CEdit::FinishFeature(Clicked(vertices), SHAPE_POLYGON, name, m_features.GetSize()), m_target));
+            m_history.Do(CFinishFeatureEdit(Clicked(vertices), SHAPE_POLYGON, name, m_features.GetSize()), m_target));
     }
 
     CRecoveredWork Replay()
@@ -69,8 +69,10 @@ protected:
     CJournalWriter m_writer{m_store};
     CGeoRefArray m_geoRef;
     CShapeArray m_features;
+    // What the features are digitised as; the document passes its own to the writer.
+    int m_nShapeType = SHAPE_POLYGON;
     CShape m_current;
-    CEditTarget m_target{m_geoRef, m_features, m_current};
+    CEditTarget m_target{m_geoRef, m_features, m_nShapeType, m_current};
     CEditHistory m_history;
     std::vector<int> m_outcomes;
     int m_nClock = 0;
@@ -84,18 +86,26 @@ TEST_F(JournalOfAnImage, ReplaysToTheListAfterEveryStepDoneUndoneOrRedone)
     Finish("field", {{100, 200}, {300, 400}, {100, 500}});
     // Each step: what the history does next, then the replay is compared.
     const std::vector<std::function<bool()>> steps = {
-        [&] { return m_history.Do(CEdit::RenameFeature(1, m_features.GetAt(1), "old wood"), m_target); },
-        [&] { return m_history.Do(CEdit::DeleteFeature(0, m_features.GetAt(0)), m_target); },
+        [&] { return m_history.Do(CRenameFeatureEdit(1, m_features.GetAt(1), "old wood"), m_target); },
+        [&] {
+            return m_history.Do(CDeleteFeatureEdit{0, m_features.GetAt(0)}, m_target);
+        },
         [&] { return m_history.Undo(m_target); },   // the lake back at 0
         [&] { return m_history.Undo(m_target); },   // the old name back
         [&] { return m_history.Redo(m_target); },
-        [&] { return m_history.Do(CEdit::DeleteAllFeatures(m_features, SHAPE_POLYGON), m_target); },
-        [&] { return m_history.Undo(m_target); },                         // every feature back
-        [&] { return m_history.Do(CEdit::AddVertex(7, 7), m_target); },   // not a list change
-        [&] { return m_history.Do(CEdit::FinishFeature(m_current, SHAPE_POLYGON, "pond", 3), m_target); },
+        [&] {
+            return m_history.Do(CDeleteAllFeaturesEdit{m_features, SHAPE_POLYGON}, m_target);
+        },
+        [&] { return m_history.Undo(m_target); },   // every feature back
+        [&] {
+            return m_history.Do(CAddVertexEdit{{7, 7}}, m_target);
+        },   // not a list change
+        [&] { return m_history.Do(CFinishFeatureEdit(m_current, SHAPE_POLYGON, "pond", 3), m_target); },
         [&] { return m_history.Undo(m_target); },
         [&] { return m_history.Redo(m_target); },
-        [&] { return m_history.Do(CEdit::DeleteFeature(3, m_features.GetAt(3)), m_target); },
+        [&] {
+            return m_history.Do(CDeleteFeatureEdit{3, m_features.GetAt(3)}, m_target);
+        },
     };
     for (size_t i = 0; i < steps.size(); ++i)
     {
@@ -133,7 +143,7 @@ TEST_F(JournalOfAnImage, StartsWholeAfterASaveAndAfterAFailedWrite)
     ASSERT_TRUE(ReadJournal(bytes.data(), bytes.size(), &torn));
     EXPECT_EQ(torn.shapes.GetSize(), 3);
     m_store.m_byteLimit.clear();
-    ASSERT_TRUE(m_history.Do(CEdit::RenameFeature(0, m_features.GetAt(0), "big lake"), m_target));
+    ASSERT_TRUE(m_history.Do(CRenameFeatureEdit(0, m_features.GetAt(0), "big lake"), m_target));
     EXPECT_EQ(m_outcomes.back(), JOURNAL_WRITTEN);
     EXPECT_EQ(Describe(Replay().shapes), Describe(m_features));
 
@@ -147,8 +157,8 @@ TEST_F(JournalOfAnImage, StartsWholeAfterASaveAndAfterAFailedWrite)
 
 TEST_F(JournalOfAnImage, NothingIsJournaledWithoutAnImageOrWithoutAListChange)
 {
-    ASSERT_TRUE(m_history.Do(CEdit::AddVertex(1, 1), m_target));
-    ASSERT_TRUE(m_history.Do(CEdit::AddPoint(0, CGeoRefPoint(1, 2, 3, 4)), m_target));
+    ASSERT_TRUE(m_history.Do(CAddVertexEdit{{1, 1}}, m_target));
+    ASSERT_TRUE(m_history.Do(CAddPointEdit{0, CGeoRefPoint(1, 2, 3, 4)}, m_target));
     EXPECT_EQ(m_outcomes, (std::vector<int>{JOURNAL_UNCHANGED, JOURNAL_UNCHANGED}));
     EXPECT_TRUE(m_store.m_files.empty()) << "no journal before the first change of the features";
     m_writer.SetImage("", kFolder);
@@ -172,11 +182,24 @@ TEST_F(JournalOfAnImage, OffersOnlyAJournalWithFeaturesAndRemovesAnyOther)
     EXPECT_EQ(work.nShapeType, SHAPE_POLYGON);
 
     // Everything deleted before the stop: nothing to restore, nothing kept.
-    ASSERT_TRUE(m_history.Do(CEdit::DeleteAllFeatures(m_features, SHAPE_POLYGON), m_target));
+    ASSERT_TRUE(m_history.Do(CDeleteAllFeaturesEdit{m_features, SHAPE_POLYGON}, m_target));
     EXPECT_FALSE(again.FindWork(&work));
     EXPECT_TRUE(m_store.m_files.empty());
     // Bytes that are no journal at all.
     m_store.m_files[again.Path()] = "not a journal";
     EXPECT_FALSE(again.FindWork(&work));
     EXPECT_TRUE(m_store.m_files.empty());
+}
+
+TEST_F(JournalOfAnImage, FeaturesBroughtBackAtOnceAreJournaledAsTheTypeTheyWereMadeAs)
+{
+    Finish("lake", {{1, 2}, {30, 4}, {20, 40}});
+    ASSERT_TRUE(m_history.Do(CDeleteAllFeaturesEdit{m_features, SHAPE_POLYGON}, m_target));
+    // Back at georeferencing, digitising is started again as points, then given up.
+    m_nShapeType = SHAPE_POINT;
+    ASSERT_TRUE(m_history.Undo(m_target));
+    EXPECT_EQ(m_nShapeType, SHAPE_POLYGON);
+    const CRecoveredWork work = Replay();
+    EXPECT_EQ(Describe(work.shapes), Describe(m_features));
+    EXPECT_EQ(work.nShapeType, SHAPE_POLYGON);
 }

@@ -204,7 +204,7 @@ TEST(ControlPoints, HintsNameSwappedCoordinatesAndPointsOnALine)
         << hints;
 
     // Three points along one line of the image.
-    session.Doc()->DoEdit(CEdit::DeleteAllPoints(session.Doc()->m_shapeFile.m_geoRef.m_points));
+    session.Doc()->DoEdit(CDeleteAllPointsEdit{session.Doc()->m_shapeFile.m_geoRef.m_points});
     enter(POINT{20, 20}, "500000", "4200100");
     enter(POINT{100, 70}, "500080", "4200050");
     enter(POINT{180, 120}, "500160", "4200000");

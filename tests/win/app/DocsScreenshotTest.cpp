@@ -118,7 +118,7 @@ TEST(DocsScreenshot, FeaturesWindowOnTheSampleMap)
             const double a = i * 2 * 3.14159265358979 / 12;
             clicked.Add(o.cx + static_cast<int>(o.rx * std::cos(a)), o.cy + static_cast<int>(o.ry * std::sin(a)));
         }
-        pDoc->DoEdit(CEdit::FinishFeature(clicked, SHAPE_POLYGON, o.name, pDoc->m_shapeFile.m_shapes.GetSize()));
+        pDoc->DoEdit(CFinishFeatureEdit(clicked, SHAPE_POLYGON, o.name, pDoc->m_shapeFile.m_shapes.GetSize()));
     }
     session.Command(ID_VIEW_FEATURES);
     CFeaturesWnd* pWnd = session.Frame()->GetFeaturesWnd();

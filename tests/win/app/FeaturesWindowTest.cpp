@@ -157,8 +157,8 @@ TEST(FeaturesWindow, ARowChosenScrollsToItsFeatureAndHighlightsIt)
     close.Add(60, 40);
     distant.Add(1000, 800);
     distant.Add(1100, 820);
-    pDoc->DoEdit(CEdit::FinishFeature(close, SHAPE_POLYLINE, "near", 0));
-    pDoc->DoEdit(CEdit::FinishFeature(distant, SHAPE_POLYLINE, "far", 1));
+    pDoc->DoEdit(CFinishFeatureEdit(close, SHAPE_POLYLINE, "near", 0));
+    pDoc->DoEdit(CFinishFeatureEdit(distant, SHAPE_POLYLINE, "far", 1));
 
     CFeaturesWnd* pWnd = OpenWindow(session);
     ASSERT_TRUE(pWnd);

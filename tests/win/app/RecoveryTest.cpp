@@ -127,8 +127,8 @@ TEST(Recovery, NoDiscardsTheFeaturesAndYesRestoresThemWithTheirTypeEvenWithoutAF
     EXPECT_EQ(pDoc->m_bShapesModified, 1);
 
     // Once fitted, digitising goes on with their type, the only one offered.
-    pDoc->DoEdit(CEdit::AddPoint(0, CGeoRefPoint(10.5, -3.25, 10, 20)));
-    pDoc->DoEdit(CEdit::AddPoint(1, CGeoRefPoint(100, 200, 40, 30)));
+    pDoc->DoEdit(CAddPointEdit{0, CGeoRefPoint(10.5, -3.25, 10, 20)});
+    pDoc->DoEdit(CAddPointEdit{1, CGeoRefPoint(100, 200, 40, 30)});
     ModalScript script;
     script.Then([](HWND hDialog) {
         EXPECT_EQ(IsDlgButtonChecked(hDialog, IDC_POINTS), BST_CHECKED);

@@ -1,0 +1,24 @@
+// The records of the recovery journal, as values: what one change did to
+// the list of finished features. The edits say which record each of their
+// steps is (core/edit/Edit.cpp); RecoveryJournal.cpp writes and replays them.
+#pragma once
+
+#include "core/shape/Shape.h"
+
+enum JournalRecordKind
+{
+    JOURNAL_FEATURE = 1,   // a finished feature: shape type, name, vertices
+    JOURNAL_RENAME = 2,    // feature nIndex renamed to shape.m_strName
+    JOURNAL_DELETE = 3,    // feature nIndex deleted; later ones move down
+    JOURNAL_CLEAR = 4,     // every finished feature removed
+    JOURNAL_INSERT = 5,    // a feature (shape type, name, vertices) put back at nIndex; later ones move up
+};
+
+struct CJournalRecord
+{
+    int nKind = JOURNAL_FEATURE;
+    long long nTime = 0;   // seconds since 1970-01-01 UTC
+    int nIndex = 0;        // JOURNAL_RENAME, JOURNAL_DELETE, JOURNAL_INSERT
+    int nShapeType = SHAPE_POLYLINE;
+    CShape shape;   // JOURNAL_FEATURE and JOURNAL_INSERT (whole), JOURNAL_RENAME (its name)
+};
