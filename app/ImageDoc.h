@@ -11,7 +11,7 @@
 #include "winbase/Win32Files.h"
 #include "core/edit/EditHistory.h"
 #include "core/georef/CrsRef.h"
-#include "core/journal/JournalWriter.h"
+#include "core/edit/JournalWriter.h"
 #include "core/georef/FitReport.h"
 #include "core/raster/RgbImage.h"
 #include "core/raster/Transpose.h"

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "core/journal/JournalWriter.h"
+#include "core/edit/JournalWriter.h"
 
 class CRecoveryStore
 {

@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "core/edit/EditHistory.h"
-#include "core/journal/JournalWriter.h"
+#include "core/edit/JournalWriter.h"
 
 #ifdef _WIN32
 #include "app/RecoveryStore.h"

@@ -12,7 +12,7 @@
 #include "core/edit/EditHistory.h"
 #include "core/io/MemoryFile.h"
 #include "core/io/StagedWrite.h"
-#include "core/journal/JournalWriter.h"
+#include "core/edit/JournalWriter.h"
 
 namespace
 {

@@ -1,4 +1,4 @@
-#include "core/journal/JournalWriter.h"
+#include "core/edit/JournalWriter.h"
 
 #include "core/io/StagedWrite.h"
 
