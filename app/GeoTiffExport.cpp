@@ -1,6 +1,6 @@
-// Export GeoTIFF (File menu): the dialog, the Save dialog, the export with
-// its progress in the status line (Escape cancels), and the message that
-// tells how it ended.
+// Export GeoTIFF (File menu): the dialog, the Save dialog, the export as
+// long work with its progress also in the status line (Escape cancels), and
+// the message that tells how it ended.
 #include <windows.h>
 
 #include <functional>
@@ -13,69 +13,11 @@
 #include "core/raster/GeoTiffWriter.h"
 #include "winbase/Win32Files.h"
 #include "winfw/FwUtil.h"
+#include "winfw/LongWork.h"
 #include "winfw/WinApp.h"
 
 namespace
 {
-
-// Called between bands of tiles on this, the only thread that touches
-// windows: the windows repaint, Escape cancels, and after half a second the
-// status line shows how far the export is. Input does not reach the
-// program meanwhile: no command may change the document being exported.
-class CExportProgress
-{
-public:
-    bool operator()(double dDone)
-    {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            if (msg.message == WM_QUIT)
-            {
-                // Quitting waits for the end of the export, which it cuts short.
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                m_bCancelled = true;
-                break;
-            }
-            if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE)
-                m_bCancelled = true;
-            // A window closed from outside cuts the export short and is
-            // closed once it has ended.
-            if (msg.message == WM_CLOSE)
-            {
-                m_hClosing = msg.hwnd;
-                m_bCancelled = true;
-                continue;
-            }
-            if (!IsInput(msg.message))
-                DispatchMessageA(&msg);
-        }
-        SetCursor(LoadCursor(nullptr, IDC_WAIT));
-        const int percent = static_cast<int>(dDone * 100.0);
-        if (GetTickCount() - m_dwStart >= 500 && percent != m_nShownPercent)
-        {
-            FwSetStatusText(LoadResStringWith(IDS_GEOTIFF_PROGRESS, {std::to_string(percent)}));
-            m_nShownPercent = percent;
-        }
-        return !m_bCancelled;
-    }
-
-    HWND Closing() const { return m_hClosing; }
-
-private:
-    static bool IsInput(UINT message)
-    {
-        return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
-               (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
-               (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) || message == WM_COMMAND ||
-               message == WM_SYSCOMMAND || message == WM_DROPFILES;
-    }
-
-    DWORD m_dwStart = GetTickCount();
-    int m_nShownPercent = -1;
-    bool m_bCancelled = false;
-    HWND m_hClosing = nullptr;
-};
 
 const char kProfileSection[] = "GeoTIFF Export";
 
@@ -149,17 +91,21 @@ void CImageDoc::OnFileExportGeoTiff()
     options.nResampling = dlg.m_choices.nResampling;
     options.nCompression = dlg.m_choices.nCompression;
     options.nJpegQuality = dlg.m_choices.nJpegQuality;
-    CExportProgress progress;
-    GeoTiffStatus status;
-    {
-        CWaitCursor wait;
-        status = ExportGeoTiff(Win32Files(), strPath, m_image, fit, dlg.m_grid, m_crs, options, std::ref(progress));
-    }
+    GeoTiffStatus status = GEOTIFF_CANCELLED;
+    CLongWorkOptions work;
+    work.bCancellable = true;
+    work.statusText = [](int nPercent) { return LoadResStringWith(IDS_GEOTIFF_PROGRESS, {std::to_string(nPercent)}); };
+    FwRunLongWork(
+        [&](CProgress& progress) {
+            status = ExportGeoTiff(Win32Files(), strPath, m_image, fit, dlg.m_grid, m_crs, options, [&](double dDone) {
+                progress.Set(dDone);
+                return !progress.Cancelled();
+            });
+        },
+        work);
     FwSetStatusText("");
     if (status == GEOTIFF_OK)
         FwMessageBox(LoadResString(IDS_GEOTIFF_EXPORTED) + " " + strPath, MB_OK | MB_ICONINFORMATION);
     else
         FwMessageBox(LoadResString(GeoTiffStatusStringId(status)) + " " + strPath, MB_OK);
-    if (progress.Closing())
-        PostMessageA(progress.Closing(), WM_CLOSE, 0, 0);
 }

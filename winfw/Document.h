@@ -31,7 +31,6 @@ public:
     void SetTitle(const std::string& strTitle);
 
     void AddView(CView* pView);
-    CView* GetFirstView() const { return m_views.empty() ? nullptr : m_views.front(); }
     // Calls OnUpdate of every view except pSender.
     void UpdateAllViews(CView* pSender, LPARAM lHint = 0, void* pHint = nullptr);
 

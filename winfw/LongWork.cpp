@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "winfw/FrameWnd.h"
+#include "winfw/FwUtil.h"
 #include "winfw/StatusBar.h"
 #include "winfw/WinApp.h"
 
@@ -14,12 +15,14 @@ namespace
 {
 int g_nBusy = 0;
 
-// Input the user gave while the program was busy: not acted on later.
+// Input the user gave while the program was busy, and commands: not acted
+// on later.
 bool IsInput(UINT message)
 {
     return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
            (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) || message == WM_MOUSEHOVER ||
-           message == WM_MOUSELEAVE || message == WM_NCMOUSELEAVE;
+           message == WM_MOUSELEAVE || message == WM_NCMOUSELEAVE || message == WM_COMMAND ||
+           message == WM_SYSCOMMAND || message == WM_DROPFILES;
 }
 
 CStatusBar* MessageBar()
@@ -41,11 +44,18 @@ public:
     CBusyScope(const CBusyScope&) = delete;
     CBusyScope& operator=(const CBusyScope&) = delete;
     // The bar appears only for work that lasts: short work would flash it.
-    void Show(int permille)
+    void Show(int permille, const CLongWorkOptions& options)
     {
+        const DWORD elapsed = GetTickCount() - m_dwStart;
+        const int percent = permille / 10;
+        if (options.statusText && elapsed >= kTextAfterMs && percent != m_nTextPercent)
+        {
+            FwSetStatusText(options.statusText(percent));
+            m_nTextPercent = percent;
+        }
         if (!m_pBar)
             return;
-        if (!m_bShown && GetTickCount() - m_dwStart >= kShowAfterMs)
+        if (!m_bShown && elapsed >= kShowAfterMs)
         {
             m_pBar->ShowProgress(TRUE);
             m_bShown = true;
@@ -56,15 +66,17 @@ public:
 
 private:
     static const DWORD kShowAfterMs = 300;
+    static const DWORD kTextAfterMs = 500;
     CStatusBar* m_pBar;
     DWORD m_dwStart;
     bool m_bShown = false;
+    int m_nTextPercent = -1;
 };
 }
 
 bool FwIsBusy() { return g_nBusy > 0; }
 
-void FwRunLongWork(const std::function<void(CProgress& progress)>& work)
+void FwRunLongWork(const std::function<void(CProgress& progress)>& work, const CLongWorkOptions& options)
 {
     CProgress progress;
     CBusyScope busy;
@@ -97,6 +109,7 @@ void FwRunLongWork(const std::function<void(CProgress& progress)>& work)
     HCURSOR hWait = LoadCursor(nullptr, IDC_WAIT);
     bool bQuit = false;
     WPARAM quitCode = 0;
+    HWND hClosing = nullptr;
     while (!done)
     {
         // Woken by any message, and a few times a second for the bar.
@@ -108,19 +121,30 @@ void FwRunLongWork(const std::function<void(CProgress& progress)>& work)
             {
                 bQuit = true;
                 quitCode = msg.wParam;
+                progress.Cancel();
                 continue;
             }
+            if (msg.message == WM_CLOSE)
+            {
+                hClosing = msg.hwnd;
+                progress.Cancel();
+                continue;
+            }
+            if (options.bCancellable && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE)
+                progress.Cancel();
             if (IsInput(msg.message))
                 continue;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
-        busy.Show(progress.Permille());
+        busy.Show(progress.Permille(), options);
         SetCursor(hWait);
     }
     worker.join();
     if (bQuit)
         PostQuitMessage(static_cast<int>(quitCode));
+    if (hClosing)
+        PostMessageA(hClosing, WM_CLOSE, 0, 0);
     if (error)
         std::rethrow_exception(error);
 }

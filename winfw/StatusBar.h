@@ -18,8 +18,6 @@ public:
     // One pane for each id: ID_SEPARATOR is the stretching message pane,
     // ID_INDICATOR_CAPS / NUM / SCRL show their key's toggle state.
     BOOL SetIndicators(const UINT* pIDs, int nCount);
-    int GetPaneCount() const { return static_cast<int>(m_ids.size()); }
-    UINT GetItemID(int nIndex) const { return m_ids[nIndex]; }
     void SetPaneText(int nIndex, const char* pszText);
     // Refreshes the indicator panes from the keyboard state.
     void UpdateIndicators();

@@ -39,8 +39,9 @@ public:
     int Run();
     // Translates accelerators of the main window; true when msg was used.
     bool PreTranslateMessage(MSG* pMsg);
-    // Dispatches every message waiting in the queue, then updates the
-    // status indicators. Used by Run when idle, and by tests.
+    // Dispatches every message waiting in the queue, as the message loop
+    // would, then updates the status indicators: how tests let the windows
+    // catch up with what they were sent.
     void PumpWaitingMessages();
 
     // The base name of the program file: caption of message boxes and the
@@ -76,7 +77,6 @@ public:
     void RemoveModelessWindow(HWND hWnd);
     // Follows the main window: disabled while a modal dialog is up.
     void EnableModelessWindows(bool bEnable);
-    const std::vector<std::string>& GetRecentFiles() const { return m_recentFiles; }
     void AddToRecentFileList(const std::string& path);
 
     CSingleDocTemplate* GetDocTemplate() const { return m_pDocTemplate.get(); }
