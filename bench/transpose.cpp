@@ -85,7 +85,7 @@ int main(int argc, char** argv)
         {
             CTransposedImage image;
             const double start = ProcessSeconds();
-            status = TransposeImage(rgb.data(), width, height, geoRef, FALSE, &image);
+            status = TransposeImage(rgb.data(), width, height, geoRef, false, &image);
             best = std::min(best, ProcessSeconds() - start);
         }
         if (status != TRANSPOSE_OK)
@@ -179,7 +179,7 @@ int BenchScan(const std::string& jpegPath, const std::string& workDir)
         return 1;
     }
     CTransposeExtents e;
-    if (CalcTransposeExtents(geoRef, width, height, FALSE, &e) != TRANSPOSE_OK)
+    if (CalcTransposeExtents(geoRef, width, height, false, &e) != TRANSPOSE_OK)
         return 1;
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::printf("%s: %d x %d (%.1f MP) rotated %.2f degrees -> %d x %d\n", name.c_str(), width, height,
@@ -194,7 +194,7 @@ int BenchScan(const std::string& jpegPath, const std::string& workDir)
             image = CTransposedImage();
             CTransposeOptions options;
             options.nThreads = nThreads;
-            if (TransposeImage(rgb.data(), width, height, geoRef, FALSE, &image, options) != TRANSPOSE_OK)
+            if (TransposeImage(rgb.data(), width, height, geoRef, false, &image, options) != TRANSPOSE_OK)
                 std::abort();
         });
     };

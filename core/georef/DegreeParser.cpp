@@ -54,7 +54,7 @@ public:
         SkipSeparators();
         // A digit run too large for an int is no degree value: ScanInt
         // refuses it rather than leave the result undefined.
-        return ScanInt(digits.c_str(), pnValue, nullptr) != FALSE;
+        return ScanInt(digits.c_str(), pnValue, nullptr);
     }
 
     // Unsigned decimal; in 1.2.3 the number ends at the second point.
@@ -64,7 +64,7 @@ public:
         while (IsAsciiDigit(static_cast<unsigned char>(*m_p)) || *m_p == '.')
             digits += *m_p++;
         SkipSeparators();
-        return ScanDouble(digits.c_str(), pdValue, nullptr) != FALSE;
+        return ScanDouble(digits.c_str(), pdValue, nullptr);
     }
 
     char PeekLetter() const { return *m_p; }
@@ -81,10 +81,10 @@ bool EqualsLetter(char upper, const char* pszLetter)
 
 }   // namespace
 
-BOOL ParseDegrees(const char* pszText, double* pdValue, BOOL bLongitude, const HemisphereLetters& letters)
+bool ParseDegrees(const char* pszText, double* pdValue, bool bLongitude, const HemisphereLetters& letters)
 {
     if (!pszText)
-        return FALSE;
+        return false;
     DegreeCursor cursor(pszText);
     cursor.Restart();
 
@@ -96,10 +96,10 @@ BOOL ParseDegrees(const char* pszText, double* pdValue, BOOL bLongitude, const H
         cursor.Restart();
         double decimalMinutes = 0.0;
         if (!cursor.ReadInteger(&degrees) || !cursor.ReadDecimal(&decimalMinutes))
-            return FALSE;
+            return false;
         double whole = std::trunc(decimalMinutes);
         if (whole > 1e9)
-            return FALSE;   // far beyond the 60 allowed; keeps the conversion defined
+            return false;   // far beyond the 60 allowed; keeps the conversion defined
         minutes = static_cast<int>(whole);
         seconds = (decimalMinutes - whole) * 60.0;
     }
@@ -109,7 +109,7 @@ BOOL ParseDegrees(const char* pszText, double* pdValue, BOOL bLongitude, const H
     if (letter != '\0')
     {
         if (degrees < 0)
-            return FALSE;   // a minus sign cannot go with a hemisphere letter
+            return false;   // a minus sign cannot go with a hemisphere letter
         char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
         if (EqualsLetter(upper, letters.pszNorth) && !bLongitude)
             sign = 1;
@@ -120,28 +120,28 @@ BOOL ParseDegrees(const char* pszText, double* pdValue, BOOL bLongitude, const H
         else if (EqualsLetter(upper, letters.pszWest) && bLongitude)
             sign = -1;
         else
-            return FALSE;
+            return false;
     }
 
     if (minutes > 60 || seconds > 60.0)
-        return FALSE;
+        return false;
     // Minutes and seconds are added also to negative degrees: -10 30 0 is -9.5.
     double value = (degrees + minutes / 60.0 + seconds / 3600.0) * sign;
     if (std::fabs(value) > 180.0)
-        return FALSE;
+        return false;
     *pdValue = value;
-    return TRUE;
+    return true;
 }
 
-BOOL ConvertCoordinateEntries(const char* pszEasting, const char* pszNorthing, double* pdEasting, double* pdNorthing,
+bool ConvertCoordinateEntries(const char* pszEasting, const char* pszNorthing, double* pdEasting, double* pdNorthing,
                               const HemisphereLetters& letters)
 {
     double easting = 0.0, northing = 0.0;
-    if (ParseDegrees(pszEasting, &easting, TRUE, letters) && ParseDegrees(pszNorthing, &northing, FALSE, letters))
+    if (ParseDegrees(pszEasting, &easting, true, letters) && ParseDegrees(pszNorthing, &northing, false, letters))
     {
         *pdEasting = easting;
         *pdNorthing = northing;
-        return TRUE;
+        return true;
     }
     // Plain numbers: each text's leading number, the rest ignored.
     if (pszEasting && pszNorthing && ScanDouble(pszEasting, &easting, nullptr) &&
@@ -149,7 +149,7 @@ BOOL ConvertCoordinateEntries(const char* pszEasting, const char* pszNorthing, d
     {
         *pdEasting = easting;
         *pdNorthing = northing;
-        return TRUE;
+        return true;
     }
-    return FALSE;
+    return false;
 }

@@ -3,8 +3,6 @@
 // letter, or failing that a plain number.
 #pragma once
 
-#include "core/georef/PortableTypes.h"
-
 // Hemisphere letters; the dialog passes the texts of its string table.
 struct HemisphereLetters
 {
@@ -15,12 +13,12 @@ struct HemisphereLetters
 };
 
 // Parses one coordinate text in the degree grammar. bLongitude selects the
-// letters E/W (TRUE) or N/S (FALSE). On TRUE *pdValue holds decimal degrees.
-BOOL ParseDegrees(const char* pszText, double* pdValue, BOOL bLongitude,
+// letters E/W (true) or N/S (false). On true *pdValue holds decimal degrees.
+bool ParseDegrees(const char* pszText, double* pdValue, bool bLongitude,
                   const HemisphereLetters& letters = HemisphereLetters());
 
 // The conversion of the two entered texts: both in the degree grammar, or
-// else both as plain numbers. FALSE means "Invalid values"; the outputs are
+// else both as plain numbers. false means "Invalid values"; the outputs are
 // then left untouched.
-BOOL ConvertCoordinateEntries(const char* pszEasting, const char* pszNorthing, double* pdEasting, double* pdNorthing,
+bool ConvertCoordinateEntries(const char* pszEasting, const char* pszNorthing, double* pdEasting, double* pdNorthing,
                               const HemisphereLetters& letters = HemisphereLetters());

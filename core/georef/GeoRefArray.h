@@ -6,7 +6,6 @@
 #include "core/georef/AffineTransform.h"
 #include "core/georef/FitModel.h"
 #include "core/georef/GeoRefPoint.h"
-#include "core/georef/PortableTypes.h"
 #include "core/io/StdioFileSystem.h"
 
 // Rounded values of pi and pi/2 that the fit and the rotation read-out use.
@@ -53,7 +52,7 @@ public:
 
     std::vector<CGeoRefPoint> m_points;
     int m_nImageHeight;
-    BOOL m_bValid;
+    bool m_bValid;
     double m_dRotation;
     double m_dX0;
     double m_dXScale;
@@ -69,31 +68,31 @@ public:
     void SetImageHeight(int nHeight) { m_nImageHeight = nHeight; }
 
     // The .tvg file beside the image. An unreadable or damaged file gives an
-    // empty list; WritePointFile returns FALSE when the file could not be
+    // empty list; WritePointFile returns false when the file could not be
     // written in full (the points in memory stay as they are, and so does
     // the file: it is written whole to a temporary that then replaces it).
     void ReadPointFile(const char* pszImagePath, CFileSystem& files = StdioFileSystem());
-    BOOL WritePointFile(const char* pszImagePath, CFileSystem& files = StdioFileSystem()) const;
+    bool WritePointFile(const char* pszImagePath, CFileSystem& files = StdioFileSystem()) const;
 
     // The same records as text in memory, CR LF line ends.
     static std::vector<CGeoRefPoint> ParsePointRecords(const char* pszText, size_t cbText);
     static std::string FormatPointRecords(const std::vector<CGeoRefPoint>& points);
 
     // Fits the chosen model; on failure the fit in force stays.
-    BOOL CalcTransform();
+    bool CalcTransform();
     // Fits the chosen model after the points or the model changed; on
     // failure no fit is in force, so nothing is converted with a fit of
     // points that are gone.
-    BOOL Refit();
-    BOOL FitLinear();
+    bool Refit();
+    bool FitLinear();
     void RotatePixel(int x, int y, double* pdU, double* pdV) const;
-    BOOL PixelToMap(int nPixelX, int nPixelY, double* pdMapX, double* pdMapY) const;
+    bool PixelToMap(int nPixelX, int nPixelY, double* pdMapX, double* pdMapY) const;
     // The rotation of the fit in force, radians; for the least-squares
     // models the turn of the image's x axis on the map.
     double GetRotation() const;
 
     // The fitted transformation for bulk conversion; gives exactly the
-    // results of PixelToMap. Only meaningful while m_bValid is TRUE.
+    // results of PixelToMap. Only meaningful while m_bValid is true.
     CPixelToMapTransform GetTransform() const;
     // The same mapping as six affine coefficients (equal to PixelToMap up to
     // rounding; exactly the fit for the least-squares models), for work that

@@ -43,17 +43,17 @@ void CGeoRefArray::RotatePixel(int x, int y, double* pdU, double* pdV) const
     *pdV = y * c - x * s;
 }
 
-BOOL CGeoRefArray::CalcTransform()
+bool CGeoRefArray::CalcTransform()
 {
     if (m_nFitModel == FIT_HELMERT || m_nFitModel == FIT_AFFINE)
     {
         CAffineTransform fit;
         if (!(m_nFitModel == FIT_HELMERT ? FitHelmert(m_points, &fit) : FitAffine(m_points, &fit)))
-            return FALSE;
+            return false;
         m_affine = fit;
         m_nFittedModel = m_nFitModel;
-        m_bValid = TRUE;
-        return TRUE;
+        m_bValid = true;
+        return true;
     }
 
     for (CGeoRefPoint& point : m_points)
@@ -87,7 +87,7 @@ BOOL CGeoRefArray::CalcTransform()
         }
     }
     if (pairs == 0)
-        return FALSE;
+        return false;
     m_dRotation = sum / pairs;
 
     for (CGeoRefPoint& point : m_points)
@@ -95,7 +95,7 @@ BOOL CGeoRefArray::CalcTransform()
     return FitLinear();
 }
 
-BOOL CGeoRefArray::FitLinear()
+bool CGeoRefArray::FitLinear()
 {
     LineSums xSums, ySums;
     const size_t n = m_points.size();
@@ -110,22 +110,22 @@ BOOL CGeoRefArray::FitLinear()
         }
     }
     if (!(xSums.weight > 0.0 && ySums.weight > 0.0))
-        return FALSE;
+        return false;
     m_dX0 = xSums.intercepts / xSums.weight;
     m_dXScale = xSums.slopes / xSums.weight;
     m_dY0 = ySums.intercepts / ySums.weight;
     m_dYScale = ySums.slopes / ySums.weight;
     m_nFittedModel = FIT_ROTATION_SCALES;
-    m_bValid = TRUE;
-    return TRUE;
+    m_bValid = true;
+    return true;
 }
 
-BOOL CGeoRefArray::Refit()
+bool CGeoRefArray::Refit()
 {
     if (CalcTransform())
-        return TRUE;
-    m_bValid = FALSE;
-    return FALSE;
+        return true;
+    m_bValid = false;
+    return false;
 }
 
 double CGeoRefArray::GetRotation() const
@@ -171,10 +171,10 @@ CAffineTransform CGeoRefArray::GetAffine() const
     return a;
 }
 
-BOOL CGeoRefArray::PixelToMap(int nPixelX, int nPixelY, double* pdMapX, double* pdMapY) const
+bool CGeoRefArray::PixelToMap(int nPixelX, int nPixelY, double* pdMapX, double* pdMapY) const
 {
     if (!m_bValid)
-        return FALSE;
+        return false;
     GetTransform().Map(nPixelX, nPixelY, pdMapX, pdMapY);
-    return TRUE;
+    return true;
 }

@@ -20,7 +20,7 @@ const char* SkipSpace(const char* p)
 
 }   // namespace
 
-BOOL ScanDouble(const char* pszText, double* pdValue, const char** ppszEnd)
+bool ScanDouble(const char* pszText, double* pdValue, const char** ppszEnd)
 {
     const char* p = SkipSpace(pszText);
     bool negative = false;
@@ -43,7 +43,7 @@ BOOL ScanDouble(const char* pszText, double* pdValue, const char** ppszEnd)
         }
     }
     if (digits == 0)
-        return FALSE;
+        return false;
     // An exponent counts only when at least one digit follows it.
     if (*p == 'e' || *p == 'E')
     {
@@ -61,34 +61,34 @@ BOOL ScanDouble(const char* pszText, double* pdValue, const char** ppszEnd)
     // from_chars parses in the "C" locale whatever setlocale says.
     std::from_chars_result r = std::from_chars(mantissa, p, value, std::chars_format::general);
     if (r.ec != std::errc() || r.ptr != p || !std::isfinite(value))
-        return FALSE;
+        return false;
     *pdValue = negative ? -value : value;
     if (ppszEnd)
         *ppszEnd = p;
-    return TRUE;
+    return true;
 }
 
-BOOL ScanInt(const char* pszText, int* pnValue, const char** ppszEnd)
+bool ScanInt(const char* pszText, int* pnValue, const char** ppszEnd)
 {
     const char* p = SkipSpace(pszText);
     bool negative = false;
     if (*p == '+' || *p == '-')
         negative = (*p++ == '-');
     if (!IsDigit(*p))
-        return FALSE;
+        return false;
     long long value = 0;
     while (IsDigit(*p))
     {
         value = value * 10 + (*p++ - '0');
         if (value > static_cast<long long>(INT_MAX) + 1)
-            return FALSE;
+            return false;
     }
     if (negative)
         value = -value;
     if (value > INT_MAX || value < INT_MIN)
-        return FALSE;
+        return false;
     *pnValue = static_cast<int>(value);
     if (ppszEnd)
         *ppszEnd = p;
-    return TRUE;
+    return true;
 }

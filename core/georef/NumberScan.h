@@ -3,17 +3,15 @@
 // Whatever the user's locale, "." is the decimal point.
 #pragma once
 
-#include "core/georef/PortableTypes.h"
-
 // Skips leading white space, then takes the longest decimal number
 // (optional sign, digits with an optional decimal point, optional exponent).
-// On success stores the value, sets *ppszEnd past the number and returns TRUE.
+// On success stores the value, sets *ppszEnd past the number and returns true.
 // Fails without a digit, and for a value outside the range of a double.
-BOOL ScanDouble(const char* pszText, double* pdValue, const char** ppszEnd);
+bool ScanDouble(const char* pszText, double* pdValue, const char** ppszEnd);
 
 // Skips leading white space, then takes an optional sign and a digit run.
 // Fails without a digit and for a value outside the 32-bit range.
-BOOL ScanInt(const char* pszText, int* pnValue, const char** ppszEnd);
+bool ScanInt(const char* pszText, int* pnValue, const char** ppszEnd);
 
 // The white space of isspace() in the "C" locale, whatever the user's locale.
 inline bool IsCSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }

@@ -61,11 +61,10 @@ void CGeoRefArray::ReadPointFile(const char* pszImagePath, CFileSystem& files)
     std::string contents;
     if (ReadWholeFile(files, SideFileName(pszImagePath, kPointFileExtension), &contents))
         m_points = ParsePointRecords(contents.data(), contents.size());
-    m_bValid = FALSE;
+    m_bValid = false;
 }
 
-BOOL CGeoRefArray::WritePointFile(const char* pszImagePath, CFileSystem& files) const
+bool CGeoRefArray::WritePointFile(const char* pszImagePath, CFileSystem& files) const
 {
-    return WriteWholeFile(files, SideFileName(pszImagePath, kPointFileExtension), FormatPointRecords(m_points)) ? TRUE
-                                                                                                                : FALSE;
+    return WriteWholeFile(files, SideFileName(pszImagePath, kPointFileExtension), FormatPointRecords(m_points));
 }

@@ -17,13 +17,13 @@ std::string FormatWorldFile(const CTransposeExtents& e)
     return text;
 }
 
-BOOL WriteWorldFileTo(const char* pszWorldFilePath, const CTransposeExtents& extents, CFileSystem& files)
+bool WriteWorldFileTo(const char* pszWorldFilePath, const CTransposeExtents& extents, CFileSystem& files)
 {
     // Explicit CR LF: the same bytes from every build.
-    return WriteWholeFile(files, pszWorldFilePath, FormatWorldFile(extents)) ? TRUE : FALSE;
+    return WriteWholeFile(files, pszWorldFilePath, FormatWorldFile(extents));
 }
 
-BOOL WriteWorldFile(const char* pszImagePath, const CTransposeExtents& extents, CFileSystem& files)
+bool WriteWorldFile(const char* pszImagePath, const CTransposeExtents& extents, CFileSystem& files)
 {
     return WriteWorldFileTo(SideFileName(pszImagePath, ".jgw").c_str(), extents, files);
 }

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "core/georef/PortableTypes.h"
 #include "core/georef/TransposeExtents.h"
 #include "core/io/StdioFileSystem.h"
 
@@ -14,10 +13,10 @@
 std::string FormatWorldFile(const CTransposeExtents& extents);
 
 // Writes FormatWorldFile into the file pszWorldFilePath, replacing it only
-// once every byte was written. TRUE when it was.
-BOOL WriteWorldFileTo(const char* pszWorldFilePath, const CTransposeExtents& extents,
+// once every byte was written. true when it was.
+bool WriteWorldFileTo(const char* pszWorldFilePath, const CTransposeExtents& extents,
                       CFileSystem& files = StdioFileSystem());
 
 // The world file beside the image: its path cut before the last "." with
-// ".jgw" appended. TRUE when it was written.
-BOOL WriteWorldFile(const char* pszImagePath, const CTransposeExtents& extents, CFileSystem& files = StdioFileSystem());
+// ".jgw" appended. true when it was written.
+bool WriteWorldFile(const char* pszImagePath, const CTransposeExtents& extents, CFileSystem& files = StdioFileSystem());

@@ -4,18 +4,18 @@
 
 size_t DibRowStride(size_t nWidth) { return (nWidth * 3 + 3) & ~static_cast<size_t>(3); }
 
-BOOL DibImageSize(int nWidth, int nHeight, size_t* pcbImage)
+bool DibImageSize(int nWidth, int nHeight, size_t* pcbImage)
 {
     if (nWidth < 1 || nHeight < 1)
-        return FALSE;
+        return false;
     // In 64 bits, whatever the platform: the product must not wrap.
     const uint64_t bytes =
         static_cast<uint64_t>(DibRowStride(static_cast<size_t>(nWidth))) * static_cast<uint64_t>(nHeight);
     // A DIB's size field is a 32-bit DWORD, and the block must be addressable.
     if (bytes > 0xFFFFFFFFu || bytes > static_cast<uint64_t>(SIZE_MAX))
-        return FALSE;
+        return false;
     *pcbImage = static_cast<size_t>(bytes);
-    return TRUE;
+    return true;
 }
 
 void FillBottomUpDib(const unsigned char* pRgb, int nWidth, int nHeight, unsigned char* pBits)

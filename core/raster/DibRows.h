@@ -5,13 +5,11 @@
 
 #include <cstddef>
 
-#include "core/georef/PortableTypes.h"
-
 // Bytes of one row nWidth pixels wide.
 size_t DibRowStride(size_t nWidth);
-// Bytes of a whole bitmap; FALSE when a size is below 1 or the block would
+// Bytes of a whole bitmap; false when a size is below 1 or the block would
 // not fit in a bitmap's 32-bit size field or in memory on this platform.
-BOOL DibImageSize(int nWidth, int nHeight, size_t* pcbImage);
+bool DibImageSize(int nWidth, int nHeight, size_t* pcbImage);
 // Fills pBits (DibImageSize bytes) from RGB pixels, top row first, with the
 // rows of a bottom-up bitmap: the bottom image row first.
 void FillBottomUpDib(const unsigned char* pRgb, int nWidth, int nHeight, unsigned char* pBits);

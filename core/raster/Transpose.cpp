@@ -239,7 +239,7 @@ Wavefront PlanWavefront(const CPixelToMapTransform& t, const CTransposeExtents& 
 
 }   // namespace
 
-TransposeStatus CalcTransposeExtents(const CGeoRefArray& geoRef, int nWidth, int nHeight, BOOL bCropToPoints,
+TransposeStatus CalcTransposeExtents(const CGeoRefArray& geoRef, int nWidth, int nHeight, bool bCropToPoints,
                                      CTransposeExtents* pExtents, long long nMaxPixels)
 {
     if (nWidth < 1 || nHeight < 1)
@@ -326,7 +326,7 @@ namespace
 
 // The source rows of columns [x0, x1] whose pixels may copy into output
 // rows [j0, j1): those whose grid row lies in [j0 - 1, j1) on the straight
-// line, widened by a few cells beyond any rounding. FALSE when none may.
+// line, widened by a few cells beyond any rounding. false when none may.
 bool BandRows(const Wavefront& plan, int x0, int x1, int j0, int j1, int nHeight, int* pyFirst, int* pyLast)
 {
     const double margin = 4.0 + 4.0 * plan.jError;
@@ -436,7 +436,7 @@ void ResampleBand(const BandJob& job, int j0, int j1)
 // only, the two could round apart, and the tests would say so.) Each thread
 // makes a band of output rows from the source pixels that reach it, in the
 // order of the whole run, so that every cell gets the same last copy.
-BOOL Resample(const unsigned char* pSource, int nWidth, int nHeight, const CPixelToMapTransform& t,
+bool Resample(const unsigned char* pSource, int nWidth, int nHeight, const CPixelToMapTransform& t,
               const CTransposeExtents& e, unsigned char* pCells, int nThreads, bool bFillWhite,
               const std::function<void(double)>* pProgress)
 {
@@ -460,7 +460,7 @@ BOOL Resample(const unsigned char* pSource, int nWidth, int nHeight, const CPixe
             if (pProgress && *pProgress && (x % 256 == 255 || x + 1 == nWidth))
                 (*pProgress)(static_cast<double>(x + 1) / nWidth);
         }
-        return TRUE;
+        return true;
     }
     std::vector<double> rowTerms;
     try
@@ -469,7 +469,7 @@ BOOL Resample(const unsigned char* pSource, int nWidth, int nHeight, const CPixe
     }
     catch (const std::bad_alloc&)
     {
-        return FALSE;
+        return false;
     }
     for (int y = 0; y < nHeight; ++y)
     {
@@ -504,12 +504,12 @@ BOOL Resample(const unsigned char* pSource, int nWidth, int nHeight, const CPixe
                              static_cast<int>(e.outH * (band + 1) / nBands));
         },
         nWorkers);
-    return TRUE;
+    return true;
 }
 
 }   // namespace
 
-BOOL ResampleNorthUp(const unsigned char* pSource, int nWidth, int nHeight, const CPixelToMapTransform& t,
+bool ResampleNorthUp(const unsigned char* pSource, int nWidth, int nHeight, const CPixelToMapTransform& t,
                      const CTransposeExtents& e, unsigned char* pCells, int nThreads)
 {
     return Resample(pSource, nWidth, nHeight, t, e, pCells, nThreads, false, nullptr);
@@ -523,7 +523,7 @@ int ResampleStripColumns(const CPixelToMapTransform& t, const CTransposeExtents&
 }
 
 TransposeStatus TransposeImage(const unsigned char* pSource, int nWidth, int nHeight, const CGeoRefArray& geoRef,
-                               BOOL bCropToPoints, CTransposedImage* pResult, const CTransposeOptions& options)
+                               bool bCropToPoints, CTransposedImage* pResult, const CTransposeOptions& options)
 {
     pResult->Release();
     pResult->extents = CTransposeExtents();

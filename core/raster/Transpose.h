@@ -6,7 +6,6 @@
 #include <functional>
 
 #include "core/georef/GeoRefArray.h"
-#include "core/georef/PortableTypes.h"
 #include "core/georef/TransposeExtents.h"
 #include "core/raster/RgbImage.h"
 
@@ -52,13 +51,13 @@ struct CTransposeOptions
     std::function<void(double done)> progress;
 };
 
-// The extents and output size of a run. Whole image (bCropToPoints FALSE):
+// The extents and output size of a run. Whole image (bCropToPoints false):
 // the map positions of the top-left and bottom-right pixels, outW = nHeight
 // and outH = nWidth (the output's width is the source's height). Crop: the
 // bounding box of the control points' map coordinates (y0 the largest map Y)
 // and the span of their pixel columns and rows, without adding 1.
 // Refuses degenerate extents and outputs above nMaxPixels.
-TransposeStatus CalcTransposeExtents(const CGeoRefArray& geoRef, int nWidth, int nHeight, BOOL bCropToPoints,
+TransposeStatus CalcTransposeExtents(const CGeoRefArray& geoRef, int nWidth, int nHeight, bool bCropToPoints,
                                      CTransposeExtents* pExtents, long long nMaxPixels = kMaxTransposedPixels);
 
 // Forward mapping of every source pixel, columns from the left, each from the
@@ -69,8 +68,8 @@ TransposeStatus CalcTransposeExtents(const CGeoRefArray& geoRef, int nWidth, int
 // reaches keep what they held. Uses cos and sin of the rotation once; the
 // cells come out identical to ResampleNorthUpPerPixel whatever the number
 // of threads (0: one a core), each of which makes a band of output rows.
-// Returns FALSE (cells untouched) when its per-row tables cannot be allocated.
-BOOL ResampleNorthUp(const unsigned char* pSource, int nWidth, int nHeight, const CPixelToMapTransform& transform,
+// Returns false (cells untouched) when its per-row tables cannot be allocated.
+bool ResampleNorthUp(const unsigned char* pSource, int nWidth, int nHeight, const CPixelToMapTransform& transform,
                      const CTransposeExtents& extents, unsigned char* pCells, int nThreads = 1);
 
 // How many source columns ResampleNorthUp advances side by side for this
@@ -87,5 +86,5 @@ void ResampleNorthUpPerPixel(const unsigned char* pSource, int nWidth, int nHeig
 // nHeight RGB pixels, top row first, no padding. On any refusal pResult is
 // left empty and the status says why.
 TransposeStatus TransposeImage(const unsigned char* pSource, int nWidth, int nHeight, const CGeoRefArray& geoRef,
-                               BOOL bCropToPoints, CTransposedImage* pResult,
+                               bool bCropToPoints, CTransposedImage* pResult,
                                const CTransposeOptions& options = CTransposeOptions());

@@ -81,16 +81,16 @@ void RemoveLastVertex(CShape& current)
         current.RemoveAt(current.GetSize() - 1, 1);
 }
 
-BOOL FinishShape(CShape& current, int nShapeType, BOOL bAdd, const std::string& strName, CShapeArray& shapes)
+bool FinishShape(CShape& current, int nShapeType, bool bAdd, const std::string& strName, CShapeArray& shapes)
 {
-    BOOL appended = FALSE;
+    bool appended = false;
     if (bAdd && current.GetSize() > 0)
     {
         // Build the finished copy aside, so that running out of memory
         // leaves the current shape as the user drew it.
         shapes.Add(FinishedShape(current, nShapeType, strName));
         current.m_strName = strName;
-        appended = TRUE;
+        appended = true;
     }
     current.RemoveAll();
     return appended;

@@ -4,9 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "core/georef/PortableTypes.h"
-
-// Shape type codes of the Shapefile format; the view's m_nShapeType.
+// Shape type codes of the Shapefile format: what the features of one image
+// are digitised and saved as.
 enum ShapeType
 {
     SHAPE_POINT = 1,
@@ -79,9 +78,9 @@ void RemoveLastVertex(CShape& current);
 // Finishes the shape being digitised with the answer of the feature-name
 // question. On "Add" (bAdd) it takes the name, closes a polygon ring with a
 // copy of its first vertex and appends a copy to shapes. On either answer
-// the current shape is emptied. Returns TRUE when a shape was appended, so
+// the current shape is emptied. Returns true when a shape was appended, so
 // that the caller can mark its features as unsaved.
 // A shape without vertices is never appended: it has nothing to draw or save.
 // If appending runs out of memory the exception leaves with the current
 // shape and the list as they were.
-BOOL FinishShape(CShape& current, int nShapeType, BOOL bAdd, const std::string& strName, CShapeArray& shapes);
+bool FinishShape(CShape& current, int nShapeType, bool bAdd, const std::string& strName, CShapeArray& shapes);

@@ -30,7 +30,7 @@ TEST_P(EntryCases, ConvertsAsTheGrammarSays)
 {
     const EntryCase& c = GetParam();
     double easting = -999, northing = -999;
-    EXPECT_EQ(ConvertCoordinateEntries(c.easting, c.northing, &easting, &northing) != FALSE, c.accepted);
+    EXPECT_EQ(ConvertCoordinateEntries(c.easting, c.northing, &easting, &northing), c.accepted);
     if (c.accepted)
     {
         EXPECT_NEAR(easting, c.expectedEasting, 1e-12);
@@ -82,18 +82,18 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ParseDegrees, ReportsDecimalDegreesOrFailure)
 {
     double value = 0;
-    EXPECT_TRUE(ParseDegrees("10 30 15 N", &value, FALSE));
+    EXPECT_TRUE(ParseDegrees("10 30 15 N", &value, false));
     EXPECT_DOUBLE_EQ(value, 10 + 30 / 60.0 + 15 / 3600.0);
-    EXPECT_FALSE(ParseDegrees("10 30 15 N", &value, TRUE));
-    EXPECT_TRUE(ParseDegrees("180 0 0 W", &value, TRUE));
+    EXPECT_FALSE(ParseDegrees("10 30 15 N", &value, true));
+    EXPECT_TRUE(ParseDegrees("180 0 0 W", &value, true));
     EXPECT_DOUBLE_EQ(value, -180);
-    EXPECT_FALSE(ParseDegrees("180 0 1 W", &value, TRUE));
-    EXPECT_TRUE(ParseDegrees("1.2.3", &value, TRUE) == FALSE);   // degrees may not have a fraction
-    EXPECT_TRUE(ParseDegrees("10 1.2.3", &value, TRUE));         // minutes stop at the second point
+    EXPECT_FALSE(ParseDegrees("180 0 1 W", &value, true));
+    EXPECT_FALSE(ParseDegrees("1.2.3", &value, true));     // degrees may not have a fraction
+    EXPECT_TRUE(ParseDegrees("10 1.2.3", &value, true));   // minutes stop at the second point
     EXPECT_DOUBLE_EQ(value, 10 + 1.2 / 60);
-    EXPECT_FALSE(ParseDegrees("-", &value, TRUE));
-    EXPECT_FALSE(ParseDegrees("2147483648 0 0", &value, TRUE));
-    EXPECT_FALSE(ParseDegrees("10 99999999999 0", &value, TRUE));
+    EXPECT_FALSE(ParseDegrees("-", &value, true));
+    EXPECT_FALSE(ParseDegrees("2147483648 0 0", &value, true));
+    EXPECT_FALSE(ParseDegrees("10 99999999999 0", &value, true));
 }
 
 TEST(ParseDegrees, UsesTheGivenHemisphereLetters)
@@ -101,9 +101,9 @@ TEST(ParseDegrees, UsesTheGivenHemisphereLetters)
     HemisphereLetters german;
     german.pszEast = "O";
     double value = 0;
-    EXPECT_TRUE(ParseDegrees("10 0 0 o", &value, TRUE, german));
+    EXPECT_TRUE(ParseDegrees("10 0 0 o", &value, true, german));
     EXPECT_EQ(value, 10);
-    EXPECT_FALSE(ParseDegrees("10 0 0 E", &value, TRUE, german));
+    EXPECT_FALSE(ParseDegrees("10 0 0 E", &value, true, german));
 }
 
 TEST(ScanDouble, TakesTheLongestDecimalNumber)
@@ -124,7 +124,7 @@ TEST(ScanDouble, TakesTheLongestDecimalNumber)
     {
         double value = -1;
         const char* end = nullptr;
-        EXPECT_EQ(ScanDouble(c.text, &value, &end) != FALSE, c.ok) << c.text;
+        EXPECT_EQ(ScanDouble(c.text, &value, &end), c.ok) << c.text;
         if (c.ok)
         {
             EXPECT_EQ(value, c.value) << c.text;

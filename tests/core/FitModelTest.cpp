@@ -165,7 +165,7 @@ TEST(FitModels, TransposeOfAnAffineFitMatchesThePerPixelStatement)
     for (size_t i = 0; i < source.size(); ++i)
         source[i] = static_cast<unsigned char>(i * 7 + i / 3);
     CTransposeExtents extents;
-    ASSERT_EQ(CalcTransposeExtents(geoRef, width, height, FALSE, &extents), TRANSPOSE_OK);
+    ASSERT_EQ(CalcTransposeExtents(geoRef, width, height, false, &extents), TRANSPOSE_OK);
     const size_t cells = static_cast<size_t>(extents.outW) * extents.outH * 3;
     std::vector<unsigned char> fast(cells, 0xFF), plain(cells, 0xFF);
     ASSERT_TRUE(ResampleNorthUp(source.data(), width, height, geoRef.GetTransform(), extents, fast.data()));

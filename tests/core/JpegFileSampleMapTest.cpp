@@ -131,8 +131,8 @@ TEST_F(SampleMap, PointFileHoldsTheControlPointsTypedInDegreesMinutesSeconds)
     for (size_t i = 0; i < 3; ++i)
     {
         double lon = 0, lat = 0;
-        ASSERT_TRUE(ParseDegrees(lonTyped[i].c_str(), &lon, TRUE)) << lonTyped[i];
-        ASSERT_TRUE(ParseDegrees(latTyped[i].c_str(), &lat, FALSE)) << latTyped[i];
+        ASSERT_TRUE(ParseDegrees(lonTyped[i].c_str(), &lon, true)) << lonTyped[i];
+        ASSERT_TRUE(ParseDegrees(latTyped[i].c_str(), &lat, false)) << latTyped[i];
         // The point file keeps six decimals.
         EXPECT_NEAR(geoRef.m_points[i].m_dMapX, lon, 5e-7) << lonTyped[i];
         EXPECT_NEAR(geoRef.m_points[i].m_dMapY, lat, 5e-7) << latTyped[i];

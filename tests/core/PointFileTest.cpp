@@ -31,7 +31,7 @@ TEST(PointFile, WritesSixDecimalsAndCrLfAndReadsThemBack)
                                                   "-0.500000,10000000.000000,0,2147483647\r\n");
 
     CGeoRefArray read;
-    read.m_bValid = TRUE;
+    read.m_bValid = true;
     read.ReadPointFile(image.c_str());
     EXPECT_FALSE(read.m_bValid);
     ASSERT_EQ(read.m_points.size(), 3u);
@@ -149,7 +149,7 @@ TEST(PointFile, DecimalPointStaysInACommaLocale)
     e.outH = 200;
     const std::string world = FormatWorldFile(e);
     double easting = 0, northing = 0;
-    const BOOL converted = ConvertCoordinateEntries("451.5", "10 30.5 S", &easting, &northing);
+    const bool converted = ConvertCoordinateEntries("451.5", "10 30.5 S", &easting, &northing);
     std::setlocale(LC_ALL, "C");
 
     ASSERT_EQ(points.size(), 1u);

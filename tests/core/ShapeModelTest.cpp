@@ -74,7 +74,7 @@ struct FinishCase
     const char* name;
     int type;
     std::vector<TestVertex> clicks;
-    BOOL add;
+    bool add;
     std::vector<CShapeVertex> stored;   // empty: nothing appended
 };
 
@@ -89,7 +89,7 @@ TEST_P(FinishCases, AppendsWhatTheAnswerSaysAndEmptiesTheCurrentShape)
     CShapeArray shapes;
     shapes.Add(MakeShape({{0, 0}}, "earlier"));
     CShape current = MakeShape(c.clicks);
-    const BOOL appended = FinishShape(current, c.type, c.add, "Name 1", shapes);
+    const bool appended = FinishShape(current, c.type, c.add, "Name 1", shapes);
 
     EXPECT_EQ(current.GetSize(), 0);
     EXPECT_EQ(shapes.GetAt(0).m_strName, "earlier");
@@ -107,21 +107,21 @@ TEST_P(FinishCases, AppendsWhatTheAnswerSaysAndEmptiesTheCurrentShape)
 
 INSTANTIATE_TEST_SUITE_P(
     ShapeModel, FinishCases,
-    testing::Values(FinishCase{"PolylineKeepsItsClicks", SHAPE_POLYLINE, {{1, 2}, {3, 4}}, TRUE, {{1, 2}, {3, 4}}},
-                    FinishCase{"PolylineOfOneClick", SHAPE_POLYLINE, {{5, 5}}, TRUE, {{5, 5}}},
+    testing::Values(FinishCase{"PolylineKeepsItsClicks", SHAPE_POLYLINE, {{1, 2}, {3, 4}}, true, {{1, 2}, {3, 4}}},
+                    FinishCase{"PolylineOfOneClick", SHAPE_POLYLINE, {{5, 5}}, true, {{5, 5}}},
                     FinishCase{
-                        "PolygonOfOneClickHoldsTwoEqualVertices", SHAPE_POLYGON, {{7, 8}}, TRUE, {{7, 8}, {7, 8}}},
-                    FinishCase{"PolygonRingIsClosed", SHAPE_POLYGON, {{1, 1}, {9, 1}}, TRUE, {{1, 1}, {9, 1}, {1, 1}}},
-                    FinishCase{"PointHoldsItsClick", SHAPE_POINT, {{4, 6}}, TRUE, {{4, 6}}},
-                    FinishCase{"DeleteDiscardsTheVertices", SHAPE_POLYGON, {{1, 1}, {2, 2}}, FALSE, {}},
-                    FinishCase{"EmptyShapeIsNeverAppended", SHAPE_POLYGON, {}, TRUE, {}}),
+                        "PolygonOfOneClickHoldsTwoEqualVertices", SHAPE_POLYGON, {{7, 8}}, true, {{7, 8}, {7, 8}}},
+                    FinishCase{"PolygonRingIsClosed", SHAPE_POLYGON, {{1, 1}, {9, 1}}, true, {{1, 1}, {9, 1}, {1, 1}}},
+                    FinishCase{"PointHoldsItsClick", SHAPE_POINT, {{4, 6}}, true, {{4, 6}}},
+                    FinishCase{"DeleteDiscardsTheVertices", SHAPE_POLYGON, {{1, 1}, {2, 2}}, false, {}},
+                    FinishCase{"EmptyShapeIsNeverAppended", SHAPE_POLYGON, {}, true, {}}),
     [](const testing::TestParamInfo<FinishCase>& info) { return std::string(info.param.name); });
 
 TEST(ShapeModel, EmptyNameIsStoredAsEmpty)
 {
     CShapeArray shapes;
     CShape current = MakeShape({{1, 1}});
-    EXPECT_TRUE(FinishShape(current, SHAPE_POINT, TRUE, "", shapes));
+    EXPECT_TRUE(FinishShape(current, SHAPE_POINT, true, "", shapes));
     EXPECT_EQ(shapes.GetAt(0).m_strName, "");
 }
 

@@ -102,7 +102,7 @@ TEST(ShapeRingDirection, PolygonRingsRunClockwiseOnTheMap)
             CShapeFile file;
             FitRoundNumberGeoRef(file.m_geoRef);
             CShape current = MakeShape(c.clicks);
-            ASSERT_TRUE(FinishShape(current, type, TRUE, "", file.m_shapes));
+            ASSERT_TRUE(FinishShape(current, type, true, "", file.m_shapes));
             CMemoryFileSystem files;
             ASSERT_EQ(file.WriteShapefile(kMain, type, files), 1);
             const std::string& shp = files.m_files[kMain];

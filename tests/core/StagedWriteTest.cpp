@@ -122,9 +122,9 @@ TEST(StagedWrite, EverySideFileKeepsItsOldBytesWhenTheDiskFillsMidWrite)
         const char* target;
         std::function<bool()> write;
     } writers[] = {
-        {"scan.tvg", [&] { return geoRef.WritePointFile("scan.jpg", files) != FALSE; }},
+        {"scan.tvg", [&] { return geoRef.WritePointFile("scan.jpg", files); }},
         {"scan.quarvex", [&] { return WriteImageSettings("scan.jpg", settings, files); }},
-        {"scan.jgw", [&] { return WriteWorldFile("scan.jpg", extents, files) != FALSE; }},
+        {"scan.jgw", [&] { return WriteWorldFile("scan.jpg", extents, files); }},
     };
     for (const auto& writer : writers)
     {

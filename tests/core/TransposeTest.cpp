@@ -23,7 +23,7 @@ CGeoRefArray MakeTransform(int imageHeight, double rotation, double x0, double x
     geoRef.m_dXScale = xScale;
     geoRef.m_dY0 = y0;
     geoRef.m_dYScale = yScale;
-    geoRef.m_bValid = TRUE;
+    geoRef.m_bValid = true;
     return geoRef;
 }
 
@@ -77,7 +77,7 @@ TEST(Transpose, WholeImageWorkedExample)
     CGeoRefArray geoRef = MakeTransform(height, 0.0, 100, 1, 200, 1);
     std::vector<unsigned char> rgb = NumberedImage(width, height);
     CTransposedImage image;
-    ASSERT_EQ(TransposeImage(rgb.data(), width, height, geoRef, FALSE, &image), TRANSPOSE_OK);
+    ASSERT_EQ(TransposeImage(rgb.data(), width, height, geoRef, false, &image), TRANSPOSE_OK);
     ASSERT_FALSE(image.IsEmpty());
     EXPECT_EQ(image.extents.x0, 100);
     EXPECT_EQ(image.extents.y0, 300);
@@ -114,7 +114,7 @@ TEST(Transpose, CropToPointsExample)
     ASSERT_TRUE(geoRef.CalcTransform());
     std::vector<unsigned char> rgb = NumberedImage(200, 100);
     CTransposedImage image;
-    ASSERT_EQ(TransposeImage(rgb.data(), 200, 100, geoRef, TRUE, &image), TRANSPOSE_OK);
+    ASSERT_EQ(TransposeImage(rgb.data(), 200, 100, geoRef, true, &image), TRANSPOSE_OK);
     EXPECT_EQ(image.Width(), 100);
     EXPECT_EQ(image.Height(), 50);
     EXPECT_EQ(image.extents.x0, 1020);
@@ -181,7 +181,7 @@ struct EquivalenceCase
     const char* name;
     int width, height;
     double rotation, xScale, yScale;
-    BOOL crop;
+    bool crop;
     bool sideBySide;   // several columns walked together
 };
 
@@ -221,12 +221,12 @@ TEST_P(FastPath, CellsEqualThePerPixelAlgorithm)
 
 INSTANTIATE_TEST_SUITE_P(
     RotatedImages, FastPath,
-    testing::Values(EquivalenceCase{"SevenDegrees", 97, 61, 0.122173, 2.5, 2.5, FALSE, true},
-                    EquivalenceCase{"SevenDegreesCropped", 97, 61, 0.122173, 2.5, 2.5, TRUE, true},
-                    EquivalenceCase{"MinusThirtyDegreesUneven", 64, 80, -0.5235987, 0.75, 1.9, FALSE, true},
-                    EquivalenceCase{"SixtyDegreesCroppedDegrees", 120, 45, 1.0471975, 1e-5, 1.3e-5, TRUE, true},
-                    EquivalenceCase{"HalfTurnNegativeScales", 33, 50, 3.0, -1.0, -1.0, FALSE, true},
-                    EquivalenceCase{"TallNarrow", 9, 257, 0.3, 1.0, 1.0, FALSE, true}),
+    testing::Values(EquivalenceCase{"SevenDegrees", 97, 61, 0.122173, 2.5, 2.5, false, true},
+                    EquivalenceCase{"SevenDegreesCropped", 97, 61, 0.122173, 2.5, 2.5, true, true},
+                    EquivalenceCase{"MinusThirtyDegreesUneven", 64, 80, -0.5235987, 0.75, 1.9, false, true},
+                    EquivalenceCase{"SixtyDegreesCroppedDegrees", 120, 45, 1.0471975, 1e-5, 1.3e-5, true, true},
+                    EquivalenceCase{"HalfTurnNegativeScales", 33, 50, 3.0, -1.0, -1.0, false, true},
+                    EquivalenceCase{"TallNarrow", 9, 257, 0.3, 1.0, 1.0, false, true}),
     [](const testing::TestParamInfo<EquivalenceCase>& info) { return std::string(info.param.name); });
 
 // Many random transformations, grids and crops on small images: the fast
@@ -253,7 +253,7 @@ TEST(ResampleNorthUp, AgreesWithThePerPixelStatementOnRandomTransformations)
         for (int p = 0; p < points; ++p)
             pixels.push_back({static_cast<int>(next() % width), static_cast<int>(next() % height)});
         AddPointsOnTransform(&geoRef, pixels);
-        const BOOL crop = next() % 2;
+        const bool crop = next() % 2;
         std::vector<unsigned char> rgb = NumberedImage(width, height);
         CTransposedImage image;
         if (TransposeImage(rgb.data(), width, height, geoRef, crop, &image) != TRANSPOSE_OK)
@@ -278,7 +278,7 @@ struct RefusalCase
     int width, height;
     double rotation;
     std::vector<CGeoRefPoint> points;
-    BOOL crop;
+    bool crop;
     TransposeStatus status;
 };
 
@@ -306,39 +306,39 @@ INSTANTIATE_TEST_SUITE_P(DegenerateRuns, Refusal,
                                                      50,
                                                      0.0,
                                                      {CGeoRefPoint(110, 240, 10, 10), CGeoRefPoint(150, 200, 10, 40)},
-                                                     TRUE,
+                                                     true,
                                                      TRANSPOSE_SAME_COLUMN},
                                          RefusalCase{"PointsInOneRow",
                                                      50,
                                                      50,
                                                      0.0,
                                                      {CGeoRefPoint(110, 240, 10, 10), CGeoRefPoint(150, 200, 40, 10)},
-                                                     TRUE,
+                                                     true,
                                                      TRANSPOSE_SAME_ROW},
                                          RefusalCase{"PointsShareMapX",
                                                      50,
                                                      50,
                                                      0.0,
                                                      {CGeoRefPoint(110, 240, 10, 10), CGeoRefPoint(110, 200, 40, 30)},
-                                                     TRUE,
+                                                     true,
                                                      TRANSPOSE_SAME_MAP_X},
                                          RefusalCase{"PointsShareMapY",
                                                      50,
                                                      50,
                                                      0.0,
                                                      {CGeoRefPoint(110, 240, 10, 10), CGeoRefPoint(150, 240, 40, 30)},
-                                                     TRUE,
+                                                     true,
                                                      TRANSPOSE_SAME_MAP_Y},
-                                         RefusalCase{"OneColumnImage", 1, 50, 0.0, {}, FALSE, TRANSPOSE_SAME_MAP_X},
-                                         RefusalCase{"OneRowImage", 50, 1, 0.0, {}, FALSE, TRANSPOSE_SAME_MAP_Y},
-                                         RefusalCase{"CropWithoutPoints", 50, 50, 0.0, {}, TRUE, TRANSPOSE_NO_POINTS},
+                                         RefusalCase{"OneColumnImage", 1, 50, 0.0, {}, false, TRANSPOSE_SAME_MAP_X},
+                                         RefusalCase{"OneRowImage", 50, 1, 0.0, {}, false, TRANSPOSE_SAME_MAP_Y},
+                                         RefusalCase{"CropWithoutPoints", 50, 50, 0.0, {}, true, TRANSPOSE_NO_POINTS},
                                          RefusalCase{"CropFarTooLarge",
                                                      50,
                                                      50,
                                                      0.0,
                                                      {CGeoRefPoint(110, 240, -2000000000, -2000000000),
                                                       CGeoRefPoint(150, 200, 2000000000, 2000000000)},
-                                                     TRUE,
+                                                     true,
                                                      TRANSPOSE_TOO_LARGE},
                                          RefusalCase{
                                              "CropJustTooLarge",
@@ -346,9 +346,9 @@ INSTANTIATE_TEST_SUITE_P(DegenerateRuns, Refusal,
                                              50,
                                              0.0,
                                              {CGeoRefPoint(110, 240, 0, 0), CGeoRefPoint(150, 200, 16385, 16384)},
-                                             TRUE,
+                                             true,
                                              TRANSPOSE_TOO_LARGE},
-                                         RefusalCase{"NoImage", 0, 50, 0.0, {}, FALSE, TRANSPOSE_NO_IMAGE}),
+                                         RefusalCase{"NoImage", 0, 50, 0.0, {}, false, TRANSPOSE_NO_IMAGE}),
                          [](const testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
 
 TEST(Transpose, RefusesWithoutFitOrPixelsOrFiniteExtents)
@@ -357,16 +357,16 @@ TEST(Transpose, RefusesWithoutFitOrPixelsOrFiniteExtents)
     CTransposedImage image;
     CGeoRefArray unfitted;
     unfitted.SetImageHeight(10);
-    EXPECT_EQ(TransposeImage(rgb.data(), 10, 10, unfitted, FALSE, &image), TRANSPOSE_NOT_FITTED);
+    EXPECT_EQ(TransposeImage(rgb.data(), 10, 10, unfitted, false, &image), TRANSPOSE_NOT_FITTED);
 
     CGeoRefArray fitted = MakeTransform(10, 0.0, 100, 1, 200, 1);
-    EXPECT_EQ(TransposeImage(nullptr, 10, 10, fitted, FALSE, &image), TRANSPOSE_NO_IMAGE);
+    EXPECT_EQ(TransposeImage(nullptr, 10, 10, fitted, false, &image), TRANSPOSE_NO_IMAGE);
 
     // A corner beyond the range of doubles.
     CGeoRefArray huge = MakeTransform(10, 0.0, 0, 1e308, 200, 1);
-    EXPECT_EQ(TransposeImage(rgb.data(), 10, 10, huge, FALSE, &image), TRANSPOSE_BAD_MAP_EXTENTS);
+    EXPECT_EQ(TransposeImage(rgb.data(), 10, 10, huge, false, &image), TRANSPOSE_BAD_MAP_EXTENTS);
     CGeoRefArray nan = MakeTransform(10, 0.0, std::nan(""), 1, 200, 1);
-    EXPECT_EQ(TransposeImage(rgb.data(), 10, 10, nan, FALSE, &image), TRANSPOSE_BAD_MAP_EXTENTS);
+    EXPECT_EQ(TransposeImage(rgb.data(), 10, 10, nan, false, &image), TRANSPOSE_BAD_MAP_EXTENTS);
     EXPECT_TRUE(image.IsEmpty());
 }
 
@@ -375,7 +375,7 @@ TEST(Transpose, LargestAllowedCropIsAccepted)
     CGeoRefArray geoRef = MakeTransform(10, 0.0, 100, 1, 200, 1);
     geoRef.m_points = {CGeoRefPoint(110, 240, 0, 0), CGeoRefPoint(150, 200, 16384, 16384)};
     CTransposeExtents e;
-    ASSERT_EQ(CalcTransposeExtents(geoRef, 10, 10, TRUE, &e), TRANSPOSE_OK);
+    ASSERT_EQ(CalcTransposeExtents(geoRef, 10, 10, true, &e), TRANSPOSE_OK);
     EXPECT_EQ(static_cast<long long>(e.outW) * e.outH, kMaxTransposedPixels);
 }
 
@@ -388,12 +388,12 @@ TEST(ResampleNorthUp, ThreadedBandsEqualOneThread)
     {
         int width, height;
         double rotation, xScale, yScale;
-        BOOL crop;
+        bool crop;
     } grids[] = {
-        {97, 61, 0.122173, 2.5, 2.5, FALSE},     {97, 61, 0.122173, 2.5, 2.5, TRUE},
-        {64, 80, -0.5235987, 0.75, 1.9, FALSE},  {120, 45, 1.0471975, 1e-5, 1.3e-5, TRUE},
-        {33, 50, 3.0, -1.0, -1.0, FALSE},        {9, 257, 0.3, 1.0, 1.0, FALSE},
-        {200, 7, 1.5707963265, 1.0, 1.0, FALSE}, {150, 90, 0.0, 1.0, 3.0, FALSE},
+        {97, 61, 0.122173, 2.5, 2.5, false},     {97, 61, 0.122173, 2.5, 2.5, true},
+        {64, 80, -0.5235987, 0.75, 1.9, false},  {120, 45, 1.0471975, 1e-5, 1.3e-5, true},
+        {33, 50, 3.0, -1.0, -1.0, false},        {9, 257, 0.3, 1.0, 1.0, false},
+        {200, 7, 1.5707963265, 1.0, 1.0, false}, {150, 90, 0.0, 1.0, 3.0, false},
     };
     for (const auto& g : grids)
     {
@@ -473,11 +473,11 @@ TEST(Transpose, ProgressReachesTheWholeAndLimitIsTheCallers)
         last = std::max(last.load(), done);
     };
     CTransposedImage image;
-    ASSERT_EQ(TransposeImage(rgb.data(), width, height, geoRef, FALSE, &image, options), TRANSPOSE_OK);
+    ASSERT_EQ(TransposeImage(rgb.data(), width, height, geoRef, false, &image, options), TRANSPOSE_OK);
     EXPECT_GT(reports, 3);
     EXPECT_DOUBLE_EQ(last, 1.0);
     // 90 x 120 cells: refused under a smaller limit.
     options.nMaxPixels = 90 * 120 - 1;
-    EXPECT_EQ(TransposeImage(rgb.data(), width, height, geoRef, FALSE, &image, options), TRANSPOSE_TOO_LARGE);
+    EXPECT_EQ(TransposeImage(rgb.data(), width, height, geoRef, false, &image, options), TRANSPOSE_TOO_LARGE);
     EXPECT_TRUE(image.IsEmpty());
 }

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string easting = text.c_str();
     std::string northing = easting.size() < text.size() ? text.substr(easting.size() + 1) : std::string();
     double value = 0;
-    if (ParseDegrees(easting.c_str(), &value, TRUE) && !(std::fabs(value) <= 180.0))
+    if (ParseDegrees(easting.c_str(), &value, true) && !(std::fabs(value) <= 180.0))
         std::abort();
     double e = 0, n = 0;
     ConvertCoordinateEntries(easting.c_str(), northing.c_str(), &e, &n);

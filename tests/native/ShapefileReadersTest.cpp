@@ -112,7 +112,7 @@ protected:
                 else
                     for (const auto& c : clicks[i])
                         current.Add(c.first, c.second);
-                ASSERT_TRUE(FinishShape(current, type, TRUE, names[i], m_file.m_shapes));
+                ASSERT_TRUE(FinishShape(current, type, true, names[i], m_file.m_shapes));
             }
         }
         for (int i = 0; i < m_file.m_shapes.GetSize(); ++i)

@@ -78,7 +78,7 @@ protected:
 };
 
 // A 160 x 121 scan turned about 7 degrees, UTM-like map coordinates.
-CTransposedImage MakeResampled(BOOL crop)
+CTransposedImage MakeResampled(bool crop)
 {
     const int width = 160, height = 121;
     CGeoRefArray geoRef;
@@ -104,7 +104,7 @@ CTransposedImage MakeResampled(BOOL crop)
 
 TEST_F(TransposeGdal, ReadsTheWorldFileBesideTheJpeg)
 {
-    for (BOOL crop : {FALSE, TRUE})
+    for (bool crop : {false, true})
     {
         CTransposedImage image = MakeResampled(crop);
         ASSERT_FALSE(image.IsEmpty());
@@ -139,7 +139,7 @@ TEST_F(TransposeGdal, ReadsTheWorldFileBesideTheJpeg)
 
 TEST_F(TransposeGdal, ReadsTheDibRowsAsTheResampledPixels)
 {
-    CTransposedImage image = MakeResampled(FALSE);
+    CTransposedImage image = MakeResampled(false);
     ASSERT_FALSE(image.IsEmpty());
     ASSERT_NE(image.Width() * 3 % 4, 0);   // the rows carry padding
     ASSERT_TRUE(WriteBmp(File("north.bmp"), image));
