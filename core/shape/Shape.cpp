@@ -28,21 +28,6 @@ int CShapeArray::Add(CShape&& shape)
     return static_cast<int>(m_shapes.size()) - 1;
 }
 
-void CShapeArray::SetAtGrow(int nIndex, const CShape& shape)
-{
-    if (nIndex < 0)
-        return;
-    if (nIndex >= GetSize())
-    {
-        // Copy first: shape may be an element that the resize moves.
-        CShape copy(shape);
-        m_shapes.resize(static_cast<size_t>(nIndex) + 1);
-        m_shapes[nIndex] = std::move(copy);
-        return;
-    }
-    m_shapes[nIndex] = shape;
-}
-
 void CShapeArray::InsertAt(int nIndex, const CShape& shape)
 {
     if (nIndex < 0 || nIndex > GetSize())
@@ -79,19 +64,4 @@ void RemoveLastVertex(CShape& current)
 {
     if (current.GetSize() > 0)
         current.RemoveAt(current.GetSize() - 1, 1);
-}
-
-bool FinishShape(CShape& current, int nShapeType, bool bAdd, const std::string& strName, CShapeArray& shapes)
-{
-    bool appended = false;
-    if (bAdd && current.GetSize() > 0)
-    {
-        // Build the finished copy aside, so that running out of memory
-        // leaves the current shape as the user drew it.
-        shapes.Add(FinishedShape(current, nShapeType, strName));
-        current.m_strName = strName;
-        appended = true;
-    }
-    current.RemoveAll();
-    return appended;
 }

@@ -56,7 +56,6 @@ public:
     int Add(CShape&& shape);
     int GetSize() const { return static_cast<int>(m_shapes.size()); }
     const CShape& GetAt(int nIndex) const { return m_shapes[nIndex]; }
-    void SetAtGrow(int nIndex, const CShape& shape);
     void RemoveAll() { m_shapes.clear(); }
     // Single features, for edits and their undo; an index out of range
     // changes nothing.
@@ -74,13 +73,3 @@ CShape FinishedShape(const CShape& current, int nShapeType, const std::string& s
 
 // Removes the last vertex of the shape being digitised; nothing when empty.
 void RemoveLastVertex(CShape& current);
-
-// Finishes the shape being digitised with the answer of the feature-name
-// question. On "Add" (bAdd) it takes the name, closes a polygon ring with a
-// copy of its first vertex and appends a copy to shapes. On either answer
-// the current shape is emptied. Returns true when a shape was appended, so
-// that the caller can mark its features as unsaved.
-// A shape without vertices is never appended: it has nothing to draw or save.
-// If appending runs out of memory the exception leaves with the current
-// shape and the list as they were.
-bool FinishShape(CShape& current, int nShapeType, bool bAdd, const std::string& strName, CShapeArray& shapes);

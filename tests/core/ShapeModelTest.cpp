@@ -61,10 +61,9 @@ TEST(ShapeModel, ArrayAddsCopiesOfItsOwnElementsWhileGrowing)
     for (int i = 1; i < 40; ++i)
         EXPECT_EQ(shapes.Add(shapes.GetAt(0)), i);
     EXPECT_EQ(shapes.GetAt(39).m_strName, "first");
-    shapes.SetAtGrow(42, shapes.GetAt(0));
-    ASSERT_EQ(shapes.GetSize(), 43);
-    EXPECT_EQ(shapes.GetAt(40).GetSize(), 0);
-    EXPECT_EQ(shapes.GetAt(42).m_strName, "first");
+    shapes.InsertAt(0, shapes.GetAt(39));
+    ASSERT_EQ(shapes.GetSize(), 41);
+    EXPECT_EQ(shapes.GetAt(0).m_strName, "first");
     shapes.RemoveAll();
     EXPECT_EQ(shapes.GetSize(), 0);
 }
@@ -89,7 +88,7 @@ TEST_P(FinishCases, AppendsWhatTheAnswerSaysAndEmptiesTheCurrentShape)
     CShapeArray shapes;
     shapes.Add(MakeShape({{0, 0}}, "earlier"));
     CShape current = MakeShape(c.clicks);
-    const bool appended = FinishShape(current, c.type, c.add, "Name 1", shapes);
+    const bool appended = FinishThroughEdit(current, c.type, c.add, "Name 1", shapes);
 
     EXPECT_EQ(current.GetSize(), 0);
     EXPECT_EQ(shapes.GetAt(0).m_strName, "earlier");
@@ -121,7 +120,7 @@ TEST(ShapeModel, EmptyNameIsStoredAsEmpty)
 {
     CShapeArray shapes;
     CShape current = MakeShape({{1, 1}});
-    EXPECT_TRUE(FinishShape(current, SHAPE_POINT, true, "", shapes));
+    EXPECT_TRUE(FinishThroughEdit(current, SHAPE_POINT, true, "", shapes));
     EXPECT_EQ(shapes.GetAt(0).m_strName, "");
 }
 

@@ -83,7 +83,7 @@ TEST_F(ShapeSideFiles, ASideFileThatCannotBeWrittenFailsTheSave)
 struct RingCase
 {
     const char* name;
-    std::vector<TestVertex> clicks;   // closed by FinishShape
+    std::vector<TestVertex> clicks;   // closed when finished
     bool reversed;
 };
 
@@ -102,7 +102,7 @@ TEST(ShapeRingDirection, PolygonRingsRunClockwiseOnTheMap)
             CShapeFile file;
             FitRoundNumberGeoRef(file.m_geoRef);
             CShape current = MakeShape(c.clicks);
-            ASSERT_TRUE(FinishShape(current, type, true, "", file.m_shapes));
+            ASSERT_TRUE(FinishThroughEdit(current, type, true, "", file.m_shapes));
             CMemoryFileSystem files;
             ASSERT_EQ(file.WriteShapefile(kMain, type, files), 1);
             const std::string& shp = files.m_files[kMain];

@@ -87,7 +87,7 @@ TEST(ShapeWriteRefusal, NothingIsOpenedForWhatNoFileCouldHoldTruly)
     unfitted.m_shapes.Add(MakeShape({{1, 1}}));
     CShapeFile pointWithoutVertex;
     FitRoundNumberGeoRef(pointWithoutVertex.m_geoRef);
-    pointWithoutVertex.m_shapes.SetAtGrow(0, CShape());
+    pointWithoutVertex.m_shapes.Add(CShape());
     CShapeFile fitted;
     FitRoundNumberGeoRef(fitted.m_geoRef);
 

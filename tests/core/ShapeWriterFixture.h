@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/edit/Edit.h"
 #include "core/io/MemoryFile.h"
 #include "core/shape/ShapeFile.h"
 
@@ -33,6 +34,22 @@ inline CShape MakeShape(const std::vector<TestVertex>& vertices, const std::stri
         shape.Add(v.x, v.y);
     shape.m_strName = name;
     return shape;
+}
+
+// Finishes the feature being digitised as the program does, through its
+// edit: appended to shapes, named, and the current shape emptied (bAdd
+// false: thrown away). True when a feature was appended.
+inline bool FinishThroughEdit(CShape& current, int nShapeType, bool bAdd, const std::string& strName,
+                              CShapeArray& shapes)
+{
+    CGeoRefArray geoRef;
+    CEditTarget target{geoRef, shapes, nShapeType, current};
+    if (!bAdd || current.GetSize() == 0)
+    {
+        CEdit(CDiscardFeatureEdit{current}).Apply(true, target);
+        return false;
+    }
+    return CEdit(CFinishFeatureEdit(current, nShapeType, strName, shapes.GetSize())).Apply(true, target);
 }
 
 // Expected bytes written out by hand, one field at a time.

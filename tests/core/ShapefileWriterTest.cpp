@@ -79,7 +79,7 @@ TEST_F(ShapefileWriter, OnePolylineOfTwoVertices)
 TEST_F(ShapefileWriter, PolygonIsWrittenAsClosedWithNothingReordered)
 {
     CShape current = MakeShape({{0, 100}, {0, 0}, {50, 50}});
-    FinishShape(current, SHAPE_POLYGON, true, "lake", m_file.m_shapes);
+    FinishThroughEdit(current, SHAPE_POLYGON, true, "lake", m_file.m_shapes);
     Save(SHAPE_POLYGON);
     ExpectedBytes shp = ShapeHeader((100 + 56 + 64) / 2, SHAPE_POLYGON, 100, 200, 150, 300);
     shp.Big32(1).Big32(56).Little32(5).Double(100).Double(200).Double(150).Double(300);
@@ -181,9 +181,10 @@ TEST_F(ShapefileWriter, RotatedGeoRefWritesExactlyWhatPixelToMapGives)
 
 TEST_F(ShapefileWriter, ShapeWithoutVerticesLeavesTheFileBoxAlone)
 {
-    // Storing beyond the end grows the list with an empty shape first; its
-    // empty box must not widen the file's box to the whole range of doubles.
-    m_file.m_shapes.SetAtGrow(1, MakeShape({{10, 90}, {30, 70}}));
+    // An empty shape's empty box must not widen the file's box to the whole
+    // range of doubles.
+    m_file.m_shapes.Add(CShape());
+    m_file.m_shapes.Add(MakeShape({{10, 90}, {30, 70}}));
     ASSERT_EQ(m_file.m_shapes.GetAt(0).GetSize(), 0);
     const CShapeBounds extent = m_file.GetExtent();
     EXPECT_EQ(extent.m_dXMin, 110);
@@ -198,9 +199,9 @@ TEST_F(ShapefileWriter, ShapeWithoutVerticesLeavesTheFileBoxAlone)
 TEST_F(ShapefileWriter, SavingTwiceWritesTheSameBytesAndLeavesTheShapes)
 {
     CShape current = MakeShape({{3, 3}, {40, 8}, {20, 60}});
-    FinishShape(current, SHAPE_POLYGON, true, "field", m_file.m_shapes);
+    FinishThroughEdit(current, SHAPE_POLYGON, true, "field", m_file.m_shapes);
     current = MakeShape({{5, 5}, {6, 9}});
-    FinishShape(current, SHAPE_POLYGON, true, "yard", m_file.m_shapes);
+    FinishThroughEdit(current, SHAPE_POLYGON, true, "yard", m_file.m_shapes);
     Save(SHAPE_POLYGON);
     const std::map<std::string, std::string> first = m_files.m_files;
     Save(SHAPE_POLYGON);

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "core/shape/ShapeFile.h"
+#include "tests/core/ShapeWriterFixture.h"
 #include "tests/core/TestFiles.h"
 
 namespace
@@ -112,7 +113,7 @@ protected:
                 else
                     for (const auto& c : clicks[i])
                         current.Add(c.first, c.second);
-                ASSERT_TRUE(FinishShape(current, type, true, names[i], m_file.m_shapes));
+                ASSERT_TRUE(FinishThroughEdit(current, type, true, names[i], m_file.m_shapes));
             }
         }
         for (int i = 0; i < m_file.m_shapes.GetSize(); ++i)
