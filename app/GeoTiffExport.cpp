@@ -114,15 +114,16 @@ void CImageDoc::AddExportCommands()
 {
     AddCommand(ID_FILE_EXPORT_GEOTIFF, [this] { OnFileExportGeoTiff(); });
     AddCommandUpdate(ID_FILE_EXPORT_GEOTIFF, [this](CCmdUI& ui) {
-        ui.Enable((m_nMode == MODE_DIGITISE || m_nMode == MODE_TRANSPOSED) && m_shapeFile.m_geoRef.m_bValid);
+        ui.Enable((m_session.Mode() == MODE_DIGITISE || m_session.Mode() == MODE_TRANSPOSED) &&
+                  m_session.GeoRef().m_bValid);
     });
 }
 
 void CImageDoc::OnFileExportGeoTiff()
 {
-    const CGeoRefArray& geoRef = m_shapeFile.m_geoRef;
+    const CGeoRefArray& geoRef = m_session.GeoRef();
     // Digitise and transposed mode have a fit; the other modes have none to export with.
-    if ((m_nMode != MODE_DIGITISE && m_nMode != MODE_TRANSPOSED) || !geoRef.m_bValid)
+    if ((m_session.Mode() != MODE_DIGITISE && m_session.Mode() != MODE_TRANSPOSED) || !geoRef.m_bValid)
         return;
     const CAffineTransform fit = geoRef.GetAffine();
     CExportGeoTiffDlg dlg(fit, m_image.Width(), m_image.Height(), geoRef.m_points);
@@ -153,7 +154,8 @@ void CImageDoc::OnFileExportGeoTiff()
     GeoTiffStatus status;
     {
         CWaitCursor wait;
-        status = ExportGeoTiff(Win32Files(), strPath, m_image, fit, dlg.m_grid, m_crs, options, std::ref(progress));
+        status = ExportGeoTiff(Win32Files(), strPath, m_image, fit, dlg.m_grid, m_session.Crs(), options,
+                               std::ref(progress));
     }
     FwSetStatusText("");
     if (status == GEOTIFF_OK)

@@ -28,6 +28,7 @@ CSessionOutcome CImageSession::Open(const CImageOpening& opening)
     geoRef.m_nFitModel = opening.nFitModel;
     m_crs = opening.crs;
     m_strPath = opening.strPath;
+    m_current.RemoveAll();
     m_journal.SetImage(opening.strFullPath, opening.strJournalFolder);
     m_bJournalFailureTold = false;
     ContentReplaced();
@@ -56,6 +57,7 @@ void CImageSession::New()
     // after; the user has just been asked about the features.
     m_bNorthUp = false;
     m_strPath.clear();
+    m_current.RemoveAll();
     m_journal.Remove();
     m_journal.SetImage("", "");
     m_bJournalFailureTold = false;
@@ -163,11 +165,18 @@ CSessionOutcome CImageSession::FitPoints()
 
 CSessionOutcome CImageSession::StartDigitising(int nShapeType)
 {
-    CSessionOutcome outcome;
     if (m_nMode != MODE_GEOREFERENCE || !GeoRef().m_bValid)
-        return outcome;
+        return {};
     m_nShapeType = nShapeType;
-    m_nMode = MODE_DIGITISE;
+    return SwitchMode(MODE_GEOREFERENCE, MODE_DIGITISE);
+}
+
+CSessionOutcome CImageSession::SwitchMode(ViewMode nFrom, ViewMode nTo)
+{
+    CSessionOutcome outcome;
+    if (m_nMode != nFrom)
+        return outcome;
+    m_nMode = nTo;
     outcome.bDone = outcome.bModeChanged = true;
     return outcome;
 }
@@ -184,23 +193,20 @@ CSessionOutcome CImageSession::BackToGeoreferencing()
 
 CSessionOutcome CImageSession::ShowNorthUp()
 {
-    CSessionOutcome outcome;
-    if (m_nMode != MODE_DIGITISE)
-        return outcome;
-    m_bNorthUp = true;
-    m_nMode = MODE_TRANSPOSED;
-    outcome.bDone = outcome.bModeChanged = true;
+    CSessionOutcome outcome = SwitchMode(MODE_DIGITISE, MODE_TRANSPOSED);
+    if (outcome.bDone)
+        m_bNorthUp = true;
     return outcome;
 }
 
-CSessionOutcome CImageSession::ShowScan()
+// The north-up copy is kept for Copy and for showing again.
+CSessionOutcome CImageSession::ShowScan() { return SwitchMode(MODE_TRANSPOSED, MODE_DIGITISE); }
+
+CSessionOutcome CImageSession::DropNorthUp()
 {
     CSessionOutcome outcome;
-    if (m_nMode != MODE_TRANSPOSED)
-        return outcome;
-    // The north-up copy is kept for Copy and for showing again.
-    m_nMode = MODE_DIGITISE;
-    outcome.bDone = outcome.bModeChanged = true;
+    outcome.bDone = m_bNorthUp;
+    m_bNorthUp = false;
     return outcome;
 }
 

@@ -95,12 +95,16 @@ public:
 
     // An image is being read: nothing of the one before is shown meanwhile.
     void BeginOpen();
-    // The image was read; asks to restore what its journal holds.
+    // The image was read; asks to restore what its journal holds. Nothing
+    // is being digitised on it yet.
     CSessionOutcome Open(const CImageOpening& opening);
     // The image could not be read: no image, no journal.
     void OpenFailed(const std::string& strJournalFolder);
-    // File New: the image stays on show without a path; the journal goes.
+    // File New: the image stays on show without a path, with its points and
+    // features; nothing is being digitised; the journal goes.
     void New();
+    // Whether the journal of the image just opened waits for an answer.
+    bool RestoreOffered() const { return m_found.shapes.GetSize() > 0; }
     CSessionOutcome RestoreFromJournal();
     void DeclineRestore();
 
@@ -119,7 +123,7 @@ public:
     // The north-up copy was made with the fit in force and is shown.
     CSessionOutcome ShowNorthUp();
     CSessionOutcome ShowScan();
-    void DropNorthUp() { m_bNorthUp = false; }
+    CSessionOutcome DropNorthUp();
 
     CSessionOutcome AddVertex(int nPixelX, int nPixelY);
     CSessionOutcome RemoveVertex();
@@ -140,6 +144,7 @@ private:
     friend class CImageSessionTestAccess;
 
     CSessionOutcome Do(CEdit edit);
+    CSessionOutcome SwitchMode(ViewMode nFrom, ViewMode nTo);
     // What follows every step of the history.
     CSessionOutcome AfterStep(const CEdit& edit, EditStep nStep);
     CEditTarget Target() { return {m_shapeFile.m_geoRef, m_shapeFile.m_shapes, m_nShapeType, m_current}; }
