@@ -10,6 +10,7 @@
 #include "winfw/FwUtil.h"
 #include "winfw/ReportList.h"
 #include "winfw/WinApp.h"
+#include "app/DocumentCommands.h"
 
 namespace
 {
@@ -216,7 +217,7 @@ void CControlPointsWnd::DeleteSelectedPoint()
     const int index = GetSelectedPoint();
     if (!pDoc || index < 0 || index >= static_cast<int>(pDoc->Session().GeoRef().m_points.size()))
         return;
-    pDoc->Follow(pDoc->Session().DeletePoint(index));
+    Follow(*pDoc, pDoc->Session().DeletePoint(index));
     // The next point takes the row, so that Delete can go on down the list.
     const int count = static_cast<int>(pDoc->Session().GeoRef().m_points.size());
     if (count > 0)
@@ -251,7 +252,7 @@ void CControlPointsWnd::EditSelectedPoint()
     after.m_dMapY = dlg.m_dNorthing;
     after.m_strMapX = dlg.m_strEasting;
     after.m_strMapY = dlg.m_strNorthing;
-    pDoc->Follow(pDoc->Session().ChangePoint(index, after));
+    Follow(*pDoc, pDoc->Session().ChangePoint(index, after));
     SelectPoint(index);
 }
 
@@ -296,7 +297,7 @@ void CControlPointsWnd::OnFitModelChosen()
     // Refused: the list shows the model in force again.
     if (!outcome.bDone && !outcome.messages.empty())
         SendDlgItemMessageA(m_hWnd, IDC_CP_FIT_MODEL, CB_SETCURSEL, before, 0);
-    pDoc->Follow(outcome);
+    Follow(*pDoc, outcome);
 }
 
 void CControlPointsWnd::OnScaleChosen()

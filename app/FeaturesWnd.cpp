@@ -5,6 +5,7 @@
 #include "core/shape/FeatureMeasure.h"
 #include "winfw/FwUtil.h"
 #include "winfw/ReportList.h"
+#include "app/DocumentCommands.h"
 
 namespace
 {
@@ -139,7 +140,7 @@ void CFeaturesWnd::RenameSelectedFeature()
     dlg.m_strName = feature.m_strName;
     if (dlg.DoModal() != IDOK || dlg.m_strName == feature.m_strName)
         return;
-    pDoc->Follow(pDoc->Session().RenameFeature(index, dlg.m_strName));
+    Follow(*pDoc, pDoc->Session().RenameFeature(index, dlg.m_strName));
     SelectFeature(index);
 }
 
@@ -149,7 +150,7 @@ void CFeaturesWnd::DeleteSelectedFeature()
     const int index = GetSelectedFeature();
     if (!pDoc || index < 0 || index >= pDoc->Session().Features().GetSize())
         return;
-    pDoc->Follow(pDoc->Session().DeleteFeature(index));
+    Follow(*pDoc, pDoc->Session().DeleteFeature(index));
     // The next feature takes the row, so that Delete can go on down the list.
     const int count = pDoc->Session().Features().GetSize();
     if (count > 0)

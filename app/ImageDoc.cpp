@@ -11,13 +11,11 @@
 #include "core/georef/ImageSettings.h"
 #include "core/io/Path.h"
 #include "core/jpeg/JpegFile.h"
-#include "app/CrsDlg.h"
+#include "app/FeatureSave.h"
 #include "app/RecoveryStore.h"
 #include "app/SessionMessages.h"
 #include "app/res/resource.h"
 #include "app/ScanLimits.h"
-#include "app/ShapeSaveAs.h"
-#include "winfw/FwIds.h"
 #include "winfw/FwUtil.h"
 #include "winfw/LongWork.h"
 #include "winfw/View.h"
@@ -41,66 +39,11 @@ std::string FullPath(const char* pszPathName)
 
 bool CanReadFile(const char* pszPathName) { return Win32Files().OpenForReading(pszPathName) != nullptr; }
 
-// The string-table id naming an edit in the Undo and Redo items.
-unsigned EditNameStringId(EditName name)
-{
-    static const struct
-    {
-        EditName name;
-        unsigned nStringId;
-    } kNames[] = {
-        {EditName::AddPoint, IDS_EDIT_ADD_POINT},
-        {EditName::DeletePoint, IDS_EDIT_DELETE_POINT},
-        {EditName::MovePoint, IDS_EDIT_MOVE_POINT},
-        {EditName::EditPoint, IDS_EDIT_EDIT_POINT},
-        {EditName::DeleteAllPoints, IDS_EDIT_DELETE_ALL_POINTS},
-        {EditName::FitModel, IDS_EDIT_FIT_MODEL},
-        {EditName::AddVertex, IDS_EDIT_ADD_VERTEX},
-        {EditName::RemoveVertex, IDS_EDIT_REMOVE_VERTEX},
-        {EditName::FinishFeature, IDS_EDIT_FINISH_FEATURE},
-        {EditName::DiscardFeature, IDS_EDIT_DISCARD_FEATURE},
-        {EditName::DeleteAllFeatures, IDS_EDIT_DELETE_ALL_FEATURES},
-        {EditName::RenameFeature, IDS_EDIT_RENAME_FEATURE},
-        {EditName::DeleteFeature, IDS_EDIT_DELETE_FEATURE},
-    };
-    for (const auto& entry : kNames)
-        if (entry.name == name)
-            return entry.nStringId;
-    return 0;
-}
 }   // namespace
 
-CImageDoc::CImageDoc()
-{
-    AddCommand(ID_FILE_SAVE_AS, [this] { OnFileSaveAs(); });
-    // The document has no file of its own to save: Ctrl+S offers the
-    // shapefile, and never writes over the opened image.
-    AddCommand(ID_FILE_SAVE, [this] { OnFileSaveAs(); });
-    AddExportCommands();
-    AddCommand(ID_VIEW_COORDINATE_SYSTEM, [this] { OnCoordinateSystem(); });
-    AddCommandUpdate(ID_VIEW_COORDINATE_SYSTEM, [this](CCmdUI& ui) { ui.Enable(m_session.Mode() != MODE_NONE); });
-    AddCommand(ID_EDIT_UNDO, [this] { OnEditUndo(); });
-    AddCommand(ID_EDIT_REDO, [this] { OnEditRedo(); });
-    AddCommandUpdate(ID_EDIT_UNDO, [this](CCmdUI& ui) {
-        ui.Enable(m_session.History().NextUndo() != nullptr);
-        ui.SetText(UndoText(false));
-    });
-    AddCommandUpdate(ID_EDIT_REDO, [this](CCmdUI& ui) {
-        ui.Enable(m_session.History().NextRedo() != nullptr);
-        ui.SetText(UndoText(true));
-    });
-}
+CImageDoc::CImageDoc() { AddExportCommands(); }
 
-std::string CImageDoc::UndoText(bool bRedo) const
-{
-    const CEdit* pNext = bRedo ? m_session.History().NextRedo() : m_session.History().NextUndo();
-    std::string text = LoadResString(bRedo ? IDS_REDO : IDS_UNDO);
-    if (pNext)
-        text += " " + LoadResString(EditNameStringId(pNext->Name()));
-    return text + "\t" + LoadResString(bRedo ? IDS_REDO_KEY : IDS_UNDO_KEY);
-}
-
-bool CImageDoc::Follow(const CSessionOutcome& outcome, CView* pSender)
+void CImageDoc::UpdateFromSession(const CSessionOutcome& outcome, CView* pSender)
 {
     if (!m_session.HasNorthUp())
         m_transposed.Release();
@@ -109,20 +52,13 @@ bool CImageDoc::Follow(const CSessionOutcome& outcome, CView* pSender)
         TellChangeListeners(outcome.pEdit);
         UpdateAllViews(pSender, outcome.bModeChanged ? HINT_MODE_CHANGED : HINT_EDITED);
     }
-    // Last, after everything is drawn as it now is.
-    TellSessionMessages(outcome);
-    return outcome.bDone;
 }
-
-BOOL CImageDoc::OnEditUndo() { return Follow(m_session.Undo()) ? TRUE : FALSE; }
-
-BOOL CImageDoc::OnEditRedo() { return Follow(m_session.Redo()) ? TRUE : FALSE; }
 
 void CImageDoc::ShowNorthUp(CTransposedImage* pMade, CView* pSender)
 {
     if (pMade)
         m_transposed = std::move(*pMade);
-    Follow(m_session.ShowNorthUp(), pSender);
+    UpdateFromSession(m_session.ShowNorthUp(), pSender);
 }
 
 void CImageDoc::OfferRecovery(const CSessionOutcome& opened)
@@ -232,61 +168,4 @@ void CImageDoc::ReportOpenFailure(const char* pszPathName)
         FwMessageBox(LoadResString(m_nOpenFailureId) + " " + pszPathName, MB_OK);
 }
 
-BOOL CImageDoc::SaveModified()
-{
-    // The question speaks of polylines whatever the type: it is the
-    // program's own text. No closes without saving; a Yes whose save failed
-    // or was cancelled keeps the document, so that no digitised feature is
-    // lost without the user having said so.
-    if (!m_session.Unsaved())
-        return TRUE;
-    if (FwMessageBox(IDS_SAVE_POLYLINES, MB_YESNO) == IDYES)
-        return OnFileSaveAs();
-    m_session.FeaturesGivenUp();
-    return TRUE;
-}
-
-BOOL CImageDoc::OnFileSaveAs()
-{
-    CShapeFile shapeFile = m_session.ShapeFile();
-    if (PromptAndSaveShapefile(shapeFile, m_session.ShapeType(), GetPathName().c_str(), GetShapeSideFiles()) !=
-        SAVE_AS_SAVED)
-        return FALSE;
-    m_session.SaveSucceeded();
-    return TRUE;
-}
-
-void CImageDoc::OnCoordinateSystem()
-{
-    if (m_session.Mode() == MODE_NONE)
-        return;
-    CCrsDlg dlg(m_session.Crs().nEpsg, LoadRecentCrs());
-    if (dlg.DoModal() != IDOK)
-        return;
-    SetCrs(dlg.m_nChosenCode);
-}
-
-void CImageDoc::SetCrs(int nCode)
-{
-    const CCrsEntry* pEntry = EmbeddedCrsCatalogue().Find(nCode);
-    const CCrsRef crs = pEntry ? pEntry->Ref() : CCrsRef();
-    if (!crs.IsNone())
-    {
-        std::vector<int> recent = LoadRecentCrs();
-        PushRecentCrs(recent, crs.nEpsg);
-        SaveRecentCrs(recent);
-    }
-    TellSessionMessages(m_session.SetCrs(crs));
-}
-
-CShapeSideFiles CImageDoc::GetShapeSideFiles() const
-{
-    CShapeSideFiles sideFiles;
-    // Names are typed and stored in the ANSI code page, byte for byte.
-    sideFiles.nCodePage = GetACP();
-    const CCrsRef& crs = m_session.Crs();
-    const CCrsEntry* pEntry = crs.IsNone() ? nullptr : EmbeddedCrsCatalogue().Find(crs.nEpsg);
-    if (pEntry)
-        sideFiles.strPrj = std::string(pEntry->wkt);
-    return sideFiles;
-}
+BOOL CImageDoc::SaveModified() { return AskToSaveFeatures(m_session, GetPathName()) ? TRUE : FALSE; }

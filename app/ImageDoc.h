@@ -33,33 +33,13 @@ public:
     BOOL SaveModified() override;
     void ReportOpenFailure(const char* pszPathName) override;
 
-    // Save As (File menu, and Ctrl+S): writes the features as a shapefile.
-    // Returns TRUE when the files were written; only then do the features
-    // count as saved.
-    BOOL OnFileSaveAs();
-    // View > Coordinate System...: asks for the image's system and keeps the
-    // choice beside the image.
-    void OnCoordinateSystem();
-    // Makes nCode (0: none) the image's system and remembers it in the
-    // image's settings file; tells the user when that file cannot be written.
-    void SetCrs(int nCode);
-    // What Save As writes beside the shapefile: the .prj of the image's
-    // system, and the .cpg of the code page the names are typed in.
-    CShapeSideFiles GetShapeSideFiles() const;
-
     // The image's state: readers, and the verbs that change it. Every
-    // outcome of a verb goes to Follow.
+    // outcome of a verb goes to Follow (DocumentCommands.h).
     const CImageSession& Session() const { return m_session; }
     CImageSession& Session() { return m_session; }
-    // What follows a verb: the north-up copy goes when the session drops
-    // it; after an edit the tool windows and the views except pSender are
-    // told; then the user hears what could not be written. Whether the verb
-    // changed anything.
-    bool Follow(const CSessionOutcome& outcome, CView* pSender = nullptr);
-    BOOL OnEditUndo();
-    BOOL OnEditRedo();
-    // The menu text of Undo or Redo, naming the step ("Undo Delete Control Point").
-    std::string UndoText(bool bRedo) const;
+    // What a verb changed: the north-up copy goes when the session dropped
+    // it; after an edit the tool windows and the views except pSender are told.
+    void UpdateFromSession(const CSessionOutcome& outcome, CView* pSender = nullptr);
 
     const CRgbImage& Image() const { return m_image; }
     // The image of Transpose, kept while the session says it may be shown

@@ -12,6 +12,7 @@
 #include "core/view/InputRules.h"
 #include "winfw/FwUtil.h"
 #include "winbase/Handles.h"
+#include "app/DocumentCommands.h"
 
 namespace
 {
@@ -57,17 +58,17 @@ void CImageView::OnDigitise()
     CImageDoc* pDoc = GetDocument();
     if (pDoc->Session().Mode() == MODE_GEOREFERENCE)
     {
-        if (pDoc->Follow(pDoc->Session().FitPoints(), this))
+        if (Follow(*pDoc, pDoc->Session().FitPoints(), this))
         {
             CDigitiseDlg dlg;
             if (pDoc->Session().ShapeTypeFixed())
                 dlg.m_nFixedType = pDoc->Session().ShapeType();
             if (dlg.DoModal() == IDOK)
-                pDoc->Follow(pDoc->Session().StartDigitising(dlg.m_nType), this);
+                Follow(*pDoc, pDoc->Session().StartDigitising(dlg.m_nType), this);
         }
         SetCursor(m_hDigitiseCursor);
     }
-    if (pDoc->Follow(pDoc->Session().ShowScan(), this))
+    if (Follow(*pDoc, pDoc->Session().ShowScan(), this))
         ApplyZoom();
 }
 
@@ -78,11 +79,11 @@ void CImageView::OnGeoreference()
         return;
     if (FwMessageBox(IDS_SWITCH_TO_GEOREFERENCE, MB_YESNO | MB_DEFBUTTON2) == IDYES)
     {
-        pDoc->Follow(pDoc->Session().BackToGeoreferencing(), this);
+        Follow(*pDoc, pDoc->Session().BackToGeoreferencing(), this);
         RepaintNow(m_hWnd, nullptr);
     }
     // Asked is enough: the north-up copy is made anew next time.
-    pDoc->Follow(pDoc->Session().DropNorthUp(), this);
+    Follow(*pDoc, pDoc->Session().DropNorthUp(), this);
 }
 
 void CImageView::OnLButtonDown(UINT, POINT point)
@@ -102,7 +103,7 @@ void CImageView::OnLButtonDown(UINT, POINT point)
     if (pDoc->Session().Mode() != MODE_DIGITISE)
         return;
     POINT pixel = ClientToPixel(point);
-    pDoc->Follow(pDoc->Session().AddVertex(pixel.x, pixel.y), this);
+    Follow(*pDoc, pDoc->Session().AddVertex(pixel.x, pixel.y), this);
     {
         UniqueWindowDc dc(m_hWnd);
         DrawShape(m_crDigitise, dc.Get(), m_shape, TRUE, TRUE);
@@ -139,7 +140,7 @@ void CImageView::EnterControlPoint(POINT point)
         CGeoRefPoint added(dlg.m_dEasting, dlg.m_dNorthing, pixel.x, pixel.y);
         added.m_strMapX = dlg.m_strEasting;
         added.m_strMapY = dlg.m_strNorthing;
-        pDoc->Follow(pDoc->Session().AddPoint(added), this);
+        Follow(*pDoc, pDoc->Session().AddPoint(added), this);
         // The marker and its label, which runs to the right; every residual
         // changes with a new point when they are shown.
         RECT label = {point.x - 10, point.y - 10, client.right, point.y + 20};
@@ -147,7 +148,7 @@ void CImageView::EnterControlPoint(POINT point)
     }
     else if (nResult == IDC_DELETE_ALL)
     {
-        pDoc->Follow(pDoc->Session().DeleteAllPoints(), this);
+        Follow(*pDoc, pDoc->Session().DeleteAllPoints(), this);
         RepaintNow(m_hWnd, nullptr);
     }
     else
@@ -165,7 +166,7 @@ void CImageView::FinishCurrentShape()
     if (m_shape.GetSize() == 0)
         return;
     // Finished with its name, or thrown away: either can be taken back.
-    pDoc->Follow(bAdd ? pDoc->Session().FinishFeature(dlg.m_strName) : pDoc->Session().DiscardFeature(), this);
+    Follow(*pDoc, bAdd ? pDoc->Session().FinishFeature(dlg.m_strName) : pDoc->Session().DiscardFeature(), this);
 }
 
 void CImageView::OnLButtonDblClk(UINT, POINT)
@@ -187,7 +188,7 @@ void CImageView::OnRButtonDown(UINT, POINT)
     }
     else if (pDoc->Session().Mode() == MODE_DIGITISE && m_shape.GetSize() > 0)
     {
-        pDoc->Follow(pDoc->Session().RemoveVertex(), this);
+        Follow(*pDoc, pDoc->Session().RemoveVertex(), this);
         RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     }
 }
@@ -236,7 +237,7 @@ void CImageView::EndPointDrag(POINT point, bool bDrop)
     }
     const POINT pixel = ClientToPixel(point);
     // Let go where it was taken: nothing changes, the marker goes back.
-    if (!pDoc->Follow(pDoc->Session().MovePoint(index, pixel.x, pixel.y)))
+    if (!Follow(*pDoc, pDoc->Session().MovePoint(index, pixel.x, pixel.y)))
         RedrawWholeView(m_hWnd);
 }
 
@@ -291,6 +292,7 @@ void CImageView::OnMouseMove(UINT nFlags, POINT point)
         break;
     }
     case MODE_TRANSPOSED: FwSetStatusText(LoadResString(IDS_TRANSPOSED_HINT)); break;
+    case MODE_NONE: break;
     }
 }
 

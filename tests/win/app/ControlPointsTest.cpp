@@ -14,6 +14,7 @@
 #include "tests/win/app/AppSession.h"
 #include "tests/win/app/MouseDriver.h"
 #include "tests/win/app/DocTestAccess.h"
+#include "app/DocumentCommands.h"
 
 using gui::ModalScript;
 
@@ -205,7 +206,7 @@ TEST(ControlPoints, HintsNameSwappedCoordinatesAndPointsOnALine)
         << hints;
 
     // Three points along one line of the image.
-    session.Doc()->Follow(session.Doc()->Session().DeleteAllPoints());
+    Follow(*session.Doc(), session.Doc()->Session().DeleteAllPoints());
     enter(POINT{20, 20}, "500000", "4200100");
     enter(POINT{100, 70}, "500080", "4200050");
     enter(POINT{180, 120}, "500160", "4200000");

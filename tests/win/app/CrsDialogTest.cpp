@@ -13,6 +13,7 @@
 #include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 #include "tests/win/app/MouseDriver.h"
+#include "app/DocumentCommands.h"
 
 using gui::ModalScript;
 
@@ -123,7 +124,7 @@ TEST(CoordinateSystem, SaveAsWritesThePrjOfTheSystemAndTheCodePage)
     const std::string folder = gui::TempFolder("crs-saveas");
     AppSession session({CopyFixture("map.jpg", folder, "map.jpg")});
     ASSERT_TRUE(session.started);
-    session.Doc()->SetCrs(27700);
+    SetCoordinateSystem(*session.Doc(), 27700);
     ASSERT_EQ(gui::DigitiseFeature(session.ViewWnd(), IDC_POLYGONS, "field", {{10, 10}, {40, 10}, {40, 30}}), 2u);
     // The read-out says which system its numbers are in.
     gui::MouseMove(session.ViewWnd(), POINT{20, 20});
@@ -144,7 +145,7 @@ TEST(CoordinateSystem, SaveAsWritesThePrjOfTheSystemAndTheCodePage)
     EXPECT_EQ(saveAs("blocked.shp"), "An error occurred whilst saving the file " + folder + "\\blocked.shp");
 
     // None: the .cpg still, no .prj.
-    session.Doc()->SetCrs(0);
+    SetCoordinateSystem(*session.Doc(), 0);
     EXPECT_EQ(saveAs("plain.shp"), "File saved as " + folder + "\\plain.shp");
     EXPECT_EQ(ReadWholeFile(folder + "\\plain.cpg"), codePage);
     EXPECT_FALSE(Exists(folder + "\\plain.prj"));
@@ -160,7 +161,7 @@ TEST(DocsScreenshot, CoordinateSystemDialog)
     const std::string folder = gui::TempFolder("crs-docs");
     AppSession session({CopyFixture("../../../../samples/sample_map.jpg", folder, "sample_map.jpg")});
     ASSERT_TRUE(session.started);
-    session.Doc()->SetCrs(4326);
+    SetCoordinateSystem(*session.Doc(), 4326);
     bool saved = false;
     ChooseWith(session, [&](HWND hDialog) {
         gui::TypeText(GetDlgItem(hDialog, IDC_CRS_SEARCH), "wgs 84 utm");

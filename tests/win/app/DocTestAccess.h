@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/ImageDoc.h"
+#include "app/DocumentCommands.h"
 
 class CImageSessionTestAccess
 {
@@ -26,7 +27,7 @@ public:
     // An edit as the history keeps it, followed as any verb is.
     static bool DoEdit(CImageDoc& doc, CEdit edit)
     {
-        return doc.Follow(CImageSessionTestAccess::Do(doc.m_session, std::move(edit)));
+        return Follow(doc, CImageSessionTestAccess::Do(doc.m_session, std::move(edit)));
     }
     static CRgbImage& Image(CImageDoc& doc) { return doc.m_image; }
     // The pixels of a north-up copy, which the session then counts as made.

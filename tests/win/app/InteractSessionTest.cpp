@@ -17,6 +17,7 @@
 #include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 #include "tests/win/app/MouseDriver.h"
+#include "app/DocumentCommands.h"
 
 namespace
 {
@@ -187,7 +188,7 @@ void RunSession(const std::string& kind, int nRadioID, int nShapeType, const std
     // The sample's coordinates are longitudes and latitudes: polygons are
     // saved in WGS 84, the others without a coordinate system.
     if (nShapeType == SHAPE_POLYGON)
-        session.Doc()->SetCrs(4326);
+        SetCoordinateSystem(*session.Doc(), 4326);
     std::string shp = folder + "\\" + kind + ".shp";
     const std::vector<gui::SeenWindow> seen = session.SaveThroughDialog(folder + "\\" + kind);   // the dialog adds .shp
     ASSERT_EQ(seen.size(), 2u);

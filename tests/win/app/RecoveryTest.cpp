@@ -10,6 +10,7 @@
 #include "tests/win/app/AppSession.h"
 #include "tests/win/app/MouseDriver.h"
 #include "tests/win/app/DocTestAccess.h"
+#include "app/DocumentCommands.h"
 
 using gui::ModalScript;
 
@@ -74,9 +75,9 @@ TEST(Recovery, JournalFollowsTheUnsavedFeaturesAndGoesWhenTheyAreSavedOrGivenUp)
     gui::FinishFeature(session, "lake", {{10, 10}, {40, 10}});
     EXPECT_EQ(Journaled(image), "lake");
     gui::FinishFeature(session, "wood", {{5, 40}, {20, 40}});
-    session.Doc()->OnEditUndo();   // "wood" back to the vertices being digitised
+    Follow(*session.Doc(), session.Doc()->Session().Undo());   // "wood" back to the vertices being digitised
     EXPECT_EQ(Journaled(image), "lake");
-    session.Doc()->OnEditRedo();
+    Follow(*session.Doc(), session.Doc()->Session().Redo());
     EXPECT_EQ(Journaled(image), "lake|wood");
 
     // Saved: every feature is in the files, the journal goes; the next
