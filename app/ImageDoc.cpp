@@ -38,10 +38,7 @@ std::string FullPath(const char* pszPathName)
 }
 
 bool CanReadFile(const char* pszPathName) { return Win32Files().OpenForReading(pszPathName) != nullptr; }
-
 }   // namespace
-
-CImageDoc::CImageDoc() { AddExportCommands(); }
 
 void CImageDoc::UpdateFromSession(const CSessionOutcome& outcome, CView* pSender)
 {

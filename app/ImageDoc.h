@@ -25,8 +25,6 @@ class CView;
 class CImageDoc : public CDocument
 {
 public:
-    CImageDoc();
-
     void Serialize(bool bStoring) override;
     BOOL OnNewDocument() override;
     BOOL OnOpenDocument(const char* pszPathName) override;
@@ -53,9 +51,10 @@ public:
     int AddChangeListener(std::function<void(const CEdit* pEdit)> listener);
     void RemoveChangeListener(int nID);
 
-    // Export GeoTIFF (GeoTiffExport.cpp): the scan north up through the fit,
-    // as a georeferenced GeoTIFF. Enabled while there is a fit.
-    void OnFileExportGeoTiff();
+    // The pixel size last chosen for this image's export; 0 while it is
+    // the scan's own.
+    double GeoTiffPixelSize() const { return m_dGeoTiffPixelSize; }
+    void SetGeoTiffPixelSize(double dPixelSize) { m_dGeoTiffPixelSize = dPixelSize; }
 
 private:
     friend class CImageDocTestAccess;
@@ -63,13 +62,10 @@ private:
     // After an open: offers the features a journal of the image holds.
     void OfferRecovery(const CSessionOutcome& opened);
     void TellChangeListeners(const CEdit* pEdit);
-    void AddExportCommands();
 
     CImageSession m_session{Win32Files()};
     CRgbImage m_image;
     CTransposedImage m_transposed;
-    // The pixel size last chosen for this image's export; 0 while it is
-    // the scan's own.
     double m_dGeoTiffPixelSize = 0.0;
 
     // The string telling why the last open failed: IDS_UNABLE_TO_OPEN for

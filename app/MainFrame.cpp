@@ -2,6 +2,7 @@
 
 #include "app/DocumentCommands.h"
 #include "app/FeatureSave.h"
+#include "app/GeoTiffExport.h"
 #include "app/res/resource.h"
 #include "winfw/FwIds.h"
 #include "winfw/View.h"
@@ -84,6 +85,14 @@ void CMainFrame::AddDocumentCommands()
         });
         AddCommandUpdate(nID, [this](CCmdUI& ui) { ui.Enable(ImageDoc() != nullptr); });
     }
+    AddCommand(ID_FILE_EXPORT_GEOTIFF, [this] {
+        if (CImageDoc* pDoc = ImageDoc())
+            ExportGeoTiffOf(*pDoc);
+    });
+    AddCommandUpdate(ID_FILE_EXPORT_GEOTIFF, [this](CCmdUI& ui) {
+        const CImageDoc* pDoc = ImageDoc();
+        ui.Enable(pDoc && CanExportGeoTiff(pDoc->Session()));
+    });
     AddCommand(ID_VIEW_COORDINATE_SYSTEM, [this] {
         if (CImageDoc* pDoc = ImageDoc())
             ChooseCoordinateSystem(*pDoc);

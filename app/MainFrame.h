@@ -28,7 +28,7 @@ public:
     CStatusBar m_wndStatusBar;
 
 private:
-    // Save, Save As, Coordinate System, Undo and Redo, on the active view's document.
+    // Save, Save As, Export GeoTIFF, Coordinate System, Undo and Redo, on the active view's document.
     void AddDocumentCommands();
     CImageDoc* ImageDoc() const;
 
