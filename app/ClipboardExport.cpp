@@ -132,14 +132,14 @@ void CImageView::AddClipboardCommands()
 {
     AddCommand(ID_EDIT_COPY, [this] { OnEditCopy(); });
     AddCommandUpdate(ID_EDIT_COPY, [this](CCmdUI& ui) {
-        ui.Enable(GetDocument()->m_nMode == MODE_TRANSPOSED && !GetDocument()->m_transposed.IsEmpty());
+        ui.Enable(GetDocument()->Session().Mode() == MODE_TRANSPOSED && !GetDocument()->NorthUp().IsEmpty());
     });
 }
 
 void CImageView::OnEditCopy()
 {
-    const CTransposedImage& image = GetDocument()->m_transposed;
-    if (image.IsEmpty() || GetDocument()->m_nMode != MODE_TRANSPOSED)
+    const CTransposedImage& image = GetDocument()->NorthUp();
+    if (image.IsEmpty() || GetDocument()->Session().Mode() != MODE_TRANSPOSED)
         return;
     unsigned nFailureId = 0;
     {

@@ -10,6 +10,7 @@
 #include "winfw/FwUtil.h"
 #include "winfw/ReportList.h"
 #include "winfw/WinApp.h"
+#include "app/DocumentCommands.h"
 
 namespace
 {
@@ -114,8 +115,8 @@ void CControlPointsWnd::FillList()
     if (!pDoc)
         return;
     HWND hList = GetDlgItem(m_hWnd, IDC_CP_LIST);
-    const std::vector<CGeoRefPoint>& points = pDoc->m_shapeFile.m_geoRef.m_points;
-    const CFitReport& report = pDoc->GetFitReport();
+    const std::vector<CGeoRefPoint>& points = pDoc->Session().GeoRef().m_points;
+    const CFitReport& report = pDoc->Session().FitReport();
     const CModelFit& fit = report.Chosen();
     const bool residuals = fit.bFitted && fit.residuals.size() == points.size();
     const int selected = GetSelectedPoint();
@@ -163,7 +164,7 @@ void CControlPointsWnd::FillSummary()
     CImageDoc* pDoc = Doc();
     if (!pDoc)
         return;
-    const CFitReport& report = pDoc->GetFitReport();
+    const CFitReport& report = pDoc->Session().FitReport();
     SendDlgItemMessageA(m_hWnd, IDC_CP_FIT_MODEL, CB_SETCURSEL, report.nChosenModel, 0);
     for (int model = 0; model < kFitModelCount; ++model)
         SetItemText(kRmsControls[model], ModelSummary(report.models[model]));
@@ -214,11 +215,11 @@ void CControlPointsWnd::DeleteSelectedPoint()
 {
     CImageDoc* pDoc = Doc();
     const int index = GetSelectedPoint();
-    if (!pDoc || index < 0 || index >= static_cast<int>(pDoc->m_shapeFile.m_geoRef.m_points.size()))
+    if (!pDoc || index < 0 || index >= static_cast<int>(pDoc->Session().GeoRef().m_points.size()))
         return;
-    pDoc->DoEdit(CDeletePointEdit{index, pDoc->m_shapeFile.m_geoRef.m_points[index]});
+    Follow(*pDoc, pDoc->Session().DeletePoint(index));
     // The next point takes the row, so that Delete can go on down the list.
-    const int count = static_cast<int>(pDoc->m_shapeFile.m_geoRef.m_points.size());
+    const int count = static_cast<int>(pDoc->Session().GeoRef().m_points.size());
     if (count > 0)
         SelectPoint(index < count ? index : count - 1);
     UpdateButtons();
@@ -228,9 +229,9 @@ void CControlPointsWnd::EditSelectedPoint()
 {
     CImageDoc* pDoc = Doc();
     const int index = GetSelectedPoint();
-    if (!pDoc || index < 0 || index >= static_cast<int>(pDoc->m_shapeFile.m_geoRef.m_points.size()))
+    if (!pDoc || index < 0 || index >= static_cast<int>(pDoc->Session().GeoRef().m_points.size()))
         return;
-    const CGeoRefPoint before = pDoc->m_shapeFile.m_geoRef.m_points[index];
+    const CGeoRefPoint before = pDoc->Session().GeoRef().m_points[index];
     CGeoRefDlg dlg;
     dlg.m_bEditing = true;
     dlg.m_strEasting = before.m_strMapX.empty() ? FormatFixed(before.m_dMapX, 6) : before.m_strMapX;
@@ -238,7 +239,7 @@ void CControlPointsWnd::EditSelectedPoint()
     if (CImageView* pView = View())
     {
         pView->ShowControlPoint(index);
-        if (pView->m_hWnd && pDoc->m_nMode != MODE_TRANSPOSED)
+        if (pView->m_hWnd && pDoc->Session().Mode() != MODE_TRANSPOSED)
         {
             dlg.m_bAnchored = true;
             dlg.m_ptAnchor = pView->PixelToScreen(before.m_nPixelX, before.m_nPixelY);
@@ -251,7 +252,7 @@ void CControlPointsWnd::EditSelectedPoint()
     after.m_dMapY = dlg.m_dNorthing;
     after.m_strMapX = dlg.m_strEasting;
     after.m_strMapY = dlg.m_strNorthing;
-    pDoc->DoEdit(CChangePointEdit{index, before, after});
+    Follow(*pDoc, pDoc->Session().ChangePoint(index, after));
     SelectPoint(index);
 }
 
@@ -291,18 +292,12 @@ void CControlPointsWnd::OnFitModelChosen()
     if (!pDoc)
         return;
     const int model = static_cast<int>(SendDlgItemMessageA(m_hWnd, IDC_CP_FIT_MODEL, CB_GETCURSEL, 0, 0));
-    const int before = pDoc->m_shapeFile.m_geoRef.m_nFitModel;
-    if (model < 0 || model >= kFitModelCount || model == before)
-        return;
-    // Features being digitised need a fit in force all the time: a model
-    // that cannot be fitted yet is chosen while georeferencing.
-    if (pDoc->m_nMode != MODE_GEOREFERENCE && pDoc->m_nMode != MODE_NONE && !pDoc->GetFitReport().models[model].bFitted)
-    {
+    const int before = pDoc->Session().GeoRef().m_nFitModel;
+    const CSessionOutcome outcome = pDoc->Session().ChooseFitModel(model);
+    // Refused: the list shows the model in force again.
+    if (!outcome.bDone && !outcome.messages.empty())
         SendDlgItemMessageA(m_hWnd, IDC_CP_FIT_MODEL, CB_SETCURSEL, before, 0);
-        FwMessageBox(IDS_MODEL_CANNOT_FIT, MB_OK);
-        return;
-    }
-    pDoc->DoEdit(CSetFitModelEdit{before, model});
+    Follow(*pDoc, outcome);
 }
 
 void CControlPointsWnd::OnScaleChosen()
@@ -356,7 +351,7 @@ LRESULT CControlPointsWnd::OnCustomDraw(NMLVCUSTOMDRAW* pDraw)
     {
         // The worst point's row in the warning colour of its marker.
         CImageDoc* pDoc = Doc();
-        if (pDoc && static_cast<int>(pDraw->nmcd.dwItemSpec) == pDoc->GetFitReport().Chosen().nWorst)
+        if (pDoc && static_cast<int>(pDraw->nmcd.dwItemSpec) == pDoc->Session().FitReport().Chosen().nWorst)
             pDraw->clrText = kWorstPointColour;
         return CDRF_DODEFAULT;
     }

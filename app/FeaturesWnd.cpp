@@ -5,6 +5,7 @@
 #include "core/shape/FeatureMeasure.h"
 #include "winfw/FwUtil.h"
 #include "winfw/ReportList.h"
+#include "app/DocumentCommands.h"
 
 namespace
 {
@@ -66,9 +67,9 @@ void CFeaturesWnd::Refresh()
     if (!m_hWnd || !pDoc)
         return;
     HWND hList = GetDlgItem(m_hWnd, IDC_FEATURES_LIST);
-    const CShapeArray& shapes = pDoc->m_shapeFile.m_shapes;
-    const CGeoRefArray& geoRef = pDoc->m_shapeFile.m_geoRef;
-    const int type = pDoc->m_nShapeType;
+    const CShapeArray& shapes = pDoc->Session().Features();
+    const CGeoRefArray& geoRef = pDoc->Session().GeoRef();
+    const int type = pDoc->Session().ShapeType();
     const int selected = GetSelectedFeature();
 
     SetReportColumnTitle(hList, COLUMN_SIZE,
@@ -129,17 +130,17 @@ void CFeaturesWnd::RenameSelectedFeature()
 {
     CImageDoc* pDoc = Doc();
     const int index = GetSelectedFeature();
-    if (!pDoc || index < 0 || index >= pDoc->m_shapeFile.m_shapes.GetSize())
+    if (!pDoc || index < 0 || index >= pDoc->Session().Features().GetSize())
         return;
     if (CImageView* pView = View())
         pView->ShowFeature(index);
-    const CShape feature = pDoc->m_shapeFile.m_shapes.GetAt(index);
+    const CShape feature = pDoc->Session().Features().GetAt(index);
     CAddFeatureDlg dlg;
     dlg.m_bRenaming = true;
     dlg.m_strName = feature.m_strName;
     if (dlg.DoModal() != IDOK || dlg.m_strName == feature.m_strName)
         return;
-    pDoc->DoEdit(CRenameFeatureEdit(index, feature, dlg.m_strName));
+    Follow(*pDoc, pDoc->Session().RenameFeature(index, dlg.m_strName));
     SelectFeature(index);
 }
 
@@ -147,11 +148,11 @@ void CFeaturesWnd::DeleteSelectedFeature()
 {
     CImageDoc* pDoc = Doc();
     const int index = GetSelectedFeature();
-    if (!pDoc || index < 0 || index >= pDoc->m_shapeFile.m_shapes.GetSize())
+    if (!pDoc || index < 0 || index >= pDoc->Session().Features().GetSize())
         return;
-    pDoc->DoEdit(CDeleteFeatureEdit{index, pDoc->m_shapeFile.m_shapes.GetAt(index)});
+    Follow(*pDoc, pDoc->Session().DeleteFeature(index));
     // The next feature takes the row, so that Delete can go on down the list.
-    const int count = pDoc->m_shapeFile.m_shapes.GetSize();
+    const int count = pDoc->Session().Features().GetSize();
     if (count > 0)
         SelectFeature(index < count ? index : count - 1);
     UpdateButtons();

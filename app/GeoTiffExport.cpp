@@ -1,12 +1,13 @@
 // Export GeoTIFF (File menu): the dialog, the Save dialog, the export as
 // long work with its progress also in the status line (Escape cancels), and
 // the message that tells how it ended.
+#include "app/GeoTiffExport.h"
+
 #include <windows.h>
 
 #include <functional>
 
 #include "app/ExportGeoTiffDlg.h"
-#include "app/ImageDoc.h"
 #include "app/ShapeSaveAs.h"
 #include "app/res/resource.h"
 #include "core/io/Path.h"
@@ -52,36 +53,34 @@ void SaveChoices(const CGeoTiffChoices& c)
 
 }   // namespace
 
-void CImageDoc::AddExportCommands()
+bool CanExportGeoTiff(const CImageSession& session)
 {
-    AddCommand(ID_FILE_EXPORT_GEOTIFF, [this] { OnFileExportGeoTiff(); });
-    AddCommandUpdate(ID_FILE_EXPORT_GEOTIFF, [this](CCmdUI& ui) {
-        ui.Enable((m_nMode == MODE_DIGITISE || m_nMode == MODE_TRANSPOSED) && m_shapeFile.m_geoRef.m_bValid);
-    });
+    // Digitise and transposed mode have a fit; the other modes have none to export with.
+    return (session.Mode() == MODE_DIGITISE || session.Mode() == MODE_TRANSPOSED) && session.GeoRef().m_bValid;
 }
 
-void CImageDoc::OnFileExportGeoTiff()
+void ExportGeoTiffOf(CImageDoc& doc)
 {
-    const CGeoRefArray& geoRef = m_shapeFile.m_geoRef;
-    // Digitise and transposed mode have a fit; the other modes have none to export with.
-    if ((m_nMode != MODE_DIGITISE && m_nMode != MODE_TRANSPOSED) || !geoRef.m_bValid)
+    const CGeoRefArray& geoRef = doc.Session().GeoRef();
+    if (!CanExportGeoTiff(doc.Session()))
         return;
     const CAffineTransform fit = geoRef.GetAffine();
-    CExportGeoTiffDlg dlg(fit, m_image.Width(), m_image.Height(), geoRef.m_points);
+    CExportGeoTiffDlg dlg(fit, doc.Image().Width(), doc.Image().Height(), geoRef.m_points);
     dlg.m_choices = LoadChoices();
-    dlg.m_choices.dPixelSize = m_dGeoTiffPixelSize;
+    dlg.m_choices.dPixelSize = doc.GeoTiffPixelSize();
     if (dlg.DoModal() != IDOK)
         return;
     SaveChoices(dlg.m_choices);
-    m_dGeoTiffPixelSize = dlg.m_choices.dPixelSize;
+    doc.SetGeoTiffPixelSize(dlg.m_choices.dPixelSize);
 
     // The scan's name with .tif is what the Save dialog proposes.
-    std::string strPath = GetPathName().empty() ? std::string() : SideFileName(GetPathName().c_str(), ".tif");
+    const std::string& strImagePath = doc.GetPathName();
+    std::string strPath = strImagePath.empty() ? std::string() : SideFileName(strImagePath.c_str(), ".tif");
     const std::string strFilter = LoadResString(IDS_GEOTIFF_FILES) + "|*.tif;*.tiff||";
     if (!FwPromptSaveFileName(strFilter.c_str(), "tif", strPath, true))
         return;
     // The export replaces the file it is given: never the scan itself.
-    if (IsSameFile(strPath, GetPathName().c_str()))
+    if (IsSameFile(strPath, strImagePath.c_str()))
     {
         FwMessageBox(LoadResString(IDS_GEOTIFF_IS_SCAN) + " " + strPath, MB_OK);
         return;
@@ -97,10 +96,11 @@ void CImageDoc::OnFileExportGeoTiff()
     work.statusText = [](int nPercent) { return LoadResStringWith(IDS_GEOTIFF_PROGRESS, {std::to_string(nPercent)}); };
     FwRunLongWork(
         [&](CProgress& progress) {
-            status = ExportGeoTiff(Win32Files(), strPath, m_image, fit, dlg.m_grid, m_crs, options, [&](double dDone) {
-                progress.Set(dDone);
-                return !progress.Cancelled();
-            });
+            status = ExportGeoTiff(Win32Files(), strPath, doc.Image(), fit, dlg.m_grid, doc.Session().Crs(), options,
+                                   [&](double dDone) {
+                                       progress.Set(dDone);
+                                       return !progress.Cancelled();
+                                   });
         },
         work);
     FwSetStatusText("");

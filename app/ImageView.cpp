@@ -16,7 +16,7 @@ const COLORREF kControlPointColour = 0x00800000;   // navy
 }
 
 CImageView::CImageView(CImageDoc& doc)
-    : m_shape(doc.m_shape), m_nZoom(1), m_nPrevZoom(1), m_crDigitise(0x00FF0000),
+    : m_shape(doc.Session().Current()), m_nZoom(1), m_nPrevZoom(1), m_crDigitise(0x00FF0000),
       m_crPrevious(0x00800080), m_ptPending{-1, -1},
       m_hDigitiseCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_DIGITISE_CURSOR)))
 {
@@ -26,11 +26,11 @@ CImageView::CImageView(CImageDoc& doc)
     AddCommandUpdate(ID_VIEW_ZOOM100, [this](CCmdUI& ui) { ui.SetCheck(m_nZoom == 1); });
     AddCommandUpdate(ID_VIEW_ZOOM200, [this](CCmdUI& ui) {
         ui.SetCheck(m_nZoom == 2);
-        ui.Enable(GetDocument()->m_nMode != MODE_TRANSPOSED);
+        ui.Enable(GetDocument()->Session().Mode() != MODE_TRANSPOSED);
     });
     AddCommandUpdate(ID_VIEW_ZOOM400, [this](CCmdUI& ui) {
         ui.SetCheck(m_nZoom == 4);
-        ui.Enable(GetDocument()->m_nMode != MODE_TRANSPOSED);
+        ui.Enable(GetDocument()->Session().Mode() != MODE_TRANSPOSED);
     });
     AddInputCommands();
     AddTransposeCommands();
@@ -46,9 +46,8 @@ void CImageView::SetZoom(int nZoom)
 void CImageView::OnInitialUpdate()
 {
     CScrollView::OnInitialUpdate();
-    const CRgbImage& image = GetDocument()->m_image;
+    const CRgbImage& image = GetDocument()->Image();
     SetScrollSizes(SIZE{image.Width(), image.Height()});
-    m_shape.RemoveAll();
 }
 
 void CImageView::OnUpdate(CView*, LPARAM lHint, void*)
@@ -75,17 +74,17 @@ void CImageView::OnUpdate(CView*, LPARAM lHint, void*)
 void CImageView::ApplyZoom()
 {
     CImageDoc* pDoc = GetDocument();
-    if (pDoc->m_nMode == MODE_TRANSPOSED)
+    if (pDoc->Session().Mode() == MODE_TRANSPOSED)
     {
         m_nZoom = 1;
         m_nPrevZoom = 1;
-        SetScrollSizes(SIZE{pDoc->m_transposed.Width(), pDoc->m_transposed.Height()});
+        SetScrollSizes(SIZE{pDoc->NorthUp().Width(), pDoc->NorthUp().Height()});
         SetScrollPos(m_hWnd, SB_HORZ, 0, TRUE);
         SetScrollPos(m_hWnd, SB_VERT, 0, TRUE);
     }
     else
     {
-        const CRgbImage& image = pDoc->m_image;
+        const CRgbImage& image = pDoc->Image();
         SetScrollSizes(SIZE{image.Width() * m_nZoom, image.Height() * m_nZoom});
         // The sizes may have limited the positions: scale what they left.
         POINT pt = GetScrollPosition();
@@ -122,10 +121,10 @@ BOOL CImageView::OnEraseBkgnd(HDC hDC)
     // the picture flicker while scrolling.
     SIZE painted = {0, 0};
     const CImageDoc* pDoc = GetDocument();
-    if (pDoc->m_nMode == MODE_TRANSPOSED)
-        painted = SIZE{pDoc->m_transposed.Width(), pDoc->m_transposed.Height()};
+    if (pDoc->Session().Mode() == MODE_TRANSPOSED)
+        painted = SIZE{pDoc->NorthUp().Width(), pDoc->NorthUp().Height()};
     else
-        painted = SIZE{pDoc->m_image.Width() * m_nZoom, pDoc->m_image.Height() * m_nZoom};
+        painted = SIZE{pDoc->Image().Width() * m_nZoom, pDoc->Image().Height() * m_nZoom};
     POINT scroll = GetScrollPosition();
     RECT client;
     GetClientRect(m_hWnd, &client);
@@ -140,17 +139,17 @@ void CImageView::OnDraw(HDC hDC)
 {
     CImageDoc* pDoc = GetDocument();
     CWaitCursor wait;
-    if (pDoc->m_nMode == MODE_TRANSPOSED)
+    if (pDoc->Session().Mode() == MODE_TRANSPOSED)
     {
-        if (!pDoc->m_transposed.IsEmpty())
-            PaintPixels(hDC, pDoc->m_transposed, 1);
+        if (!pDoc->NorthUp().IsEmpty())
+            PaintPixels(hDC, pDoc->NorthUp(), 1);
         return;
     }
-    if (!pDoc->m_image.IsEmpty())
-        PaintPixels(hDC, pDoc->m_image, m_nZoom);
+    if (!pDoc->Image().IsEmpty())
+        PaintPixels(hDC, pDoc->Image(), m_nZoom);
 
-    const std::vector<CGeoRefPoint>& points = pDoc->m_shapeFile.m_geoRef.m_points;
-    const int nWorst = m_bShowResiduals ? pDoc->GetFitReport().Chosen().nWorst : -1;
+    const std::vector<CGeoRefPoint>& points = pDoc->Session().GeoRef().m_points;
+    const int nWorst = m_bShowResiduals ? pDoc->Session().FitReport().Chosen().nWorst : -1;
     if (m_bShowResiduals)
         DrawResiduals(hDC);
     for (size_t i = 0; i < points.size(); ++i)
@@ -174,7 +173,7 @@ void CImageView::OnDraw(HDC hDC)
         }
     }
     DrawShape(m_crDigitise, hDC, m_shape, TRUE, FALSE);
-    const CShapeArray& shapes = pDoc->m_shapeFile.m_shapes;
+    const CShapeArray& shapes = pDoc->Session().Features();
     for (int i = 0; i < shapes.GetSize(); ++i)
         DrawShape(m_crPrevious, hDC, shapes.GetAt(i), FALSE, FALSE);
     if (m_nSelectedFeature >= 0 && m_nSelectedFeature < shapes.GetSize())
@@ -217,7 +216,7 @@ void CImageView::DrawShape(COLORREF crColour, HDC hDC, const CShape& shape, BOOL
         else
             LineTo(hDC, x, y);
     }
-    if (shape.GetSize() > 0 && (markFirst || GetDocument()->m_nShapeType == SHAPE_POINT))
+    if (shape.GetSize() > 0 && (markFirst || GetDocument()->Session().ShapeType() == SHAPE_POINT))
     {
         int x = shape.GetAt(0).x * m_nZoom - offset.x;
         int y = shape.GetAt(0).y * m_nZoom - offset.y;
@@ -231,8 +230,8 @@ void CImageView::DrawShape(COLORREF crColour, HDC hDC, const CShape& shape, BOOL
 void CImageView::DrawResiduals(HDC hDC)
 {
     const CImageDoc* pDoc = GetDocument();
-    const std::vector<CGeoRefPoint>& points = pDoc->m_shapeFile.m_geoRef.m_points;
-    const CModelFit& fit = pDoc->GetFitReport().Chosen();
+    const std::vector<CGeoRefPoint>& points = pDoc->Session().GeoRef().m_points;
+    const CModelFit& fit = pDoc->Session().FitReport().Chosen();
     if (!fit.bFitted || fit.residuals.size() != points.size())
         return;
     UniqueGdiObject<HPEN> pen(CreatePen(PS_SOLID, 2, kResidualColour));
@@ -283,8 +282,8 @@ void CImageView::SetSelectedPoint(int nIndex)
 
 void CImageView::ShowControlPoint(int nIndex)
 {
-    const std::vector<CGeoRefPoint>& points = GetDocument()->m_shapeFile.m_geoRef.m_points;
-    if (nIndex < 0 || nIndex >= static_cast<int>(points.size()) || GetDocument()->m_nMode == MODE_TRANSPOSED)
+    const std::vector<CGeoRefPoint>& points = GetDocument()->Session().GeoRef().m_points;
+    if (nIndex < 0 || nIndex >= static_cast<int>(points.size()) || GetDocument()->Session().Mode() == MODE_TRANSPOSED)
         return;
     m_nSelectedPoint = nIndex;
     CentreOnPixel(points[nIndex].m_nPixelX, points[nIndex].m_nPixelY);
@@ -320,9 +319,9 @@ void CImageView::SetSelectedFeature(int nIndex)
 
 void CImageView::ShowFeature(int nIndex)
 {
-    const CShapeArray& shapes = GetDocument()->m_shapeFile.m_shapes;
+    const CShapeArray& shapes = GetDocument()->Session().Features();
     if (nIndex < 0 || nIndex >= shapes.GetSize() || shapes.GetAt(nIndex).GetSize() == 0 ||
-        GetDocument()->m_nMode == MODE_TRANSPOSED)
+        GetDocument()->Session().Mode() == MODE_TRANSPOSED)
         return;
     // The middle of its extent in the middle of the view.
     const CShape& shape = shapes.GetAt(nIndex);

@@ -81,7 +81,7 @@ public:
     void ShowFeature(int nIndex);
 
     // The feature being digitised: the document's.
-    CShape& m_shape;
+    const CShape& m_shape;
     int m_nZoom;
     int m_nPrevZoom;
     COLORREF m_crDigitise;

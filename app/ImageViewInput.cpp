@@ -12,6 +12,7 @@
 #include "core/view/InputRules.h"
 #include "winfw/FwUtil.h"
 #include "winbase/Handles.h"
+#include "app/DocumentCommands.h"
 
 namespace
 {
@@ -38,8 +39,9 @@ void CImageView::AddInputCommands()
     AddCommand(ID_VIEW_GEOREFERENCE, [this] { OnGeoreference(); });
     AddCommand(ID_VIEW_DIGITISE, [this] { OnDigitise(); });
     AddCommandUpdate(ID_VIEW_GEOREFERENCE,
-                     [this](CCmdUI& ui) { ui.SetCheck(GetDocument()->m_nMode == MODE_GEOREFERENCE); });
-    AddCommandUpdate(ID_VIEW_DIGITISE, [this](CCmdUI& ui) { ui.SetCheck(GetDocument()->m_nMode == MODE_DIGITISE); });
+                     [this](CCmdUI& ui) { ui.SetCheck(GetDocument()->Session().Mode() == MODE_GEOREFERENCE); });
+    AddCommandUpdate(ID_VIEW_DIGITISE,
+                     [this](CCmdUI& ui) { ui.SetCheck(GetDocument()->Session().Mode() == MODE_DIGITISE); });
     AddCommand(ID_EDIT_DIGITISE_COLOUR, [this] { ChooseColour(m_crDigitise); });
     AddCommand(ID_EDIT_PREVIOUS_COLOUR, [this] { ChooseColour(m_crPrevious); });
 }
@@ -54,61 +56,43 @@ POINT CImageView::ClientToPixel(POINT point) const
 void CImageView::OnDigitise()
 {
     CImageDoc* pDoc = GetDocument();
-    if (pDoc->m_nMode == MODE_GEOREFERENCE)
+    if (pDoc->Session().Mode() == MODE_GEOREFERENCE)
     {
-        CGeoRefArray& geoRef = pDoc->m_shapeFile.m_geoRef;
-        // The points are kept beside the image whatever the fit makes of
-        // them, so that the user can come back and add more.
-        pDoc->WritePointFile();
-        if (geoRef.CalcTransform())
+        if (Follow(*pDoc, pDoc->Session().FitPoints(), this))
         {
             CDigitiseDlg dlg;
-            // Only features restored without a fit are there already.
-            if (pDoc->m_shapeFile.m_shapes.GetSize() > 0)
-                dlg.m_nFixedType = pDoc->m_nShapeType;
+            if (pDoc->Session().ShapeTypeFixed())
+                dlg.m_nFixedType = pDoc->Session().ShapeType();
             if (dlg.DoModal() == IDOK)
-            {
-                pDoc->m_nShapeType = dlg.m_nType;
-                pDoc->m_nMode = MODE_DIGITISE;
-            }
-        }
-        else
-        {
-            FwMessageBox(IDS_GEOREFERENCE_FAILED, MB_OK);
+                Follow(*pDoc, pDoc->Session().StartDigitising(dlg.m_nType), this);
         }
         SetCursor(m_hDigitiseCursor);
     }
-    if (pDoc->m_nMode == MODE_TRANSPOSED)
-    {
-        // Back to the scanned image; the resampled one is kept for Copy.
-        pDoc->m_nMode = MODE_DIGITISE;
+    if (Follow(*pDoc, pDoc->Session().ShowScan(), this))
         ApplyZoom();
-    }
 }
 
 void CImageView::OnGeoreference()
 {
     CImageDoc* pDoc = GetDocument();
-    if (pDoc->m_nMode != MODE_DIGITISE)
+    if (pDoc->Session().Mode() != MODE_DIGITISE)
         return;
     if (FwMessageBox(IDS_SWITCH_TO_GEOREFERENCE, MB_YESNO | MB_DEFBUTTON2) == IDYES)
     {
-        // The feature being digitised keeps its vertices, and the unsaved
-        // flag its value: only the finished features go (the edit sets the
-        // mode, and taking it back digitises them again).
-        pDoc->DoEdit(CDeleteAllFeaturesEdit{pDoc->m_shapeFile.m_shapes, pDoc->m_nShapeType}, this);
+        Follow(*pDoc, pDoc->Session().BackToGeoreferencing(), this);
         RepaintNow(m_hWnd, nullptr);
     }
-    pDoc->m_transposed.Release();
+    // Asked is enough: the north-up copy is made anew next time.
+    Follow(*pDoc, pDoc->Session().DropNorthUp(), this);
 }
 
 void CImageView::OnLButtonDown(UINT, POINT point)
 {
     CImageDoc* pDoc = GetDocument();
-    if (pDoc->m_nMode == MODE_GEOREFERENCE)
+    if (pDoc->Session().Mode() == MODE_GEOREFERENCE)
     {
         const POINT scroll = GetScrollPosition();
-        const int hit = HitMarker(pDoc->m_shapeFile.m_geoRef.m_points, point.x, point.y, scroll.x, scroll.y, m_nZoom,
+        const int hit = HitMarker(pDoc->Session().GeoRef().m_points, point.x, point.y, scroll.x, scroll.y, m_nZoom,
                                   kMarkerHitRadius);
         if (hit >= 0)
             BeginPointDrag(hit, point);   // a click after all unless the mouse moves
@@ -116,16 +100,16 @@ void CImageView::OnLButtonDown(UINT, POINT point)
             EnterControlPoint(point);
         return;
     }
-    if (pDoc->m_nMode != MODE_DIGITISE)
+    if (pDoc->Session().Mode() != MODE_DIGITISE)
         return;
     POINT pixel = ClientToPixel(point);
-    pDoc->DoEdit(CAddVertexEdit{{pixel.x, pixel.y}}, this);
+    Follow(*pDoc, pDoc->Session().AddVertex(pixel.x, pixel.y), this);
     {
         UniqueWindowDc dc(m_hWnd);
         DrawShape(m_crDigitise, dc.Get(), m_shape, TRUE, TRUE);
     }
     // Every click is one point feature.
-    if (pDoc->m_nShapeType == SHAPE_POINT)
+    if (pDoc->Session().ShapeType() == SHAPE_POINT)
     {
         FinishCurrentShape();
         RedrawWholeView(m_hWnd);
@@ -149,7 +133,6 @@ void CImageView::EnterControlPoint(POINT point)
     INT_PTR nResult = dlg.DoModal();
     m_ptPending = POINT{-1, -1};
     CImageDoc* pDoc = GetDocument();
-    std::vector<CGeoRefPoint>& points = pDoc->m_shapeFile.m_geoRef.m_points;
     if (nResult == IDC_ADD)
     {
         // The scroll position may have changed while the dialog was open.
@@ -157,7 +140,7 @@ void CImageView::EnterControlPoint(POINT point)
         CGeoRefPoint added(dlg.m_dEasting, dlg.m_dNorthing, pixel.x, pixel.y);
         added.m_strMapX = dlg.m_strEasting;
         added.m_strMapY = dlg.m_strNorthing;
-        pDoc->DoEdit(CAddPointEdit{static_cast<int>(points.size()), added}, this);
+        Follow(*pDoc, pDoc->Session().AddPoint(added), this);
         // The marker and its label, which runs to the right; every residual
         // changes with a new point when they are shown.
         RECT label = {point.x - 10, point.y - 10, client.right, point.y + 20};
@@ -165,8 +148,7 @@ void CImageView::EnterControlPoint(POINT point)
     }
     else if (nResult == IDC_DELETE_ALL)
     {
-        if (!points.empty())
-            pDoc->DoEdit(CDeleteAllPointsEdit{points}, this);
+        Follow(*pDoc, pDoc->Session().DeleteAllPoints(), this);
         RepaintNow(m_hWnd, nullptr);
     }
     else
@@ -184,18 +166,14 @@ void CImageView::FinishCurrentShape()
     if (m_shape.GetSize() == 0)
         return;
     // Finished with its name, or thrown away: either can be taken back.
-    if (bAdd)
-        pDoc->DoEdit(
-            CFinishFeatureEdit(m_shape, pDoc->m_nShapeType, dlg.m_strName, pDoc->m_shapeFile.m_shapes.GetSize()), this);
-    else
-        pDoc->DoEdit(CDiscardFeatureEdit{m_shape}, this);
+    Follow(*pDoc, bAdd ? pDoc->Session().FinishFeature(dlg.m_strName) : pDoc->Session().DiscardFeature(), this);
 }
 
 void CImageView::OnLButtonDblClk(UINT, POINT)
 {
     // The first press of the double-click has already added the vertex
     // under the cursor.
-    if (GetDocument()->m_nMode != MODE_DIGITISE || m_shape.GetSize() == 0)
+    if (GetDocument()->Session().Mode() != MODE_DIGITISE || m_shape.GetSize() == 0)
         return;
     FinishCurrentShape();
     RedrawWholeView(m_hWnd);
@@ -204,13 +182,13 @@ void CImageView::OnLButtonDblClk(UINT, POINT)
 void CImageView::OnRButtonDown(UINT, POINT)
 {
     CImageDoc* pDoc = GetDocument();
-    if (pDoc->m_nMode == MODE_GEOREFERENCE)
+    if (pDoc->Session().Mode() == MODE_GEOREFERENCE)
     {
         OnDigitise();
     }
-    else if (pDoc->m_nMode == MODE_DIGITISE && m_shape.GetSize() > 0)
+    else if (pDoc->Session().Mode() == MODE_DIGITISE && m_shape.GetSize() > 0)
     {
-        pDoc->DoEdit(CRemoveVertexEdit{m_shape.GetAt(m_shape.GetSize() - 1)}, this);
+        Follow(*pDoc, pDoc->Session().RemoveVertex(), this);
         RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     }
 }
@@ -221,7 +199,7 @@ void CImageView::BeginPointDrag(int nIndex, POINT point)
     m_bDragging = false;
     m_ptDragStart = point;
     // Where the marker is drawn until it moves.
-    const CGeoRefPoint& dragged = GetDocument()->m_shapeFile.m_geoRef.m_points[nIndex];
+    const CGeoRefPoint& dragged = GetDocument()->Session().GeoRef().m_points[nIndex];
     m_ptDragPixel = POINT{dragged.m_nPixelX, dragged.m_nPixelY};
     SetCapture(m_hWnd);
 }
@@ -245,7 +223,7 @@ void CImageView::EndPointDrag(POINT point, bool bDrop)
     if (GetCapture() == m_hWnd)
         ReleaseCapture();
     CImageDoc* pDoc = GetDocument();
-    const std::vector<CGeoRefPoint>& points = pDoc->m_shapeFile.m_geoRef.m_points;
+    const std::vector<CGeoRefPoint>& points = pDoc->Session().GeoRef().m_points;
     if (!bDrop || index < 0 || index >= static_cast<int>(points.size()))
     {
         RedrawWholeView(m_hWnd);
@@ -258,12 +236,8 @@ void CImageView::EndPointDrag(POINT point, bool bDrop)
         return;
     }
     const POINT pixel = ClientToPixel(point);
-    CGeoRefPoint moved = points[index];
-    moved.m_nPixelX = pixel.x;
-    moved.m_nPixelY = pixel.y;
-    if (pixel.x != points[index].m_nPixelX || pixel.y != points[index].m_nPixelY)
-        pDoc->DoEdit(CChangePointEdit{index, points[index], moved});
-    else
+    // Let go where it was taken: nothing changes, the marker goes back.
+    if (!Follow(*pDoc, pDoc->Session().MovePoint(index, pixel.x, pixel.y)))
         RedrawWholeView(m_hWnd);
 }
 
@@ -298,26 +272,27 @@ void CImageView::OnMouseMove(UINT nFlags, POINT point)
             }
         }
     }
-    switch (pDoc->m_nMode)
+    switch (pDoc->Session().Mode())
     {
     case MODE_GEOREFERENCE: FwSetStatusText(LoadResString(IDS_GEOREFERENCE_HINT)); break;
     case MODE_DIGITISE:
     {
         SetCursor(m_hDigitiseCursor);
         POINT pixel = ClientToPixel(point);
-        const CGeoRefArray& geoRef = pDoc->m_shapeFile.m_geoRef;
+        const CGeoRefArray& geoRef = pDoc->Session().GeoRef();
         double dMapX = 0.0, dMapY = 0.0;
         if (geoRef.PixelToMap(pixel.x, pixel.y, &dMapX, &dMapY))
         {
             // The system the read-out is in, when the image has one.
             const std::string strCrs =
-                pDoc->m_crs.IsNone() ? std::string() : "  " + FormatCrsSetting(pDoc->m_crs.nEpsg);
+                pDoc->Session().Crs().IsNone() ? std::string() : "  " + FormatCrsSetting(pDoc->Session().Crs().nEpsg);
             FwSetStatusText(FormatMapReadout(dMapX, dMapY, geoRef.GetRotation()) + strCrs + "  " +
                             LoadResString(IDS_DIGITISE_HINT));
         }
         break;
     }
     case MODE_TRANSPOSED: FwSetStatusText(LoadResString(IDS_TRANSPOSED_HINT)); break;
+    case MODE_NONE: break;
     }
 }
 

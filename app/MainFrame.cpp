@@ -1,7 +1,11 @@
 #include "app/MainFrame.h"
 
+#include "app/DocumentCommands.h"
+#include "app/FeatureSave.h"
+#include "app/GeoTiffExport.h"
 #include "app/res/resource.h"
 #include "winfw/FwIds.h"
+#include "winfw/View.h"
 
 namespace
 {
@@ -26,6 +30,7 @@ CMainFrame::CMainFrame()
             pWnd->Toggle();
     });
     AddCommandUpdate(ID_VIEW_FEATURES, [this](CCmdUI& ui) { ui.SetCheck(m_wndFeatures.IsOpen()); });
+    AddDocumentCommands();
 }
 
 int CMainFrame::OnCreate(LPCREATESTRUCTA lpCreateStruct)
@@ -59,4 +64,59 @@ void CMainFrame::RestoreToolWindows()
         pWnd->RestoreOpenState();
     if (CFeaturesWnd* pWnd = GetFeaturesWnd())
         pWnd->RestoreOpenState();
+}
+
+CImageDoc* CMainFrame::ImageDoc() const
+{
+    // As the commands reach a document: through the active view.
+    CView* pView = GetActiveView();
+    return pView ? static_cast<CImageDoc*>(pView->GetDocument()) : nullptr;
+}
+
+void CMainFrame::AddDocumentCommands()
+{
+    // The document has no file of its own to save: Ctrl+S offers the
+    // shapefile, and never writes over the opened image.
+    for (const UINT nID : {ID_FILE_SAVE_AS, ID_FILE_SAVE})
+    {
+        AddCommand(nID, [this] {
+            if (CImageDoc* pDoc = ImageDoc())
+                SaveFeaturesAs(pDoc->Session(), pDoc->GetPathName());
+        });
+        AddCommandUpdate(nID, [this](CCmdUI& ui) { ui.Enable(ImageDoc() != nullptr); });
+    }
+    AddCommand(ID_FILE_EXPORT_GEOTIFF, [this] {
+        if (CImageDoc* pDoc = ImageDoc())
+            ExportGeoTiffOf(*pDoc);
+    });
+    AddCommandUpdate(ID_FILE_EXPORT_GEOTIFF, [this](CCmdUI& ui) {
+        const CImageDoc* pDoc = ImageDoc();
+        ui.Enable(pDoc && CanExportGeoTiff(pDoc->Session()));
+    });
+    AddCommand(ID_VIEW_COORDINATE_SYSTEM, [this] {
+        if (CImageDoc* pDoc = ImageDoc())
+            ChooseCoordinateSystem(*pDoc);
+    });
+    AddCommandUpdate(ID_VIEW_COORDINATE_SYSTEM, [this](CCmdUI& ui) {
+        const CImageDoc* pDoc = ImageDoc();
+        ui.Enable(pDoc && pDoc->Session().Mode() != MODE_NONE);
+    });
+    for (const bool bRedo : {false, true})
+    {
+        AddCommand(bRedo ? ID_EDIT_REDO : ID_EDIT_UNDO, [this, bRedo] {
+            if (CImageDoc* pDoc = ImageDoc())
+                Follow(*pDoc, bRedo ? pDoc->Session().Redo() : pDoc->Session().Undo());
+        });
+        AddCommandUpdate(bRedo ? ID_EDIT_REDO : ID_EDIT_UNDO, [this, bRedo](CCmdUI& ui) {
+            const CImageDoc* pDoc = ImageDoc();
+            if (!pDoc)
+            {
+                ui.Enable(false);
+                return;
+            }
+            const CEditHistory& history = pDoc->Session().History();
+            ui.Enable((bRedo ? history.NextRedo() : history.NextUndo()) != nullptr);
+            ui.SetText(UndoText(pDoc->Session(), bRedo));
+        });
+    }
 }

@@ -7,6 +7,8 @@
 #include "winfw/FrameWnd.h"
 #include "winfw/StatusBar.h"
 
+class CImageDoc;
+
 class CMainFrame : public CFrameWnd
 {
 public:
@@ -26,6 +28,10 @@ public:
     CStatusBar m_wndStatusBar;
 
 private:
+    // Save, Save As, Export GeoTIFF, Coordinate System, Undo and Redo, on the active view's document.
+    void AddDocumentCommands();
+    CImageDoc* ImageDoc() const;
+
     CControlPointsWnd m_wndControlPoints;
     CFeaturesWnd m_wndFeatures;
 };

@@ -36,7 +36,7 @@ void CImageView::AddTransposeCommands()
 {
     AddCommand(ID_VIEW_TRANSPOSE, [this] { OnTranspose(); });
     AddCommandUpdate(ID_VIEW_TRANSPOSE, [this](CCmdUI& ui) {
-        const int nMode = GetDocument()->m_nMode;
+        const int nMode = GetDocument()->Session().Mode();
         ui.Enable(nMode != MODE_GEOREFERENCE);
         ui.SetCheck(nMode == MODE_TRANSPOSED);
     });
@@ -46,12 +46,12 @@ void CImageView::OnTranspose()
 {
     CImageDoc* pDoc = GetDocument();
     // Only digitise mode has a fitted transformation to resample with.
-    if (pDoc->m_nMode != MODE_DIGITISE)
+    if (pDoc->Session().Mode() != MODE_DIGITISE)
         return;
 
     // A resampled image made earlier is shown again as it is: no question,
     // no second resampling.
-    if (pDoc->m_transposed.IsEmpty())
+    if (pDoc->NorthUp().IsEmpty())
     {
         const BOOL bCrop = FwMessageBox(IDS_CROP_QUESTION, MB_YESNO | MB_DEFBUTTON2) == IDYES;
         CTransposedImage transposed;
@@ -60,13 +60,13 @@ void CImageView::OnTranspose()
             CWaitCursor wait;
             FwSetStatusText(LoadResString(IDS_CALCULATING));
             // Resampled on every core off this thread, which keeps the window painted.
-            const CRgbImage& image = pDoc->m_image;
+            const CRgbImage& image = pDoc->Image();
             FwRunLongWork([&](CProgress& progress) {
                 CTransposeOptions options;
                 options.nMaxPixels = TransposeCellLimit();
                 options.progress = [&progress](double done) { progress.Set(done); };
-                status = TransposeImage(image.Pixels(), image.Width(), image.Height(), pDoc->m_shapeFile.m_geoRef,
-                                        bCrop, &transposed, options);
+                status = TransposeImage(image.Pixels(), image.Width(), image.Height(), pDoc->Session().GeoRef(), bCrop,
+                                        &transposed, options);
             });
         }
         if (status != TRANSPOSE_OK)
@@ -77,9 +77,12 @@ void CImageView::OnTranspose()
             FwMessageBox(TransposeStatusStringId(status), MB_OK);
             return;
         }
-        pDoc->m_transposed = std::move(transposed);
+        pDoc->ShowNorthUp(&transposed, this);
     }
-    pDoc->m_nMode = MODE_TRANSPOSED;
+    else
+    {
+        pDoc->ShowNorthUp(nullptr, this);
+    }
 
     // The picture is worth showing and copying even without its world
     // file, but the user must know that none was written: the status line
@@ -90,7 +93,7 @@ void CImageView::OnTranspose()
     const std::string& strImagePath = pDoc->GetPathName();
     if (strImagePath.empty())
         strWorldFileFailure = LoadResString(IDS_WORLD_FILE_WITHOUT_PATH);
-    else if (!WriteWorldFile(strImagePath.c_str(), pDoc->m_transposed.extents, Win32Files()))
+    else if (!WriteWorldFile(strImagePath.c_str(), pDoc->NorthUp().extents, Win32Files()))
         strWorldFileFailure =
             LoadResString(IDS_WORLD_FILE_NOT_WRITTEN) + " " + SideFileName(strImagePath.c_str(), ".jgw");
 

@@ -28,6 +28,7 @@
 #include "core/raster/GeoTiffWriter.h"
 #include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
+#include "tests/win/app/DocTestAccess.h"
 
 namespace
 {
@@ -106,18 +107,18 @@ int main(int argc, char** argv)
     GdiFlush();
     const double scrollMs = (Now() - scrollStart) / steps;
     CImageDoc* pDoc = session.Doc();
-    std::printf("%d %d %.1f %.2f", pDoc->m_image.Width(), pDoc->m_image.Height(), best, scrollMs);
+    std::printf("%d %d %.1f %.2f", pDoc->Image().Width(), pDoc->Image().Height(), best, scrollMs);
     if (transpose)
     {
         // Digitising on the scan's control points, then Transpose of the
         // whole image (No to the crop question) and Copy, as the user does.
         session.Command(ID_VIEW_ZOOM100);
-        if (!pDoc->m_shapeFile.m_geoRef.CalcTransform())
+        if (!TestGeoRef(pDoc).CalcTransform())
         {
             std::fprintf(stderr, "app_open_paint_timer: no control points beside %s\n", argv[1]);
             return 1;
         }
-        pDoc->m_nMode = MODE_DIGITISE;
+        SetTestMode(pDoc, MODE_DIGITISE);
         double transposeMs = -1, copyMs = -1;
         {
             gui::ModalScript script;
@@ -129,7 +130,7 @@ int main(int argc, char** argv)
         }
         // Open and Transpose: Copy's bitmap comes on top of them.
         const double peakMb = PeakWorkingSetMb();
-        if (pDoc->m_nMode == MODE_TRANSPOSED)
+        if (pDoc->Session().Mode() == MODE_TRANSPOSED)
         {
             gui::ModalScript script;   // a failure's message is answered
             const double start = Now();
@@ -141,16 +142,17 @@ int main(int argc, char** argv)
         std::printf(" %.1f %.1f %.1f", transposeMs, copyMs, peakMb);
         if (exportGeoTiff)
         {
-            const CAffineTransform fit = pDoc->m_shapeFile.m_geoRef.GetAffine();
+            const CAffineTransform fit = pDoc->Session().GeoRef().GetAffine();
             CGeoTiffGrid grid;
             CGeoTiffOptions options;   // bilinear, DEFLATE, every core
             double exportMs = -1;
-            if (CalcGeoTiffGrid(fit, pDoc->m_image.Width(), pDoc->m_image.Height(), pDoc->m_shapeFile.m_geoRef.m_points,
+            if (CalcGeoTiffGrid(fit, pDoc->Image().Width(), pDoc->Image().Height(), pDoc->Session().GeoRef().m_points,
                                 GEOTIFF_EXTENT_WHOLE_IMAGE, DefaultGeoTiffPixelSize(fit), &grid) == GEOTIFF_OK)
             {
                 const std::string path = SideFileName(argv[1], ".bench.tif");
                 const double start = Now();
-                if (ExportGeoTiff(Win32Files(), path, pDoc->m_image, fit, grid, pDoc->m_crs, options) == GEOTIFF_OK)
+                if (ExportGeoTiff(Win32Files(), path, pDoc->Image(), fit, grid, pDoc->Session().Crs(), options) ==
+                    GEOTIFF_OK)
                     exportMs = Now() - start;
                 DeleteFileA(path.c_str());
             }

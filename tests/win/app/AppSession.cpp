@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "winfw/FwIds.h"
+#include "tests/win/app/DocTestAccess.h"
 
 AppSession::AppSession(std::vector<std::string> args, std::vector<gui::ModalScript::Answer> startAnswers)
 {
@@ -108,20 +109,21 @@ void AppSession::SetViewClientSize(int cx, int cy)
 void ShowSyntheticImage(AppSession& session, int width, int height, const std::function<uint32_t(int, int)>& colour)
 {
     CImageDoc* pDoc = session.Doc();
-    if (!pDoc->m_image.Allocate(width, height))
+    if (!CImageDocTestAccess::Image(*pDoc).Allocate(width, height))
         throw std::bad_alloc();
     for (int r = 0; r < height; ++r)
         for (int c = 0; c < width; ++c)
         {
             uint32_t rgb = colour(c, r);
-            unsigned char* p = pDoc->m_image.Pixels() + 3 * (static_cast<size_t>(width) * r + c);
+            unsigned char* p = CImageDocTestAccess::Image(*pDoc).Pixels() + 3 * (static_cast<size_t>(width) * r + c);
             p[0] = static_cast<unsigned char>(rgb >> 16);
             p[1] = static_cast<unsigned char>(rgb >> 8);
             p[2] = static_cast<unsigned char>(rgb);
         }
-    pDoc->m_nMode = MODE_GEOREFERENCE;
-    pDoc->m_shapeFile.m_geoRef.m_points.clear();
-    pDoc->m_shapeFile.m_geoRef.SetImageHeight(height);
+    SetTestMode(pDoc, MODE_GEOREFERENCE);
+    TestGeoRef(pDoc).m_points.clear();
+    TestGeoRef(pDoc).SetImageHeight(height);
+    CImageSessionTestAccess::ClearCurrent(pDoc->Session());
     session.View()->OnInitialUpdate();
     gui::Pump();
 }

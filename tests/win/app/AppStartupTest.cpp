@@ -37,8 +37,8 @@ TEST(AppStartup, ShowsTitledFrameWithFourStatusPanesThenTheOpenDialog)
     EXPECT_EQ(SendMessageA(session.StatusBarWnd(), SB_GETPARTS, 0, 0), 4);
     EXPECT_EQ(gui::Text(session.StatusBarWnd()), "");
     // Cancelling leaves the program running with no image.
-    EXPECT_EQ(session.Doc()->m_nMode, MODE_NONE);
-    EXPECT_TRUE(session.Doc()->m_image.IsEmpty());
+    EXPECT_EQ(session.Doc()->Session().Mode(), MODE_NONE);
+    EXPECT_TRUE(session.Doc()->Image().IsEmpty());
 }
 
 TEST(AppStartup, ImageOnCommandLineOpensAndTheOpenDialogStillComes)
@@ -48,10 +48,10 @@ TEST(AppStartup, ImageOnCommandLineOpensAndTheOpenDialogStillComes)
     ASSERT_TRUE(session.started);
     ASSERT_EQ(session.startWindows.size(), 1u);
     EXPECT_EQ(session.startWindows[0].title, "Open");
-    EXPECT_EQ(session.Doc()->m_image.Width(), 64);
-    EXPECT_EQ(session.Doc()->m_image.Height(), 48);
-    EXPECT_EQ(session.Doc()->m_shapeFile.m_geoRef.m_points.size(), 2u);
-    EXPECT_EQ(session.Doc()->m_nMode, MODE_GEOREFERENCE);
+    EXPECT_EQ(session.Doc()->Image().Width(), 64);
+    EXPECT_EQ(session.Doc()->Image().Height(), 48);
+    EXPECT_EQ(session.Doc()->Session().GeoRef().m_points.size(), 2u);
+    EXPECT_EQ(session.Doc()->Session().Mode(), MODE_GEOREFERENCE);
     EXPECT_EQ(gui::Text(session.FrameWnd()), "map.jpg - Quarvex");
 }
 

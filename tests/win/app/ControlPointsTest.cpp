@@ -13,6 +13,8 @@
 #include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 #include "tests/win/app/MouseDriver.h"
+#include "tests/win/app/DocTestAccess.h"
+#include "app/DocumentCommands.h"
 
 using gui::ModalScript;
 
@@ -78,7 +80,7 @@ TEST(ControlPoints, ListFollowsAddDeleteEditAndMoveAndFlagsTheWorstPoint)
     ASSERT_EQ(gui::ListRows(hList), 3);
     EXPECT_EQ(gui::ListCell(hList, 2, 3), "100 30 00 E");
     EXPECT_EQ(gui::ListCell(hList, 2, 6), "10.250000");
-    const CModelFit& fit = session.Doc()->GetFitReport().Chosen();
+    const CModelFit& fit = session.Doc()->Session().FitReport().Chosen();
     ASSERT_TRUE(fit.bFitted);
     ASSERT_GE(fit.nWorst, 0);
     int flagged = 0;
@@ -94,8 +96,8 @@ TEST(ControlPoints, ListFollowsAddDeleteEditAndMoveAndFlagsTheWorstPoint)
     EXPECT_EQ(flagged, 1);
     // On the map the worst point's marker is red, the others navy.
     {
-        const CGeoRefPoint& worst = session.Doc()->m_shapeFile.m_geoRef.m_points[fit.nWorst];
-        const CGeoRefPoint& other = session.Doc()->m_shapeFile.m_geoRef.m_points[(fit.nWorst + 1) % 3];
+        const CGeoRefPoint& worst = session.Doc()->Session().GeoRef().m_points[fit.nWorst];
+        const CGeoRefPoint& other = session.Doc()->Session().GeoRef().m_points[(fit.nWorst + 1) % 3];
         gui::Capture capture = gui::CaptureClient(session.ViewWnd());
         EXPECT_EQ(capture.At(worst.m_nPixelX + 3, worst.m_nPixelY - 3), 0xFF0000u);
         EXPECT_EQ(capture.At(other.m_nPixelX + 3, other.m_nPixelY - 3), 0x000080u);
@@ -204,7 +206,7 @@ TEST(ControlPoints, HintsNameSwappedCoordinatesAndPointsOnALine)
         << hints;
 
     // Three points along one line of the image.
-    session.Doc()->DoEdit(CDeleteAllPointsEdit{session.Doc()->m_shapeFile.m_geoRef.m_points});
+    Follow(*session.Doc(), session.Doc()->Session().DeleteAllPoints());
     enter(POINT{20, 20}, "500000", "4200100");
     enter(POINT{100, 70}, "500080", "4200050");
     enter(POINT{180, 120}, "500160", "4200000");
@@ -218,7 +220,7 @@ TEST(ControlPoints, UndoAndRedoAcrossPointsAndDigitisingRewriteThePointFile)
     const std::string pointFile = PointFileOf(image);
     AppSession session({image});
     CImageDoc* pDoc = session.Doc();
-    const auto& points = pDoc->m_shapeFile.m_geoRef.m_points;
+    const auto& points = pDoc->Session().GeoRef().m_points;
     HWND hFrame = session.FrameWnd();
     EXPECT_FALSE(gui::GetMenuState(hFrame, ID_EDIT_UNDO).enabled) << "nothing to undo after an open";
 
@@ -237,12 +239,12 @@ TEST(ControlPoints, UndoAndRedoAcrossPointsAndDigitisingRewriteThePointFile)
 
     // Digitise a polyline of three clicks and name it.
     ASSERT_EQ(gui::DigitiseFeature(session.ViewWnd(), IDC_POLYLINES, "road", {{5, 5}, {20, 5}, {30, 30}}), 2u);
-    ASSERT_EQ(pDoc->m_shapeFile.m_shapes.GetSize(), 1);
+    ASSERT_EQ(pDoc->Session().Features().GetSize(), 1);
     EXPECT_EQ(gui::MenuText(hFrame, ID_EDIT_UNDO), "&Undo Finish Feature\tCtrl+Z");
 
     // Ctrl+Z takes the feature back into the clicks, then the clicks one by one.
     gui::PressKey(hFrame, 'Z', {VK_CONTROL});
-    EXPECT_EQ(pDoc->m_shapeFile.m_shapes.GetSize(), 0);
+    EXPECT_EQ(pDoc->Session().Features().GetSize(), 0);
     EXPECT_EQ(session.View()->m_shape.GetSize(), 3);
     for (int left = 2; left >= 0; --left)
     {
@@ -254,7 +256,7 @@ TEST(ControlPoints, UndoAndRedoAcrossPointsAndDigitisingRewriteThePointFile)
     EXPECT_EQ(gui::MenuText(hFrame, ID_EDIT_UNDO), "&Undo Delete Control Point\tCtrl+Z");
     gui::PressKey(hFrame, 'Z', {VK_CONTROL});
     EXPECT_EQ(points.size(), 3u);
-    EXPECT_EQ(pDoc->m_nMode, MODE_DIGITISE) << "undo keeps the mode";
+    EXPECT_EQ(pDoc->Session().Mode(), MODE_DIGITISE) << "undo keeps the mode";
     EXPECT_EQ(ReadWholeFile(pointFile), std::string(kMapPoints) + "60.000000,70.000000,50,10\r\n");
     // Alt+Backspace undoes too: the point added by the click.
     gui::PressKey(hFrame, VK_BACK, {VK_MENU});
@@ -271,8 +273,8 @@ TEST(ControlPoints, UndoAndRedoAcrossPointsAndDigitisingRewriteThePointFile)
     EXPECT_EQ(ReadWholeFile(pointFile), "100.000000,200.000000,40,30\r\n60.000000,70.000000,50,10\r\n");
     for (int i = 0; i < 4; ++i)
         gui::PressKey(hFrame, 'Y', {VK_CONTROL});
-    ASSERT_EQ(pDoc->m_shapeFile.m_shapes.GetSize(), 1);
-    EXPECT_EQ(pDoc->m_shapeFile.m_shapes.GetAt(0).m_strName, "road");
+    ASSERT_EQ(pDoc->Session().Features().GetSize(), 1);
+    EXPECT_EQ(pDoc->Session().Features().GetAt(0).m_strName, "road");
     EXPECT_FALSE(gui::GetMenuState(hFrame, ID_EDIT_REDO).enabled);
 
     // Back to georeferencing removes the features; undo digitises them again.
@@ -281,11 +283,11 @@ TEST(ControlPoints, UndoAndRedoAcrossPointsAndDigitisingRewriteThePointFile)
         script.Then(ModalScript::Press(IDYES));
         session.Command(ID_VIEW_GEOREFERENCE);
     }
-    EXPECT_EQ(pDoc->m_nMode, MODE_GEOREFERENCE);
-    EXPECT_EQ(pDoc->m_shapeFile.m_shapes.GetSize(), 0);
+    EXPECT_EQ(pDoc->Session().Mode(), MODE_GEOREFERENCE);
+    EXPECT_EQ(pDoc->Session().Features().GetSize(), 0);
     gui::PressKey(hFrame, 'Z', {VK_CONTROL});
-    EXPECT_EQ(pDoc->m_nMode, MODE_DIGITISE);
-    EXPECT_EQ(pDoc->m_shapeFile.m_shapes.GetSize(), 1);
+    EXPECT_EQ(pDoc->Session().Mode(), MODE_DIGITISE);
+    EXPECT_EQ(pDoc->Session().Features().GetSize(), 1);
 
     // A new edit drops what could be redone; a new image drops the history.
     gui::PressKey(hFrame, 'Z', {VK_CONTROL});
@@ -316,7 +318,7 @@ TEST(ControlPoints, UnwritablePointFileIsToldOncePerActionAndTheFitStaysUsable)
         EXPECT_EQ(script.Seen()[0].message, kPointFileMessage + pointFile);
         EXPECT_TRUE(script.Unexpected().empty());
     }
-    EXPECT_EQ(session.Doc()->m_shapeFile.m_geoRef.m_points.size(), 1u) << "the edit stands in memory";
+    EXPECT_EQ(session.Doc()->Session().GeoRef().m_points.size(), 1u) << "the edit stands in memory";
     {
         ModalScript script;
         script.Then(ModalScript::Press(IDOK));
@@ -335,9 +337,9 @@ TEST(ControlPoints, UnwritablePointFileIsToldOncePerActionAndTheFitStaysUsable)
         EXPECT_EQ(script.Seen()[0].message, kPointFileMessage + pointFile);
         EXPECT_TRUE(script.Unexpected().empty());
     }
-    EXPECT_EQ(session.Doc()->m_nMode, MODE_DIGITISE);
+    EXPECT_EQ(session.Doc()->Session().Mode(), MODE_DIGITISE);
     double x = 0, y = 0;
-    EXPECT_TRUE(session.Doc()->m_shapeFile.m_geoRef.PixelToMap(10, 20, &x, &y));
+    EXPECT_TRUE(session.Doc()->Session().GeoRef().PixelToMap(10, 20, &x, &y));
     EXPECT_NEAR(x, 10.5, 1e-9);
     EXPECT_NEAR(y, -3.25, 1e-9);
     CloseWindow(session);
@@ -359,7 +361,7 @@ TEST(ControlPoints, FitModelIsKeptBesideTheImageWithTheOtherSettings)
         SendMessageA(hModel, CB_SETCURSEL, FIT_HELMERT, 0);
         SendMessageA(pWnd->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_CP_FIT_MODEL, CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(hModel));
-        EXPECT_EQ(session.Doc()->m_shapeFile.m_geoRef.m_nFitModel, FIT_HELMERT);
+        EXPECT_EQ(session.Doc()->Session().GeoRef().m_nFitModel, FIT_HELMERT);
         EXPECT_EQ(ReadWholeFile(settings), "crs=EPSG:4326\r\nfit=helmert\r\n");
         EXPECT_EQ(gui::MenuText(session.FrameWnd(), ID_EDIT_UNDO), "&Undo Change Fit Model\tCtrl+Z");
         gui::PressKey(session.FrameWnd(), 'Z', {VK_CONTROL});
@@ -374,7 +376,7 @@ TEST(ControlPoints, FitModelIsKeptBesideTheImageWithTheOtherSettings)
             script.Then(gui::ChooseShapeType(IDC_POLYLINES));
             gui::RightClick(session.ViewWnd(), POINT{5, 5});
         }
-        ASSERT_EQ(session.Doc()->m_nMode, MODE_DIGITISE);
+        ASSERT_EQ(session.Doc()->Session().Mode(), MODE_DIGITISE);
         ModalScript script;
         script.Then(ModalScript::Press(IDOK));
         SendMessageA(hModel, CB_SETCURSEL, FIT_AFFINE, 0);
@@ -383,13 +385,13 @@ TEST(ControlPoints, FitModelIsKeptBesideTheImageWithTheOtherSettings)
         gui::Pump();
         ASSERT_EQ(script.Seen().size(), 1u);
         EXPECT_EQ(script.Seen()[0].message.find("This fit model cannot be fitted"), 0u);
-        EXPECT_EQ(session.Doc()->m_shapeFile.m_geoRef.m_nFitModel, FIT_HELMERT);
+        EXPECT_EQ(session.Doc()->Session().GeoRef().m_nFitModel, FIT_HELMERT);
         EXPECT_EQ(SendMessageA(hModel, CB_GETCURSEL, 0, 0), FIT_HELMERT);
         CloseWindow(session);
     }
     // Opened again, the image comes back with its model.
     AppSession again({image});
-    EXPECT_EQ(again.Doc()->m_shapeFile.m_geoRef.m_nFitModel, FIT_HELMERT);
+    EXPECT_EQ(again.Doc()->Session().GeoRef().m_nFitModel, FIT_HELMERT);
 }
 
 TEST(ControlPoints, CoordinateDialogOpensBesideTheClickedPointAndOnTheScreen)

@@ -9,6 +9,7 @@
 #include "tests/win/app/TransposeTestSupport.h"
 #include "app/ClipboardExport.h"
 #include "winfw/FwUtil.h"
+#include "tests/win/app/DocTestAccess.h"
 
 using gui::ModalScript;
 using namespace transpose_test;
@@ -35,17 +36,17 @@ void TransposeRotatedScan(AppSession& session, int zoomCommand = ID_VIEW_ZOOM100
     {
         double x = 0, y = 0;
         sheet.PixelToMap(pixel.x, pixel.y, &x, &y);
-        pDoc->m_shapeFile.m_geoRef.m_points.push_back(CGeoRefPoint(x, y, pixel.x, pixel.y));
+        TestGeoRef(pDoc).m_points.push_back(CGeoRefPoint(x, y, pixel.x, pixel.y));
     }
     EnterDigitise(session);
-    ASSERT_EQ(pDoc->m_nMode, MODE_DIGITISE);
+    ASSERT_EQ(pDoc->Session().Mode(), MODE_DIGITISE);
     session.Command(zoomCommand);
     ModalScript script;
     script.Then(ModalScript::Press(IDNO));
     session.Command(ID_VIEW_TRANSPOSE);
-    ASSERT_EQ(pDoc->m_nMode, MODE_TRANSPOSED);
-    ASSERT_EQ(session.Doc()->m_transposed.Width(), 200);
-    ASSERT_EQ(session.Doc()->m_transposed.Height(), 300);
+    ASSERT_EQ(pDoc->Session().Mode(), MODE_TRANSPOSED);
+    ASSERT_EQ(session.Doc()->NorthUp().Width(), 200);
+    ASSERT_EQ(session.Doc()->NorthUp().Height(), 300);
 }
 
 void PutTextOnClipboard(const char* pszText)
@@ -107,7 +108,7 @@ TEST(CopyClipboard, BitmapIsTheResampledImageAtAnyZoomAndScrollPosition)
     session.Command(ID_EDIT_COPY);
     EXPECT_TRUE(ReadClipboardBitmap() == resampled);
     EXPECT_TRUE(TransposedOfView(pView) == resampled);
-    EXPECT_EQ(session.Doc()->m_nMode, MODE_TRANSPOSED);
+    EXPECT_EQ(session.Doc()->Session().Mode(), MODE_TRANSPOSED);
 }
 
 TEST(CopyClipboard, KeysCopyOnlyInTransposedMode)
@@ -115,7 +116,7 @@ TEST(CopyClipboard, KeysCopyOnlyInTransposedMode)
     AppSession session;
     TransposeRotatedScan(session);
     BackToDigitise(session);
-    ASSERT_FALSE(session.Doc()->m_transposed.IsEmpty()) << "the image is still held";
+    ASSERT_FALSE(session.Doc()->NorthUp().IsEmpty()) << "the image is still held";
     for (UINT key : {UINT('C'), UINT(VK_INSERT)})
     {
         PutTextOnClipboard("before");
@@ -127,7 +128,7 @@ TEST(CopyClipboard, KeysCopyOnlyInTransposedMode)
         ModalScript script;   // shown again without a question
         session.Command(ID_VIEW_TRANSPOSE);
     }
-    ASSERT_EQ(session.Doc()->m_nMode, MODE_TRANSPOSED);
+    ASSERT_EQ(session.Doc()->Session().Mode(), MODE_TRANSPOSED);
     for (UINT key : {UINT('C'), UINT(VK_INSERT)})
     {
         ClearClipboard();

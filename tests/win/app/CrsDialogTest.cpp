@@ -13,6 +13,7 @@
 #include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 #include "tests/win/app/MouseDriver.h"
+#include "app/DocumentCommands.h"
 
 using gui::ModalScript;
 
@@ -54,7 +55,7 @@ TEST(CoordinateSystem, ChosenBySearchRememberedBesideTheImageAndNone)
     const std::string tvg = ReadWholeFile(folder + "\\map.tvg");
     AppSession session({image});
     ASSERT_TRUE(session.started);
-    EXPECT_TRUE(session.Doc()->m_crs.IsNone());
+    EXPECT_TRUE(session.Doc()->Session().Crs().IsNone());
     EXPECT_TRUE(gui::GetMenuState(session.FrameWnd(), ID_VIEW_COORDINATE_SYSTEM).enabled);
 
     // Type words, arrow down into the list, Enter.
@@ -73,16 +74,16 @@ TEST(CoordinateSystem, ChosenBySearchRememberedBesideTheImageAndNone)
         gui::PostKey(hSearch, VK_DOWN);
         gui::PostKey(hSearch, VK_RETURN);
     });
-    EXPECT_EQ(session.Doc()->m_crs.nEpsg, 27700);
-    EXPECT_FALSE(session.Doc()->m_crs.bGeographic);
+    EXPECT_EQ(session.Doc()->Session().Crs().nEpsg, 27700);
+    EXPECT_FALSE(session.Doc()->Session().Crs().bGeographic);
     EXPECT_EQ(ReadWholeFile(settings), "crs=EPSG:27700\r\nfit=affine\r\n");
     EXPECT_EQ(ReadWholeFile(folder + "\\map.tvg"), tvg) << "the point file stays as it was";
 
     // Another image has none; this one has its system again when reopened.
     session.OpenThroughDialog(CopyFixture("other.jpg", folder, "other.jpg"));
-    EXPECT_TRUE(session.Doc()->m_crs.IsNone());
+    EXPECT_TRUE(session.Doc()->Session().Crs().IsNone());
     session.OpenThroughDialog(image);
-    EXPECT_EQ(session.Doc()->m_crs.nEpsg, 27700);
+    EXPECT_EQ(session.Doc()->Session().Crs().nEpsg, 27700);
 
     // Nothing typed: the recently used first, the current one picked out; None.
     ChooseWith(session, [](HWND hDialog) {
@@ -92,7 +93,7 @@ TEST(CoordinateSystem, ChosenBySearchRememberedBesideTheImageAndNone)
         EXPECT_EQ(gui::ItemText(hDialog, IDC_CRS_AREA).substr(0, 28), "Area of use: United Kingdom ");
         gui::Click(hDialog, IDC_CRS_NONE);
     });
-    EXPECT_TRUE(session.Doc()->m_crs.IsNone());
+    EXPECT_TRUE(session.Doc()->Session().Crs().IsNone());
     EXPECT_EQ(ReadWholeFile(settings), "fit=affine\r\n");
 
     // A double-click chooses the row; Cancel changes nothing.
@@ -105,8 +106,8 @@ TEST(CoordinateSystem, ChosenBySearchRememberedBesideTheImageAndNone)
         SendMessageA(List(hDialog), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
         SendMessageA(List(hDialog), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(row.left + 4, (row.top + row.bottom) / 2));
     });
-    EXPECT_EQ(session.Doc()->m_crs.nEpsg, 4326);
-    EXPECT_TRUE(session.Doc()->m_crs.bGeographic);
+    EXPECT_EQ(session.Doc()->Session().Crs().nEpsg, 4326);
+    EXPECT_TRUE(session.Doc()->Session().Crs().bGeographic);
     ChooseWith(session, [](HWND hDialog) {
         gui::TypeText(GetDlgItem(hDialog, IDC_CRS_SEARCH), "no such system");
         gui::Pump();
@@ -114,7 +115,7 @@ TEST(CoordinateSystem, ChosenBySearchRememberedBesideTheImageAndNone)
         EXPECT_EQ(gui::ItemText(hDialog, IDC_CRS_COUNT).substr(0, 18), "No system matches.");
         gui::Click(hDialog, IDCANCEL);
     });
-    EXPECT_EQ(session.Doc()->m_crs.nEpsg, 4326);
+    EXPECT_EQ(session.Doc()->Session().Crs().nEpsg, 4326);
     EXPECT_EQ(ReadWholeFile(settings), "crs=EPSG:4326\r\nfit=affine\r\n");
 }
 
@@ -123,7 +124,7 @@ TEST(CoordinateSystem, SaveAsWritesThePrjOfTheSystemAndTheCodePage)
     const std::string folder = gui::TempFolder("crs-saveas");
     AppSession session({CopyFixture("map.jpg", folder, "map.jpg")});
     ASSERT_TRUE(session.started);
-    session.Doc()->SetCrs(27700);
+    SetCoordinateSystem(*session.Doc(), 27700);
     ASSERT_EQ(gui::DigitiseFeature(session.ViewWnd(), IDC_POLYGONS, "field", {{10, 10}, {40, 10}, {40, 30}}), 2u);
     // The read-out says which system its numbers are in.
     gui::MouseMove(session.ViewWnd(), POINT{20, 20});
@@ -144,7 +145,7 @@ TEST(CoordinateSystem, SaveAsWritesThePrjOfTheSystemAndTheCodePage)
     EXPECT_EQ(saveAs("blocked.shp"), "An error occurred whilst saving the file " + folder + "\\blocked.shp");
 
     // None: the .cpg still, no .prj.
-    session.Doc()->SetCrs(0);
+    SetCoordinateSystem(*session.Doc(), 0);
     EXPECT_EQ(saveAs("plain.shp"), "File saved as " + folder + "\\plain.shp");
     EXPECT_EQ(ReadWholeFile(folder + "\\plain.cpg"), codePage);
     EXPECT_FALSE(Exists(folder + "\\plain.prj"));
@@ -160,7 +161,7 @@ TEST(DocsScreenshot, CoordinateSystemDialog)
     const std::string folder = gui::TempFolder("crs-docs");
     AppSession session({CopyFixture("../../../../samples/sample_map.jpg", folder, "sample_map.jpg")});
     ASSERT_TRUE(session.started);
-    session.Doc()->SetCrs(4326);
+    SetCoordinateSystem(*session.Doc(), 4326);
     bool saved = false;
     ChooseWith(session, [&](HWND hDialog) {
         gui::TypeText(GetDlgItem(hDialog, IDC_CRS_SEARCH), "wgs 84 utm");

@@ -11,6 +11,7 @@
 #include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 #include "tests/win/app/MouseDriver.h"
+#include "tests/win/app/DocTestAccess.h"
 
 TEST(DocsScreenshot, SampleMapWithItsControlPoints)
 {
@@ -20,8 +21,8 @@ TEST(DocsScreenshot, SampleMapWithItsControlPoints)
     std::string sample = gui::FixturePath("../../../../samples/sample_map.jpg");
     AppSession session({sample});
     ASSERT_TRUE(session.started);
-    ASSERT_FALSE(session.Doc()->m_image.IsEmpty());
-    ASSERT_FALSE(session.Doc()->m_shapeFile.m_geoRef.m_points.empty());
+    ASSERT_FALSE(session.Doc()->Image().IsEmpty());
+    ASSERT_FALSE(session.Doc()->Session().GeoRef().m_points.empty());
     MoveWindow(session.FrameWnd(), 0, 0, 1000, 720, TRUE);
     gui::Pump();
     // The top-left corner of the sheet, with its control point and label.
@@ -99,7 +100,7 @@ TEST(DocsScreenshot, FeaturesWindowOnTheSampleMap)
         gui::ModalScript script;
         script.Then(gui::ChooseShapeType(IDC_POLYGONS));
         gui::RightClick(session.ViewWnd(), POINT{5, 5});
-        ASSERT_EQ(session.Doc()->m_nMode, MODE_DIGITISE);
+        ASSERT_EQ(session.Doc()->Session().Mode(), MODE_DIGITISE);
     }
     // Outlines around the lake and two woods, as a user clicks them.
     const struct
@@ -118,7 +119,8 @@ TEST(DocsScreenshot, FeaturesWindowOnTheSampleMap)
             const double a = i * 2 * 3.14159265358979 / 12;
             clicked.Add(o.cx + static_cast<int>(o.rx * std::cos(a)), o.cy + static_cast<int>(o.ry * std::sin(a)));
         }
-        pDoc->DoEdit(CFinishFeatureEdit(clicked, SHAPE_POLYGON, o.name, pDoc->m_shapeFile.m_shapes.GetSize()));
+        CImageDocTestAccess::DoEdit(
+            *pDoc, CFinishFeatureEdit(clicked, SHAPE_POLYGON, o.name, pDoc->Session().Features().GetSize()));
     }
     session.Command(ID_VIEW_FEATURES);
     CFeaturesWnd* pWnd = session.Frame()->GetFeaturesWnd();

@@ -16,6 +16,7 @@
 #include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 #include "tests/win/app/MouseDriver.h"
+#include "tests/win/app/DocTestAccess.h"
 
 using gui::ModalScript;
 
@@ -86,8 +87,8 @@ TEST(FeaturesWindow, RenameAndDeleteAreStepsOfTheHistoryAndTheSavedIdsFollowTheL
     EXPECT_EQ(gui::ListCell(hList, 2, 3), "4") << "the corners clicked";
     // The area in map units from the point file's fit.
     double area = 0.0;
-    ASSERT_TRUE(MeasureFeature(session.Doc()->m_shapeFile.m_shapes.GetAt(0), SHAPE_POLYGON,
-                               session.Doc()->m_shapeFile.m_geoRef, &area));
+    ASSERT_TRUE(MeasureFeature(session.Doc()->Session().Features().GetAt(0), SHAPE_POLYGON,
+                               session.Doc()->Session().GeoRef(), &area));
     EXPECT_GT(area, 0.0);
     EXPECT_EQ(gui::ListCell(hList, 0, 4), FormatFeatureSize(area));
     EXPECT_EQ(gui::ItemText(pWnd->m_hWnd, IDC_FEATURES_SUMMARY), "Areas in square map units.");
@@ -149,16 +150,16 @@ TEST(FeaturesWindow, ARowChosenScrollsToItsFeatureAndHighlightsIt)
     ShowSyntheticImage(session, 1200, 1000, [](int, int) { return 0xF0E6C8u; });
     CImageDoc* pDoc = session.Doc();
     // Map units are pixels, north up.
-    pDoc->m_shapeFile.m_geoRef.m_points = {CGeoRefPoint(0, 1000, 0, 0), CGeoRefPoint(1200, 0, 1200, 1000)};
-    ASSERT_TRUE(pDoc->m_shapeFile.m_geoRef.CalcTransform());
-    pDoc->m_nMode = MODE_DIGITISE;
+    TestGeoRef(pDoc).m_points = {CGeoRefPoint(0, 1000, 0, 0), CGeoRefPoint(1200, 0, 1200, 1000)};
+    ASSERT_TRUE(TestGeoRef(pDoc).CalcTransform());
+    SetTestMode(pDoc, MODE_DIGITISE);
     CShape close, distant;
     close.Add(20, 20);
     close.Add(60, 40);
     distant.Add(1000, 800);
     distant.Add(1100, 820);
-    pDoc->DoEdit(CFinishFeatureEdit(close, SHAPE_POLYLINE, "near", 0));
-    pDoc->DoEdit(CFinishFeatureEdit(distant, SHAPE_POLYLINE, "far", 1));
+    CImageDocTestAccess::DoEdit(*pDoc, CFinishFeatureEdit(close, SHAPE_POLYLINE, "near", 0));
+    CImageDocTestAccess::DoEdit(*pDoc, CFinishFeatureEdit(distant, SHAPE_POLYLINE, "far", 1));
 
     CFeaturesWnd* pWnd = OpenWindow(session);
     ASSERT_TRUE(pWnd);

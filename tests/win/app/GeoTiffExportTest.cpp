@@ -11,6 +11,7 @@
 #include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 #include "tests/win/app/MouseDriver.h"
+#include "tests/win/app/DocTestAccess.h"
 
 using gui::ModalScript;
 
@@ -24,7 +25,7 @@ void OpenSampleDigitising(AppSession& session)
     ModalScript script;
     script.Then(gui::ChooseShapeType(IDC_POINTS));
     session.Command(ID_VIEW_DIGITISE);
-    ASSERT_EQ(session.Doc()->m_nMode, MODE_DIGITISE);
+    ASSERT_EQ(session.Doc()->Session().Mode(), MODE_DIGITISE);
 }
 
 std::string SampleCopy(const std::string& folder, const std::string& name)
@@ -78,7 +79,7 @@ TEST(GeoTiffExport, DialogShowsTheDefaultRefusesBadEntriesAndRemembersChoices)
     OpenSampleDigitising(session);
     EXPECT_TRUE(gui::GetMenuState(session.FrameWnd(), ID_FILE_EXPORT_GEOTIFF).enabled);
     const std::string defaultSize =
-        FormatPixelSize(DefaultGeoTiffPixelSize(session.Doc()->m_shapeFile.m_geoRef.GetAffine()));
+        FormatPixelSize(DefaultGeoTiffPixelSize(session.Doc()->Session().GeoRef().GetAffine()));
     HWND hExport = nullptr;
     ModalScript script;
     script.Then([&](HWND hDialog) {
@@ -131,10 +132,10 @@ TEST(GeoTiffExport, EscapeCancelsAndLeavesNoFile)
     const std::string folder = gui::TempFolder("geotiff-cancel");
     AppSession session;
     ShowSyntheticImage(session, 4000, 3000, [](int c, int r) { return static_cast<uint32_t>(c * 2654435761u ^ r); });
-    CGeoRefArray& geoRef = session.Doc()->m_shapeFile.m_geoRef;
+    CGeoRefArray& geoRef = TestGeoRef(session.Doc());
     geoRef.m_points = {{1000.0, 5000.0, 100, 2900}, {4900.0, 5100.0, 3900, 2800}, {1100.0, 7900.0, 200, 100}};
     ASSERT_TRUE(geoRef.CalcTransform());
-    session.Doc()->m_nMode = MODE_DIGITISE;
+    SetTestMode(session.Doc(), MODE_DIGITISE);
     g_hView = session.ViewWnd();
     g_progressSeen.clear();
     const std::string path = folder + "\\large.tif";

@@ -9,6 +9,7 @@
 #include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 #include "tests/win/app/MouseDriver.h"
+#include "tests/win/app/DocTestAccess.h"
 
 using gui::ModalScript;
 
@@ -35,7 +36,7 @@ void EnterDigitise(AppSession& session, int nRadioID = IDC_POLYLINES)
     script.Then(gui::ChooseShapeType(nRadioID));
     gui::RightClick(session.ViewWnd(), POINT{5, 5});
     ASSERT_EQ(script.Seen().size(), 1u);
-    ASSERT_EQ(session.Doc()->m_nMode, MODE_DIGITISE);
+    ASSERT_EQ(session.Doc()->Session().Mode(), MODE_DIGITISE);
 }
 
 std::string StatusText(AppSession& session) { return gui::Text(session.StatusBarWnd()); }
@@ -63,7 +64,7 @@ TEST(InteractMode, ClickAtZoomTwoScrolledPutsThePointOnThePixelOfTheRule)
     EXPECT_EQ(pending.x, 68);
     EXPECT_EQ(pending.y, 34);
     EXPECT_EQ(session.View()->m_ptPending.x, -1) << "no pending point after the dialog";
-    const auto& points = session.Doc()->m_shapeFile.m_geoRef.m_points;
+    const auto& points = session.Doc()->Session().GeoRef().m_points;
     ASSERT_EQ(points.size(), 1u);
     EXPECT_EQ(points[0].m_nPixelX, 68);
     EXPECT_EQ(points[0].m_nPixelY, 34);
@@ -75,7 +76,7 @@ TEST(InteractMode, CoordinateDialogTakesDegreesRefusesNonsenseAndCancels)
 {
     AppSession session;
     ShowSyntheticImage(session, 64, 48, Paper);
-    const auto& points = session.Doc()->m_shapeFile.m_geoRef.m_points;
+    const auto& points = session.Doc()->Session().GeoRef().m_points;
 
     // Degrees, minutes and seconds with lower-case hemisphere letters.
     {
@@ -119,7 +120,7 @@ TEST(InteractMode, CoordinateDialogTakesDegreesRefusesNonsenseAndCancels)
 TEST(InteractMode, DeleteAllAsksAndRemovesEveryControlPointOnlyOnYes)
 {
     AppSession session({MapWithPoints("interact-delete-all")});
-    const auto& points = session.Doc()->m_shapeFile.m_geoRef.m_points;
+    const auto& points = session.Doc()->Session().GeoRef().m_points;
     ASSERT_EQ(points.size(), 2u);
     HWND hGeoRef = nullptr;
     ModalScript script;
@@ -155,7 +156,7 @@ TEST(InteractMode, FailingFitShowsTheMessageStaysAndHasWrittenThePointFile)
         script.Then(gui::TypeCoordinates("10", "20"));
         gui::LeftClick(session.ViewWnd(), POINT{12, 34});
     }
-    ASSERT_EQ(session.Doc()->m_shapeFile.m_geoRef.m_points.size(), 1u);
+    ASSERT_EQ(session.Doc()->Session().GeoRef().m_points.size(), 1u);
     ASSERT_EQ(GetFileAttributesA(pointFile.c_str()), INVALID_FILE_ATTRIBUTES);
 
     ModalScript script;
@@ -163,7 +164,7 @@ TEST(InteractMode, FailingFitShowsTheMessageStaysAndHasWrittenThePointFile)
     gui::RightClick(session.ViewWnd(), POINT{5, 5});
     ASSERT_EQ(script.Seen().size(), 1u);
     EXPECT_EQ(script.Seen()[0].message, "Insufficient, or inappropriate points to georeference");
-    EXPECT_EQ(session.Doc()->m_nMode, MODE_GEOREFERENCE);
+    EXPECT_EQ(session.Doc()->Session().Mode(), MODE_GEOREFERENCE);
     EXPECT_EQ(ReadWholeFile(pointFile), "10.000000,20.000000,12,34\r\n");
 }
 
@@ -181,8 +182,8 @@ TEST(InteractMode, CancellingTheDigitiseDialogKeepsGeoreferenceMode)
     session.Command(ID_VIEW_DIGITISE);
     ASSERT_EQ(script.Seen().size(), 1u);
     EXPECT_EQ(script.Seen()[0].title, "Digitise");
-    EXPECT_EQ(session.Doc()->m_nMode, MODE_GEOREFERENCE);
-    EXPECT_EQ(session.Doc()->m_nShapeType, SHAPE_POLYLINE);
+    EXPECT_EQ(session.Doc()->Session().Mode(), MODE_GEOREFERENCE);
+    EXPECT_EQ(session.Doc()->Session().ShapeType(), SHAPE_POLYLINE);
 }
 
 TEST(InteractMode, SwitchingBackAnsweredNoKeepsFeaturesYesRemovesThem)
@@ -204,11 +205,11 @@ TEST(InteractMode, SwitchingBackAnsweredNoKeepsFeaturesYesRemovesThem)
         gui::LeftClick(session.ViewWnd(), POINT{10, 10});
         gui::DoubleClick(session.ViewWnd(), POINT{30, 20});
     }
-    ASSERT_EQ(pDoc->m_shapeFile.m_shapes.GetSize(), 1);
+    ASSERT_EQ(pDoc->Session().Features().GetSize(), 1);
     gui::LeftClick(session.ViewWnd(), POINT{40, 40});   // a feature still being digitised
     ASSERT_EQ(pView->m_shape.GetSize(), 1);
 
-    ASSERT_TRUE(pDoc->m_transposed.Allocate(1, 1));
+    ASSERT_TRUE(CImageDocTestAccess::NorthUp(*pDoc).Allocate(1, 1));
     {
         ModalScript script;
         script.Then([](HWND hBox) {
@@ -221,22 +222,22 @@ TEST(InteractMode, SwitchingBackAnsweredNoKeepsFeaturesYesRemovesThem)
         ASSERT_EQ(script.Seen().size(), 1u);
         EXPECT_EQ(script.Seen()[0].message, kSwitchQuestion);
     }
-    EXPECT_EQ(pDoc->m_nMode, MODE_DIGITISE);
-    EXPECT_EQ(pDoc->m_shapeFile.m_shapes.GetSize(), 1);
-    EXPECT_TRUE(pView->GetDocument()->m_transposed.IsEmpty()) << "released whatever the answer";
+    EXPECT_EQ(pDoc->Session().Mode(), MODE_DIGITISE);
+    EXPECT_EQ(pDoc->Session().Features().GetSize(), 1);
+    EXPECT_TRUE(pView->GetDocument()->NorthUp().IsEmpty()) << "released whatever the answer";
 
-    ASSERT_TRUE(pDoc->m_transposed.Allocate(1, 1));
+    ASSERT_TRUE(CImageDocTestAccess::NorthUp(*pDoc).Allocate(1, 1));
     {
         ModalScript script;
         script.Then(ModalScript::Press(IDYES));
         session.Command(ID_VIEW_GEOREFERENCE);
         ASSERT_EQ(script.Seen().size(), 1u);
     }
-    EXPECT_EQ(pDoc->m_nMode, MODE_GEOREFERENCE);
-    EXPECT_EQ(pDoc->m_shapeFile.m_shapes.GetSize(), 0);
+    EXPECT_EQ(pDoc->Session().Mode(), MODE_GEOREFERENCE);
+    EXPECT_EQ(pDoc->Session().Features().GetSize(), 0);
     EXPECT_EQ(pView->m_shape.GetSize(), 1) << "the unfinished feature keeps its vertex";
-    EXPECT_EQ(pDoc->m_bShapesModified, 1);
-    EXPECT_TRUE(pView->GetDocument()->m_transposed.IsEmpty());
+    EXPECT_EQ(pDoc->Session().Unsaved(), true);
+    EXPECT_TRUE(pView->GetDocument()->NorthUp().IsEmpty());
 }
 
 TEST(InteractMode, ClicksWithoutVerticesDoNothingAndRightClickRemovesTheLastVertex)
@@ -253,8 +254,8 @@ TEST(InteractMode, ClicksWithoutVerticesDoNothingAndRightClickRemovesTheLastVert
         EXPECT_TRUE(script.Unexpected().empty());
     }
     EXPECT_EQ(pView->m_shape.GetSize(), 0);
-    EXPECT_EQ(session.Doc()->m_shapeFile.m_shapes.GetSize(), 0);
-    EXPECT_EQ(session.Doc()->m_nMode, MODE_DIGITISE);
+    EXPECT_EQ(session.Doc()->Session().Features().GetSize(), 0);
+    EXPECT_EQ(session.Doc()->Session().Mode(), MODE_DIGITISE);
 
     gui::LeftClick(session.ViewWnd(), POINT{10, 11});
     gui::LeftClick(session.ViewWnd(), POINT{20, 21});
@@ -271,8 +272,8 @@ TEST(InteractMode, ClicksWithoutVerticesDoNothingAndRightClickRemovesTheLastVert
         ASSERT_EQ(script.Seen().size(), 1u);
     }
     EXPECT_EQ(pView->m_shape.GetSize(), 0);
-    EXPECT_EQ(session.Doc()->m_shapeFile.m_shapes.GetSize(), 0);
-    EXPECT_EQ(session.Doc()->m_bShapesModified, 0);
+    EXPECT_EQ(session.Doc()->Session().Features().GetSize(), 0);
+    EXPECT_EQ(session.Doc()->Session().Unsaved(), false);
 }
 
 TEST(InteractMode, StatusLineTextInEachMode)
@@ -295,15 +296,15 @@ TEST(InteractMode, StatusLineTextInEachMode)
     ASSERT_TRUE(std::regex_match(status, m, std::regex(R"((-?\d+\.\d{6}), (-?\d+\.\d{6}) r=(-?\d+\.\d{2}) deg  (.*))")))
         << status;
     double mapX = 0, mapY = 0;
-    ASSERT_TRUE(session.Doc()->m_shapeFile.m_geoRef.PixelToMap(10, 20, &mapX, &mapY));
+    ASSERT_TRUE(session.Doc()->Session().GeoRef().PixelToMap(10, 20, &mapX, &mapY));
     char expected[200];
     snprintf(expected, sizeof(expected), "%.6f, %.6f r=%.2f deg", mapX, mapY,
-             session.Doc()->m_shapeFile.m_geoRef.GetRotation() * 180 / 3.141592653);
+             session.Doc()->Session().GeoRef().GetRotation() * 180 / 3.141592653);
     EXPECT_EQ(status.substr(0, status.find(" deg") + 4), expected);
     EXPECT_EQ(m[4].str(), kDigitiseHint);
     EXPECT_EQ(GetCursor(), session.View()->m_hDigitiseCursor) << "the digitise cursor on every move";
 
-    session.Doc()->m_nMode = MODE_TRANSPOSED;
+    SetTestMode(session.Doc(), MODE_TRANSPOSED);
     gui::MouseMove(session.ViewWnd(), POINT{10, 10});
     EXPECT_EQ(StatusText(session), kTransposedHint);
     // Nor do the buttons do anything in transposed mode.
@@ -315,7 +316,7 @@ TEST(InteractMode, StatusLineTextInEachMode)
         EXPECT_TRUE(script.Unexpected().empty());
     }
     EXPECT_EQ(session.View()->m_shape.GetSize(), 0);
-    session.Doc()->m_nMode = MODE_DIGITISE;
+    SetTestMode(session.Doc(), MODE_DIGITISE);
 }
 
 TEST(InteractMode, ModeCommandsAreCheckedInTheirModeAndDigitiseLeavesTransposedMode)
@@ -327,7 +328,7 @@ TEST(InteractMode, ModeCommandsAreCheckedInTheirModeAndDigitiseLeavesTransposedM
     EXPECT_TRUE(digitise.enabled && !digitise.checked);
 
     EnterDigitise(session, IDC_POLYGONS);
-    EXPECT_EQ(session.Doc()->m_nShapeType, SHAPE_POLYGON);
+    EXPECT_EQ(session.Doc()->Session().ShapeType(), SHAPE_POLYGON);
     georeference = gui::GetMenuState(session.FrameWnd(), ID_VIEW_GEOREFERENCE);
     digitise = gui::GetMenuState(session.FrameWnd(), ID_VIEW_DIGITISE);
     EXPECT_TRUE(georeference.enabled && !georeference.checked);
@@ -335,15 +336,15 @@ TEST(InteractMode, ModeCommandsAreCheckedInTheirModeAndDigitiseLeavesTransposedM
 
     // From the resampled image back to the scan; the resampled image stays.
     CImageView* pView = session.View();
-    ASSERT_TRUE(session.Doc()->m_transposed.Allocate(2, 2));
-    session.Doc()->m_nMode = MODE_TRANSPOSED;
+    ASSERT_TRUE(CImageDocTestAccess::NorthUp(*session.Doc()).Allocate(2, 2));
+    SetTestMode(session.Doc(), MODE_TRANSPOSED);
     {
         ModalScript script;
         session.Command(ID_VIEW_DIGITISE);
         EXPECT_TRUE(script.Seen().empty());
     }
-    EXPECT_EQ(session.Doc()->m_nMode, MODE_DIGITISE);
-    EXPECT_FALSE(pView->GetDocument()->m_transposed.IsEmpty());
+    EXPECT_EQ(session.Doc()->Session().Mode(), MODE_DIGITISE);
+    EXPECT_FALSE(pView->GetDocument()->NorthUp().IsEmpty());
     EXPECT_EQ(pView->GetTotalSize().cx, 64) << "scroll sizes of the scanned image";
 }
 
@@ -357,8 +358,8 @@ TEST(InteractMode, FeatureNameIsTypedAtOnceAndEnterAddsItExactlyAsTyped)
         gui::RightClick(session.ViewWnd(), POINT{5, 5});
         ASSERT_EQ(script.Seen().size(), 1u);
     }
-    ASSERT_EQ(session.Doc()->m_nMode, MODE_DIGITISE);
-    EXPECT_EQ(session.Doc()->m_nShapeType, SHAPE_POLYLINE);
+    ASSERT_EQ(session.Doc()->Session().Mode(), MODE_DIGITISE);
+    EXPECT_EQ(session.Doc()->Session().ShapeType(), SHAPE_POLYLINE);
 
     // The focus is in the empty name field: the user types and hits Enter.
     const std::string name = "  Strada del Colle, tratto lungo oltre la larghezza del campo  ";
@@ -377,8 +378,8 @@ TEST(InteractMode, FeatureNameIsTypedAtOnceAndEnterAddsItExactlyAsTyped)
     }
     EXPECT_TRUE(focusInName);
     EXPECT_TRUE(startsEmpty);
-    ASSERT_EQ(session.Doc()->m_shapeFile.m_shapes.GetSize(), 1);
-    const CShape& road = session.Doc()->m_shapeFile.m_shapes.GetAt(0);
+    ASSERT_EQ(session.Doc()->Session().Features().GetSize(), 1);
+    const CShape& road = session.Doc()->Session().Features().GetAt(0);
     EXPECT_EQ(road.m_strName, name);
     ASSERT_EQ(road.GetSize(), 2) << "the first press of the double-click adds the last vertex";
     EXPECT_EQ(road.GetAt(1).x, 20);
@@ -393,7 +394,7 @@ TEST(InteractMode, FeatureNameIsTypedAtOnceAndEnterAddsItExactlyAsTyped)
         gui::DoubleClick(session.ViewWnd(), POINT{30, 30});
         ASSERT_EQ(script.Seen().size(), 1u);
     }
-    EXPECT_EQ(session.Doc()->m_shapeFile.m_shapes.GetSize(), 1);
+    EXPECT_EQ(session.Doc()->Session().Features().GetSize(), 1);
     EXPECT_EQ(session.View()->m_shape.GetSize(), 0);
 }
 

@@ -17,6 +17,7 @@
 #include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 #include "tests/win/app/MouseDriver.h"
+#include "app/DocumentCommands.h"
 
 namespace
 {
@@ -88,7 +89,7 @@ void GeoreferenceSample(AppSession& session)
         EXPECT_EQ(script.Pending(), 0u);
         EXPECT_TRUE(script.Unexpected().empty());
     }
-    ASSERT_EQ(session.Doc()->m_shapeFile.m_geoRef.m_points.size(), 3u);
+    ASSERT_EQ(session.Doc()->Session().GeoRef().m_points.size(), 3u);
     EXPECT_EQ(session.View()->m_ptPending.x, -1);
 }
 
@@ -103,7 +104,7 @@ void EnterDigitiseMode(AppSession& session, int nRadioID)
     gui::RightClick(session.ViewWnd(), POINT{100, 100});
     EXPECT_EQ(script.Pending(), 0u);
     EXPECT_TRUE(script.Unexpected().empty());
-    ASSERT_EQ(session.Doc()->m_nMode, MODE_DIGITISE);
+    ASSERT_EQ(session.Doc()->Session().Mode(), MODE_DIGITISE);
 }
 
 // Clicks the feature's pixels; the last click is a double-click, except for
@@ -154,12 +155,12 @@ void RunSession(const std::string& kind, int nRadioID, int nShapeType, const std
     AppSession session({image});
     ASSERT_TRUE(session.started) << image << " "
                                  << (session.startUnexpected.empty() ? "" : session.startUnexpected[0].message);
-    ASSERT_EQ(session.Doc()->m_nMode, MODE_GEOREFERENCE);
-    ASSERT_TRUE(session.Doc()->m_shapeFile.m_geoRef.m_points.empty());
+    ASSERT_EQ(session.Doc()->Session().Mode(), MODE_GEOREFERENCE);
+    ASSERT_TRUE(session.Doc()->Session().GeoRef().m_points.empty());
 
     GeoreferenceSample(session);
     EnterDigitiseMode(session, nRadioID);
-    EXPECT_EQ(session.Doc()->m_nShapeType, nShapeType);
+    EXPECT_EQ(session.Doc()->Session().ShapeType(), nShapeType);
     // The point file now lies beside the image.
     EXPECT_NE(ReadWholeFile(folder + "\\" + kind + ".tvg").find("7.250000,45.000000,1898,1242"), std::string::npos);
 
@@ -180,19 +181,19 @@ void RunSession(const std::string& kind, int nRadioID, int nShapeType, const std
     {
         DigitiseFeature(session, feature, nShapeType);
         kept += feature.keep ? 1 : 0;
-        ASSERT_EQ(session.Doc()->m_shapeFile.m_shapes.GetSize(), kept);
+        ASSERT_EQ(session.Doc()->Session().Features().GetSize(), kept);
     }
-    EXPECT_EQ(session.Doc()->m_bShapesModified, 1);
+    EXPECT_EQ(session.Doc()->Session().Unsaved(), true);
 
     // The sample's coordinates are longitudes and latitudes: polygons are
     // saved in WGS 84, the others without a coordinate system.
     if (nShapeType == SHAPE_POLYGON)
-        session.Doc()->SetCrs(4326);
+        SetCoordinateSystem(*session.Doc(), 4326);
     std::string shp = folder + "\\" + kind + ".shp";
     const std::vector<gui::SeenWindow> seen = session.SaveThroughDialog(folder + "\\" + kind);   // the dialog adds .shp
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[1].message, "File saved as " + shp);
-    EXPECT_EQ(session.Doc()->m_bShapesModified, 0);
+    EXPECT_EQ(session.Doc()->Session().Unsaved(), false);
     WriteExpected(folder + "\\" + kind + ".expected", features);
 }
 }
@@ -243,7 +244,7 @@ TEST(DocsScreenshot, DigitisingWithTheCoordinateReadout)
         CopyFixture("../../../../samples/sample_map.jpg", gui::TempFolder("docs-digitise"), "sample_map.jpg", true);
     AppSession session({image});
     ASSERT_TRUE(session.started);
-    ASSERT_EQ(session.Doc()->m_shapeFile.m_geoRef.m_points.size(), 3u);
+    ASSERT_EQ(session.Doc()->Session().GeoRef().m_points.size(), 3u);
     MoveWindow(session.FrameWnd(), 0, 0, 1000, 720, TRUE);
     gui::Pump();
     EnterDigitiseMode(session, IDC_POLYGONS);

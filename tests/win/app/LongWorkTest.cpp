@@ -81,7 +81,7 @@ TEST(LongWork, ClicksGivenMeanwhileAreDroppedAndFailuresReachTheCaller)
 {
     AppSession session;
     ShowSyntheticImage(session, 300, 200, [](int, int) { return 0x00808080u; });
-    ASSERT_EQ(session.Doc()->m_nMode, MODE_GEOREFERENCE);
+    ASSERT_EQ(session.Doc()->Session().Mode(), MODE_GEOREFERENCE);
     ModalScript script;   // a click in georeference mode would ask for coordinates
     FwRunLongWork([&](CProgress&) {
         PostMessageA(session.ViewWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
@@ -91,7 +91,7 @@ TEST(LongWork, ClicksGivenMeanwhileAreDroppedAndFailuresReachTheCaller)
     gui::Pump();
     EXPECT_TRUE(script.Seen().empty());
     EXPECT_TRUE(script.Unexpected().empty());
-    EXPECT_TRUE(session.Doc()->m_shapeFile.m_geoRef.m_points.empty());
+    EXPECT_TRUE(session.Doc()->Session().GeoRef().m_points.empty());
 
     EXPECT_THROW(FwRunLongWork([](CProgress&) { throw std::runtime_error("failed"); }), std::runtime_error);
 }

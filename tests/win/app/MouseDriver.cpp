@@ -121,6 +121,6 @@ void ExpectReadingFailure(const std::string& path)
     std::vector<gui::SeenWindow> seen = session.OpenThroughDialog(path, {gui::ModalScript::Press(IDOK)});
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[1].message, "An error occurred whilst reading the JPG file " + path);
-    EXPECT_TRUE(session.Doc()->m_image.IsEmpty());
-    EXPECT_EQ(session.Doc()->m_nMode, MODE_NONE);
+    EXPECT_TRUE(session.Doc()->Image().IsEmpty());
+    EXPECT_EQ(session.Doc()->Session().Mode(), MODE_NONE);
 }

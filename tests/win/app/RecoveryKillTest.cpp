@@ -182,11 +182,11 @@ TEST(Recovery, FeaturesOfAKilledProgramComeBackWithTheirNamesTypeAndVertices)
     EXPECT_EQ(question.rfind("Restore 3 unsaved features from ", 0), 0u) << question;
     EXPECT_NE(question.find("?\n\nThey were digitised on this image"), std::string::npos) << question;
     CImageDoc* pDoc = session.Doc();
-    const CShapeArray& shapes = pDoc->m_shapeFile.m_shapes;
+    const CShapeArray& shapes = pDoc->Session().Features();
     ASSERT_EQ(shapes.GetSize(), 3);
-    EXPECT_EQ(pDoc->m_nShapeType, SHAPE_POLYGON);
-    EXPECT_EQ(pDoc->m_nMode, MODE_DIGITISE) << "digitising goes on with the point file's fit";
-    EXPECT_EQ(pDoc->m_bShapesModified, 1);
+    EXPECT_EQ(pDoc->Session().ShapeType(), SHAPE_POLYGON);
+    EXPECT_EQ(pDoc->Session().Mode(), MODE_DIGITISE) << "digitising goes on with the point file's fit";
+    EXPECT_EQ(pDoc->Session().Unsaved(), true);
 
     // Saved: the files for GDAL, the journal gone.
     const std::string out = gui::OutputFolder("QUARVEX_SESSION_OUT", "recovery-out");
@@ -206,7 +206,7 @@ TEST(Recovery, FeaturesOfAKilledProgramComeBackWithTheirNamesTypeAndVertices)
         for (const POINT& p : ring)
         {
             double x = 0, y = 0;
-            ASSERT_TRUE(pDoc->m_shapeFile.m_geoRef.PixelToMap(p.x, p.y, &x, &y));
+            ASSERT_TRUE(pDoc->Session().GeoRef().PixelToMap(p.x, p.y, &x, &y));
             char text[96];
             std::snprintf(text, sizeof text, "|%.9f %.9f", x, y);
             expected += text;

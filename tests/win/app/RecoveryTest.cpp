@@ -9,6 +9,8 @@
 #include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 #include "tests/win/app/MouseDriver.h"
+#include "tests/win/app/DocTestAccess.h"
+#include "app/DocumentCommands.h"
 
 using gui::ModalScript;
 
@@ -38,7 +40,7 @@ void EnterDigitise(AppSession& session, int nRadioID)
     ModalScript script;
     script.Then(gui::ChooseShapeType(nRadioID));
     gui::RightClick(session.ViewWnd(), POINT{5, 5});
-    ASSERT_EQ(session.Doc()->m_nMode, MODE_DIGITISE);
+    ASSERT_EQ(session.Doc()->Session().Mode(), MODE_DIGITISE);
 }
 
 void WriteJournal(const std::string& image, int nShapeType, const std::vector<const char*>& names)
@@ -73,9 +75,9 @@ TEST(Recovery, JournalFollowsTheUnsavedFeaturesAndGoesWhenTheyAreSavedOrGivenUp)
     gui::FinishFeature(session, "lake", {{10, 10}, {40, 10}});
     EXPECT_EQ(Journaled(image), "lake");
     gui::FinishFeature(session, "wood", {{5, 40}, {20, 40}});
-    session.Doc()->OnEditUndo();   // "wood" back to the vertices being digitised
+    Follow(*session.Doc(), session.Doc()->Session().Undo());   // "wood" back to the vertices being digitised
     EXPECT_EQ(Journaled(image), "lake");
-    session.Doc()->OnEditRedo();
+    Follow(*session.Doc(), session.Doc()->Session().Redo());
     EXPECT_EQ(Journaled(image), "lake|wood");
 
     // Saved: every feature is in the files, the journal goes; the next
@@ -109,7 +111,7 @@ TEST(Recovery, NoDiscardsTheFeaturesAndYesRestoresThemWithTheirTypeEvenWithoutAF
                                      },
                                      ModalScript::Cancel()});
         EXPECT_EQ(question.rfind("Restore 2 unsaved features from ", 0), 0u) << question;
-        EXPECT_EQ(session.Doc()->m_shapeFile.m_shapes.GetSize(), 0);
+        EXPECT_EQ(session.Doc()->Session().Features().GetSize(), 0);
         EXPECT_FALSE(Exists(JournalOf(image))) << "No discards them for good";
     }
     {
@@ -120,15 +122,15 @@ TEST(Recovery, NoDiscardsTheFeaturesAndYesRestoresThemWithTheirTypeEvenWithoutAF
     WriteJournal(image, SHAPE_POINT, {"well", "spring"});
     AppSession session({image}, {ModalScript::Press(IDYES), ModalScript::Cancel()});
     CImageDoc* pDoc = session.Doc();
-    ASSERT_EQ(pDoc->m_shapeFile.m_shapes.GetSize(), 2);
-    EXPECT_EQ(pDoc->m_shapeFile.m_shapes.GetAt(1).m_strName, "spring");
-    EXPECT_EQ(pDoc->m_nShapeType, SHAPE_POINT);
-    EXPECT_EQ(pDoc->m_nMode, MODE_GEOREFERENCE) << "no fit to digitise with";
-    EXPECT_EQ(pDoc->m_bShapesModified, 1);
+    ASSERT_EQ(pDoc->Session().Features().GetSize(), 2);
+    EXPECT_EQ(pDoc->Session().Features().GetAt(1).m_strName, "spring");
+    EXPECT_EQ(pDoc->Session().ShapeType(), SHAPE_POINT);
+    EXPECT_EQ(pDoc->Session().Mode(), MODE_GEOREFERENCE) << "no fit to digitise with";
+    EXPECT_EQ(pDoc->Session().Unsaved(), true);
 
     // Once fitted, digitising goes on with their type, the only one offered.
-    pDoc->DoEdit(CAddPointEdit{0, CGeoRefPoint(10.5, -3.25, 10, 20)});
-    pDoc->DoEdit(CAddPointEdit{1, CGeoRefPoint(100, 200, 40, 30)});
+    CImageDocTestAccess::DoEdit(*pDoc, CAddPointEdit{0, CGeoRefPoint(10.5, -3.25, 10, 20)});
+    CImageDocTestAccess::DoEdit(*pDoc, CAddPointEdit{1, CGeoRefPoint(100, 200, 40, 30)});
     ModalScript script;
     script.Then([](HWND hDialog) {
         EXPECT_EQ(IsDlgButtonChecked(hDialog, IDC_POINTS), BST_CHECKED);
@@ -138,8 +140,8 @@ TEST(Recovery, NoDiscardsTheFeaturesAndYesRestoresThemWithTheirTypeEvenWithoutAF
     });
     gui::RightClick(session.ViewWnd(), POINT{5, 5});
     ASSERT_EQ(script.Seen().size(), 1u);
-    EXPECT_EQ(pDoc->m_nMode, MODE_DIGITISE);
-    EXPECT_EQ(pDoc->m_nShapeType, SHAPE_POINT);
+    EXPECT_EQ(pDoc->Session().Mode(), MODE_DIGITISE);
+    EXPECT_EQ(pDoc->Session().ShapeType(), SHAPE_POINT);
 }
 
 TEST(Recovery, AJournalThatCannotBeWrittenIsToldOnceAndTheWorkGoesOn)
@@ -165,7 +167,7 @@ TEST(Recovery, AJournalThatCannotBeWrittenIsToldOnceAndTheWorkGoesOn)
     }
     gui::FinishFeature(session, "wood", {{5, 40}, {20, 40}});   // no second message
     gui::FinishFeature(session, "field", {{30, 30}, {50, 40}});
-    EXPECT_EQ(session.Doc()->m_shapeFile.m_shapes.GetSize(), 3);
+    EXPECT_EQ(session.Doc()->Session().Features().GetSize(), 3);
     EXPECT_FALSE(Exists(journal + ".partial")) << "no temporary left behind";
     RemoveDirectoryA(journal.c_str());
 }

@@ -19,8 +19,8 @@ void DigitiseOneFeature(AppSession& session)
 {
     ASSERT_TRUE(session.started);
     ASSERT_EQ(gui::DigitiseFeature(session.ViewWnd(), IDC_POLYGONS, "field", {{10, 10}, {40, 10}, {40, 30}}), 2u);
-    ASSERT_EQ(session.Doc()->m_shapeFile.m_shapes.GetSize(), 1);
-    ASSERT_EQ(session.Doc()->m_bShapesModified, 1);
+    ASSERT_EQ(session.Doc()->Session().Features().GetSize(), 1);
+    ASSERT_EQ(session.Doc()->Session().Unsaved(), true);
 }
 
 std::string MapIn(const std::string& folder) { return CopyFixture("map.jpg", gui::TempFolder(folder), "map.jpg"); }
@@ -47,7 +47,7 @@ TEST(SaveAs, CancelledSaveAsLeavesTheFeaturesUnsavedSoExitStillAsks)
         ASSERT_EQ(script.Seen().size(), 1u) << "nothing shown after a cancelled dialog";
         EXPECT_TRUE(script.Unexpected().empty());
     }
-    EXPECT_EQ(session.Doc()->m_bShapesModified, 1);
+    EXPECT_EQ(session.Doc()->Session().Unsaved(), true);
 
     // No still closes, and writes nothing.
     HWND hFrame = session.FrameWnd();
@@ -76,8 +76,8 @@ TEST(SaveAs, YesWithACancelledOrFailedSaveKeepsTheProgramAndItsFeatures)
         EXPECT_EQ(script.Seen()[0].message, kSaveQuestion);
     }
     ASSERT_TRUE(IsWindow(hFrame));
-    EXPECT_EQ(session.Doc()->m_shapeFile.m_shapes.GetSize(), 1);
-    EXPECT_EQ(session.Doc()->m_bShapesModified, 1);
+    EXPECT_EQ(session.Doc()->Session().Features().GetSize(), 1);
+    EXPECT_EQ(session.Doc()->Session().Unsaved(), true);
 
     // Exit, Yes, then a save that fails: a main file named as its own
     // table is refused by the writers.
@@ -92,7 +92,7 @@ TEST(SaveAs, YesWithACancelledOrFailedSaveKeepsTheProgramAndItsFeatures)
         EXPECT_EQ(script.Seen()[2].message, "An error occurred whilst saving the file " + bad);
     }
     ASSERT_TRUE(IsWindow(hFrame));
-    EXPECT_EQ(session.Doc()->m_bShapesModified, 1);
+    EXPECT_EQ(session.Doc()->Session().Unsaved(), true);
 
     // Opening another image: Yes and a cancelled save keep this image.
     std::string other = CopyFixture("other.jpg", folder, "other.jpg");
@@ -102,9 +102,9 @@ TEST(SaveAs, YesWithACancelledOrFailedSaveKeepsTheProgramAndItsFeatures)
     ASSERT_EQ(seen.size(), 3u);
     EXPECT_EQ(seen[1].message, kSaveQuestion);
     EXPECT_EQ(session.Doc()->GetPathName(), current);
-    EXPECT_EQ(session.Doc()->m_image.Width(), 64);
-    EXPECT_EQ(session.Doc()->m_shapeFile.m_shapes.GetSize(), 1);
-    EXPECT_EQ(session.Doc()->m_nMode, MODE_DIGITISE);
+    EXPECT_EQ(session.Doc()->Image().Width(), 64);
+    EXPECT_EQ(session.Doc()->Session().Features().GetSize(), 1);
+    EXPECT_EQ(session.Doc()->Session().Mode(), MODE_DIGITISE);
 
     // Yes and a save that succeeds lets the program close.
     std::string good = folder + "\\good.shp";
@@ -135,7 +135,7 @@ TEST(SaveAs, ReplacesExistingFilesWithoutAQuestion)
     ASSERT_EQ(script.Seen().size(), 2u) << "no question about the existing file";
     EXPECT_TRUE(script.Unexpected().empty());
     EXPECT_EQ(script.Seen()[1].message, "File saved as " + shp);
-    EXPECT_EQ(session.Doc()->m_bShapesModified, 0);
+    EXPECT_EQ(session.Doc()->Session().Unsaved(), false);
 
     // One polygon ring of three clicks and its closing vertex.
     std::string main = ReadWholeFile(shp);
@@ -199,7 +199,7 @@ TEST(SaveAs, TheOpenedImageIsNeverWrittenOver)
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[1].message, "An error occurred whilst saving the file " + image);
     EXPECT_EQ(ReadWholeFile(image), before);
-    EXPECT_EQ(session.Doc()->m_bShapesModified, 1);
+    EXPECT_EQ(session.Doc()->Session().Unsaved(), true);
 }
 
 TEST(SaveAs, EndingTheWindowsSessionAsksAsExitDoes)
@@ -217,8 +217,8 @@ TEST(SaveAs, EndingTheWindowsSessionAsksAsExitDoes)
         ASSERT_EQ(script.Seen().size(), 2u);
         EXPECT_EQ(script.Seen()[0].message, kSaveQuestion);
     }
-    EXPECT_EQ(session.Doc()->m_shapeFile.m_shapes.GetSize(), 1);
-    EXPECT_EQ(session.Doc()->m_bShapesModified, 1);
+    EXPECT_EQ(session.Doc()->Session().Features().GetSize(), 1);
+    EXPECT_EQ(session.Doc()->Session().Unsaved(), true);
 
     // No lets the session end.
     ModalScript script;
@@ -252,5 +252,5 @@ TEST(SaveAs, AFailureMidSaveLeavesTheOldFilesByteForByteAndIsTold)
         EXPECT_FALSE(Exists(folder + "\\roads" + ext + ".previous")) << ext;
         EXPECT_FALSE(Exists(folder + "\\roads" + ext + ".partial")) << ext;
     }
-    EXPECT_EQ(session.Doc()->m_bShapesModified, 1) << "still unsaved";
+    EXPECT_EQ(session.Doc()->Session().Unsaved(), true) << "still unsaved";
 }

@@ -10,6 +10,7 @@
 #include "tests/win/app/MouseDriver.h"
 #include "tests/win/app/TransposeTestSupport.h"
 #include "winfw/FwUtil.h"
+#include "tests/win/app/DocTestAccess.h"
 
 using gui::ModalScript;
 using namespace transpose_test;
@@ -44,9 +45,9 @@ std::string OpenMadeImage(AppSession& session, const std::string& folder, int wi
     WritePointFile(path, points);
     DeleteFileA(WorldFilePath(path).c_str());
     session.OpenThroughDialog(path);
-    EXPECT_EQ(session.Doc()->m_image.Width(), width);
+    EXPECT_EQ(session.Doc()->Image().Width(), width);
     EnterDigitise(session);
-    EXPECT_EQ(session.Doc()->m_nMode, MODE_DIGITISE);
+    EXPECT_EQ(session.Doc()->Session().Mode(), MODE_DIGITISE);
     return path;
 }
 
@@ -74,8 +75,8 @@ RgbImage ExpectedCells(const CImageDoc* pDoc, const CTransposeExtents& extents)
     cells.width = extents.outW;
     cells.height = extents.outH;
     cells.rgb.assign(static_cast<size_t>(cells.width) * cells.height * 3, 0xFF);
-    ResampleNorthUpPerPixel(pDoc->m_image.Pixels(), pDoc->m_image.Width(), pDoc->m_image.Height(),
-                            pDoc->m_shapeFile.m_geoRef, extents, cells.rgb.data());
+    ResampleNorthUpPerPixel(pDoc->Image().Pixels(), pDoc->Image().Width(), pDoc->Image().Height(),
+                            pDoc->Session().GeoRef(), extents, cells.rgb.data());
     return cells;
 }
 }
@@ -100,16 +101,16 @@ TEST(TransposeCommand, WorkedExampleWholeImage)
     EXPECT_EQ(defaultButton, IDNO);
 
     CImageView* pView = session.View();
-    EXPECT_EQ(session.Doc()->m_nMode, MODE_TRANSPOSED);
-    ASSERT_FALSE(pView->GetDocument()->m_transposed.IsEmpty());
-    const CTransposeExtents& e = pView->GetDocument()->m_transposed.extents;
+    EXPECT_EQ(session.Doc()->Session().Mode(), MODE_TRANSPOSED);
+    ASSERT_FALSE(pView->GetDocument()->NorthUp().IsEmpty());
+    const CTransposeExtents& e = pView->GetDocument()->NorthUp().extents;
     EXPECT_EQ(e.x0, 100);
     EXPECT_EQ(e.y0, 300);
     EXPECT_EQ(e.x1, 299);
     EXPECT_EQ(e.y1, 201);
     // The output's width is the source's height, and its height the source's width.
-    EXPECT_EQ(pView->GetDocument()->m_transposed.Width(), 100);
-    EXPECT_EQ(pView->GetDocument()->m_transposed.Height(), 200);
+    EXPECT_EQ(pView->GetDocument()->NorthUp().Width(), 100);
+    EXPECT_EQ(pView->GetDocument()->NorthUp().Height(), 200);
     EXPECT_EQ(ReadWholeFile(WorldFilePath(path)), kWorkedExampleWorldFile);
     EXPECT_TRUE(TransposedOfView(pView) == ExpectedCells(session.Doc(), e));
 
@@ -150,11 +151,11 @@ TEST(TransposeCommand, CropToTheControlPoints)
     ASSERT_EQ(Transpose(session, IDYES).size(), 1u);
 
     CImageView* pView = session.View();
-    ASSERT_EQ(session.Doc()->m_nMode, MODE_TRANSPOSED);
-    EXPECT_EQ(pView->GetDocument()->m_transposed.Width(), 100);
-    EXPECT_EQ(pView->GetDocument()->m_transposed.Height(), 50);
+    ASSERT_EQ(session.Doc()->Session().Mode(), MODE_TRANSPOSED);
+    EXPECT_EQ(pView->GetDocument()->NorthUp().Width(), 100);
+    EXPECT_EQ(pView->GetDocument()->NorthUp().Height(), 50);
     // The bounding box of the points' map coordinates, north at the top.
-    const CTransposeExtents& e = pView->GetDocument()->m_transposed.extents;
+    const CTransposeExtents& e = pView->GetDocument()->NorthUp().extents;
     EXPECT_EQ(e.x0, 1020);
     EXPECT_EQ(e.x1, 1220);
     EXPECT_EQ(e.y0, 4980);
@@ -231,7 +232,7 @@ TEST(TransposeCommand, DegenerateExtentsAreRefusedWithTheReasonAndDigitisingGoes
         DeleteFileA(WorldFilePath(path).c_str());
         CImageDoc* pDoc = session.Doc();
         pDoc->SetPathName(path.c_str());
-        CGeoRefArray& geoRef = pDoc->m_shapeFile.m_geoRef;
+        CGeoRefArray& geoRef = TestGeoRef(pDoc);
         if (!c.points.empty())
         {
             for (const PointRecord& p : c.points)
@@ -248,9 +249,9 @@ TEST(TransposeCommand, DegenerateExtentsAreRefusedWithTheReasonAndDigitisingGoes
             geoRef.m_dY0 = 700;
             geoRef.m_dYScale = c.yScale;
             geoRef.m_bValid = TRUE;
-            pDoc->m_nMode = MODE_DIGITISE;
+            SetTestMode(pDoc, MODE_DIGITISE);
         }
-        ASSERT_EQ(pDoc->m_nMode, MODE_DIGITISE);
+        ASSERT_EQ(pDoc->Session().Mode(), MODE_DIGITISE);
         const SIZE sizeBefore = session.View()->GetTotalSize();
 
         ModalScript script;
@@ -262,8 +263,8 @@ TEST(TransposeCommand, DegenerateExtentsAreRefusedWithTheReasonAndDigitisingGoes
         EXPECT_EQ(script.Seen()[1].message, LoadResString(TransposeStatusStringId(c.expected)));
         EXPECT_TRUE(script.Unexpected().empty());
 
-        EXPECT_EQ(pDoc->m_nMode, MODE_DIGITISE);
-        EXPECT_TRUE(session.Doc()->m_transposed.IsEmpty());
+        EXPECT_EQ(pDoc->Session().Mode(), MODE_DIGITISE);
+        EXPECT_TRUE(session.Doc()->NorthUp().IsEmpty());
         EXPECT_FALSE(FileExists(WorldFilePath(path)));
         EXPECT_EQ(session.View()->GetTotalSize().cx, sizeBefore.cx) << "still the scan in the view";
         EXPECT_EQ(session.View()->GetTotalSize().cy, sizeBefore.cy);
@@ -278,15 +279,15 @@ TEST(TransposeCommand, SecondTransposeShowsTheSameImageWithoutAskingAndRewritesI
     const std::string path = OpenMadeImage(session, "transpose-again", 200, 100, kWorkedExamplePoints);
     ASSERT_EQ(Transpose(session, IDNO).size(), 1u);
     CImageView* pView = session.View();
-    const unsigned char* pFirst = pView->GetDocument()->m_transposed.Pixels();
+    const unsigned char* pFirst = pView->GetDocument()->NorthUp().Pixels();
     const RgbImage first = TransposedOfView(pView);
 
     BackToDigitise(session);
     EXPECT_EQ(pView->GetTotalSize().cx, 200) << "the scan again";
-    EXPECT_EQ(pView->GetDocument()->m_transposed.Pixels(), pFirst) << "kept for later";
+    EXPECT_EQ(pView->GetDocument()->NorthUp().Pixels(), pFirst) << "kept for later";
     // A different fit now: a new run would give other extents, but the
     // world file must describe the image that is shown.
-    CGeoRefArray& geoRef = session.Doc()->m_shapeFile.m_geoRef;
+    CGeoRefArray& geoRef = TestGeoRef(session.Doc());
     geoRef.m_points[3].m_dMapX = 350;
     ASSERT_TRUE(geoRef.CalcTransform());
     DeleteFileA(WorldFilePath(path).c_str());
@@ -295,8 +296,8 @@ TEST(TransposeCommand, SecondTransposeShowsTheSameImageWithoutAskingAndRewritesI
     session.Command(ID_VIEW_TRANSPOSE);
     EXPECT_TRUE(script.Seen().empty()) << "no crop question";
     EXPECT_TRUE(script.Unexpected().empty());
-    EXPECT_EQ(session.Doc()->m_nMode, MODE_TRANSPOSED);
-    EXPECT_EQ(pView->GetDocument()->m_transposed.Pixels(), pFirst);
+    EXPECT_EQ(session.Doc()->Session().Mode(), MODE_TRANSPOSED);
+    EXPECT_EQ(pView->GetDocument()->NorthUp().Pixels(), pFirst);
     EXPECT_TRUE(TransposedOfView(pView) == first);
     EXPECT_EQ(pView->GetTotalSize().cx, 100);
     EXPECT_EQ(pView->GetTotalSize().cy, 200);
@@ -316,8 +317,8 @@ TEST(TransposeCommand, WorldFileThatCannotBeWrittenIsReportedAndTheImageStillSho
     RemoveDirectoryA(WorldFilePath(path).c_str());
     ASSERT_EQ(script.Seen().size(), 2u);
     EXPECT_EQ(script.Seen()[1].message, "The world file could not be written: " + WorldFilePath(path));
-    EXPECT_EQ(session.Doc()->m_nMode, MODE_TRANSPOSED);
-    EXPECT_FALSE(session.Doc()->m_transposed.IsEmpty());
+    EXPECT_EQ(session.Doc()->Session().Mode(), MODE_TRANSPOSED);
+    EXPECT_FALSE(session.Doc()->NorthUp().IsEmpty());
     EXPECT_EQ(session.View()->GetTotalSize().cx, 100);
 }
 
@@ -327,7 +328,7 @@ TEST(TransposeCommand, ImageKeptThroughNewHasNoWorldFileAndSaysSo)
     const std::string path = OpenMadeImage(session, "transpose-after-new", 200, 100, kWorkedExamplePoints);
     // New keeps the image, its fit and digitise mode, but not its path.
     session.Command(ID_FILE_NEW);
-    ASSERT_EQ(session.Doc()->m_nMode, MODE_DIGITISE);
+    ASSERT_EQ(session.Doc()->Session().Mode(), MODE_DIGITISE);
     ASSERT_TRUE(session.Doc()->GetPathName().empty());
     ModalScript script;
     script.Then(ModalScript::Press(IDNO));
@@ -337,8 +338,8 @@ TEST(TransposeCommand, ImageKeptThroughNewHasNoWorldFileAndSaysSo)
     EXPECT_EQ(script.Seen()[1].message.rfind("The world file could not be written: the image has no file name", 0), 0u)
         << script.Seen()[1].message;
     EXPECT_FALSE(FileExists(WorldFilePath(path)));
-    EXPECT_EQ(session.Doc()->m_nMode, MODE_TRANSPOSED);
-    EXPECT_EQ(session.Doc()->m_transposed.Width(), 100);
+    EXPECT_EQ(session.Doc()->Session().Mode(), MODE_TRANSPOSED);
+    EXPECT_EQ(session.Doc()->NorthUp().Width(), 100);
 }
 
 TEST(TransposeCommand, DoesNothingOutsideDigitiseMode)
@@ -349,8 +350,8 @@ TEST(TransposeCommand, DoesNothingOutsideDigitiseMode)
         ModalScript script;
         session.Command(ID_VIEW_TRANSPOSE);
         EXPECT_TRUE(script.Seen().empty() && script.Unexpected().empty());
-        EXPECT_EQ(session.Doc()->m_nMode, MODE_NONE);
-        EXPECT_TRUE(session.Doc()->m_transposed.IsEmpty());
+        EXPECT_EQ(session.Doc()->Session().Mode(), MODE_NONE);
+        EXPECT_TRUE(session.Doc()->NorthUp().IsEmpty());
     }
     const std::string path = gui::TempFolder("transpose-modes") + "\\scan.jpg";
     ASSERT_TRUE(WriteJpeg(path, NumberedImage(200, 100), 95));
@@ -362,19 +363,19 @@ TEST(TransposeCommand, DoesNothingOutsideDigitiseMode)
         ModalScript script;
         session.View()->OnTranspose();
         EXPECT_TRUE(script.Seen().empty() && script.Unexpected().empty());
-        EXPECT_EQ(session.Doc()->m_nMode, MODE_GEOREFERENCE);
-        EXPECT_TRUE(session.Doc()->m_transposed.IsEmpty());
+        EXPECT_EQ(session.Doc()->Session().Mode(), MODE_GEOREFERENCE);
+        EXPECT_TRUE(session.Doc()->NorthUp().IsEmpty());
     }
     EnterDigitise(session);
     ASSERT_EQ(Transpose(session, IDNO).size(), 1u);
     // Transposed mode: the image stays as it is, no question.
-    const unsigned char* pFirst = session.Doc()->m_transposed.Pixels();
+    const unsigned char* pFirst = session.Doc()->NorthUp().Pixels();
     {
         ModalScript script;
         session.Command(ID_VIEW_TRANSPOSE);
         EXPECT_TRUE(script.Seen().empty() && script.Unexpected().empty());
-        EXPECT_EQ(session.Doc()->m_nMode, MODE_TRANSPOSED);
-        EXPECT_EQ(session.Doc()->m_transposed.Pixels(), pFirst);
+        EXPECT_EQ(session.Doc()->Session().Mode(), MODE_TRANSPOSED);
+        EXPECT_EQ(session.Doc()->NorthUp().Pixels(), pFirst);
     }
 }
 
@@ -388,7 +389,7 @@ TEST(TransposeCommand, MenuStatesOfTransposeAndCopyInEachMode)
     AppSession session;
     auto check = [&](const Expected& e) {
         SCOPED_TRACE(e.mode);
-        ASSERT_EQ(session.Doc()->m_nMode, e.mode);
+        ASSERT_EQ(session.Doc()->Session().Mode(), e.mode);
         gui::MenuState transpose = gui::GetMenuState(session.FrameWnd(), ID_VIEW_TRANSPOSE);
         gui::MenuState copy = gui::GetMenuState(session.FrameWnd(), ID_EDIT_COPY);
         ASSERT_TRUE(transpose.found && copy.found);

@@ -33,18 +33,18 @@ TEST(TransposeSampleMap, TransposeAndCopyTheSampleMapForGdal)
     AppSession session;
     session.OpenThroughDialog(scan);
     CImageDoc* pDoc = session.Doc();
-    ASSERT_EQ(pDoc->m_image.Width(), 2048);
-    ASSERT_EQ(pDoc->m_shapeFile.m_geoRef.m_points.size(), 3u);
+    ASSERT_EQ(pDoc->Image().Width(), 2048);
+    ASSERT_EQ(pDoc->Session().GeoRef().m_points.size(), 3u);
     EnterDigitise(session);
-    ASSERT_EQ(pDoc->m_nMode, MODE_DIGITISE);
+    ASSERT_EQ(pDoc->Session().Mode(), MODE_DIGITISE);
 
     ModalScript script;
     script.Then(ModalScript::Press(IDNO));
     session.Command(ID_VIEW_TRANSPOSE);
-    ASSERT_EQ(pDoc->m_nMode, MODE_TRANSPOSED);
+    ASSERT_EQ(pDoc->Session().Mode(), MODE_TRANSPOSED);
     CImageView* pView = session.View();
-    EXPECT_EQ(pView->GetDocument()->m_transposed.Width(), 1480);
-    EXPECT_EQ(pView->GetDocument()->m_transposed.Height(), 2048);
+    EXPECT_EQ(pView->GetDocument()->NorthUp().Width(), 1480);
+    EXPECT_EQ(pView->GetDocument()->NorthUp().Height(), 2048);
     const std::string worldFile = ReadWholeFile(scanFolder + "\\sample_map.jgw");
     ASSERT_FALSE(worldFile.empty());
 
@@ -63,7 +63,7 @@ TEST(TransposeSampleMap, TransposeAndCopyTheSampleMapForGdal)
     ASSERT_TRUE(WriteJpeg(out + "\\north-up.jpg", copied, 90));
     WriteWholeFile(out + "\\north-up.jgw", worldFile);
     // The size and extents the run was made with, for the check outside.
-    const CTransposeExtents& e = pView->GetDocument()->m_transposed.extents;
+    const CTransposeExtents& e = pView->GetDocument()->NorthUp().extents;
     char expected[256];
     std::snprintf(expected, sizeof(expected), "%d %d %.12f %.12f %.12f %.12f\n", e.outW, e.outH, e.x0, e.y0,
                   (e.x1 - e.x0) / e.outW, (e.y1 - e.y0) / e.outH);

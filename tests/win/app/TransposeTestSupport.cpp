@@ -50,7 +50,7 @@ bool WriteJpeg(const std::string& path, const RgbImage& image, int quality)
 RgbImage TransposedOfView(const CImageView* pView)
 {
     RgbImage image;
-    const CTransposedImage& transposed = pView->GetDocument()->m_transposed;
+    const CTransposedImage& transposed = pView->GetDocument()->NorthUp();
     if (transposed.IsEmpty())
         return image;
     image.width = transposed.Width();

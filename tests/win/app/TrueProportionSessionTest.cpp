@@ -80,7 +80,7 @@ void RunSession(const std::string& kind, int nModel)
         gui::LeftClick(session.ViewWnd(), gui::ShowPixel(session, point.column, point.row));
         ASSERT_EQ(script.Seen().size(), 1u);
     }
-    ASSERT_EQ(session.Doc()->m_shapeFile.m_geoRef.m_points.size(), 4u);
+    ASSERT_EQ(session.Doc()->Session().GeoRef().m_points.size(), 4u);
     // Both RMS values side by side: the first model misses by pixels, the
     // affine fit not at all.
     const double first = ShownRmsPixels(pWnd, IDC_CP_RMS_FIRST);
@@ -95,14 +95,14 @@ void RunSession(const std::string& kind, int nModel)
         SendMessageA(hModel, CB_SETCURSEL, nModel, 0);
         SendMessageA(pWnd->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_CP_FIT_MODEL, CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(hModel));
-        ASSERT_EQ(session.Doc()->m_shapeFile.m_geoRef.m_nFitModel, nModel);
+        ASSERT_EQ(session.Doc()->Session().GeoRef().m_nFitModel, nModel);
     }
 
     {
         gui::ModalScript script;
         script.Then(gui::ChooseShapeType(IDC_POLYLINES));
         gui::RightClick(session.ViewWnd(), POINT{100, 100});
-        ASSERT_EQ(session.Doc()->m_nMode, MODE_DIGITISE);
+        ASSERT_EQ(session.Doc()->Session().Mode(), MODE_DIGITISE);
     }
     // The read-out's angle: the sheet's turn, atan(12/228), with the affine
     // fit; the first model's biased one without.

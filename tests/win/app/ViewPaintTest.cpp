@@ -7,6 +7,7 @@
 
 #include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
+#include "tests/win/app/DocTestAccess.h"
 
 namespace
 {
@@ -139,7 +140,7 @@ TEST(ViewPaint, ControlPointMarkerAndLabelAtZoomTwo)
     AppSession session;
     session.SetViewClientSize(320, 240);
     ShowSyntheticImage(session, 120, 80, [=](int, int) { return kPaper; });
-    session.Doc()->m_shapeFile.m_geoRef.m_points.push_back(CGeoRefPoint(10.5, -3.25, 10, 20));
+    TestGeoRef(session.Doc()).m_points.push_back(CGeoRefPoint(10.5, -3.25, 10, 20));
     session.Command(ID_VIEW_ZOOM200);
     gui::Capture capture = gui::CaptureClient(session.ViewWnd());
 
@@ -184,8 +185,8 @@ TEST(ViewPaint, WithoutImageOnlyTheOverlaysArePainted)
 {
     AppSession session;
     CImageDoc* pDoc = session.Doc();
-    ASSERT_TRUE(pDoc->m_image.IsEmpty());
-    pDoc->m_shapeFile.m_geoRef.m_points.push_back(CGeoRefPoint(1, 2, 30, 30));
+    ASSERT_TRUE(pDoc->Image().IsEmpty());
+    TestGeoRef(pDoc).m_points.push_back(CGeoRefPoint(1, 2, 30, 30));
     InvalidateRect(session.ViewWnd(), nullptr, TRUE);
     gui::Capture capture = gui::CaptureClient(session.ViewWnd());
     EXPECT_EQ(capture.At(30, 30), 0x000080u);
@@ -209,7 +210,7 @@ TEST(ViewPaint, ZoomMenuStateFollowsZoomAndMode)
         }
     }
     // Showing the resampled image: zoom 1 only.
-    session.Doc()->m_nMode = MODE_TRANSPOSED;
+    SetTestMode(session.Doc(), MODE_TRANSPOSED);
     session.Command(ID_VIEW_ZOOM400);
     EXPECT_EQ(session.View()->m_nZoom, 4) << "a disabled command does nothing";
     session.Command(ID_VIEW_ZOOM100);
@@ -229,7 +230,7 @@ TEST(ViewPaint, OpenedJpegIsPaintedWithItsDecodedPixelsAndPoints)
     std::string path = CopyFixture("map.jpg", gui::TempFolder("paint-jpeg"), "map.jpg");
     AppSession session;
     session.OpenThroughDialog(path);
-    const CRgbImage& image = session.Doc()->m_image;
+    const CRgbImage& image = session.Doc()->Image();
     ASSERT_FALSE(image.IsEmpty());
     gui::Capture capture = gui::CaptureClient(session.ViewWnd());
     // Away from the two markers and their labels (rows 15 to 45), every
@@ -257,12 +258,12 @@ TEST(ViewPaint, RepaintWithErasingLeavesNoStaleOverlay)
     session.SetViewClientSize(300, 200);
     ShowSyntheticImage(session, 50, 40, Pattern);
     // A label that runs past the image's right edge onto the background.
-    session.Doc()->m_shapeFile.m_geoRef.m_points.push_back(CGeoRefPoint(123.5, 10.25, 45, 20));
+    TestGeoRef(session.Doc()).m_points.push_back(CGeoRefPoint(123.5, 10.25, 45, 20));
     InvalidateRect(session.ViewWnd(), nullptr, TRUE);
     gui::Capture withLabel = gui::CaptureClient(session.ViewWnd());
     ASSERT_EQ(withLabel.At(45, 20), 0x000080u);
 
-    session.Doc()->m_shapeFile.m_geoRef.m_points.clear();
+    TestGeoRef(session.Doc()).m_points.clear();
     InvalidateRect(session.ViewWnd(), nullptr, TRUE);
     gui::Capture capture = gui::CaptureClient(session.ViewWnd());
     std::string first;
@@ -303,9 +304,9 @@ TEST(ViewPaint, FeaturesAreDrawnAsStoredWithTheFirstVertexMarked)
     ShowSyntheticImage(session, 200, 150, [=](int, int) { return kPaper; });
     CImageView* pView = session.View();
     // Being digitised: A-B-C, open, with a cross at A.
-    pView->m_shape = MakeShape({{20, 20}, {80, 20}, {80, 80}});
+    CImageSessionTestAccess::Current(session.Doc()->Session()) = MakeShape({{20, 20}, {80, 20}, {80, 80}});
     // Finished polygon: its closing vertex makes A-B-C-A; no cross.
-    session.Doc()->m_shapeFile.m_shapes.Add(MakeShape({{120, 20}, {180, 20}, {180, 80}, {120, 20}}));
+    TestFeatures(session.Doc()).Add(MakeShape({{120, 20}, {180, 20}, {180, 80}, {120, 20}}));
     pView->m_ptPending = POINT{40, 120};
     InvalidateRect(session.ViewWnd(), nullptr, TRUE);
     gui::Capture capture = gui::CaptureClient(session.ViewWnd());
@@ -322,10 +323,10 @@ TEST(ViewPaint, FeaturesAreDrawnAsStoredWithTheFirstVertexMarked)
     EXPECT_TRUE(Near(capture, 36, 116, kMaroon));
 
     // Point features: one vertex each, visible as a small cross.
-    session.Doc()->m_shapeFile.m_shapes.RemoveAll();
-    session.Doc()->m_shapeFile.m_shapes.Add(MakeShape({{150, 120}}));
-    pView->m_shape.RemoveAll();
-    pView->GetDocument()->m_nShapeType = 1;
+    TestFeatures(session.Doc()).RemoveAll();
+    TestFeatures(session.Doc()).Add(MakeShape({{150, 120}}));
+    CImageSessionTestAccess::ClearCurrent(session.Doc()->Session());
+    CImageSessionTestAccess::SetShapeType(pView->GetDocument()->Session(), 1);
     InvalidateRect(session.ViewWnd(), nullptr, TRUE);
     capture = gui::CaptureClient(session.ViewWnd());
     EXPECT_TRUE(Near(capture, 149, 119, kPurple));
@@ -339,11 +340,11 @@ TEST(ViewPaint, ResampledImageIsShownAtZoomOneWithoutOverlays)
     AppSession session;
     session.SetViewClientSize(300, 200);
     ShowSyntheticImage(session, 60, 40, [](int, int) { return 0x102030u; });
-    session.Doc()->m_shapeFile.m_geoRef.m_points.push_back(CGeoRefPoint(1, 2, 10, 10));
+    TestGeoRef(session.Doc()).m_points.push_back(CGeoRefPoint(1, 2, 10, 10));
     session.Command(ID_VIEW_ZOOM400);
     CImageView* pView = session.View();
     const int width = 30, height = 70;
-    CTransposedImage& transposed = session.Doc()->m_transposed;
+    CTransposedImage& transposed = CImageDocTestAccess::NorthUp(*session.Doc());
     ASSERT_TRUE(transposed.Allocate(width, height));
     for (int r = 0; r < height; ++r)
         for (int c = 0; c < width; ++c)
@@ -354,7 +355,7 @@ TEST(ViewPaint, ResampledImageIsShownAtZoomOneWithoutOverlays)
             p[1] = static_cast<unsigned char>(rgb >> 8);
             p[2] = static_cast<unsigned char>(rgb);
         }
-    session.Doc()->m_nMode = MODE_TRANSPOSED;
+    SetTestMode(session.Doc(), MODE_TRANSPOSED);
     pView->ApplyZoom();
     EXPECT_EQ(pView->m_nZoom, 1);
     EXPECT_EQ(pView->GetTotalSize().cx, width);

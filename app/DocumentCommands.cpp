@@ -1,0 +1,84 @@
+#include "app/DocumentCommands.h"
+
+#include <windows.h>
+
+#include <utility>
+#include <vector>
+
+#include "core/crs/CrsCatalogue.h"
+#include "core/crs/CrsSettings.h"
+#include "app/CrsDlg.h"
+#include "app/SessionMessages.h"
+#include "app/res/resource.h"
+#include "winfw/FwUtil.h"
+
+namespace
+{
+// The string-table id naming an edit in the Undo and Redo items.
+unsigned EditNameStringId(EditName name)
+{
+    static const struct
+    {
+        EditName name;
+        unsigned nStringId;
+    } kNames[] = {
+        {EditName::AddPoint, IDS_EDIT_ADD_POINT},
+        {EditName::DeletePoint, IDS_EDIT_DELETE_POINT},
+        {EditName::MovePoint, IDS_EDIT_MOVE_POINT},
+        {EditName::EditPoint, IDS_EDIT_EDIT_POINT},
+        {EditName::DeleteAllPoints, IDS_EDIT_DELETE_ALL_POINTS},
+        {EditName::FitModel, IDS_EDIT_FIT_MODEL},
+        {EditName::AddVertex, IDS_EDIT_ADD_VERTEX},
+        {EditName::RemoveVertex, IDS_EDIT_REMOVE_VERTEX},
+        {EditName::FinishFeature, IDS_EDIT_FINISH_FEATURE},
+        {EditName::DiscardFeature, IDS_EDIT_DISCARD_FEATURE},
+        {EditName::DeleteAllFeatures, IDS_EDIT_DELETE_ALL_FEATURES},
+        {EditName::RenameFeature, IDS_EDIT_RENAME_FEATURE},
+        {EditName::DeleteFeature, IDS_EDIT_DELETE_FEATURE},
+    };
+    for (const auto& entry : kNames)
+        if (entry.name == name)
+            return entry.nStringId;
+    return 0;
+}
+}   // namespace
+
+bool Follow(CImageDoc& doc, const CSessionOutcome& outcome, CView* pSender)
+{
+    doc.UpdateFromSession(outcome, pSender);
+    // Last, after everything is drawn as it now is.
+    TellSessionMessages(outcome);
+    return outcome.bDone;
+}
+
+void ChooseCoordinateSystem(CImageDoc& doc)
+{
+    if (doc.Session().Mode() == MODE_NONE)
+        return;
+    CCrsDlg dlg(doc.Session().Crs().nEpsg, LoadRecentCrs());
+    if (dlg.DoModal() != IDOK)
+        return;
+    SetCoordinateSystem(doc, dlg.m_nChosenCode);
+}
+
+void SetCoordinateSystem(CImageDoc& doc, int nCode)
+{
+    const CCrsEntry* pEntry = EmbeddedCrsCatalogue().Find(nCode);
+    const CCrsRef crs = pEntry ? pEntry->Ref() : CCrsRef();
+    if (!crs.IsNone())
+    {
+        std::vector<int> recent = LoadRecentCrs();
+        PushRecentCrs(recent, crs.nEpsg);
+        SaveRecentCrs(recent);
+    }
+    Follow(doc, doc.Session().SetCrs(crs));
+}
+
+std::string UndoText(const CImageSession& session, bool bRedo)
+{
+    const CEdit* pNext = bRedo ? session.History().NextRedo() : session.History().NextUndo();
+    std::string text = LoadResString(bRedo ? IDS_REDO : IDS_UNDO);
+    if (pNext)
+        text += " " + LoadResString(EditNameStringId(pNext->Name()));
+    return text + "\t" + LoadResString(bRedo ? IDS_REDO_KEY : IDS_UNDO_KEY);
+}

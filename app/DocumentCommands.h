@@ -1,0 +1,21 @@
+// The commands on the image that talk to the user: Save As and the question
+// before features are given up, the coordinate-system dialog, Undo and Redo,
+// and the messages every verb of the session may bring. The document keeps
+// the state and shows nothing; these act on its outcomes.
+#pragma once
+
+#include <string>
+
+#include "app/ImageDoc.h"
+
+// Brings the document and the windows up to date after a verb, then tells
+// the user what the outcome asks to. Whether the verb changed anything.
+bool Follow(CImageDoc& doc, const CSessionOutcome& outcome, CView* pSender = nullptr);
+
+// View > Coordinate System...: asks for the image's system.
+void ChooseCoordinateSystem(CImageDoc& doc);
+// Makes nCode (0: none) the image's system, remembers it among the recent
+// ones and beside the image; tells the user when that cannot be written.
+void SetCoordinateSystem(CImageDoc& doc, int nCode);
+// The menu text of Undo or Redo, naming the step ("Undo Delete Control Point").
+std::string UndoText(const CImageSession& session, bool bRedo);

@@ -1,0 +1,45 @@
+#include "app/FeatureSave.h"
+
+#include <windows.h>
+
+#include "core/crs/CrsCatalogue.h"
+#include "app/ShapeSaveAs.h"
+#include "app/res/resource.h"
+#include "winfw/FwUtil.h"
+
+bool SaveFeaturesAs(CImageSession& session, const std::string& strImagePath)
+{
+    // The save writes from a copy: the session's features change only through its verbs.
+    CShapeFile shapeFile = session.ShapeFile();
+    if (PromptAndSaveShapefile(shapeFile, session.ShapeType(), strImagePath.c_str(), ShapeSideFiles(session)) !=
+        SAVE_AS_SAVED)
+        return false;
+    session.SaveSucceeded();
+    return true;
+}
+
+bool AskToSaveFeatures(CImageSession& session, const std::string& strImagePath)
+{
+    // The question speaks of polylines whatever the type: it is the
+    // program's own text. No closes without saving; a Yes whose save failed
+    // or was cancelled keeps the document, so that no digitised feature is
+    // lost without the user having said so.
+    if (!session.Unsaved())
+        return true;
+    if (FwMessageBox(IDS_SAVE_POLYLINES, MB_YESNO) == IDYES)
+        return SaveFeaturesAs(session, strImagePath);
+    session.FeaturesGivenUp();
+    return true;
+}
+
+CShapeSideFiles ShapeSideFiles(const CImageSession& session)
+{
+    CShapeSideFiles sideFiles;
+    // Names are typed and stored in the ANSI code page, byte for byte.
+    sideFiles.nCodePage = GetACP();
+    const CCrsRef& crs = session.Crs();
+    const CCrsEntry* pEntry = crs.IsNone() ? nullptr : EmbeddedCrsCatalogue().Find(crs.nEpsg);
+    if (pEntry)
+        sideFiles.strPrj = std::string(pEntry->wkt);
+    return sideFiles;
+}

@@ -1,0 +1,52 @@
+#include "app/SessionMessages.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/RecoveryStore.h"
+#include "app/res/resource.h"
+#include "winfw/FwUtil.h"
+
+namespace
+{
+// The string naming a file the session could not write, or 0.
+unsigned NotWrittenStringId(SessionNotice nNotice)
+{
+    switch (nNotice)
+    {
+    case NOTICE_POINT_FILE_NOT_WRITTEN: return IDS_POINT_FILE_NOT_WRITTEN;
+    case NOTICE_SETTINGS_NOT_WRITTEN: return IDS_SETTINGS_NOT_WRITTEN;
+    case NOTICE_CRS_NOT_REMEMBERED: return IDS_CRS_NOT_REMEMBERED;
+    case NOTICE_JOURNAL_NOT_WRITTEN: return IDS_JOURNAL_NOT_WRITTEN;
+    default: return 0;
+    }
+}
+}   // namespace
+
+void TellSessionMessages(const CSessionOutcome& outcome)
+{
+    for (const CSessionMessage& message : outcome.messages)
+    {
+        if (const unsigned nId = NotWrittenStringId(message.nNotice))
+            FwMessageBox(LoadResString(nId) + " " + message.strPath, MB_OK);
+        else if (message.nNotice == NOTICE_NOT_FITTED)
+            FwMessageBox(IDS_GEOREFERENCE_FAILED, MB_OK);
+        else if (message.nNotice == NOTICE_MODEL_CANNOT_FIT)
+            FwMessageBox(IDS_MODEL_CANNOT_FIT, MB_OK);
+    }
+}
+
+bool AskToRestore(const CSessionOutcome& opened)
+{
+    for (const CSessionMessage& message : opened.messages)
+    {
+        if (message.nNotice != NOTICE_ASK_RESTORE)
+            continue;
+        const std::string question =
+            LoadResStringWith(message.nCount == 1 ? IDS_RESTORE_ONE : IDS_RESTORE_MANY,
+                              {std::to_string(message.nCount), FormatJournalTime(message.nTime)});
+        return FwMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    }
+    return false;
+}

@@ -1,0 +1,368 @@
+#include "core/session/ImageSession.h"
+
+#include <ctime>
+#include <utility>
+
+#include "core/crs/CrsSettings.h"
+#include "core/georef/ImageSettings.h"
+#include "core/io/Path.h"
+
+CImageSession::CImageSession(CFileSystem& files) : m_files(files), m_journal(files) {}
+
+void CImageSession::BeginOpen()
+{
+    m_bUnsaved = false;
+    m_bNorthUp = false;
+    m_crs = CCrsRef();
+    m_nMode = MODE_GEOREFERENCE;
+    m_shapeFile.m_shapes.RemoveAll();
+    m_shapeFile.m_geoRef.SetImageHeight(0);
+}
+
+CSessionOutcome CImageSession::Open(const CImageOpening& opening)
+{
+    CGeoRefArray& geoRef = m_shapeFile.m_geoRef;
+    geoRef.m_points = opening.points;
+    geoRef.m_bValid = FALSE;
+    geoRef.SetImageHeight(opening.nHeight);
+    geoRef.m_nFitModel = opening.nFitModel;
+    m_crs = opening.crs;
+    m_strPath = opening.strPath;
+    m_current.RemoveAll();
+    m_journal.SetImage(opening.strFullPath, opening.strJournalFolder);
+    m_bJournalFailureTold = false;
+    ContentReplaced();
+
+    CSessionOutcome outcome;
+    outcome.bDone = true;
+    if (m_journal.FindWork(&m_found))
+        outcome.messages.push_back({NOTICE_ASK_RESTORE, m_journal.Path(), m_found.shapes.GetSize(),
+                                    static_cast<long long>(m_found.nLastTime)});
+    return outcome;
+}
+
+void CImageSession::OpenFailed(const std::string& strJournalFolder)
+{
+    // The path of the image before stays, as the document's does.
+    m_nMode = MODE_NONE;
+    m_journal.SetImage("", strJournalFolder);
+    m_bJournalFailureTold = false;
+    ContentReplaced();
+}
+
+void CImageSession::New()
+{
+    // The scan stays on show and may be transposed again; the copy made
+    // from it goes. Without a path there is nothing to name a journal
+    // after; the user has just been asked about the features.
+    m_bNorthUp = false;
+    m_strPath.clear();
+    m_current.RemoveAll();
+    m_journal.Remove();
+    m_journal.SetImage("", "");
+    m_bJournalFailureTold = false;
+    ContentReplaced();
+}
+
+CSessionOutcome CImageSession::RestoreFromJournal()
+{
+    CSessionOutcome outcome;
+    if (m_found.shapes.GetSize() == 0)
+        return outcome;
+    const long long nTime = m_found.nLastTime;
+    m_shapeFile.m_shapes = std::move(m_found.shapes);
+    m_nShapeType = m_found.nShapeType;
+    m_found = CRecoveredWork();
+    m_bUnsaved = true;
+    // They were digitised with the fit of the point file beside the image:
+    // digitising goes on where it stopped. Without a fit they wait, with
+    // their type, until the points are fitted again.
+    if (m_shapeFile.m_geoRef.CalcTransform())
+        m_nMode = MODE_DIGITISE;
+    outcome.bDone = true;
+    outcome.bModeChanged = m_nMode == MODE_DIGITISE;
+    // A clean journal of what was restored, without any torn tail, and
+    // dated as the work it holds.
+    if (m_journal.Restart(m_shapeFile.m_shapes, m_nShapeType, nTime) == JOURNAL_FAILED)
+        JournalFailed(outcome);
+    ContentReplaced();
+    return outcome;
+}
+
+void CImageSession::DeclineRestore()
+{
+    m_found = CRecoveredWork();
+    m_journal.Remove();
+}
+
+CSessionOutcome CImageSession::AddPoint(const CGeoRefPoint& point)
+{
+    return Do(CAddPointEdit{static_cast<int>(GeoRef().m_points.size()), point});
+}
+
+CSessionOutcome CImageSession::MovePoint(int nIndex, int nPixelX, int nPixelY)
+{
+    if (nIndex < 0 || nIndex >= static_cast<int>(GeoRef().m_points.size()))
+        return {};
+    CGeoRefPoint moved = GeoRef().m_points[nIndex];
+    if (moved.m_nPixelX == nPixelX && moved.m_nPixelY == nPixelY)
+        return {};
+    moved.m_nPixelX = nPixelX;
+    moved.m_nPixelY = nPixelY;
+    return ChangePoint(nIndex, moved);
+}
+
+CSessionOutcome CImageSession::ChangePoint(int nIndex, const CGeoRefPoint& point)
+{
+    if (nIndex < 0 || nIndex >= static_cast<int>(GeoRef().m_points.size()))
+        return {};
+    return Do(CChangePointEdit{nIndex, GeoRef().m_points[nIndex], point});
+}
+
+CSessionOutcome CImageSession::DeletePoint(int nIndex)
+{
+    if (nIndex < 0 || nIndex >= static_cast<int>(GeoRef().m_points.size()))
+        return {};
+    return Do(CDeletePointEdit{nIndex, GeoRef().m_points[nIndex]});
+}
+
+CSessionOutcome CImageSession::DeleteAllPoints()
+{
+    if (GeoRef().m_points.empty())
+        return {};
+    return Do(CDeleteAllPointsEdit{GeoRef().m_points});
+}
+
+CSessionOutcome CImageSession::ChooseFitModel(int nModel)
+{
+    const int nBefore = GeoRef().m_nFitModel;
+    if (nModel < 0 || nModel >= kFitModelCount || nModel == nBefore)
+        return {};
+    // Features being digitised need a fit in force all the time: a model
+    // that cannot be fitted yet is chosen while georeferencing.
+    if (m_nMode != MODE_GEOREFERENCE && m_nMode != MODE_NONE && !m_fitReport.models[nModel].bFitted)
+    {
+        CSessionOutcome refused;
+        refused.messages.push_back({NOTICE_MODEL_CANNOT_FIT, std::string()});
+        return refused;
+    }
+    return Do(CSetFitModelEdit{nBefore, nModel});
+}
+
+CSessionOutcome CImageSession::FitPoints()
+{
+    CSessionOutcome outcome;
+    if (m_nMode != MODE_GEOREFERENCE)
+        return outcome;
+    // The points are kept beside the image whatever the fit makes of them,
+    // so that the user can come back and add more.
+    WritePointFile(outcome);
+    outcome.bDone = m_shapeFile.m_geoRef.CalcTransform() != FALSE;
+    if (!outcome.bDone)
+        outcome.messages.push_back({NOTICE_NOT_FITTED, std::string()});
+    return outcome;
+}
+
+CSessionOutcome CImageSession::StartDigitising(int nShapeType)
+{
+    if (m_nMode != MODE_GEOREFERENCE || !GeoRef().m_bValid)
+        return {};
+    m_nShapeType = nShapeType;
+    return SwitchMode(MODE_GEOREFERENCE, MODE_DIGITISE);
+}
+
+CSessionOutcome CImageSession::SwitchMode(ViewMode nFrom, ViewMode nTo)
+{
+    CSessionOutcome outcome;
+    if (m_nMode != nFrom)
+        return outcome;
+    m_nMode = nTo;
+    outcome.bDone = outcome.bModeChanged = true;
+    return outcome;
+}
+
+CSessionOutcome CImageSession::BackToGeoreferencing()
+{
+    if (m_nMode != MODE_DIGITISE)
+        return {};
+    // The feature being digitised keeps its vertices, and the unsaved flag
+    // its value: only the finished features go (the edit sets the mode, and
+    // taking it back digitises them again).
+    return Do(CDeleteAllFeaturesEdit{Features(), m_nShapeType});
+}
+
+CSessionOutcome CImageSession::ShowNorthUp()
+{
+    CSessionOutcome outcome = SwitchMode(MODE_DIGITISE, MODE_TRANSPOSED);
+    if (outcome.bDone)
+        m_bNorthUp = true;
+    return outcome;
+}
+
+// The north-up copy is kept for Copy and for showing again.
+CSessionOutcome CImageSession::ShowScan() { return SwitchMode(MODE_TRANSPOSED, MODE_DIGITISE); }
+
+CSessionOutcome CImageSession::DropNorthUp()
+{
+    CSessionOutcome outcome;
+    outcome.bDone = m_bNorthUp;
+    m_bNorthUp = false;
+    return outcome;
+}
+
+CSessionOutcome CImageSession::AddVertex(int nPixelX, int nPixelY)
+{
+    if (m_nMode != MODE_DIGITISE)
+        return {};
+    return Do(CAddVertexEdit{{nPixelX, nPixelY}});
+}
+
+CSessionOutcome CImageSession::RemoveVertex()
+{
+    if (m_current.GetSize() == 0)
+        return {};
+    return Do(CRemoveVertexEdit{m_current.GetAt(m_current.GetSize() - 1)});
+}
+
+CSessionOutcome CImageSession::FinishFeature(const std::string& strName)
+{
+    if (m_current.GetSize() == 0)
+        return {};
+    return Do(CFinishFeatureEdit(m_current, m_nShapeType, strName, Features().GetSize()));
+}
+
+CSessionOutcome CImageSession::DiscardFeature()
+{
+    if (m_current.GetSize() == 0)
+        return {};
+    return Do(CDiscardFeatureEdit{m_current});
+}
+
+CSessionOutcome CImageSession::RenameFeature(int nIndex, const std::string& strName)
+{
+    if (nIndex < 0 || nIndex >= Features().GetSize() || Features().GetAt(nIndex).m_strName == strName)
+        return {};
+    return Do(CRenameFeatureEdit(nIndex, Features().GetAt(nIndex), strName));
+}
+
+CSessionOutcome CImageSession::DeleteFeature(int nIndex)
+{
+    if (nIndex < 0 || nIndex >= Features().GetSize())
+        return {};
+    return Do(CDeleteFeatureEdit{nIndex, Features().GetAt(nIndex)});
+}
+
+CSessionOutcome CImageSession::Do(CEdit edit)
+{
+    CEditTarget target = Target();
+    if (!m_history.Do(std::move(edit), target))
+        return {};
+    return AfterStep(*m_history.NextUndo(), EditStep::Done);
+}
+
+CSessionOutcome CImageSession::Undo()
+{
+    CEditTarget target = Target();
+    if (!m_history.Undo(target))
+        return {};
+    return AfterStep(*m_history.NextRedo(), EditStep::Undone);
+}
+
+CSessionOutcome CImageSession::Redo()
+{
+    CEditTarget target = Target();
+    if (!m_history.Redo(target))
+        return {};
+    return AfterStep(*m_history.NextUndo(), EditStep::Redone);
+}
+
+CSessionOutcome CImageSession::AfterStep(const CEdit& edit, EditStep nStep)
+{
+    CSessionOutcome outcome;
+    outcome.bDone = true;
+    outcome.pEdit = &edit;
+    const bool forward = nStep != EditStep::Undone;
+    const bool georeference = edit.Scope() == EditScope::Georeference;
+    const bool clear = edit.As<CDeleteAllFeaturesEdit>() != nullptr;
+    const ViewMode modeBefore = m_nMode;
+    // On the disk before anything shows the change as done.
+    const bool journalFailed =
+        m_journal.Record(edit, nStep, Features(), m_nShapeType, std::time(nullptr)) == JOURNAL_FAILED;
+    if (georeference)
+    {
+        // The north-up copy was made with the fit that has just changed.
+        m_bNorthUp = false;
+        if (m_nMode == MODE_TRANSPOSED)
+            m_nMode = MODE_DIGITISE;
+        m_fitReport = EvaluateFits(GeoRef());
+    }
+    if (clear)
+    {
+        // Going back to georeferencing removed the features; taking that
+        // back is digitising them again (the edit gave back their type).
+        m_bNorthUp = false;
+        m_nMode = forward ? MODE_GEOREFERENCE : MODE_DIGITISE;
+    }
+    // Features that change are unsaved; the way back to georeferencing
+    // keeps the flag as it was.
+    if (edit.Scope() == EditScope::Features && !(clear && forward))
+        m_bUnsaved = true;
+    outcome.bModeChanged = m_nMode != modeBefore;
+
+    if (edit.As<CSetFitModelEdit>())
+        UpdateSetting(kFitSettingKey, FitModelSettingValue(GeoRef().m_nFitModel), NOTICE_SETTINGS_NOT_WRITTEN, outcome);
+    else if (georeference && !(edit.As<CAddPointEdit>() && nStep == EditStep::Done))
+        WritePointFile(outcome);   // a new point is written when the fit is asked for
+    if (journalFailed)
+        JournalFailed(outcome);
+    return outcome;
+}
+
+void CImageSession::SaveSucceeded()
+{
+    m_bUnsaved = false;
+    // Every feature is in the files now; the next change starts a new journal.
+    m_journal.Remove();
+}
+
+CSessionOutcome CImageSession::SetCrs(const CCrsRef& crs)
+{
+    CSessionOutcome outcome;
+    outcome.bDone = true;
+    m_crs = crs;
+    // Without an image file the choice holds for this session only.
+    UpdateSetting(kCrsSettingKey, FormatCrsSetting(m_crs.nEpsg), NOTICE_CRS_NOT_REMEMBERED, outcome);
+    return outcome;
+}
+
+void CImageSession::ContentReplaced()
+{
+    m_history.Clear();
+    m_fitReport = EvaluateFits(GeoRef());
+}
+
+void CImageSession::WritePointFile(CSessionOutcome& outcome)
+{
+    if (m_strPath.empty() || m_shapeFile.m_geoRef.WritePointFile(m_strPath.c_str(), m_files))
+        return;
+    outcome.messages.push_back({NOTICE_POINT_FILE_NOT_WRITTEN, SideFileName(m_strPath.c_str(), ".tvg")});
+}
+
+void CImageSession::UpdateSetting(const char* pszKey, const std::string& strValue, SessionNotice nFailure,
+                                  CSessionOutcome& outcome)
+{
+    // An image kept through New has no file: nothing written.
+    if (m_strPath.empty() || UpdateImageSetting(m_strPath.c_str(), pszKey, strValue, m_files))
+        return;
+    outcome.messages.push_back({nFailure, ImageSettingsPath(m_strPath.c_str())});
+}
+
+void CImageSession::JournalFailed(CSessionOutcome& outcome)
+{
+    // Once an image: after that the user knows, and a message at every
+    // feature would only stop the work.
+    if (m_bJournalFailureTold)
+        return;
+    m_bJournalFailureTold = true;
+    outcome.messages.push_back({NOTICE_JOURNAL_NOT_WRITTEN, m_journal.Path()});
+}

@@ -1,0 +1,173 @@
+// The working state of one image: its control points and fit, its coordinate
+// system, the interaction mode, the finished features and the one being
+// digitised, the unsaved flag, the undo history and the recovery journal.
+// The state is changed only by the verbs below; each says in its outcome
+// what changed and what the user has to be told. Nothing here shows
+// anything: the shell draws, lays out and asks.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/edit/EditHistory.h"
+#include "core/georef/CrsRef.h"
+#include "core/georef/FitReport.h"
+#include "core/io/FileSystem.h"
+#include "core/edit/JournalWriter.h"
+#include "core/shape/ShapeFile.h"
+
+enum ViewMode
+{
+    MODE_NONE = -1,          // no image
+    MODE_GEOREFERENCE = 0,   // placing control points
+    MODE_DIGITISE = 1,       // digitising features
+    MODE_TRANSPOSED = 2,     // showing the resampled north-up image
+};
+
+// What the user has to hear after a verb.
+enum SessionNotice
+{
+    NOTICE_POINT_FILE_NOT_WRITTEN,   // strPath: the .tvg beside the image
+    NOTICE_SETTINGS_NOT_WRITTEN,     // strPath: the image's settings file (the fit model)
+    NOTICE_CRS_NOT_REMEMBERED,       // strPath: the image's settings file (the coordinate system)
+    NOTICE_JOURNAL_NOT_WRITTEN,      // strPath: the journal; said once an image
+    NOTICE_NOT_FITTED,               // the control points give no fit to digitise with
+    NOTICE_MODEL_CANNOT_FIT,         // a model without a fit, refused while digitising
+    NOTICE_ASK_RESTORE,              // the journal holds nCount features from nTime: restore them?
+};
+
+struct CSessionMessage
+{
+    SessionNotice nNotice;
+    std::string strPath;
+    int nCount = 0;
+    long long nTime = 0;
+};
+
+// What a verb did. pEdit points into the history, and holds only until the
+// next verb.
+struct [[nodiscard]] CSessionOutcome
+{
+    bool bDone = false;             // the verb changed something
+    const CEdit* pEdit = nullptr;   // the edit applied, taken back or applied again
+    bool bModeChanged = false;      // the view has to be laid out again
+    std::vector<CSessionMessage> messages;
+};
+
+// What an opened image brings along: its full path (which the journal is
+// named after), the folder its journal is kept in (with its separator),
+// its height, and what its side files hold.
+struct CImageOpening
+{
+    std::string strPath;
+    std::string strFullPath;
+    std::string strJournalFolder;
+    int nHeight = 0;
+    std::vector<CGeoRefPoint> points;
+    int nFitModel = FIT_ROTATION_SCALES;
+    CCrsRef crs;
+};
+
+class CImageSession
+{
+public:
+    // The point file, the settings and the journal are written through files.
+    explicit CImageSession(CFileSystem& files);
+
+    ViewMode Mode() const { return m_nMode; }
+    const CGeoRefArray& GeoRef() const { return m_shapeFile.m_geoRef; }
+    const CShapeArray& Features() const { return m_shapeFile.m_shapes; }
+    const CShapeFile& ShapeFile() const { return m_shapeFile; }
+    const CShape& Current() const { return m_current; }
+    int ShapeType() const { return m_nShapeType; }
+    // Only features restored without a fit are there before digitising
+    // starts; they keep their type.
+    bool ShapeTypeFixed() const { return Features().GetSize() > 0; }
+    bool Unsaved() const { return m_bUnsaved; }
+    const CCrsRef& Crs() const { return m_crs; }
+    const CFitReport& FitReport() const { return m_fitReport; }
+    const CEditHistory& History() const { return m_history; }
+    // Whether a north-up copy made with the fit in force may be shown.
+    bool HasNorthUp() const { return m_bNorthUp; }
+    // The image the side files are written beside; "" after New.
+    const std::string& ImagePath() const { return m_strPath; }
+    const std::string& JournalPath() const { return m_journal.Path(); }
+
+    // An image is being read: nothing of the one before is shown meanwhile.
+    void BeginOpen();
+    // The image was read; asks to restore what its journal holds. Nothing
+    // is being digitised on it yet.
+    CSessionOutcome Open(const CImageOpening& opening);
+    // The image could not be read: no image, no journal.
+    void OpenFailed(const std::string& strJournalFolder);
+    // File New: the image stays on show without a path, with its points and
+    // features; nothing is being digitised; the journal goes.
+    void New();
+    // Whether the journal of the image just opened waits for an answer.
+    bool RestoreOffered() const { return m_found.shapes.GetSize() > 0; }
+    CSessionOutcome RestoreFromJournal();
+    void DeclineRestore();
+
+    CSessionOutcome AddPoint(const CGeoRefPoint& point);
+    CSessionOutcome MovePoint(int nIndex, int nPixelX, int nPixelY);
+    CSessionOutcome ChangePoint(int nIndex, const CGeoRefPoint& point);
+    CSessionOutcome DeletePoint(int nIndex);
+    CSessionOutcome DeleteAllPoints();
+    CSessionOutcome ChooseFitModel(int nModel);
+
+    // Writes the points and fits them: bDone when digitising may start.
+    CSessionOutcome FitPoints();
+    CSessionOutcome StartDigitising(int nShapeType);
+    // Every finished feature goes; the one being digitised stays.
+    CSessionOutcome BackToGeoreferencing();
+    // The north-up copy was made with the fit in force and is shown.
+    CSessionOutcome ShowNorthUp();
+    CSessionOutcome ShowScan();
+    CSessionOutcome DropNorthUp();
+
+    CSessionOutcome AddVertex(int nPixelX, int nPixelY);
+    CSessionOutcome RemoveVertex();
+    CSessionOutcome FinishFeature(const std::string& strName);
+    CSessionOutcome DiscardFeature();
+    CSessionOutcome RenameFeature(int nIndex, const std::string& strName);
+    CSessionOutcome DeleteFeature(int nIndex);
+
+    CSessionOutcome Undo();
+    CSessionOutcome Redo();
+
+    // Every feature is in the saved files: the journal goes.
+    void SaveSucceeded();
+    void FeaturesGivenUp() { m_journal.Remove(); }
+    CSessionOutcome SetCrs(const CCrsRef& crs);
+
+private:
+    friend class CImageSessionTestAccess;
+
+    CSessionOutcome Do(CEdit edit);
+    CSessionOutcome SwitchMode(ViewMode nFrom, ViewMode nTo);
+    // What follows every step of the history.
+    CSessionOutcome AfterStep(const CEdit& edit, EditStep nStep);
+    CEditTarget Target() { return {m_shapeFile.m_geoRef, m_shapeFile.m_shapes, m_nShapeType, m_current}; }
+    void ContentReplaced();
+    void WritePointFile(CSessionOutcome& outcome);
+    void UpdateSetting(const char* pszKey, const std::string& strValue, SessionNotice nFailure,
+                       CSessionOutcome& outcome);
+    void JournalFailed(CSessionOutcome& outcome);
+
+    CFileSystem& m_files;
+    std::string m_strPath;
+    ViewMode m_nMode = MODE_NONE;
+    CShapeFile m_shapeFile;
+    CShape m_current;
+    // What the features are digitised and saved as, chosen when digitising starts.
+    int m_nShapeType = SHAPE_POLYLINE;
+    bool m_bUnsaved = false;
+    CCrsRef m_crs;
+    CFitReport m_fitReport;
+    bool m_bNorthUp = false;
+    CEditHistory m_history;
+    CJournalWriter m_journal;
+    bool m_bJournalFailureTold = false;
+    // What the journal of the image just opened holds, until the user answers.
+    CRecoveredWork m_found;
+};

@@ -1,0 +1,324 @@
+// The rules that follow the user's verbs on one image: which side file is
+// written, what the user is told, the mode, the unsaved flag, the journal,
+// and whether the north-up copy may still be shown.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/georef/ImageSettings.h"
+#include "core/io/MemoryFile.h"
+#include "core/journal/RecoveryJournal.h"
+#include "core/session/ImageSession.h"
+
+namespace
+{
+const char kImage[] = "maps/sheet.jpg";
+const char kPointFile[] = "maps/sheet.tvg";
+const char kFolder[] = "recovery/";
+
+std::vector<CGeoRefPoint> Corners()
+{
+    return {CGeoRefPoint(100, 900, 10, 10), CGeoRefPoint(900, 900, 90, 10), CGeoRefPoint(100, 100, 10, 90),
+            CGeoRefPoint(900, 100, 90, 90)};
+}
+
+std::vector<SessionNotice> Notices(const CSessionOutcome& outcome)
+{
+    std::vector<SessionNotice> notices;
+    for (const CSessionMessage& message : outcome.messages)
+        notices.push_back(message.nNotice);
+    return notices;
+}
+
+class ImageSessionTest : public testing::Test
+{
+protected:
+    CSessionOutcome Open(std::vector<CGeoRefPoint> points)
+    {
+        CImageOpening opening;
+        opening.strPath = kImage;
+        opening.strFullPath = std::string("C:/") + kImage;
+        opening.strJournalFolder = kFolder;
+        opening.nHeight = 100;
+        opening.points = std::move(points);
+        m_session.BeginOpen();
+        return m_session.Open(opening);
+    }
+
+    // Opened with four fitted points, digitising polylines.
+    void Digitise()
+    {
+        (void)Open(Corners());
+        ASSERT_TRUE(m_session.FitPoints().bDone);
+        ASSERT_TRUE(m_session.StartDigitising(SHAPE_POLYLINE).bDone);
+    }
+
+    void Finish(const char* pszName)
+    {
+        ASSERT_TRUE(m_session.AddVertex(1, 2).bDone);
+        ASSERT_TRUE(m_session.AddVertex(30, 40).bDone);
+        ASSERT_TRUE(m_session.FinishFeature(pszName).bDone);
+    }
+
+    std::string JournaledNames()
+    {
+        CRecoveredWork work;
+        const std::string& bytes = m_files.m_files[m_session.JournalPath()];
+        EXPECT_TRUE(ReadJournal(bytes.data(), bytes.size(), &work));
+        std::string names;
+        for (int i = 0; i < work.shapes.GetSize(); ++i)
+            names += work.shapes.GetAt(i).m_strName + ";";
+        return names;
+    }
+
+    CMemoryFileSystem m_files;
+    CImageSession m_session{m_files};
+};
+}   // namespace
+
+TEST_F(ImageSessionTest, AnEditOfThePointsRewritesThePointFileDropsTheNorthUpCopyAndRefits)
+{
+    const struct
+    {
+        const char* name;
+        std::function<CSessionOutcome(CImageSession&)> verb;
+        bool bWritten;   // a new point waits until the fit is asked for
+        size_t nPoints;
+    } cases[] = {
+        {"add", [](CImageSession& s) { return s.AddPoint(CGeoRefPoint(500, 500, 50, 50)); }, false, 5},
+        {"move", [](CImageSession& s) { return s.MovePoint(1, 91, 11); }, true, 4},
+        {"change", [](CImageSession& s) { return s.ChangePoint(0, CGeoRefPoint(101, 900, 10, 10)); }, true, 4},
+        {"delete", [](CImageSession& s) { return s.DeletePoint(3); }, true, 3},
+        {"delete all", [](CImageSession& s) { return s.DeleteAllPoints(); }, true, 0},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Digitise();
+        ASSERT_TRUE(m_session.ShowNorthUp().bDone);
+        m_files.m_files.erase(kPointFile);
+
+        const CSessionOutcome outcome = c.verb(m_session);
+        ASSERT_TRUE(outcome.bDone);
+        ASSERT_NE(outcome.pEdit, nullptr);
+        EXPECT_EQ(m_files.Exists(kPointFile), c.bWritten);
+        EXPECT_TRUE(outcome.messages.empty());
+        EXPECT_EQ(m_session.GeoRef().m_points.size(), c.nPoints);
+        EXPECT_EQ(m_session.FitReport().Chosen().residuals.size(), c.nPoints);
+        EXPECT_FALSE(m_session.HasNorthUp());
+        EXPECT_EQ(m_session.Mode(), MODE_DIGITISE) << "the scan is shown again";
+        EXPECT_TRUE(outcome.bModeChanged);
+
+        // Taken back, every point edit is written, the new point too.
+        m_files.m_files.erase(kPointFile);
+        ASSERT_TRUE(m_session.Undo().bDone);
+        EXPECT_TRUE(m_files.Exists(kPointFile));
+        EXPECT_EQ(m_session.GeoRef().m_points.size(), 4u);
+    }
+}
+
+TEST_F(ImageSessionTest, APointFileThatCannotBeWrittenIsToldWithItsPath)
+{
+    (void)Open(Corners());
+    m_files.m_refused.insert(kPointFile);
+    const CSessionOutcome outcome = m_session.DeletePoint(0);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].nNotice, NOTICE_POINT_FILE_NOT_WRITTEN);
+    EXPECT_EQ(outcome.messages[0].strPath, kPointFile);
+    EXPECT_EQ(m_session.GeoRef().m_points.size(), 3u) << "the edit stands";
+
+    // Fitting for digitising writes the points first, fit or no fit.
+    m_files.m_refused.clear();
+    m_files.m_files.erase(kPointFile);
+    ASSERT_TRUE(m_session.DeleteAllPoints().bDone);
+    m_files.m_files.erase(kPointFile);
+    EXPECT_EQ(Notices(m_session.FitPoints()), std::vector<SessionNotice>{NOTICE_NOT_FITTED});
+    EXPECT_TRUE(m_files.Exists(kPointFile));
+    EXPECT_FALSE(m_session.StartDigitising(SHAPE_POINT).bDone);
+    EXPECT_EQ(m_session.Mode(), MODE_GEOREFERENCE);
+}
+
+TEST_F(ImageSessionTest, AChosenModelIsRememberedBesideTheImageOrRefusedWithoutAFitWhileDigitising)
+{
+    Digitise();
+    const std::string settings = ImageSettingsPath(kImage);
+    m_files.m_refused.insert(settings);
+    CSessionOutcome outcome = m_session.ChooseFitModel(FIT_HELMERT);
+    ASSERT_TRUE(outcome.bDone);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].nNotice, NOTICE_SETTINGS_NOT_WRITTEN);
+    EXPECT_EQ(outcome.messages[0].strPath, settings);
+
+    m_files.m_refused.clear();
+    ASSERT_TRUE(m_session.Undo().bDone);
+    EXPECT_EQ(ReadImageSettings(kImage, m_files).Get(kFitSettingKey), FitModelSettingValue(FIT_ROTATION_SCALES));
+    EXPECT_EQ(m_session.GeoRef().m_nFitModel, FIT_ROTATION_SCALES);
+
+    // Two points fit no affine model; while digitising it is refused.
+    ASSERT_TRUE(m_session.DeletePoint(3).bDone);
+    ASSERT_TRUE(m_session.DeletePoint(2).bDone);
+    outcome = m_session.ChooseFitModel(FIT_AFFINE);
+    EXPECT_FALSE(outcome.bDone);
+    EXPECT_EQ(Notices(outcome), std::vector<SessionNotice>{NOTICE_MODEL_CANNOT_FIT});
+    EXPECT_EQ(m_session.GeoRef().m_nFitModel, FIT_ROTATION_SCALES);
+}
+
+TEST_F(ImageSessionTest, FeatureEditsAreUnsavedAndJournaled)
+{
+    const struct
+    {
+        const char* name;
+        std::function<CSessionOutcome(CImageSession&)> verb;
+        const char* journaled;
+    } cases[] = {
+        {"finish", [](CImageSession& s) { return s.FinishFeature("pond"); }, "lake;wood;pond;"},
+        {"rename", [](CImageSession& s) { return s.RenameFeature(1, "old wood"); }, "lake;old wood;"},
+        {"delete", [](CImageSession& s) { return s.DeleteFeature(0); }, "wood;"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Digitise();
+        Finish("lake");
+        Finish("wood");
+        m_session.SaveSucceeded();
+        EXPECT_FALSE(m_session.Unsaved());
+        EXPECT_FALSE(m_files.Exists(m_session.JournalPath())) << "saved: the journal goes";
+        ASSERT_TRUE(m_session.AddVertex(5, 5).bDone);
+        EXPECT_FALSE(m_session.Unsaved()) << "the feature being digitised is not yet one";
+
+        const CSessionOutcome outcome = c.verb(m_session);
+        ASSERT_TRUE(outcome.bDone);
+        EXPECT_TRUE(m_session.Unsaved());
+        EXPECT_EQ(JournaledNames(), c.journaled);
+        m_files.m_files.clear();
+    }
+}
+
+TEST_F(ImageSessionTest, AJournalThatCannotBeWrittenIsToldOnceAnImage)
+{
+    Digitise();
+    const std::string journal = m_session.JournalPath();
+    ASSERT_EQ(journal.rfind(kFolder, 0), 0u);
+    m_files.m_unopenable.insert(journal);
+    m_files.m_unopenable.insert(journal + ".partial");
+    ASSERT_TRUE(m_session.AddVertex(1, 1).bDone);
+    CSessionOutcome outcome = m_session.FinishFeature("lake");
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].nNotice, NOTICE_JOURNAL_NOT_WRITTEN);
+    EXPECT_EQ(outcome.messages[0].strPath, journal);
+    EXPECT_TRUE(m_session.Undo().messages.empty());
+
+    // The next image is told again.
+    Digitise();
+    ASSERT_TRUE(m_session.AddVertex(1, 1).bDone);
+    EXPECT_EQ(Notices(m_session.FinishFeature("lake")), std::vector<SessionNotice>{NOTICE_JOURNAL_NOT_WRITTEN});
+}
+
+TEST_F(ImageSessionTest, BackToGeoreferencingKeepsTheFlagAndItsUndoDigitisesTheFeaturesAgainAsTheirType)
+{
+    Digitise();
+    ASSERT_TRUE(m_session.BackToGeoreferencing().bDone);
+    ASSERT_TRUE(m_session.StartDigitising(SHAPE_POLYGON).bDone);
+    Finish("lake");
+    m_session.SaveSucceeded();
+    ASSERT_TRUE(m_session.AddVertex(7, 7).bDone);
+
+    CSessionOutcome outcome = m_session.BackToGeoreferencing();
+    ASSERT_TRUE(outcome.bDone);
+    EXPECT_TRUE(outcome.bModeChanged);
+    EXPECT_EQ(m_session.Mode(), MODE_GEOREFERENCE);
+    EXPECT_EQ(m_session.Features().GetSize(), 0);
+    EXPECT_EQ(m_session.Current().GetSize(), 1) << "the feature being digitised stays";
+    EXPECT_FALSE(m_session.Unsaved());
+
+    ASSERT_TRUE(m_session.StartDigitising(SHAPE_POINT).bDone);
+    outcome = m_session.Undo();
+    EXPECT_EQ(m_session.Mode(), MODE_DIGITISE);
+    EXPECT_EQ(m_session.ShapeType(), SHAPE_POLYGON);
+    EXPECT_EQ(m_session.Features().GetSize(), 1);
+    EXPECT_TRUE(m_session.Unsaved());
+}
+
+TEST_F(ImageSessionTest, FeaturesGivenUpOrAFailedSaveKeepTheFlag)
+{
+    Digitise();
+    Finish("lake");
+    ASSERT_TRUE(m_files.Exists(m_session.JournalPath()));
+    m_session.FeaturesGivenUp();
+    EXPECT_FALSE(m_files.Exists(m_session.JournalPath()));
+    EXPECT_TRUE(m_session.Unsaved()) << "no save happened";
+}
+
+TEST_F(ImageSessionTest, OpeningAnImageWithAJournalAsksAndRestoresOrForgetsIt)
+{
+    const struct
+    {
+        const char* name;
+        std::vector<CGeoRefPoint> points;
+        bool bRestore;
+        ViewMode nMode;
+    } cases[] = {
+        {"restored with a fit", Corners(), true, MODE_DIGITISE},
+        {"restored without a fit", {}, true, MODE_GEOREFERENCE},
+        {"declined", Corners(), false, MODE_GEOREFERENCE},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        m_files.m_files.clear();
+        Digitise();
+        ASSERT_TRUE(m_session.BackToGeoreferencing().bDone);
+        ASSERT_TRUE(m_session.StartDigitising(SHAPE_POLYGON).bDone);
+        Finish("lake");
+        Finish("wood");
+
+        CImageSession next(m_files);
+        CImageOpening opening;
+        opening.strPath = kImage;
+        opening.strFullPath = std::string("C:/") + kImage;
+        opening.strJournalFolder = kFolder;
+        opening.nHeight = 100;
+        opening.points = c.points;
+        next.BeginOpen();
+        const CSessionOutcome opened = next.Open(opening);
+        ASSERT_EQ(Notices(opened), std::vector<SessionNotice>{NOTICE_ASK_RESTORE});
+        EXPECT_EQ(opened.messages[0].nCount, 2);
+        EXPECT_GT(opened.messages[0].nTime, 0);
+
+        if (c.bRestore)
+        {
+            EXPECT_TRUE(next.RestoreFromJournal().messages.empty());
+            EXPECT_EQ(next.Features().GetSize(), 2);
+            EXPECT_EQ(next.ShapeType(), SHAPE_POLYGON);
+            EXPECT_TRUE(next.Unsaved());
+            EXPECT_TRUE(next.ShapeTypeFixed());
+            EXPECT_TRUE(m_files.Exists(next.JournalPath()));
+        }
+        else
+        {
+            next.DeclineRestore();
+            EXPECT_EQ(next.Features().GetSize(), 0);
+            EXPECT_FALSE(next.Unsaved());
+            EXPECT_FALSE(m_files.Exists(next.JournalPath()));
+        }
+        EXPECT_EQ(next.Mode(), c.nMode);
+    }
+}
+
+TEST_F(ImageSessionTest, ACoordinateSystemIsRememberedBesideTheImageButNotAfterNew)
+{
+    (void)Open(Corners());
+    EXPECT_TRUE(m_session.SetCrs(CCrsRef{27700, false}).messages.empty());
+    EXPECT_FALSE(ReadImageSettings(kImage, m_files).Get("crs").empty());
+
+    m_files.m_refused.insert(ImageSettingsPath(kImage));
+    EXPECT_EQ(Notices(m_session.SetCrs(CCrsRef{3857, false})), std::vector<SessionNotice>{NOTICE_CRS_NOT_REMEMBERED});
+
+    m_session.New();
+    EXPECT_TRUE(m_session.SetCrs(CCrsRef{4326, true}).messages.empty()) << "nothing to write beside";
+    EXPECT_TRUE(m_session.DeletePoint(0).messages.empty());
+    EXPECT_EQ(m_session.Crs().nEpsg, 4326);
+}
