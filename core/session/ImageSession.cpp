@@ -23,7 +23,7 @@ CSessionOutcome CImageSession::Open(const CImageOpening& opening)
 {
     CGeoRefArray& geoRef = m_shapeFile.m_geoRef;
     geoRef.m_points = opening.points;
-    geoRef.m_bValid = FALSE;
+    geoRef.m_bValid = false;
     geoRef.SetImageHeight(opening.nHeight);
     geoRef.m_nFitModel = opening.nFitModel;
     m_crs = opening.crs;
@@ -157,7 +157,7 @@ CSessionOutcome CImageSession::FitPoints()
     // The points are kept beside the image whatever the fit makes of them,
     // so that the user can come back and add more.
     WritePointFile(outcome);
-    outcome.bDone = m_shapeFile.m_geoRef.CalcTransform() != FALSE;
+    outcome.bDone = m_shapeFile.m_geoRef.CalcTransform();
     if (!outcome.bDone)
         outcome.messages.push_back({NOTICE_NOT_FITTED, std::string()});
     return outcome;
