@@ -30,6 +30,7 @@ public:
     virtual CStatusBar* GetMessageBar();
 
     void SetActiveView(CView* pView);
+    CView* GetActiveView() const { return m_pActiveView; }
     void SetMessageText(const std::string& strText);
     void SetTitleText(const std::string& strTitle);
 
