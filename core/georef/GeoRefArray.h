@@ -42,6 +42,9 @@ struct CPixelToMapTransform
 // A document's control points and the pixel-to-map transformation fitted
 // from them with the chosen model: by default a rotation of the pixel grid
 // followed by an independent linear relation on each axis.
+// The point file beside an image: its name with ".tvg" for its extension.
+std::string PointFilePath(const char* pszImagePath);
+
 class CGeoRefArray
 {
 public:

@@ -55,16 +55,18 @@ std::string CGeoRefArray::FormatPointRecords(const std::vector<CGeoRefPoint>& po
     return text;
 }
 
+std::string PointFilePath(const char* pszImagePath) { return SideFileName(pszImagePath, kPointFileExtension); }
+
 void CGeoRefArray::ReadPointFile(const char* pszImagePath, CFileSystem& files)
 {
     m_points.clear();
     std::string contents;
-    if (ReadWholeFile(files, SideFileName(pszImagePath, kPointFileExtension), &contents))
+    if (ReadWholeFile(files, PointFilePath(pszImagePath), &contents))
         m_points = ParsePointRecords(contents.data(), contents.size());
     m_bValid = false;
 }
 
 bool CGeoRefArray::WritePointFile(const char* pszImagePath, CFileSystem& files) const
 {
-    return WriteWholeFile(files, SideFileName(pszImagePath, kPointFileExtension), FormatPointRecords(m_points));
+    return WriteWholeFile(files, PointFilePath(pszImagePath), FormatPointRecords(m_points));
 }

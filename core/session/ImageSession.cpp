@@ -5,7 +5,6 @@
 
 #include "core/crs/CrsSettings.h"
 #include "core/georef/ImageSettings.h"
-#include "core/io/Path.h"
 
 CImageSession::CImageSession(CFileSystem& files) : m_files(files), m_journal(files) {}
 
@@ -29,8 +28,7 @@ CSessionOutcome CImageSession::Open(const CImageOpening& opening)
     m_crs = opening.crs;
     m_strPath = opening.strPath;
     m_current.RemoveAll();
-    m_journal.SetImage(opening.strFullPath, opening.strJournalFolder);
-    m_bJournalFailureTold = false;
+    SetJournalImage(opening.strFullPath, opening.strJournalFolder);
     ContentReplaced();
 
     CSessionOutcome outcome;
@@ -45,8 +43,7 @@ void CImageSession::OpenFailed(const std::string& strJournalFolder)
 {
     // The path of the image before stays, as the document's does.
     m_nMode = MODE_NONE;
-    m_journal.SetImage("", strJournalFolder);
-    m_bJournalFailureTold = false;
+    SetJournalImage("", strJournalFolder);
     ContentReplaced();
 }
 
@@ -59,8 +56,7 @@ void CImageSession::New()
     m_strPath.clear();
     m_current.RemoveAll();
     m_journal.Remove();
-    m_journal.SetImage("", "");
-    m_bJournalFailureTold = false;
+    SetJournalImage("", "");
     ContentReplaced();
 }
 
@@ -345,7 +341,7 @@ void CImageSession::WritePointFile(CSessionOutcome& outcome)
 {
     if (m_strPath.empty() || m_shapeFile.m_geoRef.WritePointFile(m_strPath.c_str(), m_files))
         return;
-    outcome.messages.push_back({NOTICE_POINT_FILE_NOT_WRITTEN, SideFileName(m_strPath.c_str(), ".tvg")});
+    outcome.messages.push_back({NOTICE_POINT_FILE_NOT_WRITTEN, PointFilePath(m_strPath.c_str())});
 }
 
 void CImageSession::UpdateSetting(const char* pszKey, const std::string& strValue, SessionNotice nFailure,
@@ -355,6 +351,13 @@ void CImageSession::UpdateSetting(const char* pszKey, const std::string& strValu
     if (m_strPath.empty() || UpdateImageSetting(m_strPath.c_str(), pszKey, strValue, m_files))
         return;
     outcome.messages.push_back({nFailure, ImageSettingsPath(m_strPath.c_str())});
+}
+
+void CImageSession::SetJournalImage(const std::string& strFullPath, const std::string& strFolder)
+{
+    m_journal.SetImage(strFullPath, strFolder);
+    // A new image: its first journal failure is told again.
+    m_bJournalFailureTold = false;
 }
 
 void CImageSession::JournalFailed(CSessionOutcome& outcome)

@@ -152,6 +152,8 @@ private:
     void WritePointFile(CSessionOutcome& outcome);
     void UpdateSetting(const char* pszKey, const std::string& strValue, SessionNotice nFailure,
                        CSessionOutcome& outcome);
+    // The journal follows the image (none for ""), kept in strFolder.
+    void SetJournalImage(const std::string& strFullPath, const std::string& strFolder);
     void JournalFailed(CSessionOutcome& outcome);
 
     CFileSystem& m_files;
