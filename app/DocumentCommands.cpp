@@ -43,6 +43,24 @@ unsigned EditNameStringId(EditName name)
 }
 }   // namespace
 
+void OfferRecovery(CImageDoc& doc)
+{
+    CImageSession& session = doc.Session();
+    if (!session.RestoreOffered())
+        return;
+    if (AskToRestore(session.RestoreQuestion()))
+        Follow(doc, session.RestoreFromJournal());
+    else
+        session.DeclineRestore();
+}
+
+void TellOpenFailure(const ScanReadStatus& status, const char* pszPathName)
+{
+    // The message names the file; which one is said depends on the cause.
+    const unsigned nId = status.GetCode() == ScanReadError::CannotOpen ? IDS_UNABLE_TO_OPEN : IDS_JPG_READ_ERROR;
+    FwMessageBox(LoadResString(nId) + " " + pszPathName, MB_OK);
+}
+
 bool Follow(CImageDoc& doc, const CSessionOutcome& outcome, CView* pSender)
 {
     doc.UpdateFromSession(outcome, pSender);

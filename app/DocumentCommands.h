@@ -1,12 +1,20 @@
-// The commands on the image that talk to the user: Save As and the question
-// before features are given up, the coordinate-system dialog, Undo and Redo,
-// and the messages every verb of the session may bring. The document keeps
+// The commands on the image that talk to the user: the restore question and
+// the open failure, the coordinate-system dialog, Undo and Redo, and the
+// messages every verb of the session may bring (Save As and the question
+// before features are given up: FeatureSave.h). The document keeps
 // the state and shows nothing; these act on its outcomes.
 #pragma once
 
 #include <string>
 
 #include "app/ImageDoc.h"
+
+// After an image was opened and is on show: offers the features its
+// journal holds, and restores them or forgets the journal.
+void OfferRecovery(CImageDoc& doc);
+// Tells why pszPathName could not be opened: the file cannot be read or is
+// not a .jpg, or the decoder refused it.
+void TellOpenFailure(const ScanReadStatus& status, const char* pszPathName);
 
 // Brings the document and the windows up to date after a verb, then tells
 // the user what the outcome asks to. Whether the verb changed anything.

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "app/AboutDlg.h"
+#include "app/DocumentCommands.h"
 #include "app/ImageDoc.h"
 #include "app/MainFrame.h"
 #include "app/res/resource.h"
@@ -46,4 +47,17 @@ BOOL CImageApp::InitInstance()
     // Ask for an image at once, also when one was named on the command line.
     OnFileOpen();
     return TRUE;
+}
+
+CDocument* CImageApp::OpenDocumentFile(const char* pszPathName)
+{
+    CDocument* pDoc = CWinApp::OpenDocumentFile(pszPathName);
+    if (pDoc)
+        OfferRecovery(static_cast<CImageDoc&>(*pDoc));
+    return pDoc;
+}
+
+void CImageApp::ReportOpenFailure(CDocument& doc, const char* pszPathName)
+{
+    TellOpenFailure(static_cast<CImageDoc&>(doc).OpenStatus(), pszPathName);
 }

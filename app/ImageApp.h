@@ -8,4 +8,7 @@ class CImageApp : public CWinApp
 public:
     CImageApp();
     BOOL InitInstance() override;
+    // Opens the image, then offers what its journal holds.
+    CDocument* OpenDocumentFile(const char* pszPathName) override;
+    void ReportOpenFailure(CDocument& doc, const char* pszPathName) override;
 };

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "winbase/Win32Files.h"
+#include "core/raster/ScanFile.h"
 #include "core/raster/RgbImage.h"
 #include "core/raster/Transpose.h"
 #include "core/session/ImageSession.h"
@@ -28,15 +29,17 @@ public:
     void Serialize(bool bStoring) override;
     BOOL OnNewDocument() override;
     BOOL OnOpenDocument(const char* pszPathName) override;
-    BOOL SaveModified() override;
-    void ReportOpenFailure(const char* pszPathName) override;
+    // Why the last open failed: CannotOpen for a file that cannot be read
+    // or is not a .jpg, else the decoder's status. Ok after an open.
+    const ScanReadStatus& OpenStatus() const { return m_openStatus; }
 
     // The image's state: readers, and the verbs that change it. Every
     // outcome of a verb goes to Follow (DocumentCommands.h).
     const CImageSession& Session() const { return m_session; }
     CImageSession& Session() { return m_session; }
     // What a verb changed: the north-up copy goes when the session dropped
-    // it; after an edit the tool windows and the views except pSender are told.
+    // it; after an edit, or the content replaced (a restore), the tool
+    // windows and the views except pSender are told.
     void UpdateFromSession(const CSessionOutcome& outcome, CView* pSender = nullptr);
 
     const CRgbImage& Image() const { return m_image; }
@@ -59,8 +62,6 @@ public:
 private:
     friend class CImageDocTestAccess;
 
-    // After an open: offers the features a journal of the image holds.
-    void OfferRecovery(const CSessionOutcome& opened);
     void TellChangeListeners(const CEdit* pEdit);
 
     CImageSession m_session{Win32Files()};
@@ -68,10 +69,7 @@ private:
     CTransposedImage m_transposed;
     double m_dGeoTiffPixelSize = 0.0;
 
-    // The string telling why the last open failed: IDS_UNABLE_TO_OPEN for
-    // a file we cannot read or that is not a .jpg, IDS_JPG_READ_ERROR for
-    // a .jpg the decoder refused (damaged, or too large to hold).
-    unsigned m_nOpenFailureId = 0;
+    ScanReadStatus m_openStatus;
     std::map<int, std::function<void(const CEdit*)>> m_changeListeners;
     int m_nNextListener = 1;
 };

@@ -73,6 +73,12 @@ CImageDoc* CMainFrame::ImageDoc() const
     return pView ? static_cast<CImageDoc*>(pView->GetDocument()) : nullptr;
 }
 
+BOOL CMainFrame::SaveModified()
+{
+    CImageDoc* pDoc = ImageDoc();
+    return !pDoc || AskToSaveFeatures(pDoc->Session(), pDoc->GetPathName()) ? TRUE : FALSE;
+}
+
 void CMainFrame::AddDocumentCommands()
 {
     // The document has no file of its own to save: Ctrl+S offers the

@@ -16,6 +16,8 @@ public:
 
     int OnCreate(LPCREATESTRUCTA lpCreateStruct) override;
     CStatusBar* GetMessageBar() override { return &m_wndStatusBar; }
+    // Offers to save unsaved features before they go.
+    BOOL SaveModified() override;
 
     // Opens the tool windows that were open when the program last ended;
     // called once the main window is on the screen.

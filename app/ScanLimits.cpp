@@ -68,7 +68,7 @@ CMemoryRoom MeasureMemoryRoom()
 }
 }   // namespace
 
-bool CanHoldScan(const CJpegHeader& header)
+bool CanHoldScan(const CScanHeader& header)
 {
     return BlocksFit(
         ScanBlocks(header.nWidth, header.nHeight, header.cbDecodedPixel, header.cbFile, PaintBufferBytes()),

@@ -2,12 +2,12 @@
 // running process: what it can still hold against what a scan needs at once.
 #pragma once
 
-#include "core/jpeg/JpegFile.h"
+#include "core/raster/ScanFile.h"
 #include "core/raster/MemoryRoom.h"
 
 // Whether a scan with this header can be opened, transposed and painted in
 // what the process can hold now.
-bool CanHoldScan(const CJpegHeader& header);
+bool CanHoldScan(const CScanHeader& header);
 
 // The largest scan, in pixels, that this process could open now (a JPEG of
 // a tenth of a byte a pixel).

@@ -37,16 +37,9 @@ void TellSessionMessages(const CSessionOutcome& outcome)
     }
 }
 
-bool AskToRestore(const CSessionOutcome& opened)
+bool AskToRestore(const CSessionMessage& question)
 {
-    for (const CSessionMessage& message : opened.messages)
-    {
-        if (message.nNotice != NOTICE_ASK_RESTORE)
-            continue;
-        const std::string question =
-            LoadResStringWith(message.nCount == 1 ? IDS_RESTORE_ONE : IDS_RESTORE_MANY,
-                              {std::to_string(message.nCount), FormatJournalTime(message.nTime)});
-        return FwMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
-    }
-    return false;
+    const std::string text = LoadResStringWith(question.nCount == 1 ? IDS_RESTORE_ONE : IDS_RESTORE_MANY,
+                                               {std::to_string(question.nCount), FormatJournalTime(question.nTime)});
+    return FwMessageBox(text, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }

@@ -6,5 +6,6 @@
 
 // Shows every message of the outcome, in order, but the restore question.
 void TellSessionMessages(const CSessionOutcome& outcome);
-// Asks whether to restore the features a journal holds; true for Yes.
-bool AskToRestore(const CSessionOutcome& opened);
+// Asks the question (NOTICE_ASK_RESTORE) whether to restore the features a
+// journal holds; true for Yes.
+bool AskToRestore(const CSessionMessage& question);

@@ -68,7 +68,7 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const char* pszPathName)
             return nullptr;
         created = true;
     }
-    else if (!m_pDocument->SaveModified())
+    else if (!m_pFrame->SaveModified())
     {
         return nullptr;
     }
@@ -106,10 +106,16 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const char* pszPathName)
     return m_pDocument.get();
 }
 
-void CSingleDocTemplate::ReportOpenFailure(const char* pszPathName)
+CDocument* CSingleDocTemplate::FailedDocument() const
 {
-    if (CDocument* pDoc = m_pFailedDocument ? m_pFailedDocument.get() : m_pDocument.get())
-        pDoc->ReportOpenFailure(pszPathName);
+    if (!m_bLastOpenFailed)
+        return nullptr;
+    return m_pFailedDocument ? m_pFailedDocument.get() : m_pDocument.get();
+}
+
+void CSingleDocTemplate::ForgetFailedDocument()
+{
+    m_bLastOpenFailed = false;
     m_pFailedDocument.reset();
 }
 

@@ -37,7 +37,8 @@ public:
 
     // Opens pszPathName, or makes a new untitled document when it is null.
     // Creates document, frame and view the first time. Returns the document,
-    // or null when the document refused to close or the open failed.
+    // or null when the frame kept the document open (SaveModified) or the
+    // open failed.
     CDocument* OpenDocumentFile(const char* pszPathName);
 
     CDocument* GetDocument() const { return m_pDocument.get(); }
@@ -47,10 +48,12 @@ public:
     std::string GetFrameTitle() const;
     // Destroys the windows and then the objects behind them.
     void CloseAll();
-    // Whether the last OpenDocumentFile failed in the document's open (not
-    // because the document refused to close), and the document's report.
-    bool LastOpenFailed() const { return m_bLastOpenFailed; }
-    void ReportOpenFailure(const char* pszPathName);
+    // The document whose open failed in the last OpenDocumentFile (null when
+    // it did not fail there, or the frame kept the document before). Kept
+    // until the next OpenDocumentFile or ForgetFailedDocument, so that it can
+    // say why even when the frame made for it has gone.
+    CDocument* FailedDocument() const;
+    void ForgetFailedDocument();
 
 private:
     bool CreateDocumentFrameAndView();

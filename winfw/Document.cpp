@@ -15,10 +15,6 @@ BOOL CDocument::OnNewDocument()
 
 BOOL CDocument::OnOpenDocument(const char*) { return FALSE; }
 
-BOOL CDocument::SaveModified() { return TRUE; }
-
-void CDocument::ReportOpenFailure(const char*) {}
-
 void CDocument::SetPathName(const char* pszPathName)
 {
     m_strPathName = pszPathName;

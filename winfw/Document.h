@@ -18,12 +18,9 @@ public:
     // The framework's operations a document may override.
     virtual void Serialize(bool bStoring);
     virtual BOOL OnNewDocument();
+    // FALSE when the file could not be opened; the document keeps why, and
+    // the application tells the user (CWinApp::ReportOpenFailure).
     virtual BOOL OnOpenDocument(const char* pszPathName);
-    // Asked before the document is closed or replaced; FALSE keeps it.
-    virtual BOOL SaveModified();
-    // Tells the user why the last OnOpenDocument of pszPathName failed,
-    // when the file was chosen by the user. Silent by default.
-    virtual void ReportOpenFailure(const char* pszPathName);
 
     const std::string& GetPathName() const { return m_strPathName; }
     void SetPathName(const char* pszPathName);

@@ -19,6 +19,8 @@ int CFrameWnd::OnCreate(LPCREATESTRUCTA) { return 0; }
 
 CStatusBar* CFrameWnd::GetMessageBar() { return nullptr; }
 
+BOOL CFrameWnd::SaveModified() { return TRUE; }
+
 BOOL CFrameWnd::LoadFrame(UINT nIDResource)
 {
     HINSTANCE hInstance = GetModuleHandleA(nullptr);
@@ -198,9 +200,7 @@ LRESULT CFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         // document is asked first, so that unsaved features are offered.
         if (FwIsBusy())
             return FALSE;
-        if (CDocument* pDoc = m_pActiveView ? m_pActiveView->GetDocument() : nullptr)
-            return pDoc->SaveModified();
-        return TRUE;
+        return SaveModified();
     case WM_DESTROY:
         if (CWinApp* pApp = FwGetApp())
             if (pApp->m_pMainWnd == this)

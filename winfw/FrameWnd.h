@@ -28,6 +28,10 @@ public:
     virtual int OnCreate(LPCREATESTRUCTA lpCreateStruct);
     // The bar that shows SetMessageText; none unless a frame has one.
     virtual CStatusBar* GetMessageBar();
+    // Asked before the document is closed or replaced (File New, Open,
+    // Exit, the end of the Windows session); FALSE keeps it. The frame asks
+    // the user, so that the document never shows anything.
+    virtual BOOL SaveModified();
 
     void SetActiveView(CView* pView);
     CView* GetActiveView() const { return m_pActiveView; }

@@ -237,15 +237,17 @@ CDocument* CWinApp::OpenDocumentFile(const char* pszPathName)
     CDocument* pDoc = m_pDocTemplate->OpenDocumentFile(pszPathName);
     if (pDoc)
         AddToRecentFileList(pszPathName);
-    else if (m_pDocTemplate->LastOpenFailed())
-        m_pDocTemplate->ReportOpenFailure(pszPathName);
+    else if (CDocument* pFailed = m_pDocTemplate->FailedDocument())
+        ReportOpenFailure(*pFailed, pszPathName);
+    m_pDocTemplate->ForgetFailedDocument();
     return pDoc;
 }
 
+void CWinApp::ReportOpenFailure(CDocument&, const char*) {}
+
 void CWinApp::CloseMainFrame()
 {
-    CDocument* pDoc = m_pDocTemplate ? m_pDocTemplate->GetDocument() : nullptr;
-    if (pDoc && !pDoc->SaveModified())
+    if (m_pMainWnd && !m_pMainWnd->SaveModified())
         return;
     // The objects behind the windows stay until the application goes.
     if (m_pMainWnd)

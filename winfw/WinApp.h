@@ -59,10 +59,13 @@ public:
     // Framework commands.
     void OnFileNew();
     void OnFileOpen();
-    // Opens a file the user chose; a failure is reported by the document.
-    CDocument* OpenDocumentFile(const char* pszPathName);
-    // Closes the main frame after the document agreed.
+    // Opens a file the user chose; a failure is told by ReportOpenFailure.
+    virtual CDocument* OpenDocumentFile(const char* pszPathName);
+    // Closes the main frame after the frame agreed (SaveModified).
     void CloseMainFrame();
+    // Tells the user why doc could not open pszPathName, a file the user
+    // chose. Silent by default.
+    virtual void ReportOpenFailure(CDocument& doc, const char* pszPathName);
 
     // Profile: HKEY_CURRENT_USER\Software\<registry key>\<app name>.
     std::string GetProfileKeyPath() const;

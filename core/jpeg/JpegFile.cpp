@@ -42,9 +42,15 @@ struct ErrorJump
 {
     jpeg_error_mgr manager;
     std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
 };
 
-void ErrorExit(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<ErrorJump*>(cinfo->err)->jump, 1); }
+void ErrorExit(j_common_ptr cinfo)
+{
+    ErrorJump* err = reinterpret_cast<ErrorJump*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->message);
+    std::longjmp(err->jump, 1);
+}
 
 void EmitMessage(j_common_ptr cinfo, int level)
 {
@@ -78,7 +84,7 @@ void ReportProgress(j_common_ptr cinfo)
 
 // The calls into libjpeg. A jump from the library lands in this frame, which
 // holds nothing with a destructor. pPixels NULL: the header only.
-bool RunDecompress(jpeg_decompress_struct* cinfo, const unsigned char* data, size_t size, CJpegHeader* pHeader,
+bool RunDecompress(jpeg_decompress_struct* cinfo, const unsigned char* data, size_t size, CScanHeader* pHeader,
                    unsigned char* pPixels)
 {
     ErrorJump* err = reinterpret_cast<ErrorJump*>(cinfo->err);
@@ -119,11 +125,12 @@ bool RunDecompress(jpeg_decompress_struct* cinfo, const unsigned char* data, siz
 }
 
 // The header (pImage NULL) or the whole image, from the file's bytes.
-bool Decompress(const std::string& jpeg, CJpegHeader* pHeader, CRgbImage* pImage,
-                const std::function<void(double)>& report)
+ScanReadStatus Decompress(const std::string& jpeg, CScanHeader* pHeader, CRgbImage* pImage,
+                          const std::function<void(double)>& report)
 {
     jpeg_decompress_struct cinfo;
     ErrorJump err;
+    err.message[0] = '\0';
     cinfo.err = jpeg_std_error(&err.manager);
     err.manager.error_exit = ErrorExit;
     err.manager.emit_message = EmitMessage;
@@ -137,24 +144,37 @@ bool Decompress(const std::string& jpeg, CJpegHeader* pHeader, CRgbImage* pImage
         cinfo.progress = &progress.manager;
     }
     const unsigned char* data = reinterpret_cast<const unsigned char*>(jpeg.data());
-    bool ok = RunDecompress(&cinfo, data, jpeg.size(), pHeader, nullptr);
-    if (ok && pImage)
+    ScanReadStatus status;
+    if (!RunDecompress(&cinfo, data, jpeg.size(), pHeader, nullptr))
+    {
+        status = {ScanReadError::NotDecodable, err.message};
+    }
+    else if (pImage)
     {
         // Refused before allocating when the process cannot address it.
         CRgbImage image;
-        ok = image.Allocate(pHeader->nWidth, pHeader->nHeight, pHeader->cbDecodedPixel);
-        // The header is read again: the first call ended after it.
-        jpeg_abort_decompress(&cinfo);
-        ok = ok && RunDecompress(&cinfo, data, jpeg.size(), pHeader, image.Pixels());
-        if (ok)
+        if (!image.Allocate(pHeader->nWidth, pHeader->nHeight, pHeader->cbDecodedPixel))
         {
-            if (pHeader->cbDecodedPixel == 4)
-                CmykToRgbInPlace(image.Pixels(), image.PixelCount());
-            *pImage = std::move(image);
+            status = ScanReadError::NoMemory;
+        }
+        else
+        {
+            // The header is read again: the first call ended after it.
+            jpeg_abort_decompress(&cinfo);
+            if (RunDecompress(&cinfo, data, jpeg.size(), pHeader, image.Pixels()))
+            {
+                if (pHeader->cbDecodedPixel == 4)
+                    CmykToRgbInPlace(image.Pixels(), image.PixelCount());
+                *pImage = std::move(image);
+            }
+            else
+            {
+                status = {ScanReadError::NotDecodable, err.message};
+            }
         }
     }
     jpeg_destroy_decompress(&cinfo);
-    return ok;
+    return status;
 }
 
 // The first bytes hold the header of any JPEG a scanner writes; one whose
@@ -163,44 +183,53 @@ const size_t kHeaderProbeBytes = 256 * 1024;
 
 }   // namespace
 
-JpegReadStatus JpegFile::ReadJpegFile(const std::string& fileName, CRgbImage* pImage, const CJpegReadOptions& options,
+ScanReadStatus JpegFile::ReadJpegFile(const std::string& fileName, CRgbImage* pImage, const CScanReadOptions& options,
                                       CFileSystem& files)
 {
     if (!pImage)
-        return JPEG_READ_FAILED;
+        return {ScanReadError::NoMemory, fileName};
     try
     {
         std::unique_ptr<CFile> file = files.OpenForReading(fileName);
+        if (!file)
+            return {ScanReadError::CannotOpen, fileName};
+        if (file->Size() == 0)
+            return {ScanReadError::NotDecodable, fileName};
         // libjpeg's memory source takes the size as an unsigned long, 32 bits on Windows.
-        if (!file || file->Size() == 0 || file->Size() > ULONG_MAX)
-            return JPEG_READ_FAILED;
-        CJpegHeader header;
+        if (file->Size() > ULONG_MAX)
+            return {ScanReadError::NoMemory, fileName};
+        CScanHeader header;
         header.cbFile = file->Size();
         std::string jpeg;
         if (!ReadFileBytes(*file, &jpeg, kHeaderProbeBytes))
-            return JPEG_READ_FAILED;
+            return {ScanReadError::ReadFailed, fileName};
         bool whole = jpeg.size() < kHeaderProbeBytes;
-        if (!Decompress(jpeg, &header, nullptr, nullptr))
+        ScanReadStatus status = Decompress(jpeg, &header, nullptr, nullptr);
+        if (!status.Ok() && !whole)
         {
-            if (whole || !ReadFileBytes(*file, &jpeg) || !Decompress(jpeg, &header, nullptr, nullptr))
-                return JPEG_READ_FAILED;
+            // Markers longer than the probe before the frame: the header needs the whole file.
+            if (!ReadFileBytes(*file, &jpeg))
+                return {ScanReadError::ReadFailed, fileName};
             whole = true;
+            status = Decompress(jpeg, &header, nullptr, nullptr);
         }
+        if (!status.Ok())
+            return status;
         if (options.acceptHeader && !options.acceptHeader(header))
-            return JPEG_READ_REFUSED;
+            return {ScanReadError::Refused, fileName};
         if (!whole && !ReadFileBytes(*file, &jpeg))
-            return JPEG_READ_FAILED;
+            return {ScanReadError::ReadFailed, fileName};
         file.reset();
-        return Decompress(jpeg, &header, pImage, options.progress) ? JPEG_READ_OK : JPEG_READ_FAILED;
+        return Decompress(jpeg, &header, pImage, options.progress);
     }
     catch (...)
     {
         // Out of memory while reading the file: no exception leaves the decoder.
-        return JPEG_READ_FAILED;
+        return {ScanReadError::NoMemory, fileName};
     }
 }
 
 bool JpegFile::JpegFileToRGB(const std::string& fileName, CRgbImage* pImage, CFileSystem& files)
 {
-    return ReadJpegFile(fileName, pImage, CJpegReadOptions(), files) == JPEG_READ_OK;
+    return ReadJpegFile(fileName, pImage, CScanReadOptions(), files).Ok();
 }

@@ -3,8 +3,21 @@
 #include <ctime>
 #include <utility>
 
+#include "core/crs/CrsCatalogue.h"
 #include "core/crs/CrsSettings.h"
 #include "core/georef/ImageSettings.h"
+
+void ReadImageSideFiles(const std::string& strPath, CFileSystem& files, CImageOpening* pOpening)
+{
+    CGeoRefArray pointFile;
+    pointFile.ReadPointFile(strPath.c_str(), files);
+    pOpening->points = std::move(pointFile.m_points);
+    const CImageSettings settings = ReadImageSettings(strPath.c_str(), files);
+    pOpening->nFitModel = ParseFitModelSetting(settings.Get(kFitSettingKey));
+    // The catalogue is unpacked only for an image that names a system.
+    if (!settings.Get(kCrsSettingKey).empty())
+        pOpening->crs = CrsFromSettings(settings, EmbeddedCrsCatalogue());
+}
 
 CImageSession::CImageSession(CFileSystem& files) : m_files(files), m_journal(files) {}
 
@@ -34,9 +47,13 @@ CSessionOutcome CImageSession::Open(const CImageOpening& opening)
     CSessionOutcome outcome;
     outcome.bDone = true;
     if (m_journal.FindWork(&m_found))
-        outcome.messages.push_back({NOTICE_ASK_RESTORE, m_journal.Path(), m_found.shapes.GetSize(),
-                                    static_cast<long long>(m_found.nLastTime)});
+        outcome.messages.push_back(RestoreQuestion());
     return outcome;
+}
+
+CSessionMessage CImageSession::RestoreQuestion() const
+{
+    return {NOTICE_ASK_RESTORE, m_journal.Path(), m_found.shapes.GetSize(), static_cast<long long>(m_found.nLastTime)};
 }
 
 void CImageSession::OpenFailed(const std::string& strJournalFolder)
@@ -76,6 +93,7 @@ CSessionOutcome CImageSession::RestoreFromJournal()
     if (m_shapeFile.m_geoRef.CalcTransform())
         m_nMode = MODE_DIGITISE;
     outcome.bDone = true;
+    outcome.bReplaced = true;
     outcome.bModeChanged = m_nMode == MODE_DIGITISE;
     // A clean journal of what was restored, without any torn tail, and
     // dated as the work it holds.

@@ -49,6 +49,7 @@ struct CSessionMessage
 struct [[nodiscard]] CSessionOutcome
 {
     bool bDone = false;             // the verb changed something
+    bool bReplaced = false;         // the points or features were replaced as a whole
     const CEdit* pEdit = nullptr;   // the edit applied, taken back or applied again
     bool bModeChanged = false;      // the view has to be laid out again
     std::vector<CSessionMessage> messages;
@@ -67,6 +68,11 @@ struct CImageOpening
     int nFitModel = FIT_ROTATION_SCALES;
     CCrsRef crs;
 };
+
+// What the files beside the image at strPath hold: its control points (the
+// point file), the fit model and the coordinate system (its settings). What
+// is missing or unreadable is left as the defaults.
+void ReadImageSideFiles(const std::string& strPath, CFileSystem& files, CImageOpening* pOpening);
 
 class CImageSession
 {
@@ -103,8 +109,10 @@ public:
     // File New: the image stays on show without a path, with its points and
     // features; nothing is being digitised; the journal goes.
     void New();
-    // Whether the journal of the image just opened waits for an answer.
+    // Whether the journal of the image just opened waits for an answer, and
+    // the question (NOTICE_ASK_RESTORE) that Open's outcome brought.
     bool RestoreOffered() const { return m_found.shapes.GetSize() > 0; }
+    CSessionMessage RestoreQuestion() const;
     CSessionOutcome RestoreFromJournal();
     void DeclineRestore();
 

@@ -322,3 +322,24 @@ TEST_F(ImageSessionTest, ACoordinateSystemIsRememberedBesideTheImageButNotAfterN
     EXPECT_TRUE(m_session.DeletePoint(0).messages.empty());
     EXPECT_EQ(m_session.Crs().nEpsg, 4326);
 }
+
+TEST_F(ImageSessionTest, WhatIsWrittenBesideTheImageIsReadOnTheNextOpen)
+{
+    (void)Open(Corners());
+    ASSERT_TRUE(m_session.FitPoints().bDone);
+    ASSERT_TRUE(m_session.ChooseFitModel(FIT_AFFINE).bDone);
+    EXPECT_TRUE(m_session.SetCrs(CCrsRef{27700, false}).messages.empty());
+
+    CImageOpening opening;
+    ReadImageSideFiles(kImage, m_files, &opening);
+    ASSERT_EQ(opening.points.size(), Corners().size());
+    EXPECT_EQ(opening.points[3].m_nPixelX, Corners()[3].m_nPixelX);
+    EXPECT_EQ(opening.nFitModel, FIT_AFFINE);
+    EXPECT_EQ(opening.crs.nEpsg, 27700);
+
+    CImageOpening nothing;
+    ReadImageSideFiles("maps/other.jpg", m_files, &nothing);
+    EXPECT_TRUE(nothing.points.empty());
+    EXPECT_EQ(nothing.nFitModel, FIT_ROTATION_SCALES);
+    EXPECT_TRUE(nothing.crs.IsNone());
+}

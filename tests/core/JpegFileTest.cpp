@@ -232,6 +232,36 @@ TEST(JpegFile, MissingFileOrFolderGivesNull)
     EXPECT_FALSE(JpegFile::JpegFileToRGB(kFixtures + "baseline.jpg", nullptr));
 }
 
+// A failure says why: what the user is told depends on it.
+TEST(JpegFile, FailureGivesItsCause)
+{
+    ScratchDir dir;
+    const std::string good = ReadFileBytes(kFixtures + "baseline.jpg");
+    const struct
+    {
+        const char* name;
+        std::string bytes;
+        ScanReadError error;
+        const char* detail;   // a part of it
+    } cases[] = {
+        {"empty.jpg", "", ScanReadError::NotDecodable, "empty.jpg"},
+        {"text.jpg", "Not a JPEG at all", ScanReadError::NotDecodable, "Not a JPEG file"},
+        {"cut.jpg", good.substr(0, good.size() / 2), ScanReadError::NotDecodable, "Premature end"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        WriteFileBytes(dir.File(c.name), c.bytes);
+        CRgbImage image;
+        const ScanReadStatus status = JpegFile::ReadJpegFile(dir.File(c.name), &image, CScanReadOptions());
+        EXPECT_EQ(status.GetCode(), c.error);
+        EXPECT_NE(status.Detail().find(c.detail), std::string::npos) << status.Detail();
+    }
+    CRgbImage image;
+    EXPECT_EQ(JpegFile::ReadJpegFile(dir.File("missing.jpg"), &image, CScanReadOptions()).GetCode(),
+              ScanReadError::CannotOpen);
+}
+
 TEST(JpegFile, ImageTooLargeForTheProcessGivesNull)
 {
     if (sizeof(void*) > 4)
@@ -267,28 +297,28 @@ TEST(JpegFile, HeaderIsAskedFirstAndProgressIsReported)
     {
         SCOPED_TRACE(c.fixture);
         const std::string path = kFixtures + c.fixture;
-        CJpegHeader seen;
-        CJpegReadOptions refuse;
-        refuse.acceptHeader = [&seen](const CJpegHeader& header) {
+        CScanHeader seen;
+        CScanReadOptions refuse;
+        refuse.acceptHeader = [&seen](const CScanHeader& header) {
             seen = header;
             return false;
         };
         CRgbImage image;
         ASSERT_TRUE(image.Allocate(kUntouchedWidth, kUntouchedHeight));
-        EXPECT_EQ(JpegFile::ReadJpegFile(path, &image, refuse), JPEG_READ_REFUSED);
+        EXPECT_EQ(JpegFile::ReadJpegFile(path, &image, refuse).GetCode(), ScanReadError::Refused);
         EXPECT_EQ(image.Width(), static_cast<int>(kUntouchedWidth));
         EXPECT_EQ(seen.cbDecodedPixel, c.cbDecodedPixel);
         EXPECT_EQ(seen.cbFile, ReadFileBytes(path).size());
 
-        CJpegReadOptions accept;
-        accept.acceptHeader = [](const CJpegHeader&) { return true; };
+        CScanReadOptions accept;
+        accept.acceptHeader = [](const CScanHeader&) { return true; };
         double last = 0.0;
         bool ordered = true;
         accept.progress = [&](double done) {
             ordered = ordered && done >= last && done <= 1.0;
             last = done;
         };
-        ASSERT_EQ(JpegFile::ReadJpegFile(path, &image, accept), JPEG_READ_OK);
+        ASSERT_TRUE(JpegFile::ReadJpegFile(path, &image, accept).Ok());
         EXPECT_EQ(image.Width(), seen.nWidth);
         EXPECT_EQ(image.Height(), seen.nHeight);
         EXPECT_TRUE(ordered);

@@ -1,0 +1,38 @@
+// What every decoder of a scan shares: the header it shows before the
+// pixels are decoded, the options of a read, and why a read failed.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+#include "core/base/Status.h"
+
+struct CScanHeader
+{
+    int nWidth = 0;
+    int nHeight = 0;
+    size_t cbDecodedPixel = 3;   // the bytes a pixel takes while decoding (4 for CMYK, narrowed to RGB after)
+    unsigned long long cbFile = 0;
+};
+
+// Why a scan was not read; the status's detail names the file, or gives
+// the decoder's own words.
+enum class ScanReadError
+{
+    None,
+    CannotOpen,     // missing or unreadable file
+    ReadFailed,     // a read stopped before the end of the file
+    NotDecodable,   // empty, not of the format, or damaged (detail: the decoder's message)
+    NoMemory,       // the image or the file could not be held
+    Refused,        // refused by acceptHeader before the pixels were decoded
+};
+using ScanReadStatus = CStatus<ScanReadError>;
+
+struct CScanReadOptions
+{
+    // Asked once the header is read, before the pixels are decoded or any
+    // pixel buffer is allocated; false refuses the image at once.
+    std::function<bool(const CScanHeader& header)> acceptHeader;
+    // Told the share of the decoding done, from 0 to 1, now and then.
+    std::function<void(double done)> progress;
+};
