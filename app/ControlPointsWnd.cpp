@@ -40,7 +40,7 @@ std::string Fixed(double dValue, int nDecimals)
 
 std::string ModelSummary(const CModelFit& fit)
 {
-    std::string text = LoadResString(kModelNames[fit.nModel]) + ": ";
+    std::string text = LoadResString(kModelNames[FitModelIndex(fit.nModel)]) + ": ";
     if (fit.bFitted)
         return text + LoadResString(IDS_CP_RMS) + " " + Fixed(fit.dRmsMap, 6) + ", " + Fixed(fit.dRmsPixels, 2) + " " +
                LoadResString(IDS_CP_PIXELS);
@@ -165,9 +165,9 @@ void CControlPointsWnd::FillSummary()
     if (!pDoc)
         return;
     const CFitReport& report = pDoc->Session().FitReport();
-    SendDlgItemMessageA(m_hWnd, IDC_CP_FIT_MODEL, CB_SETCURSEL, report.nChosenModel, 0);
-    for (int model = 0; model < kFitModelCount; ++model)
-        SetItemText(kRmsControls[model], ModelSummary(report.models[model]));
+    SendDlgItemMessageA(m_hWnd, IDC_CP_FIT_MODEL, CB_SETCURSEL, FitModelIndex(report.nChosenModel), 0);
+    for (FitModel model : kFitModels)
+        SetItemText(kRmsControls[FitModelIndex(model)], ModelSummary(report.Model(model)));
 
     const CModelFit& fit = report.Chosen();
     std::string parameters;
@@ -291,12 +291,15 @@ void CControlPointsWnd::OnFitModelChosen()
     CImageDoc* pDoc = Doc();
     if (!pDoc)
         return;
-    const int model = static_cast<int>(SendDlgItemMessageA(m_hWnd, IDC_CP_FIT_MODEL, CB_GETCURSEL, 0, 0));
-    const int before = pDoc->Session().GeoRef().m_nFitModel;
-    const CSessionOutcome outcome = pDoc->Session().ChooseFitModel(model);
+    // The list holds the models in the order of kFitModels; no selection chooses nothing.
+    const LRESULT index = SendDlgItemMessageA(m_hWnd, IDC_CP_FIT_MODEL, CB_GETCURSEL, 0, 0);
+    if (index < 0 || index >= kFitModelCount)
+        return;
+    const FitModel before = pDoc->Session().GeoRef().m_nFitModel;
+    const CSessionOutcome outcome = pDoc->Session().ChooseFitModel(kFitModels[index]);
     // Refused: the list shows the model in force again.
     if (!outcome.bDone && !outcome.messages.empty())
-        SendDlgItemMessageA(m_hWnd, IDC_CP_FIT_MODEL, CB_SETCURSEL, before, 0);
+        SendDlgItemMessageA(m_hWnd, IDC_CP_FIT_MODEL, CB_SETCURSEL, FitModelIndex(before), 0);
     Follow(*pDoc, outcome);
 }
 

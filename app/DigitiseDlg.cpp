@@ -1,7 +1,6 @@
 #include "app/DigitiseDlg.h"
 
 #include "app/res/resource.h"
-#include "core/shape/Shape.h"
 
 CDigitiseDlg::CDigitiseDlg(HWND hParent) : CDialog(IDD_DIGITISE, hParent) {}
 
@@ -9,7 +8,7 @@ BOOL CDigitiseDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     CheckRadioButton(IDC_POLYLINES, IDC_POINTS, IDC_POLYLINES);
-    if (m_nFixedType)
+    if (m_bTypeFixed)
     {
         const int fixed = m_nFixedType == SHAPE_POLYGON ? IDC_POLYGONS
                           : m_nFixedType == SHAPE_POINT ? IDC_POINTS

@@ -1,8 +1,8 @@
-// "Digitise": which kind of feature the user is about to digitise. After
-// IDOK, m_nType holds the Shapefile type code: 3 polylines, 5 polygons,
-// 1 points. Every run starts with "Polylines" checked.
+// "Digitise": which kind of feature the user is about to digitise, in
+// m_nType after IDOK. Every run starts with "Polylines" checked.
 #pragma once
 
+#include "core/shape/Shape.h"
 #include "winfw/Dialog.h"
 
 class CDigitiseDlg : public CDialog
@@ -10,10 +10,11 @@ class CDigitiseDlg : public CDialog
 public:
     explicit CDigitiseDlg(HWND hParent = nullptr);
 
-    int m_nType = 3;
+    ShapeType m_nType = SHAPE_POLYLINE;
     // Features already finished (restored without a fit) keep their type:
-    // it is the one offered, the others are disabled. 0: any.
-    int m_nFixedType = 0;
+    // it is the one offered, the others are disabled.
+    bool m_bTypeFixed = false;
+    ShapeType m_nFixedType = SHAPE_POLYLINE;
 
 protected:
     BOOL OnInitDialog() override;

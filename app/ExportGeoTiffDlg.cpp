@@ -21,6 +21,15 @@ void FillCombo(HWND hCombo, const UINT* pNames, int nCount, int nSelected)
     SendMessageA(hCombo, CB_SETCURSEL, nSelected >= 0 && nSelected < nCount ? nSelected : 0, 0);
 }
 
+// The lists hold the values in their order: the selection is the value.
+// No selection gives nDefault.
+template <typename Choice>
+Choice SelectedChoice(HWND hCombo, int nCount, Choice nDefault)
+{
+    const LRESULT index = SendMessageA(hCombo, CB_GETCURSEL, 0, 0);
+    return index >= 0 && index < nCount ? static_cast<Choice>(index) : nDefault;
+}
+
 }   // namespace
 
 unsigned GeoTiffStatusStringId(GeoTiffStatus status)
@@ -106,10 +115,8 @@ bool CExportGeoTiffDlg::ReadControls(CGeoTiffChoices* pChoices, unsigned* pnReas
     c.nExtent = GetCheckedRadioButton(IDC_GEOTIFF_WHOLE_IMAGE, IDC_GEOTIFF_CONTROL_POINTS) == IDC_GEOTIFF_CONTROL_POINTS
                     ? GEOTIFF_EXTENT_CONTROL_POINTS
                     : GEOTIFF_EXTENT_WHOLE_IMAGE;
-    c.nResampling = static_cast<int>(SendDlgItemMessageA(m_hWnd, IDC_GEOTIFF_RESAMPLING, CB_GETCURSEL, 0, 0));
-    c.nCompression = static_cast<int>(SendDlgItemMessageA(m_hWnd, IDC_GEOTIFF_COMPRESSION, CB_GETCURSEL, 0, 0));
-    c.nResampling = c.nResampling < 0 ? RESAMPLE_BILINEAR : c.nResampling;
-    c.nCompression = c.nCompression < 0 ? GEOTIFF_DEFLATE : c.nCompression;
+    c.nResampling = SelectedChoice(GetDlgItem(m_hWnd, IDC_GEOTIFF_RESAMPLING), 3, RESAMPLE_BILINEAR);
+    c.nCompression = SelectedChoice(GetDlgItem(m_hWnd, IDC_GEOTIFF_COMPRESSION), 3, GEOTIFF_DEFLATE);
 
     // The default as shown stands for the scan's exact size, not its
     // rounded text: an upright scan then keeps its very pixels.

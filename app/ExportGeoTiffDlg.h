@@ -14,10 +14,10 @@
 
 struct CGeoTiffChoices
 {
-    int nExtent = GEOTIFF_EXTENT_WHOLE_IMAGE;
+    GeoTiffExtent nExtent = GEOTIFF_EXTENT_WHOLE_IMAGE;
     double dPixelSize = 0.0;   // 0: the scan's ground size along its rows
-    int nResampling = RESAMPLE_BILINEAR;
-    int nCompression = GEOTIFF_DEFLATE;
+    ResampleMethod nResampling = RESAMPLE_BILINEAR;
+    GeoTiffCompression nCompression = GEOTIFF_DEFLATE;
     int nJpegQuality = 75;
 };
 

@@ -25,12 +25,13 @@ const ReportColumn kColumns[] = {
     {IDS_FEATURES_COLUMN_SIZE, 70, true},
 };
 
-unsigned TypeName(int nShapeType)
+unsigned TypeName(ShapeType nShapeType)
 {
     switch (nShapeType)
     {
     case SHAPE_POINT: return IDS_FEATURE_TYPE_POINT;
     case SHAPE_POLYGON: return IDS_FEATURE_TYPE_POLYGON;
+    case SHAPE_POLYLINE: break;
     }
     return IDS_FEATURE_TYPE_POLYLINE;
 }
@@ -69,7 +70,7 @@ void CFeaturesWnd::Refresh()
     HWND hList = GetDlgItem(m_hWnd, IDC_FEATURES_LIST);
     const CShapeArray& shapes = pDoc->Session().Features();
     const CGeoRefArray& geoRef = pDoc->Session().GeoRef();
-    const int type = pDoc->Session().ShapeType();
+    const ShapeType type = pDoc->Session().ShapeType();
     const int selected = GetSelectedFeature();
 
     SetReportColumnTitle(hList, COLUMN_SIZE,

@@ -33,9 +33,11 @@ CGeoTiffChoices LoadChoices()
         const int value = pApp->GetProfileInt(kProfileSection, pszEntry, nDefault);
         return value >= nLow && value <= nHigh ? value : nDefault;
     };
-    c.nExtent = read("Extent", GEOTIFF_EXTENT_WHOLE_IMAGE, GEOTIFF_EXTENT_CONTROL_POINTS, c.nExtent);
-    c.nResampling = read("Resampling", RESAMPLE_NEAREST, RESAMPLE_CUBIC, c.nResampling);
-    c.nCompression = read("Compression", GEOTIFF_DEFLATE, GEOTIFF_UNCOMPRESSED, c.nCompression);
+    c.nExtent = static_cast<GeoTiffExtent>(
+        read("Extent", GEOTIFF_EXTENT_WHOLE_IMAGE, GEOTIFF_EXTENT_CONTROL_POINTS, c.nExtent));
+    c.nResampling = static_cast<ResampleMethod>(read("Resampling", RESAMPLE_NEAREST, RESAMPLE_CUBIC, c.nResampling));
+    c.nCompression =
+        static_cast<GeoTiffCompression>(read("Compression", GEOTIFF_DEFLATE, GEOTIFF_UNCOMPRESSED, c.nCompression));
     c.nJpegQuality = read("JpegQuality", 1, 100, c.nJpegQuality);
     return c;
 }

@@ -61,8 +61,8 @@ void CImageView::OnDigitise()
         if (Follow(*pDoc, pDoc->Session().FitPoints(), this))
         {
             CDigitiseDlg dlg;
-            if (pDoc->Session().ShapeTypeFixed())
-                dlg.m_nFixedType = pDoc->Session().ShapeType();
+            dlg.m_bTypeFixed = pDoc->Session().ShapeTypeFixed();
+            dlg.m_nFixedType = pDoc->Session().ShapeType();
             if (dlg.DoModal() == IDOK)
                 Follow(*pDoc, pDoc->Session().StartDigitising(dlg.m_nType), this);
         }

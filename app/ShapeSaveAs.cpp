@@ -20,7 +20,7 @@ bool IsSameFile(const std::string& a, const char* pszB)
     return lstrcmpiA(fullA, fullB) == 0;
 }
 
-SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, int nShapeType, const char* pszKeepPath,
+SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, ShapeType nShapeType, const char* pszKeepPath,
                                      const CShapeSideFiles& sideFiles)
 {
     const std::string strFilter = LoadResString(IDS_SHAPE_FILES) + "|*.shp||";
@@ -35,7 +35,7 @@ SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, int nShapeType, cons
     bool bSaved = false;
     if (!IsSameFile(strPath, pszKeepPath))
         FwRunLongWork(
-            [&](CProgress&) { bSaved = shapeFile.SaveAs(strPath.c_str(), nShapeType, sideFiles, Win32Files()) == 1; });
+            [&](CProgress&) { bSaved = shapeFile.SaveAs(strPath.c_str(), nShapeType, sideFiles, Win32Files()); });
     FwMessageBox(LoadResString(bSaved ? IDS_FILE_SAVED_AS : IDS_SAVE_ERROR) + " " + strPath, MB_OK);
     return bSaved ? SAVE_AS_SAVED : SAVE_AS_FAILED;
 }

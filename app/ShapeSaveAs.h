@@ -22,7 +22,7 @@ enum SaveAsOutcome
 // pszKeepPath (the opened image) is refused as a failed save: the image is
 // never written over. sideFiles adds the .cpg and .prj beside them; either
 // failing fails the save like the other files.
-SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, int nShapeType, const char* pszKeepPath = nullptr,
+SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, ShapeType nShapeType, const char* pszKeepPath = nullptr,
                                      const CShapeSideFiles& sideFiles = CShapeSideFiles());
 
 // Whether the two paths name one file (by their full paths, in any letter

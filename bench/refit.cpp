@@ -13,7 +13,7 @@
 namespace
 {
 
-CGeoRefArray ScatteredPoints(int n, int nModel)
+CGeoRefArray ScatteredPoints(int n, FitModel nModel)
 {
     // Points over a 20000-pixel scan at 45 N in degrees, with a little
     // clicking error on each so that no fit is exact.
@@ -38,11 +38,11 @@ int main()
     const char* names[] = {"rotation-and-scales", "helmert", "affine"};
     for (int n : {10, 100, 1000})
     {
-        for (int model = 0; model < kFitModelCount; ++model)
+        for (FitModel model : kFitModels)
         {
             CGeoRefArray geoRef = ScatteredPoints(n, model);
             CShapeArray features;
-            int shapeType = SHAPE_POLYLINE;
+            ShapeType shapeType = SHAPE_POLYLINE;
             CShape current;
             CEditTarget target{geoRef, features, shapeType, current};
             CEditHistory history;
@@ -60,7 +60,7 @@ int main()
             }
             const double ms =
                 std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() / changes;
-            std::printf("%d %s %.3f (checksum %.6g)\n", n, names[model], ms, checksum);
+            std::printf("%d %s %.3f (checksum %.6g)\n", n, names[FitModelIndex(model)], ms, checksum);
         }
     }
     return 0;

@@ -93,7 +93,7 @@ public:
                     false);
     }
 
-    std::unique_ptr<CFile> OpenForWriting(const std::string& path, int nMode) override
+    std::unique_ptr<CFile> OpenForWriting(const std::string& path, FileWriteMode nMode) override
     {
         if (nMode == FILE_APPEND)
             return Open(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

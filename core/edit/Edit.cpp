@@ -104,7 +104,8 @@ bool CRemoveVertexEdit::Apply(bool bForward, CEditTarget& target) const
     return CAddVertexEdit{m_vertex}.Apply(!bForward, target);
 }
 
-CFinishFeatureEdit::CFinishFeatureEdit(const CShape& current, int nShapeType, const std::string& strName, int nIndex)
+CFinishFeatureEdit::CFinishFeatureEdit(const CShape& current, ShapeType nShapeType, const std::string& strName,
+                                       int nIndex)
     : m_nIndex(nIndex), m_nShapeType(nShapeType), m_shape(current),
       m_feature(FinishedShape(current, nShapeType, strName))
 {

@@ -53,7 +53,7 @@ struct CEditTarget
 {
     CGeoRefArray& geoRef;
     CShapeArray& features;
-    int& nShapeType;
+    ShapeType& nShapeType;
     CShape& current;
 };
 
@@ -107,8 +107,8 @@ struct CDeleteAllPointsEdit
 struct CSetFitModelEdit
 {
     static constexpr EditScope kScope = EditScope::Georeference;
-    int m_nFitModelBefore;
-    int m_nFitModel;
+    FitModel m_nFitModelBefore;
+    FitModel m_nFitModel;
 
     EditName Name() const { return EditName::FitModel; }
     bool Apply(bool bForward, CEditTarget& target) const;
@@ -139,10 +139,10 @@ struct CRemoveVertexEdit
 struct CFinishFeatureEdit
 {
     static constexpr EditScope kScope = EditScope::Features;
-    CFinishFeatureEdit(const CShape& current, int nShapeType, const std::string& strName, int nIndex);
+    CFinishFeatureEdit(const CShape& current, ShapeType nShapeType, const std::string& strName, int nIndex);
 
     int m_nIndex;
-    int m_nShapeType;
+    ShapeType m_nShapeType;
     CShape m_shape;     // the clicks, as they come back on undo
     CShape m_feature;   // as the list holds it
 
@@ -166,7 +166,7 @@ struct CDeleteAllFeaturesEdit
 {
     static constexpr EditScope kScope = EditScope::Features;
     CShapeArray m_features;
-    int m_nShapeType;
+    ShapeType m_nShapeType;
 
     EditName Name() const { return EditName::DeleteAllFeatures; }
     bool Apply(bool bForward, CEditTarget& target) const;

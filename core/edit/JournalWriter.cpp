@@ -2,7 +2,7 @@
 
 #include "core/io/StagedWrite.h"
 
-std::string JournalSnapshot(const CShapeArray& features, int nShapeType, long long nTime)
+std::string JournalSnapshot(const CShapeArray& features, ShapeType nShapeType, long long nTime)
 {
     std::string bytes = JournalSignature();
     CJournalRecord record;
@@ -36,8 +36,8 @@ bool CJournalWriter::FindWork(CRecoveredWork* pWork)
     return false;
 }
 
-JournalOutcome CJournalWriter::Record(const CEdit& edit, EditStep nStep, const CShapeArray& features, int nShapeType,
-                                      long long nTime)
+JournalOutcome CJournalWriter::Record(const CEdit& edit, EditStep nStep, const CShapeArray& features,
+                                      ShapeType nShapeType, long long nTime)
 {
     if (m_strName.empty() || edit.Scope() != EditScope::Features)
         return JOURNAL_UNCHANGED;
@@ -53,7 +53,7 @@ JournalOutcome CJournalWriter::Record(const CEdit& edit, EditStep nStep, const C
     return JOURNAL_FAILED;
 }
 
-JournalOutcome CJournalWriter::Restart(const CShapeArray& features, int nShapeType, long long nTime)
+JournalOutcome CJournalWriter::Restart(const CShapeArray& features, ShapeType nShapeType, long long nTime)
 {
     m_pFile.reset();
     if (m_strName.empty())

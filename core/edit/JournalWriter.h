@@ -43,10 +43,10 @@ public:
     // list as it now is, digitised as nShapeType; nTime the time of the step.
     // The edit gives the one record of the step (CEdit::JournalRecord), or
     // the whole list is written again.
-    JournalOutcome Record(const CEdit& edit, EditStep nStep, const CShapeArray& features, int nShapeType,
+    JournalOutcome Record(const CEdit& edit, EditStep nStep, const CShapeArray& features, ShapeType nShapeType,
                           long long nTime);
     // Starts the journal afresh with the features as they are.
-    JournalOutcome Restart(const CShapeArray& features, int nShapeType, long long nTime);
+    JournalOutcome Restart(const CShapeArray& features, ShapeType nShapeType, long long nTime);
     // The features were saved, or given up: the journal goes.
     void Remove();
 
@@ -63,4 +63,4 @@ private:
 };
 
 // A whole journal holding the features: the signature, then one record each.
-std::string JournalSnapshot(const CShapeArray& features, int nShapeType, long long nTime);
+std::string JournalSnapshot(const CShapeArray& features, ShapeType nShapeType, long long nTime);

@@ -54,26 +54,27 @@ bool Usable(const CAffineTransform& fit)
 
 }   // namespace
 
-std::string FitModelSettingValue(int nModel)
+std::string FitModelSettingValue(FitModel nModel)
 {
     switch (nModel)
     {
-    case FIT_HELMERT: return "helmert";
-    case FIT_AFFINE: return "affine";
+    case FitModel::Helmert: return "helmert";
+    case FitModel::Affine: return "affine";
+    case FitModel::RotationScales: break;
     }
     return std::string();
 }
 
-int ParseFitModelSetting(const std::string& strValue)
+FitModel ParseFitModelSetting(const std::string& strValue)
 {
     if (strValue == "helmert")
-        return FIT_HELMERT;
+        return FitModel::Helmert;
     if (strValue == "affine")
-        return FIT_AFFINE;
-    return FIT_ROTATION_SCALES;
+        return FitModel::Affine;
+    return FitModel::RotationScales;
 }
 
-int FitModelMinimumPoints(int nModel) { return nModel == FIT_AFFINE ? 3 : 2; }
+int FitModelMinimumPoints(FitModel nModel) { return nModel == FitModel::Affine ? 3 : 2; }
 
 bool FitHelmert(const std::vector<CGeoRefPoint>& points, CAffineTransform* pFit)
 {

@@ -10,24 +10,29 @@
 #include "core/georef/AffineTransform.h"
 #include "core/georef/GeoRefPoint.h"
 
-enum FitModel
+enum class FitModel
 {
-    FIT_ROTATION_SCALES = 0,   // a rotation of the pixel grid, then a linear relation per map axis
-    FIT_HELMERT = 1,           // least squares: one scale, one rotation and a shift
-    FIT_AFFINE = 2,            // least squares: six parameters
+    RotationScales = 0,   // a rotation of the pixel grid, then a linear relation per map axis
+    Helmert = 1,          // least squares: one scale, one rotation and a shift
+    Affine = 2,           // least squares: six parameters
 };
-const int kFitModelCount = 3;
+// Every model in the order the program lists them: the report's models and
+// the Control Points window's choices.
+const FitModel kFitModels[] = {FitModel::RotationScales, FitModel::Helmert, FitModel::Affine};
+const int kFitModelCount = static_cast<int>(sizeof kFitModels / sizeof kFitModels[0]);
+// The model's place in kFitModels.
+inline int FitModelIndex(FitModel nModel) { return static_cast<int>(nModel); }
 
 // The image setting that holds the chosen model.
 const char kFitSettingKey[] = "fit";
 // Its value: empty for the default, which is then left out of the
 // settings file.
-std::string FitModelSettingValue(int nModel);
+std::string FitModelSettingValue(FitModel nModel);
 // An absent or unknown value is the default.
-int ParseFitModelSetting(const std::string& strValue);
+FitModel ParseFitModelSetting(const std::string& strValue);
 
 // How many control points the model needs at the least.
-int FitModelMinimumPoints(int nModel);
+int FitModelMinimumPoints(FitModel nModel);
 
 // Least-squares fits from image column and row to map coordinates. False
 // when the points do not determine the model: too few, all on one pixel

@@ -86,8 +86,8 @@ void AddScaleHints(const CFitReport& report, std::vector<CFitHint>* pHints)
 {
     // The affine fit sees both scales freely once it has its points; with
     // fewer the first model's two scales tell the same.
-    const CModelFit& affine = report.models[FIT_AFFINE];
-    const CModelFit& first = report.models[FIT_ROTATION_SCALES];
+    const CModelFit& affine = report.Model(FitModel::Affine);
+    const CModelFit& first = report.Model(FitModel::RotationScales);
     const CModelFit* source = affine.bFitted ? &affine : (first.bFitted ? &first : nullptr);
     if (!source)
         return;
@@ -120,7 +120,7 @@ void AddOutlierHints(const CModelFit& fit, std::vector<CFitHint>* pHints)
 
 }   // namespace
 
-CModelFit EvaluateFit(const CGeoRefArray& geoRef, int nModel)
+CModelFit EvaluateFit(const CGeoRefArray& geoRef, FitModel nModel)
 {
     CModelFit fit;
     fit.nModel = nModel;
@@ -137,7 +137,7 @@ CModelFit EvaluateFit(const CGeoRefArray& geoRef, int nModel)
         return fit;
     fit.bFitted = true;
     fit.affine = trial.GetAffine();
-    if (nModel == FIT_ROTATION_SCALES)
+    if (nModel == FitModel::RotationScales)
     {
         fit.dRotation = trial.GetRotation();
         fit.dScaleX = trial.m_dXScale;
@@ -152,10 +152,9 @@ CModelFit EvaluateFit(const CGeoRefArray& geoRef, int nModel)
 CFitReport EvaluateFits(const CGeoRefArray& geoRef)
 {
     CFitReport report;
-    report.nChosenModel =
-        (geoRef.m_nFitModel >= 0 && geoRef.m_nFitModel < kFitModelCount) ? geoRef.m_nFitModel : FIT_ROTATION_SCALES;
-    for (int model = 0; model < kFitModelCount; ++model)
-        report.models[model] = EvaluateFit(geoRef, model);
+    report.nChosenModel = geoRef.m_nFitModel;
+    for (FitModel model : kFitModels)
+        report.models[FitModelIndex(model)] = EvaluateFit(geoRef, model);
 
     AddScaleHints(report, &report.hints);
     const size_t n = geoRef.m_points.size();

@@ -19,7 +19,7 @@ struct CPointResidual
 
 struct CModelFit
 {
-    int nModel = FIT_ROTATION_SCALES;
+    FitModel nModel = FitModel::RotationScales;
     bool bFitted = false;
     int nMorePointsNeeded = 0;   // how many points short of the model's minimum
     CAffineTransform affine;     // column and row to map
@@ -40,20 +40,21 @@ enum FitHintKind
 
 struct CFitHint
 {
-    int nKind;
+    FitHintKind nKind;
     int nPoint = -1;
 };
 
 struct CFitReport
 {
-    int nChosenModel = FIT_ROTATION_SCALES;
+    FitModel nChosenModel = FitModel::RotationScales;
     CModelFit models[kFitModelCount];
     std::vector<CFitHint> hints;
 
-    const CModelFit& Chosen() const { return models[nChosenModel]; }
+    const CModelFit& Model(FitModel nModel) const { return models[FitModelIndex(nModel)]; }
+    const CModelFit& Chosen() const { return Model(nChosenModel); }
 };
 
 // Fits one model on the points of geoRef (which stays untouched).
-CModelFit EvaluateFit(const CGeoRefArray& geoRef, int nModel);
+CModelFit EvaluateFit(const CGeoRefArray& geoRef, FitModel nModel);
 // Fits every model, and gathers the hints for the chosen one.
 CFitReport EvaluateFits(const CGeoRefArray& geoRef);

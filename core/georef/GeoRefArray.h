@@ -61,10 +61,10 @@ public:
     double m_dXScale;
     double m_dY0;
     double m_dYScale;
-    // The model the next fit uses (a FitModel), and the one the fit in
-    // force was made with: a failed fit leaves the earlier one in force.
-    int m_nFitModel;
-    int m_nFittedModel;
+    // The model the next fit uses, and the one the fit in force was made
+    // with: a failed fit leaves the earlier one in force.
+    FitModel m_nFitModel;
+    FitModel m_nFittedModel;
     // The fit in force when it was made by a least-squares model.
     CAffineTransform m_affine;
 

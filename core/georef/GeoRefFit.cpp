@@ -45,10 +45,10 @@ void CGeoRefArray::RotatePixel(int x, int y, double* pdU, double* pdV) const
 
 bool CGeoRefArray::CalcTransform()
 {
-    if (m_nFitModel == FIT_HELMERT || m_nFitModel == FIT_AFFINE)
+    if (m_nFitModel == FitModel::Helmert || m_nFitModel == FitModel::Affine)
     {
         CAffineTransform fit;
-        if (!(m_nFitModel == FIT_HELMERT ? FitHelmert(m_points, &fit) : FitAffine(m_points, &fit)))
+        if (!(m_nFitModel == FitModel::Helmert ? FitHelmert(m_points, &fit) : FitAffine(m_points, &fit)))
             return false;
         m_affine = fit;
         m_nFittedModel = m_nFitModel;
@@ -115,7 +115,7 @@ bool CGeoRefArray::FitLinear()
     m_dXScale = xSums.slopes / xSums.weight;
     m_dY0 = ySums.intercepts / ySums.weight;
     m_dYScale = ySums.slopes / ySums.weight;
-    m_nFittedModel = FIT_ROTATION_SCALES;
+    m_nFittedModel = FitModel::RotationScales;
     m_bValid = true;
     return true;
 }
@@ -130,7 +130,7 @@ bool CGeoRefArray::Refit()
 
 double CGeoRefArray::GetRotation() const
 {
-    if (m_nFittedModel == FIT_ROTATION_SCALES)
+    if (m_nFittedModel == FitModel::RotationScales)
         return m_dRotation;
     double rotation, scaleX, scaleY;
     DescribeAffine(m_affine, &rotation, &scaleX, &scaleY);
@@ -140,7 +140,7 @@ double CGeoRefArray::GetRotation() const
 CPixelToMapTransform CGeoRefArray::GetTransform() const
 {
     CPixelToMapTransform t;
-    if (m_nFittedModel != FIT_ROTATION_SCALES)
+    if (m_nFittedModel != FitModel::RotationScales)
     {
         t.bAffine = true;
         t.affine = m_affine;
@@ -157,7 +157,7 @@ CPixelToMapTransform CGeoRefArray::GetTransform() const
 
 CAffineTransform CGeoRefArray::GetAffine() const
 {
-    if (m_nFittedModel != FIT_ROTATION_SCALES)
+    if (m_nFittedModel != FitModel::RotationScales)
         return m_affine;
     // u = column cos + (H - row) sin, v = (H - row) cos - column sin.
     const double c = std::cos(m_dRotation), s = std::sin(m_dRotation), h = m_nImageHeight;

@@ -41,7 +41,8 @@ public:
     // another program has it open for writing (a journal in use).
     virtual std::unique_ptr<CFile> OpenForReading(const std::string& path) = 0;
     // Null when the file cannot be opened for writing in that mode.
-    virtual std::unique_ptr<CFile> OpenForWriting(const std::string& path, int nMode = FILE_CREATE_ALWAYS) = 0;
+    virtual std::unique_ptr<CFile> OpenForWriting(const std::string& path,
+                                                  FileWriteMode nMode = FILE_CREATE_ALWAYS) = 0;
     // Moves the file from over to in one step; false when to is unchanged
     // (and always when from is no file).
     virtual bool Replace(const std::string& from, const std::string& to) = 0;

@@ -80,7 +80,7 @@ std::unique_ptr<CFile> CMemoryFileSystem::OpenForReading(const std::string& path
     return std::unique_ptr<CFile>(new CFakeFile(*this, path, 0));
 }
 
-std::unique_ptr<CFile> CMemoryFileSystem::OpenForWriting(const std::string& path, int nMode)
+std::unique_ptr<CFile> CMemoryFileSystem::OpenForWriting(const std::string& path, FileWriteMode nMode)
 {
     m_opened.push_back(path);
     if (m_unopenable.count(path) || (nMode == FILE_APPEND && !m_files.count(path)))

@@ -48,7 +48,7 @@ public:
     std::set<std::string> m_refused;
 
     std::unique_ptr<CFile> OpenForReading(const std::string& path) override;
-    std::unique_ptr<CFile> OpenForWriting(const std::string& path, int nMode = FILE_CREATE_ALWAYS) override;
+    std::unique_ptr<CFile> OpenForWriting(const std::string& path, FileWriteMode nMode = FILE_CREATE_ALWAYS) override;
     bool Replace(const std::string& from, const std::string& to) override;
     bool Remove(const std::string& path) override;
     bool Exists(const std::string& path) override { return m_files.count(path) != 0; }

@@ -6,7 +6,7 @@ std::string StagedName(const std::string& path) { return path + ".partial"; }
 
 std::string SetAsideName(const std::string& path) { return path + ".previous"; }
 
-std::unique_ptr<CFile> CStagedFileSystem::OpenForWriting(const std::string& path, int nMode)
+std::unique_ptr<CFile> CStagedFileSystem::OpenForWriting(const std::string& path, FileWriteMode nMode)
 {
     if (nMode != FILE_CREATE_ALWAYS)
         return nullptr;

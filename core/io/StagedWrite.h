@@ -31,7 +31,7 @@ public:
 
     std::unique_ptr<CFile> OpenForReading(const std::string& path) override { return m_base.OpenForReading(path); }
     // Only whole new files are staged; appending is refused.
-    std::unique_ptr<CFile> OpenForWriting(const std::string& path, int nMode = FILE_CREATE_ALWAYS) override;
+    std::unique_ptr<CFile> OpenForWriting(const std::string& path, FileWriteMode nMode = FILE_CREATE_ALWAYS) override;
     bool Replace(const std::string& from, const std::string& to) override { return m_base.Replace(from, to); }
     bool Remove(const std::string& path) override { return m_base.Remove(path); }
     bool Exists(const std::string& path) override { return m_base.Exists(path); }

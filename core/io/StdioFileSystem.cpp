@@ -139,7 +139,7 @@ public:
         return Open(path, "rb", 0);
     }
 
-    std::unique_ptr<CFile> OpenForWriting(const std::string& path, int nMode) override
+    std::unique_ptr<CFile> OpenForWriting(const std::string& path, FileWriteMode nMode) override
     {
         return nMode == FILE_APPEND ? Open(path, "r+b", UINT64_MAX) : Open(path, "w+b", 0);
     }

@@ -16,9 +16,9 @@ enum JournalRecordKind
 
 struct CJournalRecord
 {
-    int nKind = JOURNAL_FEATURE;
+    JournalRecordKind nKind = JOURNAL_FEATURE;
     long long nTime = 0;   // seconds since 1970-01-01 UTC
     int nIndex = 0;        // JOURNAL_RENAME, JOURNAL_DELETE, JOURNAL_INSERT
-    int nShapeType = SHAPE_POLYLINE;
+    ShapeType nShapeType = SHAPE_POLYLINE;
     CShape shape;   // JOURNAL_FEATURE and JOURNAL_INSERT (whole), JOURNAL_RENAME (its name)
 };

@@ -93,16 +93,25 @@ private:
     size_t m_at = 0;
 };
 
-bool IsShapeType(int n) { return n == SHAPE_POINT || n == SHAPE_POLYLINE || n == SHAPE_POLYGON; }
+// The file's codes become enum values only here: anything but the codes we
+// write makes the record malformed.
+bool ReadShapeType(CPayloadReader& in, ShapeType* pType)
+{
+    int n;
+    if (!in.I32(&n) || (n != SHAPE_POINT && n != SHAPE_POLYLINE && n != SHAPE_POLYGON))
+        return false;
+    *pType = static_cast<ShapeType>(n);
+    return true;
+}
 
 bool DecodePayload(const unsigned char* p, size_t cb, CJournalRecord* pRecord)
 {
     CPayloadReader in(p, cb);
     unsigned kind;
     CJournalRecord record;
-    if (!in.U8(&kind) || !in.I64(&record.nTime))
+    if (!in.U8(&kind) || kind < JOURNAL_FEATURE || kind > JOURNAL_INSERT || !in.I64(&record.nTime))
         return false;
-    record.nKind = static_cast<int>(kind);
+    record.nKind = static_cast<JournalRecordKind>(kind);
     switch (record.nKind)
     {
     case JOURNAL_INSERT:
@@ -113,8 +122,8 @@ bool DecodePayload(const unsigned char* p, size_t cb, CJournalRecord* pRecord)
     case JOURNAL_FEATURE:
     {
         uint32_t count;
-        if (!in.I32(&record.nShapeType) || !IsShapeType(record.nShapeType) || !in.Text(&record.shape.m_strName) ||
-            !in.U32(&count) || count == 0 || count > kLargestVertexCount || count > in.Left() / 8)
+        if (!ReadShapeType(in, &record.nShapeType) || !in.Text(&record.shape.m_strName) || !in.U32(&count) ||
+            count == 0 || count > kLargestVertexCount || count > in.Left() / 8)
             return false;
         for (uint32_t i = 0; i < count; ++i)
         {
@@ -197,6 +206,7 @@ std::string EncodeJournalRecord(const CJournalRecord& record)
         PutText(payload, record.shape.m_strName);
         break;
     case JOURNAL_DELETE: PutU32(payload, static_cast<uint32_t>(record.nIndex)); break;
+    case JOURNAL_CLEAR: break;
     }
     std::string out;
     out.reserve(payload.size() + 8);

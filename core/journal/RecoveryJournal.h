@@ -25,10 +25,10 @@ std::string EncodeJournalRecord(const CJournalRecord& record);
 struct CRecoveredWork
 {
     CShapeArray shapes;
-    int nShapeType = SHAPE_POLYLINE;   // of the last feature finished or put back
-    long long nLastTime = 0;           // of the last record replayed
-    int nRecords = 0;                  // complete records replayed
-    size_t cbReplayed = 0;             // bytes of the file they span, signature included
+    ShapeType nShapeType = SHAPE_POLYLINE;   // of the last feature finished or put back
+    long long nLastTime = 0;                 // of the last record replayed
+    int nRecords = 0;                        // complete records replayed
+    size_t cbReplayed = 0;                   // bytes of the file they span, signature included
 };
 
 // Replays the complete records of a journal's bytes in order. Stops at the

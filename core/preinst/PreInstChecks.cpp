@@ -89,7 +89,7 @@ bool InstallerPresent(IPreInstSystem& system, const CPathString& path)
 
 }   // namespace
 
-int RunPreInstChecks(IPreInstSystem& system, const char* source)
+bool RunPreInstChecks(IPreInstSystem& system, const char* source)
 {
     // Internet Explorer is needed to run the application: without it the
     // installation stops. The installer on the media is offered only when a
@@ -110,25 +110,25 @@ int RunPreInstChecks(IPreInstSystem& system, const char* source)
             {
                 system.ShowMessage(PREINST_INSTALL_IE);
             }
-            return 0;
+            return false;
         }
         system.ShowMessage(PREINST_IE_REQUIRED);
-        return 0;
+        return false;
     }
 
     // Acrobat Reader only serves the documentation: without it the
     // installation goes on unless the user starts the Reader installer first.
     if (system.KeyExists(kReaderKey) || system.KeyExists(kReader3Key))
-        return 1;
+        return true;
     const CPathString readerInstaller = FormMediaPath(source, kReaderInstallerOnMedia);
     if (!InstallerPresent(system, readerInstaller))
     {
         system.ShowMessage(PREINST_NO_READER);
-        return 1;
+        return true;
     }
     if (!system.ShowMessage(PREINST_OFFER_READER))
-        return 1;
+        return true;
     system.ShowMessage(PREINST_RE_RUN);
     system.StartProgram(QuotedCommandLine(readerInstaller.GetText()).c_str());
-    return 0;
+    return false;
 }

@@ -63,5 +63,5 @@ CPathString FormMediaPath(const char* source, const char* relative);
 // double quotes, so a space in it cannot make Windows start a shorter prefix.
 std::string QuotedCommandLine(const char* path);
 
-// 1 lets the installation go on, 0 stops it.
-int RunPreInstChecks(IPreInstSystem& system, const char* source);
+// True lets the installation go on, false stops it.
+bool RunPreInstChecks(IPreInstSystem& system, const char* source);

@@ -22,7 +22,7 @@ long long CellsFor(double span, double pixelSize)
 }   // namespace
 
 GeoTiffStatus CalcGeoTiffGrid(const CAffineTransform& fit, int nWidth, int nHeight,
-                              const std::vector<CGeoRefPoint>& points, int nExtent, double dPixelSize,
+                              const std::vector<CGeoRefPoint>& points, GeoTiffExtent nExtent, double dPixelSize,
                               CGeoTiffGrid* pGrid)
 {
     if (nWidth < 1 || nHeight < 1)

@@ -52,5 +52,5 @@ double DefaultGeoTiffPixelSize(const CAffineTransform& fit);
 // image's extent is the box of the mapped outer corners of the scan's
 // corner pixels (pixel (c, r) covers c - 0.5 to c + 0.5 around its centre).
 GeoTiffStatus CalcGeoTiffGrid(const CAffineTransform& fit, int nWidth, int nHeight,
-                              const std::vector<CGeoRefPoint>& points, int nExtent, double dPixelSize,
+                              const std::vector<CGeoRefPoint>& points, GeoTiffExtent nExtent, double dPixelSize,
                               CGeoTiffGrid* pGrid);

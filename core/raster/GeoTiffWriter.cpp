@@ -84,7 +84,7 @@ private:
     double m_cellsInAll;
     double m_cellsDone = 0.0;
     int m_nThreads;
-    int m_nFormat;
+    TileFormat m_nFormat;
     std::string m_jpegTables;
 };
 
@@ -96,7 +96,7 @@ bool SetSubfileType(TIFF* t, bool bReduced, bool bMask)
 }
 
 // The samples one tile format wants from a tile of RGBA cells.
-void ConvertTile(int nFormat, const unsigned char* pRgba, unsigned char* pSamples)
+void ConvertTile(TileFormat nFormat, const unsigned char* pRgba, unsigned char* pSamples)
 {
     if (nFormat == TILE_YCBCR_JPEG)
     {
@@ -114,7 +114,7 @@ void ConvertTile(int nFormat, const unsigned char* pRgba, unsigned char* pSample
     }
 }
 
-size_t SampleBytes(int nFormat)
+size_t SampleBytes(TileFormat nFormat)
 {
     switch (nFormat)
     {

@@ -25,8 +25,8 @@ enum GeoTiffCompression
 
 struct CGeoTiffOptions
 {
-    int nResampling = RESAMPLE_BILINEAR;   // a ResampleMethod
-    int nCompression = GEOTIFF_DEFLATE;
+    ResampleMethod nResampling = RESAMPLE_BILINEAR;
+    GeoTiffCompression nCompression = GEOTIFF_DEFLATE;
     int nJpegQuality = 75;   // 1 to 100
     int nThreads = 0;        // 0: every core of the machine
 };

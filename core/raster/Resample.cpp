@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-CInverseSampler::CInverseSampler(const CRgbImage& scan, const CAffineTransform& cellToPixel, int nMethod)
+CInverseSampler::CInverseSampler(const CRgbImage& scan, const CAffineTransform& cellToPixel, ResampleMethod nMethod)
     : m_scan(scan), m_toPixel(cellToPixel), m_nMethod(nMethod)
 {
 }

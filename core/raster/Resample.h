@@ -27,7 +27,7 @@ class CInverseSampler
 public:
     // cellToPixel: from a cell (i, j) of the output to the scan position of
     // its centre. The scan must outlive the sampler.
-    CInverseSampler(const CRgbImage& scan, const CAffineTransform& cellToPixel, int nMethod);
+    CInverseSampler(const CRgbImage& scan, const CAffineTransform& cellToPixel, ResampleMethod nMethod);
 
     // RGBA of the cells (i0 .. i0 + nCount - 1, j). Each cell's value depends
     // on (i, j) alone, never on how the output is cut into pieces.
@@ -40,7 +40,7 @@ private:
 
     const CRgbImage& m_scan;
     CAffineTransform m_toPixel;
-    int m_nMethod;
+    ResampleMethod m_nMethod;
 };
 
 // An RGBA image as a value: nWidth x nHeight cells of 4 bytes, top row first.

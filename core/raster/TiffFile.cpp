@@ -102,7 +102,7 @@ UniqueTiff OpenTiff(CFile& file, const char* pszMode, std::string* pErrors)
     return UniqueTiff(tiff);
 }
 
-bool SetTileFormatFields(TIFF* t, int nFormat, int nTileSize, int nWidth, int nHeight, int nJpegQuality)
+bool SetTileFormatFields(TIFF* t, TileFormat nFormat, int nTileSize, int nWidth, int nHeight, int nJpegQuality)
 {
     bool ok = TIFFSetField(t, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(nWidth)) &&
               TIFFSetField(t, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(nHeight)) &&
@@ -145,7 +145,7 @@ bool SetTileFormatFields(TIFF* t, int nFormat, int nTileSize, int nWidth, int nH
     }
 }
 
-CTileEncoder::CTileEncoder(int nFormat, int nTileSize, int nJpegQuality)
+CTileEncoder::CTileEncoder(TileFormat nFormat, int nTileSize, int nJpegQuality)
     : m_nFormat(nFormat), m_nTileSize(nTileSize), m_nJpegQuality(nJpegQuality)
 {
 }

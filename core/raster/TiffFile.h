@@ -41,14 +41,14 @@ enum TileFormat
 
 // The tag values that describe tiles of this format, for an image of
 // nWidth x nHeight cells (its SubfileType set by the caller).
-bool SetTileFormatFields(TIFF* pTiff, int nFormat, int nTileSize, int nWidth, int nHeight, int nJpegQuality);
+bool SetTileFormatFields(TIFF* pTiff, TileFormat nFormat, int nTileSize, int nWidth, int nHeight, int nJpegQuality);
 
 // Compresses single tiles as libtiff would inside the file, each in a TIFF
 // of its own in memory; one encoder a thread.
 class CTileEncoder
 {
 public:
-    CTileEncoder(int nFormat, int nTileSize, int nJpegQuality);
+    CTileEncoder(TileFormat nFormat, int nTileSize, int nJpegQuality);
 
     // The compressed bytes of one tile (its uncompressed samples, full tile
     // size) in *pOut; false when libtiff failed.
@@ -57,7 +57,8 @@ public:
     const std::string& JpegTables() const { return m_jpegTables; }
 
 private:
-    int m_nFormat, m_nTileSize, m_nJpegQuality;
+    TileFormat m_nFormat;
+    int m_nTileSize, m_nJpegQuality;
     std::string m_scratch;
     std::string m_jpegTables;
     std::string m_errors;   // libtiff's messages, kept rather than printed

@@ -147,14 +147,14 @@ CSessionOutcome CImageSession::DeleteAllPoints()
     return Do(CDeleteAllPointsEdit{GeoRef().m_points});
 }
 
-CSessionOutcome CImageSession::ChooseFitModel(int nModel)
+CSessionOutcome CImageSession::ChooseFitModel(FitModel nModel)
 {
-    const int nBefore = GeoRef().m_nFitModel;
-    if (nModel < 0 || nModel >= kFitModelCount || nModel == nBefore)
+    const FitModel nBefore = GeoRef().m_nFitModel;
+    if (nModel == nBefore)
         return {};
     // Features being digitised need a fit in force all the time: a model
     // that cannot be fitted yet is chosen while georeferencing.
-    if (m_nMode != MODE_GEOREFERENCE && m_nMode != MODE_NONE && !m_fitReport.models[nModel].bFitted)
+    if (m_nMode != MODE_GEOREFERENCE && m_nMode != MODE_NONE && !m_fitReport.Model(nModel).bFitted)
     {
         CSessionOutcome refused;
         refused.messages.push_back({NOTICE_MODEL_CANNOT_FIT, std::string()});
@@ -177,7 +177,7 @@ CSessionOutcome CImageSession::FitPoints()
     return outcome;
 }
 
-CSessionOutcome CImageSession::StartDigitising(int nShapeType)
+CSessionOutcome CImageSession::StartDigitising(::ShapeType nShapeType)
 {
     if (m_nMode != MODE_GEOREFERENCE || !GeoRef().m_bValid)
         return {};

@@ -65,7 +65,7 @@ struct CImageOpening
     std::string strJournalFolder;
     int nHeight = 0;
     std::vector<CGeoRefPoint> points;
-    int nFitModel = FIT_ROTATION_SCALES;
+    FitModel nFitModel = FitModel::RotationScales;
     CCrsRef crs;
 };
 
@@ -85,7 +85,8 @@ public:
     const CShapeArray& Features() const { return m_shapeFile.m_shapes; }
     const CShapeFile& ShapeFile() const { return m_shapeFile; }
     const CShape& Current() const { return m_current; }
-    int ShapeType() const { return m_nShapeType; }
+    // The member function hides the type's name in the class: "::ShapeType" below.
+    ::ShapeType ShapeType() const { return m_nShapeType; }
     // Only features restored without a fit are there before digitising
     // starts; they keep their type.
     bool ShapeTypeFixed() const { return Features().GetSize() > 0; }
@@ -121,11 +122,11 @@ public:
     CSessionOutcome ChangePoint(int nIndex, const CGeoRefPoint& point);
     CSessionOutcome DeletePoint(int nIndex);
     CSessionOutcome DeleteAllPoints();
-    CSessionOutcome ChooseFitModel(int nModel);
+    CSessionOutcome ChooseFitModel(FitModel nModel);
 
     // Writes the points and fits them: bDone when digitising may start.
     CSessionOutcome FitPoints();
-    CSessionOutcome StartDigitising(int nShapeType);
+    CSessionOutcome StartDigitising(::ShapeType nShapeType);
     // Every finished feature goes; the one being digitised stays.
     CSessionOutcome BackToGeoreferencing();
     // The north-up copy was made with the fit in force and is shown.
@@ -170,7 +171,7 @@ private:
     CShapeFile m_shapeFile;
     CShape m_current;
     // What the features are digitised and saved as, chosen when digitising starts.
-    int m_nShapeType = SHAPE_POLYLINE;
+    ::ShapeType m_nShapeType = SHAPE_POLYLINE;
     bool m_bUnsaved = false;
     CCrsRef m_crs;
     CFitReport m_fitReport;

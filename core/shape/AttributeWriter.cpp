@@ -41,10 +41,10 @@ void PutId(unsigned char* p, int nId)
 
 }   // namespace
 
-int CShapeFile::WriteAttributeTable(CFileWriter& sink, const CShapeBounds& summary) const
+bool CShapeFile::WriteAttributeTable(CFileWriter& sink, const CShapeBounds& summary) const
 {
     if (m_shapes.GetSize() > kLargestId)
-        return 0;
+        return false;
     unsigned char header[kTableHeaderSize] = {};
     header[0] = 0x03;   // dBASE III, no memo file
     header[1] = 100;    // last update 1 January 2000, always: the files of
@@ -59,7 +59,7 @@ int CShapeFile::WriteAttributeTable(CFileWriter& sink, const CShapeBounds& summa
 
     if (!sink.Write(header, sizeof header) || !sink.Write(idField, sizeof idField) ||
         !sink.Write(nameField, sizeof nameField) || !sink.Write(&kHeaderTerminator, 1))
-        return 0;
+        return false;
 
     unsigned char record[kRecordSize];
     for (int i = 0; i < m_shapes.GetSize(); ++i)
@@ -73,23 +73,23 @@ int CShapeFile::WriteAttributeTable(CFileWriter& sink, const CShapeBounds& summa
         std::memcpy(record + 1 + kIdWidth, name.data(), cbName);
         std::memset(record + 1 + kIdWidth + cbName, ' ', kNameWidth - cbName);
         if (!sink.Write(record, sizeof record))
-            return 0;
+            return false;
     }
-    return sink.Write(&kEndOfFile, 1) ? 1 : 0;
+    return sink.Write(&kEndOfFile, 1);
 }
 
-int CShapeFile::WriteAttributes(const char* pszPath, const CShapeBounds& summary, CFileSystem& files) const
+bool CShapeFile::WriteAttributes(const char* pszPath, const CShapeBounds& summary, CFileSystem& files) const
 {
     try
     {
         CFileWriter sink(files.OpenForWriting(SideFileName(pszPath, ".dbf")));
         if (!sink.IsOpen())
-            return 0;
-        const int written = WriteAttributeTable(sink, summary);
-        return (sink.Close() && written) ? 1 : 0;
+            return false;
+        const bool written = WriteAttributeTable(sink, summary);
+        return sink.Close() && written;
     }
     catch (...)
     {
-        return 0;
+        return false;
     }
 }

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-bool MeasureFeature(const CShape& shape, int nShapeType, const CGeoRefArray& geoRef, double* pdValue)
+bool MeasureFeature(const CShape& shape, ShapeType nShapeType, const CGeoRefArray& geoRef, double* pdValue)
 {
     if (!geoRef.m_bValid || shape.GetSize() == 0 || (nShapeType != SHAPE_POLYLINE && nShapeType != SHAPE_POLYGON))
         return false;

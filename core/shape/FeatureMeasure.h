@@ -10,7 +10,7 @@
 
 // False, with nothing stored, for a point feature, a feature of no vertex,
 // or when no fit is in force to convert the pixels.
-bool MeasureFeature(const CShape& shape, int nShapeType, const CGeoRefArray& geoRef, double* pdValue);
+bool MeasureFeature(const CShape& shape, ShapeType nShapeType, const CGeoRefArray& geoRef, double* pdValue);
 
 // Twice the signed area of a ring given as x, y pairs in map units:
 // positive when its vertices run anticlockwise. Taken about the first

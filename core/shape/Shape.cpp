@@ -48,7 +48,7 @@ void CShapeArray::SetName(int nIndex, const std::string& strName)
         m_shapes[nIndex].m_strName = strName;
 }
 
-CShape FinishedShape(const CShape& current, int nShapeType, const std::string& strName)
+CShape FinishedShape(const CShape& current, ShapeType nShapeType, const std::string& strName)
 {
     CShape finished(current);
     finished.m_strName = strName;

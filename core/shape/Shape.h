@@ -69,7 +69,7 @@ private:
 
 // The shape being digitised as the list keeps it once finished: named, and
 // a polygon's ring closed with a copy of its first vertex.
-CShape FinishedShape(const CShape& current, int nShapeType, const std::string& strName);
+CShape FinishedShape(const CShape& current, ShapeType nShapeType, const std::string& strName);
 
 // Removes the last vertex of the shape being digitised; nothing when empty.
 void RemoveLastVertex(CShape& current);

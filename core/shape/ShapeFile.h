@@ -54,44 +54,45 @@ public:
     // chose (the caller asks for the path and reports the result), every
     // one to a temporary beside its target first; the targets are replaced
     // only once all were written, so a failure leaves the files that were
-    // there as they were. 1 on success, 0 on failure.
-    int SaveAs(const char* pszPath, int nShapeType, const CShapeSideFiles& sideFiles = CShapeSideFiles(),
-               CFileSystem& files = StdioFileSystem());
+    // there as they were. False on failure.
+    bool SaveAs(const char* pszPath, ShapeType nShapeType, const CShapeSideFiles& sideFiles = CShapeSideFiles(),
+                CFileSystem& files = StdioFileSystem());
 
     // Writes the main file at pszPath, then the .shx and the .dbf beside it,
     // then the .cpg and .prj that sideFiles asks for, each only when
     // everything before it was written in full. nShapeType is
-    // 1 (points), 3 (polylines) or 5 (polygons). 1 on success, 0 on failure;
+    // 1 (points), 3 (polylines) or 5 (polygons). False on failure;
     // files already written stay, none is deleted. Nothing is opened when the
     // shapes cannot be written truly: shapes without a fitted georeference,
     // a point shape without a vertex, more than the formats can count, or a
     // main path that names one of the files beside it.
     // Polygon rings are written clockwise in map coordinates, the outer
     // ring's direction in the format: an anticlockwise ring is reversed.
-    int WriteShapefile(const char* pszPath, int nShapeType)
+    bool WriteShapefile(const char* pszPath, ShapeType nShapeType)
     {
         return WriteShapefile(pszPath, nShapeType, StdioFileSystem());
     }
-    int WriteShapefile(const char* pszPath, int nShapeType, CFileSystem& files,
-                       const CShapeSideFiles& sideFiles = CShapeSideFiles());
+    bool WriteShapefile(const char* pszPath, ShapeType nShapeType, CFileSystem& files,
+                        const CShapeSideFiles& sideFiles = CShapeSideFiles());
 
     // Bounding box over all shapes in map units; counts 0.
     // Without a fitted georeference no vertex can be converted and the box
     // stays empty (minimums at the largest double, maximums at its negative).
     CShapeBounds GetExtent() const;
 
-    // The records of the main file, after its header. 1 when every byte was taken.
-    int WritePolyRecords(CFileWriter& sink, int nShapeType) const;
-    int WritePointRecords(CFileWriter& sink) const;
+    // The records of the main file, after its header. True when every byte was taken.
+    bool WritePolyRecords(CFileWriter& sink, ShapeType nShapeType) const;
+    bool WritePointRecords(CFileWriter& sink) const;
 
     // The .shx beside pszPath: the main header (kShapeHeaderSize bytes) with
     // the index length, then one entry per shape. summary.m_nParts is the
     // number of shapes.
-    int WriteIndex(const CShapeBounds& summary, const char* pszPath, const unsigned char* pHeader,
-                   CFileSystem& files = StdioFileSystem()) const;
+    bool WriteIndex(const CShapeBounds& summary, const char* pszPath, const unsigned char* pHeader,
+                    CFileSystem& files = StdioFileSystem()) const;
 
     // The .dbf beside pszPath with the fields ID and NAME, one record per
     // shape; summary.m_nParts is the record count of the header.
-    int WriteAttributes(const char* pszPath, const CShapeBounds& summary, CFileSystem& files = StdioFileSystem()) const;
-    int WriteAttributeTable(CFileWriter& sink, const CShapeBounds& summary) const;
+    bool WriteAttributes(const char* pszPath, const CShapeBounds& summary,
+                         CFileSystem& files = StdioFileSystem()) const;
+    bool WriteAttributeTable(CFileWriter& sink, const CShapeBounds& summary) const;
 };

@@ -79,7 +79,7 @@ int32_t PolyContentWords(int nVertices) { return (kPolyFixedContentSize + 16 * n
 
 // Windows file names ignore case, so "ROADS.SHX" and "ROADS.shx" are one file.
 
-bool IsShapeType(int nShapeType)
+bool IsShapeType(ShapeType nShapeType)
 {
     return nShapeType == SHAPE_POINT || nShapeType == SHAPE_POLYLINE || nShapeType == SHAPE_POLYGON;
 }
@@ -109,7 +109,7 @@ CShapeBounds CShapeFile::GetExtent() const
     return extent;
 }
 
-int CShapeFile::WritePolyRecords(CFileWriter& sink, int nShapeType) const
+bool CShapeFile::WritePolyRecords(CFileWriter& sink, ShapeType nShapeType) const
 {
     const CPixelToMapTransform transform = m_geoRef.GetTransform();
     std::vector<unsigned char> record;
@@ -148,12 +148,12 @@ int CShapeFile::WritePolyRecords(CFileWriter& sink, int nShapeType) const
         PutBounds(p + 12, box);
         PutLittle32(p + 52, 0);   // every shape is one part, starting at point 0
         if (!sink.Write(p, record.size()))
-            return 0;
+            return false;
     }
-    return 1;
+    return true;
 }
 
-int CShapeFile::WritePointRecords(CFileWriter& sink) const
+bool CShapeFile::WritePointRecords(CFileWriter& sink) const
 {
     const CPixelToMapTransform transform = m_geoRef.GetTransform();
     unsigned char record[kRecordHeaderSize + kPointContentSize];
@@ -161,7 +161,7 @@ int CShapeFile::WritePointRecords(CFileWriter& sink) const
     {
         const CShape& shape = m_shapes.GetAt(i);
         if (shape.GetSize() == 0)
-            return 0;   // a Point record needs a vertex; nothing sensible to write
+            return false;   // a Point record needs a vertex; nothing sensible to write
         double x, y;
         transform.Map(shape.GetAt(0).x, shape.GetAt(0).y, &x, &y);
         PutBig32(record, i + 1);
@@ -170,19 +170,19 @@ int CShapeFile::WritePointRecords(CFileWriter& sink) const
         PutLittleDouble(record + 12, x);
         PutLittleDouble(record + 20, y);
         if (!sink.Write(record, sizeof record))
-            return 0;
+            return false;
     }
-    return 1;
+    return true;
 }
 
-int CShapeFile::WriteIndex(const CShapeBounds& summary, const char* pszPath, const unsigned char* pHeader,
-                           CFileSystem& files) const
+bool CShapeFile::WriteIndex(const CShapeBounds& summary, const char* pszPath, const unsigned char* pHeader,
+                            CFileSystem& files) const
 {
     try
     {
         CFileWriter sink(files.OpenForWriting(SideFileName(pszPath, ".shx")));
         if (!sink.IsOpen())
-            return 0;
+            return false;
         unsigned char header[kShapeHeaderSize];
         std::memcpy(header, pHeader, sizeof header);
         PutBig32(header + 24,
@@ -202,11 +202,11 @@ int CShapeFile::WriteIndex(const CShapeBounds& summary, const char* pszPath, con
             offsetWords += kRecordHeaderSize / 2 + contentWords;
         }
         ok = sink.Close() && ok;
-        return ok ? 1 : 0;
+        return ok;
     }
     catch (...)
     {
-        return 0;
+        return false;
     }
 }
 
@@ -215,39 +215,39 @@ std::string CodePageFileText(unsigned nCodePage)
     return nCodePage == 65001 ? std::string("UTF-8") : std::to_string(nCodePage);
 }
 
-int CShapeFile::SaveAs(const char* pszPath, int nShapeType, const CShapeSideFiles& sideFiles, CFileSystem& files)
+bool CShapeFile::SaveAs(const char* pszPath, ShapeType nShapeType, const CShapeSideFiles& sideFiles, CFileSystem& files)
 {
     CStagedFileSystem staged(files);
-    if (WriteShapefile(pszPath, nShapeType, staged, sideFiles) != 1)
-        return 0;   // the temporaries go with the staged files
-    return staged.Commit() ? 1 : 0;
+    if (!WriteShapefile(pszPath, nShapeType, staged, sideFiles))
+        return false;   // the temporaries go with the staged files
+    return staged.Commit();
 }
 
-int CShapeFile::WriteShapefile(const char* pszPath, int nShapeType, CFileSystem& files,
-                               const CShapeSideFiles& sideFiles)
+bool CShapeFile::WriteShapefile(const char* pszPath, ShapeType nShapeType, CFileSystem& files,
+                                const CShapeSideFiles& sideFiles)
 {
     try
     {
         if (!pszPath || !IsShapeType(nShapeType))
-            return 0;
+            return false;
         // A main file chosen as roads.shx or roads.dbf would be overwritten
         // by the index or the table, and the save would still report success.
         if (SameFileName(pszPath, SideFileName(pszPath, ".shx")) ||
             SameFileName(pszPath, SideFileName(pszPath, ".dbf")) ||
             (sideFiles.nCodePage && SameFileName(pszPath, SideFileName(pszPath, ".cpg"))) ||
             (!sideFiles.strPrj.empty() && SameFileName(pszPath, SideFileName(pszPath, ".prj"))))
-            return 0;
+            return false;
         const int nShapes = m_shapes.GetSize();
         // Vertices are written in map units: without a fitted georeference
         // there is nothing true to write.
         if (nShapes > 0 && !m_geoRef.m_bValid)
-            return 0;
+            return false;
         int64_t totalPoints = 0;
         for (int i = 0; i < nShapes; ++i)
         {
             const int n = m_shapes.GetAt(i).GetSize();
             if (n == 0 && nShapeType == SHAPE_POINT)
-                return 0;   // a Point record needs a vertex
+                return false;   // a Point record needs a vertex
             totalPoints += n;
         }
         const int64_t mainBytes =
@@ -257,7 +257,7 @@ int CShapeFile::WriteShapefile(const char* pszPath, int nShapeType, CFileSystem&
         // Lengths that the format cannot hold, and IDs wider than their
         // eight-character field, would make files that no reader gets right.
         if (mainBytes > kMaxFileBytes || totalPoints > INT32_MAX || nShapes > 99999999)
-            return 0;
+            return false;
 
         CShapeBounds summary = GetExtent();
         unsigned char header[kShapeHeaderSize] = {};
@@ -276,30 +276,30 @@ int CShapeFile::WriteShapefile(const char* pszPath, int nShapeType, CFileSystem&
         {
             CFileWriter sink(files.OpenForWriting(pszPath));
             if (!sink.IsOpen())
-                return 0;
+                return false;
             ok = sink.Write(header, sizeof header);
             if (ok)
-                ok = (nShapeType == SHAPE_POINT ? WritePointRecords(sink) : WritePolyRecords(sink, nShapeType)) == 1;
+                ok = nShapeType == SHAPE_POINT ? WritePointRecords(sink) : WritePolyRecords(sink, nShapeType);
             ok = sink.Close() && ok;
         }
         if (!ok)
-            return 0;
+            return false;
         if (!WriteIndex(summary, pszPath, header, files))
-            return 0;
+            return false;
         if (!WriteAttributes(pszPath, summary, files))
-            return 0;
+            return false;
         // Text without a line end, byte for byte what GDAL writes.
         if (sideFiles.nCodePage &&
             !WriteFileBytes(files, SideFileName(pszPath, ".cpg"), CodePageFileText(sideFiles.nCodePage)))
-            return 0;
+            return false;
         if (!sideFiles.strPrj.empty() && !WriteFileBytes(files, SideFileName(pszPath, ".prj"), sideFiles.strPrj))
-            return 0;
-        return 1;
+            return false;
+        return true;
     }
     catch (...)
     {
         // Out of memory while building a record: the save fails, the
         // writers have closed their files on the way out.
-        return 0;
+        return false;
     }
 }

@@ -60,7 +60,8 @@ extern "C" LONG WINAPI TAVOPreInst(HWND window, LPVOID /*reserved*/, LPCSTR sour
     try
     {
         CWin32PreInstSystem system(window);
-        return RunPreInstChecks(system, source);
+        // The engine's contract: 1 goes on, 0 stops.
+        return RunPreInstChecks(system, source) ? 1 : 0;
     }
     catch (...)
     {

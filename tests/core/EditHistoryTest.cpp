@@ -17,14 +17,14 @@ struct State
 {
     CGeoRefArray geoRef;
     CShapeArray features;
-    int nShapeType = SHAPE_POLYLINE;
+    ShapeType nShapeType = SHAPE_POLYLINE;
     CShape current;
 
     std::string Describe() const { return DescribeGeoRef() + DescribeFeatures() + "|current" + Vertices(current); }
 
     std::string DescribeGeoRef() const
     {
-        std::string text = "fit " + std::to_string(geoRef.m_nFitModel);
+        std::string text = "fit " + std::to_string(FitModelIndex(geoRef.m_nFitModel));
         for (const CGeoRefPoint& p : geoRef.m_points)
             text += ";" + std::to_string(p.m_dMapX) + "," + std::to_string(p.m_dMapY) + "@" +
                     std::to_string(p.m_nPixelX) + "," + std::to_string(p.m_nPixelY) + p.m_strMapX;
@@ -82,7 +82,7 @@ std::vector<CEdit> EveryKind(const State& s)
         CChangePointEdit{1, s.geoRef.m_points[1], moved},
         CChangePointEdit{0, s.geoRef.m_points[0], retyped},
         CDeleteAllPointsEdit{s.geoRef.m_points},
-        CSetFitModelEdit{FIT_ROTATION_SCALES, FIT_AFFINE},
+        CSetFitModelEdit{FitModel::RotationScales, FitModel::Affine},
         CAddVertexEdit{{40, 41}},
         CRemoveVertexEdit{s.current.GetAt(1)},
         CFinishFeatureEdit(s.current, SHAPE_POLYGON, "lake", 1),
@@ -159,9 +159,9 @@ TEST(EditHistory, ChangesOfThePointsRefitAtOnce)
     State s = Start();
     CEditTarget target{s.geoRef, s.features, s.nShapeType, s.current};
     CEditHistory history;
-    ASSERT_TRUE(history.Do(CSetFitModelEdit{FIT_ROTATION_SCALES, FIT_HELMERT}, target));
+    ASSERT_TRUE(history.Do(CSetFitModelEdit{FitModel::RotationScales, FitModel::Helmert}, target));
     EXPECT_TRUE(s.geoRef.m_bValid);
-    EXPECT_EQ(s.geoRef.m_nFittedModel, FIT_HELMERT);
+    EXPECT_EQ(s.geoRef.m_nFittedModel, FitModel::Helmert);
     ASSERT_TRUE(history.Do(CDeleteAllPointsEdit{s.geoRef.m_points}, target));
     EXPECT_FALSE(s.geoRef.m_bValid) << "no fit of points that are gone";
     ASSERT_TRUE(history.Undo(target));

@@ -10,7 +10,7 @@ namespace
 struct MeasureCase
 {
     const char* name;
-    int type;
+    ShapeType type;
     std::vector<TestVertex> vertices;
     bool known;
     double value;

@@ -19,7 +19,7 @@ struct Pixel
     int column, row;
 };
 
-CGeoRefArray PointsThrough(const CAffineTransform& truth, const std::vector<Pixel>& pixels, int nModel,
+CGeoRefArray PointsThrough(const CAffineTransform& truth, const std::vector<Pixel>& pixels, FitModel nModel,
                            int nImageHeight = 1000)
 {
     CGeoRefArray geoRef;
@@ -39,7 +39,7 @@ CGeoRefArray PointsThrough(const CAffineTransform& truth, const std::vector<Pixe
 struct ExactCase
 {
     const char* name;
-    int model;
+    FitModel model;
     CAffineTransform truth;
     std::vector<Pixel> pixels;
 };
@@ -86,17 +86,18 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // Three degrees turned, a metre a pixel, rows running south.
         ExactCase{"HelmertTurnedSheet",
-                  FIT_HELMERT,
+                  FitModel::Helmert,
                   {500000, std::cos(0.0523), std::sin(0.0523), 4200000, std::sin(0.0523), -std::cos(0.0523)},
                   kSpread},
-        ExactCase{"HelmertTwoPoints", FIT_HELMERT, {7.0, 2e-4, -1e-5, 45.2, -1e-5, -2e-4}, {{5, 5}, {800, 300}}},
+        ExactCase{"HelmertTwoPoints", FitModel::Helmert, {7.0, 2e-4, -1e-5, 45.2, -1e-5, -2e-4}, {{5, 5}, {800, 300}}},
         // Degrees at 45 N: a true-proportion sheet has unequal scales.
-        ExactCase{"AffineDegreesAt45North", FIT_AFFINE, {7.0, 1.4807e-4, 7.76e-6, 45.07, 5.49e-6, -1.0471e-4}, kSpread},
+        ExactCase{
+            "AffineDegreesAt45North", FitModel::Affine, {7.0, 1.4807e-4, 7.76e-6, 45.07, 5.49e-6, -1.0471e-4}, kSpread},
         ExactCase{"AffineThreePoints",
-                  FIT_AFFINE,
+                  FitModel::Affine,
                   CAffineTransform{-120, 0.5, 0.25, 80, -0.125, -0.75},
                   {{0, 0}, {100, 0}, {0, 100}}},
-        ExactCase{"AffineMirrored", FIT_AFFINE, {0, 1, 0, 0, 0, 1}, kSpread}),
+        ExactCase{"AffineMirrored", FitModel::Affine, {0, 1, 0, 0, 0, 1}, kSpread}),
     [](const testing::TestParamInfo<ExactCase>& info) { return std::string(info.param.name); });
 
 TEST(FitModels, RefuseWhatTheyCannotDetermine)
@@ -104,26 +105,26 @@ TEST(FitModels, RefuseWhatTheyCannotDetermine)
     const CAffineTransform truth{10, 2, 0, 20, 0, -2};
     struct Case
     {
-        int model;
+        FitModel model;
         std::vector<Pixel> pixels;
     } cases[] = {
-        {FIT_HELMERT, {}},
-        {FIT_HELMERT, {{5, 5}}},
-        {FIT_HELMERT, {{5, 5}, {5, 5}, {5, 5}}},                // one pixel
-        {FIT_AFFINE, {{5, 5}, {50, 9}}},                        // two points
-        {FIT_AFFINE, {{0, 0}, {10, 10}, {20, 20}, {35, 35}}},   // one line
-        {FIT_AFFINE, {{0, 0}, {0, 10}, {0, 20}}},               // one column
+        {FitModel::Helmert, {}},
+        {FitModel::Helmert, {{5, 5}}},
+        {FitModel::Helmert, {{5, 5}, {5, 5}, {5, 5}}},                // one pixel
+        {FitModel::Affine, {{5, 5}, {50, 9}}},                        // two points
+        {FitModel::Affine, {{0, 0}, {10, 10}, {20, 20}, {35, 35}}},   // one line
+        {FitModel::Affine, {{0, 0}, {0, 10}, {0, 20}}},               // one column
     };
     for (const Case& c : cases)
     {
         CGeoRefArray geoRef = PointsThrough(truth, c.pixels, c.model);
-        EXPECT_FALSE(geoRef.CalcTransform()) << c.model << " with " << c.pixels.size();
+        EXPECT_FALSE(geoRef.CalcTransform()) << FitModelIndex(c.model) << " with " << c.pixels.size();
         EXPECT_FALSE(geoRef.m_bValid);
     }
     // Points spread on the image but typed with one map position fold the
     // plane onto a spot: no fit.
     CGeoRefArray same;
-    same.m_nFitModel = FIT_AFFINE;
+    same.m_nFitModel = FitModel::Affine;
     same.m_points = {CGeoRefPoint(1, 1, 0, 0), CGeoRefPoint(1, 1, 50, 0), CGeoRefPoint(1, 1, 0, 50)};
     EXPECT_FALSE(same.CalcTransform());
 }
@@ -133,32 +134,32 @@ TEST(FitModels, FailedFitKeepsTheFitInForceAndRefitDropsIt)
     // An affine fit in force, then a model change that cannot be fitted
     // yet: CalcTransform keeps converting with the affine fit, Refit stops.
     const CAffineTransform truth{100, 1, 0.5, 200, 0.25, -1};
-    CGeoRefArray geoRef = PointsThrough(truth, {{0, 0}, {100, 0}, {0, 100}}, FIT_AFFINE);
+    CGeoRefArray geoRef = PointsThrough(truth, {{0, 0}, {100, 0}, {0, 100}}, FitModel::Affine);
     ASSERT_TRUE(geoRef.CalcTransform());
-    geoRef.m_nFitModel = FIT_ROTATION_SCALES;
+    geoRef.m_nFitModel = FitModel::RotationScales;
     geoRef.m_points.resize(1);
     EXPECT_FALSE(geoRef.CalcTransform());
     double x = 0, y = 0;
     ASSERT_TRUE(geoRef.PixelToMap(10, 10, &x, &y));
     EXPECT_DOUBLE_EQ(x, 100 + 10 + 5);
-    EXPECT_EQ(geoRef.m_nFittedModel, FIT_AFFINE);
+    EXPECT_EQ(geoRef.m_nFittedModel, FitModel::Affine);
     EXPECT_FALSE(geoRef.Refit());
     EXPECT_FALSE(geoRef.PixelToMap(10, 10, &x, &y));
 }
 
 TEST(FitModels, SettingValuesRoundTripAndAbsentMeansTheDefault)
 {
-    for (int model = 0; model < kFitModelCount; ++model)
+    for (FitModel model : kFitModels)
         EXPECT_EQ(ParseFitModelSetting(FitModelSettingValue(model)), model);
-    EXPECT_EQ(FitModelSettingValue(FIT_ROTATION_SCALES), "") << "the default is never written";
-    EXPECT_EQ(ParseFitModelSetting("polynomial"), FIT_ROTATION_SCALES);
+    EXPECT_EQ(FitModelSettingValue(FitModel::RotationScales), "") << "the default is never written";
+    EXPECT_EQ(ParseFitModelSetting("polynomial"), FitModel::RotationScales);
 }
 
 TEST(FitModels, TransposeOfAnAffineFitMatchesThePerPixelStatement)
 {
     // A sheared mapping the first model cannot express.
     const CAffineTransform truth{1000, 0.9, 0.3, 2000, 0.2, -1.1};
-    CGeoRefArray geoRef = PointsThrough(truth, {{0, 0}, {60, 0}, {0, 40}, {60, 40}}, FIT_AFFINE, 40);
+    CGeoRefArray geoRef = PointsThrough(truth, {{0, 0}, {60, 0}, {0, 40}, {60, 40}}, FitModel::Affine, 40);
     ASSERT_TRUE(geoRef.CalcTransform());
     const int width = 61, height = 41;
     std::vector<unsigned char> source(static_cast<size_t>(width) * height * 3);

@@ -22,7 +22,7 @@ CGeoRefPoint Crossing(int eastMinutes, int northMinutes)
     return CGeoRefPoint(7.0 + eastMinutes / 60.0, 45.0 + northMinutes / 60.0, column, row);
 }
 
-CGeoRefArray Sheet(std::vector<CGeoRefPoint> points, int nModel = FIT_ROTATION_SCALES)
+CGeoRefArray Sheet(std::vector<CGeoRefPoint> points, FitModel nModel = FitModel::RotationScales)
 {
     CGeoRefArray geoRef;
     geoRef.SetImageHeight(1700);
@@ -43,15 +43,15 @@ TEST(FitReport, UnevenCornersShowTheFirstModelsBiasBesideAnExactAffineFit)
 {
     // The south corners, the north-west corner and 7 04' on the north edge.
     const CFitReport report =
-        EvaluateFits(Sheet({Crossing(0, 0), Crossing(5, 0), Crossing(0, 4), Crossing(4, 4)}, FIT_AFFINE));
-    EXPECT_EQ(report.nChosenModel, FIT_AFFINE);
-    const CModelFit& first = report.models[FIT_ROTATION_SCALES];
-    const CModelFit& affine = report.models[FIT_AFFINE];
-    ASSERT_TRUE(first.bFitted && affine.bFitted && report.models[FIT_HELMERT].bFitted);
+        EvaluateFits(Sheet({Crossing(0, 0), Crossing(5, 0), Crossing(0, 4), Crossing(4, 4)}, FitModel::Affine));
+    EXPECT_EQ(report.nChosenModel, FitModel::Affine);
+    const CModelFit& first = report.Model(FitModel::RotationScales);
+    const CModelFit& affine = report.Model(FitModel::Affine);
+    ASSERT_TRUE(first.bFitted && affine.bFitted && report.Model(FitModel::Helmert).bFitted);
     EXPECT_GT(first.dRmsPixels, 5.0);
     EXPECT_LT(affine.dRmsPixels, 1e-6);
     // Helmert cannot follow degrees of unequal length at all.
-    EXPECT_GT(report.models[FIT_HELMERT].dRmsPixels, 50.0);
+    EXPECT_GT(report.Model(FitModel::Helmert).dRmsPixels, 50.0);
     EXPECT_EQ(affine.nWorst, -1) << "nothing to flag in an exact fit";
     ASSERT_GE(first.nWorst, 0);
     for (const CPointResidual& r : first.residuals)
@@ -67,12 +67,12 @@ TEST(FitReport, ResidualIsFitMinusTypedInMapUnitsAndPixels)
     // Helmert fit of a square-pixel sheet puts it back west of the typing.
     CGeoRefArray geoRef;
     geoRef.SetImageHeight(1000);
-    geoRef.m_nFitModel = FIT_HELMERT;
+    geoRef.m_nFitModel = FitModel::Helmert;
     const double perPixel = 1e-4;
     for (auto p : {std::make_pair(0, 0), std::make_pair(800, 0), std::make_pair(0, 800), std::make_pair(800, 800)})
         geoRef.m_points.push_back(CGeoRefPoint(p.first * perPixel, -p.second * perPixel, p.first, p.second));
     geoRef.m_points.push_back(CGeoRefPoint(400 * perPixel + 0.001, -400 * perPixel, 400, 400));
-    const CModelFit fit = EvaluateFit(geoRef, FIT_HELMERT);
+    const CModelFit fit = EvaluateFit(geoRef, FitModel::Helmert);
     ASSERT_TRUE(fit.bFitted);
     const CPointResidual& typo = fit.residuals[4];
     EXPECT_LT(typo.dX, 0.0);
@@ -102,10 +102,10 @@ TEST(FitReport, ModelsSayHowManyMorePointsTheyNeed)
     for (const Case& c : cases)
     {
         const CFitReport report = EvaluateFits(Sheet(c.points));
-        EXPECT_EQ(report.models[FIT_ROTATION_SCALES].nMorePointsNeeded, c.moreFirst) << c.points.size();
-        EXPECT_EQ(report.models[FIT_HELMERT].nMorePointsNeeded, c.moreHelmert) << c.points.size();
-        EXPECT_EQ(report.models[FIT_AFFINE].nMorePointsNeeded, c.moreAffine) << c.points.size();
-        EXPECT_EQ(report.models[FIT_AFFINE].bFitted, c.moreAffine == 0);
+        EXPECT_EQ(report.Model(FitModel::RotationScales).nMorePointsNeeded, c.moreFirst) << c.points.size();
+        EXPECT_EQ(report.Model(FitModel::Helmert).nMorePointsNeeded, c.moreHelmert) << c.points.size();
+        EXPECT_EQ(report.Model(FitModel::Affine).nMorePointsNeeded, c.moreAffine) << c.points.size();
+        EXPECT_EQ(report.Model(FitModel::Affine).bFitted, c.moreAffine == 0);
     }
 }
 
@@ -137,12 +137,12 @@ TEST(FitReport, HintsNameTheLikelyMistake)
             grid.push_back(Crossing(e, n));
     grid.push_back(Crossing(1, 3));
     grid.back().m_dMapY += 2 / 60.0;
-    const CFitReport outlier = EvaluateFits(Sheet(grid, FIT_AFFINE));
+    const CFitReport outlier = EvaluateFits(Sheet(grid, FitModel::Affine));
     EXPECT_TRUE(HasHint(outlier, HINT_OUTLIER, 9));
     EXPECT_EQ(outlier.Chosen().nWorst, 9);
 
     // A good sheet, as a user enters it, raises none of them.
-    EXPECT_TRUE(EvaluateFits(Sheet({Crossing(0, 0), Crossing(5, 0), Crossing(0, 4), Crossing(5, 4)}, FIT_AFFINE))
+    EXPECT_TRUE(EvaluateFits(Sheet({Crossing(0, 0), Crossing(5, 0), Crossing(0, 4), Crossing(5, 4)}, FitModel::Affine))
                     .hints.empty());
 }
 

@@ -56,7 +56,8 @@ CGeoTiffGrid WholeGrid(const CAffineTransform& fit, const CRgbImage& scan, doubl
     return grid;
 }
 
-CGeoTiffOptions Options(int resampling, int compression = GEOTIFF_UNCOMPRESSED, int threads = 2)
+CGeoTiffOptions Options(ResampleMethod resampling, GeoTiffCompression compression = GEOTIFF_UNCOMPRESSED,
+                        int threads = 2)
 {
     return CGeoTiffOptions{resampling, compression, 75, threads};
 }
@@ -75,7 +76,7 @@ TEST(GeoTiffGrid, ExtentsSizesAndRefusals)
     {
         const char* name;
         CAffineTransform fit;
-        int extent;
+        GeoTiffExtent extent;
         std::vector<CGeoRefPoint> points;
         double pixelSize;
         GeoTiffStatus status;
@@ -114,7 +115,7 @@ TEST(GeoTiffGrid, ExtentsSizesAndRefusals)
 TEST(GeoTiffExport, AMarkOnTheScanLandsInTheCellOfItsMapPosition)
 {
     const int marks[][2] = {{40, 30}, {121, 77}, {200, 140}};
-    for (int method : {RESAMPLE_NEAREST, RESAMPLE_BILINEAR, RESAMPLE_CUBIC})
+    for (ResampleMethod method : {RESAMPLE_NEAREST, RESAMPLE_BILINEAR, RESAMPLE_CUBIC})
         for (double degrees : {0.0, 7.0, -33.0, 180.0})
         {
             SCOPED_TRACE(testing::Message() << "method " << method << ", turned " << degrees);
@@ -245,7 +246,7 @@ TEST(GeoTiffExport, SameBytesOnAnyNumberOfThreads)
     const CRgbImage scan = Numbered(560, 420);
     const CAffineTransform fit = Turned(-4.0, 1.0, 0.0, 0.0);
     const CGeoTiffGrid grid = WholeGrid(fit, scan, 0.9);
-    for (int compression : {GEOTIFF_DEFLATE, GEOTIFF_JPEG, GEOTIFF_UNCOMPRESSED})
+    for (GeoTiffCompression compression : {GEOTIFF_DEFLATE, GEOTIFF_JPEG, GEOTIFF_UNCOMPRESSED})
     {
         const std::string one = Export(scan, fit, grid, Options(RESAMPLE_BILINEAR, compression, 1));
         ASSERT_GT(one.size(), 1000u);

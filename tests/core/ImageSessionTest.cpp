@@ -145,7 +145,7 @@ TEST_F(ImageSessionTest, AChosenModelIsRememberedBesideTheImageOrRefusedWithoutA
     Digitise();
     const std::string settings = ImageSettingsPath(kImage);
     m_files.m_refused.insert(settings);
-    CSessionOutcome outcome = m_session.ChooseFitModel(FIT_HELMERT);
+    CSessionOutcome outcome = m_session.ChooseFitModel(FitModel::Helmert);
     ASSERT_TRUE(outcome.bDone);
     ASSERT_EQ(outcome.messages.size(), 1u);
     EXPECT_EQ(outcome.messages[0].nNotice, NOTICE_SETTINGS_NOT_WRITTEN);
@@ -153,16 +153,16 @@ TEST_F(ImageSessionTest, AChosenModelIsRememberedBesideTheImageOrRefusedWithoutA
 
     m_files.m_refused.clear();
     ASSERT_TRUE(m_session.Undo().bDone);
-    EXPECT_EQ(ReadImageSettings(kImage, m_files).Get(kFitSettingKey), FitModelSettingValue(FIT_ROTATION_SCALES));
-    EXPECT_EQ(m_session.GeoRef().m_nFitModel, FIT_ROTATION_SCALES);
+    EXPECT_EQ(ReadImageSettings(kImage, m_files).Get(kFitSettingKey), FitModelSettingValue(FitModel::RotationScales));
+    EXPECT_EQ(m_session.GeoRef().m_nFitModel, FitModel::RotationScales);
 
     // Two points fit no affine model; while digitising it is refused.
     ASSERT_TRUE(m_session.DeletePoint(3).bDone);
     ASSERT_TRUE(m_session.DeletePoint(2).bDone);
-    outcome = m_session.ChooseFitModel(FIT_AFFINE);
+    outcome = m_session.ChooseFitModel(FitModel::Affine);
     EXPECT_FALSE(outcome.bDone);
     EXPECT_EQ(Notices(outcome), std::vector<SessionNotice>{NOTICE_MODEL_CANNOT_FIT});
-    EXPECT_EQ(m_session.GeoRef().m_nFitModel, FIT_ROTATION_SCALES);
+    EXPECT_EQ(m_session.GeoRef().m_nFitModel, FitModel::RotationScales);
 }
 
 TEST_F(ImageSessionTest, FeatureEditsAreUnsavedAndJournaled)

@@ -70,7 +70,7 @@ protected:
     CGeoRefArray m_geoRef;
     CShapeArray m_features;
     // What the features are digitised as; the document passes its own to the writer.
-    int m_nShapeType = SHAPE_POLYGON;
+    ShapeType m_nShapeType = SHAPE_POLYGON;
     CShape m_current;
     CEditTarget m_target{m_geoRef, m_features, m_nShapeType, m_current};
     CEditHistory m_history;

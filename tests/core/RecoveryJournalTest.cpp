@@ -9,7 +9,7 @@
 
 namespace
 {
-CJournalRecord Feature(const char* name, std::vector<CShapeVertex> vertices, int type = SHAPE_POLYGON)
+CJournalRecord Feature(const char* name, std::vector<CShapeVertex> vertices, ShapeType type = SHAPE_POLYGON)
 {
     CJournalRecord record;
     record.nKind = JOURNAL_FEATURE;
@@ -21,7 +21,7 @@ CJournalRecord Feature(const char* name, std::vector<CShapeVertex> vertices, int
     return record;
 }
 
-CJournalRecord Edit(int kind, int index, const char* name = "")
+CJournalRecord Edit(JournalRecordKind kind, int index, const char* name = "")
 {
     CJournalRecord record;
     record.nKind = kind;
@@ -114,6 +114,27 @@ TEST(RecoveryJournal, AnEditOfAFeatureThatIsNotThereEndsTheReplay)
     ASSERT_TRUE(ReadJournal(bytes.data(), bytes.size(), &work));
     EXPECT_EQ(work.nRecords, 1);
     EXPECT_EQ(work.shapes.GetSize(), 1);
+}
+
+TEST(RecoveryJournal, ACodeWeNeverWriteEndsTheReplay)
+{
+    // Whole records with a good checksum: only the kind or the shape type is foreign.
+    const std::string payload = EncodeJournalRecord(Feature("a", {{1, 1}})).substr(8);
+    std::string foreignKind = payload, foreignType = payload;
+    foreignKind[0] = static_cast<char>(200);
+    foreignType[1 + 8] = 2;   // after the kind and the time
+    for (const std::string& bad : {foreignKind, foreignType})
+    {
+        std::string record(8, '\0');
+        const uint32_t fields[2] = {static_cast<uint32_t>(bad.size()),
+                                    static_cast<uint32_t>(Crc32(bad.data(), bad.size()))};
+        for (size_t k = 0; k < 8; ++k)
+            record[k] = static_cast<char>(fields[k / 4] >> (8 * (k % 4)));
+        const std::string bytes = JournalSignature() + EncodeJournalRecord(Feature("b", {{2, 2}})) + record + bad;
+        CRecoveredWork work;
+        ASSERT_TRUE(ReadJournal(bytes.data(), bytes.size(), &work));
+        EXPECT_EQ(work.nRecords, 1);
+    }
 }
 
 TEST(RecoveryJournal, NameFollowsTheImagePathInAnyLetterCase)

@@ -71,7 +71,7 @@ TEST(ShapeModel, ArrayAddsCopiesOfItsOwnElementsWhileGrowing)
 struct FinishCase
 {
     const char* name;
-    int type;
+    ShapeType type;
     std::vector<TestVertex> clicks;
     bool add;
     std::vector<CShapeVertex> stored;   // empty: nothing appended

@@ -97,7 +97,7 @@ TEST(ShapeRingDirection, PolygonRingsRunClockwiseOnTheMap)
     };
     for (const RingCase& c : cases)
     {
-        for (int type : {SHAPE_POLYGON, SHAPE_POLYLINE})
+        for (ShapeType type : {SHAPE_POLYGON, SHAPE_POLYLINE})
         {
             CShapeFile file;
             FitRoundNumberGeoRef(file.m_geoRef);

@@ -17,7 +17,7 @@ const char kMain[] = "d/f.shp";
 const char kIndex[] = "d/f.shx";
 const char kTable[] = "d/f.dbf";
 
-class ShapeWriteFailure : public testing::TestWithParam<int>
+class ShapeWriteFailure : public testing::TestWithParam<ShapeType>
 {
 protected:
     void SetUp() override
@@ -94,13 +94,13 @@ TEST(ShapeWriteRefusal, NothingIsOpenedForWhatNoFileCouldHoldTruly)
     struct
     {
         CShapeFile* file;
-        int type;
+        ShapeType type;
         const char* why;
     } cases[] = {
         {&unfitted, SHAPE_POLYLINE, "vertices without a fitted georeference"},
         {&pointWithoutVertex, SHAPE_POINT, "a point shape without a vertex"},
-        {&fitted, 2, "an unknown shape type"},
-        {&fitted, 0, "the null shape type"},
+        {&fitted, static_cast<ShapeType>(2), "an unknown shape type"},
+        {&fitted, static_cast<ShapeType>(0), "the null shape type"},
     };
     for (const auto& c : cases)
     {

@@ -39,7 +39,7 @@ inline CShape MakeShape(const std::vector<TestVertex>& vertices, const std::stri
 // Finishes the feature being digitised as the program does, through its
 // edit: appended to shapes, named, and the current shape emptied (bAdd
 // false: thrown away). True when a feature was appended.
-inline bool FinishThroughEdit(CShape& current, int nShapeType, bool bAdd, const std::string& strName,
+inline bool FinishThroughEdit(CShape& current, ShapeType nShapeType, bool bAdd, const std::string& strName,
                               CShapeArray& shapes)
 {
     CGeoRefArray geoRef;

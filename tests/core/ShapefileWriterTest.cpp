@@ -22,7 +22,7 @@ class ShapefileWriter : public testing::Test
 protected:
     void SetUp() override { FitRoundNumberGeoRef(m_file.m_geoRef); }
 
-    void Save(int type)
+    void Save(ShapeType type)
     {
         ASSERT_EQ(m_file.WriteShapefile(kMain, type, m_files), 1);
         m_shp = m_files.m_files[kMain];

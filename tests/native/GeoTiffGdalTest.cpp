@@ -33,7 +33,8 @@ struct CSample
         CalcGeoTiffGrid(fit, 640, 470, {}, GEOTIFF_EXTENT_WHOLE_IMAGE, DefaultGeoTiffPixelSize(fit), &grid);
     }
 
-    GeoTiffStatus Export(const std::string& path, int resampling, int compression, const CCrsRef& crs) const
+    GeoTiffStatus Export(const std::string& path, ResampleMethod resampling, GeoTiffCompression compression,
+                         const CCrsRef& crs) const
     {
         return ExportGeoTiff(StdioFileSystem(), path, scan, fit, grid, crs, CGeoTiffOptions{resampling, compression});
     }
@@ -49,7 +50,7 @@ TEST(GeoTiffGdal, GdalinfoReadsSizeGeoreferenceCodeAndOverviews)
     const struct
     {
         CCrsRef crs;
-        int compression;
+        GeoTiffCompression compression;
         const char* srs;   // gdalsrsinfo's answer; none: gdalinfo shows no system
     } cases[] = {
         {CCrsRef{32632, false}, GEOTIFF_DEFLATE, "EPSG:32632"},

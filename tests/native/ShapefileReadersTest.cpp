@@ -75,7 +75,7 @@ std::vector<double> Numbers(const std::string& text)
 struct ReaderCase
 {
     const char* name;
-    int type;
+    ShapeType type;
 };
 
 void PrintTo(const ReaderCase& c, std::ostream* os) { *os << c.name; }
@@ -93,7 +93,7 @@ protected:
                            CGeoRefPoint(512900.0, 4210000.125, 300, 150)};
         ASSERT_TRUE(geoRef.CalcTransform());
 
-        const int type = GetParam().type;
+        const ShapeType type = GetParam().type;
         const std::vector<std::vector<std::pair<int, int>>> clicks = {
             {{120, 3800}, {2900, 3500}, {300, 150}, {1500, 2000}},
             {{7, 9}},   // a single click
@@ -293,7 +293,7 @@ TEST_P(IndependentReaders, Pyshp)
     int exitCode;
     const std::string output = RunTool("/usr/bin/python3 '" + script + "' '" + m_main + "'", &exitCode);
     ASSERT_EQ(exitCode, 0) << output;
-    const int type = GetParam().type;
+    const ShapeType type = GetParam().type;
     EXPECT_NE(output.find("type " + std::to_string(type) + "\n"), std::string::npos) << output;
     EXPECT_NE(output.find("count " + std::to_string(m_expected.size()) + "\n"), std::string::npos) << output;
     EXPECT_NE(output.find("fields ID:N:8:0 NAME:C:32:0\n"), std::string::npos) << output;
@@ -347,7 +347,7 @@ TEST_P(IndependentReaders, Pyshp)
 // differs only in the update date and the code page mark.
 TEST_P(IndependentReaders, GdalWritesTheSameBytes)
 {
-    const int type = GetParam().type;
+    const ShapeType type = GetParam().type;
     const std::string csv = m_dir.File("same.csv");
     std::string text = "WKT,ID,NAME\n";
     char number[64];

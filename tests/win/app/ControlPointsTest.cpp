@@ -357,16 +357,16 @@ TEST(ControlPoints, FitModelIsKeptBesideTheImageWithTheOtherSettings)
         CControlPointsWnd* pWnd = OpenWindow(session);
         ASSERT_TRUE(pWnd);
         HWND hModel = GetDlgItem(pWnd->m_hWnd, IDC_CP_FIT_MODEL);
-        EXPECT_EQ(SendMessageA(hModel, CB_GETCURSEL, 0, 0), FIT_ROTATION_SCALES);
-        SendMessageA(hModel, CB_SETCURSEL, FIT_HELMERT, 0);
+        EXPECT_EQ(SendMessageA(hModel, CB_GETCURSEL, 0, 0), FitModelIndex(FitModel::RotationScales));
+        SendMessageA(hModel, CB_SETCURSEL, FitModelIndex(FitModel::Helmert), 0);
         SendMessageA(pWnd->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_CP_FIT_MODEL, CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(hModel));
-        EXPECT_EQ(session.Doc()->Session().GeoRef().m_nFitModel, FIT_HELMERT);
+        EXPECT_EQ(session.Doc()->Session().GeoRef().m_nFitModel, FitModel::Helmert);
         EXPECT_EQ(ReadWholeFile(settings), "crs=EPSG:4326\r\nfit=helmert\r\n");
         EXPECT_EQ(gui::MenuText(session.FrameWnd(), ID_EDIT_UNDO), "&Undo Change Fit Model\tCtrl+Z");
         gui::PressKey(session.FrameWnd(), 'Z', {VK_CONTROL});
         EXPECT_EQ(ReadWholeFile(settings), "crs=EPSG:4326\r\n") << "only our key goes";
-        EXPECT_EQ(SendMessageA(hModel, CB_GETCURSEL, 0, 0), FIT_ROTATION_SCALES);
+        EXPECT_EQ(SendMessageA(hModel, CB_GETCURSEL, 0, 0), FitModelIndex(FitModel::RotationScales));
         gui::PressKey(session.FrameWnd(), 'Y', {VK_CONTROL});
 
         // While features are digitised a model that cannot be fitted yet
@@ -379,19 +379,19 @@ TEST(ControlPoints, FitModelIsKeptBesideTheImageWithTheOtherSettings)
         ASSERT_EQ(session.Doc()->Session().Mode(), MODE_DIGITISE);
         ModalScript script;
         script.Then(ModalScript::Press(IDOK));
-        SendMessageA(hModel, CB_SETCURSEL, FIT_AFFINE, 0);
+        SendMessageA(hModel, CB_SETCURSEL, FitModelIndex(FitModel::Affine), 0);
         SendMessageA(pWnd->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_CP_FIT_MODEL, CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(hModel));
         gui::Pump();
         ASSERT_EQ(script.Seen().size(), 1u);
         EXPECT_EQ(script.Seen()[0].message.find("This fit model cannot be fitted"), 0u);
-        EXPECT_EQ(session.Doc()->Session().GeoRef().m_nFitModel, FIT_HELMERT);
-        EXPECT_EQ(SendMessageA(hModel, CB_GETCURSEL, 0, 0), FIT_HELMERT);
+        EXPECT_EQ(session.Doc()->Session().GeoRef().m_nFitModel, FitModel::Helmert);
+        EXPECT_EQ(SendMessageA(hModel, CB_GETCURSEL, 0, 0), FitModelIndex(FitModel::Helmert));
         CloseWindow(session);
     }
     // Opened again, the image comes back with its model.
     AppSession again({image});
-    EXPECT_EQ(again.Doc()->Session().GeoRef().m_nFitModel, FIT_HELMERT);
+    EXPECT_EQ(again.Doc()->Session().GeoRef().m_nFitModel, FitModel::Helmert);
 }
 
 TEST(ControlPoints, CoordinateDialogOpensBesideTheClickedPointAndOnTheScreen)

@@ -13,7 +13,7 @@ public:
     static CGeoRefArray& GeoRef(CImageSession& session) { return session.m_shapeFile.m_geoRef; }
     static CShapeArray& Features(CImageSession& session) { return session.m_shapeFile.m_shapes; }
     static void SetMode(CImageSession& session, ViewMode nMode) { session.m_nMode = nMode; }
-    static void SetShapeType(CImageSession& session, int nShapeType) { session.m_nShapeType = nShapeType; }
+    static void SetShapeType(CImageSession& session, ShapeType nShapeType) { session.m_nShapeType = nShapeType; }
     static void SetUnsaved(CImageSession& session, bool bUnsaved) { session.m_bUnsaved = bUnsaved; }
     static CShape& Current(CImageSession& session) { return session.m_current; }
     static void ClearCurrent(CImageSession& session) { session.m_current.RemoveAll(); }

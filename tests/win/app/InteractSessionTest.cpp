@@ -109,7 +109,7 @@ void EnterDigitiseMode(AppSession& session, int nRadioID)
 
 // Clicks the feature's pixels; the last click is a double-click, except for
 // points, where every click is a feature of its own.
-void DigitiseFeature(AppSession& session, const Feature& feature, int nShapeType)
+void DigitiseFeature(AppSession& session, const Feature& feature, ShapeType nShapeType)
 {
     gui::ModalScript script;
     if (feature.keep)
@@ -145,7 +145,7 @@ void WriteExpected(const std::string& path, const std::vector<Feature>& features
     }
 }
 
-void RunSession(const std::string& kind, int nRadioID, int nShapeType, const std::vector<Feature>& features)
+void RunSession(const std::string& kind, int nRadioID, ShapeType nShapeType, const std::vector<Feature>& features)
 {
     std::string folder = gui::OutputFolder("QUARVEX_SESSION_OUT", "session");
     // Nothing of an earlier run may stand in for this one's files.

@@ -43,7 +43,7 @@ void EnterDigitise(AppSession& session, int nRadioID)
     ASSERT_EQ(session.Doc()->Session().Mode(), MODE_DIGITISE);
 }
 
-void WriteJournal(const std::string& image, int nShapeType, const std::vector<const char*>& names)
+void WriteJournal(const std::string& image, ShapeType nShapeType, const std::vector<const char*>& names)
 {
     std::string bytes = JournalSignature();
     CJournalRecord record;

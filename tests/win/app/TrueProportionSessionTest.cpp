@@ -59,7 +59,7 @@ double ShownRmsPixels(CControlPointsWnd* pWnd, int nID)
     return std::atof(m[1].str().c_str());
 }
 
-void RunSession(const std::string& kind, int nModel)
+void RunSession(const std::string& kind, FitModel nModel)
 {
     const std::string folder = gui::OutputFolder("QUARVEX_SESSION_OUT", "session");
     for (const char* ext : {".shp", ".shx", ".dbf", ".expected", ".tvg", ".quarvex"})
@@ -89,10 +89,10 @@ void RunSession(const std::string& kind, int nModel)
     EXPECT_GE(affine, 0.0);
     EXPECT_LT(affine, 0.5) << gui::ItemText(pWnd->m_hWnd, IDC_CP_RMS_AFFINE);
 
-    if (nModel != FIT_ROTATION_SCALES)
+    if (nModel != FitModel::RotationScales)
     {
         HWND hModel = GetDlgItem(pWnd->m_hWnd, IDC_CP_FIT_MODEL);
-        SendMessageA(hModel, CB_SETCURSEL, nModel, 0);
+        SendMessageA(hModel, CB_SETCURSEL, FitModelIndex(nModel), 0);
         SendMessageA(pWnd->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_CP_FIT_MODEL, CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(hModel));
         ASSERT_EQ(session.Doc()->Session().GeoRef().m_nFitModel, nModel);
@@ -108,7 +108,7 @@ void RunSession(const std::string& kind, int nModel)
     // fit; the first model's biased one without.
     gui::MouseMove(session.ViewWnd(), gui::ShowPixel(session, 700, 700));
     const std::string status = gui::Text(session.StatusBarWnd());
-    EXPECT_NE(status.find(nModel == FIT_AFFINE ? " r=3.01 deg" : " r=2.32 deg"), std::string::npos) << status;
+    EXPECT_NE(status.find(nModel == FitModel::Affine ? " r=3.01 deg" : " r=2.32 deg"), std::string::npos) << status;
 
     std::ofstream expected(folder + "\\" + kind + ".expected", std::ios::trunc);
     for (const Line& line : kLines)
@@ -139,6 +139,6 @@ void RunSession(const std::string& kind, int nModel)
 }
 }   // namespace
 
-TEST(TrueProportionSession, AffineFitFromDmsCrossings) { RunSession("true-affine", FIT_AFFINE); }
+TEST(TrueProportionSession, AffineFitFromDmsCrossings) { RunSession("true-affine", FitModel::Affine); }
 
-TEST(TrueProportionSession, FirstModelFromTheSameCrossings) { RunSession("true-first", FIT_ROTATION_SCALES); }
+TEST(TrueProportionSession, FirstModelFromTheSameCrossings) { RunSession("true-first", FitModel::RotationScales); }

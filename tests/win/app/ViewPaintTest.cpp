@@ -326,7 +326,7 @@ TEST(ViewPaint, FeaturesAreDrawnAsStoredWithTheFirstVertexMarked)
     TestFeatures(session.Doc()).RemoveAll();
     TestFeatures(session.Doc()).Add(MakeShape({{150, 120}}));
     CImageSessionTestAccess::ClearCurrent(session.Doc()->Session());
-    CImageSessionTestAccess::SetShapeType(pView->GetDocument()->Session(), 1);
+    CImageSessionTestAccess::SetShapeType(pView->GetDocument()->Session(), SHAPE_POINT);
     InvalidateRect(session.ViewWnd(), nullptr, TRUE);
     capture = gui::CaptureClient(session.ViewWnd());
     EXPECT_TRUE(Near(capture, 149, 119, kPurple));
