@@ -327,19 +327,19 @@ TEST_F(ImageSessionTest, WhatIsWrittenBesideTheImageIsReadOnTheNextOpen)
 {
     (void)Open(Corners());
     ASSERT_TRUE(m_session.FitPoints().bDone);
-    ASSERT_TRUE(m_session.ChooseFitModel(FIT_AFFINE).bDone);
+    ASSERT_TRUE(m_session.ChooseFitModel(FitModel::Affine).bDone);
     EXPECT_TRUE(m_session.SetCrs(CCrsRef{27700, false}).messages.empty());
 
     CImageOpening opening;
     ReadImageSideFiles(kImage, m_files, &opening);
     ASSERT_EQ(opening.points.size(), Corners().size());
     EXPECT_EQ(opening.points[3].m_nPixelX, Corners()[3].m_nPixelX);
-    EXPECT_EQ(opening.nFitModel, FIT_AFFINE);
+    EXPECT_EQ(opening.nFitModel, FitModel::Affine);
     EXPECT_EQ(opening.crs.nEpsg, 27700);
 
     CImageOpening nothing;
     ReadImageSideFiles("maps/other.jpg", m_files, &nothing);
     EXPECT_TRUE(nothing.points.empty());
-    EXPECT_EQ(nothing.nFitModel, FIT_ROTATION_SCALES);
+    EXPECT_EQ(nothing.nFitModel, FitModel::RotationScales);
     EXPECT_TRUE(nothing.crs.IsNone());
 }
