@@ -12,8 +12,8 @@
 // After an image was opened and is on show: offers the features its
 // journal holds, and restores them or forgets the journal.
 void OfferRecovery(CImageDoc& doc);
-// Tells why pszPathName could not be opened: the file cannot be read or is
-// not a .jpg, or the decoder refused it.
+// Tells why pszPathName could not be opened: the file cannot be read or has
+// no scan's name, or the decoder refused it.
 void TellOpenFailure(const ScanReadStatus& status, const char* pszPathName);
 
 // Brings the document and the windows up to date after a verb, then tells

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "app/AboutDlg.h"
+#include "winfw/FwUtil.h"
 #include "app/DocumentCommands.h"
 #include "app/ImageDoc.h"
 #include "app/MainFrame.h"
@@ -61,3 +62,5 @@ void CImageApp::ReportOpenFailure(CDocument& doc, const char* pszPathName)
 {
     TellOpenFailure(static_cast<CImageDoc&>(doc).OpenStatus(), pszPathName);
 }
+
+std::string CImageApp::OpenFileFilter() const { return LoadResString(IDS_OPEN_FILTER); }

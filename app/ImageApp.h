@@ -11,4 +11,6 @@ public:
     // Opens the image, then offers what its journal holds.
     CDocument* OpenDocumentFile(const char* pszPathName) override;
     void ReportOpenFailure(CDocument& doc, const char* pszPathName) override;
+    // Every kind of scan the program reads, and "All map images" first.
+    std::string OpenFileFilter() const override;
 };

@@ -7,19 +7,13 @@
 #include <utility>
 
 #include "core/io/Path.h"
-#include "core/jpeg/JpegFile.h"
+#include "core/scan/ScanReader.h"
 #include "app/RecoveryStore.h"
 #include "app/res/resource.h"
 #include "app/ScanLimits.h"
 #include "winfw/FwUtil.h"
 #include "winfw/LongWork.h"
 #include "winbase/Win32Files.h"
-
-bool HasJpgExtension(const char* pszPathName)
-{
-    // ASCII letters only, whatever the user's locale.
-    return SameFileName(PathExtension(pszPathName), ".jpg");
-}
 
 namespace
 {
@@ -92,7 +86,7 @@ BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
         CWaitCursor wait;
         FwSetStatusText(LoadResString(IDS_LOADING) + " " + pszPathName + "...");
         m_session.BeginOpen();
-        if (HasJpgExtension(pszPathName))
+        if (IsScanFileName(pszPathName))
         {
             // Decoded off this thread, which keeps the window painted; a scan
             // that the process cannot hold is refused from its header, at once.
@@ -101,7 +95,7 @@ BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
                 CScanReadOptions options;
                 options.acceptHeader = [](const CScanHeader& header) { return CanHoldScan(header); };
                 options.progress = [&progress](double done) { progress.Set(done); };
-                m_openStatus = JpegFile::ReadJpegFile(pszPathName, &image, options, Win32Files());
+                m_openStatus = ReadScanFile(pszPathName, &image, options, Win32Files());
             });
             if (m_openStatus.Ok())
             {

@@ -1,4 +1,4 @@
-// The document: the decoded JPEG and its resampled north-up copy, and the
+// The document: the decoded scan and its resampled north-up copy, and the
 // session of the image (its points, features, mode and history), whose
 // verbs change it and whose outcomes the document follows.
 #pragma once
@@ -30,7 +30,8 @@ public:
     BOOL OnNewDocument() override;
     BOOL OnOpenDocument(const char* pszPathName) override;
     // Why the last open failed: CannotOpen for a file that cannot be read
-    // or is not a .jpg, else the decoder's status. Ok after an open.
+    // or has no scan's name (IsScanFileName), else the decoder's status.
+    // Ok after an open.
     const ScanReadStatus& OpenStatus() const { return m_openStatus; }
 
     // The image's state: readers, and the verbs that change it. Every
@@ -73,6 +74,3 @@ private:
     std::map<int, std::function<void(const CEdit*)>> m_changeListeners;
     int m_nNextListener = 1;
 };
-
-// Whether the path ends in ".jpg", in any letter case.
-bool HasJpgExtension(const char* pszPathName);

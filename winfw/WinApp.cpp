@@ -217,13 +217,17 @@ void CWinApp::OnFileNew()
         m_pDocTemplate->OpenDocumentFile(nullptr);
 }
 
+std::string CWinApp::OpenFileFilter() const
+{
+    return m_pDocTemplate->GetDocString(CSingleDocTemplate::DOCSTRING_FILTER_NAME) + "|*" +
+           m_pDocTemplate->GetDocString(CSingleDocTemplate::DOCSTRING_FILTER_EXT) + "|All Files (*.*)|*.*||";
+}
+
 void CWinApp::OnFileOpen()
 {
     if (!m_pDocTemplate)
         return;
-    std::string filter = m_pDocTemplate->GetDocString(CSingleDocTemplate::DOCSTRING_FILTER_NAME) + "|*" +
-                         m_pDocTemplate->GetDocString(CSingleDocTemplate::DOCSTRING_FILTER_EXT) +
-                         "|All Files (*.*)|*.*||";
+    const std::string filter = OpenFileFilter();
     std::string ext = m_pDocTemplate->GetDocString(CSingleDocTemplate::DOCSTRING_FILTER_EXT);
     std::string path;
     if (FwPromptOpenFileName(filter.c_str(), ext.empty() ? nullptr : ext.c_str() + 1, path))

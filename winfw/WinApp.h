@@ -59,6 +59,9 @@ public:
     // Framework commands.
     void OnFileNew();
     void OnFileOpen();
+    // The Open dialog's file types, as "name|patterns|...||"; by default the
+    // template's type and All Files.
+    virtual std::string OpenFileFilter() const;
     // Opens a file the user chose; a failure is told by ReportOpenFailure.
     virtual CDocument* OpenDocumentFile(const char* pszPathName);
     // Closes the main frame after the frame agreed (SaveModified).

@@ -268,3 +268,6 @@
 #define IDS_RENAME_FEATURE_CAPTION   524
 #define IDS_RENAME_FEATURE_OK        525
 #define IDS_RENAME_FEATURE_CANCEL    526
+
+// Scan formats
+#define IDS_OPEN_FILTER              600

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 
 #include "core/base/Status.h"
 
@@ -36,3 +37,8 @@ struct CScanReadOptions
     // Told the share of the decoding done, from 0 to 1, now and then.
     std::function<void(double done)> progress;
 };
+
+// Whether the program opens a file of this name as a scan: .jpg, .jpeg,
+// .tif, .tiff, .jp2, .j2k and .png, in any letter case. The decoder is then
+// chosen by the file's first bytes, not by its name.
+bool IsScanFileName(const std::string& path);

@@ -29,7 +29,9 @@ TEST(AppStartup, ShowsTitledFrameWithFourStatusPanesThenTheOpenDialog)
     ASSERT_EQ(session.startWindows.size(), 1u);
     EXPECT_EQ(session.startWindows[0].title, "Open");
     ASSERT_FALSE(filters.empty());
-    EXPECT_EQ(filters[0], "JPG Image (*.jpg)");
+    EXPECT_EQ(filters, (std::vector<std::string>{"All map images (*.jpg;*.jpeg;*.tif;*.tiff;*.jp2;*.j2k;*.png)",
+                                                 "JPEG (*.jpg;*.jpeg)", "TIFF (*.tif;*.tiff)",
+                                                 "JPEG 2000 (*.jp2;*.j2k)", "PNG (*.png)", "All Files (*.*)"}));
     EXPECT_TRUE(session.startUnexpected.empty());
 
     EXPECT_TRUE(IsWindowVisible(session.FrameWnd()));
@@ -58,7 +60,7 @@ TEST(AppStartup, ImageOnCommandLineOpensAndTheOpenDialogStillComes)
 TEST(AppStartup, CommandLineFileThatCannotBeOpenedEndsStartUpWithAMessage)
 {
     std::string folder = gui::TempFolder("startup-bad");
-    std::string notJpg = CopyFixture("map.jpg", folder, "map.jpeg", false);
+    std::string notJpg = CopyFixture("map.jpg", folder, "map.gif", false);
     std::string corrupt = folder + "\\corrupt.jpg";
     WriteWholeFile(corrupt, "not a picture at all");
     struct Case
