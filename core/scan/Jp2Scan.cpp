@@ -142,8 +142,8 @@ ScanReadStatus NotDecodable(const Messages& messages, const std::string& path)
             messages.errors.empty() ? path : messages.errors};
 }
 
-ScanReadStatus Open(const std::string& path, CFileSystem& files, int nReduce, const std::function<void(double)>* pProgress,
-                    Opened* pOpened)
+ScanReadStatus Open(const std::string& path, CFileSystem& files, int nReduce,
+                    const std::function<void(double)>* pProgress, Opened* pOpened)
 {
     Opened& o = *pOpened;
     o.file = files.OpenForReading(path);
@@ -214,7 +214,8 @@ class EightBits
 public:
     explicit EightBits(const opj_image_comp_t& comp)
         : m_offset(comp.sgnd ? 1LL << (comp.prec - 1) : 0), m_max((1LL << comp.prec) - 1)
-    {}
+    {
+    }
     unsigned char operator()(long long v) const
     {
         v = std::min(std::max(v + m_offset, 0LL), m_max);
@@ -276,9 +277,9 @@ bool ToRgb(const opj_image_t& image, int nReduce, CRgbImage* pImage)
     const bool alpha = nComps == 2 || nComps == 4;
     // opj_decompress reads sub-sampled chroma as sYCC even when the file
     // does not say so.
-    const bool sycc = colour && (image.color_space == OPJ_CLRSPC_SYCC ||
-                                 (image.comps[1].dx != 1 || image.comps[1].dy != 1 || image.comps[2].dx != 1 ||
-                                  image.comps[2].dy != 1));
+    const bool chromaSubsampled = colour && (image.comps[1].dx != 1 || image.comps[1].dy != 1 ||
+                                             image.comps[2].dx != 1 || image.comps[2].dy != 1);
+    const bool sycc = colour && (image.color_space == OPJ_CLRSPC_SYCC || chromaSubsampled);
     const int syccOffset = 1 << (image.comps[0].prec - 1);
     const int syccMax = (1 << image.comps[0].prec) - 1;
     const long long originX = CeilDivPow2(image.x0, nReduce), originY = CeilDivPow2(image.y0, nReduce);

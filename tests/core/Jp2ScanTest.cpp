@@ -89,8 +89,7 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, Jp2ScanMatchesOpjDecompress,
                                          Fixture{"rgba.jp2", 0, "rgba.ppm"}, Fixture{"ycc420.j2k", 0, "ycc420.ppm"},
                                          Fixture{"signed12.j2k", 0, "signed12.pgm"}),
                          [](const testing::TestParamInfo<Fixture>& info) {
-                             std::string name = std::string(info.param.file) + "_" +
-                                                std::to_string(info.param.nReduce);
+                             std::string name = std::string(info.param.file) + "_" + std::to_string(info.param.nReduce);
                              for (char& c : name)
                                  if (c == '-' || c == '.')
                                      c = '_';
