@@ -242,19 +242,22 @@ void SyccToRgb(int offset, int upb, int y, int cb, int cr, int* rgb)
 }
 
 // Where the pixels of the output grid fall in one component: a sub-sampled
-// component's sample is repeated over the pixels it covers.
+// component's sample is repeated over the pixels it covers. The columns are
+// mapped once, so that the inner loop divides nothing.
 struct ComponentGrid
 {
     const OPJ_INT32* data;
     long long width, height;
     long long dx, dy, x0, y0;   // the origin at the decoded resolution
+    std::vector<int> columns;   // per output column, the component's column
 
-    OPJ_INT32 At(long long x, long long y) const
+    void MapColumns(long long originX, int nColumns)
     {
-        const long long cx = std::min(std::max(x / dx - x0, 0LL), width - 1);
-        const long long cy = std::min(std::max(y / dy - y0, 0LL), height - 1);
-        return data[cy * width + cx];
+        columns.resize(nColumns);
+        for (int col = 0; col < nColumns; ++col)
+            columns[col] = static_cast<int>(std::min(std::max((originX + col) / dx - x0, 0LL), width - 1));
     }
+    const OPJ_INT32* Row(long long y) const { return data + std::min(std::max(y / dy - y0, 0LL), height - 1) * width; }
 };
 
 // The decoded components to 8-bit RGB, by bands of rows.
@@ -269,8 +272,14 @@ bool ToRgb(const opj_image_t& image, int nReduce, CRgbImage* pImage)
         if (!comp.data || comp.w < 1 || comp.h < 1)
             return false;
         // OpenJPEG leaves a component's origin at full resolution.
-        grids.push_back({comp.data, comp.w, comp.h, comp.dx, comp.dy, CeilDivPow2(comp.x0, nReduce),
-                         CeilDivPow2(comp.y0, nReduce)});
+        grids.push_back({comp.data,
+                         comp.w,
+                         comp.h,
+                         comp.dx,
+                         comp.dy,
+                         CeilDivPow2(comp.x0, nReduce),
+                         CeilDivPow2(comp.y0, nReduce),
+                         {}});
         scales.emplace_back(comp);
     }
     const bool colour = nComps >= 3;
@@ -285,34 +294,39 @@ bool ToRgb(const opj_image_t& image, int nReduce, CRgbImage* pImage)
     const long long originX = CeilDivPow2(image.x0, nReduce), originY = CeilDivPow2(image.y0, nReduce);
     const int width = pImage->Width();
 
+    for (ComponentGrid& grid : grids)
+        grid.MapColumns(originX, width);
+
     ParallelFor(pImage->Height(), [&](long long first, long long last) {
+        const OPJ_INT32* rows[4] = {};
         for (long long row = first; row < last; ++row)
         {
             unsigned char* out = pImage->Row(static_cast<int>(row));
-            const long long y = originY + row;
+            for (unsigned c = 0; c < nComps; ++c)
+                rows[c] = grids[c].Row(originY + row);
             for (int col = 0; col < width; ++col, out += 3)
             {
-                const long long x = originX + col;
                 if (!colour)
                 {
-                    out[0] = out[1] = out[2] = scales[0](grids[0].At(x, y));
+                    out[0] = out[1] = out[2] = scales[0](rows[0][grids[0].columns[col]]);
                 }
                 else if (sycc)
                 {
                     int rgb[3];
-                    SyccToRgb(syccOffset, syccMax, grids[0].At(x, y), grids[1].At(x, y), grids[2].At(x, y), rgb);
+                    SyccToRgb(syccOffset, syccMax, rows[0][grids[0].columns[col]], rows[1][grids[1].columns[col]],
+                              rows[2][grids[2].columns[col]], rgb);
                     for (int k = 0; k < 3; ++k)
                         out[k] = scales[0](rgb[k]);
                 }
                 else
                 {
                     for (int k = 0; k < 3; ++k)
-                        out[k] = scales[k](grids[k].At(x, y));
+                        out[k] = scales[k](rows[k][grids[k].columns[col]]);
                 }
                 if (alpha)
                 {
                     // Over white, as a transparent part of a scanned sheet is paper.
-                    const unsigned a = scales[nComps - 1](grids[nComps - 1].At(x, y));
+                    const unsigned a = scales[nComps - 1](rows[nComps - 1][grids[nComps - 1].columns[col]]);
                     for (int k = 0; k < 3; ++k)
                         out[k] = static_cast<unsigned char>((out[k] * a + 255 * (255 - a) + 127) / 255);
                 }
