@@ -61,7 +61,10 @@ void ReportRow(png_structp png, png_uint_32 row, int pass)
         (*session->pReport)(session->reported = done);
 }
 
-unsigned char OverWhite(unsigned c, unsigned a) { return static_cast<unsigned char>((c * a + 255 * (255 - a) + 127) / 255); }
+unsigned char OverWhite(unsigned c, unsigned a)
+{
+    return static_cast<unsigned char>((c * a + 255 * (255 - a) + 127) / 255);
+}
 
 // nPixels RGBA pixels laid over white into RGB; pRgb may be pRgba itself:
 // pixel i is read whole before bytes 3i..3i+2, below the next one, are written.
@@ -142,8 +145,7 @@ struct CPngRead
     ~CPngRead() { png_destroy_read_struct(&png, info ? &info : nullptr, nullptr); }
 };
 
-ScanReadStatus ReadPng(const std::string& path, CRgbImage* pImage, const CScanReadOptions& options,
-                       CFileSystem& files)
+ScanReadStatus ReadPng(const std::string& path, CRgbImage* pImage, const CScanReadOptions& options, CFileSystem& files)
 {
     std::unique_ptr<CFile> file = files.OpenForReading(path);
     if (!file)

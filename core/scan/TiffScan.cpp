@@ -24,11 +24,11 @@ namespace
 struct CTiffLayout
 {
     uint32_t nWidth = 0, nHeight = 0;
-    int nBits = 0;                  // 1, 2, 4, 8 or 16
-    int nSamples = 0;               // samples a pixel, extra samples included
-    int nColours = 0;               // 1 (grey, palette index) or 3 (RGB)
-    int nAlpha = -1;                // the alpha's sample index, or -1
-    bool bAssociatedAlpha = false;  // colours already multiplied by alpha
+    int nBits = 0;                   // 1, 2, 4, 8 or 16
+    int nSamples = 0;                // samples a pixel, extra samples included
+    int nColours = 0;                // 1 (grey, palette index) or 3 (RGB)
+    int nAlpha = -1;                 // the alpha's sample index, or -1
+    bool bAssociatedAlpha = false;   // colours already multiplied by alpha
     bool bMinIsWhite = false;
     bool bPalette = false;
     bool bSeparatePlanes = false;
@@ -64,8 +64,7 @@ void NarrowColourMap(const uint16_t* const maps[3], size_t nEntries, unsigned ch
 // from the high bit, 16-bit ones in host order), to one byte each, every
 // stride-th byte of pOut. Grey levels of fewer than 8 bits are scaled to
 // 0..255; palette indices (bScale false) are not.
-void UnpackSamples(const unsigned char* pRaw, size_t nCount, int nBits, bool bScale, unsigned char* pOut,
-                   size_t stride)
+void UnpackSamples(const unsigned char* pRaw, size_t nCount, int nBits, bool bScale, unsigned char* pOut, size_t stride)
 {
     if (nBits == 8)
     {
@@ -150,8 +149,8 @@ ScanReadStatus ReaderFailure(const CTiffReader& reader, const std::string& path,
 {
     if (reader.watch && reader.watch->ShortRead())
         return {ScanReadError::ReadFailed, path};
-    std::string detail = path + ": " + (reader.errors.empty() ? std::string(pszWhat ? pszWhat : "not a TIFF file")
-                                                              : reader.errors);
+    std::string detail =
+        path + ": " + (reader.errors.empty() ? std::string(pszWhat ? pszWhat : "not a TIFF file") : reader.errors);
     return {ScanReadError::NotDecodable, detail};
 }
 
@@ -199,8 +198,7 @@ const char* ReadLayout(TIFF* t, CTiffLayout* l)
         if (bits != 8 && bits != 16)
             return "an RGB depth other than 8 or 16 bits";
         break;
-    default:
-        return "a colour space other than grey, palette or RGB";
+    default: return "a colour space other than grey, palette or RGB";
     }
     if (samples < l->nColours)
         return "too few samples a pixel";
@@ -307,8 +305,7 @@ ScanReadStatus DecodeBlockRows(CTiffReader& reader, const std::string& path, con
     return ScanReadStatus();
 }
 
-ScanReadStatus ReadTiff(const std::string& path, CRgbImage* pImage, const CScanReadOptions& options,
-                        CFileSystem& files)
+ScanReadStatus ReadTiff(const std::string& path, CRgbImage* pImage, const CScanReadOptions& options, CFileSystem& files)
 {
     std::unique_ptr<CTiffReader> first = OpenReader(files, path);
     if (!first)
