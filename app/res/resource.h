@@ -270,4 +270,4 @@
 #define IDS_RENAME_FEATURE_CANCEL    526
 
 // Scan formats
-#define IDS_OPEN_FILTER              600
+#define IDS_OPEN_FILTER 600

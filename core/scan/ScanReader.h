@@ -13,7 +13,7 @@ enum class ScanFormat
 {
     Unknown,
     Jpeg,
-    Tiff,       // classic TIFF and BigTIFF, either byte order
+    Tiff,   // classic TIFF and BigTIFF, either byte order
     Png,
     Jpeg2000,   // a JP2 file or a bare codestream
 };

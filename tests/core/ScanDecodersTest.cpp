@@ -111,9 +111,9 @@ public:
     {
         if (m_nOpens-- <= 0)
             return nullptr;
-        return std::unique_ptr<CFile>(new CFailingFile(&m_bytes, m_cbReadable));
+        return std::make_unique<CFailingFile>(&m_bytes, m_cbReadable);
     }
-    std::unique_ptr<CFile> OpenForWriting(const std::string&, int) override { return nullptr; }
+    std::unique_ptr<CFile> OpenForWriting(const std::string&, FileWriteMode) override { return nullptr; }
     bool Replace(const std::string&, const std::string&) override { return false; }
     bool Remove(const std::string&) override { return false; }
     bool Exists(const std::string&) override { return true; }

@@ -13,10 +13,14 @@ TEST(ScanFile, NamesThatOpenAsScans)
         const char* path;
         bool opens;
     } cases[] = {
-        {"a.jpg", true},          {"C:\\maps\\site.JPEG", true}, {"x.Tif", true},     {"x.tiff", true},
-        {"sheet.jp2", true},      {"sheet.J2K", true},           {"line.png", true},  {".jpg", true},
-        {"jpg", false},           {"a.jpgx", false},             {"a.jpg ", false},   {"a.gif", false},
-        {"a.jpg.txt", false},     {"C:\\a.tif\\map", false},     {"", false},
+        {"a.jpg", true},      {"C:\\maps\\site.JPEG", true},
+        {"x.Tif", true},      {"x.tiff", true},
+        {"sheet.jp2", true},  {"sheet.J2K", true},
+        {"line.png", true},   {".jpg", true},
+        {"jpg", false},       {"a.jpgx", false},
+        {"a.jpg ", false},    {"a.gif", false},
+        {"a.jpg.txt", false}, {"C:\\a.tif\\map", false},
+        {"", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsScanFileName(c.path), c.opens) << c.path;
