@@ -70,9 +70,9 @@ CMemoryRoom MeasureMemoryRoom()
 
 bool CanHoldScan(const CScanHeader& header)
 {
-    return BlocksFit(
-        ScanBlocks(header.nWidth, header.nHeight, header.cbDecodedPixel, header.cbFile, PaintBufferBytes()),
-        MeasureMemoryRoom());
+    return BlocksFit(ScanBlocks(header.nWidth, header.nHeight, header.cbDecodedPixel,
+                                header.bFileHeld ? header.cbFile : 0, PaintBufferBytes()),
+                     MeasureMemoryRoom());
 }
 
 long long LargestScanPixelsNow() { return LargestScanPixels(MeasureMemoryRoom(), 0.1, PaintBufferBytes()); }

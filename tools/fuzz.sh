@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
-# Fuzzes the coordinate grammar, the point file reader and the recovery
-# journal reader with libFuzzer under AddressSanitizer and UBSan.
+# Fuzzes the coordinate grammar, the point file reader, the recovery
+# journal reader and the scan decoders with libFuzzer under AddressSanitizer
+# and UBSan, each for SECONDS.
 # Usage: tools/fuzz.sh [SECONDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${BUILD:-build}/fuzz
 mkdir -p "$out/corpus"
-clang++ -std=c++17 -g -O1 -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-  tests/fuzz/fuzz_parsers.cpp core/georef/DegreeParser.cpp core/georef/NumberScan.cpp core/georef/NumberFormat.cpp \
-  core/georef/PointFile.cpp core/georef/GeoRefFit.cpp core/georef/GeoRefArray.cpp core/georef/SideFile.cpp \
-  core/georef/AffineTransform.cpp core/georef/FitModel.cpp core/journal/RecoveryJournal.cpp core/shape/Shape.cpp \
-  core/shape/ByteSink.cpp core/shape/StagedWrite.cpp -lz \
-  -o "$out/fuzz_parsers"
+flags=(-std=c++17 -g -O1 -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
+clang++ "${flags[@]}" tests/fuzz/fuzz_parsers.cpp core/georef/*.cpp core/io/*.cpp core/journal/*.cpp \
+  core/shape/Shape.cpp -lz -o "$out/fuzz_parsers"
+# The scan decoders over the system's libraries.
+clang++ "${flags[@]}" tests/fuzz/fuzz_scans.cpp core/scan/*.cpp core/jpeg/*.cpp core/raster/*.cpp \
+  core/parallel/*.cpp core/georef/*.cpp core/io/*.cpp \
+  $(pkg-config --cflags --libs libtiff-4 libpng libopenjp2 libjpeg) -lz -pthread -o "$out/fuzz_scans"
 printf '10 30 15 N\0002 3 4 E' > "$out/corpus/seed1"
 printf '1.5,2.5,3,4\r\n5,6,7,8\r\n' > "$out/corpus/seed2"
 # Journal records (after the signature the target adds): one point feature;
@@ -27,3 +29,8 @@ delete = struct.pack('<Bqi', 3, 1765000003, 0)
 open(sys.argv[2], 'wb').write(record(insert) + record(rename) + record(delete))
 PY
 "$out/fuzz_parsers" -max_total_time="${1:-60}" -max_len=128 "$out/corpus"
+# The decoders start from the fixtures of every format.
+mkdir -p "$out/scan-corpus"
+cp tests/data/scan/*.tif tests/data/scan/*.png tests/data/jp2/*.jp2 tests/data/jp2/*.j2k tests/data/jpeg/*.jpg \
+  "$out/scan-corpus/"
+"$out/fuzz_scans" -max_total_time="${1:-60}" -max_len=65536 -rss_limit_mb=4096 "$out/scan-corpus"

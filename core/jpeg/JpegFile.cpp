@@ -200,6 +200,7 @@ ScanReadStatus JpegFile::ReadJpegFile(const std::string& fileName, CRgbImage* pI
             return {ScanReadError::NoMemory, fileName};
         CScanHeader header;
         header.cbFile = file->Size();
+        header.bFileHeld = true;
         std::string jpeg;
         if (!ReadFileBytes(*file, &jpeg, kHeaderProbeBytes))
             return {ScanReadError::ReadFailed, fileName};

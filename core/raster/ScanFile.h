@@ -14,6 +14,9 @@ struct CScanHeader
     int nHeight = 0;
     size_t cbDecodedPixel = 3;   // the bytes a pixel takes while decoding (4 for CMYK, narrowed to RGB after)
     unsigned long long cbFile = 0;
+    // The decoder holds the whole file in memory while it decodes (JPEG);
+    // the others stream it.
+    bool bFileHeld = false;
 };
 
 // Why a scan was not read; the status's detail names the file, or gives
