@@ -75,8 +75,6 @@ TEST(FileGeoreference, WorldFileNamesForEachKindOfImage)
          {"C:\\maps\\sheet.tfw", "C:\\maps\\sheet.TFW", "C:\\maps\\sheet.tifw", "C:\\maps\\sheet.TIFW",
           "C:\\maps\\sheet.wld", "C:\\maps\\sheet.WLD"}},
         {"a.JPG", {"a.JGW", "a.jgw", "a.JPGW", "a.jpgw", "a.WLD", "a.wld"}},
-        {"a.jpeg", {"a.jgw", "a.JGW", "a.jpegw", "a.JPEGW", "a.wld", "a.WLD"}},
-        {"a.png", {"a.pgw", "a.PGW", "a.pngw", "a.PNGW", "a.wld", "a.WLD"}},
         {"a.jp2", {"a.j2w", "a.J2W", "a.jp2w", "a.JP2W", "a.wld", "a.WLD"}},
         // A dot in a folder never counts.
         {"v1.0/sheet", {"v1.0/sheet.wld", "v1.0/sheet.WLD"}},
@@ -97,7 +95,6 @@ TEST(FileGeoreference, WorldFileTextIsSixNumbersOrNothing)
         {"2\n0\n0\n-2\n400001\n", false},                   // five numbers
         {"2\n0\n0\n-2\n400001\n5599999\n7\n", false},       // seven
         {"2\n0\n0\n-2\n400001,5\n5599999\n", false},        // a decimal comma
-        {"2\n0\n0\n-2\n400001\n5599999 metres\n", false},
         {"2\n0\n0\n-2\nINF\n5599999\n", false},
         {"2\n0\n4\n0\n400001\n5599999\n", false},   // both axes along X: folds the plane
         {"", false},
