@@ -26,8 +26,9 @@ const ReportColumn kColumns[] = {
     {IDS_CP_COLUMN_ERROR, 38, true},        {IDS_CP_COLUMN_DX_PIXELS, 30, true}, {IDS_CP_COLUMN_DY_PIXELS, 30, true},
     {IDS_CP_COLUMN_ERROR_PIXELS, 44, true}, {IDS_CP_COLUMN_NOTE, 60, false},
 };
-const unsigned kModelNames[kFitModelCount] = {IDS_FIT_ROTATION_SCALES, IDS_FIT_HELMERT, IDS_FIT_AFFINE};
-const int kRmsControls[kFitModelCount] = {IDC_CP_RMS_FIRST, IDC_CP_RMS_HELMERT, IDC_CP_RMS_AFFINE};
+const unsigned kModelNames[kFitModelCount] = {IDS_FIT_ROTATION_SCALES, IDS_FIT_HELMERT, IDS_FIT_AFFINE,
+                                              IDS_FIT_FROM_FILE};
+const int kRmsControls[kFitModelCount] = {IDC_CP_RMS_FIRST, IDC_CP_RMS_HELMERT, IDC_CP_RMS_AFFINE, IDC_CP_RMS_FILE};
 
 // Fixed decimals without the sign of a value that rounds to zero ("-0.00").
 std::string Fixed(double dValue, int nDecimals)
@@ -62,7 +63,7 @@ const CToolDialog::LayoutRule kLayout[] = {
     {IDC_CP_FIT_MODEL, false, false, false, true},   {IDC_CP_PARAMETERS, true, false, false, true},
     {IDC_CP_RMS_LABEL, false, false, false, true},   {IDC_CP_RMS_FIRST, true, false, false, true},
     {IDC_CP_RMS_HELMERT, true, false, false, true},  {IDC_CP_RMS_AFFINE, true, false, false, true},
-    {IDC_CP_HINTS, true, false, false, true},
+    {IDC_CP_RMS_FILE, true, false, false, true},     {IDC_CP_HINTS, true, false, false, true},
 };
 }   // namespace
 
@@ -71,10 +72,7 @@ CControlPointsWnd::CControlPointsWnd() : CDocToolWnd(IDD_CONTROL_POINTS, kProfil
 BOOL CControlPointsWnd::OnInitDialog()
 {
     InitReportList(m_hWnd, GetDlgItem(m_hWnd, IDC_CP_LIST), kColumns, sizeof kColumns / sizeof kColumns[0]);
-    HWND hModels = GetDlgItem(m_hWnd, IDC_CP_FIT_MODEL);
-    for (unsigned nName : kModelNames)
-        SendMessageA(hModels, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LoadResString(nName).c_str()));
-
+    // The models are listed by FillSummary: the file's own only for an image that has one.
     CWinApp* pApp = FwGetApp();
     m_nResidualScale = pApp ? pApp->GetProfileInt(kSection, kScaleEntry, 10) : 10;
     HWND hScales = GetDlgItem(m_hWnd, IDC_CP_EXAGGERATION);
@@ -165,9 +163,21 @@ void CControlPointsWnd::FillSummary()
     if (!pDoc)
         return;
     const CFitReport& report = pDoc->Session().FitReport();
-    SendDlgItemMessageA(m_hWnd, IDC_CP_FIT_MODEL, CB_SETCURSEL, FitModelIndex(report.nChosenModel), 0);
+    // The file's own model is last in kFitModels: the list is the others,
+    // or all of them, in that order.
+    const bool fromFile = pDoc->Session().HasFileGeoreference();
+    const int offered = fromFile ? kFitModelCount : kFitModelCount - 1;
+    HWND hModels = GetDlgItem(m_hWnd, IDC_CP_FIT_MODEL);
+    if (SendMessageA(hModels, CB_GETCOUNT, 0, 0) != offered)
+    {
+        SendMessageA(hModels, CB_RESETCONTENT, 0, 0);
+        for (int i = 0; i < offered; ++i)
+            SendMessageA(hModels, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LoadResString(kModelNames[i]).c_str()));
+    }
+    SendMessageA(hModels, CB_SETCURSEL, FitModelIndex(report.nChosenModel), 0);
     for (FitModel model : kFitModels)
-        SetItemText(kRmsControls[FitModelIndex(model)], ModelSummary(report.Model(model)));
+        SetItemText(kRmsControls[FitModelIndex(model)],
+                    model != FitModel::FromFile || fromFile ? ModelSummary(report.Model(model)) : std::string());
 
     const CModelFit& fit = report.Chosen();
     std::string parameters;

@@ -54,6 +54,22 @@ void OfferRecovery(CImageDoc& doc)
         session.DeclineRestore();
 }
 
+bool OfferFileGeoreference(CImageDoc& doc)
+{
+    CImageSession& session = doc.Session();
+    if (!session.FileGeoreferenceOffered())
+        return false;
+    const CFileGeoreference& georef = session.FileGeoreference();
+    std::string source =
+        LoadResString(georef.nSource == GeoreferenceSource::GeoTiffKeys ? IDS_FILE_GEOREF_KEYS : IDS_FILE_GEOREF_WORLD);
+    if (georef.nEpsg > 0)
+        source = LoadResStringWith(IDS_FILE_GEOREF_EPSG, {source, std::to_string(georef.nEpsg)});
+    const bool use =
+        FwMessageBox(LoadResStringWith(IDS_FILE_GEOREF_ASK, {source}), MB_YESNO | MB_ICONQUESTION) == IDYES;
+    Follow(doc, session.AnswerFileGeoreference(use));
+    return use && session.Mode() == MODE_GEOREFERENCE && session.GeoRef().m_bValid;
+}
+
 void TellOpenFailure(const ScanReadStatus& status, const char* pszPathName)
 {
     // The message names the file; which one is said depends on the cause.

@@ -12,6 +12,10 @@
 // After an image was opened and is on show: offers the features its
 // journal holds, and restores them or forgets the journal.
 void OfferRecovery(CImageDoc& doc);
+// After an image was opened and is on show: asks once whether the
+// georeference its file brings along is used, and keeps the answer. True
+// when it is, and digitising may start at once.
+bool OfferFileGeoreference(CImageDoc& doc);
 // Tells why pszPathName could not be opened: the file cannot be read or has
 // no scan's name, or the decoder refused it.
 void TellOpenFailure(const ScanReadStatus& status, const char* pszPathName);

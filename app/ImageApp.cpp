@@ -53,8 +53,14 @@ BOOL CImageApp::InitInstance()
 CDocument* CImageApp::OpenDocumentFile(const char* pszPathName)
 {
     CDocument* pDoc = CWinApp::OpenDocumentFile(pszPathName);
-    if (pDoc)
-        OfferRecovery(static_cast<CImageDoc&>(*pDoc));
+    if (!pDoc)
+        return pDoc;
+    CImageDoc& doc = static_cast<CImageDoc&>(*pDoc);
+    OfferRecovery(doc);
+    // Yes to the file's georeference is the Digitise command at once: the
+    // feature type asked as always.
+    if (OfferFileGeoreference(doc) && m_pMainWnd)
+        SendMessageA(m_pMainWnd->m_hWnd, WM_COMMAND, MAKEWPARAM(ID_VIEW_DIGITISE, 0), 0);
     return pDoc;
 }
 

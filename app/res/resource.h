@@ -60,6 +60,7 @@
 #define IDC_CP_FIT_LABEL     1110
 #define IDC_CP_RMS_LABEL     1111
 #define IDC_CP_VECTORS_LABEL 1112
+#define IDC_CP_RMS_FILE      1113
 
 // Coordinate systems
 #define IDC_CRS_CURRENT 1200
@@ -161,6 +162,7 @@
 #define IDS_FIT_ROTATION_SCALES      320
 #define IDS_FIT_HELMERT              321
 #define IDS_FIT_AFFINE               322
+#define IDS_FIT_FROM_FILE            323
 #define IDS_CP_COLUMN_NUMBER         330
 #define IDS_CP_COLUMN_PIXEL_X        331
 #define IDS_CP_COLUMN_PIXEL_Y        332
@@ -271,3 +273,9 @@
 
 // Scan formats
 #define IDS_OPEN_FILTER 600
+
+// An image's own georeference
+#define IDS_FILE_GEOREF_ASK   610
+#define IDS_FILE_GEOREF_KEYS  611
+#define IDS_FILE_GEOREF_WORLD 612
+#define IDS_FILE_GEOREF_EPSG  613

@@ -60,6 +60,7 @@ std::string FitModelSettingValue(FitModel nModel)
     {
     case FitModel::Helmert: return "helmert";
     case FitModel::Affine: return "affine";
+    case FitModel::FromFile: return "file";
     case FitModel::RotationScales: break;
     }
     return std::string();
@@ -71,10 +72,22 @@ FitModel ParseFitModelSetting(const std::string& strValue)
         return FitModel::Helmert;
     if (strValue == "affine")
         return FitModel::Affine;
+    if (strValue == "file")
+        return FitModel::FromFile;
     return FitModel::RotationScales;
 }
 
-int FitModelMinimumPoints(FitModel nModel) { return nModel == FitModel::Affine ? 3 : 2; }
+int FitModelMinimumPoints(FitModel nModel)
+{
+    switch (nModel)
+    {
+    case FitModel::Affine: return 3;
+    case FitModel::FromFile: return 0;
+    case FitModel::RotationScales:
+    case FitModel::Helmert: break;
+    }
+    return 2;
+}
 
 bool FitHelmert(const std::vector<CGeoRefPoint>& points, CAffineTransform* pFit)
 {

@@ -15,10 +15,12 @@ enum class FitModel
     RotationScales = 0,   // a rotation of the pixel grid, then a linear relation per map axis
     Helmert = 1,          // least squares: one scale, one rotation and a shift
     Affine = 2,           // least squares: six parameters
+    FromFile = 3,         // the georeference the image file brings along; no points needed
 };
 // Every model in the order the program lists them: the report's models and
-// the Control Points window's choices.
-const FitModel kFitModels[] = {FitModel::RotationScales, FitModel::Helmert, FitModel::Affine};
+// the Control Points window's choices. The file's own comes last, so that
+// the list leaves it out for an image without one and keeps the others' places.
+const FitModel kFitModels[] = {FitModel::RotationScales, FitModel::Helmert, FitModel::Affine, FitModel::FromFile};
 const int kFitModelCount = static_cast<int>(sizeof kFitModels / sizeof kFitModels[0]);
 // The model's place in kFitModels.
 inline int FitModelIndex(FitModel nModel) { return static_cast<int>(nModel); }

@@ -47,6 +47,9 @@ const double kOutlierFloorPixels = 1.0;
 
 void FillResiduals(const CGeoRefArray& geoRef, const CPixelToMapTransform& transform, CModelFit* pFit)
 {
+    // The file's georeference is in force without any point: nothing to measure.
+    if (geoRef.m_points.empty())
+        return;
     CAffineTransform inverse;
     const bool invertible = pFit->affine.Invert(&inverse);
     double sumMap = 0.0, sumPixels = 0.0, worst = 0.0;

@@ -65,8 +65,13 @@ public:
     // with: a failed fit leaves the earlier one in force.
     FitModel m_nFitModel;
     FitModel m_nFittedModel;
-    // The fit in force when it was made by a least-squares model.
+    // The fit in force when it was made by a least-squares model or taken
+    // from the image file.
     CAffineTransform m_affine;
+    // The georeference the image file brings along, which FitModel::FromFile
+    // puts in force; m_bFileFit false when it has none.
+    bool m_bFileFit = false;
+    CAffineTransform m_fileFit;
 
     void SetImageHeight(int nHeight) { m_nImageHeight = nHeight; }
 

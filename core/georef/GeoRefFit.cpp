@@ -45,6 +45,16 @@ void CGeoRefArray::RotatePixel(int x, int y, double* pdU, double* pdV) const
 
 bool CGeoRefArray::CalcTransform()
 {
+    if (m_nFitModel == FitModel::FromFile)
+    {
+        // Whatever the points say: they are only measured against it.
+        if (!m_bFileFit)
+            return false;
+        m_affine = m_fileFit;
+        m_nFittedModel = FitModel::FromFile;
+        m_bValid = true;
+        return true;
+    }
     if (m_nFitModel == FitModel::Helmert || m_nFitModel == FitModel::Affine)
     {
         CAffineTransform fit;

@@ -61,6 +61,8 @@ const TIFFFieldInfo kGeoTiffFields[] = {
      const_cast<char*>("ModelPixelScaleTag")},
     {kTagModelTiepoint, TIFF_VARIABLE, TIFF_VARIABLE, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1,
      const_cast<char*>("ModelTiepointTag")},
+    {kTagModelTransformation, TIFF_VARIABLE, TIFF_VARIABLE, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1,
+     const_cast<char*>("ModelTransformationTag")},
     {kTagGeoKeyDirectory, TIFF_VARIABLE, TIFF_VARIABLE, TIFF_SHORT, FIELD_CUSTOM, 1, 1,
      const_cast<char*>("GeoKeyDirectoryTag")},
 };

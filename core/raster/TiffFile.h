@@ -15,6 +15,7 @@
 // The GeoTIFF tags.
 const ttag_t kTagModelPixelScale = 33550;
 const ttag_t kTagModelTiepoint = 33922;
+const ttag_t kTagModelTransformation = 34264;
 const ttag_t kTagGeoKeyDirectory = 34735;
 
 struct CTiffCloser

@@ -6,6 +6,22 @@
 #include "core/crs/CrsCatalogue.h"
 #include "core/crs/CrsSettings.h"
 #include "core/georef/ImageSettings.h"
+#include "core/scan/ImageGeoreference.h"
+
+namespace
+{
+// The image setting that keeps the answer about the file's georeference.
+const char kFileGeoreferenceSettingKey[] = "filegeoref";
+
+FileGeoreferenceChoice ParseFileGeoreferenceChoice(const std::string& strValue)
+{
+    if (strValue == "use")
+        return FileGeoreferenceChoice::Use;
+    if (strValue == "ignore")
+        return FileGeoreferenceChoice::Ignore;
+    return FileGeoreferenceChoice::Unasked;
+}
+}   // namespace
 
 void ReadImageSideFiles(const std::string& strPath, CFileSystem& files, CImageOpening* pOpening)
 {
@@ -17,6 +33,8 @@ void ReadImageSideFiles(const std::string& strPath, CFileSystem& files, CImageOp
     // The catalogue is unpacked only for an image that names a system.
     if (!settings.Get(kCrsSettingKey).empty())
         pOpening->crs = CrsFromSettings(settings, EmbeddedCrsCatalogue());
+    pOpening->nFileChoice = ParseFileGeoreferenceChoice(settings.Get(kFileGeoreferenceSettingKey));
+    ReadFileGeoreference(strPath, files, &pOpening->fileGeoref);
 }
 
 CImageSession::CImageSession(CFileSystem& files) : m_files(files), m_journal(files) {}
@@ -29,6 +47,9 @@ void CImageSession::BeginOpen()
     m_nMode = MODE_GEOREFERENCE;
     m_shapeFile.m_shapes.RemoveAll();
     m_shapeFile.m_geoRef.SetImageHeight(0);
+    m_shapeFile.m_geoRef.m_bFileFit = false;
+    m_fileGeoref = CFileGeoreference();
+    m_nFileChoice = FileGeoreferenceChoice::Unasked;
 }
 
 CSessionOutcome CImageSession::Open(const CImageOpening& opening)
@@ -37,7 +58,14 @@ CSessionOutcome CImageSession::Open(const CImageOpening& opening)
     geoRef.m_points = opening.points;
     geoRef.m_bValid = false;
     geoRef.SetImageHeight(opening.nHeight);
-    geoRef.m_nFitModel = opening.nFitModel;
+    m_fileGeoref = opening.fileGeoref;
+    m_nFileChoice = opening.nFileChoice;
+    geoRef.m_bFileFit = !m_fileGeoref.IsNone();
+    geoRef.m_fileFit = m_fileGeoref.transform;
+    // The file's fit chosen before, and its world file gone since: the
+    // points are fitted as they were before it was chosen.
+    geoRef.m_nFitModel =
+        opening.nFitModel == FitModel::FromFile && !geoRef.m_bFileFit ? FitModel::RotationScales : opening.nFitModel;
     m_crs = opening.crs;
     m_strPath = opening.strPath;
     m_current.RemoveAll();
@@ -109,6 +137,28 @@ void CImageSession::DeclineRestore()
     m_journal.Remove();
 }
 
+CSessionOutcome CImageSession::AnswerFileGeoreference(bool bUse)
+{
+    CSessionOutcome outcome;
+    if (!HasFileGeoreference())
+        return outcome;
+    m_nFileChoice = bUse ? FileGeoreferenceChoice::Use : FileGeoreferenceChoice::Ignore;
+    if (bUse)
+    {
+        outcome = ChooseFitModel(FitModel::FromFile);
+        // A code the catalogue does not hold leaves the system as it was.
+        const CCrsEntry* pEntry = m_fileGeoref.nEpsg > 0 ? EmbeddedCrsCatalogue().Find(m_fileGeoref.nEpsg) : nullptr;
+        if (pEntry && pEntry->nCode != m_crs.nEpsg)
+        {
+            CSessionOutcome crs = SetCrs(pEntry->Ref());
+            outcome.messages.insert(outcome.messages.end(), crs.messages.begin(), crs.messages.end());
+        }
+    }
+    UpdateSetting(kFileGeoreferenceSettingKey, bUse ? "use" : "ignore", NOTICE_SETTINGS_NOT_WRITTEN, outcome);
+    outcome.bDone = true;
+    return outcome;
+}
+
 CSessionOutcome CImageSession::AddPoint(const CGeoRefPoint& point)
 {
     return Do(CAddPointEdit{static_cast<int>(GeoRef().m_points.size()), point});
@@ -150,7 +200,7 @@ CSessionOutcome CImageSession::DeleteAllPoints()
 CSessionOutcome CImageSession::ChooseFitModel(FitModel nModel)
 {
     const FitModel nBefore = GeoRef().m_nFitModel;
-    if (nModel == nBefore)
+    if (nModel == nBefore || (nModel == FitModel::FromFile && !HasFileGeoreference()))
         return {};
     // Features being digitised need a fit in force all the time: a model
     // that cannot be fitted yet is chosen while georeferencing.

@@ -11,6 +11,7 @@
 
 #include "core/edit/EditHistory.h"
 #include "core/georef/CrsRef.h"
+#include "core/georef/FileGeoreference.h"
 #include "core/georef/FitReport.h"
 #include "core/io/FileSystem.h"
 #include "core/edit/JournalWriter.h"
@@ -55,6 +56,15 @@ struct [[nodiscard]] CSessionOutcome
     std::vector<CSessionMessage> messages;
 };
 
+// Whether the georeference an image file brings along is to be used: the
+// user's answer, kept in the image's settings, asked once.
+enum class FileGeoreferenceChoice
+{
+    Unasked,
+    Use,
+    Ignore,
+};
+
 // What an opened image brings along: its full path (which the journal is
 // named after), the folder its journal is kept in (with its separator),
 // its height, and what its side files hold.
@@ -67,11 +77,14 @@ struct CImageOpening
     std::vector<CGeoRefPoint> points;
     FitModel nFitModel = FitModel::RotationScales;
     CCrsRef crs;
+    CFileGeoreference fileGeoref;
+    FileGeoreferenceChoice nFileChoice = FileGeoreferenceChoice::Unasked;
 };
 
 // What the files beside the image at strPath hold: its control points (the
-// point file), the fit model and the coordinate system (its settings). What
-// is missing or unreadable is left as the defaults.
+// point file), the fit model, the coordinate system and the answer about the
+// file's georeference (its settings); and the georeference the image itself
+// or a world file gives. What is missing or unreadable is left as the defaults.
 void ReadImageSideFiles(const std::string& strPath, CFileSystem& files, CImageOpening* pOpening);
 
 class CImageSession
@@ -116,6 +129,20 @@ public:
     CSessionMessage RestoreQuestion() const;
     CSessionOutcome RestoreFromJournal();
     void DeclineRestore();
+
+    // The georeference the image file brings along (none for most scans).
+    const CFileGeoreference& FileGeoreference() const { return m_fileGeoref; }
+    bool HasFileGeoreference() const { return !m_fileGeoref.IsNone(); }
+    // Whether the user is yet to say if the file's georeference is used.
+    bool FileGeoreferenceOffered() const
+    {
+        return HasFileGeoreference() && m_nFileChoice == FileGeoreferenceChoice::Unasked && m_nMode != MODE_NONE;
+    }
+    // Keeps the answer beside the image. Use puts the file's fit in force
+    // (an edit of the fit model, undone as any other) and takes its
+    // coordinate system when the catalogue knows it: digitising may start
+    // at once. Ignore leaves everything as it is.
+    CSessionOutcome AnswerFileGeoreference(bool bUse);
 
     CSessionOutcome AddPoint(const CGeoRefPoint& point);
     CSessionOutcome MovePoint(int nIndex, int nPixelX, int nPixelY);
@@ -181,4 +208,6 @@ private:
     bool m_bJournalFailureTold = false;
     // What the journal of the image just opened holds, until the user answers.
     CRecoveredWork m_found;
+    CFileGeoreference m_fileGeoref;
+    FileGeoreferenceChoice m_nFileChoice = FileGeoreferenceChoice::Unasked;
 };

@@ -343,3 +343,93 @@ TEST_F(ImageSessionTest, WhatIsWrittenBesideTheImageIsReadOnTheNextOpen)
     EXPECT_EQ(nothing.nFitModel, FitModel::RotationScales);
     EXPECT_TRUE(nothing.crs.IsNone());
 }
+
+namespace
+{
+// The image with a world file beside it (10 m columns, 5 m rows) and, as if
+// its keys had said so, UTM 33N.
+CImageOpening OpeningWithWorldFile(CMemoryFileSystem& files)
+{
+    files.m_files["maps/sheet.jgw"] = "10\r\n0\r\n0\r\n-5\r\n500005\r\n4649997.5\r\n";
+    CImageOpening opening;
+    ReadImageSideFiles(kImage, files, &opening);
+    opening.strPath = kImage;
+    opening.strJournalFolder = kFolder;
+    opening.nHeight = 100;
+    opening.fileGeoref.nEpsg = 32633;
+    return opening;
+}
+}   // namespace
+
+TEST_F(ImageSessionTest, TheFilesGeoreferenceUsedIsTheFitWithoutPointsAndIsRemembered)
+{
+    m_session.BeginOpen();
+    (void)m_session.Open(OpeningWithWorldFile(m_files));
+    ASSERT_TRUE(m_session.FileGeoreferenceOffered());
+    const CSessionOutcome used = m_session.AnswerFileGeoreference(true);
+    EXPECT_TRUE(used.bDone && used.messages.empty());
+    EXPECT_FALSE(m_session.FileGeoreferenceOffered());
+    EXPECT_EQ(m_session.GeoRef().m_nFitModel, FitModel::FromFile);
+    EXPECT_EQ(m_session.Crs().nEpsg, 32633);
+    const CImageSettings settings = ReadImageSettings(kImage, m_files);
+    EXPECT_EQ(settings.Get(kFitSettingKey), "file");
+    EXPECT_EQ(settings.Get("filegeoref"), "use");
+    EXPECT_EQ(settings.Get("crs"), "EPSG:32633");
+
+    // The model choice is undone as any other; the answer stays.
+    ASSERT_TRUE(m_session.Undo().bDone);
+    EXPECT_EQ(m_session.GeoRef().m_nFitModel, FitModel::RotationScales);
+    EXPECT_FALSE(m_session.FitPoints().bDone);
+    ASSERT_TRUE(m_session.Redo().bDone);
+
+    // Digitising starts without a point; a point placed later is measured
+    // against the file's fit, which it does not move.
+    ASSERT_TRUE(m_session.FitPoints().bDone);
+    ASSERT_TRUE(m_session.StartDigitising(SHAPE_POINT).bDone);
+    double x, y;
+    ASSERT_TRUE(m_session.GeoRef().PixelToMap(2, 3, &x, &y));
+    EXPECT_DOUBLE_EQ(x, 500025.0);
+    EXPECT_DOUBLE_EQ(y, 4649982.5);
+    ASSERT_TRUE(m_session.AddPoint(CGeoRefPoint(500026.0, 4649982.5, 2, 3)).bDone);
+    ASSERT_TRUE(m_session.GeoRef().PixelToMap(2, 3, &x, &y));
+    EXPECT_DOUBLE_EQ(x, 500025.0);
+    ASSERT_EQ(m_session.FitReport().Chosen().residuals.size(), 1u);
+    EXPECT_DOUBLE_EQ(m_session.FitReport().Chosen().residuals[0].dX, -1.0);
+
+    CImageOpening again;
+    ReadImageSideFiles(kImage, m_files, &again);
+    EXPECT_EQ(again.nFileChoice, FileGeoreferenceChoice::Use);
+    EXPECT_EQ(again.nFitModel, FitModel::FromFile);
+    EXPECT_EQ(again.fileGeoref.nSource, GeoreferenceSource::WorldFile);
+}
+
+TEST_F(ImageSessionTest, TheFilesGeoreferenceIgnoredOrAbsentChangesNothing)
+{
+    m_session.BeginOpen();
+    (void)m_session.Open(OpeningWithWorldFile(m_files));
+    const CSessionOutcome ignored = m_session.AnswerFileGeoreference(false);
+    EXPECT_TRUE(ignored.messages.empty());
+    EXPECT_FALSE(m_session.FileGeoreferenceOffered());
+    EXPECT_EQ(m_session.GeoRef().m_nFitModel, FitModel::RotationScales);
+    EXPECT_TRUE(m_session.Crs().IsNone());
+    EXPECT_EQ(Notices(m_session.FitPoints()), std::vector<SessionNotice>{NOTICE_NOT_FITTED});
+    EXPECT_EQ(m_session.Mode(), MODE_GEOREFERENCE);
+    EXPECT_EQ(ReadImageSettings(kImage, m_files).Format(), "filegeoref=ignore\r\n");
+    CImageOpening again;
+    ReadImageSideFiles(kImage, m_files, &again);
+    EXPECT_EQ(again.nFileChoice, FileGeoreferenceChoice::Ignore);
+
+    // The world file gone: the model chosen with it falls back, and cannot
+    // be chosen again.
+    ASSERT_TRUE(UpdateImageSetting(kImage, kFitSettingKey, "file", m_files));
+    m_files.m_files.erase("maps/sheet.jgw");
+    again = CImageOpening();
+    ReadImageSideFiles(kImage, m_files, &again);
+    EXPECT_EQ(again.nFitModel, FitModel::FromFile);
+    m_session.BeginOpen();
+    (void)m_session.Open(again);
+    EXPECT_FALSE(m_session.HasFileGeoreference());
+    EXPECT_EQ(m_session.GeoRef().m_nFitModel, FitModel::RotationScales);
+    EXPECT_FALSE(m_session.ChooseFitModel(FitModel::FromFile).bDone);
+    EXPECT_FALSE(m_session.AnswerFileGeoreference(true).bDone);
+}

@@ -22,3 +22,8 @@ cjpeg -quality 95 -outfile other.jpg other.ppm
 rm -f map.ppm other.ppm
 printf '10.500000,-3.250000,10,20\r\n100.000000,200.000000,40,30\r\n' > map.tvg
 printf '1.000000,2.000000,5,6\r\n' > other.tvg
+
+# A GeoTIFF that carries its georeference (UTM 33N, 10 m pixels): a corner
+# of the sample map, georeferenced by gdal_translate (needs gdal-bin).
+GDAL_PAM_ENABLED=NO gdal_translate -q -srcwin 200 300 240 180 -a_srs EPSG:32633 \
+  -a_ullr 500000 4650000 502400 4648200 -co COMPRESS=DEFLATE ../../../../samples/sample_map.jpg utm33.tif
