@@ -133,6 +133,11 @@ std::string_view CAttributeTable::RecordBytes(int nRecord) const
     return std::string_view(m_bytes).substr(m_cbHeader + size_t(nRecord) * m_cbRecord, m_cbRecord);
 }
 
+std::string_view CAttributeTable::TrailingBytes() const
+{
+    return std::string_view(m_bytes).substr(m_cbHeader + size_t(m_nRecords) * m_cbRecord);
+}
+
 std::string_view CAttributeTable::Cell(int nRecord, int nField) const
 {
     const CDbfField& field = m_fields[nField];

@@ -137,6 +137,9 @@ public:
     // (deleted flag first) as the file has them.
     std::string_view HeaderBytes() const;
     std::string_view RecordBytes(int nRecord) const;
+    // What follows the last record: the end-of-file mark, or nothing (pyshp
+    // writes none).
+    std::string_view TrailingBytes() const;
     std::string_view Cell(int nRecord, int nField) const;
     bool IsDeleted(int nRecord) const { return RecordBytes(nRecord)[0] == '*'; }
 

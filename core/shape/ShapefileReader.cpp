@@ -182,7 +182,8 @@ public:
         const uint64_t cbZ = hasZ ? 16 + 8 * uint64_t(nPoints) : 0;
         const uint64_t cbM = hasM ? 16 + 8 * uint64_t(nPoints) : 0;
         if (cbXy + cbZ > cb)
-            return Bad(nRecord, "counts " + std::to_string(nPoints) + " points in " + std::to_string(cb) + " bytes");
+            return Bad(nRecord, "counts " + std::to_string(nParts) + " parts and " + std::to_string(nPoints) +
+                                    " points in " + std::to_string(cb) + " bytes");
         if (nPoints == 0 && nParts > (multiPoint ? 1 : 0))
             return Bad(nRecord, "has parts but no point");
         if (nPoints == 0)
