@@ -65,22 +65,6 @@ TEST(ShapefileRead, KeepsEveryByteToWriteBack)
     }
 }
 
-TEST(ShapefileRead, CellsAreTheFilesBytesAndDeletedRecordsAreMarked)
-{
-    CMemoryFileSystem files = LoadFixture("polygons_utf8");
-    CShapefileLayer layer;
-    ASSERT_TRUE(ReadShapefileLayer("m.shp", files, &layer).Ok());
-    const CAttributeTable& table = layer.m_table;
-    EXPECT_EQ(table.Cell(0, table.FindField("COUNT")), "       12");
-    EXPECT_EQ(table.Cell(1, table.FindField("surveyed")), "00000000");   // GDAL's empty date
-    EXPECT_EQ(table.Cell(0, table.FindField("name")).substr(0, 20), "\xC3\x8Ele Verte \xE2\x80\x93 ouest");
-    EXPECT_EQ(table.Text(0, 0), "\xC3\x8Ele Verte \xE2\x80\x93 ouest");
-    EXPECT_FALSE(table.IsDeleted(2));
-    EXPECT_TRUE(table.IsDeleted(3));
-    EXPECT_TRUE(layer.m_features[2].bNull);
-    EXPECT_EQ(layer.m_features[1].parts.size(), 4u);   // rings of both polygons, holes included
-}
-
 TEST(ShapefileRead, CodePageFromTheCpgElseTheLanguageByte)
 {
     struct Case
