@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Fuzzes the coordinate grammar, the point file reader, the recovery
-# journal reader and the scan decoders with libFuzzer under AddressSanitizer
+# journal reader, the scan decoders and the Shapefile reader with libFuzzer under AddressSanitizer
 # and UBSan, each for SECONDS.
 # Usage: tools/fuzz.sh [SECONDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${BUILD:-build}/fuzz
 mkdir -p "$out/corpus"
+/usr/bin/python3 tools/make-codepage-tables.py "$out/CodePageTables.cpp"
 flags=(-std=c++17 -g -O1 -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
 clang++ "${flags[@]}" tests/fuzz/fuzz_parsers.cpp core/georef/*.cpp core/io/*.cpp core/journal/*.cpp \
   core/shape/Shape.cpp -lz -o "$out/fuzz_parsers"
@@ -34,3 +35,18 @@ mkdir -p "$out/scan-corpus"
 cp tests/data/scan/*.tif tests/data/scan/*.png tests/data/jp2/*.jp2 tests/data/jp2/*.j2k tests/data/jpeg/*.jpg \
   "$out/scan-corpus/"
 "$out/fuzz_scans" -max_total_time="${1:-60}" -max_len=65536 -rss_limit_mb=4096 "$out/scan-corpus"
+# The Shapefile reader starts from every fixture set, each packed as the
+# target splits its input: the .shp's and the .shx's lengths, then the three files.
+clang++ "${flags[@]}" tests/fuzz/fuzz_shapefile.cpp core/shape/*.cpp core/georef/*.cpp core/io/*.cpp \
+  "$out/CodePageTables.cpp" -o "$out/fuzz_shapefile"
+mkdir -p "$out/shp-corpus"
+/usr/bin/python3 - "$out/shp-corpus" tests/data/shp/*.shp <<'PY'
+import os, struct, sys
+for shp in sys.argv[2:]:
+    base = shp[:-4]
+    parts = [open(base + ext, "rb").read() for ext in (".shp", ".shx", ".dbf")]
+    if len(parts[0]) < 65536 and len(parts[1]) < 65536:
+        packed = struct.pack("<HH", len(parts[0]), len(parts[1])) + b"".join(parts)
+        open(os.path.join(sys.argv[1], os.path.basename(base)), "wb").write(packed)
+PY
+"$out/fuzz_shapefile" -max_total_time="${1:-60}" -max_len=65536 "$out/shp-corpus"

@@ -1,6 +1,6 @@
-// Fixed-size integer and double fields written byte by byte, so that the
-// files come out the same whatever the host's byte order. Structs are never
-// written as they lie in memory.
+// Fixed-size integer and double fields written and read byte by byte, so
+// that the files come out (and are understood) the same whatever the host's
+// byte order. Structs are never written or read as they lie in memory.
 #pragma once
 
 #include <cstdint>
@@ -39,4 +39,23 @@ inline void PutLittleDouble(unsigned char* p, double dValue)
     std::memcpy(&u, &dValue, sizeof u);
     for (int i = 0; i < 8; ++i)
         p[i] = static_cast<unsigned char>(u >> (8 * i));
+}
+
+inline uint16_t GetLittle16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+
+inline int32_t GetLittle32(const unsigned char* p)
+{
+    return static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+}
+
+inline int32_t GetBig32(const unsigned char* p) { return SwapBytes32(GetLittle32(p)); }
+
+inline double GetLittleDouble(const unsigned char* p)
+{
+    uint64_t u = 0;
+    for (int i = 0; i < 8; ++i)
+        u |= uint64_t(p[i]) << (8 * i);
+    double d;
+    std::memcpy(&d, &u, sizeof d);
+    return d;
 }

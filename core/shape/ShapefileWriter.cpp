@@ -70,11 +70,6 @@ void PutBounds(unsigned char* p, const CShapeBounds& box)
     PutLittle32(p + 36, box.m_nPoints);
 }
 
-int32_t GetLittle32(const unsigned char* p)
-{
-    return static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
-}
-
 int32_t PolyContentWords(int nVertices) { return (kPolyFixedContentSize + 16 * nVertices) / 2; }
 
 // Windows file names ignore case, so "ROADS.SHX" and "ROADS.shx" are one file.

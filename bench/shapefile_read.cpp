@@ -1,0 +1,116 @@
+// Reads 100,000 polylines of 10 vertices, with an integer and a text
+// field, from a Shapefile that ogr2ogr wrote: our reader (geometry and
+// attribute table, every name decoded) against ogr2ogr reading the same
+// file into GeoJSON sent to /dev/null (its GeoJSON driver cannot
+// open /dev/null itself; it writes to standard output). Best of three runs each; ogr2ogr's
+// time includes starting the process and writing the GeoJSON text.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+#include "core/io/StdioFileSystem.h"
+#include "core/shape/ShapefileLayer.h"
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+const int kShapes = 100000;
+const int kVertices = 10;
+const int kRuns = 3;
+
+double Seconds(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}   // namespace
+
+int main()
+{
+    const fs::path dir = fs::temp_directory_path() / ("quarvex-bench-shapefile-read-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const fs::path csv = dir / "lines.csv";
+    {
+        FILE* out = std::fopen(csv.string().c_str(), "w");
+        if (!out)
+            return 1;
+        std::fprintf(out, "WKT,ID,NAME\n");
+        unsigned seed = 12345;
+        auto next = [&seed](int range) {
+            seed = seed * 1103515245u + 12345u;
+            return static_cast<int>((seed >> 8) % static_cast<unsigned>(range));
+        };
+        for (int i = 0; i < kShapes; ++i)
+        {
+            double x = 500000.0 + next(20000) + next(1000) / 1000.0, y = 4200000.0 + next(20000);
+            std::fprintf(out, "\"LINESTRING (");
+            for (int v = 0; v < kVertices; ++v)
+            {
+                std::fprintf(out, "%s%.17g %.17g", v ? "," : "", x, y);
+                x += (next(2001) - 1000) / 10.0;
+                y += (next(2001) - 1000) / 10.0;
+            }
+            std::fprintf(out, ")\",%d,Chemin n\xC2\xB0%d\n", i + 1, i + 1);
+        }
+        std::fclose(out);
+        FILE* types = std::fopen((dir / "lines.csvt").string().c_str(), "w");
+        if (!types)
+            return 1;
+        std::fprintf(types, "WKT,Integer(8),String(32)\n");
+        std::fclose(types);
+    }
+    const fs::path shp = dir / "lines.shp";
+    const std::string make = "ogr2ogr -f \"ESRI Shapefile\" -lco ENCODING=UTF-8 -nlt LINESTRING "
+                             "-oo KEEP_GEOM_COLUMNS=NO '" +
+                             shp.string() + "' '" + csv.string() + "' >/dev/null 2>&1";
+    if (std::system(make.c_str()) != 0)
+    {
+        std::fprintf(stderr, "ogr2ogr failed: %s\n", make.c_str());
+        return 1;
+    }
+    std::printf("%d polylines of %d vertices, %.1f MB of .shp, .shx and .dbf\n", kShapes, kVertices,
+                (fs::file_size(shp) + fs::file_size(dir / "lines.shx") + fs::file_size(dir / "lines.dbf")) / 1e6);
+
+    double best = 1e300;
+    size_t decoded = 0;
+    for (int run = 0; run < kRuns; ++run)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        CShapefileLayer layer;
+        const ShapefileReadStatus status = ReadShapefileLayer(shp.string(), StdioFileSystem(), &layer);
+        if (!status.Ok() || layer.m_features.size() != size_t(kShapes))
+        {
+            std::fprintf(stderr, "our read failed: %s\n", status.Detail().c_str());
+            return 1;
+        }
+        // The attributes as the program will show them: every name decoded.
+        decoded = 0;
+        for (int i = 0; i < kShapes; ++i)
+            decoded += layer.m_table.Text(i, 1).size();
+        best = std::min(best, Seconds(start));
+    }
+    std::printf("quarvex  %.3f s (%zu bytes of names decoded)\n", best, decoded);
+
+    const std::string read = "ogr2ogr -f GeoJSON /vsistdout/ '" + shp.string() + "' >/dev/null 2>&1";
+    double gdalBest = 1e300;
+    for (int run = 0; run < kRuns; ++run)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        if (std::system(read.c_str()) != 0)
+        {
+            std::fprintf(stderr, "ogr2ogr failed: %s\n", read.c_str());
+            return 1;
+        }
+        gdalBest = std::min(gdalBest, Seconds(start));
+    }
+    std::printf("ogr2ogr  %.3f s to GeoJSON on /dev/null\n", gdalBest);
+    std::printf("ogr2ogr time / our time: %.1f (above 1: we are faster)\n", gdalBest / best);
+    fs::remove_all(dir);
+    return 0;
+}
