@@ -6,8 +6,8 @@
 # best of REPEATS runs (default 3) and the ratios to opj_decompress.
 source "$(dirname "$0")/bench-lib.sh"
 
-build_native_target jp2_decode_timer
-for arch in "${bench_arches[@]}"; do build_win_target "$arch" jp2_decode_timer; done
+build_native_target scan_decode_timer
+for arch in "${bench_arches[@]}"; do build_win_target "$arch" scan_decode_timer; done
 data=$(bench_scans)
 file="$data/scan27.jp2"
 if [ ! -f "$file" ]; then
@@ -33,10 +33,10 @@ printf '%-8s %6s %10s %10s %7s %10s %7s %10s %7s\n' level MP "opj ms" "ours ms" 
   "x86-64 ms" ratio
 for reduce in 0 2; do
   opj_ms=$(time_opj -r "$reduce")
-  read -r width height native_ms _ native_sum < <("$bench_build/bench/jp2_decode_timer" "$file" "$repeats" "$reduce")
+  read -r width height native_ms _ native_sum < <("$bench_build/bench/scan_decode_timer" "$file" "$repeats" "$reduce")
   declare -A wine_ms=([win32]=- [win64]=-)
   for arch in "${bench_arches[@]}"; do
-    read -r _ _ ms _ sum < <(run_wine_in "$arch" "$(win_build_dir "$arch")/bench/jp2_decode_timer.exe" \
+    read -r _ _ ms _ sum < <(run_wine_in "$arch" "$(win_build_dir "$arch")/bench/scan_decode_timer.exe" \
       "$(wine_path "$file")" "$repeats" "$reduce" 2>/dev/null | tr -d '\r')
     if [ "$native_sum" != "$sum" ]; then
       echo "jp2_decode: the $arch build decoded other pixels ($sum, natively $native_sum)" >&2

@@ -1,6 +1,7 @@
-// Times ReadJp2Scan on one file, natively or under Wine: the whole call as
-// the document would make it (read the file, decode on every core, RGB
-// buffer). Usage: jp2_decode_timer FILE.jp2 [REPEATS] [REDUCE]
+// Times the decoding of one scan, natively or under Wine: the whole call as
+// the document makes it (ReadScanFile: read the file, decode on every core
+// the format allows, RGB buffer), or a JPEG 2000 at 1/2^REDUCE of its size.
+// Usage: scan_decode_timer FILE [REPEATS] [REDUCE]
 // Prints: width height best_ms median_ms checksum
 #include <algorithm>
 #include <chrono>
@@ -12,12 +13,13 @@
 
 #include "core/io/StdioFileSystem.h"
 #include "core/scan/Jp2Scan.h"
+#include "core/scan/ScanReader.h"
 
 int main(int argc, char** argv)
 {
     if (argc < 2)
     {
-        std::fprintf(stderr, "usage: jp2_decode_timer FILE.jp2 [REPEATS] [REDUCE]\n");
+        std::fprintf(stderr, "usage: scan_decode_timer FILE [REPEATS] [REDUCE]\n");
         return 2;
     }
     const int repeats = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
@@ -28,11 +30,13 @@ int main(int argc, char** argv)
     for (int i = 0; i < repeats; ++i)
     {
         const auto start = std::chrono::steady_clock::now();
-        const ScanReadStatus status = ReadJp2Scan(argv[1], &image, CScanReadOptions(), StdioFileSystem(), reduce);
+        const ScanReadStatus status = reduce > 0
+                                          ? ReadJp2Scan(argv[1], &image, CScanReadOptions(), StdioFileSystem(), reduce)
+                                          : ReadScanFile(argv[1], &image, CScanReadOptions(), StdioFileSystem());
         const auto stop = std::chrono::steady_clock::now();
         if (!status.Ok())
         {
-            std::fprintf(stderr, "jp2_decode_timer: cannot decode %s: %s\n", argv[1], status.Detail().c_str());
+            std::fprintf(stderr, "scan_decode_timer: cannot decode %s: %s\n", argv[1], status.Detail().c_str());
             return 1;
         }
         milliseconds.push_back(std::chrono::duration<double, std::milli>(stop - start).count());
