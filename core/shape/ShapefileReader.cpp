@@ -176,9 +176,10 @@ public:
         if (nParts < 0 || nPoints < 0)
             return Bad(nRecord, "has a negative count");
         const size_t partsAt = countsAt + (multiPoint ? 4 : 8);
-        const size_t pointsAt = partsAt + (multiPoint ? 0 : 4 * uint64_t(nParts));
-        // 64-bit sums: counts near 2^31 cannot wrap round to a small size.
-        const uint64_t cbXy = pointsAt + 16 * uint64_t(nPoints);
+        // 64-bit sums, checked before any is a size: counts near 2^31 cannot
+        // wrap round to a small size, in a 32-bit process neither.
+        const uint64_t cbPartsEnd = partsAt + (multiPoint ? 0 : 4 * uint64_t(nParts));
+        const uint64_t cbXy = cbPartsEnd + 16 * uint64_t(nPoints);
         const uint64_t cbZ = hasZ ? 16 + 8 * uint64_t(nPoints) : 0;
         const uint64_t cbM = hasM ? 16 + 8 * uint64_t(nPoints) : 0;
         if (cbXy + cbZ > cb)
@@ -188,6 +189,7 @@ public:
             return Bad(nRecord, "has parts but no point");
         if (nPoints == 0)
             return ShapefileReadStatus();   // an empty shape: no part
+        const size_t pointsAt = static_cast<size_t>(cbPartsEnd);
         pFeature->bHasM = hasM && cbXy + cbZ + cbM <= cb;
 
         std::vector<int32_t> starts(size_t(nParts) + 1, 0);
