@@ -21,18 +21,19 @@ kinds=(lzw.tif deflate-tiled.tif jpeg-tiled.tif none.tif png)
 for kind in "${kinds[@]}"; do
   [ -f "$data/scan27-$kind" ] || gdal_translate -q ${options[$kind]} "$data/scan27.jpg" "$data/scan27-$kind"
 done
-out="$data/.scan-decode-out"
+# GDAL's raw (ENVI) writer needs a name with an extension: it puts its .hdr beside.
+out="$data/scan-decode-out.raw"
 
 # best_ms COMMAND...: the best wall time of REPEATS runs, in milliseconds.
 best_ms() {
   local best= start ms
   for _ in $(seq "$repeats"); do
     start=$(date +%s%N)
-    "$@" >/dev/null 2>&1
+    "$@" >/dev/null 2>&1 || { echo "scan_decode: $* failed" >&2; exit 1; }
     ms=$((($(date +%s%N) - start) / 1000000))
     if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
   done
-  rm -f "$out" "$out.hdr" "$out.aux.xml"
+  rm -f "$out" "${out%.raw}.hdr" "$out.aux.xml"
   echo "$best"
 }
 
