@@ -1,0 +1,135 @@
+// GeoPackages we write, judged by tools nobody here wrote: GDAL reads every
+// geometry (holes and multipolygons included), value and the coordinate
+// system back; GDAL's GeoPackage validator and SQLite's integrity check
+// accept the file. Bad values are refused and an existing file stays.
+#include <algorithm>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "core/gpkg/GeoPackageWriter.h"
+#include "core/io/StdioFileSystem.h"
+#include "tests/core/TestFiles.h"
+
+namespace
+{
+const char kValidator[] = "/usr/lib/python3/dist-packages/osgeo_utils/samples/validate_gpkg.py";
+
+CMapPoint P(double x, double y) { return CMapPoint{x, y, 0, 0}; }
+
+std::vector<CMapPoint> Square(double x0, double y0, double side, bool bClockwise)
+{
+    std::vector<CMapPoint> ring = {P(x0, y0), P(x0 + side, y0), P(x0 + side, y0 + side), P(x0, y0 + side), P(x0, y0)};
+    if (bClockwise)
+        std::reverse(ring.begin(), ring.end());
+    return ring;
+}
+
+std::string Dump(const std::string& path)
+{
+    int code = 0;
+    std::string out = RunTool("/usr/bin/python3 " QUARVEX_SOURCE_DIR "/tests/native/gpkg_dump.py '" + path + "'", &code);
+    EXPECT_EQ(code, 0) << out;
+    return out;
+}
+
+void ExpectValid(const std::string& path)
+{
+    int code = 0;
+    std::string out = RunTool(std::string("/usr/bin/python3 ") + kValidator + " '" + path + "'", &code);
+    EXPECT_EQ(code, 0) << out;
+    out = RunTool("sqlite3 '" + path + "' 'PRAGMA integrity_check'", &code);
+    EXPECT_EQ(out, "ok\n");
+}
+
+CVectorLayer Parcels()
+{
+    CVectorLayer layer;
+    layer.strName = "parcels";
+    layer.nKind = GeometryKind::Polygon;
+    layer.fields = {{"ID", FieldType::Integer, 9, 0},
+                    {"NAME", FieldType::Text, 40, 0},
+                    {"AREA", FieldType::Real, 12, 3},
+                    {"SURVEYED", FieldType::Date, 8, 0}};
+    // A plain parcel drawn anticlockwise (a lone ring is an exterior either
+    // way), one with a hole, two islands with a hole in the second, and one
+    // with no geometry.
+    layer.features.push_back({{Square(500000, 5200000, 100, false)}, {"1", "Wiese", "10000.5", "20260107"}});
+    layer.features.push_back(
+        {{Square(500200, 5200000, 100, true), Square(500220, 5200020, 10, false)}, {"2", "Höfe & \"Äcker\"", "9900", "1999-12-31"}});
+    layer.features.push_back({{Square(501000, 5201000, 50, true), Square(502000, 5201000, 50, true),
+                               Square(502010, 5201010, 5, false)},
+                              {"3", std::nullopt, " -0.25 ", std::nullopt}});
+    layer.features.push_back({{}, {"4", "", std::nullopt, std::nullopt}});
+    return layer;
+}
+}   // namespace
+
+TEST(GeoPackageGdal, LayersReadBackThroughGdalAndPassTheValidator)
+{
+    ScratchDir dir;
+    CFileSystem& files = StdioFileSystem();
+    const std::string path = dir.File("parcels.gpkg");
+    const GeoPackageWriteStatus written = WriteGeoPackage(path, Parcels(), CCrsRef{32633, false}, files);
+    ASSERT_TRUE(written.Ok()) << written.Detail();
+    ExpectValid(path);
+    EXPECT_EQ(Dump(path),
+              "layer parcels Multi Polygon epsg 32633\n"
+              "field ID Integer 0\nfield NAME String 40\nfield AREA Real 0\nfield SURVEYED Date 0\n"
+              "1 MULTIPOLYGON (((500000 5200000,500100 5200000,500100 5200100,500000 5200100,500000 5200000))) | "
+              "1 | Wiese | 10000.5 | 2026/01/07\n"
+              "2 MULTIPOLYGON (((500200 5200000,500300 5200000,500300 5200100,500200 5200100,500200 5200000),"
+              "(500220 5200020,500220 5200030,500230 5200030,500230 5200020,500220 5200020))) | "
+              "2 | Höfe & \"Äcker\" | 9900.0 | 1999/12/31\n"
+              "3 MULTIPOLYGON (((501000 5201000,501050 5201000,501050 5201050,501000 5201050,501000 5201000)),"
+              "((502000 5201000,502050 5201000,502050 5201050,502000 5201050,502000 5201000),"
+              "(502010 5201010,502010 5201015,502015 5201015,502015 5201010,502010 5201010))) | "
+              "3 | null | -0.25 | null\n"
+              "4 null | 4 |  | null | null\n");
+
+    // Lines with Z, points, in no coordinate system; single kinds when every
+    // feature is one.
+    CVectorLayer roads;
+    roads.strName = "roads";
+    roads.nKind = GeometryKind::PolyLine;
+    roads.bHasZ = true;
+    roads.fields = {{"ID", FieldType::Integer, 10, 0}};
+    roads.features.push_back({{{CMapPoint{1.5, 2.25, 100, 0}, CMapPoint{3, 4, 101.5, 0}}}, {"12345678901"}});
+    const std::string roadsPath = dir.File("roads.gpkg");
+    ASSERT_TRUE(WriteGeoPackage(roadsPath, roads, CCrsRef{}, files).Ok());
+    ExpectValid(roadsPath);
+    EXPECT_EQ(Dump(roadsPath), "layer roads 3D Line String epsg None\nfield ID Integer64 0\n"
+                               "1 LINESTRING Z (1.5 2.25 100,3 4 101.5) | 12345678901\n");
+
+    CVectorLayer wells;
+    wells.strName = "wells";
+    wells.nKind = GeometryKind::Point;
+    wells.features.push_back({{{P(15.25, 47.5)}}, {}});
+    const std::string wellsPath = dir.File("wells.gpkg");
+    ASSERT_TRUE(WriteGeoPackage(wellsPath, wells, CCrsRef{4326, true}, files).Ok());
+    ExpectValid(wellsPath);
+    EXPECT_EQ(Dump(wellsPath), "layer wells Point epsg 4326\n1 POINT (15.25 47.5) | \n");
+}
+
+TEST(GeoPackageGdal, ValueThatIsNotItsTypeIsRefusedAndTheFileStays)
+{
+    ScratchDir dir;
+    CFileSystem& files = StdioFileSystem();
+    const std::string path = dir.File("parcels.gpkg");
+    WriteFileBytes(path, "earlier");
+    for (const char* bad : {"12a", "", "1e400"})
+    {
+        CVectorLayer layer = Parcels();
+        layer.features[1].values[2] = std::string(bad);
+        const GeoPackageWriteStatus written = WriteGeoPackage(path, layer, CCrsRef{}, files);
+        EXPECT_EQ(written.GetCode(), GeoPackageWriteError::BadValue) << bad;
+        EXPECT_NE(written.Detail().find("feature 2, field AREA"), std::string::npos) << written.Detail();
+    }
+    for (const char* bad : {"20230230", "2023-13-01", "1999-1-1"})
+    {
+        CVectorLayer layer = Parcels();
+        layer.features[0].values[3] = std::string(bad);
+        EXPECT_EQ(WriteGeoPackage(path, layer, CCrsRef{}, files).GetCode(), GeoPackageWriteError::BadValue) << bad;
+    }
+    EXPECT_EQ(ReadFileBytes(path), "earlier");
+}
