@@ -1,7 +1,5 @@
 #include "core/gpkg/GeoPackageWriter.h"
 
-#include <sqlite3.h>
-
 #include <charconv>
 #include <new>
 #include <cstdint>
@@ -10,25 +8,11 @@
 
 #include "core/crs/CrsCatalogue.h"
 #include "core/gpkg/GeometryBlob.h"
+#include "core/gpkg/Sqlite.h"
 #include "core/io/StagedWrite.h"
 
 namespace
 {
-struct DatabaseCloser
-{
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-struct StatementFinalizer
-{
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-struct SqliteFree
-{
-    void operator()(unsigned char* p) const { sqlite3_free(p); }
-};
-using UniqueDatabase = std::unique_ptr<sqlite3, DatabaseCloser>;
-using UniqueStatement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
-
 // "GPKG" as a big-endian number, and version 1.3.0, in the database header.
 const char kHeaderPragmas[] = "PRAGMA application_id = 1196444487; PRAGMA user_version = 10300;";
 
@@ -207,12 +191,7 @@ private:
         return {GeoPackageWriteError::Database, m_db ? sqlite3_errmsg(m_db.get()) : "SQLite could not start"};
     }
     bool Exec(const std::string& sql) { return sqlite3_exec(m_db.get(), sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK; }
-    UniqueStatement Prepare(const std::string& sql)
-    {
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(m_db.get(), sql.c_str(), -1, &statement, nullptr);
-        return UniqueStatement(statement);
-    }
+    UniqueStatement Prepare(const std::string& sql) { return PrepareStatement(m_db.get(), sql.c_str()); }
     bool AddSystem(int nCode);
     GeoPackageWriteStatus BindValue(sqlite3_stmt* statement, int nColumn, size_t nFeature, size_t nField);
 };
@@ -378,7 +357,7 @@ GeoPackageWriteStatus CWriter::Build(std::string* pBytes)
         return Failure();
 
     sqlite3_int64 cbImage = 0;
-    std::unique_ptr<unsigned char, SqliteFree> image(sqlite3_serialize(m_db.get(), "main", &cbImage, 0));
+    UniqueSqliteMemory image(sqlite3_serialize(m_db.get(), "main", &cbImage, 0));
     if (!image)
         return Failure();
     pBytes->assign(reinterpret_cast<const char*>(image.get()), static_cast<size_t>(cbImage));

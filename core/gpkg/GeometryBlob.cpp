@@ -260,3 +260,218 @@ std::string GeometryBlob(const CVectorFeature& feature, GeometryKind nKind, bool
     }
     return blob + wkb.m_bytes;
 }
+
+namespace
+{
+// Reads WKB with every count and length checked against what is left.
+class CWkbReader
+{
+public:
+    CWkbReader(const unsigned char* p, size_t cb) : m_p(p), m_end(p + cb) {}
+    bool m_bHasZ = false;
+    bool m_bOther = false;   // of a type no layer kind holds
+
+    // One geometry into parts; *pnKind as DecodeGeometryBlob says.
+    bool Geometry(std::vector<std::vector<CMapPoint>>* pParts, GeometryKind* pnKind, int nDepth = 0)
+    {
+        uint32_t type = 0;
+        bool z = false, m = false;
+        if (nDepth > 2 || !Header(&type, &z, &m))
+            return false;
+        switch (type)
+        {
+        case WKB_POINT:
+        {
+            CMapPoint p;
+            if (!Vertex(z, m, &p))
+                return false;
+            // An empty point is written as NaN coordinates.
+            if (p.x == p.x && p.y == p.y)
+                pParts->push_back({p});
+            *pnKind = pParts->empty() ? GeometryKind::None : GeometryKind::Point;
+            return true;
+        }
+        case WKB_LINESTRING:
+            *pnKind = GeometryKind::PolyLine;
+            return Line(z, m, pParts);
+        case WKB_POLYGON:
+            *pnKind = GeometryKind::Polygon;
+            return Polygon(z, m, pParts);
+        case WKB_MULTIPOINT:
+        case WKB_MULTILINESTRING:
+        case WKB_MULTIPOLYGON:
+        {
+            uint32_t n = 0;
+            // Each member is at least a header and a count or a point.
+            if (!Count(&n, 9))
+                return false;
+            std::vector<CMapPoint> points;
+            for (uint32_t i = 0; i < n; ++i)
+            {
+                std::vector<std::vector<CMapPoint>> member;
+                GeometryKind memberKind = GeometryKind::None;
+                if (!Geometry(&member, &memberKind, nDepth + 1))
+                    return false;
+                const uint32_t wanted = type - 3;   // the member type of each multi type
+                if (memberKind != GeometryKind::None && memberKind != KindOfType(wanted))
+                    return false;
+                if (type == WKB_MULTIPOINT)
+                    for (auto& part : member)
+                        points.insert(points.end(), part.begin(), part.end());
+                else
+                    pParts->insert(pParts->end(), member.begin(), member.end());
+            }
+            if (type == WKB_MULTIPOINT && !points.empty())
+                pParts->push_back(std::move(points));
+            *pnKind = type == WKB_MULTIPOINT ? GeometryKind::MultiPoint : KindOfType(type - 3);
+            if (pParts->empty())
+                *pnKind = GeometryKind::None;
+            return true;
+        }
+        default:
+            // A collection, a curve or a surface: no layer kind; skipped whole
+            // only at the top, where the blob's length bounds it.
+            *pnKind = GeometryKind::None;
+            pParts->clear();
+            m_bOther = true;
+            return nDepth == 0;
+        }
+    }
+
+private:
+    const unsigned char* m_p;
+    const unsigned char* m_end;
+    bool m_bBigEndian = false;
+
+    static GeometryKind KindOfType(uint32_t type)
+    {
+        return type == WKB_POINT ? GeometryKind::Point : type == WKB_LINESTRING ? GeometryKind::PolyLine
+                                                                                : GeometryKind::Polygon;
+    }
+    bool Take(void* pOut, size_t cb)
+    {
+        if (static_cast<size_t>(m_end - m_p) < cb)
+            return false;
+        unsigned char* out = static_cast<unsigned char*>(pOut);
+        for (size_t i = 0; i < cb; ++i)
+            out[i] = m_p[m_bBigEndian ? cb - 1 - i : i];
+        m_p += cb;
+        return true;
+    }
+    bool Header(uint32_t* pType, bool* pZ, bool* pM)
+    {
+        if (m_p >= m_end || *m_p > 1)
+            return false;
+        m_bBigEndian = *m_p++ == 0;
+        uint32_t type = 0;
+        if (!Take(&type, 4))
+            return false;
+        // Extended WKB flags, then ISO's thousands.
+        *pZ = (type & 0x80000000u) != 0;
+        *pM = (type & 0x40000000u) != 0;
+        type &= 0x0FFFFFFFu;
+        const uint32_t dims = type / 1000;
+        if (dims > 3)
+            return false;
+        *pZ = *pZ || dims == 1 || dims == 3;
+        *pM = *pM || dims == 2 || dims == 3;
+        m_bHasZ = m_bHasZ || *pZ;
+        *pType = type % 1000;
+        return true;
+    }
+    bool Count(uint32_t* pn, size_t cbEach)
+    {
+        return Take(pn, 4) && *pn <= static_cast<size_t>(m_end - m_p) / cbEach;
+    }
+    bool Vertex(bool z, bool m, CMapPoint* p)
+    {
+        return Take(&p->x, 8) && Take(&p->y, 8) && (!z || Take(&p->z, 8)) && (!m || Take(&p->m, 8));
+    }
+    bool Points(bool z, bool m, std::vector<CMapPoint>* pPoints)
+    {
+        uint32_t n = 0;
+        if (!Count(&n, 16 + (z ? 8 : 0) + (m ? 8 : 0)))
+            return false;
+        pPoints->resize(n);
+        for (CMapPoint& p : *pPoints)
+            if (!Vertex(z, m, &p))
+                return false;
+        return true;
+    }
+    bool Line(bool z, bool m, std::vector<std::vector<CMapPoint>>* pParts)
+    {
+        std::vector<CMapPoint> line;
+        if (!Points(z, m, &line))
+            return false;
+        if (!line.empty())
+            pParts->push_back(std::move(line));
+        return true;
+    }
+    bool Polygon(bool z, bool m, std::vector<std::vector<CMapPoint>>* pParts)
+    {
+        uint32_t n = 0;
+        if (!Count(&n, 4))
+            return false;
+        for (uint32_t i = 0; i < n; ++i)
+        {
+            std::vector<CMapPoint> ring;
+            if (!Points(z, m, &ring))
+                return false;
+            if (ring.empty())
+                continue;
+            // The Shapefile's sense: the exterior clockwise, holes anticlockwise.
+            if ((SignedArea2(ring) < 0) != (i == 0))
+                std::reverse(ring.begin(), ring.end());
+            pParts->push_back(std::move(ring));
+        }
+        return true;
+    }
+};
+}   // namespace
+
+GeometryKind KindOfGeometryTypeName(const std::string& strTypeName)
+{
+    std::string name;
+    for (char c : strTypeName)
+        name += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    if (name == "POINT")
+        return GeometryKind::Point;
+    if (name == "MULTIPOINT")
+        return GeometryKind::MultiPoint;
+    if (name == "LINESTRING" || name == "MULTILINESTRING")
+        return GeometryKind::PolyLine;
+    if (name == "POLYGON" || name == "MULTIPOLYGON")
+        return GeometryKind::Polygon;
+    return GeometryKind::None;
+}
+
+bool DecodeGeometryBlob(const unsigned char* pBlob, size_t cbBlob, CVectorFeature* pFeature, GeometryKind* pnKind,
+                        bool* pbHasZ, bool* pbOtherKind)
+{
+    // "GP", version 0, flags; the envelope's size from its indicator.
+    static const size_t kEnvelopeBytes[] = {0, 32, 48, 48, 64};
+    if (cbBlob < 8 || pBlob[0] != 'G' || pBlob[1] != 'P' || pBlob[2] != 0)
+        return false;
+    const unsigned flags = pBlob[3];
+    const unsigned envelope = (flags >> 1) & 7;
+    if (envelope > 4 || (flags & 0x20) != 0)   // an extended (non-standard) geometry
+        return false;
+    const size_t cbHeader = 8 + kEnvelopeBytes[envelope];
+    pFeature->parts.clear();
+    *pnKind = GeometryKind::None;
+    *pbHasZ = false;
+    *pbOtherKind = false;
+    if (cbBlob < cbHeader)
+        return false;
+    if (flags & 0x10)   // empty
+        return true;
+    CWkbReader reader(pBlob + cbHeader, cbBlob - cbHeader);
+    if (!reader.Geometry(&pFeature->parts, pnKind))
+    {
+        pFeature->parts.clear();
+        return false;
+    }
+    *pbHasZ = reader.m_bHasZ;
+    *pbOtherKind = reader.m_bOther;
+    return true;
+}

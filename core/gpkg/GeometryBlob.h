@@ -26,3 +26,16 @@ std::string GeometryTypeName(const CVectorLayer& layer);
 // it) and written exterior anticlockwise, holes clockwise, closed.
 std::string GeometryBlob(const CVectorFeature& feature, GeometryKind nKind, bool bMulti, bool bHasZ, int nSrsId,
                          CEnvelope* pEnvelope);
+
+// The layer kind a GeoPackage geometry column's type name means; None for
+// GEOMETRY and the other types, whose kind the features tell.
+GeometryKind KindOfGeometryTypeName(const std::string& strTypeName);
+
+// Decodes a GeoPackage geometry blob (either byte order, with or without an
+// envelope; ISO or extended WKB, Z and M kept) into pFeature's parts in the
+// Shapefile's sense (polygon exteriors clockwise, holes anticlockwise).
+// *pnKind is the geometry's kind (None for an empty geometry or one of no
+// layer kind); *pbOtherKind says it was of no layer kind (a collection, a
+// curve); *pbHasZ whether it carried heights. False when the blob is damaged.
+bool DecodeGeometryBlob(const unsigned char* pBlob, size_t cbBlob, CVectorFeature* pFeature, GeometryKind* pnKind,
+                        bool* pbHasZ, bool* pbOtherKind);
