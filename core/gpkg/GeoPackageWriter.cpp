@@ -8,13 +8,16 @@
 
 #include "core/crs/CrsCatalogue.h"
 #include "core/gpkg/GeometryBlob.h"
+#include "core/gpkg/PackedRtree.h"
 #include "core/gpkg/Sqlite.h"
 #include "core/io/StagedWrite.h"
 
 namespace
 {
 // "GPKG" as a big-endian number, and version 1.3.0, in the database header.
-const char kHeaderPragmas[] = "PRAGMA application_id = 1196444487; PRAGMA user_version = 10300;";
+// The page size is the one the packed spatial index's nodes are made for.
+const char kHeaderPragmas[] =
+    "PRAGMA page_size = 4096; PRAGMA application_id = 1196444487; PRAGMA user_version = 10300;";
 
 const char kCoreTables[] = R"sql(
 CREATE TABLE gpkg_spatial_ref_sys (
@@ -61,7 +64,7 @@ INSERT INTO gpkg_spatial_ref_sys VALUES
 
 // The spatial index's triggers keep it in step with later edits of the
 // table by other programs (which provide the ST_ functions); this writer
-// fills the index itself before they exist.
+// fills the index itself, packed, before they exist.
 const char kIndexTriggers[] = R"sql(
 CREATE TRIGGER "rtree_T_geom_insert" AFTER INSERT ON "T"
 WHEN (new."geom" NOT NULL AND NOT ST_IsEmpty(NEW."geom"))
@@ -193,6 +196,7 @@ private:
     bool Exec(const std::string& sql) { return sqlite3_exec(m_db.get(), sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK; }
     UniqueStatement Prepare(const std::string& sql) { return PrepareStatement(m_db.get(), sql.c_str()); }
     bool AddSystem(int nCode);
+    bool WriteIndex(const CPackedRtree& tree);
     GeoPackageWriteStatus BindValue(sqlite3_stmt* statement, int nColumn, size_t nFeature, size_t nField);
 };
 
@@ -209,6 +213,39 @@ bool CWriter::AddSystem(int nCode)
     sqlite3_bind_int(insert.get(), 3, nCode);
     sqlite3_bind_text(insert.get(), 4, wkt.c_str(), -1, SQLITE_TRANSIENT);
     return sqlite3_step(insert.get()) == SQLITE_DONE;
+}
+
+// The packed index goes straight into the module's shadow tables, in key
+// order; node 1, the empty root the module made, is replaced.
+bool CWriter::WriteIndex(const CPackedRtree& tree)
+{
+    const std::string name = "rtree_" + m_layer.strName + "_geom";
+    UniqueStatement node = Prepare("INSERT OR REPLACE INTO " + Quoted(name + "_node") + " VALUES (?, ?)");
+    UniqueStatement parent = Prepare("INSERT INTO " + Quoted(name + "_parent") + " VALUES (?, ?)");
+    UniqueStatement rowid = Prepare("INSERT INTO " + Quoted(name + "_rowid") + " VALUES (?, ?)");
+    if (!node || !parent || !rowid)
+        return false;
+    for (const auto& [number, bytes] : tree.nodes)
+    {
+        sqlite3_reset(node.get());
+        sqlite3_bind_int64(node.get(), 1, number);
+        sqlite3_bind_blob(node.get(), 2, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
+        if (sqlite3_step(node.get()) != SQLITE_DONE)
+            return false;
+    }
+    for (const auto& pairs : {&tree.parents, &tree.rowids})
+    {
+        sqlite3_stmt* statement = pairs == &tree.parents ? parent.get() : rowid.get();
+        for (const auto& [key, value] : *pairs)
+        {
+            sqlite3_reset(statement);
+            sqlite3_bind_int64(statement, 1, key);
+            sqlite3_bind_int64(statement, 2, value);
+            if (sqlite3_step(statement) != SQLITE_DONE)
+                return false;
+        }
+    }
+    return true;
 }
 
 GeoPackageWriteStatus CWriter::BindValue(sqlite3_stmt* statement, int nColumn, size_t nFeature, size_t nField)
@@ -282,11 +319,12 @@ GeoPackageWriteStatus CWriter::Build(std::string* pBytes)
         return Failure();
 
     UniqueStatement feature = Prepare(insert + ")");
-    UniqueStatement index = Prepare("INSERT INTO " + Quoted("rtree_" + table + "_geom") + " VALUES (?, ?, ?, ?, ?)");
-    if (!feature || !index)
+    if (!feature)
         return Failure();
     const bool bMulti = GeometryTypeName(m_layer).compare(0, 5, "MULTI") == 0;
     CEnvelope extent;
+    std::vector<CIndexEntry> boxes;
+    boxes.reserve(m_layer.features.size());
     for (size_t i = 0; i < m_layer.features.size(); ++i)
     {
         CEnvelope envelope;
@@ -310,17 +348,11 @@ GeoPackageWriteStatus CWriter::Build(std::string* pBytes)
         if (envelope.bEmpty)
             continue;
         extent.Add(envelope);
-        sqlite3_reset(index.get());
-        sqlite3_bind_int64(index.get(), 1, fid);
-        sqlite3_bind_double(index.get(), 2, envelope.minX);
-        sqlite3_bind_double(index.get(), 3, envelope.maxX);
-        sqlite3_bind_double(index.get(), 4, envelope.minY);
-        sqlite3_bind_double(index.get(), 5, envelope.maxY);
-        if (sqlite3_step(index.get()) != SQLITE_DONE)
-            return Failure();
+        boxes.push_back(CIndexEntry{fid, envelope.minX, envelope.maxX, envelope.minY, envelope.maxY});
     }
     feature.reset();
-    index.reset();
+    if (!WriteIndex(PackRtree(std::move(boxes))))
+        return Failure();
 
     UniqueStatement contents = Prepare(
         "INSERT INTO gpkg_contents (table_name, data_type, identifier, min_x, min_y, max_x, max_y, srs_id) "
