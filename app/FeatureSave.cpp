@@ -11,10 +11,23 @@ bool SaveFeaturesAs(CImageSession& session, const std::string& strImagePath)
 {
     // The save writes from a copy: the session's features change only through its verbs.
     CShapeFile shapeFile = session.ShapeFile();
-    if (PromptAndSaveShapefile(shapeFile, session.ShapeType(), strImagePath.c_str(), ShapeSideFiles(session)) !=
-        SAVE_AS_SAVED)
+    std::string strSavedPath;
+    if (PromptAndSaveShapefile(shapeFile, session.ShapeType(), strImagePath.c_str(), ShapeSideFiles(session),
+                               &strSavedPath) != SAVE_AS_SAVED)
         return false;
-    session.SaveSucceeded();
+    session.SaveSucceeded(strSavedPath);
+    return true;
+}
+
+bool SaveFeatures(CImageSession& session, const std::string& strImagePath)
+{
+    const std::string strPath = session.FeaturePath();
+    if (strPath.empty())
+        return SaveFeaturesAs(session, strImagePath);
+    CShapeFile shapeFile = session.ShapeFile();
+    if (!SaveShapefileAt(shapeFile, session.ShapeType(), strPath, strImagePath.c_str(), ShapeSideFiles(session)))
+        return false;
+    session.SaveSucceeded(strPath);
     return true;
 }
 

@@ -196,6 +196,7 @@
 #define IDS_HINT_OUTLIER_AFTER       364
 #define IDS_EDIT_GEOREF_CAPTION      365
 #define IDS_EDIT_GEOREF_OK           366
+#define IDS_EDIT_MOVE_FEATURE        367
 
 // Coordinate systems
 #define IDS_CRS_NONE           400
@@ -279,3 +280,13 @@
 #define IDS_FILE_GEOREF_KEYS  611
 #define IDS_FILE_GEOREF_WORLD 612
 #define IDS_FILE_GEOREF_EPSG  613
+
+// Opening features from a Shapefile (commands 32850-32859, strings 500-519)
+#define ID_FILE_OPEN_FEATURES        32850
+#define IDS_FEATURES_NEED_FIT        500
+#define IDS_FEATURES_NOT_READ        501
+#define IDS_FEATURES_CRS_DIFFERS     502
+#define IDS_FEATURES_KEPT            503
+#define IDS_FEATURES_OFF_SCAN        504
+#define IDS_FEATURES_SOURCE_CHANGED  505
+#define IDS_FILE_SAVED               506

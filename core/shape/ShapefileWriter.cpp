@@ -213,6 +213,21 @@ std::string CodePageFileText(unsigned nCodePage)
 bool CShapeFile::SaveAs(const char* pszPath, ShapeType nShapeType, const CShapeSideFiles& sideFiles, CFileSystem& files)
 {
     CStagedFileSystem staged(files);
+    if (m_pSource)
+    {
+        if (!pszPath || (m_shapes.GetSize() > 0 && !m_geoRef.m_bValid))
+            return false;
+        try
+        {
+            if (!WriteOpenedLayer(*m_pSource, m_shapes, nShapeType, m_geoRef.GetTransform(), pszPath, staged))
+                return false;
+        }
+        catch (...)
+        {
+            return false;
+        }
+        return staged.Commit();
+    }
     if (!WriteShapefile(pszPath, nShapeType, staged, sideFiles))
         return false;   // the temporaries go with the staged files
     return staged.Commit();
