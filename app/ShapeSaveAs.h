@@ -28,8 +28,8 @@ SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, ShapeType nShapeType
                                      std::string* pstrSavedPath = nullptr);
 // Writes the shapefile at strPath without asking (File > Save). Failure is
 // told as Save As tells it; success only in the status line.
-bool SaveShapefileAt(CShapeFile& shapeFile, ShapeType nShapeType, const std::string& strPath,
-                     const char* pszKeepPath, const CShapeSideFiles& sideFiles);
+bool SaveShapefileAt(CShapeFile& shapeFile, ShapeType nShapeType, const std::string& strPath, const char* pszKeepPath,
+                     const CShapeSideFiles& sideFiles);
 
 // Whether the two paths name one file (by their full paths, in any letter
 // case); false when either is empty.

@@ -281,12 +281,12 @@
 #define IDS_FILE_GEOREF_WORLD 612
 #define IDS_FILE_GEOREF_EPSG  613
 
-// Opening features from a Shapefile (commands 32850-32859, strings 500-519)
-#define ID_FILE_OPEN_FEATURES        32850
-#define IDS_FEATURES_NEED_FIT        500
-#define IDS_FEATURES_NOT_READ        501
-#define IDS_FEATURES_CRS_DIFFERS     502
-#define IDS_FEATURES_KEPT            503
-#define IDS_FEATURES_OFF_SCAN        504
-#define IDS_FEATURES_SOURCE_CHANGED  505
-#define IDS_FILE_SAVED               506
+// Opening features from a Shapefile (commands 32850-32859, strings 540-559)
+#define ID_FILE_OPEN_FEATURES       32850
+#define IDS_FEATURES_NEED_FIT       540
+#define IDS_FEATURES_NOT_READ       541
+#define IDS_FEATURES_CRS_DIFFERS    542
+#define IDS_FEATURES_KEPT           543
+#define IDS_FEATURES_OFF_SCAN       544
+#define IDS_FEATURES_SOURCE_CHANGED 545
+#define IDS_FILE_SAVED              546

@@ -26,7 +26,7 @@ struct CJournalRecord
     long long nTime = 0;   // seconds since 1970-01-01 UTC
     int nIndex = 0;        // JOURNAL_RENAME, JOURNAL_DELETE, JOURNAL_INSERT
     ShapeType nShapeType = SHAPE_POLYLINE;
-    CShape shape;   // JOURNAL_FEATURE and JOURNAL_INSERT (whole), JOURNAL_RENAME (its name)
-    std::string strSource;         // JOURNAL_SOURCE
+    CShape shape;                     // JOURNAL_FEATURE and JOURNAL_INSERT (whole), JOURNAL_RENAME (its name)
+    std::string strSource;            // JOURNAL_SOURCE
     unsigned long nFingerprint = 0;   // JOURNAL_SOURCE
 };

@@ -163,8 +163,7 @@ void CImageSession::RestoreSource(CSessionOutcome& outcome)
     // with the fit in force, which is the one they were opened with.
     CShapefileLayer layer;
     auto pOpened = std::make_shared<COpenedLayer>();
-    if (m_shapeFile.m_geoRef.m_bValid &&
-        ReadShapefileLayer(m_found.strSource, m_files, &layer).Ok() &&
+    if (m_shapeFile.m_geoRef.m_bValid && ReadShapefileLayer(m_found.strSource, m_files, &layer).Ok() &&
         LayerFingerprint(layer) == m_found.nFingerprint &&
         MakeOpenedLayer(m_found.strSource, std::move(layer), m_shapeFile.m_geoRef.GetTransform(), pOpened.get(),
                         nullptr))

@@ -277,10 +277,11 @@ bool WriteOpenedLayer(const COpenedLayer& opened, const CShapeArray& features, S
     PutBig32(header, 9994);
     PutLittle32(header + 28, 1000);
     PutLittle32(header + 32, nType);
-    const double bounds[8] = {box[0].Low(), box[1].Low(), box[0].High(), box[1].High(),
-                              box[2].Low(), box[2].High(), box[3].Low(), box[3].High()};
+    const double bounds[8] = {box[0].Low(), box[1].Low(),  box[0].High(), box[1].High(),
+                              box[2].Low(), box[2].High(), box[3].Low(),  box[3].High()};
     for (int k = 0; k < 8; ++k)
-        PutLittleDouble(header + 36 + 8 * k, ShapefileTypeHasZ(nType) || ShapefileTypeHasM(nType) || k < 4 ? bounds[k] : 0.0);
+        PutLittleDouble(header + 36 + 8 * k,
+                        ShapefileTypeHasZ(nType) || ShapefileTypeHasM(nType) || k < 4 ? bounds[k] : 0.0);
     std::string shp(reinterpret_cast<const char*>(header), kShapeHeaderBytes);
     PutBig32(reinterpret_cast<unsigned char*>(&shp[24]), static_cast<int32_t>(offsetWords));
     shp += records;

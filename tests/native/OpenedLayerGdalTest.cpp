@@ -106,10 +106,10 @@ TEST_P(OpenedLayerRoundTrip, GdalFindsOnlyTheChangesAfterRestoreAndSave)
 
     const std::string changes = R"({"renamed": {"1": "Upper field"}, "moved": {"0": [30, 20]},
         "added": [["Barn", [[200, 800], [300, 800], [300, 700], [200, 800]]]]})";
-    const std::string report = RunTool("/usr/bin/python3 " + std::string(QUARVEX_SOURCE_DIR) +
-                                           "/tests/native/check_reopened.py '" + dir.File("before.shp") + "' '" + shp +
-                                           "' '" + changes + "'",
-                                       &exitCode);
+    const std::string report =
+        RunTool("/usr/bin/python3 " + std::string(QUARVEX_SOURCE_DIR) + "/tests/native/check_reopened.py '" +
+                    dir.File("before.shp") + "' '" + shp + "' '" + changes + "'",
+                &exitCode);
     EXPECT_EQ(exitCode, 0) << report;
 
     // Untouched to the bit: the kept shapes whole, the renamed one's shape,

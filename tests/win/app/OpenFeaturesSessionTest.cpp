@@ -59,7 +59,8 @@ TEST(OpenFeaturesSession, DigitiseSaveReopenAddRenameAndSaveBack)
     std::vector<gui::SeenWindow> seen = day2.Answered(
         ID_FILE_OPEN_FEATURES, {ModalScript::OpenFile(folder + "\\damaged.shp"), ModalScript::Press(IDOK)});
     ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[1].message.rfind("An error occurred whilst reading the shapefile " + folder + "\\damaged.shp", 0), 0u)
+    EXPECT_EQ(seen[1].message.rfind("An error occurred whilst reading the shapefile " + folder + "\\damaged.shp", 0),
+              0u)
         << seen[1].message;
     EXPECT_NE(seen[1].message.find("damaged.dbf"), std::string::npos) << seen[1].message;
     EXPECT_EQ(state.Features().GetSize(), 0);
