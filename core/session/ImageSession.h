@@ -105,8 +105,9 @@ public:
     // The member function hides the type's name in the class: "::ShapeType" below.
     ::ShapeType ShapeType() const { return m_nShapeType; }
     // Only features restored without a fit are there before digitising
-    // starts; they keep their type.
-    bool ShapeTypeFixed() const { return Features().GetSize() > 0; }
+    // starts; they keep their type. Features opened from a file keep the
+    // file's type, even once every one of them is gone.
+    bool ShapeTypeFixed() const { return Features().GetSize() > 0 || m_shapeFile.m_pSource != nullptr; }
     bool Unsaved() const { return m_bUnsaved; }
     const CCrsRef& Crs() const { return m_crs; }
     const CFitReport& FitReport() const { return m_fitReport; }

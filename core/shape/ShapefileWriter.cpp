@@ -215,7 +215,12 @@ bool CShapeFile::SaveAs(const char* pszPath, ShapeType nShapeType, const CShapeS
     CStagedFileSystem staged(files);
     if (m_pSource)
     {
-        if (!pszPath || (m_shapes.GetSize() > 0 && !m_geoRef.m_bValid))
+        // The file's own type, and names that do not fall on one another.
+        if (!pszPath || (m_shapes.GetSize() > 0 && !m_geoRef.m_bValid) ||
+            (m_pSource->m_layer.m_nType != SHAPEFILE_NULL &&
+             DocumentShapeType(m_pSource->m_layer.Kind()) != nShapeType) ||
+            SameFileName(pszPath, SideFileName(pszPath, ".shx")) ||
+            SameFileName(pszPath, SideFileName(pszPath, ".dbf")))
             return false;
         try
         {

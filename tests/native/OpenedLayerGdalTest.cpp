@@ -132,6 +132,57 @@ TEST_P(OpenedLayerRoundTrip, GdalFindsOnlyTheChangesAfterRestoreAndSave)
 
 INSTANTIATE_TEST_SUITE_P(Fits, OpenedLayerRoundTrip, testing::Values(FitModel::RotationScales, FitModel::Affine));
 
+TEST(OpenedLayerSession, NeedsAFitAndARestoreOfAChangedFileKeepsNamesAndVerticesOnly)
+{
+    ScratchDir dir;
+    std::filesystem::create_directories(dir.File("recovery"));
+    WriteFileBytes(dir.File("in.geojson"), kGeoJson);
+    int exitCode;
+    const std::string made = RunTool(
+        "ogr2ogr -f 'ESRI Shapefile' '" + dir.File("fields.shp") + "' '" + dir.File("in.geojson") + "'", &exitCode);
+    ASSERT_EQ(exitCode, 0) << made;
+    const std::string shp = dir.File("fields.shp");
+    CShapefileLayer layer;
+    ASSERT_TRUE(ReadShapefileLayer(shp, StdioFileSystem(), &layer).Ok());
+    {
+        CImageSession session(StdioFileSystem());
+        session.BeginOpen();
+        CImageOpening unfitted = Opening(dir, FitModel::RotationScales);
+        unfitted.points.resize(1);
+        (void)session.Open(unfitted);
+        EXPECT_FALSE(session.CanOpenFeatures());
+        const CSessionOutcome refused = session.OpenFeatures(shp, layer);
+        EXPECT_FALSE(refused.bDone);
+        ASSERT_EQ(refused.messages.size(), 1u);
+        EXPECT_EQ(refused.messages[0].nNotice, NOTICE_FEATURES_NEED_FIT);
+        EXPECT_EQ(session.Mode(), MODE_GEOREFERENCE);
+
+        session.BeginOpen();
+        (void)session.Open(Opening(dir, FitModel::RotationScales));
+        ASSERT_TRUE(session.OpenFeatures(shp, layer).bDone);
+        ASSERT_TRUE(session.RenameFeature(0, "Weir").bDone);
+    }
+    // Another program changed a cell since.
+    std::string dbf = ReadFileBytes(dir.File("fields.dbf"));
+    const size_t at = dbf.find("Lower");
+    ASSERT_NE(at, std::string::npos);
+    dbf[at] = 'l';
+    WriteFileBytes(dir.File("fields.dbf"), dbf);
+
+    CImageSession session(StdioFileSystem());
+    session.BeginOpen();
+    ASSERT_EQ(session.Open(Opening(dir, FitModel::RotationScales)).messages.size(), 1u);
+    const CSessionOutcome restored = session.RestoreFromJournal();
+    ASSERT_EQ(restored.messages.size(), 1u);
+    EXPECT_EQ(restored.messages[0].nNotice, NOTICE_SOURCE_CHANGED);
+    EXPECT_EQ(restored.messages[0].strPath, shp);
+    ASSERT_EQ(session.Features().GetSize(), 4);
+    EXPECT_EQ(session.Features().GetAt(0).m_strName, "Weir");
+    EXPECT_EQ(session.Features().GetAt(0).m_nSource, -1);
+    EXPECT_EQ(session.FeaturePath(), "");
+    EXPECT_EQ(session.ShapeFile().m_pSource, nullptr);
+}
+
 TEST(OpenedLayerUntouched, SavedBackUnchangedIsTheSameFileToTheBit)
 {
     // ogr2ogr's own file, every kind the reader knows, saved back untouched.
