@@ -56,7 +56,8 @@ CDocument* CImageApp::OpenDocumentFile(const char* pszPathName)
     // A Shapefile dropped or named opens its features over the scan on show.
     if (pszPathName && IsShapefileName(pszPathName) && m_pMainWnd)
     {
-        CImageDoc* pOpen = static_cast<CMainFrame*>(m_pMainWnd)->ImageDoc();
+        CView* pView = static_cast<CMainFrame*>(m_pMainWnd)->GetActiveView();
+        CImageDoc* pOpen = pView ? static_cast<CImageDoc*>(pView->GetDocument()) : nullptr;
         if (pOpen)
             OpenFeaturesOf(*pOpen, pszPathName);
         return pOpen;

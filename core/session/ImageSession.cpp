@@ -166,7 +166,7 @@ void CImageSession::RestoreSource(CSessionOutcome& outcome)
     if (m_shapeFile.m_geoRef.m_bValid && ReadShapefileLayer(m_found.strSource, m_files, &layer).Ok() &&
         LayerFingerprint(layer) == m_found.nFingerprint &&
         MakeOpenedLayer(m_found.strSource, std::move(layer), m_shapeFile.m_geoRef.GetTransform(), pOpened.get(),
-                        nullptr))
+                        nullptr, m_nNameCodePage))
     {
         SetSource(pOpened);
         m_strFeaturePath = m_found.strSource;
@@ -226,7 +226,7 @@ CSessionOutcome CImageSession::OpenFeatures(const std::string& strPath, CShapefi
     const ::ShapeType nShapeType = DocumentShapeType(layer.Kind());
     auto pOpened = std::make_shared<COpenedLayer>();
     CShapeArray features;
-    if (!MakeOpenedLayer(strPath, std::move(layer), GeoRef().GetTransform(), pOpened.get(), &features))
+    if (!MakeOpenedLayer(strPath, std::move(layer), GeoRef().GetTransform(), pOpened.get(), &features, m_nNameCodePage))
     {
         outcome.messages.push_back({NOTICE_FEATURES_OFF_SCAN, strPath});
         return outcome;
@@ -550,6 +550,7 @@ void CImageSession::SaveSucceeded(const std::string& strSavedPath)
     pOpened->m_strPath = strSavedPath;
     pOpened->m_nNameField = m_shapeFile.m_pSource->m_nNameField;
     pOpened->m_nIdField = m_shapeFile.m_pSource->m_nIdField;
+    pOpened->m_nNameCodePage = m_shapeFile.m_pSource->m_nNameCodePage;
     pOpened->m_layer = std::move(layer);
     if (pOpened->m_layer.m_features.size() != pOpened->m_records.size())
     {

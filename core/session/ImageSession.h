@@ -187,6 +187,9 @@ public:
     CSessionOutcome OpenFeatures(const std::string& strPath, CShapefileLayer layer);
     // Shifts a feature by whole pixels; a kept shape (COpenedLayer) cannot move.
     CSessionOutcome MoveFeature(int nIndex, int nDx, int nDy);
+    // The code page names are typed and kept in (the system's ANSI page);
+    // a file's text is converted from and back to its own.
+    void SetNameCodePage(unsigned nCodePage) { m_nNameCodePage = nCodePage; }
     // Where File > Save writes: the file the features came from or were
     // last saved as; "" when neither.
     const std::string& FeaturePath() const { return m_strFeaturePath; }
@@ -232,6 +235,7 @@ private:
     CFileGeoreference m_fileGeoref;
     FileGeoreferenceChoice m_nFileChoice = FileGeoreferenceChoice::Unasked;
     std::string m_strFeaturePath;
+    unsigned m_nNameCodePage = 0;
     // The opened features' file comes back with them, or they lose their records.
     void RestoreSource(CSessionOutcome& outcome);
     void SetSource(std::shared_ptr<const COpenedLayer> pSource);

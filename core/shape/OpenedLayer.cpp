@@ -7,6 +7,7 @@
 #include "core/io/FileWriter.h"
 #include "core/io/Path.h"
 #include "core/shape/ByteOrder.h"
+#include "core/shape/CodePage.h"
 #include "core/shape/FeatureMeasure.h"
 
 namespace
@@ -142,10 +143,15 @@ void PutNumberCell(char* p, int nWidth, long long nValue)
         std::memcpy(p + nWidth - text.size(), text.data(), text.size());
 }
 
-void PutTextCell(char* p, int nWidth, const std::string& text)
+// Cut after nWidth bytes, never inside a UTF-8 character.
+void PutTextCell(char* p, int nWidth, const std::string& text, bool bUtf8)
 {
+    size_t cb = text.size() < size_t(nWidth) ? text.size() : size_t(nWidth);
+    if (bUtf8 && cb < text.size())
+        while (cb > 0 && (static_cast<unsigned char>(text[cb]) & 0xC0) == 0x80)
+            --cb;
     std::memset(p, ' ', nWidth);
-    std::memcpy(p, text.data(), text.size() < size_t(nWidth) ? text.size() : size_t(nWidth));
+    std::memcpy(p, text.data(), cb);
 }
 }   // namespace
 
@@ -184,7 +190,7 @@ ShapeType DocumentShapeType(GeometryKind nKind)
 }
 
 bool MakeOpenedLayer(const std::string& strPath, CShapefileLayer layer, const CPixelToMapTransform& transform,
-                     COpenedLayer* pOpened, CShapeArray* pFeatures)
+                     COpenedLayer* pOpened, CShapeArray* pFeatures, unsigned nNameCodePage)
 {
     COpenedLayer opened;
     CShapeArray features;
@@ -202,7 +208,8 @@ bool MakeOpenedLayer(const std::string& strPath, CShapefileLayer layer, const CP
         CShape feature;
         feature.m_nSource = static_cast<int>(i);
         if (opened.m_nNameField >= 0)
-            feature.m_strName = TrimmedCell(table.Cell(static_cast<int>(i), opened.m_nNameField));
+            feature.m_strName = ConvertCodePage(TrimmedCell(table.Cell(static_cast<int>(i), opened.m_nNameField)),
+                                                table.m_nCodePage, nNameCodePage);
         for (size_t k = 0; !source.parts.empty() && k < source.parts[0].size(); ++k)
         {
             double column, row;
@@ -219,6 +226,7 @@ bool MakeOpenedLayer(const std::string& strPath, CShapefileLayer layer, const CP
         features.Add(std::move(feature));
     }
     opened.m_strPath = strPath;
+    opened.m_nNameCodePage = nNameCodePage;
     opened.m_layer = std::move(layer);
     *pOpened = std::move(opened);
     if (pFeatures)
@@ -309,7 +317,9 @@ bool WriteOpenedLayer(const COpenedLayer& opened, const CShapeArray& features, S
         if (opened.m_nNameField >= 0 && !(fromFile && opened.SameName(feature)))
         {
             const CDbfField& name = table.m_fields[opened.m_nNameField];
-            PutTextCell(&record[name.nOffset], name.nWidth, feature.m_strName);
+            PutTextCell(&record[name.nOffset], name.nWidth,
+                        ConvertCodePage(feature.m_strName, opened.m_nNameCodePage, table.m_nCodePage),
+                        table.m_nCodePage == kCodePageUtf8);
         }
         dbf += record;
     }

@@ -31,6 +31,9 @@ public:
     std::vector<CSourceRecord> m_records;   // one per feature of the file
     int m_nNameField = -1;                  // the character field NAME, or -1
     int m_nIdField = -1;                    // the numeric field ID, or -1
+    // The code page the document's names are in (the system's ANSI page);
+    // 0: the table's own.
+    unsigned m_nNameCodePage = 0;
 
     int KeptCount() const;
     // Whether the feature still has the geometry or the name the record has.
@@ -42,11 +45,12 @@ public:
 ShapeType DocumentShapeType(GeometryKind nKind);
 
 // The document's view of a layer: every record's vertices through the
-// inverse of the fit, rounded to pixels, its NAME as the feature's name, and
+// inverse of the fit, rounded to pixels, its NAME as the feature's name (in
+// nNameCodePage, 0 for the table's own), and
 // its index as the feature's source. False when a vertex has no pixel (a
 // fit without an inverse, or coordinates far off the scan).
 bool MakeOpenedLayer(const std::string& strPath, CShapefileLayer layer, const CPixelToMapTransform& transform,
-                     COpenedLayer* pOpened, CShapeArray* pFeatures);
+                     COpenedLayer* pOpened, CShapeArray* pFeatures, unsigned nNameCodePage = 0);
 
 // Whether a .prj names another coordinate system than the image's ESRI WKT
 // ("" when the image has none). Writers differ in spacing and in the

@@ -68,6 +68,7 @@ TEST_P(OpenedLayerRoundTrip, GdalFindsOnlyTheChangesAfterRestoreAndSave)
     ASSERT_TRUE(ReadShapefileLayer(shp, StdioFileSystem(), &before).Ok());
     {
         CImageSession session(StdioFileSystem());
+        session.SetNameCodePage(1252);   // names typed in Windows Western, the file in UTF-8
         session.BeginOpen();
         (void)session.Open(Opening(dir, GetParam()));
         ASSERT_TRUE(session.CanOpenFeatures());
@@ -81,9 +82,10 @@ TEST_P(OpenedLayerRoundTrip, GdalFindsOnlyTheChangesAfterRestoreAndSave)
         EXPECT_EQ(session.ShapeType(), SHAPE_POLYGON);
         EXPECT_EQ(session.Features().GetAt(1).GetAt(0), (CShapeVertex{30, 30}));
         EXPECT_EQ(session.Features().GetAt(1).m_strName, "Lower field");
+        EXPECT_EQ(session.Features().GetAt(2).m_strName, "Quarry \x96 \xD1");
         EXPECT_FALSE(session.MoveFeature(2, 1, 1).bDone);   // a kept shape stays where it is
 
-        ASSERT_TRUE(session.RenameFeature(1, "Upper field").bDone);
+        ASSERT_TRUE(session.RenameFeature(1, "Upper field \xE9").bDone);
         ASSERT_TRUE(session.MoveFeature(0, 3, -2).bDone);
         for (const CShapeVertex& v : {CShapeVertex{20, 20}, CShapeVertex{30, 20}, CShapeVertex{30, 30}})
             ASSERT_TRUE(session.AddVertex(v.x, v.y).bDone);
@@ -91,6 +93,7 @@ TEST_P(OpenedLayerRoundTrip, GdalFindsOnlyTheChangesAfterRestoreAndSave)
         // Killed here: nothing saved.
     }
     CImageSession session(StdioFileSystem());
+    session.SetNameCodePage(1252);
     session.BeginOpen();
     const CSessionOutcome reopened = session.Open(Opening(dir, GetParam()));
     ASSERT_EQ(reopened.messages.size(), 1u);
@@ -104,7 +107,7 @@ TEST_P(OpenedLayerRoundTrip, GdalFindsOnlyTheChangesAfterRestoreAndSave)
     ASSERT_TRUE(shapeFile.SaveAs(shp.c_str(), session.ShapeType(), CShapeSideFiles(), StdioFileSystem()));
     session.SaveSucceeded(shp);
 
-    const std::string changes = R"({"renamed": {"1": "Upper field"}, "moved": {"0": [30, 20]},
+    const std::string changes = R"({"renamed": {"1": "Upper field é"}, "moved": {"0": [30, 20]},
         "added": [["Barn", [[200, 800], [300, 800], [300, 700], [200, 800]]]]})";
     const std::string report =
         RunTool("/usr/bin/python3 " + std::string(QUARVEX_SOURCE_DIR) + "/tests/native/check_reopened.py '" +
