@@ -26,7 +26,8 @@ def main(folder, geotiff):
             want.append(("p2 renamed" if name == "p2" else name,
                          g[0] + g[1] * (column + 0.5) + g[2] * (row + 0.5),
                          g[3] + g[4] * (column + 0.5) + g[5] * (row + 0.5)))
-    layer = ogr.Open(os.path.join(folder, "reopened.shp")).GetLayer(0)
+    source = ogr.Open(os.path.join(folder, "reopened.shp"))   # the layer lives as long as this
+    layer = source.GetLayer(0)
     faults = []
     srs = layer.GetSpatialRef()
     if srs is None or not srs.IsSame(osr.SpatialReference(wkt=raster.GetProjection())):
