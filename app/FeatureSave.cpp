@@ -39,8 +39,10 @@ bool AskToSaveFeatures(CImageSession& session, const std::string& strImagePath)
     // lost without the user having said so.
     if (!session.Unsaved())
         return true;
+    // Features opened from a file go back to it, as File > Save does.
     if (FwMessageBox(IDS_SAVE_POLYLINES, MB_YESNO) == IDYES)
-        return SaveFeaturesAs(session, strImagePath);
+        return session.ShapeFile().m_pSource ? SaveFeatures(session, strImagePath)
+                                             : SaveFeaturesAs(session, strImagePath);
     session.FeaturesGivenUp();
     return true;
 }
