@@ -15,6 +15,7 @@ namespace
 // Pixels beyond this are no place on any scan: a wrong fit or wrong file.
 const double kLargestPixel = 1e9;
 const int kShapeHeaderBytes = 100;
+const int kAddedNameWidth = 32;   // as in the files the program makes
 
 std::string TrimmedCell(std::string_view cell)
 {
@@ -304,6 +305,24 @@ bool WriteOpenedLayer(const COpenedLayer& opened, const CShapeArray& features, S
         return false;
     PutLittle32(reinterpret_cast<unsigned char*>(&dbf[4]), nFeatures);
     const size_t cbRecord = GetLittle16(reinterpret_cast<const unsigned char*>(dbf.data()) + 10);
+    // A table without NAME gets one once a feature has a name, so that no
+    // name typed is lost; every record then ends with the new cell.
+    bool addName = false;
+    for (int i = 0; opened.m_nNameField < 0 && i < nFeatures && !addName; ++i)
+        addName = !features.GetAt(i).m_strName.empty();
+    const size_t atDescriptors = 32 + 32 * table.m_fields.size();
+    if (addName)
+    {
+        if (dbf.size() + kAddedNameWidth > 0xFFFF || cbRecord + kAddedNameWidth > 0xFFFF || atDescriptors >= dbf.size())
+            return false;
+        unsigned char descriptor[32] = {'N', 'A', 'M', 'E'};
+        descriptor[11] = 'C';
+        descriptor[16] = kAddedNameWidth;
+        dbf.insert(atDescriptors, reinterpret_cast<const char*>(descriptor), sizeof descriptor);
+        unsigned char* p = reinterpret_cast<unsigned char*>(&dbf[0]);
+        PutLittle16(p + 8, static_cast<uint16_t>(GetLittle16(p + 8) + kAddedNameWidth));
+        PutLittle16(p + 10, static_cast<uint16_t>(cbRecord + kAddedNameWidth));
+    }
     for (int i = 0; i < nFeatures; ++i)
     {
         const CShape& feature = features.GetAt(i);
@@ -318,6 +337,13 @@ bool WriteOpenedLayer(const COpenedLayer& opened, const CShapeArray& features, S
         {
             const CDbfField& name = table.m_fields[opened.m_nNameField];
             PutTextCell(&record[name.nOffset], name.nWidth,
+                        ConvertCodePage(feature.m_strName, opened.m_nNameCodePage, table.m_nCodePage),
+                        table.m_nCodePage == kCodePageUtf8);
+        }
+        if (addName)
+        {
+            record.append(kAddedNameWidth, ' ');
+            PutTextCell(&record[cbRecord], kAddedNameWidth,
                         ConvertCodePage(feature.m_strName, opened.m_nNameCodePage, table.m_nCodePage),
                         table.m_nCodePage == kCodePageUtf8);
         }

@@ -186,6 +186,37 @@ TEST(OpenedLayerSession, NeedsAFitAndARestoreOfAChangedFileKeepsNamesAndVertices
     EXPECT_EQ(session.ShapeFile().m_pSource, nullptr);
 }
 
+TEST(OpenedLayerNames, ATableWithoutNameGetsTheFieldOnceAFeatureIsNamed)
+{
+    // pyshp's points with measures and an ID field alone.
+    ScratchDir dir;
+    const std::string source = std::string(QUARVEX_SOURCE_DIR) + "/tests/data/shp/points_m.shp";
+    CShapefileLayer layer;
+    ASSERT_TRUE(ReadShapefileLayer(source, StdioFileSystem(), &layer).Ok());
+    CShapeFile shapeFile;
+    shapeFile.m_geoRef.m_points = Corners();
+    shapeFile.m_geoRef.SetImageHeight(100);
+    ASSERT_TRUE(shapeFile.m_geoRef.CalcTransform());
+    auto pOpened = std::make_shared<COpenedLayer>();
+    ASSERT_TRUE(MakeOpenedLayer(source, layer, shapeFile.m_geoRef.GetTransform(), pOpened.get(), &shapeFile.m_shapes));
+    shapeFile.m_pSource = pOpened;
+    shapeFile.m_shapes.SetName(1, "Spring");
+    CShape well;
+    well.Add(50, 60);   // map 500, 400
+    well.m_strName = "Well";
+    shapeFile.m_shapes.Add(well);
+    const std::string out = dir.File("out.shp");
+    ASSERT_TRUE(shapeFile.SaveAs(out.c_str(), SHAPE_POINT));
+    int exitCode;
+    const std::string rows =
+        RunTool("/usr/bin/python3 -c \"import sys; from osgeo import ogr; d = ogr.Open(sys.argv[1]); "
+                "[print(f.GetField('ID'), f.GetField('NAME'), f.GetGeometryRef().ExportToIsoWkt()) "
+                "for f in d.GetLayer(0)]\" '" +
+                    out + "'",
+                &exitCode);
+    EXPECT_EQ(rows, "1 None POINT M (1.5 2.5 99.25)\n2 Spring POINT M (3.5 4.5 -1E+39)\n3 Well POINT M (500 400 0)\n");
+}
+
 TEST(OpenedLayerUntouched, SavedBackUnchangedIsTheSameFileToTheBit)
 {
     // ogr2ogr's own file, every kind the reader knows, saved back untouched.
