@@ -2,9 +2,9 @@
 // carries its georeference and saves them; day two opens the scan again,
 // is refused a Shapefile with a damaged table through File > Open Features
 // (named in the message, the features unchanged), drops the saved one on
-// the window, adds a point, renames one and saves back with Ctrl+S. The features and the
-// clicked pixels are left in the folder QUARVEX_SESSION_OUT names, for
-// check_reopened_session.py to read with GDAL.
+// the window, adds a point, renames one and saves back with Ctrl+S. The
+// features and the clicked pixels are left in the folder QUARVEX_SESSION_OUT
+// names, for check_reopened_session.py to read with GDAL.
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
