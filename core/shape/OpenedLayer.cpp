@@ -308,7 +308,7 @@ bool WriteOpenedLayer(const COpenedLayer& opened, const CShapeArray& features, S
     // A table without NAME gets one once a feature has a name, so that no
     // name typed is lost; every record then ends with the new cell.
     bool addName = false;
-    for (int i = 0; opened.m_nNameField < 0 && i < nFeatures && !addName; ++i)
+    for (int i = 0; table.FindField("NAME") < 0 && i < nFeatures && !addName; ++i)
         addName = !features.GetAt(i).m_strName.empty();
     const size_t atDescriptors = 32 + 32 * table.m_fields.size();
     if (addName)
