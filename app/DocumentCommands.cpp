@@ -35,6 +35,7 @@ unsigned EditNameStringId(EditName name)
         {EditName::DeleteAllFeatures, IDS_EDIT_DELETE_ALL_FEATURES},
         {EditName::RenameFeature, IDS_EDIT_RENAME_FEATURE},
         {EditName::DeleteFeature, IDS_EDIT_DELETE_FEATURE},
+        {EditName::MoveFeature, IDS_EDIT_MOVE_FEATURE},
     };
     for (const auto& entry : kNames)
         if (entry.name == name)

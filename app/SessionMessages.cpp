@@ -34,6 +34,15 @@ void TellSessionMessages(const CSessionOutcome& outcome)
             FwMessageBox(IDS_GEOREFERENCE_FAILED, MB_OK);
         else if (message.nNotice == NOTICE_MODEL_CANNOT_FIT)
             FwMessageBox(IDS_MODEL_CANNOT_FIT, MB_OK);
+        else if (message.nNotice == NOTICE_FEATURES_NEED_FIT)
+            FwMessageBox(IDS_FEATURES_NEED_FIT, MB_OK);
+        else if (message.nNotice == NOTICE_FEATURES_OFF_SCAN)
+            FwMessageBox(LoadResStringWith(IDS_FEATURES_OFF_SCAN, {message.strPath}), MB_OK);
+        else if (message.nNotice == NOTICE_FEATURES_KEPT)
+            FwMessageBox(LoadResStringWith(IDS_FEATURES_KEPT, {std::to_string(message.nCount)}),
+                         MB_OK | MB_ICONINFORMATION);
+        else if (message.nNotice == NOTICE_SOURCE_CHANGED)
+            FwMessageBox(LoadResStringWith(IDS_FEATURES_SOURCE_CHANGED, {message.strPath}), MB_OK);
     }
 }
 

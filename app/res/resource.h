@@ -196,6 +196,7 @@
 #define IDS_HINT_OUTLIER_AFTER       364
 #define IDS_EDIT_GEOREF_CAPTION      365
 #define IDS_EDIT_GEOREF_OK           366
+#define IDS_EDIT_MOVE_FEATURE        367
 
 // Coordinate systems
 #define IDS_CRS_NONE           400
@@ -279,3 +280,13 @@
 #define IDS_FILE_GEOREF_KEYS  611
 #define IDS_FILE_GEOREF_WORLD 612
 #define IDS_FILE_GEOREF_EPSG  613
+
+// Opening features from a Shapefile (commands 32850-32859, strings 540-559)
+#define ID_FILE_OPEN_FEATURES       32850
+#define IDS_FEATURES_NEED_FIT       540
+#define IDS_FEATURES_NOT_READ       541
+#define IDS_FEATURES_CRS_DIFFERS    542
+#define IDS_FEATURES_KEPT           543
+#define IDS_FEATURES_OFF_SCAN       544
+#define IDS_FEATURES_SOURCE_CHANGED 545
+#define IDS_FILE_SAVED              546

@@ -195,6 +195,22 @@ bool CDeleteFeatureEdit::JournalRecord(bool bForward, CJournalRecord* pRecord) c
     return true;
 }
 
+bool CMoveFeatureEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    if (m_nIndex < 0 || m_nIndex >= target.features.GetSize())
+        return false;
+    const int sign = bForward ? 1 : -1;
+    CShape moved;
+    const CShape& feature = target.features.GetAt(m_nIndex);
+    for (const CShapeVertex& v : feature.Vertices())
+        moved.Add(v.x + sign * m_nDx, v.y + sign * m_nDy);
+    moved.m_strName = feature.m_strName;
+    moved.m_nSource = feature.m_nSource;
+    target.features.RemoveAt(m_nIndex);
+    target.features.InsertAt(m_nIndex, moved);
+    return true;
+}
+
 EditName CEdit::Name() const
 {
     return std::visit([](const auto& kind) { return kind.Name(); }, m_kind);

@@ -37,6 +37,7 @@ enum class EditName
     DeleteAllFeatures,
     RenameFeature,
     DeleteFeature,
+    MoveFeature,
 };
 
 // What an edit changes, and so who has to follow it.
@@ -198,13 +199,27 @@ struct CDeleteFeatureEdit
     bool JournalRecord(bool bForward, CJournalRecord* pRecord) const;
 };
 
+// Every vertex of the finished feature at m_nIndex shifted by the same
+// number of pixels. The journal takes the whole list again.
+struct CMoveFeatureEdit
+{
+    static constexpr EditScope kScope = EditScope::Features;
+    int m_nIndex;
+    int m_nDx;
+    int m_nDy;
+
+    EditName Name() const { return EditName::MoveFeature; }
+    bool Apply(bool bForward, CEditTarget& target) const;
+    bool JournalRecord(bool, CJournalRecord*) const { return false; }
+};
+
 // An edit of any kind, as the history keeps it and its listeners hear it.
 class CEdit
 {
 public:
     using Kind = std::variant<CAddPointEdit, CDeletePointEdit, CChangePointEdit, CDeleteAllPointsEdit, CSetFitModelEdit,
                               CAddVertexEdit, CRemoveVertexEdit, CFinishFeatureEdit, CDiscardFeatureEdit,
-                              CDeleteAllFeaturesEdit, CRenameFeatureEdit, CDeleteFeatureEdit>;
+                              CDeleteAllFeaturesEdit, CRenameFeatureEdit, CDeleteFeatureEdit, CMoveFeatureEdit>;
 
     template <class K, class = std::enable_if_t<std::is_constructible_v<Kind, K&&>>>
     CEdit(K&& kind) : m_kind(std::forward<K>(kind))

@@ -109,7 +109,7 @@ bool DecodePayload(const unsigned char* p, size_t cb, CJournalRecord* pRecord)
     CPayloadReader in(p, cb);
     unsigned kind;
     CJournalRecord record;
-    if (!in.U8(&kind) || kind < JOURNAL_FEATURE || kind > JOURNAL_INSERT || !in.I64(&record.nTime))
+    if (!in.U8(&kind) || kind < JOURNAL_FEATURE || kind > JOURNAL_SOURCE || !in.I64(&record.nTime))
         return false;
     record.nKind = static_cast<JournalRecordKind>(kind);
     switch (record.nKind)
@@ -132,6 +132,17 @@ bool DecodePayload(const unsigned char* p, size_t cb, CJournalRecord* pRecord)
                 return false;
             record.shape.Add(x, y);
         }
+        // A feature opened from a file names its record; older journals end here.
+        if (!in.AtEnd() && (!in.I32(&record.shape.m_nSource) || record.shape.m_nSource < 0))
+            return false;
+        break;
+    }
+    case JOURNAL_SOURCE:
+    {
+        uint32_t fingerprint;
+        if (!in.Text(&record.strSource) || record.strSource.empty() || !in.U32(&fingerprint))
+            return false;
+        record.nFingerprint = fingerprint;
         break;
     }
     case JOURNAL_RENAME:
@@ -176,6 +187,10 @@ bool Replay(const CJournalRecord& record, CRecoveredWork* pWork)
             pWork->shapes.RemoveAt(record.nIndex);
         return true;
     case JOURNAL_CLEAR: pWork->shapes.RemoveAll(); return true;
+    case JOURNAL_SOURCE:
+        pWork->strSource = record.strSource;
+        pWork->nFingerprint = record.nFingerprint;
+        return true;
     }
     return false;
 }
@@ -200,6 +215,12 @@ std::string EncodeJournalRecord(const CJournalRecord& record)
             PutU32(payload, static_cast<uint32_t>(v.x));
             PutU32(payload, static_cast<uint32_t>(v.y));
         }
+        if (record.shape.m_nSource >= 0)
+            PutU32(payload, static_cast<uint32_t>(record.shape.m_nSource));
+        break;
+    case JOURNAL_SOURCE:
+        PutText(payload, record.strSource);
+        PutU32(payload, static_cast<uint32_t>(record.nFingerprint));
         break;
     case JOURNAL_RENAME:
         PutU32(payload, static_cast<uint32_t>(record.nIndex));

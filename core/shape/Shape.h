@@ -42,6 +42,9 @@ public:
     const std::vector<CShapeVertex>& Vertices() const { return m_vertices; }
 
     std::string m_strName;
+    // The record of the opened file the feature came from (its index in the
+    // document's COpenedLayer); -1 for one digitised here.
+    int m_nSource = -1;
 
 private:
     std::vector<CShapeVertex> m_vertices;
