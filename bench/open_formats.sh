@@ -19,15 +19,16 @@ declare -A options=(
   [lzw.tif]="-co COMPRESS=LZW"
   [deflate-tiled.tif]="-co COMPRESS=DEFLATE -co TILED=YES"
   [jpeg-tiled.tif]="-co COMPRESS=JPEG -co TILED=YES"
-  [png]="-of PNG"
+  [plain.png]="-of PNG"
 )
-kinds=(lzw.tif deflate-tiled.tif jpeg-tiled.tif png jp2)
+# Each name ends in the extension the program opens it by.
+kinds=(lzw.tif deflate-tiled.tif jpeg-tiled.tif plain.png lossy.jp2)
 
 # make_scan SCAN KIND: the scan in that format, made once.
 make_scan() {
   local file="$data/$1-$2"
   [ -f "$file" ] && return 0
-  if [ "$2" = jp2 ]; then
+  if [ "$2" = lossy.jp2 ]; then
     djpeg -ppm -outfile "$data/$1.ppm" "$data/$1.jpg"
     opj_compress -i "$data/$1.ppm" -o "$file" -r 20 -n 6 -t 1024,1024 -threads ALL_CPUS >/dev/null
     rm -f "$data/$1.ppm"
@@ -71,12 +72,14 @@ for scan in scan27 scan108; do
     gdalall=$(best_ms env GDAL_NUM_THREADS=ALL_CPUS gdal_translate -q -of ENVI "$file" "$out")
     case "$kind" in
       *.tif) tool=$(best_ms tiffcp -c none "$file" "$out") ;;
-      jp2) tool=$(time_opj "$file") ;;
+      *.jp2) tool=$(time_opj "$file") ;;
       *) tool=- ;;
     esac
+    width=0 height=0 open_ms=0 peak_mb=0
     read -r width height open_ms _ peak_mb < <(run_wine_in "$arch" \
       "$(win_build_dir "$arch")/bench/app_open_paint_timer.exe" "$(wine_path "$file")" "$repeats" --peak \
       2>/dev/null | tr -d '\r')
+    [ "$width" != refused ] || { echo "open_formats: the program refused $file" >&2; exit 1; }
     awk -v s="$scan" -v k="$kind" -v a="$gdal1" -v b="$gdalall" -v t="$tool" -v o="$open_ms" -v p="$peak_mb" \
       -v w="$width" -v h="$height" 'BEGIN {
       f = a; if (b < f) f = b; if (t != "-" && t < f) f = t
