@@ -168,8 +168,7 @@ unsigned CopyRgbToClipboard(HWND hView, HWND hOwner, const unsigned char* pRgb, 
     return CopyRgbToClipboardAsDib(hOwner, pRgb, nWidth, nHeight, pProgress);
 }
 
-unsigned CopyRgbToClipboardAsDib(HWND hOwner, const unsigned char* pRgb, int nWidth, int nHeight,
-                                 CProgress* pProgress)
+unsigned CopyRgbToClipboardAsDib(HWND hOwner, const unsigned char* pRgb, int nWidth, int nHeight, CProgress* pProgress)
 {
     HGLOBAL hDib = CreateDibOfRgb(pRgb, nWidth, nHeight, pProgress);
     if (!hDib)

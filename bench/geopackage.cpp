@@ -117,8 +117,7 @@ int main()
         gdalBest = std::min(gdalBest, Seconds(start));
     }
     std::printf("ogr2ogr  %.3f s GeoPackage to GeoPackage\n", gdalBest);
-    std::printf("ogr2ogr time / our open and save: %.1f (above 1: we are faster)\n",
-                gdalBest / (readBest + writeBest));
+    std::printf("ogr2ogr time / our open and save: %.1f (above 1: we are faster)\n", gdalBest / (readBest + writeBest));
     fs::remove_all(dir);
     return 0;
 }

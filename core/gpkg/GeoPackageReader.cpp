@@ -160,7 +160,8 @@ GeoPackageReadStatus CGeoPackage::Read(const CGeoPackageLayerInfo& info, CVector
     std::string fid;
     std::string select;
     {
-        UniqueStatement columns = PrepareStatement(m_db.get(), ("PRAGMA table_info(" + Quoted(info.strName) + ")").c_str());
+        UniqueStatement columns =
+            PrepareStatement(m_db.get(), ("PRAGMA table_info(" + Quoted(info.strName) + ")").c_str());
         if (!columns)
             return Failure();
         int step;
@@ -182,8 +183,8 @@ GeoPackageReadStatus CGeoPackage::Read(const CGeoPackageLayerInfo& info, CVector
     }
     const std::string order = fid.empty() ? "rowid" : Quoted(fid);
     UniqueStatement rows = PrepareStatement(
-        m_db.get(), ("SELECT " + Quoted(geometryColumn) + select + " FROM " + Quoted(info.strName) + " ORDER BY " + order)
-                        .c_str());
+        m_db.get(),
+        ("SELECT " + Quoted(geometryColumn) + select + " FROM " + Quoted(info.strName) + " ORDER BY " + order).c_str());
     if (!rows)
         return Failure();
     std::vector<GeometryKind> kinds;

@@ -30,7 +30,7 @@ struct CGeoPackageLayerInfo
     int nSrsId = 0;
     std::string strOrganization;   // "EPSG" for most; NONE for the undefined systems
     int nOrganizationCode = 0;
-    std::string strDefinition;     // the system's WKT, or "undefined"
+    std::string strDefinition;   // the system's WKT, or "undefined"
 };
 
 GeoPackageReadStatus ListGeoPackageLayers(const std::string& path, CFileSystem& files,

@@ -193,7 +193,10 @@ private:
     {
         return {GeoPackageWriteError::Database, m_db ? sqlite3_errmsg(m_db.get()) : "SQLite could not start"};
     }
-    bool Exec(const std::string& sql) { return sqlite3_exec(m_db.get(), sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK; }
+    bool Exec(const std::string& sql)
+    {
+        return sqlite3_exec(m_db.get(), sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
     UniqueStatement Prepare(const std::string& sql) { return PrepareStatement(m_db.get(), sql.c_str()); }
     bool AddSystem(int nCode);
     bool WriteIndex(const CPackedRtree& tree);
@@ -314,8 +317,8 @@ GeoPackageWriteStatus CWriter::Build(std::string* pBytes)
         create += ", " + Quoted(field.strName) + " " + ColumnType(field);
         insert += ", ?";
     }
-    if (!Exec(create + ")") ||
-        !Exec("CREATE VIRTUAL TABLE " + Quoted("rtree_" + table + "_geom") + " USING rtree(id, minx, maxx, miny, maxy)"))
+    if (!Exec(create + ")") || !Exec("CREATE VIRTUAL TABLE " + Quoted("rtree_" + table + "_geom") +
+                                     " USING rtree(id, minx, maxx, miny, maxy)"))
         return Failure();
 
     UniqueStatement feature = Prepare(insert + ")");
@@ -354,13 +357,12 @@ GeoPackageWriteStatus CWriter::Build(std::string* pBytes)
     if (!WriteIndex(PackRtree(std::move(boxes))))
         return Failure();
 
-    UniqueStatement contents = Prepare(
-        "INSERT INTO gpkg_contents (table_name, data_type, identifier, min_x, min_y, max_x, max_y, srs_id) "
-        "VALUES (?, 'features', ?, ?, ?, ?, ?, ?)");
+    UniqueStatement contents =
+        Prepare("INSERT INTO gpkg_contents (table_name, data_type, identifier, min_x, min_y, max_x, max_y, srs_id) "
+                "VALUES (?, 'features', ?, ?, ?, ?, ?, ?)");
     UniqueStatement columns = Prepare("INSERT INTO gpkg_geometry_columns VALUES (?, 'geom', ?, ?, ?, 0)");
-    UniqueStatement extension = Prepare(
-        "INSERT INTO gpkg_extensions VALUES (?, 'geom', 'gpkg_rtree_index', "
-        "'http://www.geopackage.org/spec120/#extension_rtree', 'write-only')");
+    UniqueStatement extension = Prepare("INSERT INTO gpkg_extensions VALUES (?, 'geom', 'gpkg_rtree_index', "
+                                        "'http://www.geopackage.org/spec120/#extension_rtree', 'write-only')");
     if (!contents || !columns || !extension)
         return Failure();
     sqlite3_bind_text(contents.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);

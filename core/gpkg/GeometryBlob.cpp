@@ -291,12 +291,8 @@ public:
             *pnKind = pParts->empty() ? GeometryKind::None : GeometryKind::Point;
             return true;
         }
-        case WKB_LINESTRING:
-            *pnKind = GeometryKind::PolyLine;
-            return Line(z, m, pParts);
-        case WKB_POLYGON:
-            *pnKind = GeometryKind::Polygon;
-            return Polygon(z, m, pParts);
+        case WKB_LINESTRING: *pnKind = GeometryKind::PolyLine; return Line(z, m, pParts);
+        case WKB_POLYGON: *pnKind = GeometryKind::Polygon; return Polygon(z, m, pParts);
         case WKB_MULTIPOINT:
         case WKB_MULTILINESTRING:
         case WKB_MULTIPOLYGON:
@@ -345,8 +341,9 @@ private:
 
     static GeometryKind KindOfType(uint32_t type)
     {
-        return type == WKB_POINT ? GeometryKind::Point : type == WKB_LINESTRING ? GeometryKind::PolyLine
-                                                                                : GeometryKind::Polygon;
+        return type == WKB_POINT        ? GeometryKind::Point
+               : type == WKB_LINESTRING ? GeometryKind::PolyLine
+                                        : GeometryKind::Polygon;
     }
     bool Take(void* pOut, size_t cb)
     {
@@ -379,10 +376,7 @@ private:
         *pType = type % 1000;
         return true;
     }
-    bool Count(uint32_t* pn, size_t cbEach)
-    {
-        return Take(pn, 4) && *pn <= static_cast<size_t>(m_end - m_p) / cbEach;
-    }
+    bool Count(uint32_t* pn, size_t cbEach) { return Take(pn, 4) && *pn <= static_cast<size_t>(m_end - m_p) / cbEach; }
     bool Vertex(bool z, bool m, CMapPoint* p)
     {
         return Take(&p->x, 8) && Take(&p->y, 8) && (!z || Take(&p->z, 8)) && (!m || Take(&p->m, 8));

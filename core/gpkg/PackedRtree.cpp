@@ -100,7 +100,8 @@ CPackedRtree PackRtree(std::vector<CIndexEntry> entries)
         for (size_t start = 0; start < level.size(); start += cbSlice)
         {
             const size_t end = std::min(level.size(), start + cbSlice);
-            std::sort(level.begin() + static_cast<std::ptrdiff_t>(start), level.begin() + static_cast<std::ptrdiff_t>(end),
+            std::sort(level.begin() + static_cast<std::ptrdiff_t>(start),
+                      level.begin() + static_cast<std::ptrdiff_t>(end),
                       [](const CCell& a, const CCell& b) { return a.CentreY() < b.CentreY(); });
             for (size_t first = start; first < end; first += kRtreeCells)
             {

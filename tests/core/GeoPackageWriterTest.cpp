@@ -34,8 +34,8 @@ TEST(GeoPackageWriter, WritesAGeoPackageDatabaseOrLeavesTheFileAsItWas)
     const std::string bytes = files.m_files[path];
     ASSERT_GT(bytes.size(), 100u);
     EXPECT_EQ(bytes.substr(0, 16), std::string("SQLite format 3\0", 16));
-    EXPECT_EQ(bytes.substr(68, 4), "GPKG");                                   // application id
-    EXPECT_EQ(bytes.substr(60, 4), std::string("\x00\x00\x28\x3c", 4));      // user version 10300
+    EXPECT_EQ(bytes.substr(68, 4), "GPKG");                               // application id
+    EXPECT_EQ(bytes.substr(60, 4), std::string("\x00\x00\x28\x3c", 4));   // user version 10300
 
     const std::string earlier = bytes;
     files.m_byteLimit[StagedName(path)] = bytes.size() / 2;

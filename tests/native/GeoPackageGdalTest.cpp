@@ -30,7 +30,8 @@ std::vector<CMapPoint> Square(double x0, double y0, double side, bool bClockwise
 std::string Dump(const std::string& path)
 {
     int code = 0;
-    std::string out = RunTool("/usr/bin/python3 " QUARVEX_SOURCE_DIR "/tests/native/gpkg_dump.py '" + path + "'", &code);
+    std::string out =
+        RunTool("/usr/bin/python3 " QUARVEX_SOURCE_DIR "/tests/native/gpkg_dump.py '" + path + "'", &code);
     EXPECT_EQ(code, 0) << out;
     return out;
 }
@@ -60,11 +61,11 @@ CVectorLayer Parcels()
     // way), one with a hole, two islands with a hole in the second, and one
     // with no geometry.
     layer.features.push_back({{Square(500000, 5200000, 100, false)}, {"1", "Wiese", "10000.5", "20260107"}});
+    layer.features.push_back({{Square(500200, 5200000, 100, true), Square(500220, 5200020, 10, false)},
+                              {"2", "Höfe & \"Äcker\"", "9900", "1999-12-31"}});
     layer.features.push_back(
-        {{Square(500200, 5200000, 100, true), Square(500220, 5200020, 10, false)}, {"2", "Höfe & \"Äcker\"", "9900", "1999-12-31"}});
-    layer.features.push_back({{Square(501000, 5201000, 50, true), Square(502000, 5201000, 50, true),
-                               Square(502010, 5201010, 5, false)},
-                              {"3", std::nullopt, " -0.25 ", std::nullopt}});
+        {{Square(501000, 5201000, 50, true), Square(502000, 5201000, 50, true), Square(502010, 5201010, 5, false)},
+         {"3", std::nullopt, " -0.25 ", std::nullopt}});
     layer.features.push_back({{}, {"4", "", std::nullopt, std::nullopt}});
     return layer;
 }
@@ -211,7 +212,8 @@ std::string PartsDump(const CVectorLayer& layer)
         {
             out += " |";
             for (size_t i = 0; i < part.size(); ++i)
-                out += (i ? "," : "") + num(part[i].x) + " " + num(part[i].y) + (layer.bHasZ ? " " + num(part[i].z) : "");
+                out +=
+                    (i ? "," : "") + num(part[i].x) + " " + num(part[i].y) + (layer.bHasZ ? " " + num(part[i].z) : "");
         }
         out += " :";
         for (size_t f = 0; f < layer.fields.size(); ++f)
@@ -277,8 +279,8 @@ TEST(GeoPackageGdal, LayersWrittenByOgr2ogrReadAsGdalReadsThem)
         for (const CLayerField& field : layer.fields)
             fields += (fields.empty() ? "" : " ") + field.strName + ":" + std::to_string(int(field.nType));
         EXPECT_EQ(fields, c.fields);
-        const std::string gdal =
-            RunTool("/usr/bin/python3 " QUARVEX_SOURCE_DIR "/tests/native/gpkg_dump.py '" + path + "' " + c.name, &code);
+        const std::string gdal = RunTool(
+            "/usr/bin/python3 " QUARVEX_SOURCE_DIR "/tests/native/gpkg_dump.py '" + path + "' " + c.name, &code);
         EXPECT_EQ(PartsDump(layer), gdal);
     }
 
