@@ -34,6 +34,11 @@ void TellSessionMessages(const CSessionOutcome& outcome)
             FwMessageBox(IDS_GEOREFERENCE_FAILED, MB_OK);
         else if (message.nNotice == NOTICE_MODEL_CANNOT_FIT)
             FwMessageBox(IDS_MODEL_CANNOT_FIT, MB_OK);
+        else if (message.nNotice == NOTICE_TOO_FEW_VERTICES)
+            FwMessageBox(message.nCount >= 3   ? IDS_TOO_FEW_VERTICES_POLYGON
+                         : message.nCount == 2 ? IDS_TOO_FEW_VERTICES_LINE
+                                               : IDS_TOO_FEW_VERTICES_POINT,
+                         MB_OK);
     }
 }
 

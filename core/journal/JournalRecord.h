@@ -12,6 +12,7 @@ enum JournalRecordKind
     JOURNAL_DELETE = 3,    // feature nIndex deleted; later ones move down
     JOURNAL_CLEAR = 4,     // every finished feature removed
     JOURNAL_INSERT = 5,    // a feature (shape type, name, vertices) put back at nIndex; later ones move up
+    JOURNAL_VERTICES = 6,  // the vertices of feature nIndex replaced by shape's; its name stays
 };
 
 struct CJournalRecord
@@ -20,5 +21,5 @@ struct CJournalRecord
     long long nTime = 0;   // seconds since 1970-01-01 UTC
     int nIndex = 0;        // JOURNAL_RENAME, JOURNAL_DELETE, JOURNAL_INSERT
     ShapeType nShapeType = SHAPE_POLYLINE;
-    CShape shape;   // JOURNAL_FEATURE and JOURNAL_INSERT (whole), JOURNAL_RENAME (its name)
+    CShape shape;   // JOURNAL_FEATURE and JOURNAL_INSERT (whole), JOURNAL_RENAME (its name), JOURNAL_VERTICES (its vertices)
 };

@@ -35,6 +35,7 @@ enum SessionNotice
     NOTICE_NOT_FITTED,               // the control points give no fit to digitise with
     NOTICE_MODEL_CANNOT_FIT,         // a model without a fit, refused while digitising
     NOTICE_ASK_RESTORE,              // the journal holds nCount features from nTime: restore them?
+    NOTICE_TOO_FEW_VERTICES,         // a vertex not deleted: the feature keeps at least nCount
 };
 
 struct CSessionMessage
@@ -168,6 +169,21 @@ public:
     CSessionOutcome RenameFeature(int nIndex, const std::string& strName);
     CSessionOutcome DeleteFeature(int nIndex);
 
+    // Editing the vertices of finished features, while digitising. The
+    // indices are those of VertexEdit.h: a polygon's closing copy of its
+    // first vertex is not one of its own and follows the first.
+    bool VertexEditing() const { return m_bVertexEditing && m_nMode == MODE_DIGITISE; }
+    // Changes whenever the finished features or their type may have: what
+    // is worked out from them (a snap index) is made again when it does.
+    unsigned long long FeaturesVersion() const { return m_nFeaturesVersion; }
+    // bDone when the state changed; refused outside digitising.
+    CSessionOutcome SetVertexEditing(bool bOn);
+    CSessionOutcome MoveFeatureVertex(int nFeature, int nVertex, int nPixelX, int nPixelY);
+    // A new vertex on segment nSegment (from vertex nSegment to the next).
+    CSessionOutcome InsertFeatureVertex(int nFeature, int nSegment, int nPixelX, int nPixelY);
+    // Refused with NOTICE_TOO_FEW_VERTICES when the feature would keep too few.
+    CSessionOutcome DeleteFeatureVertex(int nFeature, int nVertex);
+
     CSessionOutcome Undo();
     CSessionOutcome Redo();
 
@@ -206,6 +222,8 @@ private:
     CEditHistory m_history;
     CJournalWriter m_journal;
     bool m_bJournalFailureTold = false;
+    bool m_bVertexEditing = false;
+    unsigned long long m_nFeaturesVersion = 0;
     // What the journal of the image just opened holds, until the user answers.
     CRecoveredWork m_found;
     CFileGeoreference m_fileGeoref;
