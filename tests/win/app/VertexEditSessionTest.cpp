@@ -91,7 +91,7 @@ TEST(VertexEditSession, DrawsEditsAndSnapsPolygonsThenSavesThem)
     SendMessageA(hView, WM_LBUTTONUP, 0, MAKELPARAM(110, 90));
     gui::Pump();
     EXPECT_EQ(Vertices(state.Features().GetAt(0)), "20,20 100,20 110,90 20,80 20,20");
-    EXPECT_EQ(UndoText(state, false), "Undo Move Vertex\tCtrl+Z");
+    EXPECT_EQ(UndoText(state, false), "&Undo Move Vertex\tCtrl+Z");
     gui::DoubleClick(hView, POINT{60, 21});
     EXPECT_EQ(Vertices(state.Features().GetAt(0)), "20,20 60,20 100,20 110,90 20,80 20,20");
     gui::MouseMove(hView, POINT{21, 81});

@@ -28,10 +28,12 @@ def main(folder, geotiff):
         for line in f.read().splitlines():
             name, pixels = line.split("|")
             expected[name] = [tuple(int(v) for v in p.split(",")) for p in pixels.split()]
-    layer = ogr.Open(os.path.join(folder, "vertexedit.shp")).GetLayer(0)
+    source = ogr.Open(os.path.join(folder, "vertexedit.shp"))
+    layer = source.GetLayer(0)
     rings = {}
     for feature in layer:
-        ring = feature.GetGeometryRef().GetGeometryRef(0)
+        polygon = feature.GetGeometryRef().Clone()
+        ring = polygon.GetGeometryRef(0)
         rings[feature.GetField("NAME")] = [ring.GetPoint_2D(i) for i in range(ring.GetPointCount())]
     faults = []
     if sorted(rings) != sorted(expected):
