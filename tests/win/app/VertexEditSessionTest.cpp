@@ -148,3 +148,39 @@ TEST(VertexEditSession, DrawsEditsAndSnapsPolygonsThenSavesThem)
     std::ofstream expected(folder + "\\vertexedit.expected", std::ios::trunc);
     expected << "A|" << finalA << "\nB|" << finalB << "\n";
 }
+
+TEST(VertexEditSession, SnapToleranceIsCheckedAndRememberedInTheProfile)
+{
+    int before = 0;
+    {
+        AppSession session;
+        before = session.View()->m_nSnapTolerance;
+        HWND hDialog = nullptr;
+        const std::vector<gui::SeenWindow> seen = session.Answered(
+            ID_VIEW_SNAP_TOLERANCE, {[&](HWND hWnd) {
+                                         hDialog = hWnd;
+                                         EXPECT_EQ(gui::ItemText(hWnd, IDC_SNAP_TOLERANCE), std::to_string(before));
+                                         SetDlgItemTextA(hWnd, IDC_SNAP_TOLERANCE, "0");
+                                         gui::Click(hWnd, IDOK);
+                                     },
+                                     [&](HWND hBox) {
+                                         gui::Click(hBox, IDOK);
+                                         SetDlgItemTextA(hDialog, IDC_SNAP_TOLERANCE, "4");
+                                         gui::Click(hDialog, IDOK);
+                                     }});
+        ASSERT_EQ(seen.size(), 2u);
+        EXPECT_EQ(seen[0].title, "Snap Tolerance");
+        EXPECT_EQ(seen[1].message, "Type a whole number of screen pixels from 1 to 100.");
+        EXPECT_EQ(session.View()->m_nSnapTolerance, 4);
+    }
+    // The next start of the program snaps within 4; put back as it was.
+    AppSession session;
+    EXPECT_EQ(session.View()->m_nSnapTolerance, 4);
+    const std::vector<gui::SeenWindow> seen =
+        session.Answered(ID_VIEW_SNAP_TOLERANCE, {[&](HWND hWnd) {
+                             SetDlgItemTextA(hWnd, IDC_SNAP_TOLERANCE, std::to_string(before).c_str());
+                             gui::Click(hWnd, IDOK);
+                         }});
+    EXPECT_EQ(seen.size(), 1u);
+    EXPECT_EQ(session.View()->m_nSnapTolerance, before);
+}
