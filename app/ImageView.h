@@ -131,10 +131,10 @@ private:
     // The features, the control points (copied into points) and the feature being digitised.
     SnapSources DigitiseSnapSources(std::vector<CShapeVertex>& points) const;
     SnapSources FeatureSnapSources() const;
-    // Edit Vertices' mouse and keys; true when the event was theirs.
+    // Edit Vertices' mouse; VertexEditMove is true while a vertex is held.
     void VertexEditDown(POINT point);
     bool VertexEditMove(UINT nFlags, POINT point);
-    void EndVertexDrag(POINT point, bool bDrop);
+    void EndVertexDrag(bool bDrop);
     void InsertVertexAt(POINT point);
     void DeleteVertexAt(POINT point);
     // The hit on the edited feature under a client point.

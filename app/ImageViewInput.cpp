@@ -262,7 +262,7 @@ void CImageView::OnLButtonUp(UINT, POINT point)
     if (m_nDragPoint >= 0)
         EndPointDrag(point, true);
     else if (m_nDragVertex >= 0)
-        EndVertexDrag(point, true);
+        EndVertexDrag(true);
 }
 
 void CImageView::OnMouseMove(UINT nFlags, POINT point)

@@ -54,7 +54,7 @@ void CImageView::ToggleVertexEditing()
     if (!Follow(*pDoc, pDoc->Session().SetVertexEditing(!pDoc->Session().VertexEditing()), this))
         return;
     if (m_nDragVertex >= 0)
-        EndVertexDrag(m_ptMouse, false);
+        EndVertexDrag(false);
     FwSetStatusText(pDoc->Session().VertexEditing() ? LoadResString(IDS_EDIT_VERTICES_HINT)
                                                     : LoadResString(IDS_DIGITISE_HINT));
     RedrawNow(m_hWnd);
@@ -258,7 +258,7 @@ bool CImageView::VertexEditMove(UINT nFlags, POINT point)
         return false;
     if (!(nFlags & MK_LBUTTON))
     {
-        EndVertexDrag(point, false);   // the button came up elsewhere
+        EndVertexDrag(false);   // the button came up elsewhere
         return true;
     }
     if (!m_bVertexDragging && (std::abs(point.x - m_ptVertexDragStart.x) > GetSystemMetrics(SM_CXDRAG) ||
@@ -280,7 +280,7 @@ bool CImageView::VertexEditMove(UINT nFlags, POINT point)
     return true;
 }
 
-void CImageView::EndVertexDrag(POINT point, bool bDrop)
+void CImageView::EndVertexDrag(bool bDrop)
 {
     const int vertex = m_nDragVertex;
     const bool dragged = m_bVertexDragging;
@@ -289,8 +289,7 @@ void CImageView::EndVertexDrag(POINT point, bool bDrop)
     if (GetCapture() == m_hWnd)
         ReleaseCapture();
     CImageDoc* pDoc = GetDocument();
-    // Where it was last drawn: the drop point snapped as the drag showed it.
-    (void)point;
+    // Dropped where it was last drawn: the mouse's pixel, or its snap target.
     if (!bDrop || !dragged ||
         !Follow(*pDoc, pDoc->Session().MoveFeatureVertex(m_nEditFeature, vertex, m_ptVertexDragPixel.x,
                                                          m_ptVertexDragPixel.y)))
@@ -347,7 +346,7 @@ void CImageView::OnKeyDown(UINT nVirtualKey)
         break;
     case VK_ESCAPE:
         if (m_nDragVertex >= 0)
-            EndVertexDrag(m_ptMouse, false);
+            EndVertexDrag(false);
         else if (digitising && !editing)
             AbandonCurrentFeature();
         break;
