@@ -43,6 +43,13 @@ void TellSessionMessages(const CSessionOutcome& outcome)
                          MB_OK | MB_ICONINFORMATION);
         else if (message.nNotice == NOTICE_SOURCE_CHANGED)
             FwMessageBox(LoadResStringWith(IDS_FEATURES_SOURCE_CHANGED, {message.strPath}), MB_OK);
+        else if (message.nNotice == NOTICE_SHAPE_KEPT)
+            FwMessageBox(IDS_SHAPE_KEPT, MB_OK);
+        else if (message.nNotice == NOTICE_TOO_FEW_VERTICES)
+            FwMessageBox(message.nCount >= 3   ? IDS_TOO_FEW_VERTICES_POLYGON
+                         : message.nCount == 2 ? IDS_TOO_FEW_VERTICES_LINE
+                                               : IDS_TOO_FEW_VERTICES_POINT,
+                         MB_OK);
     }
 }
 

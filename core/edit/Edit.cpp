@@ -211,6 +211,23 @@ bool CMoveFeatureEdit::Apply(bool bForward, CEditTarget& target) const
     return true;
 }
 
+bool CFeatureVerticesEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    if (m_nIndex < 0 || m_nIndex >= target.features.GetSize() ||
+        target.features.GetAt(m_nIndex).Vertices() != (bForward ? m_before : m_after))
+        return false;
+    target.features.SetVertices(m_nIndex, bForward ? m_after : m_before);
+    return true;
+}
+
+bool CFeatureVerticesEdit::JournalRecord(bool bForward, CJournalRecord* pRecord) const
+{
+    pRecord->nKind = JOURNAL_VERTICES;
+    pRecord->nIndex = m_nIndex;
+    pRecord->shape.SetVertices(bForward ? m_after : m_before);
+    return true;
+}
+
 EditName CEdit::Name() const
 {
     return std::visit([](const auto& kind) { return kind.Name(); }, m_kind);

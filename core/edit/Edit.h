@@ -38,6 +38,9 @@ enum class EditName
     RenameFeature,
     DeleteFeature,
     MoveFeature,
+    MoveVertex,
+    InsertVertex,
+    DeleteVertex,
 };
 
 // What an edit changes, and so who has to follow it.
@@ -213,13 +216,43 @@ struct CMoveFeatureEdit
     bool JournalRecord(bool, CJournalRecord*) const { return false; }
 };
 
+// The vertices of finished feature m_nIndex replaced, its name kept: what
+// moving, inserting and deleting one of them does. The journal keeps the
+// whole new list, so that a record never depends on how a ring is stored.
+struct CFeatureVerticesEdit
+{
+    static constexpr EditScope kScope = EditScope::Features;
+    int m_nIndex;
+    std::vector<CShapeVertex> m_before;
+    std::vector<CShapeVertex> m_after;
+
+    bool Apply(bool bForward, CEditTarget& target) const;
+    bool JournalRecord(bool bForward, CJournalRecord* pRecord) const;
+};
+
+struct CMoveVertexEdit : CFeatureVerticesEdit
+{
+    EditName Name() const { return EditName::MoveVertex; }
+};
+
+struct CInsertVertexEdit : CFeatureVerticesEdit
+{
+    EditName Name() const { return EditName::InsertVertex; }
+};
+
+struct CDeleteVertexEdit : CFeatureVerticesEdit
+{
+    EditName Name() const { return EditName::DeleteVertex; }
+};
+
 // An edit of any kind, as the history keeps it and its listeners hear it.
 class CEdit
 {
 public:
     using Kind = std::variant<CAddPointEdit, CDeletePointEdit, CChangePointEdit, CDeleteAllPointsEdit, CSetFitModelEdit,
                               CAddVertexEdit, CRemoveVertexEdit, CFinishFeatureEdit, CDiscardFeatureEdit,
-                              CDeleteAllFeaturesEdit, CRenameFeatureEdit, CDeleteFeatureEdit, CMoveFeatureEdit>;
+                              CDeleteAllFeaturesEdit, CRenameFeatureEdit, CDeleteFeatureEdit, CMoveFeatureEdit,
+                              CMoveVertexEdit, CInsertVertexEdit, CDeleteVertexEdit>;
 
     template <class K, class = std::enable_if_t<std::is_constructible_v<Kind, K&&>>>
     CEdit(K&& kind) : m_kind(std::forward<K>(kind))

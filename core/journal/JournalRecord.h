@@ -18,6 +18,7 @@ enum JournalRecordKind
     // have the checksum nFingerprint: features that follow name their record
     // (shape.m_nSource), and the rest of it is read from there on restore.
     JOURNAL_SOURCE = 6,
+    JOURNAL_VERTICES = 7,  // the vertices of feature nIndex replaced by shape's; its name stays
 };
 
 struct CJournalRecord
@@ -26,7 +27,9 @@ struct CJournalRecord
     long long nTime = 0;   // seconds since 1970-01-01 UTC
     int nIndex = 0;        // JOURNAL_RENAME, JOURNAL_DELETE, JOURNAL_INSERT
     ShapeType nShapeType = SHAPE_POLYLINE;
-    CShape shape;                     // JOURNAL_FEATURE and JOURNAL_INSERT (whole), JOURNAL_RENAME (its name)
+    // JOURNAL_FEATURE and JOURNAL_INSERT (whole), JOURNAL_RENAME (its name),
+    // JOURNAL_VERTICES (its vertices)
+    CShape shape;
     std::string strSource;            // JOURNAL_SOURCE
     unsigned long nFingerprint = 0;   // JOURNAL_SOURCE
 };

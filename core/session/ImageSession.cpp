@@ -8,6 +8,7 @@
 #include "core/georef/ImageSettings.h"
 #include "core/journal/RecoveryJournal.h"
 #include "core/scan/ImageGeoreference.h"
+#include "core/shape/VertexEdit.h"
 
 namespace
 {
@@ -60,6 +61,8 @@ void CImageSession::BeginOpen()
     m_bNorthUp = false;
     m_crs = CCrsRef();
     m_nMode = MODE_GEOREFERENCE;
+    m_bVertexEditing = false;
+    ++m_nFeaturesVersion;
     m_shapeFile.m_shapes.RemoveAll();
     SetSource(nullptr);
     m_shapeFile.m_geoRef.SetImageHeight(0);
@@ -252,12 +255,24 @@ CSessionOutcome CImageSession::MoveFeature(int nIndex, int nDx, int nDy)
 {
     if (nIndex < 0 || nIndex >= Features().GetSize() || (nDx == 0 && nDy == 0))
         return {};
-    const CShape& feature = Features().GetAt(nIndex);
-    const COpenedLayer* pSource = m_shapeFile.m_pSource.get();
-    if (pSource && feature.m_nSource >= 0 && feature.m_nSource < static_cast<int>(pSource->m_records.size()) &&
-        pSource->m_records[feature.m_nSource].bKept)
+    if (IsKeptShape(nIndex))
         return {};
     return Do(CMoveFeatureEdit{nIndex, nDx, nDy});
+}
+
+bool CImageSession::IsKeptShape(int nIndex) const
+{
+    const CShape& feature = Features().GetAt(nIndex);
+    const COpenedLayer* pSource = m_shapeFile.m_pSource.get();
+    return pSource && feature.m_nSource >= 0 && feature.m_nSource < static_cast<int>(pSource->m_records.size()) &&
+           pSource->m_records[feature.m_nSource].bKept;
+}
+
+CSessionOutcome CImageSession::ShapeKept()
+{
+    CSessionOutcome refused;
+    refused.messages.push_back({NOTICE_SHAPE_KEPT, std::string()});
+    return refused;
 }
 
 void CImageSession::DeclineRestore()
@@ -361,6 +376,7 @@ CSessionOutcome CImageSession::StartDigitising(::ShapeType nShapeType)
     if (m_nMode != MODE_GEOREFERENCE || !GeoRef().m_bValid)
         return {};
     m_nShapeType = nShapeType;
+    ++m_nFeaturesVersion;
     return SwitchMode(MODE_GEOREFERENCE, MODE_DIGITISE);
 }
 
@@ -370,6 +386,7 @@ CSessionOutcome CImageSession::SwitchMode(ViewMode nFrom, ViewMode nTo)
     if (m_nMode != nFrom)
         return outcome;
     m_nMode = nTo;
+    m_bVertexEditing = false;
     outcome.bDone = outcome.bModeChanged = true;
     return outcome;
 }
@@ -445,6 +462,67 @@ CSessionOutcome CImageSession::DeleteFeature(int nIndex)
     return Do(CDeleteFeatureEdit{nIndex, Features().GetAt(nIndex)});
 }
 
+CSessionOutcome CImageSession::SetVertexEditing(bool bOn)
+{
+    CSessionOutcome outcome;
+    if (m_nMode != MODE_DIGITISE || bOn == VertexEditing())
+        return outcome;
+    m_bVertexEditing = bOn;
+    outcome.bDone = true;
+    return outcome;
+}
+
+CSessionOutcome CImageSession::MoveFeatureVertex(int nFeature, int nVertex, int nPixelX, int nPixelY)
+{
+    if (m_nMode != MODE_DIGITISE || nFeature < 0 || nFeature >= Features().GetSize())
+        return {};
+    if (IsKeptShape(nFeature))
+        return ShapeKept();
+    CMoveVertexEdit edit;
+    edit.m_nIndex = nFeature;
+    edit.m_before = edit.m_after = Features().GetAt(nFeature).Vertices();
+    if (MoveVertex(edit.m_after, m_nShapeType, nVertex, {nPixelX, nPixelY}) != VertexEditResult::Done ||
+        edit.m_after == edit.m_before)
+        return {};
+    return Do(std::move(edit));
+}
+
+CSessionOutcome CImageSession::InsertFeatureVertex(int nFeature, int nSegment, int nPixelX, int nPixelY)
+{
+    if (m_nMode != MODE_DIGITISE || nFeature < 0 || nFeature >= Features().GetSize())
+        return {};
+    if (IsKeptShape(nFeature))
+        return ShapeKept();
+    CInsertVertexEdit edit;
+    edit.m_nIndex = nFeature;
+    edit.m_before = edit.m_after = Features().GetAt(nFeature).Vertices();
+    if (InsertVertex(edit.m_after, m_nShapeType, nSegment, {nPixelX, nPixelY}) != VertexEditResult::Done)
+        return {};
+    return Do(std::move(edit));
+}
+
+CSessionOutcome CImageSession::DeleteFeatureVertex(int nFeature, int nVertex)
+{
+    if (m_nMode != MODE_DIGITISE || nFeature < 0 || nFeature >= Features().GetSize())
+        return {};
+    if (IsKeptShape(nFeature))
+        return ShapeKept();
+    CDeleteVertexEdit edit;
+    edit.m_nIndex = nFeature;
+    edit.m_before = edit.m_after = Features().GetAt(nFeature).Vertices();
+    switch (DeleteVertex(edit.m_after, m_nShapeType, nVertex))
+    {
+    case VertexEditResult::Done: return Do(std::move(edit));
+    case VertexEditResult::NoSuchVertex: return {};
+    case VertexEditResult::TooFew: break;
+    }
+    CSessionOutcome refused;
+    CSessionMessage message{NOTICE_TOO_FEW_VERTICES, std::string()};
+    message.nCount = MinimumVertexCount(m_nShapeType);
+    refused.messages.push_back(message);
+    return refused;
+}
+
 CSessionOutcome CImageSession::Do(CEdit edit)
 {
     CEditTarget target = Target();
@@ -478,6 +556,8 @@ CSessionOutcome CImageSession::AfterStep(const CEdit& edit, EditStep nStep)
     const bool georeference = edit.Scope() == EditScope::Georeference;
     const bool clear = edit.As<CDeleteAllFeaturesEdit>() != nullptr;
     const ViewMode modeBefore = m_nMode;
+    if (edit.Scope() == EditScope::Features)
+        ++m_nFeaturesVersion;
     // On the disk before anything shows the change as done.
     const bool journalFailed =
         m_journal.Record(edit, nStep, Features(), m_nShapeType, std::time(nullptr)) == JOURNAL_FAILED;
@@ -501,6 +581,8 @@ CSessionOutcome CImageSession::AfterStep(const CEdit& edit, EditStep nStep)
     if (edit.Scope() == EditScope::Features && !(clear && forward))
         m_bUnsaved = true;
     outcome.bModeChanged = m_nMode != modeBefore;
+    if (outcome.bModeChanged)
+        m_bVertexEditing = false;
 
     if (edit.As<CSetFitModelEdit>())
         UpdateSetting(kFitSettingKey, FitModelSettingValue(GeoRef().m_nFitModel), NOTICE_SETTINGS_NOT_WRITTEN, outcome);
@@ -575,6 +657,7 @@ CSessionOutcome CImageSession::SetCrs(const CCrsRef& crs)
 
 void CImageSession::ContentReplaced()
 {
+    ++m_nFeaturesVersion;
     m_history.Clear();
     m_fitReport = EvaluateFits(GeoRef());
 }

@@ -39,6 +39,8 @@ enum SessionNotice
     NOTICE_FEATURES_OFF_SCAN,        // strPath: its coordinates have no place on the scan with the fit
     NOTICE_FEATURES_KEPT,            // nCount features opened have shapes that are kept as they are
     NOTICE_SOURCE_CHANGED,           // strPath: restored features lost their link to it (changed or gone)
+    NOTICE_TOO_FEW_VERTICES,         // a vertex not deleted: the feature keeps at least nCount
+    NOTICE_SHAPE_KEPT,               // a vertex not changed: the feature's shape is kept as its file has it
 };
 
 struct CSessionMessage
@@ -173,6 +175,23 @@ public:
     CSessionOutcome RenameFeature(int nIndex, const std::string& strName);
     CSessionOutcome DeleteFeature(int nIndex);
 
+    // Editing the vertices of finished features, while digitising. The
+    // indices are those of VertexEdit.h: a polygon's closing copy of its
+    // first vertex is not one of its own and follows the first.
+    bool VertexEditing() const { return m_bVertexEditing && m_nMode == MODE_DIGITISE; }
+    // Changes whenever the finished features or their type may have: what
+    // is worked out from them (a snap index) is made again when it does.
+    unsigned long long FeaturesVersion() const { return m_nFeaturesVersion; }
+    // bDone when the state changed; refused outside digitising.
+    CSessionOutcome SetVertexEditing(bool bOn);
+    // Each refused with NOTICE_SHAPE_KEPT for a shape kept as its file has
+    // it (only its first part is on show; the rest would be lost).
+    CSessionOutcome MoveFeatureVertex(int nFeature, int nVertex, int nPixelX, int nPixelY);
+    // A new vertex on segment nSegment (from vertex nSegment to the next).
+    CSessionOutcome InsertFeatureVertex(int nFeature, int nSegment, int nPixelX, int nPixelY);
+    // Refused with NOTICE_TOO_FEW_VERTICES when the feature would keep too few.
+    CSessionOutcome DeleteFeatureVertex(int nFeature, int nVertex);
+
     CSessionOutcome Undo();
     CSessionOutcome Redo();
 
@@ -201,6 +220,10 @@ public:
     CSessionOutcome SetCrs(const CCrsRef& crs);
 
 private:
+    // A feature opened from a file whose shape is written back as read.
+    bool IsKeptShape(int nIndex) const;
+    static CSessionOutcome ShapeKept();
+
     friend class CImageSessionTestAccess;
 
     CSessionOutcome Do(CEdit edit);
@@ -230,6 +253,8 @@ private:
     CEditHistory m_history;
     CJournalWriter m_journal;
     bool m_bJournalFailureTold = false;
+    bool m_bVertexEditing = false;
+    unsigned long long m_nFeaturesVersion = 0;
     // What the journal of the image just opened holds, until the user answers.
     CRecoveredWork m_found;
     CFileGeoreference m_fileGeoref;

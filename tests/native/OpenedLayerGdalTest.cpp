@@ -84,6 +84,10 @@ TEST_P(OpenedLayerRoundTrip, GdalFindsOnlyTheChangesAfterRestoreAndSave)
         EXPECT_EQ(session.Features().GetAt(1).m_strName, "Lower field");
         EXPECT_EQ(session.Features().GetAt(2).m_strName, "Quarry \x96 \xD1");
         EXPECT_FALSE(session.MoveFeature(2, 1, 1).bDone);   // a kept shape stays where it is
+        const CSessionOutcome kept = session.DeleteFeatureVertex(2, 0);   // nor do its vertices change
+        EXPECT_FALSE(kept.bDone);
+        ASSERT_EQ(kept.messages.size(), 1u);
+        EXPECT_EQ(kept.messages[0].nNotice, NOTICE_SHAPE_KEPT);
 
         ASSERT_TRUE(session.RenameFeature(1, "Upper field \xE9").bDone);
         ASSERT_TRUE(session.MoveFeature(0, 3, -2).bDone);
