@@ -308,12 +308,12 @@ void CImageView::OnMouseMove(UINT nFlags, POINT point)
             const std::string strCrs =
                 pDoc->Session().Crs().IsNone() ? std::string() : "  " + FormatCrsSetting(pDoc->Session().Crs().nEpsg);
             // What a click would snap to, and which tool the clicks are for.
-            const std::string strSnap = m_snapShown.nKind == HitKind::None ? std::string()
+            const std::string strSnap = m_snapShown.nKind == HitKind::None     ? std::string()
                                         : m_snapShown.nKind == HitKind::Vertex ? LoadResString(IDS_SNAP_VERTEX) + "  "
-                                                                              : LoadResString(IDS_SNAP_SEGMENT) + "  ";
-            FwSetStatusText(FormatMapReadout(dMapX, dMapY, geoRef.GetRotation()) + strCrs + "  " + strSnap +
-                            LoadResString(pDoc->Session().VertexEditing() ? IDS_EDIT_VERTICES_HINT
-                                                                          : IDS_DIGITISE_HINT));
+                                                                               : LoadResString(IDS_SNAP_SEGMENT) + "  ";
+            FwSetStatusText(
+                FormatMapReadout(dMapX, dMapY, geoRef.GetRotation()) + strCrs + "  " + strSnap +
+                LoadResString(pDoc->Session().VertexEditing() ? IDS_EDIT_VERTICES_HINT : IDS_DIGITISE_HINT));
         }
         break;
     }

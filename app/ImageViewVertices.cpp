@@ -243,8 +243,9 @@ void CImageView::VertexEditDown(POINT point)
         return;
     // Elsewhere: the feature under the click is the one edited.
     const POINT scroll = GetScrollPosition();
-    const FeatureHit other = FindSnap(FeatureSnapSources(), ClientPointToImage(point.x, point.y, scroll.x, scroll.y, m_nZoom),
-                                      ImageTolerance(kVertexHitRadius, m_nZoom));
+    const FeatureHit other =
+        FindSnap(FeatureSnapSources(), ClientPointToImage(point.x, point.y, scroll.x, scroll.y, m_nZoom),
+                 ImageTolerance(kVertexHitRadius, m_nZoom));
     if (other.nKind != HitKind::None && other.nFeature >= 0 && other.nFeature != m_nEditFeature)
     {
         m_nEditFeature = other.nFeature;

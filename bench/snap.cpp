@@ -56,9 +56,9 @@ int main()
             {
                 // Half the points by a feature's first corner, half anywhere.
                 const CShapeVertex near = features.GetAt((q * 7919) % count).GetAt(0);
-                const ImagePoint p = q % 2 ? ImagePoint{near.x + 3.0, near.y - 2.0}
-                                           : ImagePoint{40000.0 * std::fmod(q * 0.3819, 1.0),
-                                                        40000.0 * std::fmod(q * 0.7071, 1.0)};
+                const ImagePoint p =
+                    q % 2 ? ImagePoint{near.x + 3.0, near.y - 2.0}
+                          : ImagePoint{40000.0 * std::fmod(q * 0.3819, 1.0), 40000.0 * std::fmod(q * 0.7071, 1.0)};
                 hits[indexed] += FindSnap(sources, p, ImageTolerance(10, 1)).nKind != HitKind::None;
             }
             us[indexed] = Since(start) / queries;

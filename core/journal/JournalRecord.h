@@ -18,7 +18,7 @@ enum JournalRecordKind
     // have the checksum nFingerprint: features that follow name their record
     // (shape.m_nSource), and the rest of it is read from there on restore.
     JOURNAL_SOURCE = 6,
-    JOURNAL_VERTICES = 7,  // the vertices of feature nIndex replaced by shape's; its name stays
+    JOURNAL_VERTICES = 7,   // the vertices of feature nIndex replaced by shape's; its name stays
 };
 
 struct CJournalRecord

@@ -32,8 +32,7 @@ VertexEditResult MoveVertex(std::vector<CShapeVertex>& vertices, ShapeType nShap
     return VertexEditResult::Done;
 }
 
-VertexEditResult InsertVertex(std::vector<CShapeVertex>& vertices, ShapeType nShapeType, int nSegment,
-                              CShapeVertex at)
+VertexEditResult InsertVertex(std::vector<CShapeVertex>& vertices, ShapeType nShapeType, int nSegment, CShapeVertex at)
 {
     // Segments join stored neighbours; a ring's last one ends at its closing copy.
     if (nShapeType == SHAPE_POINT || nSegment < 0 || nSegment + 1 >= static_cast<int>(vertices.size()))

@@ -24,6 +24,5 @@ enum class VertexEditResult
 // Vertex nVertex moved to "to".
 VertexEditResult MoveVertex(std::vector<CShapeVertex>& vertices, ShapeType nShapeType, int nVertex, CShapeVertex to);
 // A new vertex "at" on segment nSegment, the one from vertex nSegment to the next.
-VertexEditResult InsertVertex(std::vector<CShapeVertex>& vertices, ShapeType nShapeType, int nSegment,
-                              CShapeVertex at);
+VertexEditResult InsertVertex(std::vector<CShapeVertex>& vertices, ShapeType nShapeType, int nSegment, CShapeVertex at);
 VertexEditResult DeleteVertex(std::vector<CShapeVertex>& vertices, ShapeType nShapeType, int nVertex);

@@ -163,7 +163,8 @@ void CSnapIndex::Build(const CShapeArray& features, ShapeType nShapeType)
             const int count = ItemCount(features.GetAt(f), nShapeType);
             for (int i = 0; i < count; ++i)
             {
-                const CShapeVertex a = v[i], b = nShapeType == SHAPE_POINT || i + 1 >= static_cast<int>(v.size()) ? a : v[i + 1];
+                const CShapeVertex a = v[i],
+                                   b = nShapeType == SHAPE_POINT || i + 1 >= static_cast<int>(v.size()) ? a : v[i + 1];
                 const int c0 = Column(std::fmin(a.x, b.x)), c1 = Column(std::fmax(a.x, b.x));
                 const int r0 = Row(std::fmin(a.y, b.y)), r1 = Row(std::fmax(a.y, b.y));
                 if (static_cast<long long>(c1 - c0 + 1) * (r1 - r0 + 1) > kMostCellsAnItem)

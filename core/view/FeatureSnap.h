@@ -32,8 +32,8 @@ enum class HitKind
 struct FeatureHit
 {
     HitKind nKind = HitKind::None;
-    int nFeature = -1;   // the feature's index, -1 for a control point or the feature being digitised
-    int nVertex = -1;    // see HitKind; for a control point, its index
+    int nFeature = -1;          // the feature's index, -1 for a control point or the feature being digitised
+    int nVertex = -1;           // see HitKind; for a control point, its index
     CShapeVertex at = {0, 0};   // the vertex, or the pixel nearest the point on the segment
     double dDistance = 0.0;     // from the point, in image pixels
 };
@@ -86,7 +86,7 @@ private:
     int m_nColumns = 0, m_nRows = 0;
     std::vector<size_t> m_start;   // of each cell's items in m_items, and the end
     std::vector<Item> m_items;
-    std::vector<Item> m_wide;      // items over too many cells: looked at every time
+    std::vector<Item> m_wide;   // items over too many cells: looked at every time
 };
 
 // What a snap looks at: the finished features, the control points' markers

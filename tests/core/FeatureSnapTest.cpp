@@ -137,8 +137,11 @@ TEST(FeatureSnap, ToleranceTextIsAWholeNumberOfPixelsFromOneToAHundred)
         const char* text;
         bool ok;
         int pixels;
-    } cases[] = {{"10", true, 10}, {" 1 ", true, 1}, {"100", true, 100}, {"0", false, 0},    {"101", false, 0},
-                 {"-5", false, 0}, {"7.5", false, 0}, {"", false, 0},    {"12px", false, 0}, {"99999999999999999999", false, 0}};
+    } cases[] = {{"10", true, 10},   {" 1 ", true, 1},
+                 {"100", true, 100}, {"0", false, 0},
+                 {"101", false, 0},  {"-5", false, 0},
+                 {"7.5", false, 0},  {"", false, 0},
+                 {"12px", false, 0}, {"99999999999999999999", false, 0}};
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.text);

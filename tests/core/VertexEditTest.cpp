@@ -39,7 +39,12 @@ TEST(VertexEdit, ARingsClosingCopyFollowsItsFirstVertexAndFeaturesKeepTheirFewes
     const Vertices square = {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}};
     const Vertices triangle = {{0, 0}, {10, 0}, {10, 10}, {0, 0}};
     const Vertices line = {{0, 0}, {10, 0}, {20, 5}};
-    enum Op { Move, Insert, Delete };
+    enum Op
+    {
+        Move,
+        Insert,
+        Delete
+    };
     const struct
     {
         const char* name;
@@ -50,21 +55,51 @@ TEST(VertexEdit, ARingsClosingCopyFollowsItsFirstVertexAndFeaturesKeepTheirFewes
         VertexEditResult result;
         Vertices after;
     } cases[] = {
-        {"move a ring's first", square, SHAPE_POLYGON, Move, 0, VertexEditResult::Done,
+        {"move a ring's first",
+         square,
+         SHAPE_POLYGON,
+         Move,
+         0,
+         VertexEditResult::Done,
          {{-5, -5}, {10, 0}, {10, 10}, {0, 10}, {-5, -5}}},
-        {"move a ring's corner", square, SHAPE_POLYGON, Move, 2, VertexEditResult::Done,
+        {"move a ring's corner",
+         square,
+         SHAPE_POLYGON,
+         Move,
+         2,
+         VertexEditResult::Done,
          {{0, 0}, {10, 0}, {-5, -5}, {0, 10}, {0, 0}}},
         {"a ring's closing copy is no vertex", square, SHAPE_POLYGON, Move, 4, VertexEditResult::NoSuchVertex, square},
         {"move a line's last", line, SHAPE_POLYLINE, Move, 2, VertexEditResult::Done, {{0, 0}, {10, 0}, {-5, -5}}},
-        {"insert on a ring's closing segment", square, SHAPE_POLYGON, Insert, 3, VertexEditResult::Done,
+        {"insert on a ring's closing segment",
+         square,
+         SHAPE_POLYGON,
+         Insert,
+         3,
+         VertexEditResult::Done,
          {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {-5, -5}, {0, 0}}},
-        {"insert on a line", line, SHAPE_POLYLINE, Insert, 0, VertexEditResult::Done,
+        {"insert on a line",
+         line,
+         SHAPE_POLYLINE,
+         Insert,
+         0,
+         VertexEditResult::Done,
          {{0, 0}, {-5, -5}, {10, 0}, {20, 5}}},
         {"no segment after a line's last", line, SHAPE_POLYLINE, Insert, 2, VertexEditResult::NoSuchVertex, line},
         {"no segment on a point", {{3, 3}}, SHAPE_POINT, Insert, 0, VertexEditResult::NoSuchVertex, {{3, 3}}},
-        {"delete a ring's first: it closes on the next", square, SHAPE_POLYGON, Delete, 0, VertexEditResult::Done,
+        {"delete a ring's first: it closes on the next",
+         square,
+         SHAPE_POLYGON,
+         Delete,
+         0,
+         VertexEditResult::Done,
          {{10, 0}, {10, 10}, {0, 10}, {10, 0}}},
-        {"delete a ring's corner", square, SHAPE_POLYGON, Delete, 3, VertexEditResult::Done,
+        {"delete a ring's corner",
+         square,
+         SHAPE_POLYGON,
+         Delete,
+         3,
+         VertexEditResult::Done,
          {{0, 0}, {10, 0}, {10, 10}, {0, 0}}},
         {"a triangle keeps three", triangle, SHAPE_POLYGON, Delete, 1, VertexEditResult::TooFew, triangle},
         {"a line of three loses one", line, SHAPE_POLYLINE, Delete, 1, VertexEditResult::Done, {{0, 0}, {20, 5}}},

@@ -83,7 +83,7 @@ TEST_P(OpenedLayerRoundTrip, GdalFindsOnlyTheChangesAfterRestoreAndSave)
         EXPECT_EQ(session.Features().GetAt(1).GetAt(0), (CShapeVertex{30, 30}));
         EXPECT_EQ(session.Features().GetAt(1).m_strName, "Lower field");
         EXPECT_EQ(session.Features().GetAt(2).m_strName, "Quarry \x96 \xD1");
-        EXPECT_FALSE(session.MoveFeature(2, 1, 1).bDone);   // a kept shape stays where it is
+        EXPECT_FALSE(session.MoveFeature(2, 1, 1).bDone);                 // a kept shape stays where it is
         const CSessionOutcome kept = session.DeleteFeatureVertex(2, 0);   // nor do its vertices change
         EXPECT_FALSE(kept.bDone);
         ASSERT_EQ(kept.messages.size(), 1u);
