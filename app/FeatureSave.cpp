@@ -56,5 +56,6 @@ CShapeSideFiles ShapeSideFiles(const CImageSession& session)
     const CCrsEntry* pEntry = crs.IsNone() ? nullptr : EmbeddedCrsCatalogue().Find(crs.nEpsg);
     if (pEntry)
         sideFiles.strPrj = std::string(pEntry->wkt);
+    sideFiles.crs = crs;
     return sideFiles;
 }

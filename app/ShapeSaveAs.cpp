@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/res/resource.h"
+#include "core/gpkg/FeatureGeoPackage.h"
 #include "winfw/FwUtil.h"
 #include "winbase/Win32Files.h"
 #include "winfw/LongWork.h"
@@ -30,8 +31,12 @@ bool WriteShapefileAt(CShapeFile& shapeFile, ShapeType nShapeType, const std::st
     // Written off this thread, which keeps the window painted (a slow disk).
     bool bSaved = false;
     if (!IsSameFile(strPath, pszKeepPath))
-        FwRunLongWork(
-            [&](CProgress&) { bSaved = shapeFile.SaveAs(strPath.c_str(), nShapeType, sideFiles, Win32Files()); });
+        FwRunLongWork([&](CProgress&) {
+            bSaved = IsGeoPackagePath(strPath) ? WriteFeatureGeoPackage(strPath, shapeFile, nShapeType, sideFiles.crs,
+                                                                        sideFiles.nCodePage, Win32Files())
+                                                     .Ok()
+                                               : shapeFile.SaveAs(strPath.c_str(), nShapeType, sideFiles, Win32Files());
+        });
     return bSaved;
 }
 }   // namespace
@@ -51,10 +56,21 @@ bool SaveShapefileAt(CShapeFile& shapeFile, ShapeType nShapeType, const std::str
 SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, ShapeType nShapeType, const char* pszKeepPath,
                                      const CShapeSideFiles& sideFiles, std::string* pstrSavedPath)
 {
-    const std::string strFilter = LoadResString(IDS_SHAPE_FILES) + "|*.shp||";
+    const std::string strFilter =
+        LoadResString(IDS_SHAPE_FILES) + "|*.shp|" + LoadResString(IDS_GEOPACKAGE_FILES) + "|*.gpkg||";
     std::string strPath;
-    if (!FwPromptSaveFileName(strFilter.c_str(), "shp", strPath))
+    int nType = 1;
+    if (!FwPromptSaveFileName(strFilter.c_str(), "shp", strPath, false, &nType))
         return SAVE_AS_CANCELLED;
+    // The GeoPackage type chosen with a name without its extension: the
+    // dialog may have given it the default one.
+    if (nType == 2 && !IsGeoPackagePath(strPath))
+    {
+        const size_t dot = strPath.find_last_of('.');
+        if (dot != std::string::npos && lstrcmpiA(strPath.c_str() + dot, ".shp") == 0)
+            strPath.erase(dot);
+        strPath += ".gpkg";
+    }
     // The wait cursor stays until the user has read the outcome.
     CWaitCursor wait;
     const bool bSaved = WriteShapefileAt(shapeFile, nShapeType, strPath, pszKeepPath, sideFiles);

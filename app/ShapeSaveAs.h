@@ -13,9 +13,10 @@ enum SaveAsOutcome
     SAVE_AS_CANCELLED,   // the user closed the file dialog: nothing written or shown
 };
 
-// Asks for the main file's path ("Shape Files|*.shp||", default extension
-// shp; an existing file is replaced without a question), writes the .shp,
-// .shx and .dbf of nShapeType and tells the user "File saved as <path>" or
+// Asks for the main file's path ("Shape Files|*.shp|GeoPackage|*.gpkg||",
+// default extension shp; an existing file is replaced without a question),
+// writes the .shp, .shx and .dbf of nShapeType (or, for a .gpkg, a
+// GeoPackage of one layer, written whole or not at all) and tells the user "File saved as <path>" or
 // "An error occurred whilst saving the file <path>". The files are written
 // to temporaries first and replace the old ones only when all were written:
 // a failed save leaves the files that were there as they were. A path that names
@@ -26,7 +27,7 @@ enum SaveAsOutcome
 SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, ShapeType nShapeType, const char* pszKeepPath = nullptr,
                                      const CShapeSideFiles& sideFiles = CShapeSideFiles(),
                                      std::string* pstrSavedPath = nullptr);
-// Writes the shapefile at strPath without asking (File > Save). Failure is
+// Writes the shapefile (or the GeoPackage) at strPath without asking (File > Save). Failure is
 // told as Save As tells it; success only in the status line.
 bool SaveShapefileAt(CShapeFile& shapeFile, ShapeType nShapeType, const std::string& strPath, const char* pszKeepPath,
                      const CShapeSideFiles& sideFiles);

@@ -28,7 +28,7 @@ std::string DialogFilter(const char* pszFilter)
 }
 
 bool PromptFileName(bool bOpen, const char* pszFilter, const char* pszDefExt, std::string& strPath,
-                    bool bAskToReplace = false)
+                    bool bAskToReplace = false, int* pnFilterIndex = nullptr)
 {
     std::string filter = DialogFilter(pszFilter);
     std::vector<char> file(32768, '\0');
@@ -39,7 +39,7 @@ bool PromptFileName(bool bOpen, const char* pszFilter, const char* pszDefExt, st
     ofn.lStructSize = sizeof(ofn);
     ofn.hwndOwner = MainWindow();
     ofn.lpstrFilter = filter.c_str();
-    ofn.nFilterIndex = 1;
+    ofn.nFilterIndex = pnFilterIndex && *pnFilterIndex > 0 ? static_cast<DWORD>(*pnFilterIndex) : 1;
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrDefExt = pszDefExt;
@@ -51,6 +51,8 @@ bool PromptFileName(bool bOpen, const char* pszFilter, const char* pszDefExt, st
     if (!(bOpen ? GetOpenFileNameA(&ofn) : GetSaveFileNameA(&ofn)))
         return false;
     strPath = file.data();
+    if (pnFilterIndex)
+        *pnFilterIndex = static_cast<int>(ofn.nFilterIndex);
     return true;
 }
 }
@@ -116,9 +118,10 @@ bool FwPromptOpenFileName(const char* pszFilter, const char* pszDefExt, std::str
     return PromptFileName(true, pszFilter, pszDefExt, strPath);
 }
 
-bool FwPromptSaveFileName(const char* pszFilter, const char* pszDefExt, std::string& strPath, bool bAskToReplace)
+bool FwPromptSaveFileName(const char* pszFilter, const char* pszDefExt, std::string& strPath, bool bAskToReplace,
+                          int* pnFilterIndex)
 {
-    return PromptFileName(false, pszFilter, pszDefExt, strPath, bAskToReplace);
+    return PromptFileName(false, pszFilter, pszDefExt, strPath, bAskToReplace, pnFilterIndex);
 }
 
 bool FwChooseColour(COLORREF& crColour)

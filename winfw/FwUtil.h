@@ -40,7 +40,9 @@ private:
 bool FwPromptOpenFileName(const char* pszFilter, const char* pszDefExt, std::string& strPath);
 // The common Save As dialog. A name in strPath (empty for none) is the one
 // it starts with; an existing file is questioned only when bAskToReplace.
+// pnFilterIndex, when given, is the file type shown first and receives the
+// one chosen (1 for the filter's first).
 bool FwPromptSaveFileName(const char* pszFilter, const char* pszDefExt, std::string& strPath,
-                          bool bAskToReplace = false);
+                          bool bAskToReplace = false, int* pnFilterIndex = nullptr);
 // The common colour dialog starting at crColour; on OK stores the choice.
 bool FwChooseColour(COLORREF& crColour);

@@ -310,3 +310,4 @@
 #define IDS_SNAP_SEGMENT             709
 #define IDS_SNAP_TOLERANCE_BAD       710
 #define IDS_SHAPE_KEPT               711
+#define IDS_GEOPACKAGE_FILES         712

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "core/georef/CrsRef.h"
 #include "core/georef/GeoRefArray.h"
 #include "core/io/FileWriter.h"
 #include "core/io/StdioFileSystem.h"
@@ -31,6 +32,8 @@ struct CShapeSideFiles
     // The .prj: the ESRI WKT1 text of the map coordinates' system; empty
     // for none, and then no .prj is written.
     std::string strPrj;
+    // The same system by its code, for formats that name it so (GeoPackage).
+    CCrsRef crs;
     // The Windows ANSI code page the names were typed in, named in the
     // .cpg so that readers decode them; 0 writes no .cpg.
     unsigned nCodePage = 0;

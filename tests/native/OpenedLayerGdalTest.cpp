@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/gpkg/FeatureGeoPackage.h"
 #include "core/io/StdioFileSystem.h"
 #include "core/session/ImageSession.h"
 #include "core/shape/ShapefileLayer.h"
@@ -135,6 +136,16 @@ TEST_P(OpenedLayerRoundTrip, GdalFindsOnlyTheChangesAfterRestoreAndSave)
     CShapeFile again = session.ShapeFile();
     ASSERT_TRUE(again.SaveAs(shp.c_str(), session.ShapeType(), CShapeSideFiles(), StdioFileSystem()));
     EXPECT_EQ(ReadFileBytes(shp) + ReadFileBytes(dir.File("fields.dbf")), saved);
+
+    // The same features as a GeoPackage: every field and value, and the
+    // shapes kept whole with every part and hole, as GDAL reads the Shapefile.
+    const std::string gpkg = dir.File("fields.gpkg");
+    ASSERT_TRUE(WriteFeatureGeoPackage(gpkg, session.ShapeFile(), session.ShapeType(), CCrsRef{}, 1252,
+                                       StdioFileSystem())
+                    .Ok());
+    EXPECT_EQ(RunTool("/usr/bin/python3 " + std::string(QUARVEX_SOURCE_DIR) + "/tests/native/compare_layers.py '" +
+                      shp + "' '" + gpkg + "'"),
+              "done\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Fits, OpenedLayerRoundTrip, testing::Values(FitModel::RotationScales, FitModel::Affine));

@@ -2,7 +2,8 @@
 // carries its georeference and saves them; day two opens the scan again,
 // is refused a Shapefile with a damaged table through File > Open Features
 // (named in the message, the features unchanged), drops the saved one on
-// the window, adds a point, renames one and saves back with Ctrl+S. The
+// the window, adds a point, renames one and saves back with Ctrl+S, then as
+// a GeoPackage through the file type list of Save As. The
 // features and the clicked pixels are left in the folder QUARVEX_SESSION_OUT
 // names, for check_reopened_session.py to read with GDAL.
 #include <gtest/gtest.h>
@@ -104,4 +105,22 @@ TEST(OpenFeaturesSession, DigitiseSaveReopenAddRenameAndSaveBack)
     }
     EXPECT_FALSE(state.Unsaved());
     EXPECT_EQ(state.FeaturePath(), shp);
+
+    // The same features as a GeoPackage: the second file type of Save As,
+    // the name typed without its extension.
+    {
+        ModalScript script;
+        script.Then([&](HWND hDialog) {
+            HWND hTypes = GetDlgItem(hDialog, 0x470);   // the file type list
+            SendMessageA(hTypes, CB_SETCURSEL, 1, 0);
+            // As a choice in the list ends: the dialog takes the type then.
+            for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK})
+                SendMessageA(hDialog, WM_COMMAND, MAKEWPARAM(0x470, code), reinterpret_cast<LPARAM>(hTypes));
+            gui::AnswerFileDialog(hDialog, folder + "\\reopened-copy");
+        });
+        script.Then(ModalScript::Press(IDOK));   // "File saved as ..."
+        day2.Command(ID_FILE_SAVE_AS);
+        EXPECT_TRUE(script.Unexpected().empty());
+    }
+    EXPECT_EQ(state.FeaturePath(), folder + "\\reopened-copy.gpkg");
 }

@@ -156,7 +156,7 @@ TEST(SaveAs, ReplacesExistingFilesWithoutAQuestion)
     EXPECT_FALSE(IsWindow(hFrame));
 }
 
-TEST(SaveAs, CtrlSOffersTheShapefileAndNeverTouchesTheImage)
+TEST(SaveAs, CtrlSOffersTheShapefileOrAGeoPackageAndNeverTouchesTheImage)
 {
     AppSession session({MapIn("saveas-ctrl-s")});
     std::string image = session.Doc()->GetPathName();
@@ -172,7 +172,7 @@ TEST(SaveAs, CtrlSOffersTheShapefileAndNeverTouchesTheImage)
     gui::PressKey(session.FrameWnd(), 'S', {VK_CONTROL});
     ASSERT_EQ(script.Seen().size(), 1u);
     EXPECT_EQ(title, "Save As");
-    EXPECT_EQ(filters, std::vector<std::string>{"Shape Files"});
+    EXPECT_EQ(filters, (std::vector<std::string>{"Shape Files", "GeoPackage"}));
     EXPECT_EQ(ReadWholeFile(image), before);
 }
 

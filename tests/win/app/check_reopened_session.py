@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """Reads the Shapefile that OpenFeaturesSessionTest.cpp saved back with
-Ctrl+S, with GDAL: every point of day one and the one added on day two, at
+Ctrl+S, and the GeoPackage it saved the same features to, with GDAL: every point of day one and the one added on day two, at
 the centre GDAL gives the clicked pixel, with the name each had last (p2
 renamed), in the GeoTIFF's coordinate system.
 
@@ -15,18 +15,8 @@ gdal.UseExceptions()
 ogr.UseExceptions()
 
 
-def main(folder, geotiff):
-    raster = gdal.Open(geotiff)
-    g = raster.GetGeoTransform()
-    want = []
-    with open(os.path.join(folder, "reopened.expected")) as f:
-        for line in f.read().splitlines():
-            name, pixel = line.split("|")
-            column, row = (int(v) for v in pixel.split())
-            want.append(("p2 renamed" if name == "p2" else name,
-                         g[0] + g[1] * (column + 0.5) + g[2] * (row + 0.5),
-                         g[3] + g[4] * (column + 0.5) + g[5] * (row + 0.5)))
-    source = ogr.Open(os.path.join(folder, "reopened.shp"))   # the layer lives as long as this
+def check(path, raster, want):
+    source = ogr.Open(path)   # the layer lives as long as this
     layer = source.GetLayer(0)
     faults = []
     srs = layer.GetSpatialRef()
@@ -39,6 +29,23 @@ def main(folder, geotiff):
         if gname != name or gid != i + 1 or abs(gx - x) > 1e-6 or abs(gy - y) > 1e-6:
             faults.append("feature %d: %r %r at %.6f %.6f, expected %r %d at %.6f %.6f" %
                           (i, gname, gid, gx, gy, name, i + 1, x, y))
+    return faults
+
+
+def main(folder, geotiff):
+    raster = gdal.Open(geotiff)
+    g = raster.GetGeoTransform()
+    want = []
+    with open(os.path.join(folder, "reopened.expected")) as f:
+        for line in f.read().splitlines():
+            name, pixel = line.split("|")
+            column, row = (int(v) for v in pixel.split())
+            want.append(("p2 renamed" if name == "p2" else name,
+                         g[0] + g[1] * (column + 0.5) + g[2] * (row + 0.5),
+                         g[3] + g[4] * (column + 0.5) + g[5] * (row + 0.5)))
+    faults = []
+    for name in ("reopened.shp", "reopened-copy.gpkg"):
+        faults += ["%s: %s" % (name, fault) for fault in check(os.path.join(folder, name), raster, want)]
     for fault in faults:
         print(fault)
     print("%d features checked, %d faults" % (len(want), len(faults)))
