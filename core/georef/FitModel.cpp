@@ -61,6 +61,10 @@ std::string FitModelSettingValue(FitModel nModel)
     case FitModel::Helmert: return "helmert";
     case FitModel::Affine: return "affine";
     case FitModel::FromFile: return "file";
+    case FitModel::Projective: return "projective";
+    case FitModel::Polynomial2: return "polynomial2";
+    case FitModel::Polynomial3: return "polynomial3";
+    case FitModel::ThinPlateSpline: return "tps";
     case FitModel::RotationScales: break;
     }
     return std::string();
@@ -74,17 +78,43 @@ FitModel ParseFitModelSetting(const std::string& strValue)
         return FitModel::Affine;
     if (strValue == "file")
         return FitModel::FromFile;
+    if (strValue == "projective")
+        return FitModel::Projective;
+    if (strValue == "polynomial2")
+        return FitModel::Polynomial2;
+    if (strValue == "polynomial3")
+        return FitModel::Polynomial3;
+    if (strValue == "tps")
+        return FitModel::ThinPlateSpline;
     return FitModel::RotationScales;
+}
+
+bool IsWarpModel(FitModel nModel, WarpKind* pKind)
+{
+    WarpKind kind;
+    switch (nModel)
+    {
+    case FitModel::Projective: kind = WarpKind::Projective; break;
+    case FitModel::Polynomial2: kind = WarpKind::Polynomial2; break;
+    case FitModel::Polynomial3: kind = WarpKind::Polynomial3; break;
+    case FitModel::ThinPlateSpline: kind = WarpKind::ThinPlateSpline; break;
+    default: return false;
+    }
+    if (pKind)
+        *pKind = kind;
+    return true;
 }
 
 int FitModelMinimumPoints(FitModel nModel)
 {
+    WarpKind kind;
+    if (IsWarpModel(nModel, &kind))
+        return CWarpTransform::MinimumPoints(kind);
     switch (nModel)
     {
     case FitModel::Affine: return 3;
     case FitModel::FromFile: return 0;
-    case FitModel::RotationScales:
-    case FitModel::Helmert: break;
+    default: break;
     }
     return 2;
 }

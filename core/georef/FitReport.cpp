@@ -1,5 +1,6 @@
 #include "core/georef/FitReport.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -43,16 +44,71 @@ const double kUnequalScaleRatio = 5.0;
 const double kLineThinness = 0.02;
 // Residuals below this (pixels) are rounding, not a worst point or an outlier.
 const double kNegligiblePixels = 0.005;
-const double kOutlierFloorPixels = 1.0;
 
-void FillResiduals(const CGeoRefArray& geoRef, const CPixelToMapTransform& transform, CModelFit* pFit)
+// The pixel vector of a map residual: only the linear part of the inverse
+// of the fit's affine form, the difference of two inverse positions.
+void ToPixels(const CAffineTransform* pInverse, double dx, double dy, double* pdPixelX, double* pdPixelY)
+{
+    if (!pInverse)
+    {
+        *pdPixelX = *pdPixelY = 0.0;
+        return;
+    }
+    *pdPixelX = pInverse->xPerColumn * dx + pInverse->xPerRow * dy;
+    *pdPixelY = pInverse->yPerColumn * dx + pInverse->yPerRow * dy;
+}
+
+// Each point's residual once more, of the model fitted without it. The
+// spline has them all from its own system; the file's georeference owes
+// nothing to the points; the others are fitted again for every point.
+void FillLeftOut(const CGeoRefArray& geoRef, const CGeoRefArray& fitted, const CAffineTransform* pInverse,
+                 CModelFit* pFit)
+{
+    const std::vector<CGeoRefPoint>& points = geoRef.m_points;
+    const CWarpTransform* pWarp = fitted.Warp();
+    const bool spline = pWarp && pWarp->Kind() == WarpKind::ThinPlateSpline;
+    for (size_t i = 0; i < points.size(); ++i)
+    {
+        CPointResidual& r = pFit->residuals[i];
+        double dx = r.dX, dy = r.dY;
+        if (spline)
+        {
+            if (pWarp->LeaveOneOutX().size() != points.size())
+                continue;
+            dx = pWarp->LeaveOneOutX()[i];
+            dy = pWarp->LeaveOneOutY()[i];
+        }
+        else if (pFit->nModel != FitModel::FromFile)
+        {
+            CGeoRefArray trial(geoRef);
+            trial.m_nFitModel = pFit->nModel;
+            trial.m_points.erase(trial.m_points.begin() + static_cast<std::ptrdiff_t>(i));
+            double x, y;
+            if (!trial.Refit() || !trial.PixelToMap(points[i].m_nPixelX, points[i].m_nPixelY, &x, &y))
+                continue;
+            dx = x - points[i].m_dMapX;
+            dy = y - points[i].m_dMapY;
+        }
+        if (!std::isfinite(dx) || !std::isfinite(dy))
+            continue;
+        r.bLeftOut = true;
+        r.dLeftOutX = dx;
+        r.dLeftOutY = dy;
+        r.dLeftOutLength = std::hypot(dx, dy);
+        double px, py;
+        ToPixels(pInverse, dx, dy, &px, &py);
+        r.dLeftOutPixels = std::hypot(px, py);
+    }
+}
+
+void FillResiduals(const CGeoRefArray& geoRef, const CGeoRefArray& fitted, bool bLeaveOneOut, CModelFit* pFit)
 {
     // The file's georeference is in force without any point: nothing to measure.
     if (geoRef.m_points.empty())
         return;
     CAffineTransform inverse;
-    const bool invertible = pFit->affine.Invert(&inverse);
-    double sumMap = 0.0, sumPixels = 0.0, worst = 0.0;
+    const CAffineTransform* pInverse = pFit->affine.Invert(&inverse) ? &inverse : nullptr;
+    const CPixelToMapTransform transform = fitted.GetTransform();
     pFit->residuals.resize(geoRef.m_points.size());
     for (size_t i = 0; i < geoRef.m_points.size(); ++i)
     {
@@ -62,14 +118,24 @@ void FillResiduals(const CGeoRefArray& geoRef, const CPixelToMapTransform& trans
         transform.Map(point.m_nPixelX, point.m_nPixelY, &x, &y);
         r.dX = x - point.m_dMapX;
         r.dY = y - point.m_dMapY;
-        r.dLength = std::hypot(r.dX, r.dY);
-        if (invertible)
+    }
+    // The spline passes through every point: what tells is how far it
+    // misses each one without it, which then stands as its residual.
+    const bool spline = pFit->nModel == FitModel::ThinPlateSpline;
+    if (bLeaveOneOut || spline)
+        FillLeftOut(geoRef, fitted, pInverse, pFit);
+    double sumMap = 0.0, sumPixels = 0.0, worst = 0.0;
+    for (size_t i = 0; i < geoRef.m_points.size(); ++i)
+    {
+        CPointResidual& r = pFit->residuals[i];
+        if (spline)
         {
-            // Only the linear part: the difference of two inverse positions.
-            r.dPixelX = inverse.xPerColumn * r.dX + inverse.xPerRow * r.dY;
-            r.dPixelY = inverse.yPerColumn * r.dX + inverse.yPerRow * r.dY;
-            r.dPixelLength = std::hypot(r.dPixelX, r.dPixelY);
+            r.dX = r.bLeftOut ? r.dLeftOutX : 0.0;
+            r.dY = r.bLeftOut ? r.dLeftOutY : 0.0;
         }
+        r.dLength = std::hypot(r.dX, r.dY);
+        ToPixels(pInverse, r.dX, r.dY, &r.dPixelX, &r.dPixelY);
+        r.dPixelLength = std::hypot(r.dPixelX, r.dPixelY);
         sumMap += r.dLength * r.dLength;
         sumPixels += r.dPixelLength * r.dPixelLength;
         if (r.dPixelLength > worst)
@@ -104,26 +170,38 @@ void AddScaleHints(const CFitReport& report, std::vector<CFitHint>* pHints)
 
 void AddOutlierHints(const CModelFit& fit, std::vector<CFitHint>* pHints)
 {
-    // No point can stray more than sqrt(n) times the RMS of all, so with a
-    // handful of points each is set against the RMS of the others.
-    const size_t n = fit.residuals.size();
-    if (!fit.bFitted || n < 3)
+    // An ordinary residual hides a wrong point: the fit bends towards it
+    // and lays its error on the others. Left out, it shows in full. The
+    // median of the others' stands for them, whatever one more wrong point
+    // among them does.
+    if (!fit.bFitted)
         return;
-    double sum = 0.0;
-    for (const CPointResidual& r : fit.residuals)
-        sum += r.dPixelLength * r.dPixelLength;
+    const size_t n = fit.residuals.size();
+    std::vector<double> others;
     for (size_t i = 0; i < n; ++i)
     {
-        const double own = fit.residuals[i].dPixelLength;
-        const double others = std::sqrt(std::fmax(sum - own * own, 0.0) / static_cast<double>(n - 1));
-        if (own > kOutlierFloorPixels && own > 3.0 * others)
+        const CPointResidual& own = fit.residuals[i];
+        if (!own.bLeftOut || !(own.dLeftOutPixels > kOutlierFloorPixels))
+            continue;
+        others.clear();
+        for (size_t j = 0; j < n; ++j)
+            if (j != i && fit.residuals[j].bLeftOut)
+                others.push_back(fit.residuals[j].dLeftOutPixels);
+        if (others.size() < 2)
+            continue;
+        const size_t half = others.size() / 2;
+        std::nth_element(others.begin(), others.begin() + half, others.end());
+        double median = others[half];
+        if (others.size() % 2 == 0)
+            median = (median + *std::max_element(others.begin(), others.begin() + half)) / 2.0;
+        if (own.dLeftOutPixels > kOutlierFactor * median)
             pHints->push_back(CFitHint{HINT_OUTLIER, static_cast<int>(i)});
     }
 }
 
 }   // namespace
 
-CModelFit EvaluateFit(const CGeoRefArray& geoRef, FitModel nModel)
+CModelFit EvaluateFit(const CGeoRefArray& geoRef, FitModel nModel, bool bLeaveOneOut)
 {
     CModelFit fit;
     fit.nModel = nModel;
@@ -148,7 +226,7 @@ CModelFit EvaluateFit(const CGeoRefArray& geoRef, FitModel nModel)
     }
     else
         DescribeAffine(fit.affine, &fit.dRotation, &fit.dScaleX, &fit.dScaleY);
-    FillResiduals(trial, trial.GetTransform(), &fit);
+    FillResiduals(geoRef, trial, bLeaveOneOut, &fit);
     return fit;
 }
 
@@ -157,7 +235,7 @@ CFitReport EvaluateFits(const CGeoRefArray& geoRef)
     CFitReport report;
     report.nChosenModel = geoRef.m_nFitModel;
     for (FitModel model : kFitModels)
-        report.models[FitModelIndex(model)] = EvaluateFit(geoRef, model);
+        report.models[FitModelIndex(model)] = EvaluateFit(geoRef, model, model == geoRef.m_nFitModel);
 
     AddScaleHints(report, &report.hints);
     const size_t n = geoRef.m_points.size();

@@ -51,6 +51,7 @@ bool CGeoRefArray::CalcTransform()
         if (!m_bFileFit)
             return false;
         m_affine = m_fileFit;
+        m_warp.reset();
         m_nFittedModel = FitModel::FromFile;
         m_bValid = true;
         return true;
@@ -61,6 +62,19 @@ bool CGeoRefArray::CalcTransform()
         if (!(m_nFitModel == FitModel::Helmert ? FitHelmert(m_points, &fit) : FitAffine(m_points, &fit)))
             return false;
         m_affine = fit;
+        m_warp.reset();
+        m_nFittedModel = m_nFitModel;
+        m_bValid = true;
+        return true;
+    }
+    WarpKind kind;
+    if (IsWarpModel(m_nFitModel, &kind))
+    {
+        auto warp = std::make_shared<CWarpTransform>();
+        if (!CWarpTransform::Fit(kind, m_points, warp.get()))
+            return false;
+        m_affine = warp->Affine();
+        m_warp = std::move(warp);
         m_nFittedModel = m_nFitModel;
         m_bValid = true;
         return true;
@@ -125,6 +139,7 @@ bool CGeoRefArray::FitLinear()
     m_dXScale = xSums.slopes / xSums.weight;
     m_dY0 = ySums.intercepts / ySums.weight;
     m_dYScale = ySums.slopes / ySums.weight;
+    m_warp.reset();
     m_nFittedModel = FitModel::RotationScales;
     m_bValid = true;
     return true;
@@ -154,6 +169,7 @@ CPixelToMapTransform CGeoRefArray::GetTransform() const
     {
         t.bAffine = true;
         t.affine = m_affine;
+        t.pWarp = m_warp;
     }
     t.dCos = std::cos(m_dRotation);
     t.dSin = std::sin(m_dRotation);
@@ -186,5 +202,18 @@ bool CGeoRefArray::PixelToMap(int nPixelX, int nPixelY, double* pdMapX, double* 
     if (!m_bValid)
         return false;
     GetTransform().Map(nPixelX, nPixelY, pdMapX, pdMapY);
+    return true;
+}
+
+bool CGeoRefArray::MapToPixel(double dMapX, double dMapY, double* pdColumn, double* pdRow) const
+{
+    if (!m_bValid)
+        return false;
+    if (m_warp)
+        return m_warp->MapToPixel(dMapX, dMapY, pdColumn, pdRow);
+    CAffineTransform inverse;
+    if (!GetAffine().Invert(&inverse))
+        return false;
+    inverse.Map(dMapX, dMapY, pdColumn, pdRow);
     return true;
 }
