@@ -105,6 +105,22 @@ bool IsWarpModel(FitModel nModel, WarpKind* pKind)
     return true;
 }
 
+int FitModelParameters(FitModel nModel)
+{
+    switch (nModel)
+    {
+    case FitModel::RotationScales: return 5;   // the rotation, then a scale and a shift per axis
+    case FitModel::Helmert: return 4;
+    case FitModel::Affine: return 6;
+    case FitModel::FromFile: return 0;
+    case FitModel::Projective: return 8;
+    case FitModel::Polynomial2: return 12;
+    case FitModel::Polynomial3: return 20;
+    case FitModel::ThinPlateSpline: break;
+    }
+    return 6;   // its affine part: the rest passes through every point
+}
+
 int FitModelMinimumPoints(FitModel nModel)
 {
     WarpKind kind;

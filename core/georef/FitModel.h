@@ -44,6 +44,9 @@ FitModel ParseFitModelSetting(const std::string& strValue);
 
 // How many control points the model needs at the least.
 int FitModelMinimumPoints(FitModel nModel);
+// The parameters the model fits: 2 per map axis and point beyond them are
+// what the residuals can tell of the points' own errors.
+int FitModelParameters(FitModel nModel);
 // True for the models a CWarpTransform carries, with its kind.
 bool IsWarpModel(FitModel nModel, WarpKind* pKind = nullptr);
 

@@ -61,9 +61,42 @@ void ToPixels(const CAffineTransform* pInverse, double dx, double dy, double* pd
 // Each point's residual once more, of the model fitted without it. The
 // spline has them all from its own system; the file's georeference owes
 // nothing to the points; the others are fitted again for every point.
+double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0.0;
+    const size_t half = values.size() / 2;
+    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(half), values.end());
+    const double upper = values[half];
+    if (values.size() % 2)
+        return upper;
+    return (upper + *std::max_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(half))) / 2.0;
+}
+
+// The spread of the typing and clicking error of the points, from the
+// pixel residuals of a fit with nParameters parameters: the median, so
+// that one more wrong point among them does not mask the one left out,
+// widened for the coordinates the fit took up. -1 when too few are left
+// over to judge by (the fit of the rest all but passes through them).
+double Scatter(const std::vector<double>& residuals, int nParameters)
+{
+    const int left = 2 * static_cast<int>(residuals.size()) - nParameters;
+    if (left < 3)
+        return -1.0;
+    return Median(residuals) * std::sqrt(static_cast<double>(residuals.size()) / left);
+}
+
+double PixelLength(const CAffineTransform* pInverse, double dx, double dy)
+{
+    double px, py;
+    ToPixels(pInverse, dx, dy, &px, &py);
+    return std::hypot(px, py);
+}
+
 void FillLeftOut(const CGeoRefArray& geoRef, const CGeoRefArray& fitted, const CAffineTransform* pInverse,
                  CModelFit* pFit)
 {
+    std::vector<double> others;
     const std::vector<CGeoRefPoint>& points = geoRef.m_points;
     const CWarpTransform* pWarp = fitted.Warp();
     const bool spline = pWarp && pWarp->Kind() == WarpKind::ThinPlateSpline;
@@ -88,6 +121,22 @@ void FillLeftOut(const CGeoRefArray& geoRef, const CGeoRefArray& fitted, const C
                 continue;
             dx = x - points[i].m_dMapX;
             dy = y - points[i].m_dMapY;
+            const CPixelToMapTransform transform = trial.GetTransform();
+            others.clear();
+            for (const CGeoRefPoint& p : trial.m_points)
+            {
+                transform.Map(p.m_nPixelX, p.m_nPixelY, &x, &y);
+                others.push_back(PixelLength(pInverse, x - p.m_dMapX, y - p.m_dMapY));
+            }
+            r.dOthersPixels = Scatter(others, FitModelParameters(pFit->nModel));
+        }
+        else
+        {
+            others.clear();
+            for (size_t j = 0; j < points.size(); ++j)
+                if (j != i)
+                    others.push_back(PixelLength(pInverse, pFit->residuals[j].dX, pFit->residuals[j].dY));
+            r.dOthersPixels = Scatter(others, 0);
         }
         if (!std::isfinite(dx) || !std::isfinite(dy))
             continue;
@@ -95,9 +144,18 @@ void FillLeftOut(const CGeoRefArray& geoRef, const CGeoRefArray& fitted, const C
         r.dLeftOutX = dx;
         r.dLeftOutY = dy;
         r.dLeftOutLength = std::hypot(dx, dy);
-        double px, py;
-        ToPixels(pInverse, dx, dy, &px, &py);
-        r.dLeftOutPixels = std::hypot(px, py);
+        r.dLeftOutPixels = PixelLength(pInverse, dx, dy);
+    }
+    if (spline)
+    {
+        for (size_t i = 0; i < points.size(); ++i)
+        {
+            others.clear();
+            for (size_t j = 0; j < points.size(); ++j)
+                if (j != i && pFit->residuals[j].bLeftOut)
+                    others.push_back(pFit->residuals[j].dLeftOutPixels);
+            pFit->residuals[i].dOthersPixels = Median(others);
+        }
     }
 }
 
@@ -171,30 +229,17 @@ void AddScaleHints(const CFitReport& report, std::vector<CFitHint>* pHints)
 void AddOutlierHints(const CModelFit& fit, std::vector<CFitHint>* pHints)
 {
     // An ordinary residual hides a wrong point: the fit bends towards it
-    // and lays its error on the others. Left out, it shows in full. The
-    // median of the others' stands for them, whatever one more wrong point
-    // among them does.
-    if (!fit.bFitted)
+    // and lays its error on the others. Left out, it shows in full, and the
+    // others, fitted without it, agree among themselves; a good point left
+    // out still has the wrong one among the rest, whose scatter then covers
+    // its own leave-one-out residual.
+    if (!fit.bFitted || fit.residuals.size() < 4)
         return;
-    const size_t n = fit.residuals.size();
-    std::vector<double> others;
-    for (size_t i = 0; i < n; ++i)
+    for (size_t i = 0; i < fit.residuals.size(); ++i)
     {
         const CPointResidual& own = fit.residuals[i];
-        if (!own.bLeftOut || !(own.dLeftOutPixels > kOutlierFloorPixels))
-            continue;
-        others.clear();
-        for (size_t j = 0; j < n; ++j)
-            if (j != i && fit.residuals[j].bLeftOut)
-                others.push_back(fit.residuals[j].dLeftOutPixels);
-        if (others.size() < 2)
-            continue;
-        const size_t half = others.size() / 2;
-        std::nth_element(others.begin(), others.begin() + half, others.end());
-        double median = others[half];
-        if (others.size() % 2 == 0)
-            median = (median + *std::max_element(others.begin(), others.begin() + half)) / 2.0;
-        if (own.dLeftOutPixels > kOutlierFactor * median)
+        if (own.bLeftOut && own.dOthersPixels >= 0.0 && own.dLeftOutPixels > kOutlierFloorPixels &&
+            own.dLeftOutPixels > kOutlierFactor * own.dOthersPixels)
             pHints->push_back(CFitHint{HINT_OUTLIER, static_cast<int>(i)});
     }
 }

@@ -20,6 +20,11 @@ struct CPointResidual
     // bLeftOut false when the other points cannot be fitted.
     bool bLeftOut = false;
     double dLeftOutX = 0.0, dLeftOutY = 0.0, dLeftOutLength = 0.0, dLeftOutPixels = 0.0;
+    // What the outlier hint sets it against (pixels): the median residual of
+    // the other points in the fit made without this one; for the spline,
+    // which passes through them all, the median of their own leave-one-out
+    // residuals.
+    double dOthersPixels = 0.0;
 };
 
 struct CModelFit
@@ -60,10 +65,10 @@ struct CFitReport
 };
 
 // A point is an outlier when its leave-one-out residual is above
-// kOutlierFactor times the median of the others' and above
-// kOutlierFloorPixels: see the README's "Fit models" for the choice.
-const double kOutlierFactor = 2.5;
-const double kOutlierFloorPixels = 3.0;
+// kOutlierFactor times dOthersPixels and above kOutlierFloorPixels: see the
+// README's "Fit models" for the choice.
+const double kOutlierFactor = 5.0;
+const double kOutlierFloorPixels = 5.0;
 
 // Fits one model on the points of geoRef (which stays untouched); with
 // bLeaveOneOut also once without each point in turn.
