@@ -16,6 +16,8 @@
 namespace
 {
 const char kProfileName[] = "ControlPoints";
+// Posted by a point's box: wParam the point, lParam 1 to switch it off.
+const UINT kSwitchPointMessage = WM_APP + 41;
 const char kSection[] = "Tool Windows";
 const char kScaleEntry[] = "ControlPointsVectorScale";
 const int kScales[] = {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000};
@@ -96,6 +98,8 @@ BOOL CControlPointsWnd::OnInitDialog()
 {
     InitReportList(m_hWnd, GetDlgItem(m_hWnd, IDC_CP_LIST), kColumns, sizeof kColumns / sizeof kColumns[0]);
     m_offeredModels.clear();
+    // A point's box switches it off and on: kept, but left out of the fit.
+    SendDlgItemMessageA(m_hWnd, IDC_CP_LIST, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
     // The models are listed by FillSummary: the file's own only for an image that has one.
     CWinApp* pApp = FwGetApp();
     m_nResidualScale = pApp ? pApp->GetProfileInt(kSection, kScaleEntry, 10) : 10;
@@ -151,6 +155,7 @@ void CControlPointsWnd::FillList()
         const CGeoRefPoint& point = points[i];
         const int n = static_cast<int>(i);
         InsertReportRow(hList, n, std::to_string(i + 1));
+        ListView_SetCheckState(hList, n, point.m_bOff ? FALSE : TRUE);
         SetReportText(hList, n, 1, std::to_string(point.m_nPixelX));
         SetReportText(hList, n, 2, std::to_string(point.m_nPixelY));
         // A point read from the point file keeps only its numbers.
@@ -168,7 +173,9 @@ void CControlPointsWnd::FillList()
         SetReportText(hList, n, 10, Fixed(r.dPixelX, 2));
         SetReportText(hList, n, 11, Fixed(r.dPixelY, 2));
         SetReportText(hList, n, 12, Fixed(r.dPixelLength, 2));
-        std::string note = n == fit.nWorst ? LoadResString(IDS_CP_NOTE_WORST) : std::string();
+        std::string note = point.m_bOff ? LoadResString(IDS_CP_NOTE_OFF)
+                           : n == fit.nWorst ? LoadResString(IDS_CP_NOTE_WORST)
+                                             : std::string();
         for (const CFitHint& hint : report.hints)
             if (hint.nKind == HINT_OUTLIER && hint.nPoint == n)
                 note += (note.empty() ? "" : ", ") + LoadResString(IDS_CP_NOTE_OUTLIER);
@@ -370,6 +377,14 @@ bool CControlPointsWnd::OnNotify(NMHDR* pNMHDR, LRESULT* pResult)
     case LVN_ITEMCHANGED:
     {
         const NMLISTVIEW* pChange = reinterpret_cast<const NMLISTVIEW*>(pNMHDR);
+        // A box ticked or cleared by the user; the switch waits until the
+        // list is out of its notification, since it refills the list.
+        if (!m_bFilling && (pChange->uChanged & LVIF_STATE) &&
+            ((pChange->uNewState ^ pChange->uOldState) & LVIS_STATEIMAGEMASK) && pChange->iItem >= 0)
+        {
+            const bool on = ((pChange->uNewState & LVIS_STATEIMAGEMASK) >> 12) == 2;
+            PostMessageA(m_hWnd, kSwitchPointMessage, static_cast<WPARAM>(pChange->iItem), on ? 0 : 1);
+        }
         if (IsNewlySelected(pChange) && !m_bFilling)
             if (CImageView* pView = View())
                 pView->ShowControlPoint(pChange->iItem);
@@ -421,6 +436,20 @@ void CControlPointsWnd::OnShowTool(bool bOpen)
 
 bool CControlPointsWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* pResult)
 {
+    if (message == kSwitchPointMessage)
+    {
+        if (CImageDoc* pDoc = Doc())
+        {
+            const int index = static_cast<int>(wParam);
+            const CSessionOutcome outcome = pDoc->Session().SwitchPoint(index, lParam != 0);
+            Follow(*pDoc, outcome);
+            // Refused or no change: the box shows the point as it is.
+            if (!outcome.bDone)
+                FillList();
+        }
+        *pResult = 0;
+        return true;
+    }
     if (message == WM_DESTROY)
         if (CImageView* pView = View())
             pView->SetResidualDisplay(false, m_nResidualScale);

@@ -288,3 +288,5 @@
 #define IDS_FIT_POLYNOMIAL3   622
 #define IDS_FIT_TPS           623
 #define IDS_CP_COLUMN_LEFT_OUT 624
+#define IDS_CP_NOTE_OFF       625
+#define IDS_EDIT_SWITCH_POINT 626

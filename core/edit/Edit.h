@@ -30,6 +30,7 @@ enum class EditName
     EditPoint,
     DeleteAllPoints,
     FitModel,
+    SwitchPoint,
     AddVertex,
     RemoveVertex,
     FinishFeature,
@@ -111,6 +112,17 @@ struct CSetFitModelEdit
     FitModel m_nFitModel;
 
     EditName Name() const { return EditName::FitModel; }
+    bool Apply(bool bForward, CEditTarget& target) const;
+};
+
+// The point at m_nIndex switched off (m_bOff) or on again.
+struct CSwitchPointEdit
+{
+    static constexpr EditScope kScope = EditScope::Georeference;
+    int m_nIndex;
+    bool m_bOff;
+
+    EditName Name() const { return EditName::SwitchPoint; }
     bool Apply(bool bForward, CEditTarget& target) const;
 };
 
@@ -203,7 +215,7 @@ class CEdit
 {
 public:
     using Kind = std::variant<CAddPointEdit, CDeletePointEdit, CChangePointEdit, CDeleteAllPointsEdit, CSetFitModelEdit,
-                              CAddVertexEdit, CRemoveVertexEdit, CFinishFeatureEdit, CDiscardFeatureEdit,
+                              CSwitchPointEdit, CAddVertexEdit, CRemoveVertexEdit, CFinishFeatureEdit, CDiscardFeatureEdit,
                               CDeleteAllFeaturesEdit, CRenameFeatureEdit, CDeleteFeatureEdit>;
 
     template <class K, class = std::enable_if_t<std::is_constructible_v<Kind, K&&>>>

@@ -89,6 +89,34 @@ FitModel ParseFitModelSetting(const std::string& strValue)
     return FitModel::RotationScales;
 }
 
+std::string PointsOffSettingValue(const std::vector<CGeoRefPoint>& points)
+{
+    std::string value;
+    for (size_t i = 0; i < points.size(); ++i)
+        if (points[i].m_bOff)
+            value += (value.empty() ? "" : ",") + std::to_string(i + 1);
+    return value;
+}
+
+void ApplyPointsOffSetting(const std::string& strValue, std::vector<CGeoRefPoint>* pPoints)
+{
+    size_t at = 0;
+    while (at < strValue.size())
+    {
+        size_t end = strValue.find(',', at);
+        if (end == std::string::npos)
+            end = strValue.size();
+        const std::string number = strValue.substr(at, end - at);
+        at = end + 1;
+        // Digits only, and few enough to be a point's number.
+        if (number.empty() || number.size() > 9 || number.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const size_t n = std::stoul(number);
+        if (n >= 1 && n <= pPoints->size())
+            (*pPoints)[n - 1].m_bOff = true;
+    }
+}
+
 bool IsWarpModel(FitModel nModel, WarpKind* pKind)
 {
     WarpKind kind;

@@ -36,6 +36,13 @@ inline int FitModelIndex(FitModel nModel) { return static_cast<int>(nModel); }
 
 // The image setting that holds the chosen model.
 const char kFitSettingKey[] = "fit";
+// The image setting that names the switched-off points: their numbers
+// (from 1, in the point file's order) with commas between; empty for none.
+const char kPointsOffSettingKey[] = "off";
+std::string PointsOffSettingValue(const std::vector<CGeoRefPoint>& points);
+// Switches off the points the value names; numbers that are not points are
+// passed over.
+void ApplyPointsOffSetting(const std::string& strValue, std::vector<CGeoRefPoint>* pPoints);
 // Its value: empty for the default, which is then left out of the
 // settings file.
 std::string FitModelSettingValue(FitModel nModel);

@@ -100,16 +100,23 @@ void FillLeftOut(const CGeoRefArray& geoRef, const CGeoRefArray& fitted, const C
     const std::vector<CGeoRefPoint>& points = geoRef.m_points;
     const CWarpTransform* pWarp = fitted.Warp();
     const bool spline = pWarp && pWarp->Kind() == WarpKind::ThinPlateSpline;
+    size_t on = 0;   // the point's place among those switched on: the spline's order
     for (size_t i = 0; i < points.size(); ++i)
     {
         CPointResidual& r = pFit->residuals[i];
         double dx = r.dX, dy = r.dY;
-        if (spline)
+        r.dOthersPixels = -1.0;
+        if (points[i].m_bOff)
         {
-            if (pWarp->LeaveOneOutX().size() != points.size())
+            // Left out already: its residual is the one without it.
+        }
+        else if (spline)
+        {
+            const size_t k = on++;
+            if (k >= pWarp->LeaveOneOutX().size())
                 continue;
-            dx = pWarp->LeaveOneOutX()[i];
-            dy = pWarp->LeaveOneOutY()[i];
+            dx = pWarp->LeaveOneOutX()[k];
+            dy = pWarp->LeaveOneOutY()[k];
         }
         else if (pFit->nModel != FitModel::FromFile)
         {
@@ -125,6 +132,8 @@ void FillLeftOut(const CGeoRefArray& geoRef, const CGeoRefArray& fitted, const C
             others.clear();
             for (const CGeoRefPoint& p : trial.m_points)
             {
+                if (p.m_bOff)
+                    continue;
                 transform.Map(p.m_nPixelX, p.m_nPixelY, &x, &y);
                 others.push_back(PixelLength(pInverse, x - p.m_dMapX, y - p.m_dMapY));
             }
@@ -134,7 +143,7 @@ void FillLeftOut(const CGeoRefArray& geoRef, const CGeoRefArray& fitted, const C
         {
             others.clear();
             for (size_t j = 0; j < points.size(); ++j)
-                if (j != i)
+                if (j != i && !points[j].m_bOff)
                     others.push_back(PixelLength(pInverse, pFit->residuals[j].dX, pFit->residuals[j].dY));
             r.dOthersPixels = Scatter(others, 0);
         }
@@ -150,9 +159,11 @@ void FillLeftOut(const CGeoRefArray& geoRef, const CGeoRefArray& fitted, const C
     {
         for (size_t i = 0; i < points.size(); ++i)
         {
+            if (points[i].m_bOff)
+                continue;
             others.clear();
             for (size_t j = 0; j < points.size(); ++j)
-                if (j != i && pFit->residuals[j].bLeftOut)
+                if (j != i && !points[j].m_bOff && pFit->residuals[j].bLeftOut)
                     others.push_back(pFit->residuals[j].dLeftOutPixels);
             pFit->residuals[i].dOthersPixels = Median(others);
         }
@@ -182,11 +193,14 @@ void FillResiduals(const CGeoRefArray& geoRef, const CGeoRefArray& fitted, bool 
     const bool spline = pFit->nModel == FitModel::ThinPlateSpline;
     if (bLeaveOneOut || spline)
         FillLeftOut(geoRef, fitted, pInverse, pFit);
+    // The RMS and the worst point are of the points the fit is made of.
     double sumMap = 0.0, sumPixels = 0.0, worst = 0.0;
+    int nFitted = 0;
     for (size_t i = 0; i < geoRef.m_points.size(); ++i)
     {
         CPointResidual& r = pFit->residuals[i];
-        if (spline)
+        const bool off = geoRef.m_points[i].m_bOff;
+        if (spline && !off)
         {
             r.dX = r.bLeftOut ? r.dLeftOutX : 0.0;
             r.dY = r.bLeftOut ? r.dLeftOutY : 0.0;
@@ -194,6 +208,9 @@ void FillResiduals(const CGeoRefArray& geoRef, const CGeoRefArray& fitted, bool 
         r.dLength = std::hypot(r.dX, r.dY);
         ToPixels(pInverse, r.dX, r.dY, &r.dPixelX, &r.dPixelY);
         r.dPixelLength = std::hypot(r.dPixelX, r.dPixelY);
+        if (off)
+            continue;
+        ++nFitted;
         sumMap += r.dLength * r.dLength;
         sumPixels += r.dPixelLength * r.dPixelLength;
         if (r.dPixelLength > worst)
@@ -202,7 +219,7 @@ void FillResiduals(const CGeoRefArray& geoRef, const CGeoRefArray& fitted, bool 
             pFit->nWorst = static_cast<int>(i);
         }
     }
-    const double n = static_cast<double>(geoRef.m_points.size());
+    const double n = static_cast<double>(std::max(nFitted, 1));
     pFit->dRmsMap = std::sqrt(sumMap / n);
     pFit->dRmsPixels = std::sqrt(sumPixels / n);
     if (!(worst >= kNegligiblePixels))
@@ -250,7 +267,8 @@ CModelFit EvaluateFit(const CGeoRefArray& geoRef, FitModel nModel, bool bLeaveOn
 {
     CModelFit fit;
     fit.nModel = nModel;
-    const int n = static_cast<int>(geoRef.m_points.size());
+    const int n = static_cast<int>(std::count_if(geoRef.m_points.begin(), geoRef.m_points.end(),
+                                                 [](const CGeoRefPoint& p) { return !p.m_bOff; }));
     const int minimum = FitModelMinimumPoints(nModel);
     if (n < minimum)
     {

@@ -1,5 +1,6 @@
 // Fitting the pixel-to-map transformation from the control points, and
 // converting pixels with it.
+#include <algorithm>
 #include <cmath>
 
 #include "core/georef/GeoRefArray.h"
@@ -45,6 +46,28 @@ void CGeoRefArray::RotatePixel(int x, int y, double* pdU, double* pdV) const
 
 bool CGeoRefArray::CalcTransform()
 {
+    if (std::any_of(m_points.begin(), m_points.end(), [](const CGeoRefPoint& p) { return p.m_bOff; }))
+    {
+        // The fit of the points switched on, made on a copy that has only them.
+        CGeoRefArray on(*this);
+        on.m_points.clear();
+        for (const CGeoRefPoint& p : m_points)
+            if (!p.m_bOff)
+                on.m_points.push_back(p);
+        if (!on.CalcTransform())
+            return false;
+        m_bValid = on.m_bValid;
+        m_dRotation = on.m_dRotation;
+        m_dX0 = on.m_dX0;
+        m_dXScale = on.m_dXScale;
+        m_dY0 = on.m_dY0;
+        m_dYScale = on.m_dYScale;
+        m_nFittedModel = on.m_nFittedModel;
+        m_affine = on.m_affine;
+        m_warp = on.m_warp;
+        return true;
+    }
+
     if (m_nFitModel == FitModel::FromFile)
     {
         // Whatever the points say: they are only measured against it.

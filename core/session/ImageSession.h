@@ -150,6 +150,10 @@ public:
     CSessionOutcome DeletePoint(int nIndex);
     CSessionOutcome DeleteAllPoints();
     CSessionOutcome ChooseFitModel(FitModel nModel);
+    // Switches the point off (left out of the fit, kept and shown) or on.
+    // While features are digitised a switch that leaves the chosen model
+    // unable to fit is refused, as a model that cannot fit is.
+    CSessionOutcome SwitchPoint(int nIndex, bool bOff);
 
     // Writes the points and fits them: bDone when digitising may start.
     CSessionOutcome FitPoints();
@@ -210,4 +214,6 @@ private:
     CRecoveredWork m_found;
     CFileGeoreference m_fileGeoref;
     FileGeoreferenceChoice m_nFileChoice = FileGeoreferenceChoice::Unasked;
+    // The switched-off points as the settings file has them now.
+    std::string m_strPointsOff;
 };
