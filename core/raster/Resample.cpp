@@ -16,6 +16,12 @@ CInverseSampler::CInverseSampler(const CRgbImage& scan, const CWarpTransform& wa
 {
 }
 
+namespace
+{
+// Pixels: far below what moves a sample, of nearest neighbour or any kernel.
+const double kWarpNodeTolerance = 1e-3;
+}   // namespace
+
 bool CInverseSampler::WarpPosition(double i, int j, double* pc, double* pr) const
 {
     return m_pWarp->MapToPixel(m_dLeft + (i + 0.5) * m_dSize, m_dTop - (j + 0.5) * m_dSize, pc, pr);
@@ -37,9 +43,15 @@ void CInverseSampler::SampleRow(int i0, int j, int nCount, unsigned char* pRgba)
             const long long a = (static_cast<long long>(i) / step) * step;
             if (a != node)
             {
+                // Straight between the nodes only where the middle cell lies
+                // within kWarpNodeTolerance of the line; elsewhere every cell
+                // is taken back on its own.
                 node = a;
+                double cm, rm;
                 both = WarpPosition(static_cast<double>(a), j, &c0, &r0) &&
-                       WarpPosition(static_cast<double>(a + step), j, &c1, &r1);
+                       WarpPosition(static_cast<double>(a + step), j, &c1, &r1) &&
+                       WarpPosition(static_cast<double>(a + step / 2), j, &cm, &rm) &&
+                       std::hypot((c0 + c1) / 2 - cm, (r0 + r1) / 2 - rm) <= kWarpNodeTolerance;
             }
             double c, r;
             if (both)

@@ -31,8 +31,10 @@ public:
     CInverseSampler(const CRgbImage& scan, const CAffineTransform& cellToPixel, ResampleMethod nMethod);
     // Through a fit that is not affine: cell (i, j) has its centre at map
     // (dLeft + (i + 0.5) dSize, dTop - (j + 0.5) dSize), taken back to the
-    // scan exactly at every kWarpNodeCells-th cell of a row (and linearly
-    // between two such nodes that both map back). The warp must outlive it.
+    // scan exactly at every kWarpNodeCells-th cell of a row, and linearly
+    // between two such nodes where the cell halfway lies within a
+    // thousandth of a pixel of that line (every cell exactly elsewhere).
+    // The warp must outlive it.
     CInverseSampler(const CRgbImage& scan, const CWarpTransform& warp, double dLeft, double dTop, double dSize,
                     ResampleMethod nMethod);
     static const int kWarpNodeCells = 16;

@@ -14,6 +14,7 @@
 
 #include "core/georef/FitReport.h"
 #include "core/georef/WarpTransform.h"
+#include "core/raster/Resample.h"
 
 namespace
 {
@@ -163,6 +164,59 @@ TEST(WarpFit, PointsThatDoNotDetermineTheModel)
     {
         CWarpTransform warp;
         EXPECT_EQ(CWarpTransform::Fit(c.kind, c.points, &warp), c.fits) << c.what;
+    }
+}
+
+TEST(WarpFit, ExportCellsComeFromThePixelsTheExactInverseFinds)
+{
+    // A scan whose pixels say where they are: red and green the column and
+    // row, blue their high bits.
+    CRgbImage scan;
+    ASSERT_TRUE(scan.Allocate(300, 200));
+    for (int r = 0; r < 200; ++r)
+        for (int c = 0; c < 300; ++c)
+        {
+            unsigned char* p = scan.Row(r) + 3 * c;
+            p[0] = static_cast<unsigned char>(c & 255), p[1] = static_cast<unsigned char>(r & 255);
+            p[2] = static_cast<unsigned char>((c >> 8) | ((r >> 8) << 4));
+        }
+    // Photographed at a slant: a projective mapping, and a spline through
+    // the same corners and a middle point off the straight.
+    std::vector<CGeoRefPoint> points = {CGeoRefPoint(1000, 2000, 0, 0), CGeoRefPoint(1320, 1990, 299, 0),
+                                        CGeoRefPoint(1010, 1800, 0, 199), CGeoRefPoint(1290, 1810, 299, 199),
+                                        CGeoRefPoint(1160, 1897, 150, 100)};
+    for (WarpKind kind : {WarpKind::Projective, WarpKind::ThinPlateSpline})
+    {
+        CWarpTransform warp;
+        ASSERT_TRUE(CWarpTransform::Fit(kind, points, &warp));
+        const double left = 1000, top = 2000, size = 0.9;
+        const CInverseSampler sampler(scan, warp, left, top, size, RESAMPLE_NEAREST);
+        const int width = 360;
+        std::vector<unsigned char> whole(width * 4), pieces(width * 4);
+        int compared = 0;
+        for (int j = 0; j < 230; j += 7)
+        {
+            sampler.SampleRow(0, j, width, whole.data());
+            // Cut anywhere, a row gives the same cells.
+            sampler.SampleRow(0, j, 37, pieces.data());
+            sampler.SampleRow(37, j, width - 37, pieces.data() + 37 * 4);
+            ASSERT_EQ(whole, pieces) << j;
+            for (int i = 0; i < width; ++i)
+            {
+                const unsigned char* cell = &whole[i * 4];
+                double c, r;
+                const bool inside =
+                    warp.MapToPixel(left + (i + 0.5) * size, top - (j + 0.5) * size, &c, &r) && c > -0.499 &&
+                    r > -0.499 && c < 299.499 && r < 199.499;
+                if (!inside || cell[3] == 0)
+                    continue;
+                ++compared;
+                const int column = cell[0] | ((cell[2] & 15) << 8), row = cell[1] | ((cell[2] >> 4) << 8);
+                EXPECT_LE(std::fabs(column - c), 0.502) << i << "," << j;
+                EXPECT_LE(std::fabs(row - r), 0.502) << i << "," << j;
+            }
+        }
+        EXPECT_GT(compared, 1000);
     }
 }
 
