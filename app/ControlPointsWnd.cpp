@@ -164,7 +164,11 @@ void CControlPointsWnd::FillList()
         SetReportText(hList, n, 5, FormatFixed(point.m_dMapX, 6));
         SetReportText(hList, n, 6, FormatFixed(point.m_dMapY, 6));
         if (!residuals)
+        {
+            if (point.m_bOff)
+                SetReportText(hList, n, 13, LoadResString(IDS_CP_NOTE_OFF));
             continue;
+        }
         const CPointResidual& r = fit.residuals[i];
         // Map units to the point file's six decimals, pixels to two.
         SetReportText(hList, n, 7, Fixed(r.dX, 6));

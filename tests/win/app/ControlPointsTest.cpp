@@ -425,6 +425,31 @@ TEST(ControlPoints, FitModelIsKeptBesideTheImageWithTheOtherSettings)
     EXPECT_EQ(again.Doc()->Session().GeoRef().m_nFitModel, FitModel::Helmert);
 }
 
+TEST(ControlPoints, ABoxSwitchesAPointOffAndOnAsAnEditKeptBesideTheImage)
+{
+    const std::string folder = gui::TempFolder("cp-switch");
+    const std::string image = CopyFixture("map.jpg", folder, "map.jpg");
+    const std::string settings = folder + "\\map.quarvex";
+    AppSession session({image});
+    CControlPointsWnd* pWnd = OpenWindow(session);
+    ASSERT_TRUE(pWnd);
+    HWND hList = List(pWnd);
+    ASSERT_EQ(gui::ListRows(hList), 2);
+    EXPECT_TRUE(ListView_GetCheckState(hList, 1));
+    // The user clears the second point's box.
+    ListView_SetCheckState(hList, 1, FALSE);
+    gui::Pump();
+    EXPECT_TRUE(session.Doc()->Session().GeoRef().m_points[1].m_bOff);
+    EXPECT_EQ(ReadWholeFile(settings), "off=2\r\n");
+    EXPECT_FALSE(ListView_GetCheckState(hList, 1));
+    EXPECT_EQ(gui::ListCell(hList, 1, 13), "switched off");
+    EXPECT_EQ(gui::MenuText(session.FrameWnd(), ID_EDIT_UNDO), "&Undo Switch Control Point\tCtrl+Z");
+    gui::PressKey(session.FrameWnd(), 'Z', {VK_CONTROL});
+    EXPECT_FALSE(session.Doc()->Session().GeoRef().m_points[1].m_bOff);
+    EXPECT_TRUE(ListView_GetCheckState(hList, 1));
+    CloseWindow(session);
+}
+
 TEST(ControlPoints, CoordinateDialogOpensBesideTheClickedPointAndOnTheScreen)
 {
     AppSession session;
