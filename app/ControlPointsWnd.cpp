@@ -68,6 +68,8 @@ std::string ModelSummary(const CModelFit& fit)
     if (fit.bFitted)
         return text + LoadResString(IDS_CP_RMS) + " " + Fixed(fit.dRmsMap, 6) + ", " + Fixed(fit.dRmsPixels, 2) + " " +
                LoadResString(IDS_CP_PIXELS);
+    if (fit.bSkipped)
+        return text + LoadResString(IDS_CP_FITTED_WHEN_CHOSEN);
     if (fit.nMorePointsNeeded == 1)
         return text + LoadResString(IDS_CP_NEEDS_ONE_MORE);
     if (fit.nMorePointsNeeded > 1)

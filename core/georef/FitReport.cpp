@@ -101,6 +101,27 @@ void FillLeftOut(const CGeoRefArray& geoRef, const CGeoRefArray& fitted, const C
     const CWarpTransform* pWarp = fitted.Warp();
     const bool spline = pWarp && pWarp->Kind() == WarpKind::ThinPlateSpline;
     size_t on = 0;   // the point's place among those switched on: the spline's order
+    const size_t nOn = static_cast<size_t>(
+        std::count_if(points.begin(), points.end(), [](const CGeoRefPoint& p) { return !p.m_bOff; }));
+    const bool refit = nOn <= static_cast<size_t>(kLeaveOneOutRefitPoints);
+    // The first model's rotation is a mean over pairs: without a point it
+    // is the sum less that point's pairs, so the pairs' terms (an arc
+    // tangent each) are found once, not once a point.
+    const bool downdate = refit && pFit->nModel == FitModel::RotationScales && nOn == points.size();
+    std::vector<double> pointSums;
+    double allSum = 0.0;
+    long long allPairs = 0;
+    if (downdate)
+    {
+        CGeoRefArray all(geoRef);
+        pointSums.assign(points.size(), 0.0);
+        all.ForEachPairRotation([&](size_t a, size_t b, double d) {
+            allSum += d;
+            pointSums[a] += d;
+            pointSums[b] += d;
+            ++allPairs;
+        });
+    }
     for (size_t i = 0; i < points.size(); ++i)
     {
         CPointResidual& r = pFit->residuals[i];
@@ -120,11 +141,16 @@ void FillLeftOut(const CGeoRefArray& geoRef, const CGeoRefArray& fitted, const C
         }
         else if (pFit->nModel != FitModel::FromFile)
         {
+            if (!refit)
+                continue;
             CGeoRefArray trial(geoRef);
             trial.m_nFitModel = pFit->nModel;
             trial.m_points.erase(trial.m_points.begin() + static_cast<std::ptrdiff_t>(i));
+            const long long restPairs = allPairs - static_cast<long long>(points.size() - 1);
+            const bool fitted = downdate ? restPairs > 0 && trial.FitRotated((allSum - pointSums[i]) / restPairs)
+                                         : trial.Refit();
             double x, y;
-            if (!trial.Refit() || !trial.PixelToMap(points[i].m_nPixelX, points[i].m_nPixelY, &x, &y))
+            if (!fitted || !trial.PixelToMap(points[i].m_nPixelX, points[i].m_nPixelY, &x, &y))
                 continue;
             dx = x - points[i].m_dMapX;
             dy = y - points[i].m_dMapY;
@@ -298,7 +324,19 @@ CFitReport EvaluateFits(const CGeoRefArray& geoRef)
     CFitReport report;
     report.nChosenModel = geoRef.m_nFitModel;
     for (FitModel model : kFitModels)
-        report.models[FitModelIndex(model)] = EvaluateFit(geoRef, model, model == geoRef.m_nFitModel);
+    {
+        CModelFit& fit = report.models[FitModelIndex(model)];
+        const bool chosen = model == geoRef.m_nFitModel;
+        if (model == FitModel::ThinPlateSpline && !chosen &&
+            std::count_if(geoRef.m_points.begin(), geoRef.m_points.end(),
+                          [](const CGeoRefPoint& p) { return !p.m_bOff; }) > kReportSplinePoints)
+        {
+            fit.nModel = model;
+            fit.bSkipped = true;
+            continue;
+        }
+        fit = EvaluateFit(geoRef, model, chosen);
+    }
 
     AddScaleHints(report, &report.hints);
     const size_t n = geoRef.m_points.size();

@@ -32,6 +32,7 @@ struct CModelFit
     FitModel nModel = FitModel::RotationScales;
     bool bFitted = false;
     int nMorePointsNeeded = 0;   // how many points short of the model's minimum
+    bool bSkipped = false;       // not fitted beside the chosen model: too many points (kReportSplinePoints)
     CAffineTransform affine;     // column and row to map
     double dRotation = 0.0;      // radians, as GetRotation gives it
     double dScaleX = 0.0, dScaleY = 0.0;
@@ -69,6 +70,12 @@ struct CFitReport
 // README's "Fit models" for the choice.
 const double kOutlierFactor = 5.0;
 const double kOutlierFloorPixels = 5.0;
+// Work bounds that keep a change quick with many points: leave-one-out by
+// fitting again is found up to this many points (the spline's comes from
+// its own system at any count), and the spline, whose system grows with the
+// cube of the points, is fitted beside the chosen model up to this many.
+const int kLeaveOneOutRefitPoints = 200;
+const int kReportSplinePoints = 300;
 
 // Fits one model on the points of geoRef (which stays untouched); with
 // bLeaveOneOut also once without each point in turn.

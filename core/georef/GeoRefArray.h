@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -103,6 +104,12 @@ public:
     // points that are gone.
     bool Refit();
     bool FitLinear();
+    // The first model in two steps: each pair's rotation term (the
+    // difference of its orientations on the map and on the image, folded),
+    // then the fit with a given rotation. The leave-one-out residuals take
+    // the rotation without a point from these terms.
+    void ForEachPairRotation(const std::function<void(size_t i, size_t j, double d)>& visit);
+    bool FitRotated(double dRotation);
     void RotatePixel(int x, int y, double* pdU, double* pdV) const;
     bool PixelToMap(int nPixelX, int nPixelY, double* pdMapX, double* pdMapY) const;
     // The rotation of the fit in force, radians; for the least-squares

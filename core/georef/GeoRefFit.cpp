@@ -2,6 +2,7 @@
 // converting pixels with it.
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "core/georef/GeoRefArray.h"
 
@@ -103,6 +104,21 @@ bool CGeoRefArray::CalcTransform()
         return true;
     }
 
+    // The rotation is the mean over all pairs of the difference between the
+    // pair's orientation on the map and on the image.
+    double sum = 0.0;
+    int pairs = 0;
+    ForEachPairRotation([&](size_t, size_t, double d) {
+        sum += d;
+        ++pairs;
+    });
+    if (pairs == 0)
+        return false;
+    return FitRotated(sum / pairs);
+}
+
+void CGeoRefArray::ForEachPairRotation(const std::function<void(size_t i, size_t j, double d)>& visit)
+{
     for (CGeoRefPoint& point : m_points)
     {
         point.m_nFitX = point.m_nPixelX;
@@ -110,11 +126,6 @@ bool CGeoRefArray::CalcTransform()
         point.m_nFitY =
             static_cast<int>(static_cast<unsigned>(m_nImageHeight) - static_cast<unsigned>(point.m_nPixelY));
     }
-
-    // The rotation is the mean over all pairs of the difference between the
-    // pair's orientation on the map and on the image.
-    double sum = 0.0;
-    int pairs = 0;
     const size_t n = m_points.size();
     for (size_t i = 0; i < n; ++i)
     {
@@ -129,14 +140,20 @@ bool CGeoRefArray::CalcTransform()
                 d -= kPi;
             if (d < -kHalfPi)
                 d += kPi;
-            sum += d;
-            ++pairs;
+            visit(i, j, d);
         }
     }
-    if (pairs == 0)
-        return false;
-    m_dRotation = sum / pairs;
+}
 
+bool CGeoRefArray::FitRotated(double dRotation)
+{
+    m_dRotation = dRotation;
+    for (CGeoRefPoint& point : m_points)
+    {
+        point.m_nFitX = point.m_nPixelX;
+        point.m_nFitY =
+            static_cast<int>(static_cast<unsigned>(m_nImageHeight) - static_cast<unsigned>(point.m_nPixelY));
+    }
     for (CGeoRefPoint& point : m_points)
         RotatePixel(point.m_nFitX, point.m_nFitY, &point.m_dRotX, &point.m_dRotY);
     return FitLinear();

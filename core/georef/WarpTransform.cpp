@@ -270,7 +270,7 @@ bool CWarpTransform::Fit(WarpKind nKind, const std::vector<CGeoRefPoint>& points
                 }
                 p = q;
                 current = next;
-                if (change <= 1e-15 * (1.0 + size))
+                if (change <= 1e-12 * (1.0 + size))
                     break;
             }
         }
@@ -316,7 +316,7 @@ bool CWarpTransform::Fit(WarpKind nKind, const std::vector<CGeoRefPoint>& points
         // i-th diagonal entry of the system's inverse (Rippa 1999, which
         // holds with the affine part too). With three points there is
         // nothing left to fit once one goes.
-        if (n > 3)
+        if (n > 3 && n <= kSplineLeaveOneOutPoints)
         {
             w.m_looX.resize(n);
             w.m_looY.resize(n);

@@ -41,7 +41,10 @@ public:
 
     // The spline's map position of each of its points when fitted without
     // that point, all at once (Rippa's formula on the spline's system):
-    // minus the typed position, in map units. Empty for the other kinds.
+    // minus the typed position, in map units. Empty for the other kinds, and
+    // above kSplineLeaveOneOutPoints points, where the n solves it takes
+    // (twice the cost of the fit itself) would hold up every change.
+    static const int kSplineLeaveOneOutPoints = 300;
     const std::vector<double>& LeaveOneOutX() const { return m_looX; }
     const std::vector<double>& LeaveOneOutY() const { return m_looY; }
 

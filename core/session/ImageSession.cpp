@@ -225,7 +225,15 @@ CSessionOutcome CImageSession::ChooseFitModel(FitModel nModel)
         return {};
     // Features being digitised need a fit in force all the time: a model
     // that cannot be fitted yet is chosen while georeferencing.
-    if (m_nMode != MODE_GEOREFERENCE && m_nMode != MODE_NONE && !m_fitReport.Model(nModel).bFitted)
+    bool fits = m_fitReport.Model(nModel).bFitted;
+    if (m_fitReport.Model(nModel).bSkipped)
+    {
+        // Not fitted for the report: too many points to fit it beside the chosen one.
+        CGeoRefArray trial(GeoRef());
+        trial.m_nFitModel = nModel;
+        fits = trial.Refit();
+    }
+    if (m_nMode != MODE_GEOREFERENCE && m_nMode != MODE_NONE && !fits)
     {
         CSessionOutcome refused;
         refused.messages.push_back({NOTICE_MODEL_CANNOT_FIT, std::string()});

@@ -201,6 +201,18 @@ TEST(FitReport, LeaveOneOutExposesAMistypedPointTheOrdinaryResidualHides)
         const std::vector<CGeoRefPoint>& points;
         std::vector<int> outliers;
     } cases[] = {{"none", none, {}}, {"one", one, {5}}, {"two", two, {5, 8}}};
+    // The first model's values, taken from its pairs' terms, are those of
+    // a fit made again without each point.
+    const CModelFit first = EvaluateFit(Sheet(one), FitModel::RotationScales, true);
+    for (size_t i = 0; i < one.size(); ++i)
+    {
+        CGeoRefArray without = Sheet(one);
+        without.m_points.erase(without.m_points.begin() + static_cast<std::ptrdiff_t>(i));
+        double x, y;
+        ASSERT_TRUE(without.Refit() && without.PixelToMap(one[i].m_nPixelX, one[i].m_nPixelY, &x, &y));
+        EXPECT_NEAR(first.residuals[i].dLeftOutX, x - one[i].m_dMapX, 1e-12) << i;
+        EXPECT_NEAR(first.residuals[i].dLeftOutY, y - one[i].m_dMapY, 1e-12) << i;
+    }
     for (const auto& c : cases)
         for (FitModel model : {FitModel::RotationScales, FitModel::Affine, FitModel::Projective})
             EXPECT_EQ(Outliers(EvaluateFits(Sheet(c.points, model))), c.outliers)
