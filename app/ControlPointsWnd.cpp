@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/GeoRefDlg.h"
@@ -15,6 +16,8 @@
 namespace
 {
 const char kProfileName[] = "ControlPoints";
+// Posted by a point's box: wParam the point, lParam 1 to switch it off.
+const UINT kSwitchPointMessage = WM_APP + 41;
 const char kSection[] = "Tool Windows";
 const char kScaleEntry[] = "ControlPointsVectorScale";
 const int kScales[] = {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000};
@@ -24,11 +27,31 @@ const ReportColumn kColumns[] = {
     {IDS_CP_COLUMN_TYPED_X, 64, false},     {IDS_CP_COLUMN_TYPED_Y, 64, false},  {IDS_CP_COLUMN_MAP_X, 46, true},
     {IDS_CP_COLUMN_MAP_Y, 46, true},        {IDS_CP_COLUMN_DX, 38, true},        {IDS_CP_COLUMN_DY, 38, true},
     {IDS_CP_COLUMN_ERROR, 38, true},        {IDS_CP_COLUMN_DX_PIXELS, 30, true}, {IDS_CP_COLUMN_DY_PIXELS, 30, true},
-    {IDS_CP_COLUMN_ERROR_PIXELS, 44, true}, {IDS_CP_COLUMN_NOTE, 60, false},
+    {IDS_CP_COLUMN_ERROR_PIXELS, 44, true}, {IDS_CP_COLUMN_NOTE, 60, false}, {IDS_CP_COLUMN_LEFT_OUT, 44, true},
 };
-const unsigned kModelNames[kFitModelCount] = {IDS_FIT_ROTATION_SCALES, IDS_FIT_HELMERT, IDS_FIT_AFFINE,
-                                              IDS_FIT_FROM_FILE};
-const int kRmsControls[kFitModelCount] = {IDC_CP_RMS_FIRST, IDC_CP_RMS_HELMERT, IDC_CP_RMS_AFFINE, IDC_CP_RMS_FILE};
+// By FitModelIndex.
+const unsigned kModelNames[kFitModelCount] = {IDS_FIT_ROTATION_SCALES, IDS_FIT_HELMERT,     IDS_FIT_AFFINE,
+                                              IDS_FIT_FROM_FILE,       IDS_FIT_PROJECTIVE,  IDS_FIT_POLYNOMIAL2,
+                                              IDS_FIT_POLYNOMIAL3,     IDS_FIT_TPS};
+const int kRmsControls[kFitModelCount] = {IDC_CP_RMS_FIRST,      IDC_CP_RMS_HELMERT,     IDC_CP_RMS_AFFINE,
+                                          IDC_CP_RMS_FILE,       IDC_CP_RMS_PROJECTIVE,  IDC_CP_RMS_POLYNOMIAL2,
+                                          IDC_CP_RMS_POLYNOMIAL3, IDC_CP_RMS_TPS};
+
+// The models the list offers: the first three always (a choice that cannot
+// be fitted yet says why when chosen), the file's own when the image has
+// one, a later model once the points are enough for it, and the chosen one.
+std::vector<FitModel> OfferedModels(const CFitReport& report, bool bFromFile)
+{
+    std::vector<FitModel> models;
+    for (FitModel model : kFitModels)
+    {
+        const bool later = IsWarpModel(model);
+        if (model == report.nChosenModel || (model == FitModel::FromFile && bFromFile) ||
+            (model != FitModel::FromFile && (!later || report.Model(model).nMorePointsNeeded == 0)))
+            models.push_back(model);
+    }
+    return models;
+}
 
 // Fixed decimals without the sign of a value that rounds to zero ("-0.00").
 std::string Fixed(double dValue, int nDecimals)
@@ -45,6 +68,8 @@ std::string ModelSummary(const CModelFit& fit)
     if (fit.bFitted)
         return text + LoadResString(IDS_CP_RMS) + " " + Fixed(fit.dRmsMap, 6) + ", " + Fixed(fit.dRmsPixels, 2) + " " +
                LoadResString(IDS_CP_PIXELS);
+    if (fit.bSkipped)
+        return text + LoadResString(IDS_CP_FITTED_WHEN_CHOSEN);
     if (fit.nMorePointsNeeded == 1)
         return text + LoadResString(IDS_CP_NEEDS_ONE_MORE);
     if (fit.nMorePointsNeeded > 1)
@@ -63,7 +88,9 @@ const CToolDialog::LayoutRule kLayout[] = {
     {IDC_CP_FIT_MODEL, false, false, false, true},   {IDC_CP_PARAMETERS, true, false, false, true},
     {IDC_CP_RMS_LABEL, false, false, false, true},   {IDC_CP_RMS_FIRST, true, false, false, true},
     {IDC_CP_RMS_HELMERT, true, false, false, true},  {IDC_CP_RMS_AFFINE, true, false, false, true},
-    {IDC_CP_RMS_FILE, true, false, false, true},     {IDC_CP_HINTS, true, false, false, true},
+    {IDC_CP_RMS_FILE, true, false, false, true},     {IDC_CP_RMS_PROJECTIVE, true, false, false, true},
+    {IDC_CP_RMS_POLYNOMIAL2, true, false, false, true}, {IDC_CP_RMS_POLYNOMIAL3, true, false, false, true},
+    {IDC_CP_RMS_TPS, true, false, false, true},      {IDC_CP_HINTS, true, false, false, true},
 };
 }   // namespace
 
@@ -72,6 +99,9 @@ CControlPointsWnd::CControlPointsWnd() : CDocToolWnd(IDD_CONTROL_POINTS, kProfil
 BOOL CControlPointsWnd::OnInitDialog()
 {
     InitReportList(m_hWnd, GetDlgItem(m_hWnd, IDC_CP_LIST), kColumns, sizeof kColumns / sizeof kColumns[0]);
+    m_offeredModels.clear();
+    // A point's box switches it off and on: kept, but left out of the fit.
+    SendDlgItemMessageA(m_hWnd, IDC_CP_LIST, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
     // The models are listed by FillSummary: the file's own only for an image that has one.
     CWinApp* pApp = FwGetApp();
     m_nResidualScale = pApp ? pApp->GetProfileInt(kSection, kScaleEntry, 10) : 10;
@@ -127,6 +157,7 @@ void CControlPointsWnd::FillList()
         const CGeoRefPoint& point = points[i];
         const int n = static_cast<int>(i);
         InsertReportRow(hList, n, std::to_string(i + 1));
+        ListView_SetCheckState(hList, n, point.m_bOff ? FALSE : TRUE);
         SetReportText(hList, n, 1, std::to_string(point.m_nPixelX));
         SetReportText(hList, n, 2, std::to_string(point.m_nPixelY));
         // A point read from the point file keeps only its numbers.
@@ -135,7 +166,11 @@ void CControlPointsWnd::FillList()
         SetReportText(hList, n, 5, FormatFixed(point.m_dMapX, 6));
         SetReportText(hList, n, 6, FormatFixed(point.m_dMapY, 6));
         if (!residuals)
+        {
+            if (point.m_bOff)
+                SetReportText(hList, n, 13, LoadResString(IDS_CP_NOTE_OFF));
             continue;
+        }
         const CPointResidual& r = fit.residuals[i];
         // Map units to the point file's six decimals, pixels to two.
         SetReportText(hList, n, 7, Fixed(r.dX, 6));
@@ -144,11 +179,15 @@ void CControlPointsWnd::FillList()
         SetReportText(hList, n, 10, Fixed(r.dPixelX, 2));
         SetReportText(hList, n, 11, Fixed(r.dPixelY, 2));
         SetReportText(hList, n, 12, Fixed(r.dPixelLength, 2));
-        std::string note = n == fit.nWorst ? LoadResString(IDS_CP_NOTE_WORST) : std::string();
+        std::string note = point.m_bOff ? LoadResString(IDS_CP_NOTE_OFF)
+                           : n == fit.nWorst ? LoadResString(IDS_CP_NOTE_WORST)
+                                             : std::string();
         for (const CFitHint& hint : report.hints)
             if (hint.nKind == HINT_OUTLIER && hint.nPoint == n)
                 note += (note.empty() ? "" : ", ") + LoadResString(IDS_CP_NOTE_OUTLIER);
         SetReportText(hList, n, 13, note);
+        if (r.bLeftOut)
+            SetReportText(hList, n, 14, Fixed(r.dLeftOutPixels, 2));
     }
     if (selected >= 0 && selected < static_cast<int>(points.size()))
         SelectPoint(selected);
@@ -163,18 +202,21 @@ void CControlPointsWnd::FillSummary()
     if (!pDoc)
         return;
     const CFitReport& report = pDoc->Session().FitReport();
-    // The file's own model is last in kFitModels: the list is the others,
-    // or all of them, in that order.
     const bool fromFile = pDoc->Session().HasFileGeoreference();
-    const int offered = fromFile ? kFitModelCount : kFitModelCount - 1;
+    const std::vector<FitModel> offered = OfferedModels(report, fromFile);
     HWND hModels = GetDlgItem(m_hWnd, IDC_CP_FIT_MODEL);
-    if (SendMessageA(hModels, CB_GETCOUNT, 0, 0) != offered)
+    if (offered != m_offeredModels)
     {
         SendMessageA(hModels, CB_RESETCONTENT, 0, 0);
-        for (int i = 0; i < offered; ++i)
-            SendMessageA(hModels, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LoadResString(kModelNames[i]).c_str()));
+        for (FitModel model : offered)
+        {
+            const LRESULT item = SendMessageA(hModels, CB_ADDSTRING, 0,
+                                              reinterpret_cast<LPARAM>(LoadResString(kModelNames[FitModelIndex(model)]).c_str()));
+            SendMessageA(hModels, CB_SETITEMDATA, item, static_cast<LPARAM>(model));
+        }
+        m_offeredModels = offered;
     }
-    SendMessageA(hModels, CB_SETCURSEL, FitModelIndex(report.nChosenModel), 0);
+    SelectModel(report.nChosenModel);
     for (FitModel model : kFitModels)
         SetItemText(kRmsControls[FitModelIndex(model)],
                     model != FitModel::FromFile || fromFile ? ModelSummary(report.Model(model)) : std::string());
@@ -301,16 +343,23 @@ void CControlPointsWnd::OnFitModelChosen()
     CImageDoc* pDoc = Doc();
     if (!pDoc)
         return;
-    // The list holds the models in the order of kFitModels; no selection chooses nothing.
+    // Each item carries its model; no selection chooses nothing.
     const LRESULT index = SendDlgItemMessageA(m_hWnd, IDC_CP_FIT_MODEL, CB_GETCURSEL, 0, 0);
-    if (index < 0 || index >= kFitModelCount)
+    if (index < 0 || index >= static_cast<LRESULT>(m_offeredModels.size()))
         return;
     const FitModel before = pDoc->Session().GeoRef().m_nFitModel;
-    const CSessionOutcome outcome = pDoc->Session().ChooseFitModel(kFitModels[index]);
+    const CSessionOutcome outcome = pDoc->Session().ChooseFitModel(m_offeredModels[index]);
     // Refused: the list shows the model in force again.
     if (!outcome.bDone && !outcome.messages.empty())
-        SendDlgItemMessageA(m_hWnd, IDC_CP_FIT_MODEL, CB_SETCURSEL, FitModelIndex(before), 0);
+        SelectModel(before);
     Follow(*pDoc, outcome);
+}
+
+void CControlPointsWnd::SelectModel(FitModel nModel)
+{
+    const auto found = std::find(m_offeredModels.begin(), m_offeredModels.end(), nModel);
+    SendDlgItemMessageA(m_hWnd, IDC_CP_FIT_MODEL, CB_SETCURSEL,
+                        found == m_offeredModels.end() ? -1 : found - m_offeredModels.begin(), 0);
 }
 
 void CControlPointsWnd::OnScaleChosen()
@@ -334,6 +383,14 @@ bool CControlPointsWnd::OnNotify(NMHDR* pNMHDR, LRESULT* pResult)
     case LVN_ITEMCHANGED:
     {
         const NMLISTVIEW* pChange = reinterpret_cast<const NMLISTVIEW*>(pNMHDR);
+        // A box ticked or cleared by the user; the switch waits until the
+        // list is out of its notification, since it refills the list.
+        if (!m_bFilling && (pChange->uChanged & LVIF_STATE) &&
+            ((pChange->uNewState ^ pChange->uOldState) & LVIS_STATEIMAGEMASK) && pChange->iItem >= 0)
+        {
+            const bool on = ((pChange->uNewState & LVIS_STATEIMAGEMASK) >> 12) == 2;
+            PostMessageA(m_hWnd, kSwitchPointMessage, static_cast<WPARAM>(pChange->iItem), on ? 0 : 1);
+        }
         if (IsNewlySelected(pChange) && !m_bFilling)
             if (CImageView* pView = View())
                 pView->ShowControlPoint(pChange->iItem);
@@ -385,6 +442,20 @@ void CControlPointsWnd::OnShowTool(bool bOpen)
 
 bool CControlPointsWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* pResult)
 {
+    if (message == kSwitchPointMessage)
+    {
+        if (CImageDoc* pDoc = Doc())
+        {
+            const int index = static_cast<int>(wParam);
+            const CSessionOutcome outcome = pDoc->Session().SwitchPoint(index, lParam != 0);
+            Follow(*pDoc, outcome);
+            // Refused or no change: the box shows the point as it is.
+            if (!outcome.bDone)
+                FillList();
+        }
+        *pResult = 0;
+        return true;
+    }
     if (message == WM_DESTROY)
         if (CImageView* pView = View())
             pView->SetResidualDisplay(false, m_nResidualScale);

@@ -8,7 +8,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <vector>
+
 #include "app/DocToolWnd.h"
+#include "core/georef/FitModel.h"
 
 class CControlPointsWnd : public CDocToolWnd
 {
@@ -36,9 +39,12 @@ private:
     void FillSummary();
     void UpdateButtons();
     void OnFitModelChosen();
+    void SelectModel(FitModel nModel);
     void OnScaleChosen();
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW* pDraw);
 
     bool m_bFilling = false;
     int m_nResidualScale = 10;
+    // The models in the fit-model list, item by item.
+    std::vector<FitModel> m_offeredModels;
 };

@@ -36,6 +36,8 @@ public:
     CGeoTiffChoices m_choices;
     // Out: the grid of the choices.
     CGeoTiffGrid m_grid;
+    // In: the fit when it is not affine (m_fit is then its affine form).
+    const CWarpTransform* m_pWarp = nullptr;
 
 protected:
     BOOL OnInitDialog() override;

@@ -68,6 +68,9 @@ void ExportGeoTiffOf(CImageDoc& doc)
         return;
     const CAffineTransform fit = geoRef.GetAffine();
     CExportGeoTiffDlg dlg(fit, doc.Image().Width(), doc.Image().Height(), geoRef.m_points);
+    // Held here: the export runs on with it whatever the document does meanwhile.
+    const std::shared_ptr<const CWarpTransform> warp = geoRef.m_warp;
+    dlg.m_pWarp = warp.get();
     dlg.m_choices = LoadChoices();
     dlg.m_choices.dPixelSize = doc.GeoTiffPixelSize();
     if (dlg.DoModal() != IDOK)
@@ -102,7 +105,8 @@ void ExportGeoTiffOf(CImageDoc& doc)
                                    [&](double dDone) {
                                        progress.Set(dDone);
                                        return !progress.Cancelled();
-                                   });
+                                   },
+                                   warp.get());
         },
         work);
     FwSetStatusText("");

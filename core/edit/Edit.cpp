@@ -90,6 +90,15 @@ bool CSetFitModelEdit::Apply(bool bForward, CEditTarget& target) const
     return true;
 }
 
+bool CSwitchPointEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    std::vector<CGeoRefPoint>& points = target.geoRef.m_points;
+    if (m_nIndex < 0 || m_nIndex >= static_cast<int>(points.size()))
+        return false;
+    points[m_nIndex].m_bOff = bForward ? m_bOff : !m_bOff;
+    return true;
+}
+
 bool CAddVertexEdit::Apply(bool bForward, CEditTarget& target) const
 {
     if (bForward)

@@ -30,6 +30,7 @@ enum class EditName
     EditPoint,
     DeleteAllPoints,
     FitModel,
+    SwitchPoint,
     AddVertex,
     RemoveVertex,
     FinishFeature,
@@ -115,6 +116,17 @@ struct CSetFitModelEdit
     FitModel m_nFitModel;
 
     EditName Name() const { return EditName::FitModel; }
+    bool Apply(bool bForward, CEditTarget& target) const;
+};
+
+// The point at m_nIndex switched off (m_bOff) or on again.
+struct CSwitchPointEdit
+{
+    static constexpr EditScope kScope = EditScope::Georeference;
+    int m_nIndex;
+    bool m_bOff;
+
+    EditName Name() const { return EditName::SwitchPoint; }
     bool Apply(bool bForward, CEditTarget& target) const;
 };
 
@@ -250,9 +262,9 @@ class CEdit
 {
 public:
     using Kind = std::variant<CAddPointEdit, CDeletePointEdit, CChangePointEdit, CDeleteAllPointsEdit, CSetFitModelEdit,
-                              CAddVertexEdit, CRemoveVertexEdit, CFinishFeatureEdit, CDiscardFeatureEdit,
-                              CDeleteAllFeaturesEdit, CRenameFeatureEdit, CDeleteFeatureEdit, CMoveFeatureEdit,
-                              CMoveVertexEdit, CInsertVertexEdit, CDeleteVertexEdit>;
+                              CSwitchPointEdit, CAddVertexEdit, CRemoveVertexEdit, CFinishFeatureEdit,
+                              CDiscardFeatureEdit, CDeleteAllFeaturesEdit, CRenameFeatureEdit, CDeleteFeatureEdit,
+                              CMoveFeatureEdit, CMoveVertexEdit, CInsertVertexEdit, CDeleteVertexEdit>;
 
     template <class K, class = std::enable_if_t<std::is_constructible_v<Kind, K&&>>>
     CEdit(K&& kind) : m_kind(std::forward<K>(kind))

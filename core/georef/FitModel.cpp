@@ -61,6 +61,10 @@ std::string FitModelSettingValue(FitModel nModel)
     case FitModel::Helmert: return "helmert";
     case FitModel::Affine: return "affine";
     case FitModel::FromFile: return "file";
+    case FitModel::Projective: return "projective";
+    case FitModel::Polynomial2: return "polynomial2";
+    case FitModel::Polynomial3: return "polynomial3";
+    case FitModel::ThinPlateSpline: return "tps";
     case FitModel::RotationScales: break;
     }
     return std::string();
@@ -74,17 +78,87 @@ FitModel ParseFitModelSetting(const std::string& strValue)
         return FitModel::Affine;
     if (strValue == "file")
         return FitModel::FromFile;
+    if (strValue == "projective")
+        return FitModel::Projective;
+    if (strValue == "polynomial2")
+        return FitModel::Polynomial2;
+    if (strValue == "polynomial3")
+        return FitModel::Polynomial3;
+    if (strValue == "tps")
+        return FitModel::ThinPlateSpline;
     return FitModel::RotationScales;
+}
+
+std::string PointsOffSettingValue(const std::vector<CGeoRefPoint>& points)
+{
+    std::string value;
+    for (size_t i = 0; i < points.size(); ++i)
+        if (points[i].m_bOff)
+            value += (value.empty() ? "" : ",") + std::to_string(i + 1);
+    return value;
+}
+
+void ApplyPointsOffSetting(const std::string& strValue, std::vector<CGeoRefPoint>* pPoints)
+{
+    size_t at = 0;
+    while (at < strValue.size())
+    {
+        size_t end = strValue.find(',', at);
+        if (end == std::string::npos)
+            end = strValue.size();
+        const std::string number = strValue.substr(at, end - at);
+        at = end + 1;
+        // Digits only, and few enough to be a point's number.
+        if (number.empty() || number.size() > 9 || number.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const size_t n = std::stoul(number);
+        if (n >= 1 && n <= pPoints->size())
+            (*pPoints)[n - 1].m_bOff = true;
+    }
+}
+
+bool IsWarpModel(FitModel nModel, WarpKind* pKind)
+{
+    WarpKind kind;
+    switch (nModel)
+    {
+    case FitModel::Projective: kind = WarpKind::Projective; break;
+    case FitModel::Polynomial2: kind = WarpKind::Polynomial2; break;
+    case FitModel::Polynomial3: kind = WarpKind::Polynomial3; break;
+    case FitModel::ThinPlateSpline: kind = WarpKind::ThinPlateSpline; break;
+    default: return false;
+    }
+    if (pKind)
+        *pKind = kind;
+    return true;
+}
+
+int FitModelParameters(FitModel nModel)
+{
+    switch (nModel)
+    {
+    case FitModel::RotationScales: return 5;   // the rotation, then a scale and a shift per axis
+    case FitModel::Helmert: return 4;
+    case FitModel::Affine: return 6;
+    case FitModel::FromFile: return 0;
+    case FitModel::Projective: return 8;
+    case FitModel::Polynomial2: return 12;
+    case FitModel::Polynomial3: return 20;
+    case FitModel::ThinPlateSpline: break;
+    }
+    return 6;   // its affine part: the rest passes through every point
 }
 
 int FitModelMinimumPoints(FitModel nModel)
 {
+    WarpKind kind;
+    if (IsWarpModel(nModel, &kind))
+        return CWarpTransform::MinimumPoints(kind);
     switch (nModel)
     {
     case FitModel::Affine: return 3;
     case FitModel::FromFile: return 0;
-    case FitModel::RotationScales:
-    case FitModel::Helmert: break;
+    default: break;
     }
     return 2;
 }

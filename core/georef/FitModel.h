@@ -9,6 +9,7 @@
 
 #include "core/georef/AffineTransform.h"
 #include "core/georef/GeoRefPoint.h"
+#include "core/georef/WarpTransform.h"
 
 enum class FitModel
 {
@@ -16,17 +17,32 @@ enum class FitModel
     Helmert = 1,          // least squares: one scale, one rotation and a shift
     Affine = 2,           // least squares: six parameters
     FromFile = 3,         // the georeference the image file brings along; no points needed
+    // Later models, each a CWarpTransform; new values, so that older
+    // settings files keep their meaning.
+    Projective = 4,        // least squares: eight parameters, straight lines stay straight
+    Polynomial2 = 5,       // least squares: second-order polynomial of column and row
+    Polynomial3 = 6,       // least squares: third-order polynomial
+    ThinPlateSpline = 7,   // through every point exactly
 };
 // Every model in the order the program lists them: the report's models and
-// the Control Points window's choices. The file's own comes last, so that
-// the list leaves it out for an image without one and keeps the others' places.
-const FitModel kFitModels[] = {FitModel::RotationScales, FitModel::Helmert, FitModel::Affine, FitModel::FromFile};
+// the Control Points window's choices. The list leaves out the file's own
+// for an image without one, and a later model until the points allow it.
+const FitModel kFitModels[] = {FitModel::RotationScales, FitModel::Helmert,     FitModel::Affine,
+                               FitModel::FromFile,       FitModel::Projective,  FitModel::Polynomial2,
+                               FitModel::Polynomial3,    FitModel::ThinPlateSpline};
 const int kFitModelCount = static_cast<int>(sizeof kFitModels / sizeof kFitModels[0]);
 // The model's place in kFitModels.
 inline int FitModelIndex(FitModel nModel) { return static_cast<int>(nModel); }
 
 // The image setting that holds the chosen model.
 const char kFitSettingKey[] = "fit";
+// The image setting that names the switched-off points: their numbers
+// (from 1, in the point file's order) with commas between; empty for none.
+const char kPointsOffSettingKey[] = "off";
+std::string PointsOffSettingValue(const std::vector<CGeoRefPoint>& points);
+// Switches off the points the value names; numbers that are not points are
+// passed over.
+void ApplyPointsOffSetting(const std::string& strValue, std::vector<CGeoRefPoint>* pPoints);
 // Its value: empty for the default, which is then left out of the
 // settings file.
 std::string FitModelSettingValue(FitModel nModel);
@@ -35,6 +51,11 @@ FitModel ParseFitModelSetting(const std::string& strValue);
 
 // How many control points the model needs at the least.
 int FitModelMinimumPoints(FitModel nModel);
+// The parameters the model fits: 2 per map axis and point beyond them are
+// what the residuals can tell of the points' own errors.
+int FitModelParameters(FitModel nModel);
+// True for the models a CWarpTransform carries, with its kind.
+bool IsWarpModel(FitModel nModel, WarpKind* pKind = nullptr);
 
 // Least-squares fits from image column and row to map coordinates. False
 // when the points do not determine the model: too few, all on one pixel

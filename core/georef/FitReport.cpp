@@ -1,5 +1,6 @@
 #include "core/georef/FitReport.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -43,16 +44,166 @@ const double kUnequalScaleRatio = 5.0;
 const double kLineThinness = 0.02;
 // Residuals below this (pixels) are rounding, not a worst point or an outlier.
 const double kNegligiblePixels = 0.005;
-const double kOutlierFloorPixels = 1.0;
 
-void FillResiduals(const CGeoRefArray& geoRef, const CPixelToMapTransform& transform, CModelFit* pFit)
+// The pixel vector of a map residual: only the linear part of the inverse
+// of the fit's affine form, the difference of two inverse positions.
+void ToPixels(const CAffineTransform* pInverse, double dx, double dy, double* pdPixelX, double* pdPixelY)
+{
+    if (!pInverse)
+    {
+        *pdPixelX = *pdPixelY = 0.0;
+        return;
+    }
+    *pdPixelX = pInverse->xPerColumn * dx + pInverse->xPerRow * dy;
+    *pdPixelY = pInverse->yPerColumn * dx + pInverse->yPerRow * dy;
+}
+
+// Each point's residual once more, of the model fitted without it. The
+// spline has them all from its own system; the file's georeference owes
+// nothing to the points; the others are fitted again for every point.
+double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0.0;
+    const size_t half = values.size() / 2;
+    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(half), values.end());
+    const double upper = values[half];
+    if (values.size() % 2)
+        return upper;
+    return (upper + *std::max_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(half))) / 2.0;
+}
+
+// The spread of the typing and clicking error of the points, from the
+// pixel residuals of a fit with nParameters parameters: the median, so
+// that one more wrong point among them does not mask the one left out,
+// widened for the coordinates the fit took up. -1 when too few are left
+// over to judge by (the fit of the rest all but passes through them).
+double Scatter(const std::vector<double>& residuals, int nParameters)
+{
+    const int left = 2 * static_cast<int>(residuals.size()) - nParameters;
+    if (left < 3)
+        return -1.0;
+    return Median(residuals) * std::sqrt(static_cast<double>(residuals.size()) / left);
+}
+
+double PixelLength(const CAffineTransform* pInverse, double dx, double dy)
+{
+    double px, py;
+    ToPixels(pInverse, dx, dy, &px, &py);
+    return std::hypot(px, py);
+}
+
+void FillLeftOut(const CGeoRefArray& geoRef, const CGeoRefArray& fitted, const CAffineTransform* pInverse,
+                 CModelFit* pFit)
+{
+    std::vector<double> others;
+    const std::vector<CGeoRefPoint>& points = geoRef.m_points;
+    const CWarpTransform* pWarp = fitted.Warp();
+    const bool spline = pWarp && pWarp->Kind() == WarpKind::ThinPlateSpline;
+    size_t on = 0;   // the point's place among those switched on: the spline's order
+    const size_t nOn = static_cast<size_t>(
+        std::count_if(points.begin(), points.end(), [](const CGeoRefPoint& p) { return !p.m_bOff; }));
+    const bool refit = nOn <= static_cast<size_t>(kLeaveOneOutRefitPoints);
+    // The first model's rotation is a mean over pairs: without a point it
+    // is the sum less that point's pairs, so the pairs' terms (an arc
+    // tangent each) are found once, not once a point.
+    const bool downdate = refit && pFit->nModel == FitModel::RotationScales && nOn == points.size();
+    std::vector<double> pointSums;
+    double allSum = 0.0;
+    long long allPairs = 0;
+    if (downdate)
+    {
+        CGeoRefArray all(geoRef);
+        pointSums.assign(points.size(), 0.0);
+        all.ForEachPairRotation([&](size_t a, size_t b, double d) {
+            allSum += d;
+            pointSums[a] += d;
+            pointSums[b] += d;
+            ++allPairs;
+        });
+    }
+    for (size_t i = 0; i < points.size(); ++i)
+    {
+        CPointResidual& r = pFit->residuals[i];
+        double dx = r.dX, dy = r.dY;
+        r.dOthersPixels = -1.0;
+        if (points[i].m_bOff)
+        {
+            // Left out already: its residual is the one without it.
+        }
+        else if (spline)
+        {
+            const size_t k = on++;
+            if (k >= pWarp->LeaveOneOutX().size())
+                continue;
+            dx = pWarp->LeaveOneOutX()[k];
+            dy = pWarp->LeaveOneOutY()[k];
+        }
+        else if (pFit->nModel != FitModel::FromFile)
+        {
+            if (!refit)
+                continue;
+            CGeoRefArray trial(geoRef);
+            trial.m_nFitModel = pFit->nModel;
+            trial.m_points.erase(trial.m_points.begin() + static_cast<std::ptrdiff_t>(i));
+            const long long restPairs = allPairs - static_cast<long long>(points.size() - 1);
+            const bool fitted = downdate ? restPairs > 0 && trial.FitRotated((allSum - pointSums[i]) / restPairs)
+                                         : trial.Refit();
+            double x, y;
+            if (!fitted || !trial.PixelToMap(points[i].m_nPixelX, points[i].m_nPixelY, &x, &y))
+                continue;
+            dx = x - points[i].m_dMapX;
+            dy = y - points[i].m_dMapY;
+            const CPixelToMapTransform transform = trial.GetTransform();
+            others.clear();
+            for (const CGeoRefPoint& p : trial.m_points)
+            {
+                if (p.m_bOff)
+                    continue;
+                transform.Map(p.m_nPixelX, p.m_nPixelY, &x, &y);
+                others.push_back(PixelLength(pInverse, x - p.m_dMapX, y - p.m_dMapY));
+            }
+            r.dOthersPixels = Scatter(others, FitModelParameters(pFit->nModel));
+        }
+        else
+        {
+            others.clear();
+            for (size_t j = 0; j < points.size(); ++j)
+                if (j != i && !points[j].m_bOff)
+                    others.push_back(PixelLength(pInverse, pFit->residuals[j].dX, pFit->residuals[j].dY));
+            r.dOthersPixels = Scatter(others, 0);
+        }
+        if (!std::isfinite(dx) || !std::isfinite(dy))
+            continue;
+        r.bLeftOut = true;
+        r.dLeftOutX = dx;
+        r.dLeftOutY = dy;
+        r.dLeftOutLength = std::hypot(dx, dy);
+        r.dLeftOutPixels = PixelLength(pInverse, dx, dy);
+    }
+    if (spline)
+    {
+        for (size_t i = 0; i < points.size(); ++i)
+        {
+            if (points[i].m_bOff)
+                continue;
+            others.clear();
+            for (size_t j = 0; j < points.size(); ++j)
+                if (j != i && !points[j].m_bOff && pFit->residuals[j].bLeftOut)
+                    others.push_back(pFit->residuals[j].dLeftOutPixels);
+            pFit->residuals[i].dOthersPixels = Median(others);
+        }
+    }
+}
+
+void FillResiduals(const CGeoRefArray& geoRef, const CGeoRefArray& fitted, bool bLeaveOneOut, CModelFit* pFit)
 {
     // The file's georeference is in force without any point: nothing to measure.
     if (geoRef.m_points.empty())
         return;
     CAffineTransform inverse;
-    const bool invertible = pFit->affine.Invert(&inverse);
-    double sumMap = 0.0, sumPixels = 0.0, worst = 0.0;
+    const CAffineTransform* pInverse = pFit->affine.Invert(&inverse) ? &inverse : nullptr;
+    const CPixelToMapTransform transform = fitted.GetTransform();
     pFit->residuals.resize(geoRef.m_points.size());
     for (size_t i = 0; i < geoRef.m_points.size(); ++i)
     {
@@ -62,14 +213,30 @@ void FillResiduals(const CGeoRefArray& geoRef, const CPixelToMapTransform& trans
         transform.Map(point.m_nPixelX, point.m_nPixelY, &x, &y);
         r.dX = x - point.m_dMapX;
         r.dY = y - point.m_dMapY;
-        r.dLength = std::hypot(r.dX, r.dY);
-        if (invertible)
+    }
+    // The spline passes through every point: what tells is how far it
+    // misses each one without it, which then stands as its residual.
+    const bool spline = pFit->nModel == FitModel::ThinPlateSpline;
+    if (bLeaveOneOut || spline)
+        FillLeftOut(geoRef, fitted, pInverse, pFit);
+    // The RMS and the worst point are of the points the fit is made of.
+    double sumMap = 0.0, sumPixels = 0.0, worst = 0.0;
+    int nFitted = 0;
+    for (size_t i = 0; i < geoRef.m_points.size(); ++i)
+    {
+        CPointResidual& r = pFit->residuals[i];
+        const bool off = geoRef.m_points[i].m_bOff;
+        if (spline && !off)
         {
-            // Only the linear part: the difference of two inverse positions.
-            r.dPixelX = inverse.xPerColumn * r.dX + inverse.xPerRow * r.dY;
-            r.dPixelY = inverse.yPerColumn * r.dX + inverse.yPerRow * r.dY;
-            r.dPixelLength = std::hypot(r.dPixelX, r.dPixelY);
+            r.dX = r.bLeftOut ? r.dLeftOutX : 0.0;
+            r.dY = r.bLeftOut ? r.dLeftOutY : 0.0;
         }
+        r.dLength = std::hypot(r.dX, r.dY);
+        ToPixels(pInverse, r.dX, r.dY, &r.dPixelX, &r.dPixelY);
+        r.dPixelLength = std::hypot(r.dPixelX, r.dPixelY);
+        if (off)
+            continue;
+        ++nFitted;
         sumMap += r.dLength * r.dLength;
         sumPixels += r.dPixelLength * r.dPixelLength;
         if (r.dPixelLength > worst)
@@ -78,7 +245,7 @@ void FillResiduals(const CGeoRefArray& geoRef, const CPixelToMapTransform& trans
             pFit->nWorst = static_cast<int>(i);
         }
     }
-    const double n = static_cast<double>(geoRef.m_points.size());
+    const double n = static_cast<double>(std::max(nFitted, 1));
     pFit->dRmsMap = std::sqrt(sumMap / n);
     pFit->dRmsPixels = std::sqrt(sumPixels / n);
     if (!(worst >= kNegligiblePixels))
@@ -104,30 +271,30 @@ void AddScaleHints(const CFitReport& report, std::vector<CFitHint>* pHints)
 
 void AddOutlierHints(const CModelFit& fit, std::vector<CFitHint>* pHints)
 {
-    // No point can stray more than sqrt(n) times the RMS of all, so with a
-    // handful of points each is set against the RMS of the others.
-    const size_t n = fit.residuals.size();
-    if (!fit.bFitted || n < 3)
+    // An ordinary residual hides a wrong point: the fit bends towards it
+    // and lays its error on the others. Left out, it shows in full, and the
+    // others, fitted without it, agree among themselves; a good point left
+    // out still has the wrong one among the rest, whose scatter then covers
+    // its own leave-one-out residual.
+    if (!fit.bFitted || fit.residuals.size() < 4)
         return;
-    double sum = 0.0;
-    for (const CPointResidual& r : fit.residuals)
-        sum += r.dPixelLength * r.dPixelLength;
-    for (size_t i = 0; i < n; ++i)
+    for (size_t i = 0; i < fit.residuals.size(); ++i)
     {
-        const double own = fit.residuals[i].dPixelLength;
-        const double others = std::sqrt(std::fmax(sum - own * own, 0.0) / static_cast<double>(n - 1));
-        if (own > kOutlierFloorPixels && own > 3.0 * others)
+        const CPointResidual& own = fit.residuals[i];
+        if (own.bLeftOut && own.dOthersPixels >= 0.0 && own.dLeftOutPixels > kOutlierFloorPixels &&
+            own.dLeftOutPixels > kOutlierFactor * own.dOthersPixels)
             pHints->push_back(CFitHint{HINT_OUTLIER, static_cast<int>(i)});
     }
 }
 
 }   // namespace
 
-CModelFit EvaluateFit(const CGeoRefArray& geoRef, FitModel nModel)
+CModelFit EvaluateFit(const CGeoRefArray& geoRef, FitModel nModel, bool bLeaveOneOut)
 {
     CModelFit fit;
     fit.nModel = nModel;
-    const int n = static_cast<int>(geoRef.m_points.size());
+    const int n = static_cast<int>(std::count_if(geoRef.m_points.begin(), geoRef.m_points.end(),
+                                                 [](const CGeoRefPoint& p) { return !p.m_bOff; }));
     const int minimum = FitModelMinimumPoints(nModel);
     if (n < minimum)
     {
@@ -148,7 +315,7 @@ CModelFit EvaluateFit(const CGeoRefArray& geoRef, FitModel nModel)
     }
     else
         DescribeAffine(fit.affine, &fit.dRotation, &fit.dScaleX, &fit.dScaleY);
-    FillResiduals(trial, trial.GetTransform(), &fit);
+    FillResiduals(geoRef, trial, bLeaveOneOut, &fit);
     return fit;
 }
 
@@ -157,7 +324,19 @@ CFitReport EvaluateFits(const CGeoRefArray& geoRef)
     CFitReport report;
     report.nChosenModel = geoRef.m_nFitModel;
     for (FitModel model : kFitModels)
-        report.models[FitModelIndex(model)] = EvaluateFit(geoRef, model);
+    {
+        CModelFit& fit = report.models[FitModelIndex(model)];
+        const bool chosen = model == geoRef.m_nFitModel;
+        if (model == FitModel::ThinPlateSpline && !chosen &&
+            std::count_if(geoRef.m_points.begin(), geoRef.m_points.end(),
+                          [](const CGeoRefPoint& p) { return !p.m_bOff; }) > kReportSplinePoints)
+        {
+            fit.nModel = model;
+            fit.bSkipped = true;
+            continue;
+        }
+        fit = EvaluateFit(geoRef, model, chosen);
+    }
 
     AddScaleHints(report, &report.hints);
     const size_t n = geoRef.m_points.size();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,7 +18,8 @@ const double kHalfPi = 1.5707963265;
 
 // The rotation and the two linear relations of a fitted georeference, with
 // cos and sin of the rotation taken once, for converting many pixels in a
-// row; or, for the least-squares models (bAffine), their six coefficients.
+// row; or, for the least-squares models (bAffine), their six coefficients,
+// or the mapping itself for a model that is not affine (pWarp).
 struct CPixelToMapTransform
 {
     double dCos, dSin;
@@ -24,11 +27,17 @@ struct CPixelToMapTransform
     int nImageHeight;
     bool bAffine = false;
     CAffineTransform affine;
+    std::shared_ptr<const CWarpTransform> pWarp;
 
     void Map(int nPixelX, int nPixelY, double* pdMapX, double* pdMapY) const
     {
         if (bAffine)
         {
+            if (pWarp)
+            {
+                pWarp->Map(nPixelX, nPixelY, pdMapX, pdMapY);
+                return;
+            }
             affine.Map(nPixelX, nPixelY, pdMapX, pdMapY);
             return;
         }
@@ -71,8 +80,10 @@ public:
     FitModel m_nFitModel;
     FitModel m_nFittedModel;
     // The fit in force when it was made by a least-squares model or taken
-    // from the image file.
+    // from the image file; for a model that is not affine, the least-squares
+    // affine fit of the same points beside the mapping itself (m_warp).
     CAffineTransform m_affine;
+    std::shared_ptr<const CWarpTransform> m_warp;
     // The georeference the image file brings along, which FitModel::FromFile
     // puts in force; m_bFileFit false when it has none.
     bool m_bFileFit = false;
@@ -98,6 +109,12 @@ public:
     // points that are gone.
     bool Refit();
     bool FitLinear();
+    // The first model in two steps: each pair's rotation term (the
+    // difference of its orientations on the map and on the image, folded),
+    // then the fit with a given rotation. The leave-one-out residuals take
+    // the rotation without a point from these terms.
+    void ForEachPairRotation(const std::function<void(size_t i, size_t j, double d)>& visit);
+    bool FitRotated(double dRotation);
     void RotatePixel(int x, int y, double* pdU, double* pdV) const;
     bool PixelToMap(int nPixelX, int nPixelY, double* pdMapX, double* pdMapY) const;
     // The rotation of the fit in force, radians; for the least-squares
@@ -108,7 +125,12 @@ public:
     // results of PixelToMap. Only meaningful while m_bValid is true.
     CPixelToMapTransform GetTransform() const;
     // The same mapping as six affine coefficients (equal to PixelToMap up to
-    // rounding; exactly the fit for the least-squares models), for work that
-    // needs the mapping both ways.
+    // rounding; exactly the fit for the affine models, the affine fit of the
+    // same points for the others), for work that needs the mapping both ways.
     CAffineTransform GetAffine() const;
+    // The mapping back from map coordinates to a pixel position, for every
+    // model; false without a fit or where nothing maps to (x, y).
+    bool MapToPixel(double dMapX, double dMapY, double* pdColumn, double* pdRow) const;
+    // The fit in force when it is not affine; null otherwise.
+    const CWarpTransform* Warp() const { return m_warp.get(); }
 };

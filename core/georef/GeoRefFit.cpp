@@ -1,6 +1,8 @@
 // Fitting the pixel-to-map transformation from the control points, and
 // converting pixels with it.
+#include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "core/georef/GeoRefArray.h"
 
@@ -45,12 +47,35 @@ void CGeoRefArray::RotatePixel(int x, int y, double* pdU, double* pdV) const
 
 bool CGeoRefArray::CalcTransform()
 {
+    if (std::any_of(m_points.begin(), m_points.end(), [](const CGeoRefPoint& p) { return p.m_bOff; }))
+    {
+        // The fit of the points switched on, made on a copy that has only them.
+        CGeoRefArray on(*this);
+        on.m_points.clear();
+        for (const CGeoRefPoint& p : m_points)
+            if (!p.m_bOff)
+                on.m_points.push_back(p);
+        if (!on.CalcTransform())
+            return false;
+        m_bValid = on.m_bValid;
+        m_dRotation = on.m_dRotation;
+        m_dX0 = on.m_dX0;
+        m_dXScale = on.m_dXScale;
+        m_dY0 = on.m_dY0;
+        m_dYScale = on.m_dYScale;
+        m_nFittedModel = on.m_nFittedModel;
+        m_affine = on.m_affine;
+        m_warp = on.m_warp;
+        return true;
+    }
+
     if (m_nFitModel == FitModel::FromFile)
     {
         // Whatever the points say: they are only measured against it.
         if (!m_bFileFit)
             return false;
         m_affine = m_fileFit;
+        m_warp.reset();
         m_nFittedModel = FitModel::FromFile;
         m_bValid = true;
         return true;
@@ -61,11 +86,39 @@ bool CGeoRefArray::CalcTransform()
         if (!(m_nFitModel == FitModel::Helmert ? FitHelmert(m_points, &fit) : FitAffine(m_points, &fit)))
             return false;
         m_affine = fit;
+        m_warp.reset();
+        m_nFittedModel = m_nFitModel;
+        m_bValid = true;
+        return true;
+    }
+    WarpKind kind;
+    if (IsWarpModel(m_nFitModel, &kind))
+    {
+        auto warp = std::make_shared<CWarpTransform>();
+        if (!CWarpTransform::Fit(kind, m_points, warp.get()))
+            return false;
+        m_affine = warp->Affine();
+        m_warp = std::move(warp);
         m_nFittedModel = m_nFitModel;
         m_bValid = true;
         return true;
     }
 
+    // The rotation is the mean over all pairs of the difference between the
+    // pair's orientation on the map and on the image.
+    double sum = 0.0;
+    int pairs = 0;
+    ForEachPairRotation([&](size_t, size_t, double d) {
+        sum += d;
+        ++pairs;
+    });
+    if (pairs == 0)
+        return false;
+    return FitRotated(sum / pairs);
+}
+
+void CGeoRefArray::ForEachPairRotation(const std::function<void(size_t i, size_t j, double d)>& visit)
+{
     for (CGeoRefPoint& point : m_points)
     {
         point.m_nFitX = point.m_nPixelX;
@@ -73,11 +126,6 @@ bool CGeoRefArray::CalcTransform()
         point.m_nFitY =
             static_cast<int>(static_cast<unsigned>(m_nImageHeight) - static_cast<unsigned>(point.m_nPixelY));
     }
-
-    // The rotation is the mean over all pairs of the difference between the
-    // pair's orientation on the map and on the image.
-    double sum = 0.0;
-    int pairs = 0;
     const size_t n = m_points.size();
     for (size_t i = 0; i < n; ++i)
     {
@@ -92,14 +140,20 @@ bool CGeoRefArray::CalcTransform()
                 d -= kPi;
             if (d < -kHalfPi)
                 d += kPi;
-            sum += d;
-            ++pairs;
+            visit(i, j, d);
         }
     }
-    if (pairs == 0)
-        return false;
-    m_dRotation = sum / pairs;
+}
 
+bool CGeoRefArray::FitRotated(double dRotation)
+{
+    m_dRotation = dRotation;
+    for (CGeoRefPoint& point : m_points)
+    {
+        point.m_nFitX = point.m_nPixelX;
+        point.m_nFitY =
+            static_cast<int>(static_cast<unsigned>(m_nImageHeight) - static_cast<unsigned>(point.m_nPixelY));
+    }
     for (CGeoRefPoint& point : m_points)
         RotatePixel(point.m_nFitX, point.m_nFitY, &point.m_dRotX, &point.m_dRotY);
     return FitLinear();
@@ -125,6 +179,7 @@ bool CGeoRefArray::FitLinear()
     m_dXScale = xSums.slopes / xSums.weight;
     m_dY0 = ySums.intercepts / ySums.weight;
     m_dYScale = ySums.slopes / ySums.weight;
+    m_warp.reset();
     m_nFittedModel = FitModel::RotationScales;
     m_bValid = true;
     return true;
@@ -154,6 +209,7 @@ CPixelToMapTransform CGeoRefArray::GetTransform() const
     {
         t.bAffine = true;
         t.affine = m_affine;
+        t.pWarp = m_warp;
     }
     t.dCos = std::cos(m_dRotation);
     t.dSin = std::sin(m_dRotation);
@@ -212,5 +268,18 @@ bool CGeoRefArray::PixelToMap(int nPixelX, int nPixelY, double* pdMapX, double* 
     if (!m_bValid)
         return false;
     GetTransform().Map(nPixelX, nPixelY, pdMapX, pdMapY);
+    return true;
+}
+
+bool CGeoRefArray::MapToPixel(double dMapX, double dMapY, double* pdColumn, double* pdRow) const
+{
+    if (!m_bValid)
+        return false;
+    if (m_warp)
+        return m_warp->MapToPixel(dMapX, dMapY, pdColumn, pdRow);
+    CAffineTransform inverse;
+    if (!GetAffine().Invert(&inverse))
+        return false;
+    inverse.Map(dMapX, dMapY, pdColumn, pdRow);
     return true;
 }

@@ -18,6 +18,9 @@ struct CGeoRefPoint
     // for a point read from the point file, which keeps only the numbers.
     std::string m_strMapX;
     std::string m_strMapY;
+    // Switched off: kept and shown, left out of the fit. Not in the point
+    // file, whose layout older versions read; kept in the image settings.
+    bool m_bOff = false;
 
     CGeoRefPoint() = default;
     CGeoRefPoint(double dMapX, double dMapY, int nPixelX, int nPixelY)

@@ -23,7 +23,7 @@ long long CellsFor(double span, double pixelSize)
 
 GeoTiffStatus CalcGeoTiffGrid(const CAffineTransform& fit, int nWidth, int nHeight,
                               const std::vector<CGeoRefPoint>& points, GeoTiffExtent nExtent, double dPixelSize,
-                              CGeoTiffGrid* pGrid)
+                              CGeoTiffGrid* pGrid, const CWarpTransform* pWarp)
 {
     if (nWidth < 1 || nHeight < 1)
         return GEOTIFF_NO_IMAGE;
@@ -49,6 +49,28 @@ GeoTiffStatus CalcGeoTiffGrid(const CAffineTransform& fit, int nWidth, int nHeig
         }
         if (!(maxX > minX) || !(maxY > minY))
             return GEOTIFF_NO_POINTS;
+    }
+    else if (pWarp)
+    {
+        const int kEdgeSteps = 256;
+        pWarp->Map(-0.5, -0.5, &minX, &minY);
+        maxX = minX;
+        maxY = minY;
+        for (int k = 0; k <= kEdgeSteps; ++k)
+        {
+            const double c = -0.5 + static_cast<double>(nWidth) * k / kEdgeSteps;
+            const double r = -0.5 + static_cast<double>(nHeight) * k / kEdgeSteps;
+            const double edges[4][2] = {{c, -0.5}, {c, nHeight - 0.5}, {-0.5, r}, {nWidth - 0.5, r}};
+            for (const auto& at : edges)
+            {
+                double x, y;
+                pWarp->Map(at[0], at[1], &x, &y);
+                minX = std::min(minX, x);
+                maxX = std::max(maxX, x);
+                minY = std::min(minY, y);
+                maxY = std::max(maxY, y);
+            }
+        }
     }
     else
     {

@@ -6,6 +6,7 @@
 
 #include "core/georef/AffineTransform.h"
 #include "core/georef/GeoRefPoint.h"
+#include "core/georef/WarpTransform.h"
 
 enum GeoTiffExtent
 {
@@ -50,7 +51,9 @@ double DefaultGeoTiffPixelSize(const CAffineTransform& fit);
 // The grid of an export at dPixelSize: its corner is the extent's top-left
 // corner, and it has as many whole cells as cover the extent. The whole
 // image's extent is the box of the mapped outer corners of the scan's
-// corner pixels (pixel (c, r) covers c - 0.5 to c + 0.5 around its centre).
+// corner pixels (pixel (c, r) covers c - 0.5 to c + 0.5 around its centre);
+// through a fit that is not affine (pWarp), the box of the scan's outer
+// edges mapped at many points, since they need not be straight on the map.
 GeoTiffStatus CalcGeoTiffGrid(const CAffineTransform& fit, int nWidth, int nHeight,
                               const std::vector<CGeoRefPoint>& points, GeoTiffExtent nExtent, double dPixelSize,
-                              CGeoTiffGrid* pGrid);
+                              CGeoTiffGrid* pGrid, const CWarpTransform* pWarp = nullptr);

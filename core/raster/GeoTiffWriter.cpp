@@ -266,7 +266,8 @@ std::vector<uint16_t> GeoKeys(const CCrsRef& crs)
 }   // namespace
 
 GeoTiffStatus WriteGeoTiff(CFile& file, const CRgbImage& scan, const CAffineTransform& fit, const CGeoTiffGrid& grid,
-                           const CCrsRef& crs, const CGeoTiffOptions& options, const GeoTiffProgress& progress)
+                           const CCrsRef& crs, const CGeoTiffOptions& options, const GeoTiffProgress& progress,
+                           const CWarpTransform* pWarp)
 {
     if (scan.IsEmpty())
         return GEOTIFF_NO_IMAGE;
@@ -304,7 +305,9 @@ GeoTiffStatus WriteGeoTiff(CFile& file, const CRgbImage& scan, const CAffineTran
 
         // The full-size image, resampled tile by tile; each tile also gives
         // its quarter-size cells to the first overview.
-        const CInverseSampler sampler(scan, cellToPixel, checked.nResampling);
+        const CInverseSampler sampler =
+            pWarp ? CInverseSampler(scan, *pWarp, grid.dLeft, grid.dTop, grid.dPixelSize, checked.nResampling)
+                  : CInverseSampler(scan, cellToPixel, checked.nResampling);
         CRgbaImage* first = overviews.empty() ? nullptr : &overviews[0];
         const TileMaker resample = [&](int tx, int ty, int w, int h, unsigned char* pTile) {
             for (int y = 0; y < h; ++y)
@@ -364,7 +367,8 @@ GeoTiffStatus WriteGeoTiff(CFile& file, const CRgbImage& scan, const CAffineTran
 
 GeoTiffStatus ExportGeoTiff(CFileSystem& files, const std::string& strPath, const CRgbImage& scan,
                             const CAffineTransform& fit, const CGeoTiffGrid& grid, const CCrsRef& crs,
-                            const CGeoTiffOptions& options, const GeoTiffProgress& progress)
+                            const CGeoTiffOptions& options, const GeoTiffProgress& progress,
+                            const CWarpTransform* pWarp)
 {
     const std::string temp = StagedName(strPath);
     std::unique_ptr<CFile> file = files.OpenForWriting(temp);
@@ -374,7 +378,7 @@ GeoTiffStatus ExportGeoTiff(CFileSystem& files, const std::string& strPath, cons
     // Whatever stops the writing, the file made for it goes.
     try
     {
-        status = WriteGeoTiff(*file, scan, fit, grid, crs, options, progress);
+        status = WriteGeoTiff(*file, scan, fit, grid, crs, options, progress, pWarp);
     }
     catch (const std::bad_alloc&)
     {

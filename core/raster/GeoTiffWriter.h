@@ -49,13 +49,16 @@ bool GridToScanPixels(const CAffineTransform& fit, const CGeoTiffGrid& grid, CAf
 // split into bands of tile rows whose tiles are made and compressed on
 // options.nThreads threads; the bytes are the same for any thread count.
 // Memory beyond the scan: one band of tiles and the overviews.
+// With pWarp, a fit that is not affine, the cells are taken back to the scan
+// through it (fit is then its affine form, only checked for an inverse).
 GeoTiffStatus WriteGeoTiff(CFile& file, const CRgbImage& scan, const CAffineTransform& fit, const CGeoTiffGrid& grid,
                            const CCrsRef& crs, const CGeoTiffOptions& options,
-                           const GeoTiffProgress& progress = nullptr);
+                           const GeoTiffProgress& progress = nullptr, const CWarpTransform* pWarp = nullptr);
 
 // The export as a file: written to a temporary beside strPath, flushed to
 // the disk, which then replaces strPath in one step. A cancel or any
 // failure leaves no new file and strPath as it was.
 GeoTiffStatus ExportGeoTiff(CFileSystem& files, const std::string& strPath, const CRgbImage& scan,
                             const CAffineTransform& fit, const CGeoTiffGrid& grid, const CCrsRef& crs,
-                            const CGeoTiffOptions& options, const GeoTiffProgress& progress = nullptr);
+                            const CGeoTiffOptions& options, const GeoTiffProgress& progress = nullptr,
+                            const CWarpTransform* pWarp = nullptr);

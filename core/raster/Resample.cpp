@@ -10,8 +10,65 @@ CInverseSampler::CInverseSampler(const CRgbImage& scan, const CAffineTransform& 
 {
 }
 
+CInverseSampler::CInverseSampler(const CRgbImage& scan, const CWarpTransform& warp, double dLeft, double dTop,
+                                 double dSize, ResampleMethod nMethod)
+    : m_scan(scan), m_nMethod(nMethod), m_pWarp(&warp), m_dLeft(dLeft), m_dTop(dTop), m_dSize(dSize)
+{
+}
+
+namespace
+{
+// Pixels: far below what moves a sample, of nearest neighbour or any kernel.
+const double kWarpNodeTolerance = 1e-3;
+}   // namespace
+
+bool CInverseSampler::WarpPosition(double i, int j, double* pc, double* pr) const
+{
+    return m_pWarp->MapToPixel(m_dLeft + (i + 0.5) * m_dSize, m_dTop - (j + 0.5) * m_dSize, pc, pr);
+}
+
 void CInverseSampler::SampleRow(int i0, int j, int nCount, unsigned char* pRgba) const
 {
+    if (m_pWarp)
+    {
+        // Nodes at whole multiples of kWarpNodeCells, so that a cell's
+        // position does not depend on where its piece of the row starts.
+        const int step = kWarpNodeCells;
+        long long node = -1;
+        bool both = false;
+        double c0 = 0, r0 = 0, c1 = 0, r1 = 0;
+        for (int k = 0; k < nCount; ++k, pRgba += 4)
+        {
+            const int i = i0 + k;
+            const long long a = (static_cast<long long>(i) / step) * step;
+            if (a != node)
+            {
+                // Straight between the nodes only where the middle cell lies
+                // within kWarpNodeTolerance of the line; elsewhere every cell
+                // is taken back on its own.
+                node = a;
+                double cm, rm;
+                both = WarpPosition(static_cast<double>(a), j, &c0, &r0) &&
+                       WarpPosition(static_cast<double>(a + step), j, &c1, &r1) &&
+                       WarpPosition(static_cast<double>(a + step / 2), j, &cm, &rm) &&
+                       std::hypot((c0 + c1) / 2 - cm, (r0 + r1) / 2 - rm) <= kWarpNodeTolerance;
+            }
+            double c, r;
+            if (both)
+            {
+                const double t = static_cast<double>(i - a) / step;
+                c = c0 + t * (c1 - c0);
+                r = r0 + t * (r1 - r0);
+            }
+            else if (!WarpPosition(i, j, &c, &r))
+            {
+                std::memset(pRgba, 0, 4);
+                continue;
+            }
+            Sample(c, r, pRgba);
+        }
+        return;
+    }
     // The row's terms once; each cell then adds its own column term, so a
     // cell's position is the same whichever piece of the row asks for it.
     const double rowC = m_toPixel.x0 + m_toPixel.xPerRow * j;
@@ -19,24 +76,27 @@ void CInverseSampler::SampleRow(int i0, int j, int nCount, unsigned char* pRgba)
     for (int k = 0; k < nCount; ++k, pRgba += 4)
     {
         const double i = static_cast<double>(i0 + k);
-        const double c = rowC + m_toPixel.xPerColumn * i;
-        const double r = rowR + m_toPixel.yPerColumn * i;
-        // Inside when (c, r) rounds to a pixel of the scan. Tested on the
-        // doubles: NaN, and values no int can hold, fail here.
-        const double tc = c + 0.5, tr = r + 0.5;
-        if (!(tc >= 0.0 && tc < m_scan.Width() && tr >= 0.0 && tr < m_scan.Height()))
-        {
-            std::memset(pRgba, 0, 4);
-            continue;
-        }
-        switch (m_nMethod)
-        {
-        case RESAMPLE_BILINEAR: Bilinear(c, r, pRgba); break;
-        case RESAMPLE_CUBIC: Cubic(c, r, pRgba); break;
-        default: Nearest(tc, tr, pRgba); break;
-        }
-        pRgba[3] = 255;
+        Sample(rowC + m_toPixel.xPerColumn * i, rowR + m_toPixel.yPerColumn * i, pRgba);
     }
+}
+
+void CInverseSampler::Sample(double c, double r, unsigned char* pRgba) const
+{
+    // Inside when (c, r) rounds to a pixel of the scan. Tested on the
+    // doubles: NaN, and values no int can hold, fail here.
+    const double tc = c + 0.5, tr = r + 0.5;
+    if (!(tc >= 0.0 && tc < m_scan.Width() && tr >= 0.0 && tr < m_scan.Height()))
+    {
+        std::memset(pRgba, 0, 4);
+        return;
+    }
+    switch (m_nMethod)
+    {
+    case RESAMPLE_BILINEAR: Bilinear(c, r, pRgba); break;
+    case RESAMPLE_CUBIC: Cubic(c, r, pRgba); break;
+    default: Nearest(tc, tr, pRgba); break;
+    }
+    pRgba[3] = 255;
 }
 
 void CInverseSampler::Nearest(double tc, double tr, unsigned char* pOut) const

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/georef/AffineTransform.h"
+#include "core/georef/WarpTransform.h"
 #include "core/raster/RgbImage.h"
 
 enum ResampleMethod
@@ -28,12 +29,23 @@ public:
     // cellToPixel: from a cell (i, j) of the output to the scan position of
     // its centre. The scan must outlive the sampler.
     CInverseSampler(const CRgbImage& scan, const CAffineTransform& cellToPixel, ResampleMethod nMethod);
+    // Through a fit that is not affine: cell (i, j) has its centre at map
+    // (dLeft + (i + 0.5) dSize, dTop - (j + 0.5) dSize), taken back to the
+    // scan exactly at every kWarpNodeCells-th cell of a row, and linearly
+    // between two such nodes where the cell halfway lies within a
+    // thousandth of a pixel of that line (every cell exactly elsewhere).
+    // The warp must outlive it.
+    CInverseSampler(const CRgbImage& scan, const CWarpTransform& warp, double dLeft, double dTop, double dSize,
+                    ResampleMethod nMethod);
+    static const int kWarpNodeCells = 16;
 
     // RGBA of the cells (i0 .. i0 + nCount - 1, j). Each cell's value depends
     // on (i, j) alone, never on how the output is cut into pieces.
     void SampleRow(int i0, int j, int nCount, unsigned char* pRgba) const;
 
 private:
+    void Sample(double c, double r, unsigned char* pRgba) const;
+    bool WarpPosition(double i, int j, double* pc, double* pr) const;
     void Nearest(double tc, double tr, unsigned char* pOut) const;
     void Bilinear(double c, double r, unsigned char* pOut) const;
     void Cubic(double c, double r, unsigned char* pOut) const;
@@ -41,6 +53,8 @@ private:
     const CRgbImage& m_scan;
     CAffineTransform m_toPixel;
     ResampleMethod m_nMethod;
+    const CWarpTransform* m_pWarp = nullptr;
+    double m_dLeft = 0.0, m_dTop = 0.0, m_dSize = 0.0;
 };
 
 // An RGBA image as a value: nWidth x nHeight cells of 4 bytes, top row first.

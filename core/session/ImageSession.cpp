@@ -46,6 +46,7 @@ void ReadImageSideFiles(const std::string& strPath, CFileSystem& files, CImageOp
     pOpening->points = std::move(pointFile.m_points);
     const CImageSettings settings = ReadImageSettings(strPath.c_str(), files);
     pOpening->nFitModel = ParseFitModelSetting(settings.Get(kFitSettingKey));
+    ApplyPointsOffSetting(settings.Get(kPointsOffSettingKey), &pOpening->points);
     // The catalogue is unpacked only for an image that names a system.
     if (!settings.Get(kCrsSettingKey).empty())
         pOpening->crs = CrsFromSettings(settings, EmbeddedCrsCatalogue());
@@ -87,6 +88,7 @@ CSessionOutcome CImageSession::Open(const CImageOpening& opening)
         opening.nFitModel == FitModel::FromFile && !geoRef.m_bFileFit ? FitModel::RotationScales : opening.nFitModel;
     m_crs = opening.crs;
     m_strPath = opening.strPath;
+    m_strPointsOff = PointsOffSettingValue(geoRef.m_points);
     m_current.RemoveAll();
     SetSource(nullptr);
     SetJournalImage(opening.strFullPath, opening.strJournalFolder);
@@ -341,6 +343,25 @@ CSessionOutcome CImageSession::DeleteAllPoints()
     return Do(CDeleteAllPointsEdit{GeoRef().m_points});
 }
 
+CSessionOutcome CImageSession::SwitchPoint(int nIndex, bool bOff)
+{
+    const std::vector<CGeoRefPoint>& points = GeoRef().m_points;
+    if (nIndex < 0 || nIndex >= static_cast<int>(points.size()) || points[nIndex].m_bOff == bOff)
+        return {};
+    if (m_nMode != MODE_GEOREFERENCE && m_nMode != MODE_NONE)
+    {
+        CGeoRefArray trial(GeoRef());
+        trial.m_points[nIndex].m_bOff = bOff;
+        if (!trial.Refit())
+        {
+            CSessionOutcome refused;
+            refused.messages.push_back({NOTICE_MODEL_CANNOT_FIT, std::string()});
+            return refused;
+        }
+    }
+    return Do(CSwitchPointEdit{nIndex, bOff});
+}
+
 CSessionOutcome CImageSession::ChooseFitModel(FitModel nModel)
 {
     const FitModel nBefore = GeoRef().m_nFitModel;
@@ -348,7 +369,15 @@ CSessionOutcome CImageSession::ChooseFitModel(FitModel nModel)
         return {};
     // Features being digitised need a fit in force all the time: a model
     // that cannot be fitted yet is chosen while georeferencing.
-    if (m_nMode != MODE_GEOREFERENCE && m_nMode != MODE_NONE && !m_fitReport.Model(nModel).bFitted)
+    bool fits = m_fitReport.Model(nModel).bFitted;
+    if (m_fitReport.Model(nModel).bSkipped)
+    {
+        // Not fitted for the report: too many points to fit it beside the chosen one.
+        CGeoRefArray trial(GeoRef());
+        trial.m_nFitModel = nModel;
+        fits = trial.Refit();
+    }
+    if (m_nMode != MODE_GEOREFERENCE && m_nMode != MODE_NONE && !fits)
     {
         CSessionOutcome refused;
         refused.messages.push_back({NOTICE_MODEL_CANNOT_FIT, std::string()});
@@ -586,8 +615,19 @@ CSessionOutcome CImageSession::AfterStep(const CEdit& edit, EditStep nStep)
 
     if (edit.As<CSetFitModelEdit>())
         UpdateSetting(kFitSettingKey, FitModelSettingValue(GeoRef().m_nFitModel), NOTICE_SETTINGS_NOT_WRITTEN, outcome);
-    else if (georeference && !(edit.As<CAddPointEdit>() && nStep == EditStep::Done))
+    else if (georeference && !edit.As<CSwitchPointEdit>() && !(edit.As<CAddPointEdit>() && nStep == EditStep::Done))
         WritePointFile(outcome);   // a new point is written when the fit is asked for
+    // The switched-off points by number: a switch changes them, and so does
+    // a point added or deleted before one.
+    if (georeference)
+    {
+        const std::string off = PointsOffSettingValue(GeoRef().m_points);
+        if (off != m_strPointsOff)
+        {
+            m_strPointsOff = off;
+            UpdateSetting(kPointsOffSettingKey, off, NOTICE_SETTINGS_NOT_WRITTEN, outcome);
+        }
+    }
     if (journalFailed)
         JournalFailed(outcome);
     return outcome;

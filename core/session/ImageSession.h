@@ -157,6 +157,10 @@ public:
     CSessionOutcome DeletePoint(int nIndex);
     CSessionOutcome DeleteAllPoints();
     CSessionOutcome ChooseFitModel(FitModel nModel);
+    // Switches the point off (left out of the fit, kept and shown) or on.
+    // While features are digitised a switch that leaves the chosen model
+    // unable to fit is refused, as a model that cannot fit is.
+    CSessionOutcome SwitchPoint(int nIndex, bool bOff);
 
     // Writes the points and fits them: bDone when digitising may start.
     CSessionOutcome FitPoints();
@@ -264,4 +268,6 @@ private:
     // The opened features' file comes back with them, or they lose their records.
     void RestoreSource(CSessionOutcome& outcome);
     void SetSource(std::shared_ptr<const COpenedLayer> pSource);
+    // The switched-off points as the settings file has them now.
+    std::string m_strPointsOff;
 };

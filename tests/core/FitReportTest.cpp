@@ -146,4 +146,77 @@ TEST(FitReport, HintsNameTheLikelyMistake)
                     .hints.empty());
 }
 
+// A sheet of 120 x 93 pixels a minute of longitude and latitude, turned a
+// little; k and noise add a fixed pattern of clicking error.
+CGeoRefPoint Minute(double east, double north, int k = 0, double noise = 0.0)
+{
+    const int column = static_cast<int>(std::lround(100 + east * 120 - north * 6 + noise * std::sin(1.7 * k)));
+    const int row = static_cast<int>(std::lround(1000 - east * 5 - north * 93 + noise * std::cos(2.3 * k)));
+    return CGeoRefPoint(7.0 + east / 60.0, 45.0 + north / 60.0, column, row);
+}
+
+std::vector<int> Outliers(const CFitReport& report)
+{
+    std::vector<int> points;
+    for (const CFitHint& hint : report.hints)
+        if (hint.nKind == HINT_OUTLIER)
+            points.push_back(hint.nPoint);
+    return points;
+}
+
+TEST(FitReport, LeaveOneOutExposesAMistypedPointTheOrdinaryResidualHides)
+{
+    // Four corners and the middle crossing typed a minute north (93 px).
+    std::vector<CGeoRefPoint> five = {Minute(0, 0), Minute(8, 0), Minute(0, 9), Minute(8, 9), Minute(4, 4)};
+    five[4].m_dMapY += 1 / 60.0;
+    const CFitReport report = EvaluateFits(Sheet(five));
+    const CModelFit& fit = report.Chosen();
+    ASSERT_TRUE(fit.bFitted);
+    // The fit bends towards it: its own residual is not three times the others'.
+    EXPECT_NEAR(fit.residuals[4].dPixelLength, 62, 2);
+    for (int i = 0; i < 4; ++i)
+    {
+        EXPECT_GT(fit.residuals[4].dPixelLength, fit.residuals[i].dPixelLength);
+        EXPECT_LT(fit.residuals[4].dPixelLength, 3 * fit.residuals[i].dPixelLength);
+    }
+    // Left out, the whole minute shows, and the other four agree without it.
+    ASSERT_TRUE(fit.residuals[4].bLeftOut);
+    EXPECT_NEAR(fit.residuals[4].dLeftOutPixels, 93, 1);
+    EXPECT_EQ(Outliers(report), std::vector<int>{4});
+
+    // Twelve crossings clicked to a pixel or two; then one, then a second,
+    // typed a minute off.
+    std::vector<CGeoRefPoint> none;
+    int k = 0;
+    for (int e = 0; e <= 8; e += 4)
+        for (int n = 0; n <= 9; n += 3)
+            none.push_back(Minute(e, n, ++k, 1.5));
+    std::vector<CGeoRefPoint> one = none, two;
+    one[5].m_dMapY += 1 / 60.0;
+    two = one;
+    two[8].m_dMapX -= 1 / 60.0;
+    const struct
+    {
+        const char* what;
+        const std::vector<CGeoRefPoint>& points;
+        std::vector<int> outliers;
+    } cases[] = {{"none", none, {}}, {"one", one, {5}}, {"two", two, {5, 8}}};
+    // The first model's values, taken from its pairs' terms, are those of
+    // a fit made again without each point.
+    const CModelFit first = EvaluateFit(Sheet(one), FitModel::RotationScales, true);
+    for (size_t i = 0; i < one.size(); ++i)
+    {
+        CGeoRefArray without = Sheet(one);
+        without.m_points.erase(without.m_points.begin() + static_cast<std::ptrdiff_t>(i));
+        double x, y;
+        ASSERT_TRUE(without.Refit() && without.PixelToMap(one[i].m_nPixelX, one[i].m_nPixelY, &x, &y));
+        EXPECT_NEAR(first.residuals[i].dLeftOutX, x - one[i].m_dMapX, 1e-12) << i;
+        EXPECT_NEAR(first.residuals[i].dLeftOutY, y - one[i].m_dMapY, 1e-12) << i;
+    }
+    for (const auto& c : cases)
+        for (FitModel model : {FitModel::RotationScales, FitModel::Affine, FitModel::Projective})
+            EXPECT_EQ(Outliers(EvaluateFits(Sheet(c.points, model))), c.outliers)
+                << c.what << " " << FitModelSettingValue(model);
+}
+
 }   // namespace

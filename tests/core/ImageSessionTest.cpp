@@ -1,6 +1,7 @@
 // The rules that follow the user's verbs on one image: which side file is
 // written, what the user is told, the mode, the unsaved flag, the journal,
 // and whether the north-up copy may still be shown.
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
@@ -432,4 +433,51 @@ TEST_F(ImageSessionTest, TheFilesGeoreferenceIgnoredOrAbsentChangesNothing)
     EXPECT_EQ(m_session.GeoRef().m_nFitModel, FitModel::RotationScales);
     EXPECT_FALSE(m_session.ChooseFitModel(FitModel::FromFile).bDone);
     EXPECT_FALSE(m_session.AnswerFileGeoreference(true).bDone);
+}
+
+TEST_F(ImageSessionTest, ASwitchedOffPointIsLeftOutOfTheFitAndKeptBesideTheImageNotInThePointFile)
+{
+    std::vector<CGeoRefPoint> points = Corners();
+    points.push_back(CGeoRefPoint(700, 300, 50, 50));   // typed 200 units off on both axes
+    (void)Open(points);
+    ASSERT_TRUE(m_session.FitPoints().bDone);
+    const std::string pointFile = m_files.m_files[kPointFile];
+    EXPECT_GT(m_session.FitReport().Chosen().dRmsPixels, 5.0);
+
+    const CSessionOutcome outcome = m_session.SwitchPoint(4, true);
+    ASSERT_TRUE(outcome.bDone);
+    EXPECT_EQ(outcome.pEdit->Name(), EditName::SwitchPoint);
+    EXPECT_EQ(ReadImageSettings(kImage, m_files).Get(kPointsOffSettingKey), "5");
+    EXPECT_EQ(m_files.m_files[kPointFile], pointFile) << "the point file keeps its layout and its points";
+    // The four corners fit exactly; the fifth keeps its residual, now the one without it.
+    const CModelFit& fit = m_session.FitReport().Chosen();
+    EXPECT_LT(fit.dRmsPixels, 1e-6);
+    ASSERT_EQ(fit.residuals.size(), 5u);
+    EXPECT_NEAR(fit.residuals[4].dLength, std::hypot(200.0, 200.0), 1e-6);
+
+    ASSERT_TRUE(m_session.Undo().bDone);
+    EXPECT_EQ(ReadImageSettings(kImage, m_files).Get(kPointsOffSettingKey), "");
+    ASSERT_TRUE(m_session.Redo().bDone);
+    // A point deleted before it renumbers it.
+    ASSERT_TRUE(m_session.DeletePoint(0).bDone);
+    EXPECT_EQ(ReadImageSettings(kImage, m_files).Get(kPointsOffSettingKey), "4");
+
+    CImageOpening opening;
+    ReadImageSideFiles(kImage, m_files, &opening);
+    ASSERT_EQ(opening.points.size(), 4u);
+    EXPECT_EQ(PointsOffSettingValue(opening.points), "4");
+
+    // While digitising, a switch that leaves too few points to fit is refused.
+    ASSERT_TRUE(m_session.StartDigitising(SHAPE_POLYLINE).bDone);
+    ASSERT_TRUE(m_session.SwitchPoint(2, true).bDone);
+    const CSessionOutcome refused = m_session.SwitchPoint(1, true);
+    EXPECT_FALSE(refused.bDone);
+    EXPECT_EQ(Notices(refused), std::vector<SessionNotice>{NOTICE_MODEL_CANNOT_FIT});
+}
+
+TEST(PointsOffSetting, NumbersThatAreNoPointsArePassedOver)
+{
+    std::vector<CGeoRefPoint> points(4);
+    ApplyPointsOffSetting("2,x,99,,0,4,-1,3.5", &points);
+    EXPECT_EQ(PointsOffSettingValue(points), "2,4");
 }

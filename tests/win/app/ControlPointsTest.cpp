@@ -9,6 +9,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+#include <vector>
+
 #include "app/ControlPointsWnd.h"
 #include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
@@ -44,6 +47,22 @@ std::string PointFileOf(const std::string& image) { return image.substr(0, image
 
 const char kMapPoints[] = "10.500000,-3.250000,10,20\r\n100.000000,200.000000,40,30\r\n";
 
+// The fit-model list's items as shown.
+std::vector<std::string> ModelChoices(CControlPointsWnd* pWnd)
+{
+    HWND hModels = GetDlgItem(pWnd->m_hWnd, IDC_CP_FIT_MODEL);
+    std::vector<std::string> texts;
+    const LRESULT count = SendMessageA(hModels, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i)
+    {
+        char text[128] = "";
+        if (SendMessageA(hModels, CB_GETLBTEXTLEN, i, 0) < static_cast<LRESULT>(sizeof text))
+            SendMessageA(hModels, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        texts.push_back(text);
+    }
+    return texts;
+}
+
 void Drag(HWND hView, POINT from, POINT to)
 {
     SendMessageA(hView, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
@@ -68,6 +87,12 @@ TEST(ControlPoints, ListFollowsAddDeleteEditAndMoveAndFlagsTheWorstPoint)
     EXPECT_EQ(gui::ListCell(hList, 0, 3), "10.500000");
     EXPECT_EQ(gui::ItemText(pWnd->m_hWnd, IDC_CP_RMS_AFFINE), "Affine: needs 1 more control point");
     EXPECT_EQ(gui::ItemText(pWnd->m_hWnd, IDC_CP_RMS_FIRST).find("Rotation and scales: RMS 0.000000, 0.00 px"), 0u);
+    // The later models are offered once the points are enough for them,
+    // and say meanwhile how many they still need.
+    const std::vector<std::string> firstThree = {"Rotation and scales", "Helmert", "Affine"};
+    EXPECT_EQ(ModelChoices(pWnd), firstThree);
+    EXPECT_EQ(gui::ItemText(pWnd->m_hWnd, IDC_CP_RMS_TPS), "Thin-plate spline: needs 1 more control point");
+    EXPECT_EQ(gui::ItemText(pWnd->m_hWnd, IDC_CP_RMS_POLYNOMIAL2), "Polynomial, order 2: needs 4 more control points");
 
     // A third point, typed in degrees: shown as typed and converted, and
     // now the fit misses.
@@ -78,6 +103,12 @@ TEST(ControlPoints, ListFollowsAddDeleteEditAndMoveAndFlagsTheWorstPoint)
         ASSERT_EQ(script.Seen().size(), 1u);
     }
     ASSERT_EQ(gui::ListRows(hList), 3);
+    std::vector<std::string> withSpline = firstThree;
+    withSpline.push_back("Thin-plate spline");
+    EXPECT_EQ(ModelChoices(pWnd), withSpline);
+    EXPECT_EQ(gui::ItemText(pWnd->m_hWnd, IDC_CP_RMS_PROJECTIVE), "Projective: needs 1 more control point");
+    // Each point's residual of the fit without it, in pixels.
+    EXPECT_FALSE(gui::ListCell(hList, 0, 14).empty());
     EXPECT_EQ(gui::ListCell(hList, 2, 3), "100 30 00 E");
     EXPECT_EQ(gui::ListCell(hList, 2, 6), "10.250000");
     const CModelFit& fit = session.Doc()->Session().FitReport().Chosen();
@@ -392,6 +423,31 @@ TEST(ControlPoints, FitModelIsKeptBesideTheImageWithTheOtherSettings)
     // Opened again, the image comes back with its model.
     AppSession again({image});
     EXPECT_EQ(again.Doc()->Session().GeoRef().m_nFitModel, FitModel::Helmert);
+}
+
+TEST(ControlPoints, ABoxSwitchesAPointOffAndOnAsAnEditKeptBesideTheImage)
+{
+    const std::string folder = gui::TempFolder("cp-switch");
+    const std::string image = CopyFixture("map.jpg", folder, "map.jpg");
+    const std::string settings = folder + "\\map.quarvex";
+    AppSession session({image});
+    CControlPointsWnd* pWnd = OpenWindow(session);
+    ASSERT_TRUE(pWnd);
+    HWND hList = List(pWnd);
+    ASSERT_EQ(gui::ListRows(hList), 2);
+    EXPECT_TRUE(ListView_GetCheckState(hList, 1));
+    // The user clears the second point's box.
+    ListView_SetCheckState(hList, 1, FALSE);
+    gui::Pump();
+    EXPECT_TRUE(session.Doc()->Session().GeoRef().m_points[1].m_bOff);
+    EXPECT_EQ(ReadWholeFile(settings), "off=2\r\n");
+    EXPECT_FALSE(ListView_GetCheckState(hList, 1));
+    EXPECT_EQ(gui::ListCell(hList, 1, 13), "switched off");
+    EXPECT_EQ(gui::MenuText(session.FrameWnd(), ID_EDIT_UNDO), "&Undo Switch Control Point\tCtrl+Z");
+    gui::PressKey(session.FrameWnd(), 'Z', {VK_CONTROL});
+    EXPECT_FALSE(session.Doc()->Session().GeoRef().m_points[1].m_bOff);
+    EXPECT_TRUE(ListView_GetCheckState(hList, 1));
+    CloseWindow(session);
 }
 
 TEST(ControlPoints, CoordinateDialogOpensBesideTheClickedPointAndOnTheScreen)

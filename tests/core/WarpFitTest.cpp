@@ -1,0 +1,223 @@
+// The fit models that are not affine against outside implementations on
+// the same points (tests/data/fits/make_fixtures.py): the polynomials and
+// the thin-plate spline against gdaltransform -order 2, -order 3 and -tps,
+// the projective mapping and every leave-one-out residual against numpy;
+// then the way back from map to pixel.
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/georef/FitReport.h"
+#include "core/georef/WarpTransform.h"
+#include "core/raster/Resample.h"
+
+namespace
+{
+
+struct Expected
+{
+    int column, row;
+    double x, y;
+};
+
+struct FixtureSet
+{
+    std::string name;
+    std::vector<CGeoRefPoint> points;
+    std::map<std::string, std::vector<Expected>> mapped;   // by model
+    std::map<std::string, std::vector<Expected>> leftOut;  // column: the point's index; x, y: dx, dy
+};
+
+std::vector<FixtureSet> ReadFixtures()
+{
+    std::ifstream in(std::string(QUARVEX_SOURCE_DIR) + "/tests/data/fits/fits.txt");
+    std::vector<FixtureSet> sets;
+    std::string line;
+    while (std::getline(in, line))
+    {
+        std::istringstream words(line);
+        std::string kind, model;
+        words >> kind;
+        if (kind == "set")
+        {
+            sets.emplace_back();
+            words >> sets.back().name;
+            continue;
+        }
+        if (sets.empty())
+            break;
+        Expected e{};
+        if (kind == "gcp" && words >> e.column >> e.row >> e.x >> e.y)
+            sets.back().points.push_back(CGeoRefPoint(e.x, e.y, e.column, e.row));
+        else if (kind == "map" && words >> model >> e.column >> e.row >> e.x >> e.y)
+            sets.back().mapped[model].push_back(e);
+        else if (kind == "loo" && words >> model >> e.column >> e.x >> e.y)
+            sets.back().leftOut[model].push_back(e);
+    }
+    return sets;
+}
+
+const struct
+{
+    const char* name;
+    FitModel model;
+} kModels[] = {{"polynomial2", FitModel::Polynomial2},
+               {"polynomial3", FitModel::Polynomial3},
+               {"projective", FitModel::Projective},
+               {"tps", FitModel::ThinPlateSpline}};
+
+TEST(WarpFit, MapsAsGdaltransformAndNumpyDo)
+{
+    const std::vector<FixtureSet> sets = ReadFixtures();
+    ASSERT_EQ(sets.size(), 3u);
+    for (const FixtureSet& set : sets)
+    {
+        for (const auto& m : kModels)
+        {
+            SCOPED_TRACE(set.name + " " + m.name);
+            WarpKind kind;
+            ASSERT_TRUE(IsWarpModel(m.model, &kind));
+            CWarpTransform warp;
+            ASSERT_TRUE(CWarpTransform::Fit(kind, set.points, &warp));
+            const std::vector<Expected>& expected = set.mapped.at(m.name);
+            ASSERT_EQ(expected.size(), set.points.size() + 5);
+            for (const Expected& e : expected)
+            {
+                double x, y;
+                warp.Map(e.column, e.row, &x, &y);
+                EXPECT_NEAR(x, e.x, 1e-9 * std::fabs(e.x)) << e.column << "," << e.row;
+                EXPECT_NEAR(y, e.y, 1e-9 * std::fabs(e.y)) << e.column << "," << e.row;
+                // And back: Newton (or the projective's closed form) finds the pixel.
+                double column, row;
+                ASSERT_TRUE(warp.MapToPixel(x, y, &column, &row)) << e.column << "," << e.row;
+                EXPECT_NEAR(column, e.column, 1e-6);
+                EXPECT_NEAR(row, e.row, 1e-6);
+            }
+        }
+    }
+}
+
+TEST(WarpFit, LeaveOneOutResidualsAsNumpyFindsThem)
+{
+    for (const FixtureSet& set : ReadFixtures())
+    {
+        CGeoRefArray geoRef;
+        geoRef.SetImageHeight(8000);
+        geoRef.m_points = set.points;
+        // The map spread the residuals are judged against.
+        double spread = 0;
+        for (const CGeoRefPoint& p : set.points)
+            spread = std::fmax(spread, std::hypot(p.m_dMapX - set.points[0].m_dMapX, p.m_dMapY - set.points[0].m_dMapY));
+        for (const auto& m : kModels)
+        {
+            if (!set.leftOut.count(m.name))
+                continue;
+            SCOPED_TRACE(set.name + " " + m.name);
+            const CModelFit fit = EvaluateFit(geoRef, m.model, true);
+            ASSERT_TRUE(fit.bFitted);
+            const std::vector<Expected>& expected = set.leftOut.at(m.name);
+            ASSERT_EQ(expected.size(), set.points.size());
+            for (const Expected& e : expected)
+            {
+                const CPointResidual& r = fit.residuals[e.column];
+                ASSERT_TRUE(r.bLeftOut) << e.column;
+                EXPECT_NEAR(r.dLeftOutX, e.x, 1e-9 * spread) << e.column;
+                EXPECT_NEAR(r.dLeftOutY, e.y, 1e-9 * spread) << e.column;
+            }
+        }
+    }
+}
+
+TEST(WarpFit, PointsThatDoNotDetermineTheModel)
+{
+    std::vector<CGeoRefPoint> line, conic, spot;
+    for (int k = 0; k < 12; ++k)
+        line.push_back(CGeoRefPoint(1000.0 + k, 2000.0 - 2 * k, 100 * k, 50 * k));
+    // Pixels on one circle: a second-order polynomial cannot tell them apart.
+    const int circle[][2] = {{500, 0}, {300, 400}, {0, 500}, {-300, 400}, {-500, 0}, {0, -500}, {400, -300}, {-400, -300}, {300, -400}};
+    for (const auto& p : circle)
+        conic.push_back(CGeoRefPoint(p[0] * 1.1 + 0.001 * p[1], p[1] * 0.9, 1000 + p[0], 1000 + p[1]));
+    spot = {CGeoRefPoint(0, 0, 10, 10), CGeoRefPoint(1, 0, 20, 10), CGeoRefPoint(0, 1, 10, 20),
+            CGeoRefPoint(5, 5, 10, 10)};
+    const struct
+    {
+        const char* what;
+        WarpKind kind;
+        std::vector<CGeoRefPoint> points;
+        bool fits;
+    } cases[] = {
+        {"five for order 2", WarpKind::Polynomial2, std::vector<CGeoRefPoint>(conic.begin(), conic.begin() + 5), false},
+        {"six for order 2", WarpKind::Polynomial2, std::vector<CGeoRefPoint>(conic.begin(), conic.begin() + 6), false},
+        {"on one line", WarpKind::Projective, line, false},
+        {"on one line", WarpKind::ThinPlateSpline, line, false},
+        {"nine for order 3", WarpKind::Polynomial3, std::vector<CGeoRefPoint>(conic.begin(), conic.begin() + 9), false},
+        {"two typings of one pixel", WarpKind::ThinPlateSpline, spot, false},
+        {"three for the spline", WarpKind::ThinPlateSpline, std::vector<CGeoRefPoint>(spot.begin(), spot.begin() + 3),
+         true},
+    };
+    for (const auto& c : cases)
+    {
+        CWarpTransform warp;
+        EXPECT_EQ(CWarpTransform::Fit(c.kind, c.points, &warp), c.fits) << c.what;
+    }
+}
+
+TEST(WarpFit, ExportCellsComeFromThePixelsTheExactInverseFinds)
+{
+    // A scan whose pixels say where they are: red and green the column and
+    // row, blue their high bits.
+    CRgbImage scan;
+    ASSERT_TRUE(scan.Allocate(300, 200));
+    for (int r = 0; r < 200; ++r)
+        for (int c = 0; c < 300; ++c)
+        {
+            unsigned char* p = scan.Row(r) + 3 * c;
+            p[0] = static_cast<unsigned char>(c & 255), p[1] = static_cast<unsigned char>(r & 255);
+            p[2] = static_cast<unsigned char>((c >> 8) | ((r >> 8) << 4));
+        }
+    // Photographed at a slant: a projective mapping, and a spline through
+    // the same corners and a middle point off the straight.
+    std::vector<CGeoRefPoint> points = {CGeoRefPoint(1000, 2000, 0, 0), CGeoRefPoint(1320, 1990, 299, 0),
+                                        CGeoRefPoint(1010, 1800, 0, 199), CGeoRefPoint(1290, 1810, 299, 199),
+                                        CGeoRefPoint(1160, 1897, 150, 100)};
+    for (WarpKind kind : {WarpKind::Projective, WarpKind::ThinPlateSpline})
+    {
+        CWarpTransform warp;
+        ASSERT_TRUE(CWarpTransform::Fit(kind, points, &warp));
+        const double left = 1000, top = 2000, size = 0.9;
+        const CInverseSampler sampler(scan, warp, left, top, size, RESAMPLE_NEAREST);
+        const int width = 360;
+        std::vector<unsigned char> whole(width * 4), pieces(width * 4);
+        int compared = 0;
+        for (int j = 0; j < 230; j += 7)
+        {
+            sampler.SampleRow(0, j, width, whole.data());
+            // Cut anywhere, a row gives the same cells.
+            sampler.SampleRow(0, j, 37, pieces.data());
+            sampler.SampleRow(37, j, width - 37, pieces.data() + 37 * 4);
+            ASSERT_EQ(whole, pieces) << j;
+            for (int i = 0; i < width; ++i)
+            {
+                const unsigned char* cell = &whole[i * 4];
+                double c, r;
+                const bool inside =
+                    warp.MapToPixel(left + (i + 0.5) * size, top - (j + 0.5) * size, &c, &r) && c > -0.499 &&
+                    r > -0.499 && c < 299.499 && r < 199.499;
+                if (!inside || cell[3] == 0)
+                    continue;
+                ++compared;
+                const int column = cell[0] | ((cell[2] & 15) << 8), row = cell[1] | ((cell[2] >> 4) << 8);
+                EXPECT_LE(std::fabs(column - c), 0.502) << i << "," << j;
+                EXPECT_LE(std::fabs(row - r), 0.502) << i << "," << j;
+            }
+        }
+        EXPECT_GT(compared, 1000);
+    }
+}
+
+}   // namespace
