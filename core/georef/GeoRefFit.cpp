@@ -224,7 +224,12 @@ CPixelToMapTransform CGeoRefArray::GetTransform() const
 bool CPixelToMapTransform::MapToPixel(double dMapX, double dMapY, double* pdColumn, double* pdRow) const
 {
     double column, row;
-    if (bAffine)
+    if (bAffine && pWarp)
+    {
+        if (!pWarp->MapToPixel(dMapX, dMapY, &column, &row))
+            return false;
+    }
+    else if (bAffine)
     {
         CAffineTransform inverse;
         if (!affine.Invert(&inverse))

@@ -29,8 +29,8 @@ struct FixtureSet
 {
     std::string name;
     std::vector<CGeoRefPoint> points;
-    std::map<std::string, std::vector<Expected>> mapped;   // by model
-    std::map<std::string, std::vector<Expected>> leftOut;  // column: the point's index; x, y: dx, dy
+    std::map<std::string, std::vector<Expected>> mapped;    // by model
+    std::map<std::string, std::vector<Expected>> leftOut;   // column: the point's index; x, y: dx, dy
 };
 
 std::vector<FixtureSet> ReadFixtures()
@@ -112,7 +112,8 @@ TEST(WarpFit, LeaveOneOutResidualsAsNumpyFindsThem)
         // The map spread the residuals are judged against.
         double spread = 0;
         for (const CGeoRefPoint& p : set.points)
-            spread = std::fmax(spread, std::hypot(p.m_dMapX - set.points[0].m_dMapX, p.m_dMapY - set.points[0].m_dMapY));
+            spread =
+                std::fmax(spread, std::hypot(p.m_dMapX - set.points[0].m_dMapX, p.m_dMapY - set.points[0].m_dMapY));
         for (const auto& m : kModels)
         {
             if (!set.leftOut.count(m.name))
@@ -139,7 +140,8 @@ TEST(WarpFit, PointsThatDoNotDetermineTheModel)
     for (int k = 0; k < 12; ++k)
         line.push_back(CGeoRefPoint(1000.0 + k, 2000.0 - 2 * k, 100 * k, 50 * k));
     // Pixels on one circle: a second-order polynomial cannot tell them apart.
-    const int circle[][2] = {{500, 0}, {300, 400}, {0, 500}, {-300, 400}, {-500, 0}, {0, -500}, {400, -300}, {-400, -300}, {300, -400}};
+    const int circle[][2] = {{500, 0},  {300, 400},  {0, 500},     {-300, 400}, {-500, 0},
+                             {0, -500}, {400, -300}, {-400, -300}, {300, -400}};
     for (const auto& p : circle)
         conic.push_back(CGeoRefPoint(p[0] * 1.1 + 0.001 * p[1], p[1] * 0.9, 1000 + p[0], 1000 + p[1]));
     spot = {CGeoRefPoint(0, 0, 10, 10), CGeoRefPoint(1, 0, 20, 10), CGeoRefPoint(0, 1, 10, 20),
@@ -205,9 +207,8 @@ TEST(WarpFit, ExportCellsComeFromThePixelsTheExactInverseFinds)
             {
                 const unsigned char* cell = &whole[i * 4];
                 double c, r;
-                const bool inside =
-                    warp.MapToPixel(left + (i + 0.5) * size, top - (j + 0.5) * size, &c, &r) && c > -0.499 &&
-                    r > -0.499 && c < 299.499 && r < 199.499;
+                const bool inside = warp.MapToPixel(left + (i + 0.5) * size, top - (j + 0.5) * size, &c, &r) &&
+                                    c > -0.499 && r > -0.499 && c < 299.499 && r < 199.499;
                 if (!inside || cell[3] == 0)
                     continue;
                 ++compared;
@@ -221,3 +222,33 @@ TEST(WarpFit, ExportCellsComeFromThePixelsTheExactInverseFinds)
 }
 
 }   // namespace
+
+// Features read from a file go back to pixels through the fit in force:
+// for a model that is not affine that is the warp's own inverse, not the
+// affine form beside it.
+TEST(WarpFit, FitInForceMapsBackToThePixelsItMaps)
+{
+    const std::vector<FixtureSet> sets = ReadFixtures();
+    ASSERT_FALSE(sets.empty());
+    const FixtureSet& set = sets.front();
+    for (const auto& m : kModels)
+    {
+        SCOPED_TRACE(m.name);
+        CGeoRefArray geoRef;
+        geoRef.SetImageHeight(8000);
+        geoRef.m_points = set.points;
+        geoRef.m_nFitModel = m.model;
+        ASSERT_TRUE(geoRef.CalcTransform());
+        const CPixelToMapTransform transform = geoRef.GetTransform();
+        ASSERT_TRUE(transform.pWarp);
+        for (const CGeoRefPoint& p : set.points)
+        {
+            const int column = p.m_nPixelX + 7, row = p.m_nPixelY - 5;
+            double x, y, c, r;
+            transform.Map(column, row, &x, &y);
+            ASSERT_TRUE(transform.MapToPixel(x, y, &c, &r));
+            EXPECT_NEAR(c, column, 1e-6);
+            EXPECT_NEAR(r, row, 1e-6);
+        }
+    }
+}
