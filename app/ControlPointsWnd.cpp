@@ -27,14 +27,14 @@ const ReportColumn kColumns[] = {
     {IDS_CP_COLUMN_TYPED_X, 64, false},     {IDS_CP_COLUMN_TYPED_Y, 64, false},  {IDS_CP_COLUMN_MAP_X, 46, true},
     {IDS_CP_COLUMN_MAP_Y, 46, true},        {IDS_CP_COLUMN_DX, 38, true},        {IDS_CP_COLUMN_DY, 38, true},
     {IDS_CP_COLUMN_ERROR, 38, true},        {IDS_CP_COLUMN_DX_PIXELS, 30, true}, {IDS_CP_COLUMN_DY_PIXELS, 30, true},
-    {IDS_CP_COLUMN_ERROR_PIXELS, 44, true}, {IDS_CP_COLUMN_NOTE, 60, false}, {IDS_CP_COLUMN_LEFT_OUT, 44, true},
+    {IDS_CP_COLUMN_ERROR_PIXELS, 44, true}, {IDS_CP_COLUMN_NOTE, 60, false},     {IDS_CP_COLUMN_LEFT_OUT, 44, true},
 };
 // By FitModelIndex.
-const unsigned kModelNames[kFitModelCount] = {IDS_FIT_ROTATION_SCALES, IDS_FIT_HELMERT,     IDS_FIT_AFFINE,
-                                              IDS_FIT_FROM_FILE,       IDS_FIT_PROJECTIVE,  IDS_FIT_POLYNOMIAL2,
+const unsigned kModelNames[kFitModelCount] = {IDS_FIT_ROTATION_SCALES, IDS_FIT_HELMERT,    IDS_FIT_AFFINE,
+                                              IDS_FIT_FROM_FILE,       IDS_FIT_PROJECTIVE, IDS_FIT_POLYNOMIAL2,
                                               IDS_FIT_POLYNOMIAL3,     IDS_FIT_TPS};
-const int kRmsControls[kFitModelCount] = {IDC_CP_RMS_FIRST,      IDC_CP_RMS_HELMERT,     IDC_CP_RMS_AFFINE,
-                                          IDC_CP_RMS_FILE,       IDC_CP_RMS_PROJECTIVE,  IDC_CP_RMS_POLYNOMIAL2,
+const int kRmsControls[kFitModelCount] = {IDC_CP_RMS_FIRST,       IDC_CP_RMS_HELMERT,    IDC_CP_RMS_AFFINE,
+                                          IDC_CP_RMS_FILE,        IDC_CP_RMS_PROJECTIVE, IDC_CP_RMS_POLYNOMIAL2,
                                           IDC_CP_RMS_POLYNOMIAL3, IDC_CP_RMS_TPS};
 
 // The models the list offers: the first three always (a choice that cannot
@@ -82,15 +82,24 @@ std::string ModelSummary(const CModelFit& fit)
 // what lies below it moves down, the wide texts stretch, and the vectors'
 // choice keeps to the right.
 const CToolDialog::LayoutRule kLayout[] = {
-    {IDC_CP_LIST, true, true, false, false},         {IDC_CP_DELETE, false, false, false, true},
-    {IDC_CP_EDIT, false, false, false, true},        {IDC_CP_VECTORS_LABEL, false, false, true, true},
-    {IDC_CP_EXAGGERATION, false, false, true, true}, {IDC_CP_FIT_LABEL, false, false, false, true},
-    {IDC_CP_FIT_MODEL, false, false, false, true},   {IDC_CP_PARAMETERS, true, false, false, true},
-    {IDC_CP_RMS_LABEL, false, false, false, true},   {IDC_CP_RMS_FIRST, true, false, false, true},
-    {IDC_CP_RMS_HELMERT, true, false, false, true},  {IDC_CP_RMS_AFFINE, true, false, false, true},
-    {IDC_CP_RMS_FILE, true, false, false, true},     {IDC_CP_RMS_PROJECTIVE, true, false, false, true},
-    {IDC_CP_RMS_POLYNOMIAL2, true, false, false, true}, {IDC_CP_RMS_POLYNOMIAL3, true, false, false, true},
-    {IDC_CP_RMS_TPS, true, false, false, true},      {IDC_CP_HINTS, true, false, false, true},
+    {IDC_CP_LIST, true, true, false, false},
+    {IDC_CP_DELETE, false, false, false, true},
+    {IDC_CP_EDIT, false, false, false, true},
+    {IDC_CP_VECTORS_LABEL, false, false, true, true},
+    {IDC_CP_EXAGGERATION, false, false, true, true},
+    {IDC_CP_FIT_LABEL, false, false, false, true},
+    {IDC_CP_FIT_MODEL, false, false, false, true},
+    {IDC_CP_PARAMETERS, true, false, false, true},
+    {IDC_CP_RMS_LABEL, false, false, false, true},
+    {IDC_CP_RMS_FIRST, true, false, false, true},
+    {IDC_CP_RMS_HELMERT, true, false, false, true},
+    {IDC_CP_RMS_AFFINE, true, false, false, true},
+    {IDC_CP_RMS_FILE, true, false, false, true},
+    {IDC_CP_RMS_PROJECTIVE, true, false, false, true},
+    {IDC_CP_RMS_POLYNOMIAL2, true, false, false, true},
+    {IDC_CP_RMS_POLYNOMIAL3, true, false, false, true},
+    {IDC_CP_RMS_TPS, true, false, false, true},
+    {IDC_CP_HINTS, true, false, false, true},
 };
 }   // namespace
 
@@ -179,7 +188,7 @@ void CControlPointsWnd::FillList()
         SetReportText(hList, n, 10, Fixed(r.dPixelX, 2));
         SetReportText(hList, n, 11, Fixed(r.dPixelY, 2));
         SetReportText(hList, n, 12, Fixed(r.dPixelLength, 2));
-        std::string note = point.m_bOff ? LoadResString(IDS_CP_NOTE_OFF)
+        std::string note = point.m_bOff      ? LoadResString(IDS_CP_NOTE_OFF)
                            : n == fit.nWorst ? LoadResString(IDS_CP_NOTE_WORST)
                                              : std::string();
         for (const CFitHint& hint : report.hints)
@@ -210,8 +219,9 @@ void CControlPointsWnd::FillSummary()
         SendMessageA(hModels, CB_RESETCONTENT, 0, 0);
         for (FitModel model : offered)
         {
-            const LRESULT item = SendMessageA(hModels, CB_ADDSTRING, 0,
-                                              reinterpret_cast<LPARAM>(LoadResString(kModelNames[FitModelIndex(model)]).c_str()));
+            const LRESULT item =
+                SendMessageA(hModels, CB_ADDSTRING, 0,
+                             reinterpret_cast<LPARAM>(LoadResString(kModelNames[FitModelIndex(model)]).c_str()));
             SendMessageA(hModels, CB_SETITEMDATA, item, static_cast<LPARAM>(model));
         }
         m_offeredModels = offered;

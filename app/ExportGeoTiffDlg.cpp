@@ -144,8 +144,7 @@ bool CExportGeoTiffDlg::ReadControls(CGeoTiffChoices* pChoices, unsigned* pnReas
 
 GeoTiffStatus CExportGeoTiffDlg::MakeGrid(const CGeoTiffChoices& choices, CGeoTiffGrid* pGrid) const
 {
-    return CalcGeoTiffGrid(m_fit, m_nWidth, m_nHeight, m_points, choices.nExtent, choices.dPixelSize, pGrid,
-                           m_pWarp);
+    return CalcGeoTiffGrid(m_fit, m_nWidth, m_nHeight, m_points, choices.nExtent, choices.dPixelSize, pGrid, m_pWarp);
 }
 
 void CExportGeoTiffDlg::ShowOutputSize()

@@ -101,12 +101,13 @@ void ExportGeoTiffOf(CImageDoc& doc)
     work.statusText = [](int nPercent) { return LoadResStringWith(IDS_GEOTIFF_PROGRESS, {std::to_string(nPercent)}); };
     FwRunLongWork(
         [&](CProgress& progress) {
-            status = ExportGeoTiff(Win32Files(), strPath, doc.Image(), fit, dlg.m_grid, doc.Session().Crs(), options,
-                                   [&](double dDone) {
-                                       progress.Set(dDone);
-                                       return !progress.Cancelled();
-                                   },
-                                   warp.get());
+            status = ExportGeoTiff(
+                Win32Files(), strPath, doc.Image(), fit, dlg.m_grid, doc.Session().Crs(), options,
+                [&](double dDone) {
+                    progress.Set(dDone);
+                    return !progress.Cancelled();
+                },
+                warp.get());
         },
         work);
     FwSetStatusText("");

@@ -63,7 +63,8 @@ int main()
             }
             const double ms =
                 std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() / changes;
-            const std::string name = model == FitModel::RotationScales ? "rotation-and-scales" : FitModelSettingValue(model);
+            const std::string name =
+                model == FitModel::RotationScales ? "rotation-and-scales" : FitModelSettingValue(model);
             std::printf("%d %s %.3f (checksum %.6g)\n", n, name.c_str(), ms, checksum);
         }
     }

@@ -48,24 +48,24 @@
 #define IDC_ABOUT_GROUP  1262
 
 // Control points, undo
-#define IDC_CP_LIST          1100
-#define IDC_CP_FIT_MODEL     1101
-#define IDC_CP_RMS_FIRST     1102
-#define IDC_CP_RMS_HELMERT   1103
-#define IDC_CP_RMS_AFFINE    1104
-#define IDC_CP_PARAMETERS    1105
-#define IDC_CP_HINTS         1106
-#define IDC_CP_DELETE        1107
-#define IDC_CP_EDIT          1108
-#define IDC_CP_EXAGGERATION  1109
-#define IDC_CP_FIT_LABEL     1110
-#define IDC_CP_RMS_LABEL     1111
-#define IDC_CP_VECTORS_LABEL 1112
-#define IDC_CP_RMS_FILE      1113
-#define IDC_CP_RMS_PROJECTIVE 1114
+#define IDC_CP_LIST            1100
+#define IDC_CP_FIT_MODEL       1101
+#define IDC_CP_RMS_FIRST       1102
+#define IDC_CP_RMS_HELMERT     1103
+#define IDC_CP_RMS_AFFINE      1104
+#define IDC_CP_PARAMETERS      1105
+#define IDC_CP_HINTS           1106
+#define IDC_CP_DELETE          1107
+#define IDC_CP_EDIT            1108
+#define IDC_CP_EXAGGERATION    1109
+#define IDC_CP_FIT_LABEL       1110
+#define IDC_CP_RMS_LABEL       1111
+#define IDC_CP_VECTORS_LABEL   1112
+#define IDC_CP_RMS_FILE        1113
+#define IDC_CP_RMS_PROJECTIVE  1114
 #define IDC_CP_RMS_POLYNOMIAL2 1115
 #define IDC_CP_RMS_POLYNOMIAL3 1116
-#define IDC_CP_RMS_TPS       1117
+#define IDC_CP_RMS_TPS         1117
 
 // Coordinate systems
 #define IDC_CRS_CURRENT 1200
@@ -281,17 +281,17 @@
 #define IDS_OPEN_FILTER 600
 
 // An image's own georeference
-#define IDS_FILE_GEOREF_ASK   610
-#define IDS_FILE_GEOREF_KEYS  611
-#define IDS_FILE_GEOREF_WORLD 612
-#define IDS_FILE_GEOREF_EPSG  613
-#define IDS_FIT_PROJECTIVE    620
-#define IDS_FIT_POLYNOMIAL2   621
-#define IDS_FIT_POLYNOMIAL3   622
-#define IDS_FIT_TPS           623
-#define IDS_CP_COLUMN_LEFT_OUT 624
-#define IDS_CP_NOTE_OFF       625
-#define IDS_EDIT_SWITCH_POINT 626
+#define IDS_FILE_GEOREF_ASK       610
+#define IDS_FILE_GEOREF_KEYS      611
+#define IDS_FILE_GEOREF_WORLD     612
+#define IDS_FILE_GEOREF_EPSG      613
+#define IDS_FIT_PROJECTIVE        620
+#define IDS_FIT_POLYNOMIAL2       621
+#define IDS_FIT_POLYNOMIAL3       622
+#define IDS_FIT_TPS               623
+#define IDS_CP_COLUMN_LEFT_OUT    624
+#define IDS_CP_NOTE_OFF           625
+#define IDS_EDIT_SWITCH_POINT     626
 #define IDS_CP_FITTED_WHEN_CHOSEN 627
 
 // Opening features from a Shapefile (commands 32850-32859, strings 540-559)

@@ -117,6 +117,18 @@ void ApplyPointsOffSetting(const std::string& strValue, std::vector<CGeoRefPoint
     }
 }
 
+int WarpMinimumPoints(WarpKind nKind)
+{
+    switch (nKind)
+    {
+    case WarpKind::Polynomial2: return 6;
+    case WarpKind::Polynomial3: return 10;
+    case WarpKind::Projective: return 4;
+    case WarpKind::ThinPlateSpline: break;
+    }
+    return 3;
+}
+
 bool IsWarpModel(FitModel nModel, WarpKind* pKind)
 {
     WarpKind kind;
@@ -153,7 +165,7 @@ int FitModelMinimumPoints(FitModel nModel)
 {
     WarpKind kind;
     if (IsWarpModel(nModel, &kind))
-        return CWarpTransform::MinimumPoints(kind);
+        return WarpMinimumPoints(kind);
     switch (nModel)
     {
     case FitModel::Affine: return 3;

@@ -9,7 +9,6 @@
 
 #include "core/georef/AffineTransform.h"
 #include "core/georef/GeoRefPoint.h"
-#include "core/georef/WarpTransform.h"
 
 enum class FitModel
 {
@@ -27,8 +26,8 @@ enum class FitModel
 // Every model in the order the program lists them: the report's models and
 // the Control Points window's choices. The list leaves out the file's own
 // for an image without one, and a later model until the points allow it.
-const FitModel kFitModels[] = {FitModel::RotationScales, FitModel::Helmert,     FitModel::Affine,
-                               FitModel::FromFile,       FitModel::Projective,  FitModel::Polynomial2,
+const FitModel kFitModels[] = {FitModel::RotationScales, FitModel::Helmert,        FitModel::Affine,
+                               FitModel::FromFile,       FitModel::Projective,     FitModel::Polynomial2,
                                FitModel::Polynomial3,    FitModel::ThinPlateSpline};
 const int kFitModelCount = static_cast<int>(sizeof kFitModels / sizeof kFitModels[0]);
 // The model's place in kFitModels.
@@ -54,6 +53,18 @@ int FitModelMinimumPoints(FitModel nModel);
 // The parameters the model fits: 2 per map axis and point beyond them are
 // what the residuals can tell of the points' own errors.
 int FitModelParameters(FitModel nModel);
+// The fits that are not affine, as CWarpTransform (WarpTransform.h) makes them.
+enum class WarpKind
+{
+    Polynomial2,       // 6 terms a map axis
+    Polynomial3,       // 10 terms a map axis
+    Projective,        // 8 parameters: straight lines stay straight
+    ThinPlateSpline,   // through every point, the least bent surface between
+};
+
+// The fewest control points a warp of that kind can be fitted from.
+int WarpMinimumPoints(WarpKind nKind);
+
 // True for the models a CWarpTransform carries, with its kind.
 bool IsWarpModel(FitModel nModel, WarpKind* pKind = nullptr);
 

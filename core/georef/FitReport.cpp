@@ -147,8 +147,8 @@ void FillLeftOut(const CGeoRefArray& geoRef, const CGeoRefArray& fitted, const C
             trial.m_nFitModel = pFit->nModel;
             trial.m_points.erase(trial.m_points.begin() + static_cast<std::ptrdiff_t>(i));
             const long long restPairs = allPairs - static_cast<long long>(points.size() - 1);
-            const bool fitted = downdate ? restPairs > 0 && trial.FitRotated((allSum - pointSums[i]) / restPairs)
-                                         : trial.Refit();
+            const bool fitted =
+                downdate ? restPairs > 0 && trial.FitRotated((allSum - pointSums[i]) / restPairs) : trial.Refit();
             double x, y;
             if (!fitted || !trial.PixelToMap(points[i].m_nPixelX, points[i].m_nPixelY, &x, &y))
                 continue;
@@ -293,8 +293,8 @@ CModelFit EvaluateFit(const CGeoRefArray& geoRef, FitModel nModel, bool bLeaveOn
 {
     CModelFit fit;
     fit.nModel = nModel;
-    const int n = static_cast<int>(std::count_if(geoRef.m_points.begin(), geoRef.m_points.end(),
-                                                 [](const CGeoRefPoint& p) { return !p.m_bOff; }));
+    const int n = static_cast<int>(
+        std::count_if(geoRef.m_points.begin(), geoRef.m_points.end(), [](const CGeoRefPoint& p) { return !p.m_bOff; }));
     const int minimum = FitModelMinimumPoints(nModel);
     if (n < minimum)
     {

@@ -8,6 +8,7 @@
 #include "core/georef/AffineTransform.h"
 #include "core/georef/FitModel.h"
 #include "core/georef/GeoRefPoint.h"
+#include "core/georef/WarpTransform.h"
 #include "core/io/StdioFileSystem.h"
 
 // Rounded values of pi and pi/2 that the fit and the rotation read-out use.

@@ -148,22 +148,10 @@ void Normalisation(const std::vector<CGeoRefPoint>& points, bool bMap, double* p
 
 }   // namespace
 
-int CWarpTransform::MinimumPoints(WarpKind nKind)
-{
-    switch (nKind)
-    {
-    case WarpKind::Polynomial2: return 6;
-    case WarpKind::Polynomial3: return 10;
-    case WarpKind::Projective: return 4;
-    case WarpKind::ThinPlateSpline: break;
-    }
-    return 3;
-}
-
 bool CWarpTransform::Fit(WarpKind nKind, const std::vector<CGeoRefPoint>& points, CWarpTransform* pWarp)
 {
     const int n = static_cast<int>(points.size());
-    if (n < MinimumPoints(nKind))
+    if (n < WarpMinimumPoints(nKind))
         return false;
     CWarpTransform w;
     w.m_nKind = nKind;

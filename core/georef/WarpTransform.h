@@ -10,15 +10,8 @@
 #include <vector>
 
 #include "core/georef/AffineTransform.h"
+#include "core/georef/FitModel.h"
 #include "core/georef/GeoRefPoint.h"
-
-enum class WarpKind
-{
-    Polynomial2,       // 6 terms a map axis
-    Polynomial3,       // 10 terms a map axis
-    Projective,        // 8 parameters: straight lines stay straight
-    ThinPlateSpline,   // through every point, the least bent surface between
-};
 
 class CWarpTransform
 {
@@ -27,7 +20,6 @@ public:
     // degenerate layout (on one line, on a conic for order 2, ...), or a
     // projective mapping whose horizon runs between the points.
     static bool Fit(WarpKind nKind, const std::vector<CGeoRefPoint>& points, CWarpTransform* pWarp);
-    static int MinimumPoints(WarpKind nKind);
 
     WarpKind Kind() const { return m_nKind; }
     void Map(double column, double row, double* pdX, double* pdY) const;

@@ -140,9 +140,9 @@ TEST_P(OpenedLayerRoundTrip, GdalFindsOnlyTheChangesAfterRestoreAndSave)
     // The same features as a GeoPackage: every field and value, and the
     // shapes kept whole with every part and hole, as GDAL reads the Shapefile.
     const std::string gpkg = dir.File("fields.gpkg");
-    ASSERT_TRUE(WriteFeatureGeoPackage(gpkg, session.ShapeFile(), session.ShapeType(), CCrsRef{}, 1252,
-                                       StdioFileSystem())
-                    .Ok());
+    ASSERT_TRUE(
+        WriteFeatureGeoPackage(gpkg, session.ShapeFile(), session.ShapeType(), CCrsRef{}, 1252, StdioFileSystem())
+            .Ok());
     EXPECT_EQ(RunTool("/usr/bin/python3 " + std::string(QUARVEX_SOURCE_DIR) + "/tests/native/compare_layers.py '" +
                       shp + "' '" + gpkg + "'"),
               "done\n");
