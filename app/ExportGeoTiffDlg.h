@@ -36,6 +36,9 @@ public:
     CGeoTiffChoices m_choices;
     // Out: the grid of the choices.
     CGeoTiffGrid m_grid;
+    // In: the title, when not the dialog's own (a scan shown reduced says
+    // which resolution is exported).
+    std::string m_strCaption;
 
 protected:
     BOOL OnInitDialog() override;

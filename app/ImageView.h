@@ -34,6 +34,9 @@ public:
     void OnDraw(HDC hDC) override;
     BOOL OnEraseBkgnd(HDC hDC) override;
 
+    // Image pixels here are the scan's full-resolution pixels, as the
+    // points and features hold them; they are drawn on the shown pixel that
+    // holds them (the document's Grid()).
     // The cross of a control point at image pixel (c, r); onWindow draws in
     // window coordinates (outside painting) instead of view coordinates.
     void DrawMarker(COLORREF crColour, HDC hDC, int c, int r, BOOL onWindow);
@@ -91,6 +94,8 @@ public:
 
 private:
     void SetZoom(int nZoom);
+    // Where full-resolution pixel (x, y) is drawn, in view coordinates.
+    POINT ShownAt(int x, int y) const;
     // Scrolls image pixel (x, y) to the middle of the view (as near as the
     // image's edges allow) and repaints.
     void CentreOnPixel(long long x, long long y);

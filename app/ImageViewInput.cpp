@@ -49,7 +49,8 @@ void CImageView::AddInputCommands()
 POINT CImageView::ClientToPixel(POINT point) const
 {
     POINT scroll = GetScrollPosition();
-    ImagePixel pixel = ClientPointToPixel(point.x, point.y, scroll.x, scroll.y, m_nZoom);
+    const ImagePixel shown = ClientPointToPixel(point.x, point.y, scroll.x, scroll.y, m_nZoom);
+    const ImagePixel pixel = ShownToFull(GetDocument()->Grid(), shown.column, shown.row);
     return POINT{pixel.column, pixel.row};
 }
 
@@ -93,7 +94,7 @@ void CImageView::OnLButtonDown(UINT, POINT point)
     {
         const POINT scroll = GetScrollPosition();
         const int hit = HitMarker(pDoc->Session().GeoRef().m_points, point.x, point.y, scroll.x, scroll.y, m_nZoom,
-                                  kMarkerHitRadius);
+                                  kMarkerHitRadius, pDoc->Grid());
         if (hit >= 0)
             BeginPointDrag(hit, point);   // a click after all unless the mouse moves
         else
@@ -210,7 +211,8 @@ RECT CImageView::MarkerBand(POINT pixel) const
     RECT client;
     GetClientRect(m_hWnd, &client);
     const POINT scroll = GetScrollPosition();
-    const int x = pixel.x * m_nZoom - scroll.x, y = pixel.y * m_nZoom - scroll.y;
+    const POINT at = ShownAt(pixel.x, pixel.y);
+    const int x = at.x - scroll.x, y = at.y - scroll.y;
     return RECT{x - 10, y - 10, client.right, y + 20};
 }
 
@@ -274,7 +276,10 @@ void CImageView::OnMouseMove(UINT nFlags, POINT point)
     }
     switch (pDoc->Session().Mode())
     {
-    case MODE_GEOREFERENCE: FwSetStatusText(LoadResString(IDS_GEOREFERENCE_HINT)); break;
+    case MODE_GEOREFERENCE:
+        FwSetStatusText(LoadResString(IDS_GEOREFERENCE_HINT) +
+                        (pDoc->Grid().IsReduced() ? "  " + ReducedNote(*pDoc) : std::string()));
+        break;
     case MODE_DIGITISE:
     {
         SetCursor(m_hDigitiseCursor);
@@ -287,7 +292,8 @@ void CImageView::OnMouseMove(UINT nFlags, POINT point)
             const std::string strCrs =
                 pDoc->Session().Crs().IsNone() ? std::string() : "  " + FormatCrsSetting(pDoc->Session().Crs().nEpsg);
             FwSetStatusText(FormatMapReadout(dMapX, dMapY, geoRef.GetRotation()) + strCrs + "  " +
-                            LoadResString(IDS_DIGITISE_HINT));
+                            LoadResString(IDS_DIGITISE_HINT) +
+                            (pDoc->Grid().IsReduced() ? "  " + ReducedNote(*pDoc) : std::string()));
         }
         break;
     }

@@ -279,3 +279,9 @@
 #define IDS_FILE_GEOREF_KEYS  611
 #define IDS_FILE_GEOREF_WORLD 612
 #define IDS_FILE_GEOREF_EPSG  613
+
+// A scan shown at a reduced resolution
+#define IDS_SHOWN_REDUCED        620
+#define IDS_SHOWN_REDUCED_SHORT  621
+#define IDS_TRANSPOSE_REDUCED    622
+#define IDS_GEOTIFF_REDUCED      623
