@@ -297,7 +297,10 @@ void CImageView::OnMouseMove(UINT nFlags, POINT point)
         }
         break;
     }
-    case MODE_TRANSPOSED: FwSetStatusText(LoadResString(IDS_TRANSPOSED_HINT)); break;
+    case MODE_TRANSPOSED:
+        FwSetStatusText(LoadResString(IDS_TRANSPOSED_HINT) +
+                        (pDoc->Grid().IsReduced() ? "  " + ReducedNote(*pDoc) : std::string()));
+        break;
     case MODE_NONE: break;
     }
 }
