@@ -52,10 +52,9 @@ struct CScanReadOptions
     std::function<bool(const CScanHeader& header)> acceptHeader;
     // Asked once, before acceptHeader, when the file offers reduced
     // resolutions, with the full image's header: levels[0] is the full
-    // image, the rest smaller. The index
-    // returned is the level decoded (and the one acceptHeader then sees);
-    // unset, or out of range, the full image is decoded. A decoder whose
-    // file offers no reduction asks nothing.
+    // image, the rest smaller. The index returned is the level decoded (and
+    // the one acceptHeader then sees); unset, or out of range, the full
+    // image is decoded. A decoder whose file offers no reduction asks nothing.
     std::function<size_t(const CScanHeader& full, const std::vector<CScanLevel>& levels)> chooseLevel;
     // Told the share of the decoding done, from 0 to 1, now and then.
     std::function<void(double done)> progress;

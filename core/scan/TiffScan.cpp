@@ -308,9 +308,9 @@ ScanReadStatus DecodeBlockRows(CTiffReader& reader, const std::string& path, con
 // The reduced-resolution images of the file beside its first: its SubIFDs
 // and the directories after it marked as reduced images (GDAL's overviews),
 // each that we can decode and smaller than the first. pOffsets gets each
-// one's directory offset, 0 for the first; the handle is left on the first
-// directory, its layout read again.
-void FindReducedImages(TIFF* t, const CTiffLayout& first, std::vector<CScanLevel>* pLevels,
+// one's directory offset, 0 for the first. The handle is left on the first
+// directory, its layout read again; false when it cannot go back there.
+bool FindReducedImages(TIFF* t, const CTiffLayout& first, std::vector<CScanLevel>* pLevels,
                        std::vector<uint64_t>* pOffsets)
 {
     pLevels->assign(1, CScanLevel{static_cast<int>(first.nWidth), static_cast<int>(first.nHeight), 1.0, 1.0});
@@ -339,8 +339,7 @@ void FindReducedImages(TIFF* t, const CTiffLayout& first, std::vector<CScanLevel
         pOffsets->push_back(offset);
     }
     CTiffLayout again;
-    if (TIFFSetDirectory(t, 0))
-        ReadLayout(t, &again);
+    return TIFFSetDirectory(t, 0) && ReadLayout(t, &again) == nullptr;
 }
 
 ScanReadStatus ReadTiff(const std::string& path, CRgbImage* pImage, const CScanReadOptions& options, CFileSystem& files)
@@ -367,8 +366,10 @@ ScanReadStatus ReadTiff(const std::string& path, CRgbImage* pImage, const CScanR
         std::vector<uint64_t> offsets;
         // A reduced image that cannot be read is passed over, its words with it.
         const std::string errors = first->errors;
-        FindReducedImages(first->tiff.get(), layout, &levels, &offsets);
+        const bool back = FindReducedImages(first->tiff.get(), layout, &levels, &offsets);
         first->errors = errors;
+        if (!back)
+            return ReaderFailure(*first, path);
         const size_t chosen = levels.size() > 1 ? options.chooseLevel(header, levels) : 0;
         if (chosen > 0 && chosen < levels.size())
         {
