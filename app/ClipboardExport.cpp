@@ -1,5 +1,7 @@
 // Copy (Edit menu, Ctrl+C, Ctrl+Insert): the resampled image of Transpose
-// leaves the program through the clipboard as a bitmap of exactly its size.
+// leaves the program through the clipboard as a bitmap of exactly its size,
+// or as a device-independent bitmap when the system cannot make a device
+// bitmap that large.
 #include "app/ClipboardExport.h"
 
 #include <algorithm>
@@ -92,27 +94,60 @@ HBITMAP CreateBitmapOfRgb(HDC hDC, const unsigned char* pRgb, int nWidth, int nH
     return bitmap.Release();
 }
 
+HGLOBAL CreateDibOfRgb(const unsigned char* pRgb, int nWidth, int nHeight, CProgress* pProgress)
+{
+    size_t cbImage = 0;
+    if (!pRgb || !DibImageSize(nWidth, nHeight, &cbImage))
+        return nullptr;
+    UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, sizeof(BITMAPINFOHEADER) + cbImage));
+    if (!block.Get())
+        return nullptr;
+    {
+        ScopedGlobalLock lock(block.Get());
+        auto* pHeader = static_cast<BITMAPINFOHEADER*>(lock.Get());
+        if (!pHeader)
+            return nullptr;
+        *pHeader = Dib24Info(nWidth, nHeight, FALSE).bmiHeader;
+        pHeader->biSizeImage = static_cast<DWORD>(cbImage);
+        unsigned char* pBits = reinterpret_cast<unsigned char*>(pHeader + 1);
+        const size_t stride = DibRowStride(static_cast<size_t>(nWidth));
+        const int nBandRows = static_cast<int>(std::max<size_t>(1, std::min<size_t>(nHeight, kBandBytes / stride)));
+        for (int top = 0; top < nHeight; top += nBandRows)
+        {
+            const int rows = std::min(nBandRows, nHeight - top);
+            // Image rows [top, top + rows) are DIB rows counted from the bottom.
+            unsigned char* pBandBits = pBits + static_cast<size_t>(nHeight - top - rows) * stride;
+            const unsigned char* pBandRgb = pRgb + static_cast<size_t>(top) * nWidth * 3;
+            ParallelFor(rows, [&](long long first, long long last) {
+                FillBottomUpDib(pBandRgb + static_cast<size_t>(rows - last) * nWidth * 3, nWidth,
+                                static_cast<int>(last - first), pBandBits + static_cast<size_t>(first) * stride);
+            });
+            if (pProgress)
+                pProgress->Set(static_cast<double>(top + rows) / nHeight);
+        }
+    }
+    return block.Release();
+}
+
 namespace
 {
-// Hands the bitmap to the clipboard, opened with hOwner, which owns it from
-// then on; on failure the bitmap is deleted. The string-table id of the
-// failure, or 0.
-unsigned HandBitmapToClipboard(HBITMAP hBitmap, HWND hOwner)
+// Hands the data to the clipboard under nFormat, opened with hOwner, which
+// owns it from then on; on failure it is freed by its owner object. The
+// string-table id of the failure, or 0.
+template <typename Owner>
+unsigned HandToClipboard(UINT nFormat, Owner data, HWND hOwner)
 {
-    if (!hBitmap)
-        return IDS_COPY_NO_BITMAP;
-    UniqueGdiObject<HBITMAP> bitmap(hBitmap);
     // Made before the clipboard is opened, so that it is held open only
     // for the hand-over.
     CClipboardOpen clipboard(hOwner);
     if (!clipboard.IsOpen())
         return IDS_COPY_CLIPBOARD_BUSY;
     EmptyClipboard();
-    // Taken, the bitmap belongs to the clipboard; refused, it is still ours
-    // to delete.
-    if (!SetClipboardData(CF_BITMAP, bitmap.Get()))
+    // Taken, the data belong to the clipboard; refused, they are still ours
+    // to free.
+    if (!SetClipboardData(nFormat, data.Get()))
         return IDS_COPY_CLIPBOARD_REFUSED;
-    bitmap.Release();
+    data.Release();
     return 0;
 }
 }   // namespace
@@ -125,7 +160,20 @@ unsigned CopyRgbToClipboard(HWND hView, HWND hOwner, const unsigned char* pRgb, 
         UniqueWindowDc dc(hView);
         hBitmap = CreateBitmapOfRgb(dc.Get(), pRgb, nWidth, nHeight, 0, pProgress);
     }
-    return HandBitmapToClipboard(hBitmap, hOwner);
+    if (hBitmap)
+        return HandToClipboard(CF_BITMAP, UniqueGdiObject<HBITMAP>(hBitmap), hOwner);
+    // A device bitmap has a size limit of its own (Wine makes none above
+    // 2 GB); the rows in plain memory still reach every program that pastes,
+    // since the clipboard turns a DIB into a bitmap on request.
+    return CopyRgbToClipboardAsDib(hOwner, pRgb, nWidth, nHeight, pProgress);
+}
+
+unsigned CopyRgbToClipboardAsDib(HWND hOwner, const unsigned char* pRgb, int nWidth, int nHeight, CProgress* pProgress)
+{
+    HGLOBAL hDib = CreateDibOfRgb(pRgb, nWidth, nHeight, pProgress);
+    if (!hDib)
+        return IDS_COPY_NO_BITMAP;
+    return HandToClipboard(CF_DIB, UniqueGlobal(hDib), hOwner);
 }
 
 void CImageView::AddClipboardCommands()

@@ -14,10 +14,20 @@ class CProgress;
 HBITMAP CreateBitmapOfRgb(HDC hDC, const unsigned char* pRgb, int nWidth, int nHeight, int nBandRows = 0,
                           CProgress* pProgress = nullptr);
 
-// Puts the image on the clipboard as CF_BITMAP, opened with hOwner. The
-// bitmap is made for hView's display. Returns the string-table id of the
+// A packed 24-bit bottom-up DIB of the RGB pixels (BITMAPINFOHEADER, then
+// the rows) in movable global memory, the form CF_DIB takes; rows converted
+// on every core. nullptr when it cannot be made.
+HGLOBAL CreateDibOfRgb(const unsigned char* pRgb, int nWidth, int nHeight, CProgress* pProgress = nullptr);
+
+// Puts the image on the clipboard as CF_BITMAP, opened with hOwner, or as
+// CF_DIB when no device bitmap of its size can be made. The bitmap is made
+// for hView's display. Returns the string-table id of the
 // words telling the user why it failed, or 0 when the clipboard holds the
 // bitmap; on failure the clipboard keeps what it held, or is left empty,
 // never a part-made bitmap. Tells pProgress, when given, how far it got.
 unsigned CopyRgbToClipboard(HWND hView, HWND hOwner, const unsigned char* pRgb, int nWidth, int nHeight,
                             CProgress* pProgress = nullptr);
+
+// Puts the image on the clipboard as CF_DIB only; the same results.
+unsigned CopyRgbToClipboardAsDib(HWND hOwner, const unsigned char* pRgb, int nWidth, int nHeight,
+                                 CProgress* pProgress = nullptr);

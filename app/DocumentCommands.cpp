@@ -36,6 +36,10 @@ unsigned EditNameStringId(EditName name)
         {EditName::DeleteAllFeatures, IDS_EDIT_DELETE_ALL_FEATURES},
         {EditName::RenameFeature, IDS_EDIT_RENAME_FEATURE},
         {EditName::DeleteFeature, IDS_EDIT_DELETE_FEATURE},
+        {EditName::MoveFeature, IDS_EDIT_MOVE_FEATURE},
+        {EditName::MoveVertex, IDS_EDIT_MOVE_VERTEX},
+        {EditName::InsertVertex, IDS_EDIT_INSERT_VERTEX},
+        {EditName::DeleteVertex, IDS_EDIT_DELETE_VERTEX},
     };
     for (const auto& entry : kNames)
         if (entry.name == name)

@@ -11,10 +11,23 @@ bool SaveFeaturesAs(CImageSession& session, const std::string& strImagePath)
 {
     // The save writes from a copy: the session's features change only through its verbs.
     CShapeFile shapeFile = session.ShapeFile();
-    if (PromptAndSaveShapefile(shapeFile, session.ShapeType(), strImagePath.c_str(), ShapeSideFiles(session)) !=
-        SAVE_AS_SAVED)
+    std::string strSavedPath;
+    if (PromptAndSaveShapefile(shapeFile, session.ShapeType(), strImagePath.c_str(), ShapeSideFiles(session),
+                               &strSavedPath) != SAVE_AS_SAVED)
         return false;
-    session.SaveSucceeded();
+    session.SaveSucceeded(strSavedPath);
+    return true;
+}
+
+bool SaveFeatures(CImageSession& session, const std::string& strImagePath)
+{
+    const std::string strPath = session.FeaturePath();
+    if (strPath.empty())
+        return SaveFeaturesAs(session, strImagePath);
+    CShapeFile shapeFile = session.ShapeFile();
+    if (!SaveShapefileAt(shapeFile, session.ShapeType(), strPath, strImagePath.c_str(), ShapeSideFiles(session)))
+        return false;
+    session.SaveSucceeded(strPath);
     return true;
 }
 
@@ -26,8 +39,10 @@ bool AskToSaveFeatures(CImageSession& session, const std::string& strImagePath)
     // lost without the user having said so.
     if (!session.Unsaved())
         return true;
+    // Features opened from a file go back to it, as File > Save does.
     if (FwMessageBox(IDS_SAVE_POLYLINES, MB_YESNO) == IDYES)
-        return SaveFeaturesAs(session, strImagePath);
+        return session.ShapeFile().m_pSource ? SaveFeatures(session, strImagePath)
+                                             : SaveFeaturesAs(session, strImagePath);
     session.FeaturesGivenUp();
     return true;
 }

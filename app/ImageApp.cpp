@@ -5,6 +5,7 @@
 #include "app/AboutDlg.h"
 #include "winfw/FwUtil.h"
 #include "app/DocumentCommands.h"
+#include "app/FeatureOpen.h"
 #include "app/ImageDoc.h"
 #include "app/MainFrame.h"
 #include "app/res/resource.h"
@@ -52,6 +53,15 @@ BOOL CImageApp::InitInstance()
 
 CDocument* CImageApp::OpenDocumentFile(const char* pszPathName)
 {
+    // A Shapefile dropped or named opens its features over the scan on show.
+    if (pszPathName && IsShapefileName(pszPathName) && m_pMainWnd)
+    {
+        CView* pView = static_cast<CMainFrame*>(m_pMainWnd)->GetActiveView();
+        CImageDoc* pOpen = pView ? static_cast<CImageDoc*>(pView->GetDocument()) : nullptr;
+        if (pOpen)
+            OpenFeaturesOf(*pOpen, pszPathName);
+        return pOpen;
+    }
     CDocument* pDoc = CWinApp::OpenDocumentFile(pszPathName);
     if (!pDoc)
         return pDoc;

@@ -27,6 +27,9 @@ std::string FullPath(const char* pszPathName)
 }
 }   // namespace
 
+// Names are typed in the system's ANSI code page; a file's text is converted.
+CImageDoc::CImageDoc() { m_session.SetNameCodePage(GetACP()); }
+
 void CImageDoc::UpdateFromSession(const CSessionOutcome& outcome, CView* pSender)
 {
     if (!m_session.HasNorthUp())

@@ -27,6 +27,7 @@ class CView;
 class CImageDoc : public CDocument
 {
 public:
+    CImageDoc();
     void Serialize(bool bStoring) override;
     BOOL OnNewDocument() override;
     BOOL OnOpenDocument(const char* pszPathName) override;

@@ -64,6 +64,8 @@ void CImageView::OnUpdate(CView*, LPARAM lHint, void*)
     }
     m_nSelectedPoint = -1;
     m_nSelectedFeature = -1;
+    m_nEditFeature = -1;
+    m_snapShown = FeatureHit();
     m_nZoom = 1;
     m_nPrevZoom = 1;
     SetScrollPos(m_hWnd, SB_VERT, 0, TRUE);
@@ -179,8 +181,10 @@ void CImageView::OnDraw(HDC hDC)
         DrawShape(m_crPrevious, hDC, shapes.GetAt(i), FALSE, FALSE);
     if (m_nSelectedFeature >= 0 && m_nSelectedFeature < shapes.GetSize())
         DrawShape(kSelectedFeatureColour, hDC, shapes.GetAt(m_nSelectedFeature), TRUE, FALSE, kSelectedFeatureWidth);
+    DrawVertexHandles(hDC);
     if (m_ptPending.x != -1)
         DrawMarker(kPendingPointColour, hDC, m_ptPending.x, m_ptPending.y, FALSE);
+    DrawSnapMarker(hDC);
 }
 
 POINT CImageView::ShownAt(int x, int y) const
@@ -326,6 +330,8 @@ POINT CImageView::PixelToScreen(int c, int r) const
 
 void CImageView::SetSelectedFeature(int nIndex)
 {
+    if (nIndex >= 0)
+        m_nEditFeature = nIndex;   // the feature Edit Vertices works on
     if (nIndex == m_nSelectedFeature)
         return;
     m_nSelectedFeature = nIndex;
@@ -350,5 +356,6 @@ void CImageView::ShowFeature(int nIndex)
         bottom = std::max(bottom, v.y);
     }
     m_nSelectedFeature = nIndex;
+    m_nEditFeature = nIndex;
     CentreOnPixel((static_cast<long long>(left) + right) / 2, (static_cast<long long>(top) + bottom) / 2);
 }

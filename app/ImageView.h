@@ -6,6 +6,7 @@
 
 #include "app/ImageDoc.h"
 #include "core/shape/Shape.h"
+#include "core/view/FeatureSnap.h"
 #include "winfw/View.h"
 
 // The marker of a control point whose coordinates are being entered.
@@ -61,6 +62,8 @@ public:
     void OnLButtonDblClk(UINT nFlags, POINT point) override;
     void OnRButtonDown(UINT nFlags, POINT point) override;
     void OnMouseMove(UINT nFlags, POINT point) override;
+    // Backspace, Escape and Delete, V (Edit Vertices) and S (Snap).
+    void OnKeyDown(UINT nVirtualKey) override;
     void OnGeoreference();
     void OnDigitise();
     // The image pixel under a client point at the current zoom and scroll.
@@ -83,6 +86,14 @@ public:
     // highlights it.
     void ShowFeature(int nIndex);
 
+    // Edit Vertices and snapping (ImageViewVertices.cpp).
+    void ToggleVertexEditing();
+    void ToggleSnap();
+    void ChooseSnapTolerance();
+    // What a click at a client point would snap to now (HitKind::None when
+    // snapping is off or nothing is near).
+    FeatureHit SnapTargetAt(POINT client) const;
+
     // The feature being digitised: the document's.
     const CShape& m_shape;
     int m_nZoom;
@@ -91,6 +102,13 @@ public:
     COLORREF m_crPrevious;
     POINT m_ptPending;
     HCURSOR m_hDigitiseCursor;
+    // Snapping, and its tolerance in screen pixels; kept in the profile.
+    bool m_bSnap = false;
+    int m_nSnapTolerance = 10;
+    // The finished feature whose vertices Edit Vertices shows, or -1.
+    int m_nEditFeature = -1;
+    // The snap target under the cursor, drawn as a marker.
+    FeatureHit m_snapShown;
 
 private:
     void SetZoom(int nZoom);
@@ -112,6 +130,31 @@ private:
     void BeginPointDrag(int nIndex, POINT point);
     void EndPointDrag(POINT point, bool bDrop);
     void ChooseColour(COLORREF& crColour);
+    void AddVertexCommands();
+    // The pixel a click at client point takes: its snap target, else the pixel under it.
+    POINT SnappedPixel(POINT client, const SnapSources& sources, FeatureHit* pHit = nullptr) const;
+    // The features, the control points (copied into points) and the feature being digitised.
+    SnapSources DigitiseSnapSources(std::vector<CShapeVertex>& points) const;
+    SnapSources FeatureSnapSources() const;
+    // Edit Vertices' mouse; VertexEditMove is true while a vertex is held.
+    void VertexEditDown(POINT point);
+    bool VertexEditMove(UINT nFlags, POINT point);
+    void EndVertexDrag(bool bDrop);
+    void InsertVertexAt(POINT point);
+    void DeleteVertexAt(POINT point);
+    // The hit on the edited feature under a client point.
+    FeatureHit EditFeatureHit(POINT point) const;
+    // The full-resolution image position under a client point, and the
+    // full-resolution pixels nScreenPixels span, at the zoom and the grid
+    // shown: what snapping and vertex hits measure in.
+    ImagePoint ClientToImagePoint(POINT client) const;
+    double FullTolerance(int nScreenPixels) const;
+    void DrawVertexHandles(HDC hDC);
+    void DrawSnapMarker(HDC hDC);
+    // Moves the snap marker to what the cursor at point would snap to.
+    void UpdateSnapMarker(POINT point);
+    RECT SnapMarkerRect(const FeatureHit& hit) const;
+    void AbandonCurrentFeature();
     // Copies the image pixels of range, at nZoom, to their place in view
     // coordinates.
     void PaintPixels(HDC hDC, const CRgbImage& image, int nZoom);
@@ -128,4 +171,15 @@ private:
     bool m_bDragging = false;
     POINT m_ptDragStart = {0, 0};
     POINT m_ptDragPixel = {0, 0};
+    // The vertex of m_nEditFeature under a pressed button, as for points.
+    int m_nDragVertex = -1;
+    bool m_bVertexDragging = false;
+    POINT m_ptVertexDragStart = {0, 0};
+    POINT m_ptVertexDragPixel = {0, 0};
+    // The snap index of the document's features, made again when they change.
+    const CSnapIndex& SnapIndex() const;
+    mutable CSnapIndex m_snapIndex;
+    mutable unsigned long long m_nSnapIndexVersion = ~0ull;
+    // Where the mouse last was over the view (client): Delete acts there.
+    POINT m_ptMouse = {-1, -1};
 };

@@ -44,6 +44,7 @@ void CImageView::AddInputCommands()
                      [this](CCmdUI& ui) { ui.SetCheck(GetDocument()->Session().Mode() == MODE_DIGITISE); });
     AddCommand(ID_EDIT_DIGITISE_COLOUR, [this] { ChooseColour(m_crDigitise); });
     AddCommand(ID_EDIT_PREVIOUS_COLOUR, [this] { ChooseColour(m_crPrevious); });
+    AddVertexCommands();
 }
 
 POINT CImageView::ClientToPixel(POINT point) const
@@ -103,7 +104,13 @@ void CImageView::OnLButtonDown(UINT, POINT point)
     }
     if (pDoc->Session().Mode() != MODE_DIGITISE)
         return;
-    POINT pixel = ClientToPixel(point);
+    if (pDoc->Session().VertexEditing())
+    {
+        VertexEditDown(point);
+        return;
+    }
+    std::vector<CShapeVertex> points;
+    const POINT pixel = SnappedPixel(point, DigitiseSnapSources(points));
     Follow(*pDoc, pDoc->Session().AddVertex(pixel.x, pixel.y), this);
     {
         UniqueWindowDc dc(m_hWnd);
@@ -121,7 +128,9 @@ void CImageView::EnterControlPoint(POINT point)
 {
     RECT client;
     GetClientRect(m_hWnd, &client);
-    m_ptPending = ClientToPixel(point);
+    FeatureHit snap;
+    const POINT snapped = SnappedPixel(point, FeatureSnapSources(), &snap);
+    m_ptPending = snapped;
     {
         UniqueWindowDc dc(m_hWnd);
         DrawMarker(kPendingPointColour, dc.Get(), m_ptPending.x, m_ptPending.y, TRUE);
@@ -137,7 +146,7 @@ void CImageView::EnterControlPoint(POINT point)
     if (nResult == IDC_ADD)
     {
         // The scroll position may have changed while the dialog was open.
-        POINT pixel = ClientToPixel(point);
+        POINT pixel = snap.nKind != HitKind::None ? snapped : ClientToPixel(point);
         CGeoRefPoint added(dlg.m_dEasting, dlg.m_dNorthing, pixel.x, pixel.y);
         added.m_strMapX = dlg.m_strEasting;
         added.m_strMapY = dlg.m_strNorthing;
@@ -170,8 +179,13 @@ void CImageView::FinishCurrentShape()
     Follow(*pDoc, bAdd ? pDoc->Session().FinishFeature(dlg.m_strName) : pDoc->Session().DiscardFeature(), this);
 }
 
-void CImageView::OnLButtonDblClk(UINT, POINT)
+void CImageView::OnLButtonDblClk(UINT, POINT point)
 {
+    if (GetDocument()->Session().VertexEditing())
+    {
+        InsertVertexAt(point);
+        return;
+    }
     // The first press of the double-click has already added the vertex
     // under the cursor.
     if (GetDocument()->Session().Mode() != MODE_DIGITISE || m_shape.GetSize() == 0)
@@ -180,10 +194,12 @@ void CImageView::OnLButtonDblClk(UINT, POINT)
     RedrawWholeView(m_hWnd);
 }
 
-void CImageView::OnRButtonDown(UINT, POINT)
+void CImageView::OnRButtonDown(UINT, POINT point)
 {
     CImageDoc* pDoc = GetDocument();
-    if (pDoc->Session().Mode() == MODE_GEOREFERENCE)
+    if (pDoc->Session().VertexEditing())
+        DeleteVertexAt(point);
+    else if (pDoc->Session().Mode() == MODE_GEOREFERENCE)
     {
         OnDigitise();
     }
@@ -237,7 +253,7 @@ void CImageView::EndPointDrag(POINT point, bool bDrop)
         EnterControlPoint(m_ptDragStart);
         return;
     }
-    const POINT pixel = ClientToPixel(point);
+    const POINT pixel = SnappedPixel(point, FeatureSnapSources());
     // Let go where it was taken: nothing changes, the marker goes back.
     if (!Follow(*pDoc, pDoc->Session().MovePoint(index, pixel.x, pixel.y)))
         RedrawWholeView(m_hWnd);
@@ -247,11 +263,16 @@ void CImageView::OnLButtonUp(UINT, POINT point)
 {
     if (m_nDragPoint >= 0)
         EndPointDrag(point, true);
+    else if (m_nDragVertex >= 0)
+        EndVertexDrag(true);
 }
 
 void CImageView::OnMouseMove(UINT nFlags, POINT point)
 {
     CImageDoc* pDoc = GetDocument();
+    m_ptMouse = point;
+    VertexEditMove(nFlags, point);
+    UpdateSnapMarker(point);
     if (m_nDragPoint >= 0)
     {
         if (!(nFlags & MK_LBUTTON))
@@ -263,7 +284,7 @@ void CImageView::OnMouseMove(UINT nFlags, POINT point)
             if (!m_bDragging && (std::abs(point.x - m_ptDragStart.x) > GetSystemMetrics(SM_CXDRAG) ||
                                  std::abs(point.y - m_ptDragStart.y) > GetSystemMetrics(SM_CYDRAG)))
                 m_bDragging = true;
-            const POINT pixel = ClientToPixel(point);
+            const POINT pixel = SnappedPixel(point, FeatureSnapSources());
             if (m_bDragging && (pixel.x != m_ptDragPixel.x || pixel.y != m_ptDragPixel.y))
             {
                 // Only where the marker and its label were and now are.
@@ -291,9 +312,14 @@ void CImageView::OnMouseMove(UINT nFlags, POINT point)
             // The system the read-out is in, when the image has one.
             const std::string strCrs =
                 pDoc->Session().Crs().IsNone() ? std::string() : "  " + FormatCrsSetting(pDoc->Session().Crs().nEpsg);
-            FwSetStatusText(FormatMapReadout(dMapX, dMapY, geoRef.GetRotation()) + strCrs + "  " +
-                            LoadResString(IDS_DIGITISE_HINT) +
-                            (pDoc->Grid().IsReduced() ? "  " + ReducedNote(*pDoc) : std::string()));
+            // What a click would snap to, and which tool the clicks are for.
+            const std::string strSnap = m_snapShown.nKind == HitKind::None     ? std::string()
+                                        : m_snapShown.nKind == HitKind::Vertex ? LoadResString(IDS_SNAP_VERTEX) + "  "
+                                                                               : LoadResString(IDS_SNAP_SEGMENT) + "  ";
+            FwSetStatusText(
+                FormatMapReadout(dMapX, dMapY, geoRef.GetRotation()) + strCrs + "  " + strSnap +
+                LoadResString(pDoc->Session().VertexEditing() ? IDS_EDIT_VERTICES_HINT : IDS_DIGITISE_HINT) +
+                (pDoc->Grid().IsReduced() ? "  " + ReducedNote(*pDoc) : std::string()));
         }
         break;
     }

@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include "app/DocumentCommands.h"
+#include "app/FeatureOpen.h"
 #include "app/FeatureSave.h"
 #include "app/GeoTiffExport.h"
 #include "app/res/resource.h"
@@ -81,16 +82,30 @@ BOOL CMainFrame::SaveModified()
 
 void CMainFrame::AddDocumentCommands()
 {
-    // The document has no file of its own to save: Ctrl+S offers the
-    // shapefile, and never writes over the opened image.
+    // The document has no file of its own to save: Save and Save As write
+    // the shapefile, and never over the opened image. Save writes back to
+    // the features' file and asks for one (Save As) while there is none.
     for (const UINT nID : {ID_FILE_SAVE_AS, ID_FILE_SAVE})
     {
-        AddCommand(nID, [this] {
+        AddCommand(nID, [this, nID] {
             if (CImageDoc* pDoc = ImageDoc())
-                SaveFeaturesAs(pDoc->Session(), pDoc->GetPathName());
+            {
+                if (nID == ID_FILE_SAVE)
+                    SaveFeatures(pDoc->Session(), pDoc->GetPathName());
+                else
+                    SaveFeaturesAs(pDoc->Session(), pDoc->GetPathName());
+            }
         });
         AddCommandUpdate(nID, [this](CCmdUI& ui) { ui.Enable(ImageDoc() != nullptr); });
     }
+    AddCommand(ID_FILE_OPEN_FEATURES, [this] {
+        if (CImageDoc* pDoc = ImageDoc())
+            OpenFeaturesOf(*pDoc, std::string());
+    });
+    AddCommandUpdate(ID_FILE_OPEN_FEATURES, [this](CCmdUI& ui) {
+        const CImageDoc* pDoc = ImageDoc();
+        ui.Enable(pDoc && pDoc->Session().Mode() != MODE_NONE);
+    });
     AddCommand(ID_FILE_EXPORT_GEOTIFF, [this] {
         if (CImageDoc* pDoc = ImageDoc())
             ExportGeoTiffOf(*pDoc);

@@ -34,6 +34,22 @@ void TellSessionMessages(const CSessionOutcome& outcome)
             FwMessageBox(IDS_GEOREFERENCE_FAILED, MB_OK);
         else if (message.nNotice == NOTICE_MODEL_CANNOT_FIT)
             FwMessageBox(IDS_MODEL_CANNOT_FIT, MB_OK);
+        else if (message.nNotice == NOTICE_FEATURES_NEED_FIT)
+            FwMessageBox(IDS_FEATURES_NEED_FIT, MB_OK);
+        else if (message.nNotice == NOTICE_FEATURES_OFF_SCAN)
+            FwMessageBox(LoadResStringWith(IDS_FEATURES_OFF_SCAN, {message.strPath}), MB_OK);
+        else if (message.nNotice == NOTICE_FEATURES_KEPT)
+            FwMessageBox(LoadResStringWith(IDS_FEATURES_KEPT, {std::to_string(message.nCount)}),
+                         MB_OK | MB_ICONINFORMATION);
+        else if (message.nNotice == NOTICE_SOURCE_CHANGED)
+            FwMessageBox(LoadResStringWith(IDS_FEATURES_SOURCE_CHANGED, {message.strPath}), MB_OK);
+        else if (message.nNotice == NOTICE_SHAPE_KEPT)
+            FwMessageBox(IDS_SHAPE_KEPT, MB_OK);
+        else if (message.nNotice == NOTICE_TOO_FEW_VERTICES)
+            FwMessageBox(message.nCount >= 3   ? IDS_TOO_FEW_VERTICES_POLYGON
+                         : message.nCount == 2 ? IDS_TOO_FEW_VERTICES_LINE
+                                               : IDS_TOO_FEW_VERTICES_POINT,
+                         MB_OK);
     }
 }
 

@@ -20,15 +20,11 @@ bool IsSameFile(const std::string& a, const char* pszB)
     return lstrcmpiA(fullA, fullB) == 0;
 }
 
-SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, ShapeType nShapeType, const char* pszKeepPath,
-                                     const CShapeSideFiles& sideFiles)
+namespace
 {
-    const std::string strFilter = LoadResString(IDS_SHAPE_FILES) + "|*.shp||";
-    std::string strPath;
-    if (!FwPromptSaveFileName(strFilter.c_str(), "shp", strPath))
-        return SAVE_AS_CANCELLED;
-    // The wait cursor stays until the user has read the outcome.
-    CWaitCursor wait;
+bool WriteShapefileAt(CShapeFile& shapeFile, ShapeType nShapeType, const std::string& strPath, const char* pszKeepPath,
+                      const CShapeSideFiles& sideFiles)
+{
     // A name typed with its own extension is taken as it is, so the user can
     // name the opened image itself: writing the main file there would destroy it.
     // Written off this thread, which keeps the window painted (a slow disk).
@@ -36,6 +32,34 @@ SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, ShapeType nShapeType
     if (!IsSameFile(strPath, pszKeepPath))
         FwRunLongWork(
             [&](CProgress&) { bSaved = shapeFile.SaveAs(strPath.c_str(), nShapeType, sideFiles, Win32Files()); });
+    return bSaved;
+}
+}   // namespace
+
+bool SaveShapefileAt(CShapeFile& shapeFile, ShapeType nShapeType, const std::string& strPath, const char* pszKeepPath,
+                     const CShapeSideFiles& sideFiles)
+{
+    CWaitCursor wait;
+    const bool bSaved = WriteShapefileAt(shapeFile, nShapeType, strPath, pszKeepPath, sideFiles);
+    if (bSaved)
+        FwSetStatusText(LoadResString(IDS_FILE_SAVED) + " " + strPath);
+    else
+        FwMessageBox(LoadResString(IDS_SAVE_ERROR) + " " + strPath, MB_OK);
+    return bSaved;
+}
+
+SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, ShapeType nShapeType, const char* pszKeepPath,
+                                     const CShapeSideFiles& sideFiles, std::string* pstrSavedPath)
+{
+    const std::string strFilter = LoadResString(IDS_SHAPE_FILES) + "|*.shp||";
+    std::string strPath;
+    if (!FwPromptSaveFileName(strFilter.c_str(), "shp", strPath))
+        return SAVE_AS_CANCELLED;
+    // The wait cursor stays until the user has read the outcome.
+    CWaitCursor wait;
+    const bool bSaved = WriteShapefileAt(shapeFile, nShapeType, strPath, pszKeepPath, sideFiles);
+    if (pstrSavedPath)
+        *pstrSavedPath = strPath;
     FwMessageBox(LoadResString(bSaved ? IDS_FILE_SAVED_AS : IDS_SAVE_ERROR) + " " + strPath, MB_OK);
     return bSaved ? SAVE_AS_SAVED : SAVE_AS_FAILED;
 }

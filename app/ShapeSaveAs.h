@@ -22,8 +22,14 @@ enum SaveAsOutcome
 // pszKeepPath (the opened image) is refused as a failed save: the image is
 // never written over. sideFiles adds the .cpg and .prj beside them; either
 // failing fails the save like the other files.
+// pstrSavedPath receives the path written.
 SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, ShapeType nShapeType, const char* pszKeepPath = nullptr,
-                                     const CShapeSideFiles& sideFiles = CShapeSideFiles());
+                                     const CShapeSideFiles& sideFiles = CShapeSideFiles(),
+                                     std::string* pstrSavedPath = nullptr);
+// Writes the shapefile at strPath without asking (File > Save). Failure is
+// told as Save As tells it; success only in the status line.
+bool SaveShapefileAt(CShapeFile& shapeFile, ShapeType nShapeType, const std::string& strPath, const char* pszKeepPath,
+                     const CShapeSideFiles& sideFiles);
 
 // Whether the two paths name one file (by their full paths, in any letter
 // case); false when either is empty.

@@ -1,12 +1,14 @@
-// Times, inside the running program under Wine, opening a JPEG and painting
+// Times, inside the running program under Wine, opening a scan and painting
 // it for the first time (decode, point file, view reset, first full paint),
 // then repainting while scrolling at 400%; with --transpose also the
 // Transpose command on the whole image and Copy of its result, and the
 // process's peak working set; with --export also the GeoTIFF export of the
 // whole image at the scan's pixel size (bilinear, DEFLATE, every core) that
-// File > Export GeoTIFF... makes, into a file beside the image removed again.
-// Usage: app_open_paint_timer IMAGE.jpg REPEATS [--transpose [--export]]
+// File > Export GeoTIFF... makes, into a file beside the image removed again;
+// with --peak only the peak working set of the opens.
+// Usage: app_open_paint_timer IMAGE REPEATS [--transpose [--export] | --peak]
 // Prints: width height best_open_and_paint_ms mean_scroll_step_ms
+//         [peak_working_set_mb_of_the_opens (--peak)]
 //         [transpose_ms copy_ms peak_working_set_mb_of_open_and_transpose
 //          [export_ms export_width export_height peak_working_set_mb_of_all]]
 // An image that cannot be opened prints "refused MS" (the time until its
@@ -108,6 +110,8 @@ int main(int argc, char** argv)
     const double scrollMs = (Now() - scrollStart) / steps;
     CImageDoc* pDoc = session.Doc();
     std::printf("%d %d %.1f %.2f", pDoc->Image().Width(), pDoc->Image().Height(), best, scrollMs);
+    if (argc > 3 && std::strcmp(argv[3], "--peak") == 0)
+        std::printf(" %.1f", PeakWorkingSetMb());
     if (transpose)
     {
         // Digitising on the scan's control points, then Transpose of the

@@ -3,7 +3,7 @@
 # and the x86-64 build: the banded fill from DIB rows beside one SetPixel call
 # per pixel (the simplest way to fill Copy's bitmap) on the same 1-MP image, then the
 # whole Copy with the clipboard hand-over (and the bitmap alone) for the resampled images of the
-# 27-MP and 108-MP scans.
+# 27-MP and 108-MP scans, and in the x86-64 build of a 560-MP sheet (which goes as a DIB).
 source "$(dirname "$0")/bench-lib.sh"
 side=${PER_PIXEL_SIDE:-1000}
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fuzzes the coordinate grammar, the point file reader, the recovery
-# journal reader, the scan decoders and the Shapefile reader with libFuzzer under AddressSanitizer
+# journal reader, the scan decoders, the Shapefile reader and the GeoPackage reader with libFuzzer under AddressSanitizer
 # and UBSan, each for SECONDS.
 # Usage: tools/fuzz.sh [SECONDS]
 set -euo pipefail
@@ -50,3 +50,14 @@ for shp in sys.argv[2:]:
         open(os.path.join(sys.argv[1], os.path.basename(base)), "wb").write(packed)
 PY
 "$out/fuzz_shapefile" -max_total_time="${1:-60}" -max_len=65536 "$out/shp-corpus"
+# The GeoPackage reader over the system's SQLite: whole databases made by
+# ogr2ogr from the test layers, and the geometry blobs found in them.
+clang++ "${flags[@]}" tests/fuzz/fuzz_gpkg.cpp core/gpkg/GeoPackageReader.cpp core/gpkg/GeometryBlob.cpp \
+  core/io/*.cpp -lsqlite3 -o "$out/fuzz_gpkg"
+rm -rf "$out/gpkg-corpus" && mkdir -p "$out/gpkg-corpus"
+for layer in parcels roads wells; do
+  ogr2ogr -f GPKG "$out/gpkg-corpus/$layer.gpkg" "tests/data/gpkg/$layer.geojson" -nln "$layer"
+  sqlite3 "$out/gpkg-corpus/$layer.gpkg" "SELECT hex(geom) FROM $layer WHERE geom NOT NULL" |
+    while read -r hex; do echo "$hex" | xxd -r -p >"$out/gpkg-corpus/$layer-$RANDOM.blob"; done
+done
+"$out/fuzz_gpkg" -max_total_time="${1:-60}" -max_len=131072 "$out/gpkg-corpus"

@@ -79,6 +79,11 @@ struct GdiObjectTraits
     static T Invalid() { return nullptr; }
     static void Close(T h) { DeleteObject(h); }
 };
+struct GlobalTraits
+{
+    static HGLOBAL Invalid() { return nullptr; }
+    static void Close(HGLOBAL h) { GlobalFree(h); }
+};
 struct MemoryDcTraits
 {
     static HDC Invalid() { return nullptr; }
@@ -94,6 +99,8 @@ using UniqueStdioFile = UniqueHandle<FILE*, StdioFileTraits>;
 // A created pen, brush, bitmap...: UniqueGdiObject<HPEN>.
 template <typename T>
 using UniqueGdiObject = UniqueHandle<T, GdiObjectTraits<T>>;
+// A block of GlobalAlloc (clipboard data, say).
+using UniqueGlobal = UniqueHandle<HGLOBAL, GlobalTraits>;
 // A memory device context of CreateCompatibleDC.
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
 
@@ -114,6 +121,26 @@ public:
 private:
     HWND m_hWnd;
     HDC m_hDC;
+};
+
+// A movable global block locked for a scope: Get() is its address, nullptr
+// when the lock failed.
+class ScopedGlobalLock
+{
+public:
+    explicit ScopedGlobalLock(HGLOBAL hBlock) : m_hBlock(hBlock), m_pData(GlobalLock(hBlock)) {}
+    ~ScopedGlobalLock()
+    {
+        if (m_pData)
+            GlobalUnlock(m_hBlock);
+    }
+    ScopedGlobalLock(const ScopedGlobalLock&) = delete;
+    ScopedGlobalLock& operator=(const ScopedGlobalLock&) = delete;
+    void* Get() const { return m_pData; }
+
+private:
+    HGLOBAL m_hBlock;
+    void* m_pData;
 };
 
 // An object selected into a device context for a scope; the one it replaced

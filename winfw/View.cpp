@@ -45,6 +45,7 @@ void CView::OnLButtonUp(UINT, POINT) {}
 void CView::OnLButtonDblClk(UINT, POINT) {}
 void CView::OnRButtonDown(UINT, POINT) {}
 void CView::OnMouseMove(UINT, POINT) {}
+void CView::OnKeyDown(UINT) {}
 
 LRESULT CView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -75,6 +76,7 @@ LRESULT CView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONDBLCLK: OnLButtonDblClk(nFlags, point); break;
     case WM_RBUTTONDOWN: OnRButtonDown(nFlags, point); break;
     case WM_MOUSEMOVE: OnMouseMove(nFlags, point); break;
+    case WM_KEYDOWN: OnKeyDown(static_cast<UINT>(wParam)); break;
     }
     return Default(message, wParam, lParam);
 }

@@ -32,6 +32,8 @@ public:
     virtual void OnLButtonDblClk(UINT nFlags, POINT point);
     virtual void OnRButtonDown(UINT nFlags, POINT point);
     virtual void OnMouseMove(UINT nFlags, POINT point);
+    // A key pressed while the view has the focus (WM_KEYDOWN's virtual key).
+    virtual void OnKeyDown(UINT nVirtualKey);
 
     // The update rectangle of the paint in progress, in client units.
     const RECT& GetPaintRect() const { return m_rcPaint; }

@@ -15,6 +15,7 @@
 //     export
 //   recovery, features       240-259  1300-1399  32840-32859  500-599
 //   large images, progress   260-279  1400-1499  32860-32879  600-699
+//   vertex editing, snapping 280-299  1500-1599  32880-32899  700-799
 
 // Dialog templates
 #define IDD_ABOUTBOX   100
@@ -196,6 +197,7 @@
 #define IDS_HINT_OUTLIER_AFTER       364
 #define IDS_EDIT_GEOREF_CAPTION      365
 #define IDS_EDIT_GEOREF_OK           366
+#define IDS_EDIT_MOVE_FEATURE        367
 
 // Coordinate systems
 #define IDS_CRS_NONE           400
@@ -279,6 +281,35 @@
 #define IDS_FILE_GEOREF_KEYS  611
 #define IDS_FILE_GEOREF_WORLD 612
 #define IDS_FILE_GEOREF_EPSG  613
+
+// Opening features from a Shapefile (commands 32850-32859, strings 540-559)
+#define ID_FILE_OPEN_FEATURES       32850
+#define IDS_FEATURES_NEED_FIT       540
+#define IDS_FEATURES_NOT_READ       541
+#define IDS_FEATURES_CRS_DIFFERS    542
+#define IDS_FEATURES_KEPT           543
+#define IDS_FEATURES_OFF_SCAN       544
+#define IDS_FEATURES_SOURCE_CHANGED 545
+#define IDS_FILE_SAVED              546
+
+// Vertex editing and snapping
+#define IDD_SNAP_TOLERANCE           280
+#define IDC_SNAP_TOLERANCE           1500
+#define ID_VIEW_EDIT_VERTICES        32880
+#define ID_VIEW_SNAP                 32881
+#define ID_VIEW_SNAP_TOLERANCE       32882
+#define IDS_EDIT_MOVE_VERTEX         700
+#define IDS_EDIT_INSERT_VERTEX       701
+#define IDS_EDIT_DELETE_VERTEX       702
+#define IDS_ABANDON_FEATURE          703
+#define IDS_TOO_FEW_VERTICES_POLYGON 704
+#define IDS_TOO_FEW_VERTICES_LINE    705
+#define IDS_TOO_FEW_VERTICES_POINT   706
+#define IDS_EDIT_VERTICES_HINT       707
+#define IDS_SNAP_VERTEX              708
+#define IDS_SNAP_SEGMENT             709
+#define IDS_SNAP_TOLERANCE_BAD       710
+#define IDS_SHAPE_KEPT               711
 
 // A scan shown at a reduced resolution
 #define IDS_SHOWN_REDUCED        620

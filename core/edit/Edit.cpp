@@ -195,6 +195,39 @@ bool CDeleteFeatureEdit::JournalRecord(bool bForward, CJournalRecord* pRecord) c
     return true;
 }
 
+bool CMoveFeatureEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    if (m_nIndex < 0 || m_nIndex >= target.features.GetSize())
+        return false;
+    const int sign = bForward ? 1 : -1;
+    CShape moved;
+    const CShape& feature = target.features.GetAt(m_nIndex);
+    for (const CShapeVertex& v : feature.Vertices())
+        moved.Add(v.x + sign * m_nDx, v.y + sign * m_nDy);
+    moved.m_strName = feature.m_strName;
+    moved.m_nSource = feature.m_nSource;
+    target.features.RemoveAt(m_nIndex);
+    target.features.InsertAt(m_nIndex, moved);
+    return true;
+}
+
+bool CFeatureVerticesEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    if (m_nIndex < 0 || m_nIndex >= target.features.GetSize() ||
+        target.features.GetAt(m_nIndex).Vertices() != (bForward ? m_before : m_after))
+        return false;
+    target.features.SetVertices(m_nIndex, bForward ? m_after : m_before);
+    return true;
+}
+
+bool CFeatureVerticesEdit::JournalRecord(bool bForward, CJournalRecord* pRecord) const
+{
+    pRecord->nKind = JOURNAL_VERTICES;
+    pRecord->nIndex = m_nIndex;
+    pRecord->shape.SetVertices(bForward ? m_after : m_before);
+    return true;
+}
+
 EditName CEdit::Name() const
 {
     return std::visit([](const auto& kind) { return kind.Name(); }, m_kind);

@@ -37,6 +37,10 @@ enum class EditName
     DeleteAllFeatures,
     RenameFeature,
     DeleteFeature,
+    MoveFeature,
+    MoveVertex,
+    InsertVertex,
+    DeleteVertex,
 };
 
 // What an edit changes, and so who has to follow it.
@@ -198,13 +202,57 @@ struct CDeleteFeatureEdit
     bool JournalRecord(bool bForward, CJournalRecord* pRecord) const;
 };
 
+// Every vertex of the finished feature at m_nIndex shifted by the same
+// number of pixels. The journal takes the whole list again.
+struct CMoveFeatureEdit
+{
+    static constexpr EditScope kScope = EditScope::Features;
+    int m_nIndex;
+    int m_nDx;
+    int m_nDy;
+
+    EditName Name() const { return EditName::MoveFeature; }
+    bool Apply(bool bForward, CEditTarget& target) const;
+    bool JournalRecord(bool, CJournalRecord*) const { return false; }
+};
+
+// The vertices of finished feature m_nIndex replaced, its name kept: what
+// moving, inserting and deleting one of them does. The journal keeps the
+// whole new list, so that a record never depends on how a ring is stored.
+struct CFeatureVerticesEdit
+{
+    static constexpr EditScope kScope = EditScope::Features;
+    int m_nIndex;
+    std::vector<CShapeVertex> m_before;
+    std::vector<CShapeVertex> m_after;
+
+    bool Apply(bool bForward, CEditTarget& target) const;
+    bool JournalRecord(bool bForward, CJournalRecord* pRecord) const;
+};
+
+struct CMoveVertexEdit : CFeatureVerticesEdit
+{
+    EditName Name() const { return EditName::MoveVertex; }
+};
+
+struct CInsertVertexEdit : CFeatureVerticesEdit
+{
+    EditName Name() const { return EditName::InsertVertex; }
+};
+
+struct CDeleteVertexEdit : CFeatureVerticesEdit
+{
+    EditName Name() const { return EditName::DeleteVertex; }
+};
+
 // An edit of any kind, as the history keeps it and its listeners hear it.
 class CEdit
 {
 public:
     using Kind = std::variant<CAddPointEdit, CDeletePointEdit, CChangePointEdit, CDeleteAllPointsEdit, CSetFitModelEdit,
                               CAddVertexEdit, CRemoveVertexEdit, CFinishFeatureEdit, CDiscardFeatureEdit,
-                              CDeleteAllFeaturesEdit, CRenameFeatureEdit, CDeleteFeatureEdit>;
+                              CDeleteAllFeaturesEdit, CRenameFeatureEdit, CDeleteFeatureEdit, CMoveFeatureEdit,
+                              CMoveVertexEdit, CInsertVertexEdit, CDeleteVertexEdit>;
 
     template <class K, class = std::enable_if_t<std::is_constructible_v<Kind, K&&>>>
     CEdit(K&& kind) : m_kind(std::forward<K>(kind))

@@ -2,10 +2,20 @@
 
 #include "core/io/StagedWrite.h"
 
-std::string JournalSnapshot(const CShapeArray& features, ShapeType nShapeType, long long nTime)
+std::string JournalSnapshot(const CShapeArray& features, ShapeType nShapeType, long long nTime,
+                            const std::string& strSource, unsigned long nFingerprint)
 {
     std::string bytes = JournalSignature();
     CJournalRecord record;
+    if (!strSource.empty())
+    {
+        record.nKind = JOURNAL_SOURCE;
+        record.nTime = nTime;
+        record.strSource = strSource;
+        record.nFingerprint = nFingerprint;
+        bytes += EncodeJournalRecord(record);
+        record.strSource.clear();
+    }
     record.nKind = JOURNAL_FEATURE;
     record.nTime = nTime;
     record.nShapeType = nShapeType;
@@ -61,7 +71,7 @@ JournalOutcome CJournalWriter::Restart(const CShapeArray& features, ShapeType nS
     if (m_strPath.empty())
         return JOURNAL_FAILED;
     // Whole in place of any earlier journal, then held open for the records.
-    if (WriteWholeFile(m_files, m_strPath, JournalSnapshot(features, nShapeType, nTime)))
+    if (WriteWholeFile(m_files, m_strPath, JournalSnapshot(features, nShapeType, nTime, m_strSource, m_nFingerprint)))
         m_pFile = m_files.OpenForWriting(m_strPath, FILE_APPEND);
     return m_pFile ? JOURNAL_WRITTEN : JOURNAL_FAILED;
 }

@@ -49,6 +49,13 @@ public:
     JournalOutcome Restart(const CShapeArray& features, ShapeType nShapeType, long long nTime);
     // The features were saved, or given up: the journal goes.
     void Remove();
+    // The Shapefile the features were opened from ("" for none), named at
+    // the start of every journal begun from now on.
+    void SetSource(const std::string& strSource, unsigned long nFingerprint)
+    {
+        m_strSource = strSource;
+        m_nFingerprint = nFingerprint;
+    }
 
 private:
     // Appends the bytes and puts them on the disk; false when they may not be there.
@@ -60,7 +67,11 @@ private:
     // Open while the journal holds every change so far; closed after a
     // failure, so the next change starts a whole journal again.
     std::unique_ptr<CFile> m_pFile;
+    std::string m_strSource;
+    unsigned long m_nFingerprint = 0;
 };
 
 // A whole journal holding the features: the signature, then one record each.
-std::string JournalSnapshot(const CShapeArray& features, ShapeType nShapeType, long long nTime);
+// Features opened from a file follow a record naming it (strSource not "").
+std::string JournalSnapshot(const CShapeArray& features, ShapeType nShapeType, long long nTime,
+                            const std::string& strSource = std::string(), unsigned long nFingerprint = 0);

@@ -37,6 +37,11 @@ struct CPixelToMapTransform
         *pdMapX = dX0 + dXScale * (x * dCos + y * dSin);
         *pdMapY = dY0 + dYScale * (y * dCos - x * dSin);
     }
+
+    // The way back: the pixel position whose content lies at a map point,
+    // for features read from a file. False when the fit has no inverse
+    // (a scale of zero) or the position is not finite.
+    bool MapToPixel(double dMapX, double dMapY, double* pdColumn, double* pdRow) const;
 };
 
 // A document's control points and the pixel-to-map transformation fitted

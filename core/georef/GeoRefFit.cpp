@@ -165,6 +165,32 @@ CPixelToMapTransform CGeoRefArray::GetTransform() const
     return t;
 }
 
+bool CPixelToMapTransform::MapToPixel(double dMapX, double dMapY, double* pdColumn, double* pdRow) const
+{
+    double column, row;
+    if (bAffine)
+    {
+        CAffineTransform inverse;
+        if (!affine.Invert(&inverse))
+            return false;
+        inverse.Map(dMapX, dMapY, &column, &row);
+    }
+    else
+    {
+        if (dXScale == 0.0 || dYScale == 0.0)
+            return false;
+        // Undo the two linear relations, then turn back by the rotation.
+        const double u = (dMapX - dX0) / dXScale, v = (dMapY - dY0) / dYScale;
+        column = u * dCos - v * dSin;
+        row = static_cast<double>(nImageHeight) - (u * dSin + v * dCos);
+    }
+    if (!std::isfinite(column) || !std::isfinite(row))
+        return false;
+    *pdColumn = column;
+    *pdRow = row;
+    return true;
+}
+
 CAffineTransform CGeoRefArray::GetAffine() const
 {
     if (m_nFittedModel != FitModel::RotationScales)

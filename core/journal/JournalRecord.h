@@ -3,6 +3,8 @@
 // steps is (core/edit/Edit.cpp); RecoveryJournal.cpp writes and replays them.
 #pragma once
 
+#include <string>
+
 #include "core/shape/Shape.h"
 
 enum JournalRecordKind
@@ -12,6 +14,11 @@ enum JournalRecordKind
     JOURNAL_DELETE = 3,    // feature nIndex deleted; later ones move down
     JOURNAL_CLEAR = 4,     // every finished feature removed
     JOURNAL_INSERT = 5,    // a feature (shape type, name, vertices) put back at nIndex; later ones move up
+    // The features were opened from the Shapefile strSource, whose records
+    // have the checksum nFingerprint: features that follow name their record
+    // (shape.m_nSource), and the rest of it is read from there on restore.
+    JOURNAL_SOURCE = 6,
+    JOURNAL_VERTICES = 7,   // the vertices of feature nIndex replaced by shape's; its name stays
 };
 
 struct CJournalRecord
@@ -20,5 +27,9 @@ struct CJournalRecord
     long long nTime = 0;   // seconds since 1970-01-01 UTC
     int nIndex = 0;        // JOURNAL_RENAME, JOURNAL_DELETE, JOURNAL_INSERT
     ShapeType nShapeType = SHAPE_POLYLINE;
-    CShape shape;   // JOURNAL_FEATURE and JOURNAL_INSERT (whole), JOURNAL_RENAME (its name)
+    // JOURNAL_FEATURE and JOURNAL_INSERT (whole), JOURNAL_RENAME (its name),
+    // JOURNAL_VERTICES (its vertices)
+    CShape shape;
+    std::string strSource;            // JOURNAL_SOURCE
+    unsigned long nFingerprint = 0;   // JOURNAL_SOURCE
 };

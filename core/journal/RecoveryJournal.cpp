@@ -104,12 +104,37 @@ bool ReadShapeType(CPayloadReader& in, ShapeType* pType)
     return true;
 }
 
+bool ReadVertices(CPayloadReader& in, CShape* pShape)
+{
+    uint32_t count;
+    if (!in.U32(&count) || count == 0 || count > kLargestVertexCount || count > in.Left() / 8)
+        return false;
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        int x, y;
+        if (!in.I32(&x) || !in.I32(&y))
+            return false;
+        pShape->Add(x, y);
+    }
+    return true;
+}
+
+void PutVertices(std::string& out, const CShape& shape)
+{
+    PutU32(out, static_cast<uint32_t>(shape.GetSize()));
+    for (const CShapeVertex& v : shape.Vertices())
+    {
+        PutU32(out, static_cast<uint32_t>(v.x));
+        PutU32(out, static_cast<uint32_t>(v.y));
+    }
+}
+
 bool DecodePayload(const unsigned char* p, size_t cb, CJournalRecord* pRecord)
 {
     CPayloadReader in(p, cb);
     unsigned kind;
     CJournalRecord record;
-    if (!in.U8(&kind) || kind < JOURNAL_FEATURE || kind > JOURNAL_INSERT || !in.I64(&record.nTime))
+    if (!in.U8(&kind) || kind < JOURNAL_FEATURE || kind > JOURNAL_VERTICES || !in.I64(&record.nTime))
         return false;
     record.nKind = static_cast<JournalRecordKind>(kind);
     switch (record.nKind)
@@ -120,18 +145,23 @@ bool DecodePayload(const unsigned char* p, size_t cb, CJournalRecord* pRecord)
         // the feature follows as in JOURNAL_FEATURE
         [[fallthrough]];
     case JOURNAL_FEATURE:
-    {
-        uint32_t count;
-        if (!ReadShapeType(in, &record.nShapeType) || !in.Text(&record.shape.m_strName) || !in.U32(&count) ||
-            count == 0 || count > kLargestVertexCount || count > in.Left() / 8)
+        if (!ReadShapeType(in, &record.nShapeType) || !in.Text(&record.shape.m_strName) ||
+            !ReadVertices(in, &record.shape))
             return false;
-        for (uint32_t i = 0; i < count; ++i)
-        {
-            int x, y;
-            if (!in.I32(&x) || !in.I32(&y))
-                return false;
-            record.shape.Add(x, y);
-        }
+        // A feature opened from a file names its record; older journals end here.
+        if (!in.AtEnd() && (!in.I32(&record.shape.m_nSource) || record.shape.m_nSource < 0))
+            return false;
+        break;
+    case JOURNAL_VERTICES:
+        if (!in.I32(&record.nIndex) || !ReadVertices(in, &record.shape))
+            return false;
+        break;
+    case JOURNAL_SOURCE:
+    {
+        uint32_t fingerprint;
+        if (!in.Text(&record.strSource) || record.strSource.empty() || !in.U32(&fingerprint))
+            return false;
+        record.nFingerprint = fingerprint;
         break;
     }
     case JOURNAL_RENAME:
@@ -175,7 +205,16 @@ bool Replay(const CJournalRecord& record, CRecoveredWork* pWork)
         else
             pWork->shapes.RemoveAt(record.nIndex);
         return true;
+    case JOURNAL_VERTICES:
+        if (record.nIndex < 0 || record.nIndex >= pWork->shapes.GetSize())
+            return false;
+        pWork->shapes.SetVertices(record.nIndex, record.shape.Vertices());
+        return true;
     case JOURNAL_CLEAR: pWork->shapes.RemoveAll(); return true;
+    case JOURNAL_SOURCE:
+        pWork->strSource = record.strSource;
+        pWork->nFingerprint = record.nFingerprint;
+        return true;
     }
     return false;
 }
@@ -194,12 +233,17 @@ std::string EncodeJournalRecord(const CJournalRecord& record)
     case JOURNAL_FEATURE:
         PutU32(payload, static_cast<uint32_t>(record.nShapeType));
         PutText(payload, record.shape.m_strName);
-        PutU32(payload, static_cast<uint32_t>(record.shape.GetSize()));
-        for (const CShapeVertex& v : record.shape.Vertices())
-        {
-            PutU32(payload, static_cast<uint32_t>(v.x));
-            PutU32(payload, static_cast<uint32_t>(v.y));
-        }
+        PutVertices(payload, record.shape);
+        if (record.shape.m_nSource >= 0)
+            PutU32(payload, static_cast<uint32_t>(record.shape.m_nSource));
+        break;
+    case JOURNAL_SOURCE:
+        PutText(payload, record.strSource);
+        PutU32(payload, static_cast<uint32_t>(record.nFingerprint));
+        break;
+    case JOURNAL_VERTICES:
+        PutU32(payload, static_cast<uint32_t>(record.nIndex));
+        PutVertices(payload, record.shape);
         break;
     case JOURNAL_RENAME:
         PutU32(payload, static_cast<uint32_t>(record.nIndex));

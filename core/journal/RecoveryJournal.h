@@ -29,6 +29,8 @@ struct CRecoveredWork
     long long nLastTime = 0;                 // of the last record replayed
     int nRecords = 0;                        // complete records replayed
     size_t cbReplayed = 0;                   // bytes of the file they span, signature included
+    std::string strSource;                   // the Shapefile they were opened from, or ""
+    unsigned long nFingerprint = 0;          // of its records then
 };
 
 // Replays the complete records of a journal's bytes in order. Stops at the

@@ -6,12 +6,28 @@
 #include "core/crs/CrsCatalogue.h"
 #include "core/crs/CrsSettings.h"
 #include "core/georef/ImageSettings.h"
+#include "core/journal/RecoveryJournal.h"
 #include "core/scan/ImageGeoreference.h"
+#include "core/shape/VertexEdit.h"
 
 namespace
 {
 // The image setting that keeps the answer about the file's georeference.
 const char kFileGeoreferenceSettingKey[] = "filegeoref";
+
+// The checksum of a layer's records, shapes and cells: a journal that
+// refers to the file knows whether the file is still the one it was.
+unsigned long LayerFingerprint(const CShapefileLayer& layer)
+{
+    std::string bytes(layer.m_table.HeaderBytes());
+    for (size_t i = 0; i < layer.m_features.size(); ++i)
+    {
+        bytes += layer.RawRecord(static_cast<int>(i));
+        if (static_cast<int>(i) < layer.m_table.GetRecordCount())
+            bytes += layer.m_table.RecordBytes(static_cast<int>(i));
+    }
+    return Crc32(bytes.data(), bytes.size());
+}
 
 FileGeoreferenceChoice ParseFileGeoreferenceChoice(const std::string& strValue)
 {
@@ -45,7 +61,10 @@ void CImageSession::BeginOpen()
     m_bNorthUp = false;
     m_crs = CCrsRef();
     m_nMode = MODE_GEOREFERENCE;
+    m_bVertexEditing = false;
+    ++m_nFeaturesVersion;
     m_shapeFile.m_shapes.RemoveAll();
+    SetSource(nullptr);
     m_shapeFile.m_geoRef.SetImageHeight(0);
     m_shapeFile.m_geoRef.m_bFileFit = false;
     m_fileGeoref = CFileGeoreference();
@@ -69,6 +88,7 @@ CSessionOutcome CImageSession::Open(const CImageOpening& opening)
     m_crs = opening.crs;
     m_strPath = opening.strPath;
     m_current.RemoveAll();
+    SetSource(nullptr);
     SetJournalImage(opening.strFullPath, opening.strJournalFolder);
     ContentReplaced();
 
@@ -111,6 +131,8 @@ CSessionOutcome CImageSession::RestoreFromJournal()
     if (m_found.shapes.GetSize() == 0)
         return outcome;
     const long long nTime = m_found.nLastTime;
+    const std::string strSource = m_found.strSource;
+    const unsigned long nFingerprint = m_found.nFingerprint;
     m_shapeFile.m_shapes = std::move(m_found.shapes);
     m_nShapeType = m_found.nShapeType;
     m_found = CRecoveredWork();
@@ -120,6 +142,10 @@ CSessionOutcome CImageSession::RestoreFromJournal()
     // their type, until the points are fitted again.
     if (m_shapeFile.m_geoRef.CalcTransform())
         m_nMode = MODE_DIGITISE;
+    m_found.strSource = strSource;
+    m_found.nFingerprint = nFingerprint;
+    RestoreSource(outcome);
+    m_found = CRecoveredWork();
     outcome.bDone = true;
     outcome.bReplaced = true;
     outcome.bModeChanged = m_nMode == MODE_DIGITISE;
@@ -129,6 +155,124 @@ CSessionOutcome CImageSession::RestoreFromJournal()
         JournalFailed(outcome);
     ContentReplaced();
     return outcome;
+}
+
+void CImageSession::RestoreSource(CSessionOutcome& outcome)
+{
+    SetSource(nullptr);
+    if (m_found.strSource.empty())
+        return;
+    // The records the features name are read again from the file, converted
+    // with the fit in force, which is the one they were opened with.
+    CShapefileLayer layer;
+    auto pOpened = std::make_shared<COpenedLayer>();
+    if (m_shapeFile.m_geoRef.m_bValid && ReadShapefileLayer(m_found.strSource, m_files, &layer).Ok() &&
+        LayerFingerprint(layer) == m_found.nFingerprint &&
+        MakeOpenedLayer(m_found.strSource, std::move(layer), m_shapeFile.m_geoRef.GetTransform(), pOpened.get(),
+                        nullptr, m_nNameCodePage))
+    {
+        SetSource(pOpened);
+        m_strFeaturePath = m_found.strSource;
+        return;
+    }
+    // The file changed or went since: the features are kept as digitised here.
+    CShapeArray features;
+    for (int i = 0; i < Features().GetSize(); ++i)
+    {
+        CShape feature = Features().GetAt(i);
+        feature.m_nSource = -1;
+        features.Add(std::move(feature));
+    }
+    m_shapeFile.m_shapes = std::move(features);
+    outcome.messages.push_back({NOTICE_SOURCE_CHANGED, m_found.strSource});
+}
+
+void CImageSession::SetSource(std::shared_ptr<const COpenedLayer> pSource)
+{
+    m_shapeFile.m_pSource = std::move(pSource);
+    m_strFeaturePath = m_shapeFile.m_pSource ? m_shapeFile.m_pSource->m_strPath : std::string();
+    if (m_shapeFile.m_pSource)
+        m_journal.SetSource(m_shapeFile.m_pSource->m_strPath, LayerFingerprint(m_shapeFile.m_pSource->m_layer));
+    else
+        m_journal.SetSource(std::string(), 0);
+}
+
+bool CImageSession::CanOpenFeatures() const
+{
+    if (m_nMode == MODE_NONE)
+        return false;
+    if (m_nMode != MODE_GEOREFERENCE)
+        return GeoRef().m_bValid;
+    CGeoRefArray geoRef = GeoRef();
+    return geoRef.CalcTransform();
+}
+
+bool CImageSession::PrjDiffers(const CShapefileLayer& layer) const
+{
+    const CCrsEntry* pEntry = m_crs.IsNone() ? nullptr : EmbeddedCrsCatalogue().Find(m_crs.nEpsg);
+    return PrjDiffersFromImage(layer.m_strPrj, pEntry ? std::string(pEntry->wkt) : std::string());
+}
+
+CSessionOutcome CImageSession::OpenFeatures(const std::string& strPath, CShapefileLayer layer)
+{
+    CSessionOutcome outcome;
+    if (!CanOpenFeatures())
+    {
+        outcome.messages.push_back({NOTICE_FEATURES_NEED_FIT, strPath});
+        return outcome;
+    }
+    if (m_nMode == MODE_GEOREFERENCE)
+    {
+        WritePointFile(outcome);
+        m_shapeFile.m_geoRef.CalcTransform();
+    }
+    const ::ShapeType nShapeType = DocumentShapeType(layer.Kind());
+    auto pOpened = std::make_shared<COpenedLayer>();
+    CShapeArray features;
+    if (!MakeOpenedLayer(strPath, std::move(layer), GeoRef().GetTransform(), pOpened.get(), &features, m_nNameCodePage))
+    {
+        outcome.messages.push_back({NOTICE_FEATURES_OFF_SCAN, strPath});
+        return outcome;
+    }
+    // The features before were saved or given up: their journal goes.
+    m_journal.Remove();
+    m_shapeFile.m_shapes = std::move(features);
+    m_nShapeType = nShapeType;
+    m_current.RemoveAll();
+    SetSource(pOpened);
+    m_bUnsaved = false;
+    const ViewMode modeBefore = m_nMode;
+    m_nMode = MODE_DIGITISE;
+    ContentReplaced();
+    outcome.bDone = outcome.bReplaced = true;
+    outcome.bModeChanged = m_nMode != modeBefore;
+    if (const int nKept = pOpened->KeptCount())
+        outcome.messages.push_back({NOTICE_FEATURES_KEPT, strPath, nKept});
+    return outcome;
+}
+
+CSessionOutcome CImageSession::MoveFeature(int nIndex, int nDx, int nDy)
+{
+    if (nIndex < 0 || nIndex >= Features().GetSize() || (nDx == 0 && nDy == 0))
+        return {};
+    if (IsKeptShape(nIndex))
+        return {};
+    return Do(CMoveFeatureEdit{nIndex, nDx, nDy});
+}
+
+bool CImageSession::IsKeptShape(int nIndex) const
+{
+    const CShape& feature = Features().GetAt(nIndex);
+    const COpenedLayer* pSource = m_shapeFile.m_pSource.get();
+    return pSource && feature.m_nSource >= 0 && feature.m_nSource < static_cast<int>(pSource->m_records.size()) &&
+           pSource->m_records[feature.m_nSource].bKept;
+}
+
+CSessionOutcome CImageSession::ShapeKept()
+{
+    CSessionOutcome refused;
+    refused.messages.push_back({NOTICE_SHAPE_KEPT, std::string()});
+    return refused;
 }
 
 void CImageSession::DeclineRestore()
@@ -232,6 +376,7 @@ CSessionOutcome CImageSession::StartDigitising(::ShapeType nShapeType)
     if (m_nMode != MODE_GEOREFERENCE || !GeoRef().m_bValid)
         return {};
     m_nShapeType = nShapeType;
+    ++m_nFeaturesVersion;
     return SwitchMode(MODE_GEOREFERENCE, MODE_DIGITISE);
 }
 
@@ -241,6 +386,7 @@ CSessionOutcome CImageSession::SwitchMode(ViewMode nFrom, ViewMode nTo)
     if (m_nMode != nFrom)
         return outcome;
     m_nMode = nTo;
+    m_bVertexEditing = false;
     outcome.bDone = outcome.bModeChanged = true;
     return outcome;
 }
@@ -316,6 +462,67 @@ CSessionOutcome CImageSession::DeleteFeature(int nIndex)
     return Do(CDeleteFeatureEdit{nIndex, Features().GetAt(nIndex)});
 }
 
+CSessionOutcome CImageSession::SetVertexEditing(bool bOn)
+{
+    CSessionOutcome outcome;
+    if (m_nMode != MODE_DIGITISE || bOn == VertexEditing())
+        return outcome;
+    m_bVertexEditing = bOn;
+    outcome.bDone = true;
+    return outcome;
+}
+
+CSessionOutcome CImageSession::MoveFeatureVertex(int nFeature, int nVertex, int nPixelX, int nPixelY)
+{
+    if (m_nMode != MODE_DIGITISE || nFeature < 0 || nFeature >= Features().GetSize())
+        return {};
+    if (IsKeptShape(nFeature))
+        return ShapeKept();
+    CMoveVertexEdit edit;
+    edit.m_nIndex = nFeature;
+    edit.m_before = edit.m_after = Features().GetAt(nFeature).Vertices();
+    if (MoveVertex(edit.m_after, m_nShapeType, nVertex, {nPixelX, nPixelY}) != VertexEditResult::Done ||
+        edit.m_after == edit.m_before)
+        return {};
+    return Do(std::move(edit));
+}
+
+CSessionOutcome CImageSession::InsertFeatureVertex(int nFeature, int nSegment, int nPixelX, int nPixelY)
+{
+    if (m_nMode != MODE_DIGITISE || nFeature < 0 || nFeature >= Features().GetSize())
+        return {};
+    if (IsKeptShape(nFeature))
+        return ShapeKept();
+    CInsertVertexEdit edit;
+    edit.m_nIndex = nFeature;
+    edit.m_before = edit.m_after = Features().GetAt(nFeature).Vertices();
+    if (InsertVertex(edit.m_after, m_nShapeType, nSegment, {nPixelX, nPixelY}) != VertexEditResult::Done)
+        return {};
+    return Do(std::move(edit));
+}
+
+CSessionOutcome CImageSession::DeleteFeatureVertex(int nFeature, int nVertex)
+{
+    if (m_nMode != MODE_DIGITISE || nFeature < 0 || nFeature >= Features().GetSize())
+        return {};
+    if (IsKeptShape(nFeature))
+        return ShapeKept();
+    CDeleteVertexEdit edit;
+    edit.m_nIndex = nFeature;
+    edit.m_before = edit.m_after = Features().GetAt(nFeature).Vertices();
+    switch (DeleteVertex(edit.m_after, m_nShapeType, nVertex))
+    {
+    case VertexEditResult::Done: return Do(std::move(edit));
+    case VertexEditResult::NoSuchVertex: return {};
+    case VertexEditResult::TooFew: break;
+    }
+    CSessionOutcome refused;
+    CSessionMessage message{NOTICE_TOO_FEW_VERTICES, std::string()};
+    message.nCount = MinimumVertexCount(m_nShapeType);
+    refused.messages.push_back(message);
+    return refused;
+}
+
 CSessionOutcome CImageSession::Do(CEdit edit)
 {
     CEditTarget target = Target();
@@ -349,6 +556,8 @@ CSessionOutcome CImageSession::AfterStep(const CEdit& edit, EditStep nStep)
     const bool georeference = edit.Scope() == EditScope::Georeference;
     const bool clear = edit.As<CDeleteAllFeaturesEdit>() != nullptr;
     const ViewMode modeBefore = m_nMode;
+    if (edit.Scope() == EditScope::Features)
+        ++m_nFeaturesVersion;
     // On the disk before anything shows the change as done.
     const bool journalFailed =
         m_journal.Record(edit, nStep, Features(), m_nShapeType, std::time(nullptr)) == JOURNAL_FAILED;
@@ -372,6 +581,8 @@ CSessionOutcome CImageSession::AfterStep(const CEdit& edit, EditStep nStep)
     if (edit.Scope() == EditScope::Features && !(clear && forward))
         m_bUnsaved = true;
     outcome.bModeChanged = m_nMode != modeBefore;
+    if (outcome.bModeChanged)
+        m_bVertexEditing = false;
 
     if (edit.As<CSetFitModelEdit>())
         UpdateSetting(kFitSettingKey, FitModelSettingValue(GeoRef().m_nFitModel), NOTICE_SETTINGS_NOT_WRITTEN, outcome);
@@ -382,11 +593,56 @@ CSessionOutcome CImageSession::AfterStep(const CEdit& edit, EditStep nStep)
     return outcome;
 }
 
-void CImageSession::SaveSucceeded()
+void CImageSession::SaveSucceeded(const std::string& strSavedPath)
 {
     m_bUnsaved = false;
     // Every feature is in the files now; the next change starts a new journal.
     m_journal.Remove();
+    if (strSavedPath.empty())
+        return;
+    m_strFeaturePath = strSavedPath;
+    if (!m_shapeFile.m_pSource)
+        return;
+    // Feature i is record i of the file just written: the next save and
+    // the journal refer to it, and to nothing of the file before.
+    CShapefileLayer layer;
+    if (!ReadShapefileLayer(strSavedPath, m_files, &layer).Ok())
+    {
+        m_journal.SetSource(std::string(), 0);
+        return;
+    }
+    auto pOpened = std::make_shared<COpenedLayer>();
+    const CShapeArray& features = Features();
+    CShapeArray rebased;
+    for (int i = 0; i < features.GetSize(); ++i)
+    {
+        const CShape& feature = features.GetAt(i);
+        const CSourceRecord* pBefore = m_shapeFile.m_pSource->SameGeometry(feature)
+                                           ? &m_shapeFile.m_pSource->m_records[feature.m_nSource]
+                                           : nullptr;
+        CSourceRecord record;
+        record.vertices = feature.Vertices();
+        record.strName = feature.m_strName;
+        record.bKept = pBefore && pBefore->bKept;
+        pOpened->m_records.push_back(std::move(record));
+        CShape copy = feature;
+        copy.m_nSource = i;
+        rebased.Add(std::move(copy));
+    }
+    pOpened->m_strPath = strSavedPath;
+    pOpened->m_nNameField = m_shapeFile.m_pSource->m_nNameField;
+    pOpened->m_nIdField = m_shapeFile.m_pSource->m_nIdField;
+    pOpened->m_nNameCodePage = m_shapeFile.m_pSource->m_nNameCodePage;
+    pOpened->m_layer = std::move(layer);
+    if (pOpened->m_layer.m_features.size() != pOpened->m_records.size())
+    {
+        m_journal.SetSource(std::string(), 0);
+        return;
+    }
+    m_shapeFile.m_shapes = std::move(rebased);
+    SetSource(pOpened);
+    // Steps kept in the history name records of the file before.
+    m_history.Clear();
 }
 
 CSessionOutcome CImageSession::SetCrs(const CCrsRef& crs)
@@ -401,6 +657,7 @@ CSessionOutcome CImageSession::SetCrs(const CCrsRef& crs)
 
 void CImageSession::ContentReplaced()
 {
+    ++m_nFeaturesVersion;
     m_history.Clear();
     m_fitReport = EvaluateFits(GeoRef());
 }

@@ -35,6 +35,12 @@ enum SessionNotice
     NOTICE_NOT_FITTED,               // the control points give no fit to digitise with
     NOTICE_MODEL_CANNOT_FIT,         // a model without a fit, refused while digitising
     NOTICE_ASK_RESTORE,              // the journal holds nCount features from nTime: restore them?
+    NOTICE_FEATURES_NEED_FIT,        // features cannot be opened over a scan without a fit
+    NOTICE_FEATURES_OFF_SCAN,        // strPath: its coordinates have no place on the scan with the fit
+    NOTICE_FEATURES_KEPT,            // nCount features opened have shapes that are kept as they are
+    NOTICE_SOURCE_CHANGED,           // strPath: restored features lost their link to it (changed or gone)
+    NOTICE_TOO_FEW_VERTICES,         // a vertex not deleted: the feature keeps at least nCount
+    NOTICE_SHAPE_KEPT,               // a vertex not changed: the feature's shape is kept as its file has it
 };
 
 struct CSessionMessage
@@ -101,8 +107,9 @@ public:
     // The member function hides the type's name in the class: "::ShapeType" below.
     ::ShapeType ShapeType() const { return m_nShapeType; }
     // Only features restored without a fit are there before digitising
-    // starts; they keep their type.
-    bool ShapeTypeFixed() const { return Features().GetSize() > 0; }
+    // starts; they keep their type. Features opened from a file keep the
+    // file's type, even once every one of them is gone.
+    bool ShapeTypeFixed() const { return Features().GetSize() > 0 || m_shapeFile.m_pSource != nullptr; }
     bool Unsaved() const { return m_bUnsaved; }
     const CCrsRef& Crs() const { return m_crs; }
     const CFitReport& FitReport() const { return m_fitReport; }
@@ -168,15 +175,55 @@ public:
     CSessionOutcome RenameFeature(int nIndex, const std::string& strName);
     CSessionOutcome DeleteFeature(int nIndex);
 
+    // Editing the vertices of finished features, while digitising. The
+    // indices are those of VertexEdit.h: a polygon's closing copy of its
+    // first vertex is not one of its own and follows the first.
+    bool VertexEditing() const { return m_bVertexEditing && m_nMode == MODE_DIGITISE; }
+    // Changes whenever the finished features or their type may have: what
+    // is worked out from them (a snap index) is made again when it does.
+    unsigned long long FeaturesVersion() const { return m_nFeaturesVersion; }
+    // bDone when the state changed; refused outside digitising.
+    CSessionOutcome SetVertexEditing(bool bOn);
+    // Each refused with NOTICE_SHAPE_KEPT for a shape kept as its file has
+    // it (only its first part is on show; the rest would be lost).
+    CSessionOutcome MoveFeatureVertex(int nFeature, int nVertex, int nPixelX, int nPixelY);
+    // A new vertex on segment nSegment (from vertex nSegment to the next).
+    CSessionOutcome InsertFeatureVertex(int nFeature, int nSegment, int nPixelX, int nPixelY);
+    // Refused with NOTICE_TOO_FEW_VERTICES when the feature would keep too few.
+    CSessionOutcome DeleteFeatureVertex(int nFeature, int nVertex);
+
     CSessionOutcome Undo();
     CSessionOutcome Redo();
 
-    // Every feature is in the saved files: the journal goes.
-    void SaveSucceeded();
+    // Whether features can be opened over the scan: an image with a fit.
+    bool CanOpenFeatures() const;
+    // Whether the layer's .prj names another system than the image's.
+    bool PrjDiffers(const CShapefileLayer& layer) const;
+    // The features of the Shapefile read from strPath become the
+    // document's, each with its record, and digitising goes on with its
+    // type. Like opening an image, it starts a new history: the features
+    // before were saved or given up first.
+    CSessionOutcome OpenFeatures(const std::string& strPath, CShapefileLayer layer);
+    // Shifts a feature by whole pixels; a kept shape (COpenedLayer) cannot move.
+    CSessionOutcome MoveFeature(int nIndex, int nDx, int nDy);
+    // The code page names are typed and kept in (the system's ANSI page);
+    // a file's text is converted from and back to its own.
+    void SetNameCodePage(unsigned nCodePage) { m_nNameCodePage = nCodePage; }
+    // Where File > Save writes: the file the features came from or were
+    // last saved as; "" when neither.
+    const std::string& FeaturePath() const { return m_strFeaturePath; }
+
+    // Every feature is in the saved files at strSavedPath: the journal goes,
+    // and features opened from a file now refer to the records just written.
+    void SaveSucceeded(const std::string& strSavedPath = std::string());
     void FeaturesGivenUp() { m_journal.Remove(); }
     CSessionOutcome SetCrs(const CCrsRef& crs);
 
 private:
+    // A feature opened from a file whose shape is written back as read.
+    bool IsKeptShape(int nIndex) const;
+    static CSessionOutcome ShapeKept();
+
     friend class CImageSessionTestAccess;
 
     CSessionOutcome Do(CEdit edit);
@@ -206,8 +253,15 @@ private:
     CEditHistory m_history;
     CJournalWriter m_journal;
     bool m_bJournalFailureTold = false;
+    bool m_bVertexEditing = false;
+    unsigned long long m_nFeaturesVersion = 0;
     // What the journal of the image just opened holds, until the user answers.
     CRecoveredWork m_found;
     CFileGeoreference m_fileGeoref;
     FileGeoreferenceChoice m_nFileChoice = FileGeoreferenceChoice::Unasked;
+    std::string m_strFeaturePath;
+    unsigned m_nNameCodePage = 0;
+    // The opened features' file comes back with them, or they lose their records.
+    void RestoreSource(CSessionOutcome& outcome);
+    void SetSource(std::shared_ptr<const COpenedLayer> pSource);
 };

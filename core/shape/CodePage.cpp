@@ -182,3 +182,40 @@ std::string DecodeToUtf8(const char* p, size_t cb, unsigned nCodePage)
         PutUtf8(out, bytes[i] < 0x80 ? bytes[i] : table ? table->upperHalf[bytes[i] - 0x80] : kReplacement);
     return out;
 }
+
+std::string EncodeFromUtf8(const std::string& utf8, unsigned nCodePage)
+{
+    if (nCodePage == kCodePageUtf8)
+        return utf8;
+    const CCodePageTable* table = FindTable(nCodePage);
+    std::string out;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    for (size_t i = 0; i < utf8.size();)
+    {
+        const unsigned char lead = p[i];
+        const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
+        uint32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
+        for (int k = 1; k <= extra && i + k < utf8.size(); ++k)
+            c = c << 6 | (p[i + k] & 0x3F);
+        i += size_t(extra) + 1;
+        char byte = '?';
+        if (c < 0x80)
+            byte = static_cast<char>(c);
+        else
+            for (int k = 0; table && k < 128; ++k)
+                if (table->upperHalf[k] == c)
+                {
+                    byte = static_cast<char>(0x80 + k);
+                    break;
+                }
+        out += byte;
+    }
+    return out;
+}
+
+std::string ConvertCodePage(const std::string& text, unsigned nFrom, unsigned nTo)
+{
+    if (nFrom == nTo || nFrom == 0 || nTo == 0)
+        return text;
+    return EncodeFromUtf8(DecodeToUtf8(text.data(), text.size(), nFrom), nTo);
+}

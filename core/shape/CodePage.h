@@ -25,3 +25,11 @@ bool CanDecodeCodePage(unsigned nCodePage);
 // above 0x7F of a page we cannot decode, become U+FFFD; so does every
 // broken sequence of UTF-8.
 std::string DecodeToUtf8(const char* p, size_t cb, unsigned nCodePage);
+
+// UTF-8 in a code page: a character the page lacks becomes '?'; UTF-8 as it is.
+std::string EncodeFromUtf8(const std::string& utf8, unsigned nCodePage);
+
+// Text in one code page as another (the names the user types in the
+// system's ANSI page, and a table's cells); the bytes as they are when the
+// pages are one, or either is 0 (not known).
+std::string ConvertCodePage(const std::string& text, unsigned nFrom, unsigned nTo);

@@ -48,6 +48,12 @@ void CShapeArray::SetName(int nIndex, const std::string& strName)
         m_shapes[nIndex].m_strName = strName;
 }
 
+void CShapeArray::SetVertices(int nIndex, std::vector<CShapeVertex> vertices)
+{
+    if (nIndex >= 0 && nIndex < GetSize())
+        m_shapes[nIndex].SetVertices(std::move(vertices));
+}
+
 CShape FinishedShape(const CShape& current, ShapeType nShapeType, const std::string& strName)
 {
     CShape finished(current);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // Shape type codes of the Shapefile format: what the features of one image
@@ -40,8 +41,12 @@ public:
     void RemoveAt(int nIndex, int nCount = 1);   // later vertices move down
     void RemoveAll() { m_vertices.clear(); }
     const std::vector<CShapeVertex>& Vertices() const { return m_vertices; }
+    void SetVertices(std::vector<CShapeVertex> vertices) { m_vertices = std::move(vertices); }
 
     std::string m_strName;
+    // The record of the opened file the feature came from (its index in the
+    // document's COpenedLayer); -1 for one digitised here.
+    int m_nSource = -1;
 
 private:
     std::vector<CShapeVertex> m_vertices;
@@ -62,6 +67,7 @@ public:
     void InsertAt(int nIndex, const CShape& shape);
     void RemoveAt(int nIndex);
     void SetName(int nIndex, const std::string& strName);
+    void SetVertices(int nIndex, std::vector<CShapeVertex> vertices);
 
 private:
     std::vector<CShape> m_shapes;

@@ -3,11 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "core/georef/GeoRefArray.h"
 #include "core/io/FileWriter.h"
 #include "core/io/StdioFileSystem.h"
+#include "core/shape/OpenedLayer.h"
 #include "core/shape/Shape.h"
 
 // A bounding box in map units with parts and points counts: the 40 bytes
@@ -49,12 +51,16 @@ public:
 
     CShapeArray m_shapes;
     CGeoRefArray m_geoRef;
+    // The Shapefile the features were opened from, when they were: its
+    // fields, side files and record bytes are what they are saved with.
+    std::shared_ptr<const COpenedLayer> m_pSource;
 
     // The portable half of Save As: writes the files for the path the user
     // chose (the caller asks for the path and reports the result), every
     // one to a temporary beside its target first; the targets are replaced
     // only once all were written, so a failure leaves the files that were
-    // there as they were. False on failure.
+    // there as they were. False on failure. Features opened from a file are
+    // written with its fields and side files (sideFiles then unused).
     bool SaveAs(const char* pszPath, ShapeType nShapeType, const CShapeSideFiles& sideFiles = CShapeSideFiles(),
                 CFileSystem& files = StdioFileSystem());
 

@@ -213,6 +213,26 @@ std::string CodePageFileText(unsigned nCodePage)
 bool CShapeFile::SaveAs(const char* pszPath, ShapeType nShapeType, const CShapeSideFiles& sideFiles, CFileSystem& files)
 {
     CStagedFileSystem staged(files);
+    if (m_pSource)
+    {
+        // The file's own type, and names that do not fall on one another.
+        if (!pszPath || (m_shapes.GetSize() > 0 && !m_geoRef.m_bValid) ||
+            (m_pSource->m_layer.m_nType != SHAPEFILE_NULL &&
+             DocumentShapeType(m_pSource->m_layer.Kind()) != nShapeType) ||
+            SameFileName(pszPath, SideFileName(pszPath, ".shx")) ||
+            SameFileName(pszPath, SideFileName(pszPath, ".dbf")))
+            return false;
+        try
+        {
+            if (!WriteOpenedLayer(*m_pSource, m_shapes, nShapeType, m_geoRef.GetTransform(), pszPath, staged))
+                return false;
+        }
+        catch (...)
+        {
+            return false;
+        }
+        return staged.Commit();
+    }
     if (!WriteShapefile(pszPath, nShapeType, staged, sideFiles))
         return false;   // the temporaries go with the staged files
     return staged.Commit();

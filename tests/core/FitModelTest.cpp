@@ -77,6 +77,23 @@ TEST_P(ExactFits, RecoverTheMappingAndItsRotation)
     double rotation, sx, sy;
     DescribeAffine(c.truth, &rotation, &sx, &sy);
     EXPECT_NEAR(geoRef.GetRotation(), rotation, 1e-12);
+    // Features read from a file go back to pixels through the same
+    // transform, for this model and for the first one fitted to the points.
+    for (FitModel nModel : {c.model, FitModel::RotationScales})
+    {
+        CGeoRefArray fitted = PointsThrough(c.truth, c.pixels, nModel);
+        if (!fitted.CalcTransform())
+            continue;
+        const CPixelToMapTransform transform = fitted.GetTransform();
+        for (Pixel probe : {Pixel{3, 7}, Pixel{4321, 987}, Pixel{-50, 1200}})
+        {
+            double x, y, column, row;
+            transform.Map(probe.column, probe.row, &x, &y);
+            ASSERT_TRUE(transform.MapToPixel(x, y, &column, &row));
+            EXPECT_NEAR(column, probe.column, 1e-6);
+            EXPECT_NEAR(row, probe.row, 1e-6);
+        }
+    }
 }
 
 const std::vector<Pixel> kSpread = {{10, 20}, {1900, 40}, {1850, 1400}, {30, 1450}, {900, 700}};

@@ -152,7 +152,12 @@ TEST(RecoveryJournal, EveryCutOfAJournalOfEveryKindReplaysItsCompleteRecords)
     CJournalRecord back = Feature("back", {{4, 4}, {6, 6}}, SHAPE_POLYLINE);
     back.nKind = JOURNAL_INSERT;
     back.nIndex = 1;
-    const std::vector<CJournalRecord> records = {Feature("a", {{1, 1}, {2, 2}}, SHAPE_POLYLINE),
+    back.shape.m_nSource = 7;   // a record of the file the features were opened from
+    CJournalRecord source = Edit(JOURNAL_SOURCE, 0);
+    source.strSource = "C:\\Maps\\roads.shp";
+    source.nFingerprint = 0xCBF43926ul;
+    const std::vector<CJournalRecord> records = {source,
+                                                 Feature("a", {{1, 1}, {2, 2}}, SHAPE_POLYLINE),
                                                  Feature("b", {{3, 3}, {5, 5}}, SHAPE_POLYLINE),
                                                  Edit(JOURNAL_DELETE, 0),
                                                  back,
@@ -170,8 +175,10 @@ TEST(RecoveryJournal, EveryCutOfAJournalOfEveryKindReplaysItsCompleteRecords)
     // an insertion beyond the end of an empty list ends the replay.
     CRecoveredWork whole;
     ASSERT_TRUE(ReadJournal(bytes.data(), bytes.size(), &whole));
-    EXPECT_EQ(whole.nRecords, 6);
+    EXPECT_EQ(whole.nRecords, 7);
     EXPECT_EQ(whole.shapes.GetSize(), 0);
+    EXPECT_EQ(whole.strSource, source.strSource);
+    EXPECT_EQ(whole.nFingerprint, source.nFingerprint);
 
     for (size_t cut = 8; cut <= bytes.size(); ++cut)
     {
@@ -189,12 +196,15 @@ TEST(RecoveryJournal, EveryCutOfAJournalOfEveryKindReplaysItsCompleteRecords)
         {
             EXPECT_EQ(work.shapes.GetAt(i).m_strName, expected.shapes.GetAt(i).m_strName);
             EXPECT_EQ(work.shapes.GetAt(i).Vertices(), expected.shapes.GetAt(i).Vertices());
+            EXPECT_EQ(work.shapes.GetAt(i).m_nSource, expected.shapes.GetAt(i).m_nSource);
         }
     }
     CRecoveredWork four;
-    ASSERT_TRUE(ReadJournal(bytes.data(), ends[4], &four));
+    ASSERT_TRUE(ReadJournal(bytes.data(), ends[5], &four));
     ASSERT_EQ(four.shapes.GetSize(), 2);
     EXPECT_EQ(four.shapes.GetAt(0).m_strName, "b2");
     EXPECT_EQ(four.shapes.GetAt(1).m_strName, "back");
     EXPECT_EQ(four.shapes.GetAt(1).GetAt(1), (CShapeVertex{6, 6}));
+    EXPECT_EQ(four.shapes.GetAt(1).m_nSource, 7);
+    EXPECT_EQ(four.shapes.GetAt(0).m_nSource, -1);
 }

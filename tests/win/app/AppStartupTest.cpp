@@ -116,6 +116,8 @@ TEST(AppStartup, MenuHasTheCommandsInOrder)
     const std::vector<std::string> menus = {"&File", "Edit", "View", "&Help"};
     const std::vector<std::vector<std::pair<std::string, UINT>>> items = {
         {{"Open...", ID_FILE_OPEN},
+         {"Open &Features...\tCtrl+Shift+O", ID_FILE_OPEN_FEATURES},
+         {"&Save\tCtrl+S", ID_FILE_SAVE},
          {"Save &As...", ID_FILE_SAVE_AS},
          {"&Export GeoTIFF...", 32830},
          {"", 0},
@@ -134,6 +136,9 @@ TEST(AppStartup, MenuHasTheCommandsInOrder)
          {"Georeference", 32774},
          {"Digitise", 32775},
          {"Transpose", 32776},
+         {"&Edit Vertices\tV", ID_VIEW_EDIT_VERTICES},
+         {"S&nap\tS", ID_VIEW_SNAP},
+         {"Snap &Tolerance...", ID_VIEW_SNAP_TOLERANCE},
          {"", 0},
          {"&Control Points\tF8", ID_VIEW_CONTROL_POINTS},
          {"&Features\tF9", ID_VIEW_FEATURES},
@@ -167,16 +172,25 @@ TEST(AppStartup, AcceleratorTableBindsTheKeys)
         WORD cmd;
     };
     const Key expected[] = {
-        {FVIRTKEY | FCONTROL, 'N', ID_FILE_NEW},       {FVIRTKEY | FCONTROL, 'O', ID_FILE_OPEN},
-        {FVIRTKEY | FCONTROL, 'S', ID_FILE_SAVE},      {FVIRTKEY | FCONTROL, 'Z', ID_EDIT_UNDO},
-        {FVIRTKEY | FCONTROL, 'X', ID_EDIT_CUT},       {FVIRTKEY | FCONTROL, 'C', ID_EDIT_COPY},
-        {FVIRTKEY | FCONTROL, 'V', ID_EDIT_PASTE},     {FVIRTKEY | FALT, VK_BACK, ID_EDIT_UNDO},
-        {FVIRTKEY | FSHIFT, VK_DELETE, ID_EDIT_CUT},   {FVIRTKEY | FCONTROL, VK_INSERT, ID_EDIT_COPY},
-        {FVIRTKEY | FSHIFT, VK_INSERT, ID_EDIT_PASTE}, {FVIRTKEY, VK_F6, ID_NEXT_PANE},
-        {FVIRTKEY | FSHIFT, VK_F6, ID_PREV_PANE},      {FVIRTKEY | FCONTROL, 'Y', ID_EDIT_REDO},
-        {FVIRTKEY, VK_F8, ID_VIEW_CONTROL_POINTS},     {FVIRTKEY, VK_F9, ID_VIEW_FEATURES},
+        {FVIRTKEY | FCONTROL, 'N', ID_FILE_NEW},
+        {FVIRTKEY | FCONTROL, 'O', ID_FILE_OPEN},
+        {FVIRTKEY | FCONTROL, 'S', ID_FILE_SAVE},
+        {FVIRTKEY | FCONTROL, 'Z', ID_EDIT_UNDO},
+        {FVIRTKEY | FCONTROL, 'X', ID_EDIT_CUT},
+        {FVIRTKEY | FCONTROL, 'C', ID_EDIT_COPY},
+        {FVIRTKEY | FCONTROL, 'V', ID_EDIT_PASTE},
+        {FVIRTKEY | FALT, VK_BACK, ID_EDIT_UNDO},
+        {FVIRTKEY | FSHIFT, VK_DELETE, ID_EDIT_CUT},
+        {FVIRTKEY | FCONTROL, VK_INSERT, ID_EDIT_COPY},
+        {FVIRTKEY | FSHIFT, VK_INSERT, ID_EDIT_PASTE},
+        {FVIRTKEY, VK_F6, ID_NEXT_PANE},
+        {FVIRTKEY | FSHIFT, VK_F6, ID_PREV_PANE},
+        {FVIRTKEY | FCONTROL, 'Y', ID_EDIT_REDO},
+        {FVIRTKEY, VK_F8, ID_VIEW_CONTROL_POINTS},
+        {FVIRTKEY, VK_F9, ID_VIEW_FEATURES},
+        {FVIRTKEY | FCONTROL | FSHIFT, 'O', ID_FILE_OPEN_FEATURES},
     };
-    ASSERT_EQ(count, 16);
+    ASSERT_EQ(count, 17);
     for (int i = 0; i < count; ++i)
     {
         SCOPED_TRACE(i);

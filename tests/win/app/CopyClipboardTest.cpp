@@ -172,12 +172,12 @@ TEST(CopyClipboard, BitmapTooLargeIsReportedAndNothingIsHandedOver)
     AppSession session;
     TransposeRotatedScan(session);
     CImageView* pView = session.View();
-    // An image whose bitmap cannot be held by this 32-bit process (3.6 GB
-    // at the display's depth). Its pixels are never read: making the bitmap
-    // fails first, so a few bytes stand in for them.
+    // An image neither a device bitmap (6.4 GB at the display's depth) nor a
+    // DIB (4.8 GB, beyond its 32-bit size field) can hold. Its pixels are
+    // never read: both fail from the size alone, so a few bytes stand in.
     const unsigned char pixels[3] = {};
     PutTextOnClipboard("kept");
-    const unsigned nFailureId = CopyRgbToClipboard(session.ViewWnd(), session.FrameWnd(), pixels, 30000, 30000);
+    const unsigned nFailureId = CopyRgbToClipboard(session.ViewWnd(), session.FrameWnd(), pixels, 40000, 40000);
     ASSERT_EQ(nFailureId, static_cast<unsigned>(IDS_COPY_NO_BITMAP));
     EXPECT_NE(LoadResString(nFailureId).find("not enough memory for a bitmap"), std::string::npos)
         << LoadResString(nFailureId);
@@ -186,6 +186,26 @@ TEST(CopyClipboard, BitmapTooLargeIsReportedAndNothingIsHandedOver)
     // The program goes on: a copy of the real image still works.
     session.Command(ID_EDIT_COPY);
     EXPECT_TRUE(ReadClipboardBitmap() == TransposedOfView(pView));
+}
+
+// The form Copy falls back on when the system makes no device bitmap of the
+// image's size: a program that pastes a bitmap gets the same pixels.
+TEST(CopyClipboard, DibHoldsEveryRowAndPastesAsTheSameBitmap)
+{
+    const RgbImage image = NumberedImage(37, 23);   // padded rows
+    ASSERT_EQ(CopyRgbToClipboardAsDib(nullptr, image.rgb.data(), image.width, image.height), 0u);
+    EXPECT_TRUE(ReadClipboardBitmap() == image);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HGLOBAL hDib = GetClipboardData(CF_DIB);
+    ASSERT_NE(hDib, nullptr);
+    const auto* pHeader = static_cast<const BITMAPINFOHEADER*>(GlobalLock(hDib));
+    EXPECT_EQ(pHeader->biWidth, 37);
+    EXPECT_EQ(pHeader->biHeight, 23);   // bottom-up
+    EXPECT_EQ(pHeader->biBitCount, 24);
+    GlobalUnlock(hDib);
+    CloseClipboard();
+    EXPECT_EQ(CreateDibOfRgb(image.rgb.data(), 0, 5), nullptr);
+    ClearClipboard();
 }
 
 TEST(CopyClipboard, BitmapFilledInBandsHoldsEveryRow)

@@ -1,6 +1,7 @@
 // Work is never lost: a second quarvex.exe, started by the test with the
 // image on its command line and driven by messages to its windows, finishes
-// three named polygons and is then killed without warning (TerminateProcess,
+// three named polygons, moves a vertex of the first and inserts one (Edit
+// Vertices), and is then killed without warning (TerminateProcess,
 // no question, no save). The program started again on the image offers them
 // back; Yes and Save As write them, and tests/win/app/check_recovered_shapefile.py
 // reads the files with GDAL: every feature with its name, type and vertices.
@@ -89,21 +90,24 @@ void PostMouse(HWND hView, UINT message, WPARAM flags, POINT at)
     PostMessageA(hView, message, flags, MAKELPARAM(at.x, at.y));
 }
 
-// The features the journal holds now, as the writing program left them.
-int JournaledFeatures(const std::string& journalPath)
+// What the journal holds now, as the writing program left it.
+CRecoveredWork JournaledWork(const std::string& journalPath)
 {
+    CRecoveredWork work;
     UniqueFileHandle file(CreateFileA(journalPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
-        return -1;
+        return work;
     std::string bytes;
     char chunk[4096];
     DWORD got = 0;
     while (ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr) && got > 0)
         bytes.append(chunk, got);
-    CRecoveredWork work;
-    return ReadJournal(bytes.data(), bytes.size(), &work) ? work.shapes.GetSize() : -1;
+    ReadJournal(bytes.data(), bytes.size(), &work);
+    return work;
 }
+
+int JournaledFeatures(const std::string& journalPath) { return JournaledWork(journalPath).shapes.GetSize(); }
 }   // namespace
 
 TEST(Recovery, FeaturesOfAKilledProgramComeBackWithTheirNamesTypeAndVertices)
@@ -167,6 +171,24 @@ TEST(Recovery, FeaturesOfAKilledProgramComeBackWithTheirNamesTypeAndVertices)
         ASSERT_TRUE(WaitFor([&] { return JournaledFeatures(journal) == finished; })) << feature.name;
     }
 
+    // Edit Vertices: the first polygon chosen by a click on its first side,
+    // its third corner dragged away, a corner inserted on its first side.
+    PostMessageA(hView, WM_KEYDOWN, 'V', 1);
+    PostMessageA(hView, WM_KEYUP, 'V', 0xC0000001);
+    PostMouse(hView, WM_LBUTTONDOWN, MK_LBUTTON, POINT{25, 11});
+    PostMouse(hView, WM_LBUTTONUP, 0, POINT{25, 11});
+    PostMouse(hView, WM_LBUTTONDOWN, MK_LBUTTON, POINT{40, 30});
+    PostMouse(hView, WM_MOUSEMOVE, MK_LBUTTON, POINT{46, 36});
+    PostMouse(hView, WM_LBUTTONUP, 0, POINT{46, 36});
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        PostMouse(hView, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, POINT{25, 11});
+    const std::vector<POINT> lakeEdited = {{10, 10}, {25, 10}, {40, 10}, {46, 36}};
+    ASSERT_TRUE(WaitFor([&] {
+        const CRecoveredWork work = JournaledWork(journal);
+        return work.shapes.GetSize() == 3 && work.shapes.GetAt(0).GetSize() == 5 &&
+               work.shapes.GetAt(0).GetAt(3) == CShapeVertex{46, 36};
+    }));
+
     // Killed without warning: no question, no save, no clean-up.
     ASSERT_TRUE(TerminateProcess(process.hProcess, 1));
     ASSERT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
@@ -201,7 +223,7 @@ TEST(Recovery, FeaturesOfAKilledProgramComeBackWithTheirNamesTypeAndVertices)
     for (const Feature& feature : kFeatures)
     {
         expected += feature.name;
-        std::vector<POINT> ring = feature.clicks;
+        std::vector<POINT> ring = &feature == &kFeatures[0] ? lakeEdited : feature.clicks;
         ring.push_back(ring.front());
         for (const POINT& p : ring)
         {

@@ -1,0 +1,52 @@
+#include "app/FeatureOpen.h"
+
+#include <windows.h>
+
+#include <utility>
+
+#include "app/DocumentCommands.h"
+#include "app/FeatureSave.h"
+#include "app/res/resource.h"
+#include "core/io/Path.h"
+#include "winbase/Win32Files.h"
+#include "winfw/FwUtil.h"
+
+bool IsShapefileName(const std::string& strPath)
+{
+    const size_t dot = strPath.find_last_of('.');
+    return dot != std::string::npos && lstrcmpiA(strPath.c_str() + dot, ".shp") == 0;
+}
+
+void OpenFeaturesOf(CImageDoc& doc, std::string strPath)
+{
+    CImageSession& session = doc.Session();
+    if (!session.CanOpenFeatures())
+    {
+        FwMessageBox(IDS_FEATURES_NEED_FIT, MB_OK);
+        return;
+    }
+    if (strPath.empty())
+    {
+        const std::string strFilter = LoadResString(IDS_SHAPE_FILES) + "|*.shp||";
+        if (!FwPromptOpenFileName(strFilter.c_str(), "shp", strPath))
+            return;
+    }
+    CShapefileLayer layer;
+    {
+        CWaitCursor wait;
+        const ShapefileReadStatus status = ReadShapefileLayer(strPath, Win32Files(), &layer);
+        if (!status.Ok())
+        {
+            // The detail names the damaged file of the three and what is wrong.
+            FwMessageBox(LoadResStringWith(IDS_FEATURES_NOT_READ, {strPath, status.Detail()}), MB_OK);
+            return;
+        }
+    }
+    if (session.PrjDiffers(layer) &&
+        FwMessageBox(LoadResStringWith(IDS_FEATURES_CRS_DIFFERS, {strPath}), MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    // Nothing has changed until here: the features on show go only now.
+    if (!AskToSaveFeatures(session, doc.GetPathName()))
+        return;
+    Follow(doc, session.OpenFeatures(strPath, std::move(layer)));
+}

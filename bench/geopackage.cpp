@@ -1,0 +1,123 @@
+// Opens 100,000 polylines of 10 vertices, with an integer and a text field,
+// from a GeoPackage that ogr2ogr wrote, and saves them back as a new
+// GeoPackage: our reader and writer against ogr2ogr doing the same
+// conversion (GeoPackage to GeoPackage, with its spatial index). Best of
+// three runs each; ogr2ogr's time includes starting the process.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+#include "core/gpkg/GeoPackageReader.h"
+#include "core/gpkg/GeoPackageWriter.h"
+#include "core/io/StdioFileSystem.h"
+
+namespace fs = std::filesystem;
+
+namespace
+{
+const int kShapes = 100000;
+const int kVertices = 10;
+const int kRuns = 3;
+
+double Seconds(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+bool Run(const std::string& command)
+{
+    if (std::system((command + " >/dev/null 2>&1").c_str()) == 0)
+        return true;
+    std::fprintf(stderr, "failed: %s\n", command.c_str());
+    return false;
+}
+}   // namespace
+
+int main()
+{
+    const fs::path dir = fs::temp_directory_path() / ("quarvex-bench-geopackage-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const fs::path csv = dir / "lines.csv";
+    {
+        FILE* out = std::fopen(csv.string().c_str(), "w");
+        if (!out)
+            return 1;
+        std::fprintf(out, "WKT,ID,NAME\n");
+        unsigned seed = 12345;
+        auto next = [&seed](int range) {
+            seed = seed * 1103515245u + 12345u;
+            return static_cast<int>((seed >> 8) % static_cast<unsigned>(range));
+        };
+        for (int i = 0; i < kShapes; ++i)
+        {
+            double x = 500000.0 + next(20000) + next(1000) / 1000.0, y = 4200000.0 + next(20000);
+            std::fprintf(out, "\"LINESTRING (");
+            for (int v = 0; v < kVertices; ++v)
+            {
+                std::fprintf(out, "%s%.17g %.17g", v ? "," : "", x, y);
+                x += (next(2001) - 1000) / 10.0;
+                y += (next(2001) - 1000) / 10.0;
+            }
+            std::fprintf(out, ")\",%d,Chemin n\xC2\xB0%d\n", i + 1, i + 1);
+        }
+        std::fclose(out);
+        FILE* types = std::fopen((dir / "lines.csvt").string().c_str(), "w");
+        if (!types)
+            return 1;
+        std::fprintf(types, "WKT,Integer(8),String(32)\n");
+        std::fclose(types);
+    }
+    const fs::path source = dir / "lines.gpkg";
+    if (!Run("ogr2ogr -f GPKG -nlt LINESTRING -a_srs EPSG:32633 -oo KEEP_GEOM_COLUMNS=NO -nln lines '" +
+             source.string() + "' '" + csv.string() + "'"))
+        return 1;
+    std::printf("%d polylines of %d vertices, a GeoPackage of %.1f MB\n", kShapes, kVertices,
+                fs::file_size(source) / 1e6);
+
+    double readBest = 1e300, writeBest = 1e300;
+    const fs::path ours = dir / "ours.gpkg";
+    for (int run = 0; run < kRuns; ++run)
+    {
+        auto start = std::chrono::steady_clock::now();
+        CVectorLayer layer;
+        const GeoPackageReadStatus read =
+            ReadGeoPackageLayer(source.string(), "lines", StdioFileSystem(), &layer, nullptr, nullptr);
+        if (!read.Ok() || layer.features.size() != size_t(kShapes))
+        {
+            std::fprintf(stderr, "our read failed: %s\n", read.Detail().c_str());
+            return 1;
+        }
+        readBest = std::min(readBest, Seconds(start));
+        start = std::chrono::steady_clock::now();
+        const GeoPackageWriteStatus written =
+            WriteGeoPackage(ours.string(), layer, CCrsRef{32633, false}, StdioFileSystem());
+        if (!written.Ok())
+        {
+            std::fprintf(stderr, "our write failed: %s\n", written.Detail().c_str());
+            return 1;
+        }
+        writeBest = std::min(writeBest, Seconds(start));
+    }
+    std::printf("quarvex  open %.3f s, save %.3f s (%.1f MB), together %.3f s\n", readBest, writeBest,
+                fs::file_size(ours) / 1e6, readBest + writeBest);
+
+    double gdalBest = 1e300;
+    const fs::path theirs = dir / "ogr2ogr.gpkg";
+    for (int run = 0; run < kRuns; ++run)
+    {
+        fs::remove(theirs);
+        const auto start = std::chrono::steady_clock::now();
+        if (!Run("ogr2ogr -f GPKG '" + theirs.string() + "' '" + source.string() + "'"))
+            return 1;
+        gdalBest = std::min(gdalBest, Seconds(start));
+    }
+    std::printf("ogr2ogr  %.3f s GeoPackage to GeoPackage\n", gdalBest);
+    std::printf("ogr2ogr time / our open and save: %.1f (above 1: we are faster)\n", gdalBest / (readBest + writeBest));
+    fs::remove_all(dir);
+    return 0;
+}

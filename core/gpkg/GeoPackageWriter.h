@@ -1,0 +1,25 @@
+// Writes a layer as an OGC GeoPackage (1.3): one feature table with its
+// geometry column, the coordinate system's definition, the layer's extent
+// and an R*Tree spatial index. The database is built in memory and written
+// through the file seam in one atomic replacement, like every other save.
+#pragma once
+
+#include <string>
+
+#include "core/base/Status.h"
+#include "core/georef/CrsRef.h"
+#include "core/gpkg/VectorLayer.h"
+#include "core/io/FileSystem.h"
+
+enum class GeoPackageWriteError
+{
+    None,
+    BadValue,      // a value that does not read as its field's type (detail: feature, field, value)
+    Database,      // SQLite refused a step (detail: its words)
+    WriteFailed,   // the file could not be written or replaced (detail: the path)
+};
+using GeoPackageWriteStatus = CStatus<GeoPackageWriteError>;
+
+// The file at path becomes the layer's GeoPackage, or stays as it was.
+GeoPackageWriteStatus WriteGeoPackage(const std::string& path, const CVectorLayer& layer, const CCrsRef& crs,
+                                      CFileSystem& files);

@@ -1,0 +1,45 @@
+// A layer of features in map coordinates with typed attribute fields, as a
+// format writer takes it: no pixels, no edits, no file of origin.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/shape/ShapefileLayer.h"
+
+enum class FieldType
+{
+    Text,
+    Integer,
+    Real,
+    Date,   // a calendar day, "YYYY-MM-DD" (or dBASE's "YYYYMMDD")
+};
+
+struct CLayerField
+{
+    std::string strName;   // UTF-8
+    FieldType nType = FieldType::Text;
+    int nWidth = 0;   // characters of a text or digits of a number; 0: no limit
+    int nDecimals = 0;
+};
+
+struct CVectorFeature
+{
+    // As a Shapefile holds them: no part is a null geometry; a point one part
+    // of one vertex, a multipoint one part of all; the lines of a polyline;
+    // the rings of a polygon, outer rings clockwise and holes anticlockwise.
+    std::vector<std::vector<CMapPoint>> parts;
+    // One a field, as text in UTF-8 (numbers in the C locale's form); no
+    // value is the format's null.
+    std::vector<std::optional<std::string>> values;
+};
+
+struct CVectorLayer
+{
+    std::string strName;   // the table's name
+    GeometryKind nKind = GeometryKind::None;
+    bool bHasZ = false;
+    std::vector<CLayerField> fields;
+    std::vector<CVectorFeature> features;
+};

@@ -1,0 +1,363 @@
+#include "core/shape/OpenedLayer.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+
+#include "core/io/FileWriter.h"
+#include "core/io/Path.h"
+#include "core/shape/ByteOrder.h"
+#include "core/shape/CodePage.h"
+#include "core/shape/FeatureMeasure.h"
+
+namespace
+{
+// Pixels beyond this are no place on any scan: a wrong fit or wrong file.
+const double kLargestPixel = 1e9;
+const int kShapeHeaderBytes = 100;
+const int kAddedNameWidth = 32;   // as in the files the program makes
+
+std::string TrimmedCell(std::string_view cell)
+{
+    size_t last = cell.size();
+    while (last > 0 && (cell[last - 1] == ' ' || cell[last - 1] == '\0'))
+        --last;
+    return std::string(cell.substr(0, last));
+}
+
+// The first quoted text of a WKT: the name of the system it defines.
+std::string WktName(const std::string& wkt)
+{
+    const size_t open = wkt.find('"');
+    const size_t close = open == std::string::npos ? open : wkt.find('"', open + 1);
+    return close == std::string::npos ? std::string() : wkt.substr(open + 1, close - open - 1);
+}
+
+struct CRange
+{
+    double lo = DBL_MAX;
+    double hi = -DBL_MAX;
+    void Fold(double v)
+    {
+        lo = v < lo ? v : lo;
+        hi = v > hi ? v : hi;
+    }
+    double Low() const { return lo <= hi ? lo : 0.0; }
+    double High() const { return lo <= hi ? hi : 0.0; }
+};
+
+void PutDouble(std::string& out, double v)
+{
+    unsigned char b[8];
+    PutLittleDouble(b, v);
+    out.append(reinterpret_cast<const char*>(b), 8);
+}
+
+void PutInt(std::string& out, int32_t v)
+{
+    unsigned char b[4];
+    PutLittle32(b, v);
+    out.append(reinterpret_cast<const char*>(b), 4);
+}
+
+// A record's content made from a feature's pixels, of the file's type: one
+// part, z and m of 0 where the type carries them.
+std::string BuildContent(const CShape& feature, ShapefileType nType, const CPixelToMapTransform& transform,
+                         CRange box[2])
+{
+    const std::vector<CShapeVertex>& vertices = feature.Vertices();
+    const size_t n = vertices.size();
+    std::vector<double> xy(2 * n);
+    for (size_t v = 0; v < n; ++v)
+        transform.Map(vertices[v].x, vertices[v].y, &xy[2 * v], &xy[2 * v + 1]);
+    const GeometryKind nKind = KindOfShapefileType(nType);
+    if (nKind == GeometryKind::Polygon && TwiceSignedArea(xy) > 0.0)
+        for (size_t v = 0; v < n / 2; ++v)
+        {
+            std::swap(xy[2 * v], xy[2 * (n - 1 - v)]);
+            std::swap(xy[2 * v + 1], xy[2 * (n - 1 - v) + 1]);
+        }
+    const bool z = ShapefileTypeHasZ(nType), m = z || ShapefileTypeHasM(nType);
+    std::string out;
+    PutInt(out, nType);
+    if (nKind == GeometryKind::Point)
+    {
+        PutDouble(out, xy[0]);
+        PutDouble(out, xy[1]);
+        box[0].Fold(xy[0]);
+        box[1].Fold(xy[1]);
+        if (z)
+            PutDouble(out, 0.0);
+        if (m)
+            PutDouble(out, 0.0);
+        return out;
+    }
+    CRange x, y;
+    for (size_t v = 0; v < n; ++v)
+    {
+        x.Fold(xy[2 * v]);
+        y.Fold(xy[2 * v + 1]);
+    }
+    box[0].Fold(x.Low());
+    box[0].Fold(x.High());
+    box[1].Fold(y.Low());
+    box[1].Fold(y.High());
+    PutDouble(out, x.Low());
+    PutDouble(out, y.Low());
+    PutDouble(out, x.High());
+    PutDouble(out, y.High());
+    if (nKind != GeometryKind::MultiPoint)
+        PutInt(out, 1);
+    PutInt(out, static_cast<int32_t>(n));
+    if (nKind != GeometryKind::MultiPoint)
+        PutInt(out, 0);
+    for (double d : xy)
+        PutDouble(out, d);
+    for (int pass = 0; pass < (z ? 2 : 0) + (m && !z ? 1 : 0); ++pass)
+    {
+        PutDouble(out, 0.0);   // the range, then every vertex's value
+        PutDouble(out, 0.0);
+        for (size_t v = 0; v < n; ++v)
+            PutDouble(out, 0.0);
+    }
+    return out;
+}
+
+// Folds a record read from the file into the header's boxes.
+void FoldFeature(const CLayerFeature& feature, CRange box[4])
+{
+    for (const std::vector<CMapPoint>& part : feature.parts)
+        for (const CMapPoint& p : part)
+        {
+            box[0].Fold(p.x);
+            box[1].Fold(p.y);
+            box[2].Fold(p.z);
+            box[3].Fold(p.m);
+        }
+}
+
+// The number in a numeric cell, right-aligned; blank when it does not fit.
+void PutNumberCell(char* p, int nWidth, long long nValue)
+{
+    const std::string text = std::to_string(nValue);
+    if (static_cast<int>(text.size()) <= nWidth)
+        std::memcpy(p + nWidth - text.size(), text.data(), text.size());
+}
+
+// Cut after nWidth bytes, never inside a UTF-8 character.
+void PutTextCell(char* p, int nWidth, const std::string& text, bool bUtf8)
+{
+    size_t cb = text.size() < size_t(nWidth) ? text.size() : size_t(nWidth);
+    if (bUtf8 && cb < text.size())
+        while (cb > 0 && (static_cast<unsigned char>(text[cb]) & 0xC0) == 0x80)
+            --cb;
+    std::memset(p, ' ', nWidth);
+    std::memcpy(p, text.data(), cb);
+}
+}   // namespace
+
+int COpenedLayer::KeptCount() const
+{
+    int n = 0;
+    for (const CSourceRecord& record : m_records)
+        n += record.bKept ? 1 : 0;
+    return n;
+}
+
+bool COpenedLayer::SameGeometry(const CShape& feature) const
+{
+    if (feature.m_nSource < 0 || feature.m_nSource >= static_cast<int>(m_records.size()))
+        return false;
+    const CSourceRecord& record = m_records[feature.m_nSource];
+    return record.bKept || record.vertices == feature.Vertices();
+}
+
+bool COpenedLayer::SameName(const CShape& feature) const
+{
+    if (feature.m_nSource < 0 || feature.m_nSource >= static_cast<int>(m_records.size()))
+        return false;
+    return m_records[feature.m_nSource].strName == feature.m_strName;
+}
+
+ShapeType DocumentShapeType(GeometryKind nKind)
+{
+    switch (nKind)
+    {
+    case GeometryKind::Point:
+    case GeometryKind::MultiPoint: return SHAPE_POINT;
+    case GeometryKind::Polygon: return SHAPE_POLYGON;
+    default: return SHAPE_POLYLINE;
+    }
+}
+
+bool MakeOpenedLayer(const std::string& strPath, CShapefileLayer layer, const CPixelToMapTransform& transform,
+                     COpenedLayer* pOpened, CShapeArray* pFeatures, unsigned nNameCodePage)
+{
+    COpenedLayer opened;
+    CShapeArray features;
+    const CAttributeTable& table = layer.m_table;
+    opened.m_nNameField = table.FindField("NAME");
+    if (opened.m_nNameField >= 0 && table.m_fields[opened.m_nNameField].nType != DbfFieldType::Character)
+        opened.m_nNameField = -1;
+    opened.m_nIdField = table.FindField("ID");
+    if (opened.m_nIdField >= 0 && table.m_fields[opened.m_nIdField].nType != DbfFieldType::Numeric)
+        opened.m_nIdField = -1;
+    const GeometryKind nKind = layer.Kind();
+    for (size_t i = 0; i < layer.m_features.size(); ++i)
+    {
+        const CLayerFeature& source = layer.m_features[i];
+        CShape feature;
+        feature.m_nSource = static_cast<int>(i);
+        if (opened.m_nNameField >= 0)
+            feature.m_strName = ConvertCodePage(TrimmedCell(table.Cell(static_cast<int>(i), opened.m_nNameField)),
+                                                table.m_nCodePage, nNameCodePage);
+        for (size_t k = 0; !source.parts.empty() && k < source.parts[0].size(); ++k)
+        {
+            double column, row;
+            if (!transform.MapToPixel(source.parts[0][k].x, source.parts[0][k].y, &column, &row) ||
+                std::fabs(column) > kLargestPixel || std::fabs(row) > kLargestPixel)
+                return false;
+            feature.Add(static_cast<int>(std::lround(column)), static_cast<int>(std::lround(row)));
+        }
+        CSourceRecord record;
+        record.vertices = feature.Vertices();
+        record.strName = feature.m_strName;
+        record.bKept = source.bNull || source.parts.size() != 1 || nKind == GeometryKind::MultiPoint;
+        opened.m_records.push_back(std::move(record));
+        features.Add(std::move(feature));
+    }
+    opened.m_strPath = strPath;
+    opened.m_nNameCodePage = nNameCodePage;
+    opened.m_layer = std::move(layer);
+    *pOpened = std::move(opened);
+    if (pFeatures)
+        *pFeatures = std::move(features);
+    return true;
+}
+
+bool PrjDiffersFromImage(const std::string& strPrj, const std::string& strImageWkt)
+{
+    if (strPrj.empty())
+        return false;
+    return strImageWkt.empty() || WktName(strPrj) != WktName(strImageWkt);
+}
+
+bool WriteOpenedLayer(const COpenedLayer& opened, const CShapeArray& features, ShapeType nShapeType,
+                      const CPixelToMapTransform& transform, const std::string& strPath, CFileSystem& files)
+{
+    const CShapefileLayer& layer = opened.m_layer;
+    const ShapefileType nType =
+        layer.m_nType != SHAPEFILE_NULL ? layer.m_nType : static_cast<ShapefileType>(nShapeType);
+    const int nFeatures = features.GetSize();
+
+    // The .shp records and the .shx entries, with the boxes of the header.
+    std::string records, index;
+    CRange box[4];
+    int64_t offsetWords = kShapeHeaderBytes / 2;
+    for (int i = 0; i < nFeatures; ++i)
+    {
+        const CShape& feature = features.GetAt(i);
+        std::string content;
+        if (opened.SameGeometry(feature))
+        {
+            content = std::string(layer.RawRecord(feature.m_nSource));
+            FoldFeature(layer.m_features[feature.m_nSource], box);
+        }
+        else
+        {
+            if (feature.GetSize() == 0)
+                return false;
+            content = BuildContent(feature, nType, transform, box);
+            box[2].Fold(0.0);
+            box[3].Fold(0.0);
+        }
+        unsigned char head[8];
+        PutBig32(head, i + 1);
+        PutBig32(head + 4, static_cast<int32_t>(content.size() / 2));
+        records.append(reinterpret_cast<const char*>(head), 8);
+        records += content;
+        PutBig32(head, static_cast<int32_t>(offsetWords));
+        index.append(reinterpret_cast<const char*>(head), 8);
+        offsetWords += 4 + static_cast<int64_t>(content.size() / 2);
+        if (offsetWords > INT32_MAX)
+            return false;
+    }
+    unsigned char header[kShapeHeaderBytes] = {};
+    PutBig32(header, 9994);
+    PutLittle32(header + 28, 1000);
+    PutLittle32(header + 32, nType);
+    const double bounds[8] = {box[0].Low(), box[1].Low(),  box[0].High(), box[1].High(),
+                              box[2].Low(), box[2].High(), box[3].Low(),  box[3].High()};
+    for (int k = 0; k < 8; ++k)
+        PutLittleDouble(header + 36 + 8 * k,
+                        ShapefileTypeHasZ(nType) || ShapefileTypeHasM(nType) || k < 4 ? bounds[k] : 0.0);
+    std::string shp(reinterpret_cast<const char*>(header), kShapeHeaderBytes);
+    PutBig32(reinterpret_cast<unsigned char*>(&shp[24]), static_cast<int32_t>(offsetWords));
+    shp += records;
+    std::string shx(reinterpret_cast<const char*>(header), kShapeHeaderBytes);
+    PutBig32(reinterpret_cast<unsigned char*>(&shx[24]), static_cast<int32_t>((kShapeHeaderBytes + index.size()) / 2));
+    shx += index;
+
+    // The table: its header as read with the new count, then a record per feature.
+    const CAttributeTable& table = layer.m_table;
+    std::string dbf(table.HeaderBytes());
+    if (dbf.size() < 32)
+        return false;
+    PutLittle32(reinterpret_cast<unsigned char*>(&dbf[4]), nFeatures);
+    const size_t cbRecord = GetLittle16(reinterpret_cast<const unsigned char*>(dbf.data()) + 10);
+    // A table without NAME gets one once a feature has a name, so that no
+    // name typed is lost; every record then ends with the new cell.
+    bool addName = false;
+    for (int i = 0; table.FindField("NAME") < 0 && i < nFeatures && !addName; ++i)
+        addName = !features.GetAt(i).m_strName.empty();
+    const size_t atDescriptors = 32 + 32 * table.m_fields.size();
+    if (addName)
+    {
+        if (dbf.size() + kAddedNameWidth > 0xFFFF || cbRecord + kAddedNameWidth > 0xFFFF || atDescriptors >= dbf.size())
+            return false;
+        unsigned char descriptor[32] = {'N', 'A', 'M', 'E'};
+        descriptor[11] = 'C';
+        descriptor[16] = kAddedNameWidth;
+        dbf.insert(atDescriptors, reinterpret_cast<const char*>(descriptor), sizeof descriptor);
+        unsigned char* p = reinterpret_cast<unsigned char*>(&dbf[0]);
+        PutLittle16(p + 8, static_cast<uint16_t>(GetLittle16(p + 8) + kAddedNameWidth));
+        PutLittle16(p + 10, static_cast<uint16_t>(cbRecord + kAddedNameWidth));
+    }
+    for (int i = 0; i < nFeatures; ++i)
+    {
+        const CShape& feature = features.GetAt(i);
+        const bool fromFile = feature.m_nSource >= 0 && feature.m_nSource < table.GetRecordCount();
+        std::string record = fromFile ? std::string(table.RecordBytes(feature.m_nSource)) : std::string(cbRecord, ' ');
+        if (!fromFile && opened.m_nIdField >= 0)
+        {
+            const CDbfField& id = table.m_fields[opened.m_nIdField];
+            PutNumberCell(&record[id.nOffset], id.nWidth, i + 1);
+        }
+        if (opened.m_nNameField >= 0 && !(fromFile && opened.SameName(feature)))
+        {
+            const CDbfField& name = table.m_fields[opened.m_nNameField];
+            PutTextCell(&record[name.nOffset], name.nWidth,
+                        ConvertCodePage(feature.m_strName, opened.m_nNameCodePage, table.m_nCodePage),
+                        table.m_nCodePage == kCodePageUtf8);
+        }
+        if (addName)
+        {
+            record.append(kAddedNameWidth, ' ');
+            PutTextCell(&record[cbRecord], kAddedNameWidth,
+                        ConvertCodePage(feature.m_strName, opened.m_nNameCodePage, table.m_nCodePage),
+                        table.m_nCodePage == kCodePageUtf8);
+        }
+        dbf += record;
+    }
+    dbf += table.TrailingBytes();
+
+    // One after the other, as the new-file writer does; the caller stages them.
+    if (!WriteFileBytes(files, strPath, shp) || !WriteFileBytes(files, SideFileName(strPath.c_str(), ".shx"), shx) ||
+        !WriteFileBytes(files, SideFileName(strPath.c_str(), ".dbf"), dbf))
+        return false;
+    if (!layer.m_strCpg.empty() && !WriteFileBytes(files, SideFileName(strPath.c_str(), ".cpg"), layer.m_strCpg))
+        return false;
+    if (!layer.m_strPrj.empty() && !WriteFileBytes(files, SideFileName(strPath.c_str(), ".prj"), layer.m_strPrj))
+        return false;
+    return true;
+}

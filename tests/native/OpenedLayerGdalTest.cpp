@@ -1,0 +1,248 @@
+// A Shapefile made by ogr2ogr, opened over a scan with a known fit, edited,
+// left unsaved (the program killed), restored from the journal by a second
+// session and saved back: GDAL must find every other feature and attribute
+// as it was and the changes as made, pyshp must read the file, and the
+// records nobody touched must keep their bytes.
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "core/io/StdioFileSystem.h"
+#include "core/session/ImageSession.h"
+#include "core/shape/ShapefileLayer.h"
+#include "tests/core/TestFiles.h"
+
+namespace
+{
+// Every field type GeoJSON has, nulls, single rings, a hole and a multipolygon,
+// on map units where the fit below puts every vertex on a whole pixel.
+const char kGeoJson[] = R"({"type": "FeatureCollection", "features": [
+{"type": "Feature", "properties": {"NAME": "Mill pond", "count": 12, "big": 12345678901, "area": 1534.25, "surveyed": "2019-06-30", "ok": true},
+ "geometry": {"type": "Polygon", "coordinates": [[[100, 900], [200, 900], [200, 800], [100, 800], [100, 900]]]}},
+{"type": "Feature", "properties": {"NAME": "Lower field", "count": null, "big": -5, "area": null, "surveyed": null, "ok": false},
+ "geometry": {"type": "Polygon", "coordinates": [[[300, 700], [400, 700], [400, 600], [300, 700]]]}},
+{"type": "Feature", "properties": {"NAME": "Quarry – Ñ", "count": -7, "big": null, "area": 0.125, "surveyed": "2000-01-01", "ok": null},
+ "geometry": {"type": "Polygon", "coordinates": [[[500, 500], [700, 500], [700, 300], [500, 300], [500, 500]],
+                                                 [[550, 450], [650, 450], [650, 350], [550, 450]]]}},
+{"type": "Feature", "properties": {"NAME": "Islands", "count": 3, "big": 7, "area": 3.5, "surveyed": "2021-12-31", "ok": true},
+ "geometry": {"type": "MultiPolygon", "coordinates": [[[[10, 10], [10, 50], [50, 50], [10, 10]]], [[[60, 60], [60, 90], [90, 90], [60, 60]]]]}}
+]})";
+
+// mapX = 10 column, mapY = 1000 - 10 row.
+std::vector<CGeoRefPoint> Corners()
+{
+    return {CGeoRefPoint(100, 900, 10, 10), CGeoRefPoint(900, 900, 90, 10), CGeoRefPoint(100, 100, 10, 90),
+            CGeoRefPoint(900, 100, 90, 90)};
+}
+
+CImageOpening Opening(const ScratchDir& dir, FitModel nModel)
+{
+    CImageOpening opening;
+    opening.strPath = opening.strFullPath = dir.File("sheet.jpg");
+    opening.strJournalFolder = dir.File("recovery") + "/";
+    opening.nHeight = 100;
+    opening.points = Corners();
+    opening.nFitModel = nModel;
+    return opening;
+}
+
+class OpenedLayerRoundTrip : public testing::TestWithParam<FitModel>
+{};
+
+TEST_P(OpenedLayerRoundTrip, GdalFindsOnlyTheChangesAfterRestoreAndSave)
+{
+    ScratchDir dir;
+    std::filesystem::create_directories(dir.File("recovery"));
+    WriteFileBytes(dir.File("in.geojson"), kGeoJson);
+    int exitCode;
+    const std::string made = RunTool("ogr2ogr -f 'ESRI Shapefile' -lco ENCODING=UTF-8 -a_srs EPSG:32631 '" +
+                                         dir.File("fields.shp") + "' '" + dir.File("in.geojson") + "'",
+                                     &exitCode);
+    ASSERT_EQ(exitCode, 0) << made;
+    for (const char* ext : {".shp", ".shx", ".dbf", ".prj", ".cpg"})
+        std::filesystem::copy_file(dir.File(std::string("fields") + ext), dir.File(std::string("before") + ext));
+    const std::string shp = dir.File("fields.shp");
+
+    CShapefileLayer before;
+    ASSERT_TRUE(ReadShapefileLayer(shp, StdioFileSystem(), &before).Ok());
+    {
+        CImageSession session(StdioFileSystem());
+        session.SetNameCodePage(1252);   // names typed in Windows Western, the file in UTF-8
+        session.BeginOpen();
+        (void)session.Open(Opening(dir, GetParam()));
+        ASSERT_TRUE(session.CanOpenFeatures());
+        CShapefileLayer layer = before;
+        const CSessionOutcome opened = session.OpenFeatures(shp, std::move(layer));
+        ASSERT_TRUE(opened.bDone);
+        ASSERT_EQ(opened.messages.size(), 1u);
+        EXPECT_EQ(opened.messages[0].nNotice, NOTICE_FEATURES_KEPT);
+        EXPECT_EQ(opened.messages[0].nCount, 2);   // the hole and the multipolygon
+        ASSERT_EQ(session.Features().GetSize(), 4);
+        EXPECT_EQ(session.ShapeType(), SHAPE_POLYGON);
+        EXPECT_EQ(session.Features().GetAt(1).GetAt(0), (CShapeVertex{30, 30}));
+        EXPECT_EQ(session.Features().GetAt(1).m_strName, "Lower field");
+        EXPECT_EQ(session.Features().GetAt(2).m_strName, "Quarry \x96 \xD1");
+        EXPECT_FALSE(session.MoveFeature(2, 1, 1).bDone);                 // a kept shape stays where it is
+        const CSessionOutcome kept = session.DeleteFeatureVertex(2, 0);   // nor do its vertices change
+        EXPECT_FALSE(kept.bDone);
+        ASSERT_EQ(kept.messages.size(), 1u);
+        EXPECT_EQ(kept.messages[0].nNotice, NOTICE_SHAPE_KEPT);
+
+        ASSERT_TRUE(session.RenameFeature(1, "Upper field \xE9").bDone);
+        ASSERT_TRUE(session.MoveFeature(0, 3, -2).bDone);
+        for (const CShapeVertex& v : {CShapeVertex{20, 20}, CShapeVertex{30, 20}, CShapeVertex{30, 30}})
+            ASSERT_TRUE(session.AddVertex(v.x, v.y).bDone);
+        ASSERT_TRUE(session.FinishFeature("Barn").bDone);
+        // Killed here: nothing saved.
+    }
+    CImageSession session(StdioFileSystem());
+    session.SetNameCodePage(1252);
+    session.BeginOpen();
+    const CSessionOutcome reopened = session.Open(Opening(dir, GetParam()));
+    ASSERT_EQ(reopened.messages.size(), 1u);
+    ASSERT_EQ(reopened.messages[0].nNotice, NOTICE_ASK_RESTORE);
+    const CSessionOutcome restored = session.RestoreFromJournal();
+    EXPECT_TRUE(restored.messages.empty());
+    ASSERT_EQ(session.Features().GetSize(), 5);
+    EXPECT_EQ(session.FeaturePath(), shp);
+
+    CShapeFile shapeFile = session.ShapeFile();
+    ASSERT_TRUE(shapeFile.SaveAs(shp.c_str(), session.ShapeType(), CShapeSideFiles(), StdioFileSystem()));
+    session.SaveSucceeded(shp);
+
+    const std::string changes = R"({"renamed": {"1": "Upper field é"}, "moved": {"0": [30, 20]},
+        "added": [["Barn", [[200, 800], [300, 800], [300, 700], [200, 800]]]]})";
+    const std::string report =
+        RunTool("/usr/bin/python3 " + std::string(QUARVEX_SOURCE_DIR) + "/tests/native/check_reopened.py '" +
+                    dir.File("before.shp") + "' '" + shp + "' '" + changes + "'",
+                &exitCode);
+    EXPECT_EQ(exitCode, 0) << report;
+
+    // Untouched to the bit: the kept shapes whole, the renamed one's shape,
+    // the moved one's cells, and the files beside.
+    CShapefileLayer after;
+    ASSERT_TRUE(ReadShapefileLayer(shp, StdioFileSystem(), &after).Ok());
+    for (int i : {1, 2, 3})
+        EXPECT_EQ(after.RawRecord(i), before.RawRecord(i)) << i;
+    for (int i : {0, 2, 3})
+        EXPECT_EQ(after.m_table.RecordBytes(i), before.m_table.RecordBytes(i)) << i;
+    EXPECT_EQ(ReadFileBytes(dir.File("fields.prj")), ReadFileBytes(dir.File("before.prj")));
+    EXPECT_EQ(ReadFileBytes(dir.File("fields.cpg")), ReadFileBytes(dir.File("before.cpg")));
+    EXPECT_EQ(ReadFileBytes(dir.File("fields.shx")).size(), 100u + 8 * 5);
+    // Saved once more without a change: the same bytes.
+    const std::string saved = ReadFileBytes(shp) + ReadFileBytes(dir.File("fields.dbf"));
+    CShapeFile again = session.ShapeFile();
+    ASSERT_TRUE(again.SaveAs(shp.c_str(), session.ShapeType(), CShapeSideFiles(), StdioFileSystem()));
+    EXPECT_EQ(ReadFileBytes(shp) + ReadFileBytes(dir.File("fields.dbf")), saved);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fits, OpenedLayerRoundTrip, testing::Values(FitModel::RotationScales, FitModel::Affine));
+
+TEST(OpenedLayerSession, NeedsAFitAndARestoreOfAChangedFileKeepsNamesAndVerticesOnly)
+{
+    ScratchDir dir;
+    std::filesystem::create_directories(dir.File("recovery"));
+    WriteFileBytes(dir.File("in.geojson"), kGeoJson);
+    int exitCode;
+    const std::string made = RunTool(
+        "ogr2ogr -f 'ESRI Shapefile' '" + dir.File("fields.shp") + "' '" + dir.File("in.geojson") + "'", &exitCode);
+    ASSERT_EQ(exitCode, 0) << made;
+    const std::string shp = dir.File("fields.shp");
+    CShapefileLayer layer;
+    ASSERT_TRUE(ReadShapefileLayer(shp, StdioFileSystem(), &layer).Ok());
+    {
+        CImageSession session(StdioFileSystem());
+        session.BeginOpen();
+        CImageOpening unfitted = Opening(dir, FitModel::RotationScales);
+        unfitted.points.resize(1);
+        (void)session.Open(unfitted);
+        EXPECT_FALSE(session.CanOpenFeatures());
+        const CSessionOutcome refused = session.OpenFeatures(shp, layer);
+        EXPECT_FALSE(refused.bDone);
+        ASSERT_EQ(refused.messages.size(), 1u);
+        EXPECT_EQ(refused.messages[0].nNotice, NOTICE_FEATURES_NEED_FIT);
+        EXPECT_EQ(session.Mode(), MODE_GEOREFERENCE);
+
+        session.BeginOpen();
+        (void)session.Open(Opening(dir, FitModel::RotationScales));
+        ASSERT_TRUE(session.OpenFeatures(shp, layer).bDone);
+        ASSERT_TRUE(session.RenameFeature(0, "Weir").bDone);
+    }
+    // Another program changed a cell since.
+    std::string dbf = ReadFileBytes(dir.File("fields.dbf"));
+    const size_t at = dbf.find("Lower");
+    ASSERT_NE(at, std::string::npos);
+    dbf[at] = 'l';
+    WriteFileBytes(dir.File("fields.dbf"), dbf);
+
+    CImageSession session(StdioFileSystem());
+    session.BeginOpen();
+    ASSERT_EQ(session.Open(Opening(dir, FitModel::RotationScales)).messages.size(), 1u);
+    const CSessionOutcome restored = session.RestoreFromJournal();
+    ASSERT_EQ(restored.messages.size(), 1u);
+    EXPECT_EQ(restored.messages[0].nNotice, NOTICE_SOURCE_CHANGED);
+    EXPECT_EQ(restored.messages[0].strPath, shp);
+    ASSERT_EQ(session.Features().GetSize(), 4);
+    EXPECT_EQ(session.Features().GetAt(0).m_strName, "Weir");
+    EXPECT_EQ(session.Features().GetAt(0).m_nSource, -1);
+    EXPECT_EQ(session.FeaturePath(), "");
+    EXPECT_EQ(session.ShapeFile().m_pSource, nullptr);
+}
+
+TEST(OpenedLayerNames, ATableWithoutNameGetsTheFieldOnceAFeatureIsNamed)
+{
+    // pyshp's points with measures and an ID field alone.
+    ScratchDir dir;
+    const std::string source = std::string(QUARVEX_SOURCE_DIR) + "/tests/data/shp/points_m.shp";
+    CShapefileLayer layer;
+    ASSERT_TRUE(ReadShapefileLayer(source, StdioFileSystem(), &layer).Ok());
+    CShapeFile shapeFile;
+    shapeFile.m_geoRef.m_points = Corners();
+    shapeFile.m_geoRef.SetImageHeight(100);
+    ASSERT_TRUE(shapeFile.m_geoRef.CalcTransform());
+    auto pOpened = std::make_shared<COpenedLayer>();
+    ASSERT_TRUE(MakeOpenedLayer(source, layer, shapeFile.m_geoRef.GetTransform(), pOpened.get(), &shapeFile.m_shapes));
+    shapeFile.m_pSource = pOpened;
+    shapeFile.m_shapes.SetName(1, "Spring");
+    CShape well;
+    well.Add(50, 60);   // map 500, 400
+    well.m_strName = "Well";
+    shapeFile.m_shapes.Add(well);
+    const std::string out = dir.File("out.shp");
+    ASSERT_TRUE(shapeFile.SaveAs(out.c_str(), SHAPE_POINT));
+    int exitCode;
+    const std::string rows =
+        RunTool("/usr/bin/python3 -c \"import sys; from osgeo import ogr; d = ogr.Open(sys.argv[1]); "
+                "[print(f.GetField('ID'), f.GetField('NAME'), f.GetGeometryRef().ExportToIsoWkt()) "
+                "for f in d.GetLayer(0)]\" '" +
+                    out + "'",
+                &exitCode);
+    EXPECT_EQ(rows, "1 None POINT M (1.5 2.5 99.25)\n2 Spring POINT M (3.5 4.5 -1E+39)\n3 Well POINT M (500 400 0)\n");
+}
+
+TEST(OpenedLayerUntouched, SavedBackUnchangedIsTheSameFileToTheBit)
+{
+    // ogr2ogr's own file, every kind the reader knows, saved back untouched.
+    for (const char* name : {"polygons_utf8", "lines_1252", "multipoints_z", "points_zm"})
+    {
+        ScratchDir dir;
+        const std::string source = std::string(QUARVEX_SOURCE_DIR) + "/tests/data/shp/" + name;
+        CShapefileLayer layer;
+        ASSERT_TRUE(ReadShapefileLayer(source + ".shp", StdioFileSystem(), &layer).Ok()) << name;
+        CShapeFile shapeFile;
+        shapeFile.m_geoRef.m_points = Corners();
+        shapeFile.m_geoRef.SetImageHeight(100);
+        ASSERT_TRUE(shapeFile.m_geoRef.CalcTransform());
+        auto pOpened = std::make_shared<COpenedLayer>();
+        ASSERT_TRUE(MakeOpenedLayer(source + ".shp", layer, shapeFile.m_geoRef.GetTransform(), pOpened.get(),
+                                    &shapeFile.m_shapes));
+        shapeFile.m_pSource = pOpened;
+        const std::string out = dir.File("out.shp");
+        ASSERT_TRUE(shapeFile.SaveAs(out.c_str(), DocumentShapeType(layer.Kind())));
+        for (const char* ext : {".shp", ".shx", ".dbf", ".prj", ".cpg"})
+            EXPECT_EQ(ReadFileBytes(dir.File(std::string("out") + ext)), ReadFileBytes(source + ext)) << name << ext;
+    }
+}
+
+}   // namespace
