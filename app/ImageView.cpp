@@ -310,8 +310,7 @@ void CImageView::CentreOnPixel(long long x, long long y)
 {
     RECT client;
     GetClientRect(m_hWnd, &client);
-    const ImagePixel shown =
-        FullToShown(GetDocument()->Grid(), static_cast<int>(x), static_cast<int>(y));
+    const ImagePixel shown = FullToShown(GetDocument()->Grid(), static_cast<int>(x), static_cast<int>(y));
     const long long cx = static_cast<long long>(shown.column) * m_nZoom - client.right / 2;
     const long long cy = static_cast<long long>(shown.row) * m_nZoom - client.bottom / 2;
     ScrollToPosition(POINT{static_cast<LONG>(std::max(0LL, cx)), static_cast<LONG>(std::max(0LL, cy))});

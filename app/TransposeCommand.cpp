@@ -70,8 +70,8 @@ void CImageView::OnTranspose()
                 CTransposeOptions options;
                 options.nMaxPixels = TransposeCellLimit();
                 options.progress = [&progress](double done) { progress.Set(done); };
-                status = TransposeImage(image.Pixels(), image.Width(), image.Height(), geoRef, bCrop, &transposed,
-                                        options);
+                status =
+                    TransposeImage(image.Pixels(), image.Width(), image.Height(), geoRef, bCrop, &transposed, options);
             });
         }
         if (status != TRANSPOSE_OK)
@@ -104,8 +104,8 @@ void CImageView::OnTranspose()
 
     ApplyZoom();
     if (pDoc->Grid().IsReduced())
-        FwSetStatusText(LoadResStringWith(IDS_TRANSPOSE_REDUCED,
-                                          {std::to_string(ShownResolutionDenominator(pDoc->Grid()))}));
+        FwSetStatusText(
+            LoadResStringWith(IDS_TRANSPOSE_REDUCED, {std::to_string(ShownResolutionDenominator(pDoc->Grid()))}));
     if (!strWorldFileFailure.empty())
         FwMessageBox(strWorldFileFailure, MB_OK);
 }

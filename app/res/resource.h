@@ -312,7 +312,7 @@
 #define IDS_SHAPE_KEPT               711
 
 // A scan shown at a reduced resolution
-#define IDS_SHOWN_REDUCED        620
-#define IDS_SHOWN_REDUCED_SHORT  621
-#define IDS_TRANSPOSE_REDUCED    622
-#define IDS_GEOTIFF_REDUCED      623
+#define IDS_SHOWN_REDUCED       620
+#define IDS_SHOWN_REDUCED_SHORT 621
+#define IDS_TRANSPOSE_REDUCED   622
+#define IDS_GEOTIFF_REDUCED     623

@@ -369,8 +369,8 @@ ScanReadStatus ReadJp2Levels(const std::string& path, CJp2Levels* pLevels, CFile
             const long long height = CeilDivPow2(image.y1, r) - CeilDivPow2(image.y0, r);
             if (width < 1 || height < 1)
                 break;
-            pLevels->levels.push_back(CScanLevel{static_cast<int>(width), static_cast<int>(height),
-                                                 double(1LL << r), double(1LL << r)});
+            pLevels->levels.push_back(
+                CScanLevel{static_cast<int>(width), static_cast<int>(height), double(1LL << r), double(1LL << r)});
         }
         return {};
     }

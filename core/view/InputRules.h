@@ -23,8 +23,8 @@ std::string FormatMapReadout(double dMapX, double dMapY, double dRotation);
 // The control point whose marker lies under client point (x, y): the
 // nearest one within nRadius client pixels of it, or -1. The points are in
 // full-resolution pixels, their markers drawn on the shown pixels of grid.
-int HitMarker(const std::vector<CGeoRefPoint>& points, int x, int y, int nScrollX, int nScrollY, int nZoom,
-              int nRadius, const CShownGrid& grid = CShownGrid());
+int HitMarker(const std::vector<CGeoRefPoint>& points, int x, int y, int nScrollX, int nScrollY, int nZoom, int nRadius,
+              const CShownGrid& grid = CShownGrid());
 
 // A screen rectangle, right and bottom exclusive.
 struct ScreenRect
