@@ -7,6 +7,7 @@
 
 #include "core/crs/CrsCatalogue.h"
 #include "core/crs/CrsSettings.h"
+#include "core/georef/NumberFormat.h"
 #include "app/CrsDlg.h"
 #include "app/SessionMessages.h"
 #include "app/res/resource.h"
@@ -73,6 +74,25 @@ bool OfferFileGeoreference(CImageDoc& doc)
         FwMessageBox(LoadResStringWith(IDS_FILE_GEOREF_ASK, {source}), MB_YESNO | MB_ICONQUESTION) == IDYES;
     Follow(doc, session.AnswerFileGeoreference(use));
     return use && session.Mode() == MODE_GEOREFERENCE && session.GeoRef().m_bValid;
+}
+
+void TellReducedOpen(const CImageDoc& doc)
+{
+    if (!doc.Grid().IsReduced())
+        return;
+    const std::string n = std::to_string(ShownResolutionDenominator(doc.Grid()));
+    const double cb = static_cast<double>(doc.FullScanBytes());
+    const std::string size = cb >= 1e9 ? FormatFixed(cb / 1e9, 1) + " GB" : FormatFixed(cb / 1e6, 0) + " MB";
+    const std::string text = LoadResStringWith(IDS_SHOWN_REDUCED, {n, size});
+    FwSetStatusText(text);
+    FwMessageBox(text, MB_OK | MB_ICONINFORMATION);
+}
+
+std::string ReducedNote(const CImageDoc& doc)
+{
+    if (!doc.Grid().IsReduced())
+        return std::string();
+    return LoadResStringWith(IDS_SHOWN_REDUCED_SHORT, {std::to_string(ShownResolutionDenominator(doc.Grid()))});
 }
 
 void TellOpenFailure(const ScanReadStatus& status, const char* pszPathName)

@@ -19,6 +19,11 @@ bool OfferFileGeoreference(CImageDoc& doc);
 // Tells why pszPathName could not be opened: the file cannot be read or has
 // no scan's name, or the decoder refused it.
 void TellOpenFailure(const ScanReadStatus& status, const char* pszPathName);
+// A scan opened at a reduced resolution: which, and why, in the status line
+// and a message. Nothing at full resolution.
+void TellReducedOpen(const CImageDoc& doc);
+// "Shown at 1/n resolution." for status lines; empty at full resolution.
+std::string ReducedNote(const CImageDoc& doc);
 
 // Brings the document and the windows up to date after a verb, then tells
 // the user what the outcome asks to. Whether the verb changed anything.

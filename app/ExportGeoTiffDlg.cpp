@@ -77,6 +77,8 @@ CExportGeoTiffDlg::CExportGeoTiffDlg(const CAffineTransform& fit, int nWidth, in
 BOOL CExportGeoTiffDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    if (!m_strCaption.empty())
+        SetWindowTextA(m_hWnd, m_strCaption.c_str());
     CheckRadioButton(IDC_GEOTIFF_WHOLE_IMAGE, IDC_GEOTIFF_CONTROL_POINTS,
                      m_choices.nExtent == GEOTIFF_EXTENT_CONTROL_POINTS ? IDC_GEOTIFF_CONTROL_POINTS
                                                                         : IDC_GEOTIFF_WHOLE_IMAGE);

@@ -38,6 +38,9 @@ public:
     CGeoTiffGrid m_grid;
     // In: the fit when it is not affine (m_fit is then its affine form).
     const CWarpTransform* m_pWarp = nullptr;
+    // In: the title, when not the dialog's own (a scan shown reduced says
+    // which resolution is exported).
+    std::string m_strCaption;
 
 protected:
     BOOL OnInitDialog() override;

@@ -63,14 +63,19 @@ bool CanExportGeoTiff(const CImageSession& session)
 
 void ExportGeoTiffOf(CImageDoc& doc)
 {
-    const CGeoRefArray& geoRef = doc.Session().GeoRef();
-    if (!CanExportGeoTiff(doc.Session()))
+    if (!CanExportGeoTiff(doc.Session()) || !CanResampleShown(doc))
         return;
+    // A scan shown reduced is exported as shown: the fit taken to the shown
+    // pixels, whose size is then the scan's own.
+    const CGeoRefArray geoRef = ShownGeoRef(doc.Session().GeoRef(), doc.Grid(), doc.Image().Height());
     const CAffineTransform fit = geoRef.GetAffine();
     CExportGeoTiffDlg dlg(fit, doc.Image().Width(), doc.Image().Height(), geoRef.m_points);
     // Held here: the export runs on with it whatever the document does meanwhile.
     const std::shared_ptr<const CWarpTransform> warp = geoRef.m_warp;
     dlg.m_pWarp = warp.get();
+    if (doc.Grid().IsReduced())
+        dlg.m_strCaption =
+            LoadResStringWith(IDS_GEOTIFF_REDUCED, {std::to_string(ShownResolutionDenominator(doc.Grid()))});
     dlg.m_choices = LoadChoices();
     dlg.m_choices.dPixelSize = doc.GeoTiffPixelSize();
     if (dlg.DoModal() != IDOK)

@@ -66,6 +66,7 @@ CDocument* CImageApp::OpenDocumentFile(const char* pszPathName)
     if (!pDoc)
         return pDoc;
     CImageDoc& doc = static_cast<CImageDoc&>(*pDoc);
+    TellReducedOpen(doc);
     OfferRecovery(doc);
     // Yes to the file's georeference is the Digitise command at once: the
     // feature type asked as always.

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/io/Path.h"
 #include "core/scan/ScanReader.h"
@@ -82,6 +83,8 @@ BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
 {
     m_image.Release();
     m_transposed.Release();
+    m_grid = CShownGrid();
+    m_cbFullScan = 0;
     m_dGeoTiffPixelSize = 0.0;
     m_openStatus = ScanReadStatus(ScanReadError::CannotOpen, pszPathName);
     CImageOpening opening;
@@ -93,9 +96,19 @@ BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
         {
             // Decoded off this thread, which keeps the window painted; a scan
             // that the process cannot hold is refused from its header, at once.
+            // A file that offers reduced resolutions opens at the largest the
+            // process can hold.
             CRgbImage image;
+            CShownGrid grid;
+            unsigned long long cbFull = 0;
             FwRunLongWork([&](CProgress& progress) {
                 CScanReadOptions options;
+                options.chooseLevel = [&](const CScanHeader& full, const std::vector<CScanLevel>& levels) {
+                    const size_t chosen = ChooseOpenLevel(full, levels);
+                    grid = ShownGridOf(levels[0], levels[chosen]);
+                    cbFull = ScanBytesNeeded(full);
+                    return chosen;
+                };
                 options.acceptHeader = [](const CScanHeader& header) { return CanHoldScan(header); };
                 options.progress = [&progress](double done) { progress.Set(done); };
                 m_openStatus = ReadScanFile(pszPathName, &image, options, Win32Files());
@@ -103,8 +116,14 @@ BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
             if (m_openStatus.Ok())
             {
                 m_image = std::move(image);
+                if (grid.IsReduced())
+                {
+                    m_grid = grid;
+                    m_cbFullScan = cbFull;
+                }
                 ReadImageSideFiles(pszPathName, Win32Files(), &opening);
-                opening.nHeight = m_image.Height();
+                // The points' grid: the full scan's, whatever is shown.
+                opening.nHeight = m_grid.IsReduced() ? m_grid.nFullHeight : m_image.Height();
             }
         }
     }
@@ -124,4 +143,14 @@ BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
     }
     TellChangeListeners(nullptr);
     return m_openStatus.Ok() ? TRUE : FALSE;
+}
+
+bool CanResampleShown(const CImageDoc& doc)
+{
+    // The shown pixels get the fit as an affine model; a curved fit has no
+    // such form, and its approximation would be a wrong result, not a coarse one.
+    if (!doc.Grid().IsReduced() || !doc.Session().GeoRef().m_warp)
+        return true;
+    FwMessageBox(IDS_REDUCED_NEEDS_AFFINE, MB_OK);
+    return false;
 }

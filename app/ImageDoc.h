@@ -11,6 +11,7 @@
 #include "core/raster/RgbImage.h"
 #include "core/raster/Transpose.h"
 #include "core/session/ImageSession.h"
+#include "core/view/ShownGrid.h"
 #include "winfw/Document.h"
 
 // What the views are told after the document changed (OnUpdate's hint).
@@ -45,6 +46,12 @@ public:
     void UpdateFromSession(const CSessionOutcome& outcome, CView* pSender = nullptr);
 
     const CRgbImage& Image() const { return m_image; }
+    // How the image on show lies on the scan's full-resolution grid, which
+    // control points and features are in: reduced when the scan was too
+    // large for the process to hold whole.
+    const CShownGrid& Grid() const { return m_grid; }
+    // The bytes the full scan needed, for telling why it is shown reduced.
+    unsigned long long FullScanBytes() const { return m_cbFullScan; }
     // The image of Transpose, kept while the session says it may be shown
     // again as it is.
     const CTransposedImage& NorthUp() const { return m_transposed; }
@@ -68,6 +75,8 @@ private:
 
     CImageSession m_session{Win32Files()};
     CRgbImage m_image;
+    CShownGrid m_grid;
+    unsigned long long m_cbFullScan = 0;
     CTransposedImage m_transposed;
     double m_dGeoTiffPixelSize = 0.0;
 
@@ -75,3 +84,8 @@ private:
     std::map<int, std::function<void(const CEdit*)>> m_changeListeners;
     int m_nNextListener = 1;
 };
+
+// Whether the image on show can be resampled (Transpose, the GeoTIFF
+// export) with the fit in force; a scan shown reduced with a fit that is not
+// affine cannot, and the user is told why.
+bool CanResampleShown(const CImageDoc& doc);

@@ -165,13 +165,14 @@ void CImageView::OnDraw(HDC hDC)
         SetTextColor(hDC, colour);
         SetBkMode(hDC, TRANSPARENT);
         std::string label = FormatFixed(point.m_dMapX, 6) + ", " + FormatFixed(point.m_dMapY, 6);
-        TextOutA(hDC, c * m_nZoom + 5, r * m_nZoom, label.c_str(), static_cast<int>(label.size()));
+        const POINT at = ShownAt(c, r);
+        TextOutA(hDC, at.x + 5, at.y, label.c_str(), static_cast<int>(label.size()));
         if (m_bShowResiduals && static_cast<int>(i) == m_nSelectedPoint)
         {
             UniqueGdiObject<HPEN> pen(CreatePen(PS_SOLID, 2, kSelectedPointColour));
             ScopedSelectObject selectPen(hDC, pen.Get());
             ScopedSelectObject selectBrush(hDC, GetStockObject(NULL_BRUSH));
-            Ellipse(hDC, c * m_nZoom - 9, r * m_nZoom - 9, c * m_nZoom + 10, r * m_nZoom + 10);
+            Ellipse(hDC, at.x - 9, at.y - 9, at.x + 10, at.y + 10);
         }
     }
     DrawShape(m_crDigitise, hDC, m_shape, TRUE, FALSE);
@@ -186,12 +187,19 @@ void CImageView::OnDraw(HDC hDC)
     DrawSnapMarker(hDC);
 }
 
+POINT CImageView::ShownAt(int x, int y) const
+{
+    const ImagePixel shown = FullToShown(GetDocument()->Grid(), x, y);
+    return POINT{shown.column * m_nZoom, shown.row * m_nZoom};
+}
+
 void CImageView::DrawMarker(COLORREF crColour, HDC hDC, int c, int r, BOOL onWindow)
 {
     UniqueGdiObject<HPEN> pen(CreatePen(PS_SOLID, 2, crColour));
     ScopedSelectObject select(hDC, pen.Get());
-    int x = c * m_nZoom;
-    int y = r * m_nZoom;
+    const POINT at = ShownAt(c, r);
+    int x = at.x;
+    int y = at.y;
     if (onWindow)
     {
         POINT scroll = GetScrollPosition();
@@ -213,8 +221,9 @@ void CImageView::DrawShape(COLORREF crColour, HDC hDC, const CShape& shape, BOOL
         offset = GetScrollPosition();
     for (int i = 0; i < shape.GetSize(); ++i)
     {
-        int x = shape.GetAt(i).x * m_nZoom - offset.x;
-        int y = shape.GetAt(i).y * m_nZoom - offset.y;
+        const POINT at = ShownAt(shape.GetAt(i).x, shape.GetAt(i).y);
+        int x = at.x - offset.x;
+        int y = at.y - offset.y;
         if (i == 0)
             MoveToEx(hDC, x, y, nullptr);
         else
@@ -222,8 +231,9 @@ void CImageView::DrawShape(COLORREF crColour, HDC hDC, const CShape& shape, BOOL
     }
     if (shape.GetSize() > 0 && (markFirst || GetDocument()->Session().ShapeType() == SHAPE_POINT))
     {
-        int x = shape.GetAt(0).x * m_nZoom - offset.x;
-        int y = shape.GetAt(0).y * m_nZoom - offset.y;
+        const POINT at = ShownAt(shape.GetAt(0).x, shape.GetAt(0).y);
+        int x = at.x - offset.x;
+        int y = at.y - offset.y;
         MoveToEx(hDC, x - 2, y - 2, nullptr);
         LineTo(hDC, x + 2, y + 2);
         MoveToEx(hDC, x - 2, y + 2, nullptr);
@@ -244,9 +254,12 @@ void CImageView::DrawResiduals(HDC hDC)
     {
         // From the clicked pixel toward where the fit puts the typed
         // coordinates: the residual taken back, drawn m_nResidualScale times.
-        const double x0 = (points[i].m_nPixelX + 0.5) * m_nZoom, y0 = (points[i].m_nPixelY + 0.5) * m_nZoom;
-        const double dx = -fit.residuals[i].dPixelX * m_nResidualScale * m_nZoom;
-        const double dy = -fit.residuals[i].dPixelY * m_nResidualScale * m_nZoom;
+        // Residuals are in full-resolution pixels: a shown pixel spans dScale of them.
+        const CShownGrid& grid = pDoc->Grid();
+        const double zx = m_nZoom / grid.dScaleX, zy = m_nZoom / grid.dScaleY;
+        const double x0 = (points[i].m_nPixelX + 0.5) * zx, y0 = (points[i].m_nPixelY + 0.5) * zy;
+        const double dx = -fit.residuals[i].dPixelX * m_nResidualScale * zx;
+        const double dy = -fit.residuals[i].dPixelY * m_nResidualScale * zy;
         const double length = std::hypot(dx, dy);
         if (!(length >= 1.0) || !(length < 1e6))
             continue;   // nothing to see, or far beyond any screen
@@ -297,8 +310,9 @@ void CImageView::CentreOnPixel(long long x, long long y)
 {
     RECT client;
     GetClientRect(m_hWnd, &client);
-    const long long cx = x * m_nZoom - client.right / 2;
-    const long long cy = y * m_nZoom - client.bottom / 2;
+    const ImagePixel shown = FullToShown(GetDocument()->Grid(), static_cast<int>(x), static_cast<int>(y));
+    const long long cx = static_cast<long long>(shown.column) * m_nZoom - client.right / 2;
+    const long long cy = static_cast<long long>(shown.row) * m_nZoom - client.bottom / 2;
     ScrollToPosition(POINT{static_cast<LONG>(std::max(0LL, cx)), static_cast<LONG>(std::max(0LL, cy))});
     InvalidateRect(m_hWnd, nullptr, TRUE);
     UpdateWindow(m_hWnd);
@@ -307,7 +321,8 @@ void CImageView::CentreOnPixel(long long x, long long y)
 POINT CImageView::PixelToScreen(int c, int r) const
 {
     const POINT scroll = GetScrollPosition();
-    POINT point = {c * m_nZoom - scroll.x, r * m_nZoom - scroll.y};
+    const POINT at = ShownAt(c, r);
+    POINT point = {at.x - scroll.x, at.y - scroll.y};
     ClientToScreen(m_hWnd, &point);
     return point;
 }

@@ -35,6 +35,9 @@ public:
     void OnDraw(HDC hDC) override;
     BOOL OnEraseBkgnd(HDC hDC) override;
 
+    // Image pixels here are the scan's full-resolution pixels, as the
+    // points and features hold them; they are drawn on the shown pixel that
+    // holds them (the document's Grid()).
     // The cross of a control point at image pixel (c, r); onWindow draws in
     // window coordinates (outside painting) instead of view coordinates.
     void DrawMarker(COLORREF crColour, HDC hDC, int c, int r, BOOL onWindow);
@@ -109,6 +112,8 @@ public:
 
 private:
     void SetZoom(int nZoom);
+    // Where full-resolution pixel (x, y) is drawn, in view coordinates.
+    POINT ShownAt(int x, int y) const;
     // Scrolls image pixel (x, y) to the middle of the view (as near as the
     // image's edges allow) and repaints.
     void CentreOnPixel(long long x, long long y);
@@ -139,6 +144,11 @@ private:
     void DeleteVertexAt(POINT point);
     // The hit on the edited feature under a client point.
     FeatureHit EditFeatureHit(POINT point) const;
+    // The full-resolution image position under a client point, and the
+    // full-resolution pixels nScreenPixels span, at the zoom and the grid
+    // shown: what snapping and vertex hits measure in.
+    ImagePoint ClientToImagePoint(POINT client) const;
+    double FullTolerance(int nScreenPixels) const;
     void DrawVertexHandles(HDC hDC);
     void DrawSnapMarker(HDC hDC);
     // Moves the snap marker to what the cursor at point would snap to.

@@ -50,7 +50,8 @@ void CImageView::AddInputCommands()
 POINT CImageView::ClientToPixel(POINT point) const
 {
     POINT scroll = GetScrollPosition();
-    ImagePixel pixel = ClientPointToPixel(point.x, point.y, scroll.x, scroll.y, m_nZoom);
+    const ImagePixel shown = ClientPointToPixel(point.x, point.y, scroll.x, scroll.y, m_nZoom);
+    const ImagePixel pixel = ShownToFull(GetDocument()->Grid(), shown.column, shown.row);
     return POINT{pixel.column, pixel.row};
 }
 
@@ -94,7 +95,7 @@ void CImageView::OnLButtonDown(UINT, POINT point)
     {
         const POINT scroll = GetScrollPosition();
         const int hit = HitMarker(pDoc->Session().GeoRef().m_points, point.x, point.y, scroll.x, scroll.y, m_nZoom,
-                                  kMarkerHitRadius);
+                                  kMarkerHitRadius, pDoc->Grid());
         if (hit >= 0)
             BeginPointDrag(hit, point);   // a click after all unless the mouse moves
         else
@@ -226,7 +227,8 @@ RECT CImageView::MarkerBand(POINT pixel) const
     RECT client;
     GetClientRect(m_hWnd, &client);
     const POINT scroll = GetScrollPosition();
-    const int x = pixel.x * m_nZoom - scroll.x, y = pixel.y * m_nZoom - scroll.y;
+    const POINT at = ShownAt(pixel.x, pixel.y);
+    const int x = at.x - scroll.x, y = at.y - scroll.y;
     return RECT{x - 10, y - 10, client.right, y + 20};
 }
 
@@ -295,7 +297,10 @@ void CImageView::OnMouseMove(UINT nFlags, POINT point)
     }
     switch (pDoc->Session().Mode())
     {
-    case MODE_GEOREFERENCE: FwSetStatusText(LoadResString(IDS_GEOREFERENCE_HINT)); break;
+    case MODE_GEOREFERENCE:
+        FwSetStatusText(LoadResString(IDS_GEOREFERENCE_HINT) +
+                        (pDoc->Grid().IsReduced() ? "  " + ReducedNote(*pDoc) : std::string()));
+        break;
     case MODE_DIGITISE:
     {
         SetCursor(m_hDigitiseCursor);
@@ -313,11 +318,15 @@ void CImageView::OnMouseMove(UINT nFlags, POINT point)
                                                                                : LoadResString(IDS_SNAP_SEGMENT) + "  ";
             FwSetStatusText(
                 FormatMapReadout(dMapX, dMapY, geoRef.GetRotation()) + strCrs + "  " + strSnap +
-                LoadResString(pDoc->Session().VertexEditing() ? IDS_EDIT_VERTICES_HINT : IDS_DIGITISE_HINT));
+                LoadResString(pDoc->Session().VertexEditing() ? IDS_EDIT_VERTICES_HINT : IDS_DIGITISE_HINT) +
+                (pDoc->Grid().IsReduced() ? "  " + ReducedNote(*pDoc) : std::string()));
         }
         break;
     }
-    case MODE_TRANSPOSED: FwSetStatusText(LoadResString(IDS_TRANSPOSED_HINT)); break;
+    case MODE_TRANSPOSED:
+        FwSetStatusText(LoadResString(IDS_TRANSPOSED_HINT) +
+                        (pDoc->Grid().IsReduced() ? "  " + ReducedNote(*pDoc) : std::string()));
+        break;
     case MODE_NONE: break;
     }
 }

@@ -4,6 +4,7 @@
 // is hit, where a click snaps, what an edit leaves) are the core's.
 #include "app/ImageView.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "app/DocumentCommands.h"
@@ -99,6 +100,24 @@ SnapSources CImageView::FeatureSnapSources() const
     return sources;
 }
 
+ImagePoint CImageView::ClientToImagePoint(POINT client) const
+{
+    const POINT scroll = GetScrollPosition();
+    const ImagePoint shown = ClientPointToImage(client.x, client.y, scroll.x, scroll.y, m_nZoom);
+    const CShownGrid& grid = GetDocument()->Grid();
+    if (!grid.IsReduced())
+        return shown;
+    // The corner of a shown pixel is where the full pixels under its centre
+    // are drawn: the same place a click there gives (ShownToFull).
+    return ImagePoint{(shown.x + 0.5) * grid.dScaleX, (shown.y + 0.5) * grid.dScaleY};
+}
+
+double CImageView::FullTolerance(int nScreenPixels) const
+{
+    const CShownGrid& grid = GetDocument()->Grid();
+    return ImageTolerance(nScreenPixels, m_nZoom) * std::max(grid.dScaleX, grid.dScaleY);
+}
+
 SnapSources CImageView::DigitiseSnapSources(std::vector<CShapeVertex>& points) const
 {
     // The control points' markers are targets too, as vertices.
@@ -116,9 +135,7 @@ POINT CImageView::SnappedPixel(POINT client, const SnapSources& sources, Feature
     FeatureHit hit;
     if (m_bSnap)
     {
-        const POINT scroll = GetScrollPosition();
-        hit = FindSnap(sources, ClientPointToImage(client.x, client.y, scroll.x, scroll.y, m_nZoom),
-                       ImageTolerance(m_nSnapTolerance, m_nZoom));
+        hit = FindSnap(sources, ClientToImagePoint(client), FullTolerance(m_nSnapTolerance));
     }
     if (pHit)
         *pHit = hit;
@@ -150,7 +167,8 @@ FeatureHit CImageView::SnapTargetAt(POINT client) const
 RECT CImageView::SnapMarkerRect(const FeatureHit& hit) const
 {
     const POINT scroll = GetScrollPosition();
-    const int x = hit.at.x * m_nZoom - scroll.x, y = hit.at.y * m_nZoom - scroll.y;
+    const POINT at = ShownAt(hit.at.x, hit.at.y);
+    const int x = at.x - scroll.x, y = at.y - scroll.y;
     return RECT{x - kSnapMarkerHalf - 2, y - kSnapMarkerHalf - 2, x + kSnapMarkerHalf + 3, y + kSnapMarkerHalf + 3};
 }
 
@@ -181,7 +199,8 @@ void CImageView::DrawSnapMarker(HDC hDC)
     UniqueGdiObject<HPEN> pen(CreatePen(PS_SOLID, 2, kSnapMarkerColour));
     ScopedSelectObject selectPen(hDC, pen.Get());
     ScopedSelectObject selectBrush(hDC, GetStockObject(NULL_BRUSH));
-    const int x = m_snapShown.at.x * m_nZoom, y = m_snapShown.at.y * m_nZoom, h = kSnapMarkerHalf;
+    const POINT at = ShownAt(m_snapShown.at.x, m_snapShown.at.y);
+    const int x = at.x, y = at.y, h = kSnapMarkerHalf;
     if (m_snapShown.nKind == HitKind::Vertex)
     {
         // A square round a vertex, a diamond on a segment.
@@ -209,7 +228,8 @@ void CImageView::DrawVertexHandles(HDC hDC)
     const int editable = EditableVertexCount(vertices, session.ShapeType());
     for (int i = 0; i < editable; ++i)
     {
-        const int x = vertices[i].x * m_nZoom, y = vertices[i].y * m_nZoom;
+        const POINT at = ShownAt(vertices[i].x, vertices[i].y);
+        const int x = at.x, y = at.y;
         Rectangle(hDC, x - kHandleHalf, y - kHandleHalf, x + kHandleHalf + 1, y + kHandleHalf + 1);
     }
 }
@@ -219,10 +239,8 @@ FeatureHit CImageView::EditFeatureHit(POINT point) const
     const CImageSession& session = GetDocument()->Session();
     if (m_nEditFeature < 0 || m_nEditFeature >= session.Features().GetSize())
         return {};
-    const POINT scroll = GetScrollPosition();
-    FeatureHit hit = HitShape(session.Features().GetAt(m_nEditFeature), session.ShapeType(),
-                              ClientPointToImage(point.x, point.y, scroll.x, scroll.y, m_nZoom),
-                              ImageTolerance(kVertexHitRadius, m_nZoom));
+    FeatureHit hit = HitShape(session.Features().GetAt(m_nEditFeature), session.ShapeType(), ClientToImagePoint(point),
+                              FullTolerance(kVertexHitRadius));
     hit.nFeature = m_nEditFeature;
     return hit;
 }
@@ -242,10 +260,7 @@ void CImageView::VertexEditDown(POINT point)
     if (hit.nKind == HitKind::Segment)
         return;
     // Elsewhere: the feature under the click is the one edited.
-    const POINT scroll = GetScrollPosition();
-    const FeatureHit other =
-        FindSnap(FeatureSnapSources(), ClientPointToImage(point.x, point.y, scroll.x, scroll.y, m_nZoom),
-                 ImageTolerance(kVertexHitRadius, m_nZoom));
+    const FeatureHit other = FindSnap(FeatureSnapSources(), ClientToImagePoint(point), FullTolerance(kVertexHitRadius));
     if (other.nKind != HitKind::None && other.nFeature >= 0 && other.nFeature != m_nEditFeature)
     {
         m_nEditFeature = other.nFeature;

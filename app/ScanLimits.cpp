@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "core/raster/Transpose.h"
@@ -64,6 +65,17 @@ CMemoryRoom MeasureMemoryRoom()
     }
     for (void* p : held)
         VirtualFree(p, 0, MEM_RELEASE);
+    // The GUI tests make the process look small, so that a scan opens
+    // reduced; the variable's name says it is no setting for users. It can
+    // only take room away.
+    char value[32] = {};
+    const DWORD cch = GetEnvironmentVariableA("QUARVEX_TEST_ONLY_MEMORY_ROOM_MB", value, sizeof value);
+    const unsigned long long cbCap = cch > 0 && cch < sizeof value ? std::strtoull(value, nullptr, 10) << 20 : 0;
+    if (cbCap > 0)
+    {
+        room.blocks.assign(1, room.blocks.empty() ? 0 : std::min(room.blocks.front(), cbCap));
+        room.cbCommit = std::min(room.cbCommit, cbCap);
+    }
     return room;
 }
 }   // namespace
@@ -73,6 +85,22 @@ bool CanHoldScan(const CScanHeader& header)
     return BlocksFit(ScanBlocks(header.nWidth, header.nHeight, header.cbDecodedPixel,
                                 header.bFileHeld ? header.cbFile : 0, PaintBufferBytes()),
                      MeasureMemoryRoom());
+}
+
+size_t ChooseOpenLevel(const CScanHeader& full, const std::vector<CScanLevel>& levels)
+{
+    const int chosen = ChooseScanLevel(levels, full.cbDecodedPixel, full.bFileHeld ? full.cbFile : 0,
+                                       PaintBufferBytes(), MeasureMemoryRoom());
+    return chosen < 0 ? 0 : static_cast<size_t>(chosen);
+}
+
+unsigned long long ScanBytesNeeded(const CScanHeader& header)
+{
+    unsigned long long total = 0;
+    for (unsigned long long cb : ScanBlocks(header.nWidth, header.nHeight, header.cbDecodedPixel,
+                                            header.bFileHeld ? header.cbFile : 0, PaintBufferBytes()))
+        total += cb;
+    return total;
 }
 
 long long LargestScanPixelsNow() { return LargestScanPixels(MeasureMemoryRoom(), 0.1, PaintBufferBytes()); }

@@ -8,6 +8,7 @@
 #include "core/io/Path.h"
 #include "core/georef/WorldFile.h"
 #include "app/res/resource.h"
+#include "app/DocumentCommands.h"
 #include "app/ScanLimits.h"
 #include "winfw/FwUtil.h"
 #include "winbase/Win32Files.h"
@@ -53,20 +54,26 @@ void CImageView::OnTranspose()
     // no second resampling.
     if (pDoc->NorthUp().IsEmpty())
     {
+        if (!CanResampleShown(*pDoc))
+            return;
         const BOOL bCrop = FwMessageBox(IDS_CROP_QUESTION, MB_YESNO | MB_DEFBUTTON2) == IDYES;
         CTransposedImage transposed;
         TransposeStatus status = TRANSPOSE_OUT_OF_MEMORY;
         {
             CWaitCursor wait;
-            FwSetStatusText(LoadResString(IDS_CALCULATING));
+            FwSetStatusText(LoadResString(IDS_CALCULATING) +
+                            (pDoc->Grid().IsReduced() ? " " + ReducedNote(*pDoc) : std::string()));
             // Resampled on every core off this thread, which keeps the window painted.
+            // A scan shown reduced is resampled as shown: its fit taken to
+            // the shown pixels, so the world file gives their size.
             const CRgbImage& image = pDoc->Image();
+            const CGeoRefArray geoRef = ShownGeoRef(pDoc->Session().GeoRef(), pDoc->Grid(), image.Height());
             FwRunLongWork([&](CProgress& progress) {
                 CTransposeOptions options;
                 options.nMaxPixels = TransposeCellLimit();
                 options.progress = [&progress](double done) { progress.Set(done); };
-                status = TransposeImage(image.Pixels(), image.Width(), image.Height(), pDoc->Session().GeoRef(), bCrop,
-                                        &transposed, options);
+                status =
+                    TransposeImage(image.Pixels(), image.Width(), image.Height(), geoRef, bCrop, &transposed, options);
             });
         }
         if (status != TRANSPOSE_OK)
@@ -98,6 +105,9 @@ void CImageView::OnTranspose()
             LoadResString(IDS_WORLD_FILE_NOT_WRITTEN) + " " + SideFileName(strImagePath.c_str(), ".jgw");
 
     ApplyZoom();
+    if (pDoc->Grid().IsReduced())
+        FwSetStatusText(
+            LoadResStringWith(IDS_TRANSPOSE_REDUCED, {std::to_string(ShownResolutionDenominator(pDoc->Grid()))}));
     if (!strWorldFileFailure.empty())
         FwMessageBox(strWorldFileFailure, MB_OK);
 }

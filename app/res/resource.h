@@ -323,3 +323,10 @@
 #define IDS_SNAP_TOLERANCE_BAD       710
 #define IDS_SHAPE_KEPT               711
 #define IDS_GEOPACKAGE_FILES         712
+
+// A scan shown at a reduced resolution
+#define IDS_SHOWN_REDUCED        630
+#define IDS_SHOWN_REDUCED_SHORT  631
+#define IDS_TRANSPOSE_REDUCED    632
+#define IDS_GEOTIFF_REDUCED      633
+#define IDS_REDUCED_NEEDS_AFFINE 634

@@ -82,10 +82,16 @@ void ReportProgress(j_common_ptr cinfo)
     }
 }
 
+// A side of the image decoded at 1/nDenominator, rounded up as libjpeg does.
+JDIMENSION ReducedSide(JDIMENSION side, unsigned nDenominator)
+{
+    return static_cast<JDIMENSION>((static_cast<unsigned long long>(side) + nDenominator - 1) / nDenominator);
+}
+
 // The calls into libjpeg. A jump from the library lands in this frame, which
 // holds nothing with a destructor. pPixels NULL: the header only.
 bool RunDecompress(jpeg_decompress_struct* cinfo, const unsigned char* data, size_t size, CScanHeader* pHeader,
-                   unsigned char* pPixels)
+                   unsigned char* pPixels, unsigned nDenominator)
 {
     ErrorJump* err = reinterpret_cast<ErrorJump*>(cinfo->err);
     if (setjmp(err->jump))
@@ -105,8 +111,12 @@ bool RunDecompress(jpeg_decompress_struct* cinfo, const unsigned char* data, siz
     if (!pPixels)
         return true;
 
+    // libjpeg's own scaling (1/2, 1/4, 1/8): smaller DCTs, never the full image.
+    cinfo->scale_num = 1;
+    cinfo->scale_denom = nDenominator;
     jpeg_start_decompress(cinfo);
-    if (cinfo->output_width != cinfo->image_width || cinfo->output_height != cinfo->image_height ||
+    if (cinfo->output_width != ReducedSide(cinfo->image_width, nDenominator) ||
+        cinfo->output_height != ReducedSide(cinfo->image_height, nDenominator) ||
         static_cast<size_t>(cinfo->output_components) != pHeader->cbDecodedPixel)
         return false;
     const size_t rowBytes = static_cast<size_t>(cinfo->output_width) * pHeader->cbDecodedPixel;
@@ -126,7 +136,7 @@ bool RunDecompress(jpeg_decompress_struct* cinfo, const unsigned char* data, siz
 
 // The header (pImage NULL) or the whole image, from the file's bytes.
 ScanReadStatus Decompress(const std::string& jpeg, CScanHeader* pHeader, CRgbImage* pImage,
-                          const std::function<void(double)>& report)
+                          const std::function<void(double)>& report, unsigned nDenominator = 1)
 {
     jpeg_decompress_struct cinfo;
     ErrorJump err;
@@ -145,7 +155,7 @@ ScanReadStatus Decompress(const std::string& jpeg, CScanHeader* pHeader, CRgbIma
     }
     const unsigned char* data = reinterpret_cast<const unsigned char*>(jpeg.data());
     ScanReadStatus status;
-    if (!RunDecompress(&cinfo, data, jpeg.size(), pHeader, nullptr))
+    if (!RunDecompress(&cinfo, data, jpeg.size(), pHeader, nullptr, 1))
     {
         status = {ScanReadError::NotDecodable, err.message};
     }
@@ -153,7 +163,8 @@ ScanReadStatus Decompress(const std::string& jpeg, CScanHeader* pHeader, CRgbIma
     {
         // Refused before allocating when the process cannot address it.
         CRgbImage image;
-        if (!image.Allocate(pHeader->nWidth, pHeader->nHeight, pHeader->cbDecodedPixel))
+        if (!image.Allocate(static_cast<int>(ReducedSide(pHeader->nWidth, nDenominator)),
+                            static_cast<int>(ReducedSide(pHeader->nHeight, nDenominator)), pHeader->cbDecodedPixel))
         {
             status = ScanReadError::NoMemory;
         }
@@ -161,7 +172,7 @@ ScanReadStatus Decompress(const std::string& jpeg, CScanHeader* pHeader, CRgbIma
         {
             // The header is read again: the first call ended after it.
             jpeg_abort_decompress(&cinfo);
-            if (RunDecompress(&cinfo, data, jpeg.size(), pHeader, image.Pixels()))
+            if (RunDecompress(&cinfo, data, jpeg.size(), pHeader, image.Pixels(), nDenominator))
             {
                 if (pHeader->cbDecodedPixel == 4)
                     CmykToRgbInPlace(image.Pixels(), image.PixelCount());
@@ -216,12 +227,26 @@ ScanReadStatus JpegFile::ReadJpegFile(const std::string& fileName, CRgbImage* pI
         }
         if (!status.Ok())
             return status;
-        if (options.acceptHeader && !options.acceptHeader(header))
+        unsigned nDenominator = 1;
+        if (options.chooseLevel)
+        {
+            std::vector<CScanLevel> levels;
+            for (unsigned d = 1; d <= 8; d *= 2)
+                levels.push_back(CScanLevel{static_cast<int>(ReducedSide(header.nWidth, d)),
+                                            static_cast<int>(ReducedSide(header.nHeight, d)), double(d), double(d)});
+            const size_t chosen = options.chooseLevel(header, levels);
+            if (chosen < levels.size())
+                nDenominator = 1u << chosen;
+        }
+        CScanHeader shown = header;
+        shown.nWidth = static_cast<int>(ReducedSide(header.nWidth, nDenominator));
+        shown.nHeight = static_cast<int>(ReducedSide(header.nHeight, nDenominator));
+        if (options.acceptHeader && !options.acceptHeader(shown))
             return {ScanReadError::Refused, fileName};
         if (!whole && !ReadFileBytes(*file, &jpeg))
             return {ScanReadError::ReadFailed, fileName};
         file.reset();
-        return Decompress(jpeg, &header, pImage, options.progress);
+        return Decompress(jpeg, &header, pImage, options.progress, nDenominator);
     }
     catch (...)
     {

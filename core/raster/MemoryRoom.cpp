@@ -64,3 +64,22 @@ long long LargestScanPixels(const CMemoryRoom& room, double fileBytesPerPixel, u
     }
     return low;
 }
+
+int ChooseScanLevel(const std::vector<CScanLevel>& levels, size_t cbDecodedPixel, unsigned long long cbFile,
+                    unsigned long long cbPaint, const CMemoryRoom& room)
+{
+    int best = -1;
+    long long bestPixels = 0;
+    for (size_t i = 0; i < levels.size(); ++i)
+    {
+        const CScanLevel& level = levels[i];
+        const long long pixels = static_cast<long long>(level.nWidth) * level.nHeight;
+        if ((best < 0 || pixels > bestPixels) &&
+            BlocksFit(ScanBlocks(level.nWidth, level.nHeight, cbDecodedPixel, cbFile, cbPaint), room))
+        {
+            best = static_cast<int>(i);
+            bestPixels = pixels;
+        }
+    }
+    return best;
+}

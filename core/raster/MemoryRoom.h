@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "core/raster/ScanFile.h"
+
 // What a process can still hold, as measured by the platform layer.
 struct CMemoryRoom
 {
@@ -36,3 +38,9 @@ bool BlocksFit(const std::vector<unsigned long long>& blocks, const CMemoryRoom&
 // pixels) that this room holds with cbPaint of paint buffers: the limit the
 // program states.
 long long LargestScanPixels(const CMemoryRoom& room, double fileBytesPerPixel, unsigned long long cbPaint);
+
+// The level of a scan to open: of levels (each cbDecodedPixel bytes a pixel
+// while decoding, with cbFile held beside it and cbPaint of paint buffers),
+// the one of most pixels whose blocks fit room; -1 when none does.
+int ChooseScanLevel(const std::vector<CScanLevel>& levels, size_t cbDecodedPixel, unsigned long long cbFile,
+                    unsigned long long cbPaint, const CMemoryRoom& room);

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/base/Status.h"
 
@@ -17,6 +18,18 @@ struct CScanHeader
     // The decoder holds the whole file in memory while it decodes (JPEG);
     // the others stream it.
     bool bFileHeld = false;
+};
+
+// One resolution a file offers: its size, and how many full-resolution
+// pixels one of its pixels spans on each axis (1 for the full image; 2, 4,
+// 8 for JPEG's and JPEG 2000's halvings; full size over its own for a TIFF
+// overview, which need not be a power of two).
+struct CScanLevel
+{
+    int nWidth = 0;
+    int nHeight = 0;
+    double dScaleX = 1.0;
+    double dScaleY = 1.0;
 };
 
 // Why a scan was not read; the status's detail names the file, or gives
@@ -37,6 +50,12 @@ struct CScanReadOptions
     // Asked once the header is read, before the pixels are decoded or any
     // pixel buffer is allocated; false refuses the image at once.
     std::function<bool(const CScanHeader& header)> acceptHeader;
+    // Asked once, before acceptHeader, when the file offers reduced
+    // resolutions, with the full image's header: levels[0] is the full
+    // image, the rest smaller. The index returned is the level decoded (and
+    // the one acceptHeader then sees); unset, or out of range, the full
+    // image is decoded. A decoder whose file offers no reduction asks nothing.
+    std::function<size_t(const CScanHeader& full, const std::vector<CScanLevel>& levels)> chooseLevel;
     // Told the share of the decoding done, from 0 to 1, now and then.
     std::function<void(double done)> progress;
 };

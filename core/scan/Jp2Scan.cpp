@@ -360,7 +360,18 @@ ScanReadStatus ReadJp2Levels(const std::string& path, CJp2Levels* pLevels, CFile
         if (resolutions == UINT32_MAX || resolutions < 1)
             return {ScanReadError::NotDecodable, path};
         pLevels->full = opened.header;
-        pLevels->nReductions = static_cast<int>(resolutions) - 1;
+        pLevels->nReductions = static_cast<int>(std::min<OPJ_UINT32>(resolutions - 1, 31));
+        pLevels->levels.clear();
+        const opj_image_t& image = *opened.image;
+        for (int r = 0; r <= pLevels->nReductions; ++r)
+        {
+            const long long width = CeilDivPow2(image.x1, r) - CeilDivPow2(image.x0, r);
+            const long long height = CeilDivPow2(image.y1, r) - CeilDivPow2(image.y0, r);
+            if (width < 1 || height < 1)
+                break;
+            pLevels->levels.push_back(
+                CScanLevel{static_cast<int>(width), static_cast<int>(height), double(1LL << r), double(1LL << r)});
+        }
         return {};
     }
     catch (...)

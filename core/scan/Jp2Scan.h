@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/io/FileSystem.h"
 #include "core/raster/RgbImage.h"
@@ -14,6 +15,8 @@ struct CJp2Levels
 {
     CScanHeader full;
     int nReductions = 0;
+    // The sizes at 0 to nReductions halvings, rounded as OpenJPEG does.
+    std::vector<CScanLevel> levels;
 };
 
 // Reads the main header only.

@@ -48,7 +48,21 @@ ScanReadStatus ReadScanFile(const std::string& path, CRgbImage* pImage, const CS
     case ScanFormat::Jpeg: return JpegFile::ReadJpegFile(path, pImage, options, files);
     case ScanFormat::Tiff: return ReadTiffScan(path, pImage, options, files);
     case ScanFormat::Png: return ReadPngScan(path, pImage, options, files);
-    case ScanFormat::Jpeg2000: return ReadJp2Scan(path, pImage, options, files);
+    case ScanFormat::Jpeg2000:
+    {
+        int nReduce = 0;
+        if (options.chooseLevel)
+        {
+            CJp2Levels levels;
+            const ScanReadStatus status = ReadJp2Levels(path, &levels, files);
+            if (!status.Ok())
+                return status;
+            const size_t chosen = levels.levels.size() > 1 ? options.chooseLevel(levels.full, levels.levels) : 0;
+            if (chosen < levels.levels.size())
+                nReduce = static_cast<int>(chosen);
+        }
+        return ReadJp2Scan(path, pImage, options, files, nReduce);
+    }
     case ScanFormat::Unknown: break;
     }
     return {ScanReadError::NotDecodable, path};

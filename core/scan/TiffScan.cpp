@@ -305,6 +305,43 @@ ScanReadStatus DecodeBlockRows(CTiffReader& reader, const std::string& path, con
     return ScanReadStatus();
 }
 
+// The reduced-resolution images of the file beside its first: its SubIFDs
+// and the directories after it marked as reduced images (GDAL's overviews),
+// each that we can decode and smaller than the first. pOffsets gets each
+// one's directory offset, 0 for the first. The handle is left on the first
+// directory, its layout read again; false when it cannot go back there.
+bool FindReducedImages(TIFF* t, const CTiffLayout& first, std::vector<CScanLevel>* pLevels,
+                       std::vector<uint64_t>* pOffsets)
+{
+    pLevels->assign(1, CScanLevel{static_cast<int>(first.nWidth), static_cast<int>(first.nHeight), 1.0, 1.0});
+    pOffsets->assign(1, 0);
+    // Enough for any pyramid; a damaged chain is not walked for long.
+    const int kMostDirectories = 64;
+    std::vector<uint64_t> candidates;
+    uint16_t nSubIfds = 0;
+    uint64_t* subIfds = nullptr;
+    if (TIFFGetField(t, TIFFTAG_SUBIFD, &nSubIfds, &subIfds) && subIfds)
+        candidates.assign(subIfds, subIfds + std::min<int>(nSubIfds, kMostDirectories));
+    for (int k = 0; k < kMostDirectories && TIFFReadDirectory(t); ++k)
+    {
+        uint32_t kind = 0;
+        if (TIFFGetField(t, TIFFTAG_SUBFILETYPE, &kind) && (kind & FILETYPE_REDUCEDIMAGE))
+            candidates.push_back(TIFFCurrentDirOffset(t));
+    }
+    for (uint64_t offset : candidates)
+    {
+        CTiffLayout layout;
+        if (offset == 0 || !TIFFSetSubDirectory(t, offset) || ReadLayout(t, &layout) != nullptr ||
+            layout.nWidth >= first.nWidth || layout.nHeight >= first.nHeight)
+            continue;
+        pLevels->push_back(CScanLevel{static_cast<int>(layout.nWidth), static_cast<int>(layout.nHeight),
+                                      double(first.nWidth) / layout.nWidth, double(first.nHeight) / layout.nHeight});
+        pOffsets->push_back(offset);
+    }
+    CTiffLayout again;
+    return TIFFSetDirectory(t, 0) && ReadLayout(t, &again) == nullptr;
+}
+
 ScanReadStatus ReadTiff(const std::string& path, CRgbImage* pImage, const CScanReadOptions& options, CFileSystem& files)
 {
     std::unique_ptr<CTiffReader> first = OpenReader(files, path);
@@ -319,6 +356,30 @@ ScanReadStatus ReadTiff(const std::string& path, CRgbImage* pImage, const CScanR
     CTiffLayout layout;
     if (const char* unsupported = ReadLayout(first->tiff.get(), &layout))
         return ReaderFailure(*first, path, unsupported);
+    header.nWidth = static_cast<int>(layout.nWidth);
+    header.nHeight = static_cast<int>(layout.nHeight);
+    // The directory decoded: the first, or a reduced image of it.
+    uint64_t offset = 0;
+    if (options.chooseLevel)
+    {
+        std::vector<CScanLevel> levels;
+        std::vector<uint64_t> offsets;
+        // A reduced image that cannot be read is passed over, its words with it.
+        const std::string errors = first->errors;
+        const bool back = FindReducedImages(first->tiff.get(), layout, &levels, &offsets);
+        first->errors = errors;
+        if (!back)
+            return ReaderFailure(*first, path);
+        const size_t chosen = levels.size() > 1 ? options.chooseLevel(header, levels) : 0;
+        if (chosen > 0 && chosen < levels.size())
+        {
+            offset = offsets[chosen];
+            if (!TIFFSetSubDirectory(first->tiff.get(), offset))
+                return ReaderFailure(*first, path);
+            if (const char* unsupported = ReadLayout(first->tiff.get(), &layout))
+                return ReaderFailure(*first, path, unsupported);
+        }
+    }
     header.nWidth = static_cast<int>(layout.nWidth);
     header.nHeight = static_cast<int>(layout.nHeight);
     if (options.acceptHeader && !options.acceptHeader(header))
@@ -338,7 +399,8 @@ ScanReadStatus ReadTiff(const std::string& path, CRgbImage* pImage, const CScanR
     while (static_cast<long long>(readers.size()) < nWanted)
     {
         std::unique_ptr<CTiffReader> reader = OpenReader(files, path);
-        if (!reader || !reader->tiff || ReadLayout(reader->tiff.get(), &other) != nullptr)
+        if (!reader || !reader->tiff || (offset != 0 && !TIFFSetSubDirectory(reader->tiff.get(), offset)) ||
+            ReadLayout(reader->tiff.get(), &other) != nullptr)
             break;
         readers.push_back(std::move(reader));
     }

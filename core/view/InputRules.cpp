@@ -16,15 +16,17 @@ std::string FormatMapReadout(double dMapX, double dMapY, double dRotation)
     return FormatFixed(dMapX, 6) + ", " + FormatFixed(dMapY, 6) + " r=" + FormatFixed(dDegrees, 2) + " deg";
 }
 
-int HitMarker(const std::vector<CGeoRefPoint>& points, int x, int y, int nScrollX, int nScrollY, int nZoom, int nRadius)
+int HitMarker(const std::vector<CGeoRefPoint>& points, int x, int y, int nScrollX, int nScrollY, int nZoom, int nRadius,
+              const CShownGrid& grid)
 {
     int best = -1;
     long long bestDistance = 0;
     for (size_t i = 0; i < points.size(); ++i)
     {
         // Where the marker is drawn: the pixel's corner at the zoom.
-        const long long dx = static_cast<long long>(points[i].m_nPixelX) * nZoom - nScrollX - x;
-        const long long dy = static_cast<long long>(points[i].m_nPixelY) * nZoom - nScrollY - y;
+        const ImagePixel shown = FullToShown(grid, points[i].m_nPixelX, points[i].m_nPixelY);
+        const long long dx = static_cast<long long>(shown.column) * nZoom - nScrollX - x;
+        const long long dy = static_cast<long long>(shown.row) * nZoom - nScrollY - y;
         const long long distance = dx * dx + dy * dy;
         if (distance <= static_cast<long long>(nRadius) * nRadius && (best < 0 || distance < bestDistance))
         {

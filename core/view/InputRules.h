@@ -6,12 +6,7 @@
 #include <vector>
 
 #include "core/georef/GeoRefPoint.h"
-
-struct ImagePixel
-{
-    int column;
-    int row;
-};
+#include "core/view/ShownGrid.h"
 
 // The image pixel under client point (x, y) when the view is scrolled to
 // (nScrollX, nScrollY) at nZoom screen pixels per image pixel. Integer
@@ -26,9 +21,10 @@ ImagePixel ClientPointToPixel(int x, int y, int nScrollX, int nScrollY, int nZoo
 std::string FormatMapReadout(double dMapX, double dMapY, double dRotation);
 
 // The control point whose marker lies under client point (x, y): the
-// nearest one within nRadius client pixels of it, or -1.
-int HitMarker(const std::vector<CGeoRefPoint>& points, int x, int y, int nScrollX, int nScrollY, int nZoom,
-              int nRadius);
+// nearest one within nRadius client pixels of it, or -1. The points are in
+// full-resolution pixels, their markers drawn on the shown pixels of grid.
+int HitMarker(const std::vector<CGeoRefPoint>& points, int x, int y, int nScrollX, int nScrollY, int nZoom, int nRadius,
+              const CShownGrid& grid = CShownGrid());
 
 // A screen rectangle, right and bottom exclusive.
 struct ScreenRect

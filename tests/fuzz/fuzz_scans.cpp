@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "core/io/MemoryFile.h"
 #include "core/scan/ScanReader.h"
@@ -17,6 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     options.acceptHeader = [](const CScanHeader& header) {
         return static_cast<long long>(header.nWidth) * header.nHeight <= 4 * 1024 * 1024;
     };
+    // The smallest level a file offers, so that reduced images are read too.
+    options.chooseLevel = [](const CScanHeader&, const std::vector<CScanLevel>& levels) { return levels.size() - 1; };
     CRgbImage image;
     const ScanReadStatus status = ReadScanFile("scan", &image, options, files);
     if (status.Ok() != !image.IsEmpty())

@@ -61,6 +61,8 @@ quiet opj_compress -i "$scratch/grey.pgm" -o grey.j2k -n 3 -r 8
 quiet opj_compress -i "$scratch/rgba.png" -o rgba.jp2 -n 2
 quiet opj_compress -i "$scratch/ycc420.raw" -o ycc420.j2k -F 37,23,3,8,u@1x1:2x2:2x2 -n 2 -r 5
 quiet opj_compress -i "$scratch/signed12.raw" -o signed12.j2k -F 37,23,1,12,s@1x1 -n 2
+# Five resolutions: the open of a scan too large picks one of the reduced.
+quiet opj_compress -i "$scratch/source.ppm" -o rgb-levels.jp2 -n 5
 
 # opj_decompress's pixels of each, and of the lossless one at half size.
 expect() {
@@ -121,3 +123,5 @@ expect grey16.jp2 grey16.pgm
 expect rgba.jp2 rgba.ppm
 expect ycc420.j2k ycc420.ppm
 expect signed12.j2k signed12.pgm
+expect rgb-levels.jp2 rgb-levels-r2.ppm -r 2
+expect rgb-levels.jp2 rgb-levels-r4.ppm -r 4

@@ -39,3 +39,7 @@ for name in baseline progressive odd-sampling cmyk; do
   djpeg -ppm -outfile "$name.ppm" "$name.jpg"
 done
 djpeg -pnm -outfile grey.pgm grey.jpg
+# libjpeg's own reductions, which the open of a scan too large uses.
+for n in 2 4 8; do
+  djpeg -ppm -scale 1/$n -outfile "baseline-1-$n.ppm" baseline.jpg
+done

@@ -86,6 +86,10 @@ tiff -co BLOCKYSIZE=8 -co INTERLEAVE=BAND -co COMPRESS=DEFLATE "$scratch/source1
 # CMYK, which the decoder refuses with its cause (no .ppm).
 tiff -co PHOTOMETRIC=CMYK "$scratch/source-alpha.png" refused-cmyk.tif
 tiff -co NBITS=1 -co TILED=YES -co BLOCKXSIZE=16 -co BLOCKYSIZE=16 "$scratch/source-bilevel.png" bilevel-black0-tiled.tif
+# Tiled, with overviews at 1/2 and 1/4 after the full image, as gdaladdo
+# writes them: the open of a scan too large reads one of them.
+tiff -co TILED=YES -co BLOCKXSIZE=16 -co BLOCKYSIZE=16 -co COMPRESS=DEFLATE "$scratch/source.png" rgb-overviews.tif
+gdaladdo -q -r average rgb-overviews.tif 2 4
 
 # The RGB GDAL reads from each fixture (pypng where GDAL is wrong), as our
 # decoders give it: a colour
@@ -130,4 +134,18 @@ for name in sys.argv[1:]:
     rgb = np.dstack(over_white).astype(np.uint8)
     with open(name.rsplit(".", 1)[0] + ".ppm", "wb") as f:
         f.write(b"P6\n%d %d\n255\n" % (ds.RasterXSize, ds.RasterYSize) + rgb.tobytes())
+PY
+
+# GDAL's read of each overview of the tiled fixture.
+/usr/bin/python3 - rgb-overviews.tif <<'PY'
+import sys
+import numpy as np
+from osgeo import gdal
+gdal.UseExceptions()
+ds = gdal.Open(sys.argv[1])
+for k in range(ds.GetRasterBand(1).GetOverviewCount()):
+    bands = [ds.GetRasterBand(i + 1).GetOverview(k) for i in range(3)]
+    rgb = np.dstack([b.ReadAsArray() for b in bands]).astype(np.uint8)
+    with open("rgb-overviews-%d.ppm" % (k + 1), "wb") as f:
+        f.write(b"P6\n%d %d\n255\n" % (bands[0].XSize, bands[0].YSize) + rgb.tobytes())
 PY
