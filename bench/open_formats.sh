@@ -71,7 +71,7 @@ for scan in scan27 scan108; do
     gdal1=$(best_ms env GDAL_NUM_THREADS=1 gdal_translate -q -of ENVI "$file" "$out")
     gdalall=$(best_ms env GDAL_NUM_THREADS=ALL_CPUS gdal_translate -q -of ENVI "$file" "$out")
     case "$kind" in
-      *.tif) tool=$(best_ms tiffcp -c none "$file" "$out") ;;
+      *.tif) tool=$(best_ms tiffcp -m 0 -c none "$file" "$out") ;;
       *.jp2) tool=$(time_opj "$file") ;;
       *) tool=- ;;
     esac

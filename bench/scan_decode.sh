@@ -44,7 +44,7 @@ for kind in "${kinds[@]}"; do
   gdal1=$(best_ms env GDAL_NUM_THREADS=1 gdal_translate -q -of ENVI "$file" "$out")
   gdalall=$(best_ms env GDAL_NUM_THREADS=ALL_CPUS gdal_translate -q -of ENVI "$file" "$out")
   tiff=-
-  case "$kind" in *.tif) tiff=$(best_ms tiffcp -c none "$file" "$out") ;; esac
+  case "$kind" in *.tif) tiff=$(best_ms tiffcp -m 0 -c none "$file" "$out") ;; esac
   read -r _ _ native_ms _ native_sum < <("$bench_build/bench/scan_decode_timer" "$file" "$repeats")
   declare -A wine_ms=([win32]=- [win64]=-)
   for arch in "${bench_arches[@]}"; do
