@@ -13,6 +13,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "bench/LargeLayer.h"
 #include "core/io/StdioFileSystem.h"
 #include "core/shape/ShapeFile.h"
 
@@ -21,14 +22,7 @@ namespace fs = std::filesystem;
 namespace
 {
 
-const int kShapes = 100000;
-const int kVertices = 10;
 const int kRuns = 3;
-
-double Seconds(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 }   // namespace
 
@@ -38,35 +32,8 @@ int main()
     fs::remove_all(dir);
     fs::create_directories(dir);
     const fs::path csv = dir / "lines.csv";
-    {
-        FILE* out = std::fopen(csv.string().c_str(), "w");
-        if (!out)
-            return 1;
-        std::fprintf(out, "WKT,ID,NAME\n");
-        unsigned seed = 12345;
-        auto next = [&seed](int range) {
-            seed = seed * 1103515245u + 12345u;
-            return static_cast<int>((seed >> 8) % static_cast<unsigned>(range));
-        };
-        for (int i = 0; i < kShapes; ++i)
-        {
-            double x = 500000.0 + next(20000) + next(1000) / 1000.0, y = 4200000.0 + next(20000);
-            std::fprintf(out, "\"LINESTRING (");
-            for (int v = 0; v < kVertices; ++v)
-            {
-                std::fprintf(out, "%s%.17g %.17g", v ? "," : "", x, y);
-                x += (next(2001) - 1000) / 10.0;
-                y += (next(2001) - 1000) / 10.0;
-            }
-            std::fprintf(out, ")\",%d,Chemin n\xC2\xB0%d\n", i + 1, i + 1);
-        }
-        std::fclose(out);
-        FILE* types = std::fopen((dir / "lines.csvt").string().c_str(), "w");
-        if (!types)
-            return 1;
-        std::fprintf(types, "WKT,Integer(8),String(32)\n");
-        std::fclose(types);
-    }
+    if (!WriteLinesCsv(csv))
+        return 1;
     const fs::path shp = dir / "lines.shp";
     const std::string make = "ogr2ogr -f \"ESRI Shapefile\" -lco ENCODING=UTF-8 -nlt LINESTRING "
                              "-oo KEEP_GEOM_COLUMNS=NO '" +

@@ -1,0 +1,51 @@
+// The layer the feature benchmarks share: 100,000 polylines of 10 vertices
+// (a random walk from random starts over a 20-km square in map units), with
+// an integer ID and a text NAME outside ASCII, as a CSV of WKT lines that
+// ogr2ogr turns into a Shapefile or a GeoPackage.
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+const int kShapes = 100000;
+const int kVertices = 10;
+
+inline double Seconds(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Writes the layer to csv and its column types beside it (.csvt); false
+// when either cannot be written.
+inline bool WriteLinesCsv(const std::filesystem::path& csv)
+{
+    FILE* out = std::fopen(csv.string().c_str(), "w");
+    if (!out)
+        return false;
+    std::fprintf(out, "WKT,ID,NAME\n");
+    unsigned seed = 12345;
+    auto next = [&seed](int range) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 8) % static_cast<unsigned>(range));
+    };
+    for (int i = 0; i < kShapes; ++i)
+    {
+        double x = 500000.0 + next(20000) + next(1000) / 1000.0, y = 4200000.0 + next(20000);
+        std::fprintf(out, "\"LINESTRING (");
+        for (int v = 0; v < kVertices; ++v)
+        {
+            std::fprintf(out, "%s%.17g %.17g", v ? "," : "", x, y);
+            x += (next(2001) - 1000) / 10.0;
+            y += (next(2001) - 1000) / 10.0;
+        }
+        std::fprintf(out, ")\",%d,Chemin n\xC2\xB0%d\n", i + 1, i + 1);
+    }
+    const bool written = std::fclose(out) == 0;
+    std::filesystem::path types = csv;
+    FILE* typesOut = std::fopen(types.replace_extension(".csvt").string().c_str(), "w");
+    if (!typesOut)
+        return false;
+    std::fprintf(typesOut, "WKT,Integer(8),String(32)\n");
+    return std::fclose(typesOut) == 0 && written;
+}
