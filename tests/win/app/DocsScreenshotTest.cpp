@@ -18,7 +18,10 @@ TEST(DocsScreenshot, SampleMapWithItsControlPoints)
     const char* pszOutput = std::getenv("QUARVEX_SCREENSHOT");
     if (!pszOutput || !*pszOutput)
         GTEST_SKIP() << "QUARVEX_SCREENSHOT is not set";
-    std::string sample = gui::FixturePath("../../../../samples/sample_map.jpg");
+    // A copy with its points: the program writes its settings beside the
+    // scan it opens, which must not be the bundled sample in the source tree.
+    const std::string sample =
+        CopyFixture("../../../../samples/sample_map.jpg", gui::TempFolder("docs-sample"), "sample_map.jpg", true);
     AppSession session({sample});
     ASSERT_TRUE(session.started);
     ASSERT_FALSE(session.Doc()->Image().IsEmpty());
