@@ -6,7 +6,10 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <string>
+#include <unistd.h>
 
 const int kShapes = 100000;
 const int kVertices = 10;
@@ -48,4 +51,38 @@ inline bool WriteLinesCsv(const std::filesystem::path& csv)
         return false;
     std::fprintf(typesOut, "WKT,Integer(8),String(32)\n");
     return std::fclose(typesOut) == 0 && written;
+}
+
+// A folder of the benchmark's own under the system's temporary folder, empty.
+inline std::filesystem::path FreshBenchFolder(const std::string& name)
+{
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("quarvex-bench-" + name + "-" + std::to_string(getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+// The layer as dir/lines.shp (.shx, .dbf; names in UTF-8), written by
+// ogr2ogr from its CSV, with its size told; false, with the command, when
+// either step failed.
+inline bool MakeLinesShapefile(const std::filesystem::path& dir, std::filesystem::path* pShp)
+{
+    const std::filesystem::path csv = dir / "lines.csv";
+    if (!WriteLinesCsv(csv))
+        return false;
+    *pShp = dir / "lines.shp";
+    const std::string make = "ogr2ogr -f \"ESRI Shapefile\" -lco ENCODING=UTF-8 -nlt LINESTRING "
+                             "-oo KEEP_GEOM_COLUMNS=NO '" +
+                             pShp->string() + "' '" + csv.string() + "' >/dev/null 2>&1";
+    if (std::system(make.c_str()) != 0)
+    {
+        std::fprintf(stderr, "ogr2ogr failed: %s\n", make.c_str());
+        return false;
+    }
+    std::printf("%d polylines of %d vertices, %.1f MB of .shp, .shx and .dbf\n", kShapes, kVertices,
+                static_cast<double>(std::filesystem::file_size(*pShp) + std::filesystem::file_size(dir / "lines.shx") +
+                                    std::filesystem::file_size(dir / "lines.dbf")) /
+                    1e6);
+    return true;
 }

@@ -102,3 +102,31 @@ wine_path() {
   path=$(realpath "$1")
   echo "Z:${path//\//\\}"
 }
+
+# best_ms COMMAND...: the best wall time of REPEATS runs of a command that
+# must succeed, in milliseconds.
+best_ms() {
+  local best= start ms
+  for _ in $(seq "$repeats"); do
+    start=$(date +%s%N)
+    "$@" >/dev/null 2>&1 || { echo "$(basename "$0" .sh): $* failed" >&2; exit 1; }
+    ms=$((($(date +%s%N) - start) / 1000000))
+    if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
+  done
+  echo "$best"
+}
+
+# opj_ms FILE [ARGS...]: opj_decompress's own decode time on every core
+# (header and decode, not the PPM it writes), best of REPEATS, in ms.
+opj_ms() {
+  local file=$1 best= ms ppm
+  shift
+  ppm=$(mktemp --suffix=.ppm)
+  for _ in $(seq "$repeats"); do
+    ms=$(opj_decompress -i "$file" -o "$ppm" -threads "$(nproc)" "$@" 2>/dev/null |
+      sed -n 's/^decode time: \([0-9]*\) ms.*/\1/p')
+    if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
+  done
+  rm -f "$ppm"
+  echo "$best"
+}

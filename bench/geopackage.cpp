@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "core/gpkg/GeoPackageReader.h"
 #include "core/gpkg/GeoPackageWriter.h"
@@ -33,9 +32,7 @@ bool Run(const std::string& command)
 
 int main()
 {
-    const fs::path dir = fs::temp_directory_path() / ("quarvex-bench-geopackage-" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const fs::path dir = FreshBenchFolder("geopackage");
     const fs::path csv = dir / "lines.csv";
     if (!WriteLinesCsv(csv))
         return 1;

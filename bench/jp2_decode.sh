@@ -15,24 +15,11 @@ if [ ! -f "$file" ]; then
   opj_compress -i "$data/scan27.ppm" -o "$file" -r 20 -n 6 -t 1024,1024 -threads ALL_CPUS >/dev/null
   rm -f "$data/scan27.ppm"
 fi
-threads=$(nproc)
-
-# opj_decompress's own decode time (header and decode, not the PPM it writes).
-time_opj() {
-  local best= ms
-  for _ in $(seq "$repeats"); do
-    ms=$(opj_decompress -i "$file" -o "$data/.opj-out.ppm" -threads "$threads" "$@" 2>/dev/null |
-      sed -n 's/^decode time: \([0-9]*\) ms.*/\1/p')
-    if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
-  done
-  rm -f "$data/.opj-out.ppm"
-  echo "$best"
-}
 
 printf '%-8s %6s %10s %10s %7s %10s %7s %10s %7s\n' level MP "opj ms" "ours ms" ratio "x86 ms" ratio \
   "x86-64 ms" ratio
 for reduce in 0 2; do
-  opj_ms=$(time_opj -r "$reduce")
+  opj=$(opj_ms "$file" -r "$reduce")
   read -r width height native_ms _ native_sum < <("$bench_build/bench/scan_decode_timer" "$file" "$repeats" "$reduce")
   declare -A wine_ms=([win32]=- [win64]=-)
   for arch in "${bench_arches[@]}"; do
@@ -44,12 +31,12 @@ for reduce in 0 2; do
     fi
     wine_ms[$arch]=$ms
   done
-  awk -v r="1/$((1 << reduce))" -v w="$width" -v h="$height" -v d="$opj_ms" -v n="$native_ms" \
+  awk -v r="1/$((1 << reduce))" -v w="$width" -v h="$height" -v d="$opj" -v n="$native_ms" \
     -v x="${wine_ms[win32]}" -v y="${wine_ms[win64]}" '
     function cell(ms) { return ms == "-" ? sprintf(" %10s %7s", "-", "-") : sprintf(" %10.1f %7.2f", ms, ms / d) }
     BEGIN { printf "%-8s %6.1f %10d %10.1f %7.2f%s%s\n", r, w * h / 1e6, d, n, n / d, cell(x), cell(y) }'
 done
-echo "(best of $repeats on $threads threads; ratio = time / opj_decompress's decode time, which leaves out"
+echo "(best of $repeats on $(nproc) threads; ratio = time / opj_decompress's decode time, which leaves out"
 echo " the file it writes; ours reads the file and fills a fresh whole-image RGB buffer. Under Wine: our Win32"
 echo " builds, static OpenJPEG from Debian's source.)"
 stop_wine "${bench_arches[@]}"

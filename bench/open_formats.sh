@@ -13,7 +13,6 @@ source "$(dirname "$0")/bench-lib.sh"
 arch=win64
 build_win_target "$arch" app_open_paint_timer
 data=$(bench_scans)
-threads=$(nproc)
 out="$data/open-formats-out.raw"   # GDAL's raw (ENVI) writer needs an extension
 declare -A options=(
   [lzw.tif]="-co COMPRESS=LZW"
@@ -37,31 +36,6 @@ make_scan() {
   fi
 }
 
-# best_ms COMMAND...: the best wall time of REPEATS runs, in milliseconds.
-best_ms() {
-  local best= start ms
-  for _ in $(seq "$repeats"); do
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1 || { echo "open_formats: $* failed" >&2; exit 1; }
-    ms=$((($(date +%s%N) - start) / 1000000))
-    if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
-  done
-  rm -f "$out" "${out%.raw}.hdr" "$out.aux.xml"
-  echo "$best"
-}
-
-# opj_decompress's own decode time (header and decode, not the PPM it writes).
-time_opj() {
-  local best= ms
-  for _ in $(seq "$repeats"); do
-    ms=$(opj_decompress -i "$1" -o "$data/.opj-out.ppm" -threads "$threads" 2>/dev/null |
-      sed -n 's/^decode time: \([0-9]*\) ms.*/\1/p')
-    if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
-  done
-  rm -f "$data/.opj-out.ppm"
-  echo "$best"
-}
-
 printf '%-8s %-18s %9s %9s %9s %14s %6s %9s %9s\n' scan format "gdal 1" "gdal all" tool "open+paint ms" ratio \
   "peak MB" "RGB MB"
 for scan in scan27 scan108; do
@@ -72,9 +46,10 @@ for scan in scan27 scan108; do
     gdalall=$(best_ms env GDAL_NUM_THREADS=ALL_CPUS gdal_translate -q -of ENVI "$file" "$out")
     case "$kind" in
       *.tif) tool=$(best_ms tiffcp -m 0 -c none "$file" "$out") ;;
-      *.jp2) tool=$(time_opj "$file") ;;
+      *.jp2) tool=$(opj_ms "$file") ;;
       *) tool=- ;;
     esac
+    rm -f "$out" "${out%.raw}.hdr" "$out.aux.xml"
     width=0 height=0 open_ms=0 peak_mb=0
     read -r width height open_ms _ peak_mb < <(run_wine_in "$arch" \
       "$(win_build_dir "$arch")/bench/app_open_paint_timer.exe" "$(wine_path "$file")" "$repeats" --peak \

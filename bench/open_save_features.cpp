@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 #include "bench/LargeLayer.h"
 #include "core/io/StdioFileSystem.h"
@@ -28,23 +27,10 @@ const int kRuns = 3;
 
 int main()
 {
-    const fs::path dir = fs::temp_directory_path() / ("quarvex-bench-open-save-" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    const fs::path csv = dir / "lines.csv";
-    if (!WriteLinesCsv(csv))
+    const fs::path dir = FreshBenchFolder("open-save");
+    fs::path shp;
+    if (!MakeLinesShapefile(dir, &shp))
         return 1;
-    const fs::path shp = dir / "lines.shp";
-    const std::string make = "ogr2ogr -f \"ESRI Shapefile\" -lco ENCODING=UTF-8 -nlt LINESTRING "
-                             "-oo KEEP_GEOM_COLUMNS=NO '" +
-                             shp.string() + "' '" + csv.string() + "' >/dev/null 2>&1";
-    if (std::system(make.c_str()) != 0)
-    {
-        std::fprintf(stderr, "ogr2ogr failed: %s\n", make.c_str());
-        return 1;
-    }
-    std::printf("%d polylines of %d vertices, %.1f MB of .shp, .shx and .dbf\n", kShapes, kVertices,
-                (fs::file_size(shp) + fs::file_size(dir / "lines.shx") + fs::file_size(dir / "lines.dbf")) / 1e6);
 
     const std::string out = (dir / "saved.shp").string();
     double best = 1e300;

@@ -24,19 +24,6 @@ done
 # GDAL's raw (ENVI) writer needs a name with an extension: it puts its .hdr beside.
 out="$data/scan-decode-out.raw"
 
-# best_ms COMMAND...: the best wall time of REPEATS runs, in milliseconds.
-best_ms() {
-  local best= start ms
-  for _ in $(seq "$repeats"); do
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1 || { echo "scan_decode: $* failed" >&2; exit 1; }
-    ms=$((($(date +%s%N) - start) / 1000000))
-    if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
-  done
-  rm -f "$out" "${out%.raw}.hdr" "$out.aux.xml"
-  echo "$best"
-}
-
 printf '%-18s %9s %9s %9s %9s %6s %9s %6s %9s %6s\n' file "gdal 1" "gdal all" tiffcp "ours" ratio "x86" ratio \
   "x86-64" ratio
 for kind in "${kinds[@]}"; do
@@ -45,6 +32,7 @@ for kind in "${kinds[@]}"; do
   gdalall=$(best_ms env GDAL_NUM_THREADS=ALL_CPUS gdal_translate -q -of ENVI "$file" "$out")
   tiff=-
   case "$kind" in *.tif) tiff=$(best_ms tiffcp -m 0 -c none "$file" "$out") ;; esac
+  rm -f "$out" "${out%.raw}.hdr" "$out.aux.xml"
   read -r _ _ native_ms _ native_sum < <("$bench_build/bench/scan_decode_timer" "$file" "$repeats")
   declare -A wine_ms=([win32]=- [win64]=-)
   for arch in "${bench_arches[@]}"; do

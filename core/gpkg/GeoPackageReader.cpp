@@ -22,14 +22,6 @@ std::string ColumnText(sqlite3_stmt* statement, int nColumn)
     return text ? reinterpret_cast<const char*>(text) : std::string();
 }
 
-std::string Quoted(const std::string& name)
-{
-    std::string out = "\"";
-    for (char c : name)
-        out += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return out + "\"";
-}
-
 // A field of the layer model from a column's declared type; false for a
 // type it has no room for (a blob, a geometry).
 bool FieldOfDeclaredType(const std::string& strName, const std::string& strDeclared, CLayerField* pField)
@@ -161,7 +153,7 @@ GeoPackageReadStatus CGeoPackage::Read(const CGeoPackageLayerInfo& info, CVector
     std::string select;
     {
         UniqueStatement columns =
-            PrepareStatement(m_db.get(), ("PRAGMA table_info(" + Quoted(info.strName) + ")").c_str());
+            PrepareStatement(m_db.get(), ("PRAGMA table_info(" + QuotedIdentifier(info.strName) + ")").c_str());
         if (!columns)
             return Failure();
         int step;
@@ -175,16 +167,17 @@ GeoPackageReadStatus CGeoPackage::Read(const CGeoPackageLayerInfo& info, CVector
             else if (name != geometryColumn && FieldOfDeclaredType(name, declared, &field))
             {
                 layer.fields.push_back(field);
-                select += ", " + Quoted(name);
+                select += ", " + QuotedIdentifier(name);
             }
         }
         if (step != SQLITE_DONE)
             return Failure();
     }
-    const std::string order = fid.empty() ? "rowid" : Quoted(fid);
-    UniqueStatement rows = PrepareStatement(
-        m_db.get(),
-        ("SELECT " + Quoted(geometryColumn) + select + " FROM " + Quoted(info.strName) + " ORDER BY " + order).c_str());
+    const std::string order = fid.empty() ? "rowid" : QuotedIdentifier(fid);
+    UniqueStatement rows =
+        PrepareStatement(m_db.get(), ("SELECT " + QuotedIdentifier(geometryColumn) + select + " FROM " +
+                                      QuotedIdentifier(info.strName) + " ORDER BY " + order)
+                                         .c_str());
     if (!rows)
         return Failure();
     std::vector<GeometryKind> kinds;

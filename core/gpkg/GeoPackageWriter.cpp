@@ -102,22 +102,13 @@ BEGIN
 END;
 )sql";
 
-// An SQL identifier in double quotes (quotes inside doubled).
-std::string Quoted(const std::string& name)
-{
-    std::string out = "\"";
-    for (char c : name)
-        out += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return out + "\"";
-}
-
 // text with every "T" identifier (quoted) replaced by the table's name;
 // the index's own name is rtree_<table>_geom.
 std::string ForTable(const std::string& text, const std::string& table)
 {
     std::string out;
-    const std::string quotedTable = Quoted(table);
-    const std::string quotedIndex = Quoted("rtree_" + table + "_geom");
+    const std::string quotedTable = QuotedIdentifier(table);
+    const std::string quotedIndex = QuotedIdentifier("rtree_" + table + "_geom");
     for (size_t i = 0; i < text.size();)
     {
         if (text.compare(i, 3, "\"T\"") == 0)
@@ -128,7 +119,7 @@ std::string ForTable(const std::string& text, const std::string& table)
         {
             // A trigger's name: rtree_<table>_geom_<what>.
             const size_t end = text.find('"', i + 1);
-            out += Quoted("rtree_" + table + "_geom_" + text.substr(i + 14, end - i - 14)), i = end + 1;
+            out += QuotedIdentifier("rtree_" + table + "_geom_" + text.substr(i + 14, end - i - 14)), i = end + 1;
         }
         else
             out += text[i++];
@@ -223,9 +214,9 @@ bool CWriter::AddSystem(int nCode)
 bool CWriter::WriteIndex(const CPackedRtree& tree)
 {
     const std::string name = "rtree_" + m_layer.strName + "_geom";
-    UniqueStatement node = Prepare("INSERT OR REPLACE INTO " + Quoted(name + "_node") + " VALUES (?, ?)");
-    UniqueStatement parent = Prepare("INSERT INTO " + Quoted(name + "_parent") + " VALUES (?, ?)");
-    UniqueStatement rowid = Prepare("INSERT INTO " + Quoted(name + "_rowid") + " VALUES (?, ?)");
+    UniqueStatement node = Prepare("INSERT OR REPLACE INTO " + QuotedIdentifier(name + "_node") + " VALUES (?, ?)");
+    UniqueStatement parent = Prepare("INSERT INTO " + QuotedIdentifier(name + "_parent") + " VALUES (?, ?)");
+    UniqueStatement rowid = Prepare("INSERT INTO " + QuotedIdentifier(name + "_rowid") + " VALUES (?, ?)");
     if (!node || !parent || !rowid)
         return false;
     for (const auto& [number, bytes] : tree.nodes)
@@ -309,15 +300,15 @@ GeoPackageWriteStatus CWriter::Build(std::string* pBytes)
         return Failure();
 
     const std::string& table = m_layer.strName;
-    std::string create = "CREATE TABLE " + Quoted(table) + " (fid INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, geom " +
-                         GeometryTypeName(m_layer);
-    std::string insert = "INSERT INTO " + Quoted(table) + " VALUES (?, ?";
+    std::string create = "CREATE TABLE " + QuotedIdentifier(table) +
+                         " (fid INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, geom " + GeometryTypeName(m_layer);
+    std::string insert = "INSERT INTO " + QuotedIdentifier(table) + " VALUES (?, ?";
     for (const CLayerField& field : m_layer.fields)
     {
-        create += ", " + Quoted(field.strName) + " " + ColumnType(field);
+        create += ", " + QuotedIdentifier(field.strName) + " " + ColumnType(field);
         insert += ", ?";
     }
-    if (!Exec(create + ")") || !Exec("CREATE VIRTUAL TABLE " + Quoted("rtree_" + table + "_geom") +
+    if (!Exec(create + ")") || !Exec("CREATE VIRTUAL TABLE " + QuotedIdentifier("rtree_" + table + "_geom") +
                                      " USING rtree(id, minx, maxx, miny, maxy)"))
         return Failure();
 

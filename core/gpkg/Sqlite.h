@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <memory>
+#include <string>
 
 struct SqliteDatabaseCloser
 {
@@ -26,4 +27,13 @@ inline UniqueStatement PrepareStatement(sqlite3* db, const char* pszSql)
     sqlite3_stmt* statement = nullptr;
     sqlite3_prepare_v2(db, pszSql, -1, &statement, nullptr);
     return UniqueStatement(statement);
+}
+
+// An SQL identifier in double quotes (quotes inside doubled).
+inline std::string QuotedIdentifier(const std::string& name)
+{
+    std::string out = "\"";
+    for (char c : name)
+        out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
 }

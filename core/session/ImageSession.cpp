@@ -501,47 +501,19 @@ CSessionOutcome CImageSession::SetVertexEditing(bool bOn)
     return outcome;
 }
 
-CSessionOutcome CImageSession::MoveFeatureVertex(int nFeature, int nVertex, int nPixelX, int nPixelY)
+template <typename Edit, typename Change>
+CSessionOutcome CImageSession::EditFeatureVertices(int nFeature, Change change)
 {
     if (m_nMode != MODE_DIGITISE || nFeature < 0 || nFeature >= Features().GetSize())
         return {};
     if (IsKeptShape(nFeature))
         return ShapeKept();
-    CMoveVertexEdit edit;
+    Edit edit;
     edit.m_nIndex = nFeature;
     edit.m_before = edit.m_after = Features().GetAt(nFeature).Vertices();
-    if (MoveVertex(edit.m_after, m_nShapeType, nVertex, {nPixelX, nPixelY}) != VertexEditResult::Done ||
-        edit.m_after == edit.m_before)
-        return {};
-    return Do(std::move(edit));
-}
-
-CSessionOutcome CImageSession::InsertFeatureVertex(int nFeature, int nSegment, int nPixelX, int nPixelY)
-{
-    if (m_nMode != MODE_DIGITISE || nFeature < 0 || nFeature >= Features().GetSize())
-        return {};
-    if (IsKeptShape(nFeature))
-        return ShapeKept();
-    CInsertVertexEdit edit;
-    edit.m_nIndex = nFeature;
-    edit.m_before = edit.m_after = Features().GetAt(nFeature).Vertices();
-    if (InsertVertex(edit.m_after, m_nShapeType, nSegment, {nPixelX, nPixelY}) != VertexEditResult::Done)
-        return {};
-    return Do(std::move(edit));
-}
-
-CSessionOutcome CImageSession::DeleteFeatureVertex(int nFeature, int nVertex)
-{
-    if (m_nMode != MODE_DIGITISE || nFeature < 0 || nFeature >= Features().GetSize())
-        return {};
-    if (IsKeptShape(nFeature))
-        return ShapeKept();
-    CDeleteVertexEdit edit;
-    edit.m_nIndex = nFeature;
-    edit.m_before = edit.m_after = Features().GetAt(nFeature).Vertices();
-    switch (DeleteVertex(edit.m_after, m_nShapeType, nVertex))
+    switch (change(edit.m_after))
     {
-    case VertexEditResult::Done: return Do(std::move(edit));
+    case VertexEditResult::Done: return edit.m_after == edit.m_before ? CSessionOutcome() : Do(std::move(edit));
     case VertexEditResult::NoSuchVertex: return {};
     case VertexEditResult::TooFew: break;
     }
@@ -550,6 +522,26 @@ CSessionOutcome CImageSession::DeleteFeatureVertex(int nFeature, int nVertex)
     message.nCount = MinimumVertexCount(m_nShapeType);
     refused.messages.push_back(message);
     return refused;
+}
+
+CSessionOutcome CImageSession::MoveFeatureVertex(int nFeature, int nVertex, int nPixelX, int nPixelY)
+{
+    return EditFeatureVertices<CMoveVertexEdit>(nFeature, [&](std::vector<CShapeVertex>& vertices) {
+        return MoveVertex(vertices, m_nShapeType, nVertex, {nPixelX, nPixelY});
+    });
+}
+
+CSessionOutcome CImageSession::InsertFeatureVertex(int nFeature, int nSegment, int nPixelX, int nPixelY)
+{
+    return EditFeatureVertices<CInsertVertexEdit>(nFeature, [&](std::vector<CShapeVertex>& vertices) {
+        return InsertVertex(vertices, m_nShapeType, nSegment, {nPixelX, nPixelY});
+    });
+}
+
+CSessionOutcome CImageSession::DeleteFeatureVertex(int nFeature, int nVertex)
+{
+    return EditFeatureVertices<CDeleteVertexEdit>(
+        nFeature, [&](std::vector<CShapeVertex>& vertices) { return DeleteVertex(vertices, m_nShapeType, nVertex); });
 }
 
 CSessionOutcome CImageSession::Do(CEdit edit)

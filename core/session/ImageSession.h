@@ -227,6 +227,10 @@ private:
     // A feature opened from a file whose shape is written back as read.
     bool IsKeptShape(int nIndex) const;
     static CSessionOutcome ShapeKept();
+    // A vertex verb on finished feature nFeature: change edits a copy of
+    // its vertices and says how it went; an unchanged copy does nothing.
+    template <typename Edit, typename Change>
+    CSessionOutcome EditFeatureVertices(int nFeature, Change change);
 
     friend class CImageSessionTestAccess;
 
