@@ -8,6 +8,7 @@
 # image on one thread and on every core, and the format's own tool (tiffcp
 # writing it uncompressed; opj_decompress on every core, its decode alone).
 # Prints the best of REPEATS runs (default 3) and the ratio to the fastest.
+# KINDS, e.g. KINDS=lossy.jp2, limits the run to those formats.
 source "$(dirname "$0")/bench-lib.sh"
 
 arch=win64
@@ -21,7 +22,7 @@ declare -A options=(
   [plain.png]="-of PNG"
 )
 # Each name ends in the extension the program opens it by.
-kinds=(lzw.tif deflate-tiled.tif jpeg-tiled.tif plain.png lossy.jp2)
+kinds=(${KINDS:-lzw.tif deflate-tiled.tif jpeg-tiled.tif plain.png lossy.jp2})
 
 # make_scan SCAN KIND: the scan in that format, made once.
 make_scan() {

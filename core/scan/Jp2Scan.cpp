@@ -7,10 +7,12 @@
 #include <openjpeg.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -133,6 +135,7 @@ struct Opened
     Image image;
     std::unique_ptr<Messages> messages;
     CScanHeader header;   // at the requested reduction
+    unsigned long long nTiles = 1;
 };
 
 ScanReadStatus NotDecodable(const Messages& messages, const std::string& path)
@@ -142,7 +145,9 @@ ScanReadStatus NotDecodable(const Messages& messages, const std::string& path)
             messages.errors.empty() ? path : messages.errors};
 }
 
-ScanReadStatus Open(const std::string& path, CFileSystem& files, int nReduce,
+// Opens the file and reads its main header, for decoding at 1/2^nReduce on
+// nThreads of OpenJPEG's own threads.
+ScanReadStatus Open(const std::string& path, CFileSystem& files, int nReduce, int nThreads,
                     const std::function<void(double)>* pProgress, Opened* pOpened)
 {
     Opened& o = *pOpened;
@@ -171,7 +176,7 @@ ScanReadStatus Open(const std::string& path, CFileSystem& files, int nReduce,
     // that would pass for the scan.
     if (!opj_setup_decoder(o.codec.get(), &parameters) || !opj_decoder_set_strict_mode(o.codec.get(), OPJ_TRUE))
         return NotDecodable(*o.messages, path);
-    opj_codec_set_threads(o.codec.get(), HardwareThreads());
+    opj_codec_set_threads(o.codec.get(), nThreads);
 
     o.stream.reset(opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, OPJ_TRUE));
     if (!o.stream)
@@ -202,8 +207,14 @@ ScanReadStatus Open(const std::string& path, CFileSystem& files, int nReduce,
         return {ScanReadError::NotDecodable, path};
     o.header.nWidth = static_cast<int>(width);
     o.header.nHeight = static_cast<int>(height);
-    // OpenJPEG holds each component as 32-bit samples, and our RGB comes on top.
-    o.header.cbDecodedPixel = 4 * image->numcomps + 3;
+    opj_codestream_info_v2_t* info = opj_get_cstr_info(o.codec.get());
+    if (!info)
+        return {ScanReadError::NoMemory, path};
+    o.nTiles = static_cast<unsigned long long>(info->tw) * info->th;
+    opj_destroy_cstr_info(&info);
+    // Whole, OpenJPEG holds each component as 32-bit samples, and our RGB
+    // comes on top; tile by tile, only one tile per worker is held beside it.
+    o.header.cbDecodedPixel = o.nTiles > 1 ? 3 : 4 * image->numcomps + 3;
     return {};
 }
 
@@ -260,8 +271,11 @@ struct ComponentGrid
     const OPJ_INT32* Row(long long y) const { return data + std::min(std::max(y / dy - y0, 0LL), height - 1) * width; }
 };
 
-// The decoded components to 8-bit RGB, by bands of rows.
-bool ToRgb(const opj_image_t& image, int nReduce, CRgbImage* pImage)
+// The decoded components of a part of the image (all of it, or one tile)
+// to 8-bit RGB at the part's place in *pImage, whose top left pixel is the
+// whole image's origin (imageX0, imageY0) at this reduction; by bands of
+// rows on nThreads threads (0: every core).
+bool ToRgb(const opj_image_t& image, int nReduce, long long imageX0, long long imageY0, int nThreads, CRgbImage* pImage)
 {
     const unsigned nComps = image.numcomps;
     std::vector<ComponentGrid> grids;
@@ -292,16 +306,22 @@ bool ToRgb(const opj_image_t& image, int nReduce, CRgbImage* pImage)
     const int syccOffset = 1 << (image.comps[0].prec - 1);
     const int syccMax = (1 << image.comps[0].prec) - 1;
     const long long originX = CeilDivPow2(image.x0, nReduce), originY = CeilDivPow2(image.y0, nReduce);
-    const int width = pImage->Width();
+    const long long left = originX - imageX0, top = originY - imageY0;
+    const long long partWidth = CeilDivPow2(image.x1, nReduce) - originX;
+    const long long partHeight = CeilDivPow2(image.y1, nReduce) - originY;
+    if (left < 0 || top < 0 || partWidth < 1 || partHeight < 1 || left + partWidth > pImage->Width() ||
+        top + partHeight > pImage->Height())
+        return false;
+    const int width = static_cast<int>(partWidth);
 
     for (ComponentGrid& grid : grids)
         grid.MapColumns(originX, width);
 
-    ParallelFor(pImage->Height(), [&](long long first, long long last) {
+    const auto convertRows = [&](long long first, long long last) {
         const OPJ_INT32* rows[4] = {};
         for (long long row = first; row < last; ++row)
         {
-            unsigned char* out = pImage->Row(static_cast<int>(row));
+            unsigned char* out = pImage->Row(static_cast<int>(top + row)) + 3 * left;
             for (unsigned c = 0; c < nComps; ++c)
                 rows[c] = grids[c].Row(originY + row);
             for (int col = 0; col < width; ++col, out += 3)
@@ -332,8 +352,64 @@ bool ToRgb(const opj_image_t& image, int nReduce, CRgbImage* pImage)
                 }
             }
         }
-    });
+    };
+    ParallelFor(partHeight, convertRows, nThreads);
     return true;
+}
+
+// A tiled file decoded tile by tile, on every core: each worker has its own
+// codec on its own handle of the file, takes the next tile not yet taken and
+// turns it into RGB at its place at once. Faster than OpenJPEG's threads
+// within one tile, and only a tile per worker of its 32-bit samples is held
+// beside the image. The progress is told one call at a time, from the
+// workers.
+ScanReadStatus DecodeTiles(const std::string& path, CFileSystem& files, int nReduce, const Opened& header,
+                           const std::function<void(double)>* pProgress, CRgbImage* pImage)
+{
+    const unsigned long long nTiles = header.nTiles;
+    const int nWorkers = static_cast<int>(std::min<unsigned long long>(HardwareThreads(), nTiles));
+    const long long imageX0 = CeilDivPow2(header.image->x0, nReduce);
+    const long long imageY0 = CeilDivPow2(header.image->y0, nReduce);
+    std::vector<Opened> workers(nWorkers);
+    for (Opened& worker : workers)
+    {
+        const ScanReadStatus status = Open(path, files, nReduce, 1, nullptr, &worker);
+        if (!status.Ok())
+            return status;
+    }
+
+    std::atomic<unsigned long long> next{0};
+    std::mutex mutex;   // guards what follows, and the progress calls
+    unsigned long long done = 0;
+    ScanReadStatus failure;
+    std::atomic<bool> failed{false};
+    ParallelFor(
+        nWorkers,
+        [&](long long first, long long last) {
+            for (long long w = first; w < last; ++w)
+            {
+                Opened& o = workers[static_cast<size_t>(w)];
+                for (unsigned long long tile = next++; tile < nTiles && !failed; tile = next++)
+                {
+                    const bool decoded = opj_get_decoded_tile(o.codec.get(), o.stream.get(), o.image.get(),
+                                                              static_cast<OPJ_UINT32>(tile)) != OPJ_FALSE;
+                    const bool placed = decoded && ToRgb(*o.image, nReduce, imageX0, imageY0, 1, pImage);
+                    std::lock_guard<std::mutex> lock(mutex);
+                    if (!placed)
+                    {
+                        if (!failed.exchange(true))
+                            failure = decoded ? ScanReadStatus{ScanReadError::NotDecodable, path}
+                                              : NotDecodable(*o.messages, path);
+                        return;
+                    }
+                    ++done;
+                    if (pProgress && *pProgress)
+                        (*pProgress)(0.95 * static_cast<double>(done) / static_cast<double>(nTiles));
+                }
+            }
+        },
+        nWorkers, 1);
+    return failed ? failure : ScanReadStatus{};
 }
 
 }   // namespace
@@ -345,7 +421,7 @@ ScanReadStatus ReadJp2Levels(const std::string& path, CJp2Levels* pLevels, CFile
     try
     {
         Opened opened;
-        const ScanReadStatus status = Open(path, files, 0, nullptr, &opened);
+        const ScanReadStatus status = Open(path, files, 0, 1, nullptr, &opened);
         if (!status.Ok())
             return status;
         opj_codestream_info_v2_t* info = opj_get_cstr_info(opened.codec.get());
@@ -391,7 +467,8 @@ ScanReadStatus ReadJp2Scan(const std::string& path, CRgbImage* pImage, const CSc
     try
     {
         Opened opened;
-        ScanReadStatus status = Open(path, files, nReduce, options.progress ? &options.progress : nullptr, &opened);
+        const std::function<void(double)>* pProgress = options.progress ? &options.progress : nullptr;
+        ScanReadStatus status = Open(path, files, nReduce, HardwareThreads(), pProgress, &opened);
         if (!status.Ok())
             return status;
         if (options.acceptHeader && !options.acceptHeader(opened.header))
@@ -400,6 +477,19 @@ ScanReadStatus ReadJp2Scan(const std::string& path, CRgbImage* pImage, const CSc
             return {ScanReadError::NoMemory, path};
         if (options.progress)
             options.progress(0.0);
+        if (opened.nTiles > 1)
+        {
+            CRgbImage image;
+            if (!image.Allocate(opened.header.nWidth, opened.header.nHeight))
+                return {ScanReadError::NoMemory, path};
+            status = DecodeTiles(path, files, nReduce, opened, pProgress, &image);
+            if (!status.Ok())
+                return status;
+            *pImage = std::move(image);
+            if (options.progress)
+                options.progress(1.0);
+            return {};
+        }
         if (!opj_decode(opened.codec.get(), opened.stream.get(), opened.image.get()) ||
             !opj_end_decompress(opened.codec.get(), opened.stream.get()))
             return NotDecodable(*opened.messages, path);
@@ -411,7 +501,8 @@ ScanReadStatus ReadJp2Scan(const std::string& path, CRgbImage* pImage, const CSc
         CRgbImage image;
         if (!image.Allocate(opened.header.nWidth, opened.header.nHeight))
             return {ScanReadError::NoMemory, path};
-        if (!ToRgb(*opened.image, nReduce, &image))
+        if (!ToRgb(*opened.image, nReduce, CeilDivPow2(opened.image->x0, nReduce),
+                   CeilDivPow2(opened.image->y0, nReduce), 0, &image))
             return {ScanReadError::NotDecodable, path};
         *pImage = std::move(image);
         if (options.progress)

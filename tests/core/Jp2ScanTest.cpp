@@ -167,8 +167,10 @@ TEST(Jp2Scan, DamagedFilesAreRefusedWithACause)
 {
     const std::string jp2 = ReadFileBytes(kFixtures + "rgb-lossless.jp2");
     const std::string j2k = ReadFileBytes(kFixtures + "grey.j2k");
+    const std::string tiled = ReadFileBytes(kFixtures + "rgb-lossy.jp2");   // decoded tile by tile
     ASSERT_FALSE(jp2.empty());
     ASSERT_FALSE(j2k.empty());
+    ASSERT_FALSE(tiled.empty());
     const size_t siz = j2k.find("\xFF\x51");   // SIZ: Lsiz(2) Rsiz(2) Xsiz(4) Ysiz(4) ... Csiz(2) at +38
     const struct
     {
@@ -192,7 +194,7 @@ TEST(Jp2Scan, DamagedFilesAreRefusedWithACause)
         EXPECT_EQ(status.GetCode(), c.error) << c.name << ": " << status.Detail();
         EXPECT_FALSE(status.Detail().empty()) << c.name;
     }
-    for (const std::string* good : {&jp2, &j2k})
+    for (const std::string* good : {&jp2, &j2k, &tiled})
         for (size_t length = 0; length < good->size(); ++length)
         {
             InMemory scan("cut.jp2", good->substr(0, length));
@@ -204,20 +206,23 @@ TEST(Jp2Scan, DamagedFilesAreRefusedWithACause)
 // decoded, never a crash, a hang or an image half-replaced.
 TEST(Jp2Scan, FlippedBytesNeverCrash)
 {
-    const std::string good = ReadFileBytes(kFixtures + "grey.j2k");
-    ASSERT_FALSE(good.empty());
-    for (size_t at = 0; at < good.size(); ++at)
+    for (const char* name : {"grey.j2k", "rgb-lossy.jp2"})
     {
-        std::string bytes = good;
-        bytes[at] = static_cast<char>(bytes[at] ^ 0xFF);
-        InMemory scan("flipped.j2k", bytes);
-        CRgbImage image;
-        ASSERT_TRUE(image.Allocate(kUntouchedWidth, kUntouchedHeight));
-        const ScanReadStatus status = Read(scan, &image);
-        if (status.Ok())
-            EXPECT_FALSE(image.IsEmpty()) << at;
-        else
-            EXPECT_TRUE(!status.Detail().empty() && image.Width() == kUntouchedWidth) << at;
+        const std::string good = ReadFileBytes(kFixtures + name);
+        ASSERT_FALSE(good.empty());
+        for (size_t at = 0; at < good.size(); ++at)
+        {
+            std::string bytes = good;
+            bytes[at] = static_cast<char>(bytes[at] ^ 0xFF);
+            InMemory scan("flipped.j2k", bytes);
+            CRgbImage image;
+            ASSERT_TRUE(image.Allocate(kUntouchedWidth, kUntouchedHeight));
+            const ScanReadStatus status = Read(scan, &image);
+            if (status.Ok())
+                EXPECT_FALSE(image.IsEmpty()) << at;
+            else
+                EXPECT_TRUE(!status.Detail().empty() && image.Width() == kUntouchedWidth) << name << " " << at;
+        }
     }
 }
 
