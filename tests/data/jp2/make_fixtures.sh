@@ -64,6 +64,11 @@ quiet opj_compress -i "$scratch/signed12.raw" -o signed12.j2k -F 37,23,1,12,s@1x
 # Five resolutions: the open of a scan too large picks one of the reduced.
 quiet opj_compress -i "$scratch/source.ppm" -o rgb-levels.jp2 -n 5
 
+# The sample map in 512 x 512 tiles with four halvings: the GUI test of a
+# reduced open shows it at 1/4.
+djpeg -ppm -outfile "$scratch/sample.ppm" ../../../samples/sample_map.jpg
+quiet opj_compress -i "$scratch/sample.ppm" -o sample-map.jp2 -r 20 -n 5 -t 512,512
+
 # opj_decompress's pixels of each, and of the lossless one at half size.
 expect() {
   local input=$1 output=$2
