@@ -30,6 +30,7 @@ unsigned EditNameStringId(EditName name)
         {EditName::DeleteAllPoints, IDS_EDIT_DELETE_ALL_POINTS},
         {EditName::FitModel, IDS_EDIT_FIT_MODEL},
         {EditName::SwitchPoint, IDS_EDIT_SWITCH_POINT},
+        {EditName::ReplacePoints, IDS_EDIT_REPLACE_POINTS},
         {EditName::AddVertex, IDS_EDIT_ADD_VERTEX},
         {EditName::RemoveVertex, IDS_EDIT_REMOVE_VERTEX},
         {EditName::FinishFeature, IDS_EDIT_FINISH_FEATURE},

@@ -4,6 +4,7 @@
 #include "app/FeatureOpen.h"
 #include "app/FeatureSave.h"
 #include "app/GeoTiffExport.h"
+#include "app/PointInterchangeCommands.h"
 #include "app/res/resource.h"
 #include "winfw/FwIds.h"
 #include "winfw/View.h"
@@ -114,6 +115,31 @@ void CMainFrame::AddDocumentCommands()
         const CImageDoc* pDoc = ImageDoc();
         ui.Enable(pDoc && CanExportGeoTiff(pDoc->Session()));
     });
+    const struct
+    {
+        UINT nId;
+        void (*run)(CImageDoc&);
+        bool (*can)(const CImageSession&);
+    } interchange[] = {
+        {ID_FILE_IMPORT_POINTS, ImportQgisPoints, [](const CImageSession& s) { return s.Mode() != MODE_NONE; }},
+        {ID_FILE_EXPORT_POINTS, ExportQgisPoints,
+         [](const CImageSession& s) { return s.Mode() != MODE_NONE && !s.GeoRef().m_points.empty(); }},
+        {ID_FILE_EXPORT_GDAL, ExportGdalVrt, CanExportFitOf},
+        {ID_FILE_EXPORT_IIIF, ExportIiifAnnotation, CanExportIiif},
+        {ID_FILE_SAVE_WORLD_FILE, SaveScanWorldFile, CanSaveScanWorldFile},
+        {ID_FILE_EXPORT_FIT_REPORT, ExportFitReport, CanExportFitOf},
+    };
+    for (const auto& command : interchange)
+    {
+        AddCommand(command.nId, [this, run = command.run] {
+            if (CImageDoc* pDoc = ImageDoc())
+                run(*pDoc);
+        });
+        AddCommandUpdate(command.nId, [this, can = command.can](CCmdUI& ui) {
+            const CImageDoc* pDoc = ImageDoc();
+            ui.Enable(pDoc && can(pDoc->Session()));
+        });
+    }
     AddCommand(ID_VIEW_COORDINATE_SYSTEM, [this] {
         if (CImageDoc* pDoc = ImageDoc())
             ChooseCoordinateSystem(*pDoc);

@@ -9,6 +9,7 @@
 #   docs/quarvex-export-geotiff.png  the Export GeoTIFF dialog over the georeferenced map
 #   docs/quarvex-features.png  the Features window with a polygon chosen and
 #                              highlighted on the sample map
+#   docs/quarvex-control-point-exports.png  File > Import/Export Control Points open
 # Usage: tools/docs-screenshot.sh (BUILD as for make test)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -40,3 +41,4 @@ shoot app_gui_tests QUARVEX_CONTROL_POINTS_SCREENSHOT docs/quarvex-control-point
 shoot app_gui_tests QUARVEX_CRS_SCREENSHOT docs/quarvex-coordinate-system.png
 shoot app_geotiff_tests QUARVEX_EXPORT_SCREENSHOT docs/quarvex-export-geotiff.png
 shoot app_gui_tests QUARVEX_FEATURES_SCREENSHOT docs/quarvex-features.png
+shoot app_geotiff_tests QUARVEX_MENU_SCREENSHOT docs/quarvex-control-point-exports.png

@@ -330,3 +330,29 @@
 #define IDS_TRANSPOSE_REDUCED    632
 #define IDS_GEOTIFF_REDUCED      633
 #define IDS_REDUCED_NEEDS_AFFINE 634
+
+// Control points to and from other tools, the scan's world file, the fit report
+#define ID_FILE_IMPORT_POINTS      32900
+#define ID_FILE_EXPORT_POINTS      32901
+#define ID_FILE_EXPORT_GDAL        32902
+#define ID_FILE_EXPORT_IIIF        32903
+#define ID_FILE_SAVE_WORLD_FILE    32904
+#define ID_FILE_EXPORT_FIT_REPORT  32905
+#define IDS_POINTS_FILES           800
+#define IDS_VRT_FILES              801
+#define IDS_IIIF_FILES             802
+#define IDS_REPORT_FILES           803
+#define IDS_POINTS_NOT_READ        804
+#define IDS_POINTS_NO_HEADER       805
+#define IDS_POINTS_BAD_RECORD      806
+#define IDS_POINTS_NONE            807
+#define IDS_POINTS_REPLACE_ASK     808
+#define IDS_EDIT_REPLACE_POINTS    809
+#define IDS_EXPORT_WRITTEN         810
+#define IDS_EXPORT_NOT_WRITTEN     811
+#define IDS_EXPORT_NOT_READ        812
+#define IDS_GDAL_WRITTEN           813
+#define IDS_GDAL_ON_CLIPBOARD      814
+#define IDS_GDAL_CLIPBOARD_FAILED  815
+#define IDS_GDAL_PROJECTIVE        816
+#define IDS_WORLD_FILE_REPLACE     817

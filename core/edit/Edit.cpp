@@ -99,6 +99,12 @@ bool CSwitchPointEdit::Apply(bool bForward, CEditTarget& target) const
     return true;
 }
 
+bool CReplacePointsEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    target.geoRef.m_points = bForward ? m_points : m_pointsBefore;
+    return true;
+}
+
 bool CAddVertexEdit::Apply(bool bForward, CEditTarget& target) const
 {
     if (bForward)

@@ -31,6 +31,7 @@ enum class EditName
     DeleteAllPoints,
     FitModel,
     SwitchPoint,
+    ReplacePoints,
     AddVertex,
     RemoveVertex,
     FinishFeature,
@@ -127,6 +128,17 @@ struct CSwitchPointEdit
     bool m_bOff;
 
     EditName Name() const { return EditName::SwitchPoint; }
+    bool Apply(bool bForward, CEditTarget& target) const;
+};
+
+// Every point replaced by others, such as those read from another tool's file.
+struct CReplacePointsEdit
+{
+    static constexpr EditScope kScope = EditScope::Georeference;
+    std::vector<CGeoRefPoint> m_pointsBefore;
+    std::vector<CGeoRefPoint> m_points;
+
+    EditName Name() const { return EditName::ReplacePoints; }
     bool Apply(bool bForward, CEditTarget& target) const;
 };
 
@@ -262,7 +274,7 @@ class CEdit
 {
 public:
     using Kind = std::variant<CAddPointEdit, CDeletePointEdit, CChangePointEdit, CDeleteAllPointsEdit, CSetFitModelEdit,
-                              CSwitchPointEdit, CAddVertexEdit, CRemoveVertexEdit, CFinishFeatureEdit,
+                              CSwitchPointEdit, CReplacePointsEdit, CAddVertexEdit, CRemoveVertexEdit, CFinishFeatureEdit,
                               CDiscardFeatureEdit, CDeleteAllFeaturesEdit, CRenameFeatureEdit, CDeleteFeatureEdit,
                               CMoveFeatureEdit, CMoveVertexEdit, CInsertVertexEdit, CDeleteVertexEdit>;
 

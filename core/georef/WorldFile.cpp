@@ -1,5 +1,6 @@
 #include "core/georef/WorldFile.h"
 
+#include "core/georef/FileGeoreference.h"
 #include "core/georef/NumberFormat.h"
 #include "core/io/Path.h"
 #include "core/io/StagedWrite.h"
@@ -26,4 +27,27 @@ bool WriteWorldFileTo(const char* pszWorldFilePath, const CTransposeExtents& ext
 bool WriteWorldFile(const char* pszImagePath, const CTransposeExtents& extents, CFileSystem& files)
 {
     return WriteWorldFileTo(SideFileName(pszImagePath, ".jgw").c_str(), extents, files);
+}
+
+std::string FormatScanWorldFile(const CAffineTransform& fit)
+{
+    const int kLinearDecimals = 15, kOriginDecimals = 12;
+    std::string text;
+    for (double v : {fit.xPerColumn, fit.yPerColumn, fit.xPerRow, fit.yPerRow})
+        text += FormatFixed(v, kLinearDecimals) + "\r\n";
+    text += FormatFixed(fit.x0, kOriginDecimals) + "\r\n";
+    text += FormatFixed(fit.y0, kOriginDecimals) + "\r\n";
+    return text;
+}
+
+bool ScanWorldFileFits(FitModel nModel)
+{
+    return nModel == FitModel::RotationScales || nModel == FitModel::Helmert || nModel == FitModel::Affine ||
+           nModel == FitModel::FromFile;
+}
+
+std::string ScanWorldFileName(const std::string& scanPath)
+{
+    // The first name the reader looks for is the one the program writes.
+    return WorldFileNames(scanPath).front();
 }

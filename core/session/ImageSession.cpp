@@ -362,6 +362,22 @@ CSessionOutcome CImageSession::SwitchPoint(int nIndex, bool bOff)
     return Do(CSwitchPointEdit{nIndex, bOff});
 }
 
+CSessionOutcome CImageSession::ReplacePoints(const std::vector<CGeoRefPoint>& points)
+{
+    if (m_nMode != MODE_GEOREFERENCE && m_nMode != MODE_NONE)
+    {
+        CGeoRefArray trial(GeoRef());
+        trial.m_points = points;
+        if (!trial.Refit())
+        {
+            CSessionOutcome refused;
+            refused.messages.push_back({NOTICE_MODEL_CANNOT_FIT, std::string()});
+            return refused;
+        }
+    }
+    return Do(CReplacePointsEdit{GeoRef().m_points, points});
+}
+
 CSessionOutcome CImageSession::ChooseFitModel(FitModel nModel)
 {
     const FitModel nBefore = GeoRef().m_nFitModel;

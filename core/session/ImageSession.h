@@ -161,6 +161,10 @@ public:
     // While features are digitised a switch that leaves the chosen model
     // unable to fit is refused, as a model that cannot fit is.
     CSessionOutcome SwitchPoint(int nIndex, bool bOff);
+    // Every point replaced by those given (read from another tool's file),
+    // one edit that Undo takes back. Refused, as a switch is, while features
+    // are digitised and the chosen model cannot fit the new points.
+    CSessionOutcome ReplacePoints(const std::vector<CGeoRefPoint>& points);
 
     // Writes the points and fits them: bDone when digitising may start.
     CSessionOutcome FitPoints();

@@ -475,6 +475,36 @@ TEST_F(ImageSessionTest, ASwitchedOffPointIsLeftOutOfTheFitAndKeptBesideTheImage
     EXPECT_EQ(Notices(refused), std::vector<SessionNotice>{NOTICE_MODEL_CANNOT_FIT});
 }
 
+TEST_F(ImageSessionTest, PointsReplacedFromAnotherToolAreOneEditThatUndoTakesBack)
+{
+    (void)Open(Corners());
+    ASSERT_TRUE(m_session.FitPoints().bDone);
+    const std::string before = m_files.m_files[kPointFile];
+    std::vector<CGeoRefPoint> imported = Corners();
+    imported.push_back(CGeoRefPoint(700, 300, 50, 50));
+    imported[4].m_bOff = true;
+
+    const CSessionOutcome outcome = m_session.ReplacePoints(imported);
+    ASSERT_TRUE(outcome.bDone);
+    EXPECT_EQ(outcome.pEdit->Name(), EditName::ReplacePoints);
+    EXPECT_EQ(m_session.GeoRef().m_points.size(), 5u);
+    EXPECT_NE(m_files.m_files[kPointFile], before);
+    EXPECT_EQ(ReadImageSettings(kImage, m_files).Get(kPointsOffSettingKey), "5");
+    EXPECT_EQ(m_session.FitReport().Chosen().residuals.size(), 5u);
+
+    ASSERT_TRUE(m_session.Undo().bDone);
+    EXPECT_EQ(m_session.GeoRef().m_points.size(), 4u);
+    EXPECT_EQ(m_files.m_files[kPointFile], before);
+    EXPECT_EQ(ReadImageSettings(kImage, m_files).Get(kPointsOffSettingKey), "");
+
+    // While digitising, points the chosen model cannot fit are refused.
+    ASSERT_TRUE(m_session.StartDigitising(SHAPE_POLYLINE).bDone);
+    const CSessionOutcome refused = m_session.ReplacePoints({imported[0]});
+    EXPECT_FALSE(refused.bDone);
+    EXPECT_EQ(Notices(refused), std::vector<SessionNotice>{NOTICE_MODEL_CANNOT_FIT});
+    EXPECT_EQ(m_session.GeoRef().m_points.size(), 4u);
+}
+
 TEST(PointsOffSetting, NumbersThatAreNoPointsArePassedOver)
 {
     std::vector<CGeoRefPoint> points(4);

@@ -120,6 +120,9 @@ TEST(AppStartup, MenuHasTheCommandsInOrder)
          {"&Save\tCtrl+S", ID_FILE_SAVE},
          {"Save &As...", ID_FILE_SAVE_AS},
          {"&Export GeoTIFF...", 32830},
+         {"Import/Export Control &Points", static_cast<UINT>(-1)},   // a submenu
+         {"Save Scan &World File", ID_FILE_SAVE_WORLD_FILE},
+         {"Export Fit &Report...", ID_FILE_EXPORT_FIT_REPORT},
          {"", 0},
          {"E&xit", ID_APP_EXIT}},
         {{"&Undo\tCtrl+Z", ID_EDIT_UNDO},

@@ -297,6 +297,21 @@ MenuState GetMenuState(HWND hFrame, UINT nID)
         if (!hPopup || ::GetMenuState(hPopup, nID, MF_BYCOMMAND) == static_cast<UINT>(-1))
             continue;
         SendMessageA(hFrame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hPopup), MAKELPARAM(i, FALSE));
+        // An item of a submenu is brought up to date when that submenu opens.
+        for (HMENU hHolder = hPopup; hHolder;)
+        {
+            HMENU hDeeper = nullptr;
+            for (int k = 0; k < GetMenuItemCount(hHolder) && !hDeeper; ++k)
+            {
+                HMENU hSub = GetSubMenu(hHolder, k);
+                if (hSub && ::GetMenuState(hSub, nID, MF_BYCOMMAND) != static_cast<UINT>(-1))
+                {
+                    SendMessageA(hFrame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hSub), MAKELPARAM(k, FALSE));
+                    hDeeper = hSub;
+                }
+            }
+            hHolder = hDeeper;
+        }
         UINT flags = ::GetMenuState(hPopup, nID, MF_BYCOMMAND);
         state.found = true;
         state.enabled = (flags & (MF_GRAYED | MF_DISABLED)) == 0;
