@@ -330,3 +330,11 @@
 #define IDS_TRANSPOSE_REDUCED    632
 #define IDS_GEOTIFF_REDUCED      633
 #define IDS_REDUCED_NEEDS_AFFINE 634
+
+// Tracing a neighbour's border and lines on the scan (commands 32930-32939, strings 850-869)
+#define ID_VIEW_TRACE_NEIGHBOUR  32930
+#define ID_VIEW_TRACE_LINES      32931
+#define IDS_EDIT_TRACE_NEIGHBOUR 850
+#define IDS_EDIT_TRACE_LINE      851
+#define IDS_TRACE_HINT           852
+#define IDS_NO_NEIGHBOUR_STRETCH 853
