@@ -13,8 +13,9 @@
 
 namespace
 {
-// Dark lines: what a scan's roads, borders and contours are mostly printed in.
-const TraceColour kTraceColour = {0, 0, 0};
+// How far from the last vertex the line's colour is looked for: a click
+// lands on a line's edge as often as on its middle.
+const int kLineColourRadius = 2;
 const COLORREF kTracePreviewColour = 0x00FFFF00;   // cyan: stands out on paper and on dark ink
 
 void RedrawNow(HWND hWnd) { RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
@@ -67,8 +68,10 @@ std::vector<CShapeVertex> CImageView::TracedPathTo(POINT to)
     const CShapeVertex last = m_shape.GetAt(m_shape.GetSize() - 1);
     const ImagePixel from = FullToShown(grid, last.x, last.y), end = FullToShown(grid, to.x, to.y);
     const TraceImage pixels{image.Pixels(), image.Width(), image.Height(), image.RowBytes()};
+    // The line followed is the dark one the last vertex was put on.
+    const CShapeVertex start = {from.column, from.row};
     std::vector<CShapeVertex> path =
-        TraceLine(m_tracer, pixels, {from.column, from.row}, {end.column, end.row}, kTraceColour);
+        TraceLine(m_tracer, pixels, start, {end.column, end.row}, LineColourAt(pixels, start, kLineColourRadius));
     if (path.size() < 2)
         return {};
     for (CShapeVertex& v : path)

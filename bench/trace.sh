@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-echo "quarvex: case moves mean-ms max-ms mean-settled-pixels"
+echo "quarvex: case moves mean-ms max-ms cpu-mean-ms cpu-max-ms mean-settled-pixels"
 "${BENCH_BUILD:-build/bench}/bench/bench_trace" "$out"
-echo "skimage MCP on the longest move's window: window-pixels ms path-hausdorff-px"
+echo "skimage MCP on the longest move's window: window-pixels ms cpu-ms path-hausdorff-px"
 /usr/bin/python3 bench/trace_skimage.py "$out"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <queue>
 #include <utility>
 
@@ -58,73 +59,87 @@ std::vector<CShapeVertex> CLineTracer::LeastCostPath(const TraceImage& image, CS
     const int right = std::min(image.nWidth - 1, std::max(from.x, to.x) + margin);
     const int bottom = std::min(image.nHeight - 1, std::max(from.y, to.y) + margin);
     const int w = right - left + 1, h = bottom - top + 1;
-    const size_t area = static_cast<size_t>(w) * static_cast<size_t>(h);
-    if (m_stamp.size() < area)
+    // The window's nodes in blocks of 16 x 16 pixels: a path's neighbours
+    // then share pages and cache lines, where rows of a wide window would not.
+    const size_t blocksAcross = static_cast<size_t>(w + 15) / 16;
+    const size_t area = blocksAcross * static_cast<size_t>((h + 15) / 16) * 256;
+    if (m_nodes.size() < area)
     {
-        m_stamp.assign(area, 0);
-        m_cost.resize(area);
-        m_from.resize(area);
+        m_nodes.assign(area, Node{0, 0.0f, 0.0f, 0});
         m_nSearch = 0;
     }
     // Each search takes two new stamps: reached, and settled.
     if (m_nSearch > UINT32_MAX - 2)   // old stamps could match again: start over
     {
-        std::fill(m_stamp.begin(), m_stamp.end(), 0);
+        for (Node& node : m_nodes)
+            node.stamp = 0;
         m_nSearch = 0;
     }
     const uint32_t seen = m_nSearch + 1, settled = m_nSearch + 2;
     m_nSearch += 2;
 
-    auto index = [&](int x, int y) { return static_cast<size_t>(y - top) * w + static_cast<size_t>(x - left); };
-    using Entry = std::pair<float, uint32_t>;   // estimated total, pixel index in the window
+    auto node = [&](int wx, int wy) -> Node& {
+        return m_nodes[((static_cast<size_t>(wy) >> 4) * blocksAcross + (static_cast<size_t>(wx) >> 4)) * 256 +
+                       ((static_cast<size_t>(wy) & 15) << 4) + (static_cast<size_t>(wx) & 15)];
+    };
+    struct Entry
+    {
+        float estimate;   // cost so far and the least the rest can cost
+        int wx, wy;       // in the window
+        bool operator>(const Entry& other) const { return estimate > other.estimate; }
+    };
     std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> open;
-    const size_t start = index(from.x, from.y), goal = index(to.x, to.y);
-    m_stamp[start] = seen;
-    m_cost[start] = 0.0f;
-    m_from[start] = 8;
-    open.push({Octile(to.x - from.x, to.y - from.y), static_cast<uint32_t>(start)});
+    const int goalX = to.x - left, goalY = to.y - top;
+    node(from.x - left, from.y - top) = Node{seen, 0.0f, 0.0f, 8};
+    open.push({Octile(to.x - from.x, to.y - from.y), from.x - left, from.y - top});
     while (!open.empty())
     {
-        const size_t at = open.top().second;
+        const Entry at = open.top();
         open.pop();
-        if (m_stamp[at] == settled)
+        Node& here = node(at.wx, at.wy);
+        if (here.stamp == settled)
             continue;
-        m_stamp[at] = settled;
+        here.stamp = settled;
         ++m_nSettled;
-        if (at == goal)
+        if (at.wx == goalX && at.wy == goalY)
             break;
-        const int x = left + static_cast<int>(at % w), y = top + static_cast<int>(at / w);
         for (int d = 0; d < 8; ++d)
         {
-            const int nx = x + kDx[d], ny = y + kDy[d];
-            if (nx < left || ny < top || nx > right || ny > bottom)
+            const int nx = at.wx + kDx[d], ny = at.wy + kDy[d];
+            if (nx < 0 || ny < 0 || nx >= w || ny >= h)
                 continue;
-            const size_t next = index(nx, ny);
-            if (m_stamp[next] == settled)
+            Node& next = node(nx, ny);
+            if (next.stamp == settled)
                 continue;
-            const unsigned char* p =
-                image.pPixels + image.cbRow * static_cast<size_t>(ny) + 3 * static_cast<size_t>(nx);
-            const float cost = m_cost[at] + PixelCost(p, colour) * ((d & 1) ? kSqrt2 : 1.0f);
-            if (m_stamp[next] != seen || cost < m_cost[next])
+            if (next.stamp != seen)
             {
-                m_stamp[next] = seen;
-                m_cost[next] = cost;
-                m_from[next] = static_cast<uint8_t>(d);
-                open.push({cost + Octile(to.x - nx, to.y - ny), static_cast<uint32_t>(next)});
+                // First reached in this search: its pixel's cost, once.
+                const unsigned char* p =
+                    image.pPixels + image.cbRow * static_cast<size_t>(ny + top) + 3 * static_cast<size_t>(nx + left);
+                next.pixel = PixelCost(p, colour);
+                next.cost = std::numeric_limits<float>::max();
+                next.stamp = seen;
+            }
+            const float cost = here.cost + next.pixel * ((d & 1) ? kSqrt2 : 1.0f);
+            if (cost < next.cost)
+            {
+                next.cost = cost;
+                next.from = static_cast<uint8_t>(d);
+                open.push({cost + Octile(goalX - nx, goalY - ny), nx, ny});
             }
         }
     }
     std::vector<CShapeVertex> path;
-    if (m_stamp[goal] != settled)
+    if (node(goalX, goalY).stamp != settled)
         return path;
-    for (size_t at = goal;;)
+    for (int wx = goalX, wy = goalY;;)
     {
-        const int x = left + static_cast<int>(at % w), y = top + static_cast<int>(at / w);
-        path.push_back({x, y});
-        const int d = m_from[at];
+        path.push_back({wx + left, wy + top});
+        const int d = node(wx, wy).from;
         if (d == 8)
             break;
-        at = index(x - kDx[d], y - kDy[d]);
+        wx -= kDx[d];
+        wy -= kDy[d];
     }
     std::reverse(path.begin(), path.end());
     return path;
@@ -165,6 +180,23 @@ std::vector<CShapeVertex> SimplifyPath(const std::vector<CShapeVertex>& path, do
         if (keep[i])
             kept.push_back(path[i]);
     return kept;
+}
+
+TraceColour LineColourAt(const TraceImage& image, CShapeVertex at, int nRadius)
+{
+    TraceColour darkest = {0, 0, 0};
+    int best = INT32_MAX;
+    for (int y = std::max(0, at.y - nRadius); y <= std::min(image.nHeight - 1, at.y + nRadius); ++y)
+        for (int x = std::max(0, at.x - nRadius); x <= std::min(image.nWidth - 1, at.x + nRadius); ++x)
+        {
+            const unsigned char* p = image.pPixels + image.cbRow * static_cast<size_t>(y) + 3 * static_cast<size_t>(x);
+            if (p[0] + p[1] + p[2] < best)
+            {
+                best = p[0] + p[1] + p[2];
+                darkest = {p[0], p[1], p[2]};
+            }
+        }
+    return darkest;
 }
 
 std::vector<CShapeVertex> TraceLine(CLineTracer& tracer, const TraceImage& image, CShapeVertex from, CShapeVertex to,

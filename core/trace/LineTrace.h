@@ -43,9 +43,16 @@ public:
     size_t Settled() const { return m_nSettled; }
 
 private:
-    std::vector<uint32_t> m_stamp;   // m_nSearch where a pixel's cost is of this search
-    std::vector<float> m_cost;       // cheapest cost yet from "from"
-    std::vector<uint8_t> m_from;     // direction taken into the pixel; 8 for the start
+    // What the search knows of one pixel of its window, side by side: one
+    // cache line fetched per pixel looked at, not one per field.
+    struct Node
+    {
+        uint32_t stamp;   // m_nSearch + 1 reached in this search, + 2 settled
+        float cost;       // cheapest cost yet from "from"
+        float pixel;      // the cost of a step onto the pixel
+        uint8_t from;     // direction taken into the pixel; 8 for the start
+    };
+    std::vector<Node> m_nodes;
     uint32_t m_nSearch = 0;
     size_t m_nSettled = 0;
 };
@@ -57,6 +64,12 @@ int WindowMargin(CShapeVertex from, CShapeVertex to);
 // Douglas-Peucker: the fewest of path's vertices, the first and last always,
 // such that every vertex of path lies within dTolerance of the polyline kept.
 std::vector<CShapeVertex> SimplifyPath(const std::vector<CShapeVertex>& path, double dTolerance);
+
+// The colour of the line under a click: the darkest pixel within nRadius
+// of "at" (a click lands on a line's edge as often as on its middle). A
+// scan's black is seldom 0, and a path costs least where its pixels are the
+// line's own colour.
+TraceColour LineColourAt(const TraceImage& image, CShapeVertex at, int nRadius);
 
 // What the tracing preview proposes: the least-cost path simplified to half
 // a pixel.

@@ -98,6 +98,23 @@ TEST(LeastCostPath, CutsAcrossWhereTheLineGoesTooFarRoundAndOnlyOnTheImage)
     EXPECT_TRUE(tracer.LeastCostPath(image.View(), {-1, 0}, {2, 0}, kBlack).empty());
 }
 
+TEST(LineColourAt, IsTheDarkestPixelNearTheClickOnTheImage)
+{
+    const ArtImage image({"....+", ".....", "..r..", ".....", "#...."});
+    struct Case
+    {
+        CShapeVertex at;
+        int radius;
+        unsigned char r, g;
+    } cases[] = {{{2, 2}, 1, 255, 0}, {{2, 2}, 2, 0, 0}, {{4, 0}, 1, 128, 128}, {{4, 0}, 2, 255, 0}};
+    for (const Case& c : cases)
+    {
+        const TraceColour colour = LineColourAt(image.View(), c.at, c.radius);
+        EXPECT_EQ(colour.r, c.r);
+        EXPECT_EQ(colour.g, c.g);
+    }
+}
+
 TEST(SimplifyPath, KeepsEveryDroppedVertexWithinTheTolerance)
 {
     struct Case
