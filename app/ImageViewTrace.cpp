@@ -5,6 +5,7 @@
 #include "app/ImageView.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "app/DocumentCommands.h"
 #include "app/res/resource.h"
