@@ -42,6 +42,8 @@ unsigned EditNameStringId(EditName name)
         {EditName::MoveVertex, IDS_EDIT_MOVE_VERTEX},
         {EditName::InsertVertex, IDS_EDIT_INSERT_VERTEX},
         {EditName::DeleteVertex, IDS_EDIT_DELETE_VERTEX},
+        {EditName::TraceNeighbour, IDS_EDIT_TRACE_NEIGHBOUR},
+        {EditName::TraceLine, IDS_EDIT_TRACE_LINE},
     };
     for (const auto& entry : kNames)
         if (entry.name == name)

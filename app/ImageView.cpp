@@ -52,6 +52,8 @@ void CImageView::OnInitialUpdate()
 
 void CImageView::OnUpdate(CView*, LPARAM lHint, void*)
 {
+    // Proposed from a last vertex that an undo or a new image may have taken away.
+    m_tracePreview.clear();
     if (lHint == HINT_EDITED)
     {
         RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
@@ -184,6 +186,7 @@ void CImageView::OnDraw(HDC hDC)
     DrawVertexHandles(hDC);
     if (m_ptPending.x != -1)
         DrawMarker(kPendingPointColour, hDC, m_ptPending.x, m_ptPending.y, FALSE);
+    DrawTracePreview(hDC);
     DrawSnapMarker(hDC);
 }
 

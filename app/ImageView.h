@@ -6,6 +6,7 @@
 
 #include "app/ImageDoc.h"
 #include "core/shape/Shape.h"
+#include "core/trace/LineTrace.h"
 #include "core/view/FeatureSnap.h"
 #include "winfw/View.h"
 
@@ -62,7 +63,8 @@ public:
     void OnLButtonDblClk(UINT nFlags, POINT point) override;
     void OnRButtonDown(UINT nFlags, POINT point) override;
     void OnMouseMove(UINT nFlags, POINT point) override;
-    // Backspace, Escape and Delete, V (Edit Vertices) and S (Snap).
+    // Backspace, Escape and Delete, V (Edit Vertices), S (Snap), N (Trace
+    // Neighbour) and T (Trace Lines).
     void OnKeyDown(UINT nVirtualKey) override;
     void OnGeoreference();
     void OnDigitise();
@@ -90,6 +92,14 @@ public:
     void ToggleVertexEditing();
     void ToggleSnap();
     void ChooseSnapTolerance();
+    // Trace Neighbour and Trace Lines (ImageViewTrace.cpp).
+    void TraceNeighbour();
+    void ToggleTraceLines();
+    // The path Trace Lines proposes from the last vertex to full-resolution
+    // pixel "to" (none when off or nothing is being digitised).
+    std::vector<CShapeVertex> TracedPathTo(POINT to);
+    const std::vector<CShapeVertex>& TracePreview() const { return m_tracePreview; }
+
     // What a click at a client point would snap to now (HitKind::None when
     // snapping is off or nothing is near).
     FeatureHit SnapTargetAt(POINT client) const;
@@ -105,6 +115,7 @@ public:
     // Snapping, and its tolerance in screen pixels; kept in the profile.
     bool m_bSnap = false;
     int m_nSnapTolerance = 10;
+    bool m_bTraceLines = false;
     // The finished feature whose vertices Edit Vertices shows, or -1.
     int m_nEditFeature = -1;
     // The snap target under the cursor, drawn as a marker.
@@ -155,6 +166,11 @@ private:
     void UpdateSnapMarker(POINT point);
     RECT SnapMarkerRect(const FeatureHit& hit) const;
     void AbandonCurrentFeature();
+    void AddTraceCommands();
+    // Proposes the path to what the cursor at point would take, and draws it.
+    void UpdateTracePreview(POINT point);
+    void DrawTracePreview(HDC hDC);
+    RECT TracePreviewRect() const;
     // Copies the image pixels of range, at nZoom, to their place in view
     // coordinates.
     void PaintPixels(HDC hDC, const CRgbImage& image, int nZoom);
@@ -180,6 +196,8 @@ private:
     const CSnapIndex& SnapIndex() const;
     mutable CSnapIndex m_snapIndex;
     mutable unsigned long long m_nSnapIndexVersion = ~0ull;
+    CLineTracer m_tracer;
+    std::vector<CShapeVertex> m_tracePreview;   // full-resolution pixels, from the last vertex on
     // Where the mouse last was over the view (client): Delete acts there.
     POINT m_ptMouse = {-1, -1};
 };

@@ -45,6 +45,7 @@ void CImageView::AddInputCommands()
     AddCommand(ID_EDIT_DIGITISE_COLOUR, [this] { ChooseColour(m_crDigitise); });
     AddCommand(ID_EDIT_PREVIOUS_COLOUR, [this] { ChooseColour(m_crPrevious); });
     AddVertexCommands();
+    AddTraceCommands();
 }
 
 POINT CImageView::ClientToPixel(POINT point) const
@@ -111,7 +112,18 @@ void CImageView::OnLButtonDown(UINT, POINT point)
     }
     std::vector<CShapeVertex> points;
     const POINT pixel = SnappedPixel(point, DigitiseSnapSources(points));
-    Follow(*pDoc, pDoc->Session().AddVertex(pixel.x, pixel.y), this);
+    // With Trace Lines on, the click takes the proposed path whole.
+    const std::vector<CShapeVertex> traced = TracedPathTo(pixel);
+    if (!m_tracePreview.empty())
+    {
+        const RECT preview = TracePreviewRect();
+        m_tracePreview.clear();
+        InvalidateRect(m_hWnd, &preview, TRUE);
+        UpdateWindow(m_hWnd);
+    }
+    Follow(*pDoc,
+           traced.size() >= 2 ? pDoc->Session().AddTracedVertices(traced) : pDoc->Session().AddVertex(pixel.x, pixel.y),
+           this);
     {
         UniqueWindowDc dc(m_hWnd);
         DrawShape(m_crDigitise, dc.Get(), m_shape, TRUE, TRUE);
@@ -273,6 +285,7 @@ void CImageView::OnMouseMove(UINT nFlags, POINT point)
     m_ptMouse = point;
     VertexEditMove(nFlags, point);
     UpdateSnapMarker(point);
+    UpdateTracePreview(point);
     if (m_nDragPoint >= 0)
     {
         if (!(nFlags & MK_LBUTTON))

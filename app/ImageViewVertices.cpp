@@ -372,13 +372,19 @@ void CImageView::OnKeyDown(UINT nVirtualKey)
         break;
     case 'V':
     case 'S':
+    case 'N':
+    case 'T':
         // With Ctrl or Alt the letters are other commands'.
         if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0)
             break;
         if (nVirtualKey == 'V')
             ToggleVertexEditing();
-        else
+        else if (nVirtualKey == 'S')
             ToggleSnap();
+        else if (nVirtualKey == 'N')
+            TraceNeighbour();
+        else
+            ToggleTraceLines();
         break;
     }
 }

@@ -356,3 +356,10 @@
 #define IDS_GDAL_CLIPBOARD_FAILED  815
 #define IDS_GDAL_PROJECTIVE        816
 #define IDS_WORLD_FILE_REPLACE     817
+// Tracing a neighbour's border and lines on the scan (commands 32930-32939, strings 850-869)
+#define ID_VIEW_TRACE_NEIGHBOUR  32930
+#define ID_VIEW_TRACE_LINES      32931
+#define IDS_EDIT_TRACE_NEIGHBOUR 850
+#define IDS_EDIT_TRACE_LINE      851
+#define IDS_TRACE_HINT           852
+#define IDS_NO_NEIGHBOUR_STRETCH 853

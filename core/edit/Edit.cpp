@@ -243,6 +243,14 @@ bool CFeatureVerticesEdit::JournalRecord(bool bForward, CJournalRecord* pRecord)
     return true;
 }
 
+bool CCurrentVerticesEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    if (target.current.Vertices() != (bForward ? m_before : m_after))
+        return false;
+    target.current.SetVertices(bForward ? m_after : m_before);
+    return true;
+}
+
 EditName CEdit::Name() const
 {
     return std::visit([](const auto& kind) { return kind.Name(); }, m_kind);

@@ -43,6 +43,8 @@ enum class EditName
     MoveVertex,
     InsertVertex,
     DeleteVertex,
+    TraceNeighbour,
+    TraceLine,
 };
 
 // What an edit changes, and so who has to follow it.
@@ -269,14 +271,38 @@ struct CDeleteVertexEdit : CFeatureVerticesEdit
     EditName Name() const { return EditName::DeleteVertex; }
 };
 
+// The vertices of the feature being digitised replaced in one step: a
+// stretch taken from a neighbour's border or traced along the scan, which
+// one undo takes back whole.
+struct CCurrentVerticesEdit
+{
+    static constexpr EditScope kScope = EditScope::Digitising;
+    std::vector<CShapeVertex> m_before;
+    std::vector<CShapeVertex> m_after;
+
+    bool Apply(bool bForward, CEditTarget& target) const;
+};
+
+struct CTraceNeighbourEdit : CCurrentVerticesEdit
+{
+    bool m_bOtherWay = false;   // the longer way round the neighbour's ring
+    EditName Name() const { return EditName::TraceNeighbour; }
+};
+
+struct CTraceLineEdit : CCurrentVerticesEdit
+{
+    EditName Name() const { return EditName::TraceLine; }
+};
+
 // An edit of any kind, as the history keeps it and its listeners hear it.
 class CEdit
 {
 public:
     using Kind = std::variant<CAddPointEdit, CDeletePointEdit, CChangePointEdit, CDeleteAllPointsEdit, CSetFitModelEdit,
-                              CSwitchPointEdit, CReplacePointsEdit, CAddVertexEdit, CRemoveVertexEdit, CFinishFeatureEdit,
-                              CDiscardFeatureEdit, CDeleteAllFeaturesEdit, CRenameFeatureEdit, CDeleteFeatureEdit,
-                              CMoveFeatureEdit, CMoveVertexEdit, CInsertVertexEdit, CDeleteVertexEdit>;
+                              CSwitchPointEdit, CReplacePointsEdit, CAddVertexEdit, CRemoveVertexEdit,
+                              CFinishFeatureEdit, CDiscardFeatureEdit, CDeleteAllFeaturesEdit, CRenameFeatureEdit,
+                              CDeleteFeatureEdit, CMoveFeatureEdit, CMoveVertexEdit, CInsertVertexEdit,
+                              CDeleteVertexEdit, CTraceNeighbourEdit, CTraceLineEdit>;
 
     template <class K, class = std::enable_if_t<std::is_constructible_v<Kind, K&&>>>
     CEdit(K&& kind) : m_kind(std::forward<K>(kind))

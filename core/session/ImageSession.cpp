@@ -9,6 +9,7 @@
 #include "core/journal/RecoveryJournal.h"
 #include "core/scan/ImageGeoreference.h"
 #include "core/shape/VertexEdit.h"
+#include "core/trace/SharedBorder.h"
 
 namespace
 {
@@ -477,6 +478,49 @@ CSessionOutcome CImageSession::RemoveVertex()
     if (m_current.GetSize() == 0)
         return {};
     return Do(CRemoveVertexEdit{m_current.GetAt(m_current.GetSize() - 1)});
+}
+
+CSessionOutcome CImageSession::TraceNeighbour()
+{
+    if (m_nMode != MODE_DIGITISE)
+        return {};
+    const CEdit* pLast = m_history.NextUndo();
+    const CTraceNeighbourEdit* pTraced = pLast ? pLast->As<CTraceNeighbourEdit>() : nullptr;
+    const bool bFlip = pTraced && pTraced->m_after == m_current.Vertices();
+    CTraceNeighbourEdit edit;
+    edit.m_before = bFlip ? pTraced->m_before : m_current.Vertices();
+    edit.m_bOtherWay = bFlip && !pTraced->m_bOtherWay;
+    const size_t n = edit.m_before.size();
+    NeighbourStretch stretch;
+    if (n < 2 || !FindNeighbourStretch(Features(), m_nShapeType, edit.m_before[n - 2], edit.m_before[n - 1],
+                                       edit.m_bOtherWay, &stretch))
+        return {};
+    if (bFlip && !stretch.bTwoWays)
+        return {};
+    edit.m_after = edit.m_before;
+    edit.m_after.insert(edit.m_after.end() - 1, stretch.between.begin(), stretch.between.end());
+    if (edit.m_after == m_current.Vertices())
+        return {};
+    if (bFlip)
+    {
+        // The way just taken goes back first, so that one undo leaves the two clicks.
+        CSessionOutcome undone = Undo();
+        if (!undone.bDone)
+            return {};
+    }
+    return Do(edit);
+}
+
+CSessionOutcome CImageSession::AddTracedVertices(const std::vector<CShapeVertex>& path)
+{
+    if (m_nMode != MODE_DIGITISE || path.size() < 2 || m_current.GetSize() == 0 ||
+        !(path.front() == m_current.GetAt(m_current.GetSize() - 1)))
+        return {};
+    CTraceLineEdit edit;
+    edit.m_before = m_current.Vertices();
+    edit.m_after = edit.m_before;
+    edit.m_after.insert(edit.m_after.end(), path.begin() + 1, path.end());
+    return Do(edit);
 }
 
 CSessionOutcome CImageSession::FinishFeature(const std::string& strName)

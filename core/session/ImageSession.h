@@ -178,6 +178,14 @@ public:
 
     CSessionOutcome AddVertex(int nPixelX, int nPixelY);
     CSessionOutcome RemoveVertex();
+    // The border of the finished feature that has the last two vertices as
+    // its own, between them, taken into the feature being digitised (the
+    // shorter way round a ring); asked again straight after, the other way
+    // round instead, still as one edit.
+    CSessionOutcome TraceNeighbour();
+    // A path traced along the scan from the last vertex (path's first) on,
+    // appended as one edit.
+    CSessionOutcome AddTracedVertices(const std::vector<CShapeVertex>& path);
     CSessionOutcome FinishFeature(const std::string& strName);
     CSessionOutcome DiscardFeature();
     CSessionOutcome RenameFeature(int nIndex, const std::string& strName);
