@@ -330,3 +330,6 @@
 #define IDS_TRANSPOSE_REDUCED    632
 #define IDS_GEOTIFF_REDUCED      633
 #define IDS_REDUCED_NEEDS_AFFINE 634
+
+// Names in any script
+#define IDS_SHAPE_FILES_UTF8     950
