@@ -41,36 +41,41 @@ TEST(NewTableCodePage, TheSystemPageWhenEveryNameFitsElseUtf8)
     }
 }
 
-// Our table of UTF-8 names against ogr2ogr's with ENCODING=UTF-8: the same
-// bytes but the update date (the language byte and the cut of a name too
-// long for its 32 bytes included), the same .cpg; then GDAL reads ours back.
-TEST(Utf8NamesGdal, TableAsGdalWritesItAndNamesReadBack)
+// Writes the names as points with UTF-8 chosen for them; false on failure.
+bool WriteNames(const std::vector<std::string>& names, const std::string& path, std::string* pCsv)
 {
-    ScratchDir dir;
-    const std::vector<std::string> names = {
-        "\xD0\x9A\xD0\xB0\xD1\x80\xD1\x82\xD1\x8B",                  // Cyrillic
-        "\xCE\xA7\xCE\xAC\xCF\x81\xCF\x84\xCE\xB5\xCF\x82",          // Greek
-        "\xE5\x9C\xB0\xE5\x9B\xB3 \xF0\x9F\x97\xBA",                 // CJK and an emoji
-        "a\xD0\x9A\xD0\x9A\xD0\x9A\xD0\x9A\xD0\x9A\xD0\x9A\xD0\x9A\xD0\x9A"
-        "\xD0\x9A\xD0\x9A\xD0\x9A\xD0\x9A\xD0\x9A\xD0\x9A\xD0\x9A\xD0\x9A",   // 33 bytes: the last letter goes whole
-    };
     CShapeFile file;
     FitRoundNumberGeoRef(file.m_geoRef);
-    std::string csv = "WKT,ID,NAME\n";
+    *pCsv = "WKT,ID,NAME\n";
     for (size_t i = 0; i < names.size(); ++i)
     {
         file.m_shapes.Add(MakeShape({{10 + int(i), 20}}, names[i]));
         double x = 0, y = 0;
-        ASSERT_TRUE(file.m_geoRef.PixelToMap(10 + int(i), 20, &x, &y));
-        csv += "\"POINT (" + std::to_string(x) + " " + std::to_string(y) + ")\"," + std::to_string(i + 1) + ",\"" +
-               names[i] + "\"\n";
+        if (!file.m_geoRef.PixelToMap(10 + int(i), 20, &x, &y))
+            return false;
+        *pCsv += "\"POINT (" + std::to_string(x) + " " + std::to_string(y) + ")\"," + std::to_string(i + 1) + ",\"" +
+                 names[i] + "\"\n";
     }
     CShapeSideFiles sides;
     sides.nNameCodePage = kCodePageUtf8;
     sides.nCodePage = NewTableCodePage(file.m_shapes, 1252, false);
-    ASSERT_EQ(sides.nCodePage, kCodePageUtf8);
-    ASSERT_TRUE(file.SaveAs(dir.File("ours.shp").c_str(), SHAPE_POINT, sides));
+    return sides.nCodePage == kCodePageUtf8 && file.SaveAs(path.c_str(), SHAPE_POINT, sides);
+}
 
+// Our table of UTF-8 names against ogr2ogr's with ENCODING=UTF-8: the same
+// bytes but the update date (the language byte included), the same .cpg.
+// A name longer than its 32 bytes, which GDAL would widen the field for, is
+// cut before the character that does not fit whole; GDAL reads all back.
+TEST(Utf8NamesGdal, TableAsGdalWritesItAndNamesReadBack)
+{
+    ScratchDir dir;
+    std::vector<std::string> names = {
+        "\xD0\x9A\xD0\xB0\xD1\x80\xD1\x82\xD1\x8B",                  // Cyrillic
+        "\xCE\xA7\xCE\xAC\xCF\x81\xCF\x84\xCE\xB5\xCF\x82",          // Greek
+        "\xE5\x9C\xB0\xE5\x9B\xB3 \xF0\x9F\x97\xBA",                 // CJK and an emoji
+    };
+    std::string csv;
+    ASSERT_TRUE(WriteNames(names, dir.File("ours.shp"), &csv));
     WriteFileBytes(dir.File("names.csv"), csv);
     WriteFileBytes(dir.File("names.csvt"), "WKT,Integer(8),String(32)\n");
     int exitCode = 0;
@@ -85,10 +90,15 @@ TEST(Utf8NamesGdal, TableAsGdalWritesItAndNamesReadBack)
     EXPECT_TRUE(ours == gdal);
     EXPECT_EQ(ReadFileBytes(dir.File("ours.cpg")), ReadFileBytes(dir.File("gdal.cpg")));
 
+    std::string longName = "a";
+    for (int i = 0; i < 16; ++i)
+        longName += "\xD0\x9A";   // 33 bytes: the last Cyrillic letter goes whole
+    names.push_back(longName);
+    ASSERT_TRUE(WriteNames(names, dir.File("long.shp"), &csv));
     const std::string read =
-        RunTool("/usr/bin/python3 -c \"import sys; from osgeo import ogr; l = ogr.Open(sys.argv[1]).GetLayer(); "
-                "sys.stdout.buffer.write(b''.join(f.GetField('NAME').encode('utf-8') + b'|' for f in l))\" '" +
-                    dir.File("ours.shp") + "'",
+        RunTool("/usr/bin/python3 -c \"import sys; from osgeo import ogr; d = ogr.Open(sys.argv[1]); "
+                "sys.stdout.buffer.write(b''.join(f.GetField('NAME').encode('utf-8') + b'|' for f in d.GetLayer()))\" '" +
+                    dir.File("long.shp") + "'",
                 &exitCode);
     ASSERT_EQ(exitCode, 0) << read;
     EXPECT_EQ(read, names[0] + "|" + names[1] + "|" + names[2] + "|" + names[3].substr(0, 31) + "|");

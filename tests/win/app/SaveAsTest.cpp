@@ -196,7 +196,7 @@ TEST(SaveAs, Utf8TypeIsRememberedAndNamesThatFitGoInTheCodePageOtherwise)
         script.Then([&](HWND hDialog) {
             proposed = static_cast<int>(SendDlgItemMessageW(hDialog, 0x470, CB_GETCURSEL, 0, 0));
             SendDlgItemMessageW(hDialog, 0x470, CB_SETCURSEL, save.chosenType, 0);
-            SendMessageW(hDialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELCHANGE),
+            SendMessageW(hDialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK),
                          reinterpret_cast<LPARAM>(GetDlgItem(hDialog, 0x470)));
             gui::AnswerFileDialog(hDialog, folder + "\\fields.shp");
         });

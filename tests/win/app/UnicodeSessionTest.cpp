@@ -71,6 +71,7 @@ TEST(UnicodeSession, ScanInAFolderOfFourScriptsOnAWesternCodePage)
     ASSERT_TRUE(Exists(image));
     DeleteFileW(Widen(JournalOf(image)).c_str());
 
+    std::string profileKey;
     {
         AppSession session({image});
         ASSERT_TRUE(session.started) << (session.startUnexpected.empty() ? "" : session.startUnexpected[0].message);
@@ -86,12 +87,13 @@ TEST(UnicodeSession, ScanInAFolderOfFourScriptsOnAWesternCodePage)
             EXPECT_EQ(script.Pending(), 0u);
         }
         ASSERT_EQ(session.Doc()->Session().GeoRef().m_points.size(), 3u);
-        EXPECT_TRUE(Exists(folder + "\\scan.tvg"));
 
         ModalScript digitise;
         digitise.Then(gui::ChooseShapeType(IDC_POINTS));
         session.Command(ID_VIEW_DIGITISE);
         ASSERT_EQ(session.Doc()->Session().Mode(), MODE_DIGITISE);
+        EXPECT_TRUE(Exists(folder + "\\scan.tvg"));
+        profileKey = session.app.GetProfileKeyPath();
         Digitise(session, {kCyrillic, kGreek, kCjk});
         EXPECT_EQ(FeatureNames(session), (std::vector<std::string>{kCyrillic, kGreek, kCjk}));
         // The Features window lists them as typed; closed again, as the profile had it.
@@ -128,9 +130,7 @@ TEST(UnicodeSession, ScanInAFolderOfFourScriptsOnAWesternCodePage)
     // The profile keeps the path as it is; a restart opens it from there.
     std::string recent;
     {
-        CImageApp probe;
-        UniqueRegKey key =
-            OpenRegKey(HKEY_CURRENT_USER, (probe.GetProfileKeyPath() + "\\Recent File List").c_str());
+        UniqueRegKey key = OpenRegKey(HKEY_CURRENT_USER, (profileKey + "\\Recent File List").c_str());
         ASSERT_TRUE(key);
         ASSERT_TRUE(QueryRegString(key.Get(), "File1", recent));
         wchar_t raw[MAX_PATH] = {};
