@@ -2,6 +2,7 @@
 
 #include "app/res/resource.h"
 #include "winfw/FwUtil.h"
+#include "winbase/Wide.h"
 
 CAddFeatureDlg::CAddFeatureDlg(HWND hParent) : CDialog(IDD_ADDFEATURE, hParent) {}
 
@@ -9,12 +10,12 @@ BOOL CAddFeatureDlg::OnInitDialog()
 {
     if (m_bRenaming)
     {
-        SetWindowTextA(m_hWnd, LoadResString(IDS_RENAME_FEATURE_CAPTION).c_str());
+        SetWindowTextW(m_hWnd, Widen(LoadResString(IDS_RENAME_FEATURE_CAPTION)).c_str());
         SetItemText(IDOK, LoadResString(IDS_RENAME_FEATURE_OK));
         SetItemText(IDCANCEL, LoadResString(IDS_RENAME_FEATURE_CANCEL));
         SetItemText(IDC_FEATURE_NAME, m_strName);
         // All of it selected: typing replaces the name, an arrow key edits it.
-        SendDlgItemMessageA(m_hWnd, IDC_FEATURE_NAME, EM_SETSEL, 0, -1);
+        SendDlgItemMessageW(m_hWnd, IDC_FEATURE_NAME, EM_SETSEL, 0, -1);
     }
     return CDialog::OnInitDialog();
 }

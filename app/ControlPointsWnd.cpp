@@ -11,6 +11,7 @@
 #include "winfw/FwUtil.h"
 #include "winfw/ReportList.h"
 #include "winfw/WinApp.h"
+#include "winbase/Wide.h"
 #include "app/DocumentCommands.h"
 
 namespace
@@ -110,7 +111,7 @@ BOOL CControlPointsWnd::OnInitDialog()
     InitReportList(m_hWnd, GetDlgItem(m_hWnd, IDC_CP_LIST), kColumns, sizeof kColumns / sizeof kColumns[0]);
     m_offeredModels.clear();
     // A point's box switches it off and on: kept, but left out of the fit.
-    SendDlgItemMessageA(m_hWnd, IDC_CP_LIST, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
+    SendDlgItemMessageW(m_hWnd, IDC_CP_LIST, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
     // The models are listed by FillSummary: the file's own only for an image that has one.
     CWinApp* pApp = FwGetApp();
     m_nResidualScale = pApp ? pApp->GetProfileInt(kSection, kScaleEntry, 10) : 10;
@@ -119,12 +120,12 @@ BOOL CControlPointsWnd::OnInitDialog()
     for (size_t i = 0; i < sizeof kScales / sizeof kScales[0]; ++i)
     {
         const std::string label = "x " + std::to_string(kScales[i]);
-        SendMessageA(hScales, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
+        SendMessageW(hScales, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(label).c_str()));
         if (kScales[i] == m_nResidualScale)
             chosen = static_cast<int>(i);
     }
     m_nResidualScale = kScales[chosen];
-    SendMessageA(hScales, CB_SETCURSEL, chosen, 0);
+    SendMessageW(hScales, CB_SETCURSEL, chosen, 0);
 
     // Small enough to tuck away, large enough to read the fit.
     SetLayout(kLayout, sizeof kLayout / sizeof kLayout[0], 66, 75);
@@ -159,8 +160,8 @@ void CControlPointsWnd::FillList()
     const int selected = GetSelectedPoint();
 
     m_bFilling = true;
-    SendMessageA(hList, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(hList, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageW(hList, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(hList, LVM_DELETEALLITEMS, 0, 0);
     for (size_t i = 0; i < points.size(); ++i)
     {
         const CGeoRefPoint& point = points[i];
@@ -200,7 +201,7 @@ void CControlPointsWnd::FillList()
     }
     if (selected >= 0 && selected < static_cast<int>(points.size()))
         SelectPoint(selected);
-    SendMessageA(hList, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(hList, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(hList, nullptr, TRUE);
     m_bFilling = false;
 }
@@ -216,13 +217,13 @@ void CControlPointsWnd::FillSummary()
     HWND hModels = GetDlgItem(m_hWnd, IDC_CP_FIT_MODEL);
     if (offered != m_offeredModels)
     {
-        SendMessageA(hModels, CB_RESETCONTENT, 0, 0);
+        SendMessageW(hModels, CB_RESETCONTENT, 0, 0);
         for (FitModel model : offered)
         {
             const LRESULT item =
-                SendMessageA(hModels, CB_ADDSTRING, 0,
-                             reinterpret_cast<LPARAM>(LoadResString(kModelNames[FitModelIndex(model)]).c_str()));
-            SendMessageA(hModels, CB_SETITEMDATA, item, static_cast<LPARAM>(model));
+                SendMessageW(hModels, CB_ADDSTRING, 0,
+                             reinterpret_cast<LPARAM>(Widen(LoadResString(kModelNames[FitModelIndex(model)])).c_str()));
+            SendMessageW(hModels, CB_SETITEMDATA, item, static_cast<LPARAM>(model));
         }
         m_offeredModels = offered;
     }
@@ -354,7 +355,7 @@ void CControlPointsWnd::OnFitModelChosen()
     if (!pDoc)
         return;
     // Each item carries its model; no selection chooses nothing.
-    const LRESULT index = SendDlgItemMessageA(m_hWnd, IDC_CP_FIT_MODEL, CB_GETCURSEL, 0, 0);
+    const LRESULT index = SendDlgItemMessageW(m_hWnd, IDC_CP_FIT_MODEL, CB_GETCURSEL, 0, 0);
     if (index < 0 || index >= static_cast<LRESULT>(m_offeredModels.size()))
         return;
     const FitModel before = pDoc->Session().GeoRef().m_nFitModel;
@@ -368,13 +369,13 @@ void CControlPointsWnd::OnFitModelChosen()
 void CControlPointsWnd::SelectModel(FitModel nModel)
 {
     const auto found = std::find(m_offeredModels.begin(), m_offeredModels.end(), nModel);
-    SendDlgItemMessageA(m_hWnd, IDC_CP_FIT_MODEL, CB_SETCURSEL,
+    SendDlgItemMessageW(m_hWnd, IDC_CP_FIT_MODEL, CB_SETCURSEL,
                         found == m_offeredModels.end() ? -1 : found - m_offeredModels.begin(), 0);
 }
 
 void CControlPointsWnd::OnScaleChosen()
 {
-    const int chosen = static_cast<int>(SendDlgItemMessageA(m_hWnd, IDC_CP_EXAGGERATION, CB_GETCURSEL, 0, 0));
+    const int chosen = static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_CP_EXAGGERATION, CB_GETCURSEL, 0, 0));
     if (chosen < 0 || chosen >= static_cast<int>(sizeof kScales / sizeof kScales[0]))
         return;
     m_nResidualScale = kScales[chosen];
@@ -399,7 +400,7 @@ bool CControlPointsWnd::OnNotify(NMHDR* pNMHDR, LRESULT* pResult)
             ((pChange->uNewState ^ pChange->uOldState) & LVIS_STATEIMAGEMASK) && pChange->iItem >= 0)
         {
             const bool on = ((pChange->uNewState & LVIS_STATEIMAGEMASK) >> 12) == 2;
-            PostMessageA(m_hWnd, kSwitchPointMessage, static_cast<WPARAM>(pChange->iItem), on ? 0 : 1);
+            PostMessageW(m_hWnd, kSwitchPointMessage, static_cast<WPARAM>(pChange->iItem), on ? 0 : 1);
         }
         if (IsNewlySelected(pChange) && !m_bFilling)
             if (CImageView* pView = View())

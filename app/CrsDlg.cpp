@@ -8,6 +8,7 @@
 #include "core/crs/CrsSettings.h"
 #include "app/res/resource.h"
 #include "winbase/Registry.h"
+#include "winbase/Wide.h"
 #include "winfw/FwUtil.h"
 #include "winfw/WinApp.h"
 #include "winfw/Wnd.h"
@@ -19,42 +20,30 @@ const char kCrsSection[] = "Coordinate Systems";
 const char kRecentValue[] = "Recent";
 // The search box's own notification: Down or Page Down, to go into the list.
 const UINT kSearchMoveDown = 0x7F01;
-const char kPreviousProcProperty[] = "QuarvexPreviousProc";
+const wchar_t kPreviousProcProperty[] = L"QuarvexPreviousProc";
 
 LRESULT CALLBACK SearchBoxProc(HWND hEdit, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const WNDPROC pPrevious = reinterpret_cast<WNDPROC>(GetPropA(hEdit, kPreviousProcProperty));
+    const WNDPROC pPrevious = reinterpret_cast<WNDPROC>(GetPropW(hEdit, kPreviousProcProperty));
     if (message == WM_KEYDOWN && (wParam == VK_DOWN || wParam == VK_NEXT))
     {
-        SendMessageA(GetParent(hEdit), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hEdit), kSearchMoveDown),
+        SendMessageW(GetParent(hEdit), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hEdit), kSearchMoveDown),
                      reinterpret_cast<LPARAM>(hEdit));
         return 0;
     }
     if (message == WM_NCDESTROY)
     {
-        SetWindowLongPtrA(hEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pPrevious));
-        RemovePropA(hEdit, kPreviousProcProperty);
+        SetWindowLongPtrW(hEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pPrevious));
+        RemovePropW(hEdit, kPreviousProcProperty);
     }
-    return CallWindowProcA(pPrevious, hEdit, message, wParam, lParam);
+    return CallWindowProcW(pPrevious, hEdit, message, wParam, lParam);
 }
-
-std::wstring WideFrom(UINT nCodePage, std::string_view text)
-{
-    if (text.empty())
-        return std::wstring();
-    const int cch = MultiByteToWideChar(nCodePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(cch, L'\0');
-    MultiByteToWideChar(nCodePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], cch);
-    return wide;
-}
-
-std::wstring WideFromAnsi(const std::string& text) { return WideFrom(CP_ACP, text); }
 
 bool IsBlank(const std::string& text) { return text.find_first_not_of(" \t") == std::string::npos; }
 
 }   // namespace
 
-std::wstring WideFromUtf8(std::string_view text) { return WideFrom(CP_UTF8, text); }
+std::wstring WideFromUtf8(std::string_view text) { return Widen(text); }
 
 std::vector<int> LoadRecentCrs()
 {
@@ -91,13 +80,13 @@ BOOL CCrsDlg::OnInitDialog()
 {
     m_hList = GetDlgItem(m_hWnd, IDC_CRS_LIST);
     m_hSearch = GetDlgItem(m_hWnd, IDC_CRS_SEARCH);
-    SetPropA(m_hSearch, kPreviousProcProperty, reinterpret_cast<HANDLE>(GetWindowLongPtrA(m_hSearch, GWLP_WNDPROC)));
-    SetWindowLongPtrA(m_hSearch, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SearchBoxProc));
+    SetPropW(m_hSearch, kPreviousProcProperty, reinterpret_cast<HANDLE>(GetWindowLongPtrW(m_hSearch, GWLP_WNDPROC)));
+    SetWindowLongPtrW(m_hSearch, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SearchBoxProc));
 
     // The list asks for its texts in UTF-16: areas of use carry degree signs
     // and accents that the ANSI code page may not have.
-    SendMessageA(m_hList, LVM_SETUNICODEFORMAT, TRUE, 0);
-    SendMessageA(m_hList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    SendMessageW(m_hList, LVM_SETUNICODEFORMAT, TRUE, 0);
+    SendMessageW(m_hList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     RECT client;
     GetClientRect(m_hList, &client);
     const int cx = client.right - GetSystemMetrics(SM_CXVSCROLL);
@@ -105,7 +94,7 @@ BOOL CCrsDlg::OnInitDialog()
     const UINT titles[] = {IDS_CRS_COLUMN_CODE, IDS_CRS_COLUMN_NAME, IDS_CRS_COLUMN_AREA};
     for (int i = 0; i < 3; ++i)
     {
-        std::wstring title = WideFromAnsi(LoadResString(titles[i]));
+        std::wstring title = Widen(LoadResString(titles[i]));
         LVCOLUMNW column = {};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.cx = widths[i];
@@ -150,7 +139,7 @@ void CCrsDlg::Search()
             if (m_catalogue.GetAt(m_rows[row]).nCode == m_nCurrentCode)
                 selected = static_cast<int>(row);
     }
-    SendMessageA(m_hList, LVM_SETITEMCOUNT, m_rows.size(), 0);
+    SendMessageW(m_hList, LVM_SETITEMCOUNT, m_rows.size(), 0);
     InvalidateRect(m_hList, nullptr, TRUE);
     const std::string count = std::to_string(m_rows.size());
     SetItemText(IDC_CRS_COUNT, blank            ? LoadResString(IDS_CRS_ALL) + " " + count
@@ -162,19 +151,19 @@ void CCrsDlg::Search()
 
 int CCrsDlg::SelectedRow() const
 {
-    return static_cast<int>(SendMessageA(m_hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    return static_cast<int>(SendMessageW(m_hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 void CCrsDlg::SelectRow(int nRow)
 {
-    LVITEMA item = {};
+    LVITEMW item = {};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(m_hList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    SendMessageW(m_hList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
     if (nRow < 0)
         return;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(m_hList, LVM_SETITEMSTATE, nRow, reinterpret_cast<LPARAM>(&item));
-    SendMessageA(m_hList, LVM_ENSUREVISIBLE, nRow, FALSE);
+    SendMessageW(m_hList, LVM_SETITEMSTATE, nRow, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(m_hList, LVM_ENSUREVISIBLE, nRow, FALSE);
 }
 
 void CCrsDlg::ShowArea()
@@ -183,7 +172,7 @@ void CCrsDlg::ShowArea()
     std::wstring text;
     if (row >= 0 && size_t(row) < m_rows.size())
         text =
-            WideFromAnsi(LoadResString(IDS_CRS_AREA_OF_USE)) + L" " + WideFromUtf8(m_catalogue.GetAt(m_rows[row]).area);
+            Widen(LoadResString(IDS_CRS_AREA_OF_USE)) + L" " + WideFromUtf8(m_catalogue.GetAt(m_rows[row]).area);
     SetWindowTextW(GetDlgItem(m_hWnd, IDC_CRS_AREA), text.c_str());
 }
 
@@ -220,7 +209,7 @@ bool CCrsDlg::OnCommand(UINT nID, UINT nCode)
             return true;
         if (SelectedRow() < 0)
             SelectRow(0);
-        SendMessageA(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_hList), TRUE);
+        SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_hList), TRUE);
         return true;
     }
     if (nID == IDC_CRS_NONE && nCode == BN_CLICKED)

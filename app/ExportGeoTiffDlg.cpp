@@ -7,6 +7,7 @@
 #include "core/georef/NumberScan.h"
 #include "winfw/FwUtil.h"
 #include "winfw/Wnd.h"
+#include "winbase/Wide.h"
 
 namespace
 {
@@ -17,8 +18,8 @@ const UINT kCompressionNames[] = {IDS_GEOTIFF_DEFLATE, IDS_GEOTIFF_JPEG, IDS_GEO
 void FillCombo(HWND hCombo, const UINT* pNames, int nCount, int nSelected)
 {
     for (int k = 0; k < nCount; ++k)
-        SendMessageA(hCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LoadResString(pNames[k]).c_str()));
-    SendMessageA(hCombo, CB_SETCURSEL, nSelected >= 0 && nSelected < nCount ? nSelected : 0, 0);
+        SendMessageW(hCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(LoadResString(pNames[k])).c_str()));
+    SendMessageW(hCombo, CB_SETCURSEL, nSelected >= 0 && nSelected < nCount ? nSelected : 0, 0);
 }
 
 // The lists hold the values in their order: the selection is the value.
@@ -26,7 +27,7 @@ void FillCombo(HWND hCombo, const UINT* pNames, int nCount, int nSelected)
 template <typename Choice>
 Choice SelectedChoice(HWND hCombo, int nCount, Choice nDefault)
 {
-    const LRESULT index = SendMessageA(hCombo, CB_GETCURSEL, 0, 0);
+    const LRESULT index = SendMessageW(hCombo, CB_GETCURSEL, 0, 0);
     return index >= 0 && index < nCount ? static_cast<Choice>(index) : nDefault;
 }
 
@@ -78,7 +79,7 @@ BOOL CExportGeoTiffDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     if (!m_strCaption.empty())
-        SetWindowTextA(m_hWnd, m_strCaption.c_str());
+        SetWindowTextW(m_hWnd, Widen(m_strCaption).c_str());
     CheckRadioButton(IDC_GEOTIFF_WHOLE_IMAGE, IDC_GEOTIFF_CONTROL_POINTS,
                      m_choices.nExtent == GEOTIFF_EXTENT_CONTROL_POINTS ? IDC_GEOTIFF_CONTROL_POINTS
                                                                         : IDC_GEOTIFF_WHOLE_IMAGE);
@@ -87,7 +88,7 @@ BOOL CExportGeoTiffDlg::OnInitDialog()
     SetItemText(IDC_GEOTIFF_DEFAULT_SIZE, LoadResStringWith(IDS_GEOTIFF_DEFAULT_SIZE, {m_strDefaultSize}));
     FillCombo(GetDlgItem(m_hWnd, IDC_GEOTIFF_RESAMPLING), kResamplingNames, 3, m_choices.nResampling);
     FillCombo(GetDlgItem(m_hWnd, IDC_GEOTIFF_COMPRESSION), kCompressionNames, 3, m_choices.nCompression);
-    SendDlgItemMessageA(m_hWnd, IDC_GEOTIFF_JPEG_QUALITY, EM_LIMITTEXT, 3, 0);
+    SendDlgItemMessageW(m_hWnd, IDC_GEOTIFF_JPEG_QUALITY, EM_LIMITTEXT, 3, 0);
     SetItemText(IDC_GEOTIFF_JPEG_QUALITY, std::to_string(m_choices.nJpegQuality));
     EnableQuality();
     ShowOutputSize();
@@ -167,7 +168,7 @@ void CExportGeoTiffDlg::ShowOutputSize()
 void CExportGeoTiffDlg::EnableQuality()
 {
     const bool jpeg =
-        SendDlgItemMessageA(m_hWnd, IDC_GEOTIFF_COMPRESSION, CB_GETCURSEL, 0, 0) == static_cast<LRESULT>(GEOTIFF_JPEG);
+        SendDlgItemMessageW(m_hWnd, IDC_GEOTIFF_COMPRESSION, CB_GETCURSEL, 0, 0) == static_cast<LRESULT>(GEOTIFF_JPEG);
     EnableWindow(GetDlgItem(m_hWnd, IDC_GEOTIFF_QUALITY_LABEL), jpeg);
     EnableWindow(GetDlgItem(m_hWnd, IDC_GEOTIFF_JPEG_QUALITY), jpeg);
 }
@@ -189,5 +190,5 @@ void CExportGeoTiffDlg::OnOK()
     }
     FwMessageBox(reason ? reason : GeoTiffStatusStringId(status), MB_OK);
     const int focus = reason == IDS_GEOTIFF_BAD_QUALITY ? IDC_GEOTIFF_JPEG_QUALITY : IDC_GEOTIFF_PIXEL_SIZE;
-    SendMessageA(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(m_hWnd, focus)), TRUE);
+    SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(m_hWnd, focus)), TRUE);
 }

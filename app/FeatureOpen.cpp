@@ -9,12 +9,13 @@
 #include "app/res/resource.h"
 #include "core/io/Path.h"
 #include "winbase/Win32Files.h"
+#include "winbase/Wide.h"
 #include "winfw/FwUtil.h"
 
 bool IsShapefileName(const std::string& strPath)
 {
     const size_t dot = strPath.find_last_of('.');
-    return dot != std::string::npos && lstrcmpiA(strPath.c_str() + dot, ".shp") == 0;
+    return dot != std::string::npos && lstrcmpiW(Widen(strPath.c_str() + dot).c_str(), L".shp") == 0;
 }
 
 void OpenFeaturesOf(CImageDoc& doc, std::string strPath)

@@ -3,9 +3,17 @@
 #include <windows.h>
 
 #include "core/crs/CrsCatalogue.h"
+#include "core/shape/CodePage.h"
 #include "app/ShapeSaveAs.h"
 #include "app/res/resource.h"
 #include "winfw/FwUtil.h"
+#include "winfw/WinApp.h"
+
+namespace
+{
+const char kShapefileSection[] = "Shapefile";
+const char kUtf8NamesEntry[] = "UTF8Names";
+}   // namespace
 
 bool SaveFeaturesAs(CImageSession& session, const std::string& strImagePath)
 {
@@ -47,11 +55,25 @@ bool AskToSaveFeatures(CImageSession& session, const std::string& strImagePath)
     return true;
 }
 
+bool Utf8NamesChosen()
+{
+    const CWinApp* pApp = FwGetApp();
+    return pApp && pApp->GetProfileInt(kShapefileSection, kUtf8NamesEntry, 0) != 0;
+}
+
+void ChooseUtf8Names(bool bUtf8)
+{
+    if (const CWinApp* pApp = FwGetApp())
+        pApp->WriteProfileInt(kShapefileSection, kUtf8NamesEntry, bUtf8 ? 1 : 0);
+}
+
 CShapeSideFiles ShapeSideFiles(const CImageSession& session)
 {
     CShapeSideFiles sideFiles;
-    // Names are typed and stored in the ANSI code page, byte for byte.
-    sideFiles.nCodePage = GetACP();
+    // Names are held in UTF-8; a new table takes the ANSI code page when
+    // every name fits it, as the program always wrote, unless UTF-8 was chosen.
+    sideFiles.nNameCodePage = kCodePageUtf8;
+    sideFiles.nCodePage = NewTableCodePage(session.ShapeFile().m_shapes, GetACP(), Utf8NamesChosen());
     const CCrsRef& crs = session.Crs();
     const CCrsEntry* pEntry = crs.IsNone() ? nullptr : EmbeddedCrsCatalogue().Find(crs.nEpsg);
     if (pEntry)

@@ -78,8 +78,8 @@ void CFeaturesWnd::Refresh()
                                        : type == SHAPE_POLYLINE ? IDS_FEATURES_COLUMN_LENGTH
                                                                 : IDS_FEATURES_COLUMN_SIZE));
     m_bFilling = true;
-    SendMessageA(hList, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(hList, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageW(hList, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(hList, LVM_DELETEALLITEMS, 0, 0);
     const std::string typeName = LoadResString(TypeName(type));
     for (int i = 0; i < shapes.GetSize(); ++i)
     {
@@ -97,7 +97,7 @@ void CFeaturesWnd::Refresh()
     }
     if (selected >= 0 && selected < shapes.GetSize())
         SelectFeature(selected);
-    SendMessageA(hList, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(hList, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(hList, nullptr, TRUE);
     m_bFilling = false;
 

@@ -7,6 +7,7 @@
 #include "app/res/resource.h"
 #include "winfw/FwUtil.h"
 #include "winfw/Wnd.h"
+#include "winbase/Wide.h"
 
 namespace
 {
@@ -22,11 +23,11 @@ BOOL CGeoRefDlg::OnInitDialog()
     m_editNorthing = GetDlgItem(m_hWnd, IDC_NORTHING);
     if (m_bEditing)
     {
-        SetWindowTextA(m_hWnd, LoadResString(IDS_EDIT_GEOREF_CAPTION).c_str());
+        SetWindowTextW(m_hWnd, Widen(LoadResString(IDS_EDIT_GEOREF_CAPTION)).c_str());
         SetItemText(IDC_ADD, LoadResString(IDS_EDIT_GEOREF_OK));
         ShowWindow(GetDlgItem(m_hWnd, IDC_DELETE_ALL), SW_HIDE);
-        SetWindowTextA(m_editEasting, m_strEasting.c_str());
-        SetWindowTextA(m_editNorthing, m_strNorthing.c_str());
+        SetWindowTextW(m_editEasting, Widen(m_strEasting).c_str());
+        SetWindowTextW(m_editNorthing, Widen(m_strNorthing).c_str());
     }
     if (m_bAnchored)
         PlaceBesideAnchor();
@@ -39,7 +40,7 @@ void CGeoRefDlg::PlaceBesideAnchor()
     GetWindowRect(m_hWnd, &rc);
     MONITORINFO info = {};
     info.cbSize = sizeof(info);
-    if (!GetMonitorInfoA(MonitorFromPoint(m_ptAnchor, MONITOR_DEFAULTTONEAREST), &info))
+    if (!GetMonitorInfoW(MonitorFromPoint(m_ptAnchor, MONITOR_DEFAULTTONEAREST), &info))
         return;
     const ScreenRect work = {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
     int left = 0, top = 0;

@@ -21,7 +21,7 @@ CImageApp::CImageApp()
     AddCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
     AddCommand(ID_APP_EXIT, [this] {
         if (m_pMainWnd && m_pMainWnd->m_hWnd)
-            SendMessageA(m_pMainWnd->m_hWnd, WM_CLOSE, 0, 0);
+            SendMessageW(m_pMainWnd->m_hWnd, WM_CLOSE, 0, 0);
     });
 }
 
@@ -71,7 +71,7 @@ CDocument* CImageApp::OpenDocumentFile(const char* pszPathName)
     // Yes to the file's georeference is the Digitise command at once: the
     // feature type asked as always.
     if (OfferFileGeoreference(doc) && m_pMainWnd)
-        SendMessageA(m_pMainWnd->m_hWnd, WM_COMMAND, MAKEWPARAM(ID_VIEW_DIGITISE, 0), 0);
+        SendMessageW(m_pMainWnd->m_hWnd, WM_COMMAND, MAKEWPARAM(ID_VIEW_DIGITISE, 0), 0);
     return pDoc;
 }
 

@@ -9,26 +9,29 @@
 
 #include "core/io/Path.h"
 #include "core/scan/ScanReader.h"
+#include "core/shape/CodePage.h"
 #include "app/RecoveryStore.h"
 #include "app/res/resource.h"
 #include "app/ScanLimits.h"
 #include "winfw/FwUtil.h"
 #include "winfw/LongWork.h"
 #include "winbase/Win32Files.h"
+#include "winbase/Wide.h"
 
 namespace
 {
 // The path as the journal is named after it: full, whatever way it was given.
 std::string FullPath(const char* pszPathName)
 {
-    char full[MAX_PATH * 2] = {};
-    const DWORD cch = GetFullPathNameA(pszPathName, sizeof full, full, nullptr);
-    return cch > 0 && cch < sizeof full ? std::string(full) : std::string(pszPathName);
+    const std::wstring path = Widen(pszPathName);
+    wchar_t full[MAX_PATH * 2] = {};
+    const DWORD cch = GetFullPathNameW(path.c_str(), static_cast<DWORD>(std::size(full)), full, nullptr);
+    return cch > 0 && cch < std::size(full) ? Narrow(full) : std::string(pszPathName);
 }
 }   // namespace
 
-// Names are typed in the system's ANSI code page; a file's text is converted.
-CImageDoc::CImageDoc() { m_session.SetNameCodePage(GetACP()); }
+// Names are held in UTF-8, as the windows give them; a file's text is converted.
+CImageDoc::CImageDoc() { m_session.SetNameCodePage(kCodePageUtf8); }
 
 void CImageDoc::UpdateFromSession(const CSessionOutcome& outcome, CView* pSender)
 {

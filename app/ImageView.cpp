@@ -9,6 +9,7 @@
 #include "core/view/PaintRegion.h"
 #include "winfw/FwUtil.h"
 #include "winbase/Handles.h"
+#include "winbase/Wide.h"
 
 namespace
 {
@@ -18,7 +19,7 @@ const COLORREF kControlPointColour = 0x00800000;   // navy
 CImageView::CImageView(CImageDoc& doc)
     : m_shape(doc.Session().Current()), m_nZoom(1), m_nPrevZoom(1), m_crDigitise(0x00FF0000),
       m_crPrevious(0x00800080), m_ptPending{-1, -1},
-      m_hDigitiseCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_DIGITISE_CURSOR)))
+      m_hDigitiseCursor(LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_DIGITISE_CURSOR)))
 {
     AddCommand(ID_VIEW_ZOOM100, [this] { SetZoom(1); });
     AddCommand(ID_VIEW_ZOOM200, [this] { SetZoom(2); });
@@ -168,7 +169,8 @@ void CImageView::OnDraw(HDC hDC)
         SetBkMode(hDC, TRANSPARENT);
         std::string label = FormatFixed(point.m_dMapX, 6) + ", " + FormatFixed(point.m_dMapY, 6);
         const POINT at = ShownAt(c, r);
-        TextOutA(hDC, at.x + 5, at.y, label.c_str(), static_cast<int>(label.size()));
+        const std::wstring text = Widen(label);
+        TextOutW(hDC, at.x + 5, at.y, text.c_str(), static_cast<int>(text.size()));
         if (m_bShowResiduals && static_cast<int>(i) == m_nSelectedPoint)
         {
             UniqueGdiObject<HPEN> pen(CreatePen(PS_SOLID, 2, kSelectedPointColour));

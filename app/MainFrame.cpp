@@ -35,7 +35,7 @@ CMainFrame::CMainFrame()
     AddDocumentCommands();
 }
 
-int CMainFrame::OnCreate(LPCREATESTRUCTA lpCreateStruct)
+int CMainFrame::OnCreate(LPCREATESTRUCTW lpCreateStruct)
 {
     if (CFrameWnd::OnCreate(lpCreateStruct) == -1)
         return -1;

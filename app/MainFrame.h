@@ -14,7 +14,7 @@ class CMainFrame : public CFrameWnd
 public:
     CMainFrame();
 
-    int OnCreate(LPCREATESTRUCTA lpCreateStruct) override;
+    int OnCreate(LPCREATESTRUCTW lpCreateStruct) override;
     CStatusBar* GetMessageBar() override { return &m_wndStatusBar; }
     // Offers to save unsaved features before they go.
     BOOL SaveModified() override;

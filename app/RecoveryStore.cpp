@@ -3,15 +3,16 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "winbase/Wide.h"
 std::string CRecoveryStore::Folder()
 {
-    char base[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, base)))
+    wchar_t base[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, base)))
         return std::string();
-    std::string folder = std::string(base) + "\\Quarvex";
-    CreateDirectoryA(folder.c_str(), nullptr);
+    std::string folder = Narrow(base) + "\\Quarvex";
+    CreateDirectoryW(Widen(folder).c_str(), nullptr);
     folder += "\\recovery";
-    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryW(Widen(folder).c_str(), nullptr);
     return folder;
 }
 
@@ -29,8 +30,8 @@ std::string FormatJournalTime(long long nTime)
     SYSTEMTIME utc, local;
     if (nTime < 0 || !FileTimeToSystemTime(&utcFile, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
         return std::string();
-    char date[128] = {}, time[128] = {};
-    GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &local, nullptr, date, sizeof date);
-    GetTimeFormatA(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &local, nullptr, time, sizeof time);
-    return std::string(date) + " " + time;
+    wchar_t date[128] = {}, time[128] = {};
+    GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &local, nullptr, date, static_cast<int>(std::size(date)));
+    GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &local, nullptr, time, static_cast<int>(std::size(time)));
+    return Narrow(date) + " " + Narrow(time);
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cwchar>
 #include <vector>
 
 #include "core/raster/Transpose.h"
@@ -68,9 +69,10 @@ CMemoryRoom MeasureMemoryRoom()
     // The GUI tests make the process look small, so that a scan opens
     // reduced; the variable's name says it is no setting for users. It can
     // only take room away.
-    char value[32] = {};
-    const DWORD cch = GetEnvironmentVariableA("QUARVEX_TEST_ONLY_MEMORY_ROOM_MB", value, sizeof value);
-    const unsigned long long cbCap = cch > 0 && cch < sizeof value ? std::strtoull(value, nullptr, 10) << 20 : 0;
+    wchar_t value[32] = {};
+    const DWORD cch =
+        GetEnvironmentVariableW(L"QUARVEX_TEST_ONLY_MEMORY_ROOM_MB", value, static_cast<DWORD>(std::size(value)));
+    const unsigned long long cbCap = cch > 0 && cch < std::size(value) ? std::wcstoull(value, nullptr, 10) << 20 : 0;
     if (cbCap > 0)
     {
         room.blocks.assign(1, room.blocks.empty() ? 0 : std::min(room.blocks.front(), cbCap));

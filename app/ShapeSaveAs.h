@@ -13,8 +13,9 @@ enum SaveAsOutcome
     SAVE_AS_CANCELLED,   // the user closed the file dialog: nothing written or shown
 };
 
-// Asks for the main file's path ("Shape Files|*.shp|GeoPackage|*.gpkg||",
-// default extension shp; an existing file is replaced without a question),
+// Asks for the main file's path ("Shape Files|*.shp|GeoPackage|*.gpkg|Shape
+// Files, names in UTF-8|*.shp||", the type chosen last proposed, default
+// extension shp; an existing file is replaced without a question),
 // writes the .shp, .shx and .dbf of nShapeType (or, for a .gpkg, a
 // GeoPackage of one layer, written whole or not at all) and tells the user "File saved as <path>" or
 // "An error occurred whilst saving the file <path>". The files are written

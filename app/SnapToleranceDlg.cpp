@@ -11,7 +11,7 @@ CSnapToleranceDlg::CSnapToleranceDlg(HWND hParent) : CDialog(IDD_SNAP_TOLERANCE,
 BOOL CSnapToleranceDlg::OnInitDialog()
 {
     SetItemText(IDC_SNAP_TOLERANCE, std::to_string(m_nPixels));
-    SendDlgItemMessageA(m_hWnd, IDC_SNAP_TOLERANCE, EM_SETSEL, 0, -1);
+    SendDlgItemMessageW(m_hWnd, IDC_SNAP_TOLERANCE, EM_SETSEL, 0, -1);
     return CDialog::OnInitDialog();
 }
 

@@ -2,10 +2,18 @@
 
 #include <vector>
 
+#include "winbase/Wide.h"
+
+namespace
+{
+// A null name stays null: the key's default value.
+std::wstring WideName(const char* pszName) { return pszName ? Widen(pszName) : std::wstring(); }
+}   // namespace
+
 UniqueRegKey OpenRegKey(HKEY hParent, const char* pszSubKey, REGSAM access)
 {
     HKEY hKey = nullptr;
-    if (RegOpenKeyExA(hParent, pszSubKey, 0, access, &hKey) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(hParent, pszSubKey ? Widen(pszSubKey).c_str() : nullptr, 0, access, &hKey) != ERROR_SUCCESS)
         return UniqueRegKey();
     return UniqueRegKey(hKey);
 }
@@ -14,7 +22,7 @@ UniqueRegKey CreateRegKey(HKEY hParent, const char* pszSubKey, REGSAM access, LO
 {
     HKEY hKey = nullptr;
     const LONG result =
-        RegCreateKeyExA(hParent, pszSubKey, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &hKey, nullptr);
+        RegCreateKeyExW(hParent, Widen(pszSubKey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &hKey, nullptr);
     if (pResult)
         *pResult = result;
     return UniqueRegKey(result == ERROR_SUCCESS ? hKey : nullptr);
@@ -22,14 +30,17 @@ UniqueRegKey CreateRegKey(HKEY hParent, const char* pszSubKey, REGSAM access, LO
 
 bool QueryRegString(HKEY hKey, const char* pszName, std::string& strValue)
 {
+    const std::wstring name = WideName(pszName);
+    const wchar_t* pszWide = pszName ? name.c_str() : nullptr;
     DWORD type = 0, cb = 0;
-    if (!hKey || RegQueryValueExA(hKey, pszName, nullptr, &type, nullptr, &cb) != ERROR_SUCCESS ||
+    if (!hKey || RegQueryValueExW(hKey, pszWide, nullptr, &type, nullptr, &cb) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return false;
-    std::vector<char> buffer(cb + 1, '\0');
-    if (RegQueryValueExA(hKey, pszName, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &cb) != ERROR_SUCCESS)
+    // cb counts bytes; one more character keeps a value stored without its NUL terminated.
+    std::vector<wchar_t> buffer(cb / sizeof(wchar_t) + 2, L'\0');
+    if (RegQueryValueExW(hKey, pszWide, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &cb) != ERROR_SUCCESS)
         return false;
-    strValue = buffer.data();
+    strValue = Narrow(buffer.data());
     return true;
 }
 
@@ -37,6 +48,8 @@ LONG SetRegString(HKEY hKey, const char* pszName, const std::string& strValue)
 {
     if (!hKey)
         return ERROR_INVALID_HANDLE;
-    return RegSetValueExA(hKey, pszName, 0, REG_SZ, reinterpret_cast<const BYTE*>(strValue.c_str()),
-                          static_cast<DWORD>(strValue.size() + 1));
+    const std::wstring name = WideName(pszName);
+    const std::wstring value = Widen(strValue);
+    return RegSetValueExW(hKey, pszName ? name.c_str() : nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }

@@ -1,5 +1,6 @@
 // Registry keys through their owner, and the string values the program's
-// profile, its shell registration and the installer libraries read and write.
+// profile, its shell registration and the installer libraries read and write,
+// every text in UTF-8.
 #pragma once
 
 #include <windows.h>

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "winbase/Handles.h"
+#include "winbase/Wide.h"
 
 namespace
 {
@@ -88,7 +89,7 @@ public:
     {
         // Sharing reading only: while a program has the file open for
         // writing (a journal it appends to), this open fails.
-        return Open(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        return Open(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr),
                     false);
     }
@@ -96,11 +97,11 @@ public:
     std::unique_ptr<CFile> OpenForWriting(const std::string& path, FileWriteMode nMode) override
     {
         if (nMode == FILE_APPEND)
-            return Open(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+            return Open(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr),
                         true);
         // Read too: libtiff reads back what it wrote.
-        return Open(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        return Open(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr),
                     false);
     }
@@ -110,8 +111,8 @@ public:
         // Files only: a folder that happens to bear a target's name is never
         // moved. A read-only file is one the user protected: it is neither
         // replaced nor set aside.
-        const DWORD attributes = GetFileAttributesA(from.c_str());
-        const DWORD target = GetFileAttributesA(to.c_str());
+        const DWORD attributes = GetFileAttributesW(Widen(from).c_str());
+        const DWORD target = GetFileAttributesW(Widen(to).c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES ||
             (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) ||
             (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_READONLY)))
@@ -119,12 +120,12 @@ public:
             SetLastError(ERROR_ACCESS_DENIED);
             return false;
         }
-        return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+        return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
     }
 
     bool Remove(const std::string& path) override
     {
-        if (DeleteFileA(path.c_str()))
+        if (DeleteFileW(Widen(path).c_str()))
             return true;
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
@@ -132,7 +133,7 @@ public:
 
     bool Exists(const std::string& path) override
     {
-        return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+        return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
 
 private:

@@ -2,6 +2,7 @@
 
 #include "winfw/FrameWnd.h"
 #include "winfw/WinApp.h"
+#include "winbase/Wide.h"
 
 CDialog::CDialog(UINT nIDTemplate, HWND hParent) : m_nIDTemplate(nIDTemplate), m_hParent(hParent) {}
 
@@ -13,7 +14,7 @@ INT_PTR CDialog::DoModal()
     CWinApp* pApp = FwGetApp();
     if (!hOwner && pApp && pApp->m_pMainWnd && IsWindowVisible(pApp->m_pMainWnd->m_hWnd))
         hOwner = pApp->m_pMainWnd->m_hWnd;
-    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_nIDTemplate), hOwner, DialogProc,
+    INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_nIDTemplate), hOwner, DialogProc,
                                      reinterpret_cast<LPARAM>(this));
     m_hWnd = nullptr;
     return result;
@@ -22,7 +23,7 @@ INT_PTR CDialog::DoModal()
 BOOL CDialog::Create(HWND hOwner)
 {
     m_bModeless = true;
-    HWND hWnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_nIDTemplate), hOwner, DialogProc,
+    HWND hWnd = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_nIDTemplate), hOwner, DialogProc,
                                    reinterpret_cast<LPARAM>(this));
     return hWnd != nullptr;
 }
@@ -52,7 +53,7 @@ void CDialog::EndDialog(INT_PTR nResult) { ::EndDialog(m_hWnd, nResult); }
 
 std::string CDialog::GetItemText(int nID) const { return GetWindowString(GetDlgItem(m_hWnd, nID)); }
 
-void CDialog::SetItemText(int nID, const std::string& strText) { SetDlgItemTextA(m_hWnd, nID, strText.c_str()); }
+void CDialog::SetItemText(int nID, const std::string& strText) { SetDlgItemTextW(m_hWnd, nID, Widen(strText).c_str()); }
 
 void CDialog::CheckRadioButton(int nFirst, int nLast, int nCheck) { ::CheckRadioButton(m_hWnd, nFirst, nLast, nCheck); }
 
@@ -70,12 +71,12 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hDlg, UINT message, WPARAM wParam, LPA
     if (message == WM_INITDIALOG)
     {
         pDlg = reinterpret_cast<CDialog*>(lParam);
-        SetWindowLongPtrA(hDlg, DWLP_USER, lParam);
+        SetWindowLongPtrW(hDlg, DWLP_USER, lParam);
         pDlg->m_hWnd = hDlg;
     }
     else
     {
-        pDlg = reinterpret_cast<CDialog*>(GetWindowLongPtrA(hDlg, DWLP_USER));
+        pDlg = reinterpret_cast<CDialog*>(GetWindowLongPtrW(hDlg, DWLP_USER));
     }
     if (!pDlg)
         return FALSE;
@@ -94,7 +95,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hDlg, UINT message, WPARAM wParam, LPA
     }
     if (message == WM_NCDESTROY)
     {
-        SetWindowLongPtrA(hDlg, DWLP_USER, 0);
+        SetWindowLongPtrW(hDlg, DWLP_USER, 0);
         pDlg->m_hWnd = nullptr;
     }
     return result;
@@ -131,7 +132,7 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         LRESULT result = 0;
         if (!OnNotify(reinterpret_cast<NMHDR*>(lParam), &result))
             return FALSE;
-        SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+        SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
         return TRUE;
     }
     case WM_CTLCOLORDLG:

@@ -7,6 +7,7 @@
 #include "winfw/StatusBar.h"
 #include "winfw/View.h"
 #include "winfw/WinApp.h"
+#include "winbase/Wide.h"
 
 namespace
 {
@@ -15,7 +16,7 @@ const char kFrameClass[] = "QuarvexFrame";
 
 BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA&) { return TRUE; }
 
-int CFrameWnd::OnCreate(LPCREATESTRUCTA) { return 0; }
+int CFrameWnd::OnCreate(LPCREATESTRUCTW) { return 0; }
 
 CStatusBar* CFrameWnd::GetMessageBar() { return nullptr; }
 
@@ -23,8 +24,8 @@ BOOL CFrameWnd::SaveModified() { return TRUE; }
 
 BOOL CFrameWnd::LoadFrame(UINT nIDResource)
 {
-    HINSTANCE hInstance = GetModuleHandleA(nullptr);
-    HICON hIcon = LoadIconA(hInstance, MAKEINTRESOURCEA(nIDResource));
+    HINSTANCE hInstance = GetModuleHandleW(nullptr);
+    HICON hIcon = LoadIconW(hInstance, MAKEINTRESOURCEW(nIDResource));
     RegisterClassOnce(kFrameClass, CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW),
                       reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1), hIcon);
     CREATESTRUCTA cs = {};
@@ -35,7 +36,7 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource)
     cs.y = CW_USEDEFAULT;
     cs.cx = CW_USEDEFAULT;
     cs.cy = CW_USEDEFAULT;
-    cs.hMenu = LoadMenuA(hInstance, MAKEINTRESOURCEA(nIDResource));
+    cs.hMenu = LoadMenuW(hInstance, MAKEINTRESOURCEW(nIDResource));
     if (!PreCreateWindow(cs))
         return FALSE;
     if (!CreateEx(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy, nullptr, cs.hMenu))
@@ -57,7 +58,7 @@ void CFrameWnd::SetMessageText(const std::string& strText)
 {
     if (CStatusBar* pBar = GetMessageBar())
     {
-        SetWindowTextA(pBar->m_hWnd, strText.c_str());
+        SetWindowTextW(pBar->m_hWnd, Widen(strText).c_str());
         // Shown at once: the text often announces a long synchronous task.
         UpdateWindow(pBar->m_hWnd);
     }
@@ -66,7 +67,7 @@ void CFrameWnd::SetMessageText(const std::string& strText)
 void CFrameWnd::SetTitleText(const std::string& strTitle)
 {
     if (m_hWnd && GetWindowString(m_hWnd) != strTitle)
-        SetWindowTextA(m_hWnd, strTitle.c_str());
+        SetWindowTextW(m_hWnd, Widen(strTitle).c_str());
 }
 
 bool CFrameWnd::RouteCommand(UINT nID)
@@ -98,7 +99,7 @@ void CFrameWnd::RecalcLayout()
     {
         if (pBar->m_hWnd)
         {
-            SendMessageA(pBar->m_hWnd, WM_SIZE, 0, 0);
+            SendMessageW(pBar->m_hWnd, WM_SIZE, 0, 0);
             pBar->RecalcPanes();
             RECT rcBar;
             GetWindowRect(pBar->m_hWnd, &rcBar);
@@ -121,12 +122,13 @@ void CFrameWnd::OnInitMenuPopup(HMENU hMenu)
         RouteUpdate(ui);
         if (ui.m_bTextSet)
         {
-            MENUITEMINFOA info = {};
+            std::wstring text = Widen(ui.m_strText);
+            MENUITEMINFOW info = {};
             info.cbSize = sizeof(info);
             info.fMask = MIIM_TYPE;
             info.fType = MFT_STRING;
-            info.dwTypeData = const_cast<char*>(ui.m_strText.c_str());
-            SetMenuItemInfoA(hMenu, static_cast<UINT>(i), TRUE, &info);
+            info.dwTypeData = &text[0];
+            SetMenuItemInfoW(hMenu, static_cast<UINT>(i), TRUE, &info);
         }
         EnableMenuItem(hMenu, i, MF_BYPOSITION | (ui.m_bEnabled ? MF_ENABLED : MF_GRAYED));
         CheckMenuItem(hMenu, i, MF_BYPOSITION | (ui.m_bChecked ? MF_CHECKED : MF_UNCHECKED));
@@ -135,11 +137,12 @@ void CFrameWnd::OnInitMenuPopup(HMENU hMenu)
 
 void CFrameWnd::OnDropFiles(HDROP hDrop)
 {
-    UINT cch = DragQueryFileA(hDrop, 0, nullptr, 0);
-    std::string path(cch + 1, '\0');
-    if (cch > 0 && DragQueryFileA(hDrop, 0, &path[0], cch + 1) == cch)
+    UINT cch = DragQueryFileW(hDrop, 0, nullptr, 0);
+    std::wstring wide(cch + 1, L'\0');
+    if (cch > 0 && DragQueryFileW(hDrop, 0, &wide[0], cch + 1) == cch)
     {
-        path.resize(cch);
+        wide.resize(cch);
+        const std::string path = Narrow(wide);
         DragFinish(hDrop);
         SetForegroundWindow(m_hWnd);
         if (CWinApp* pApp = FwGetApp())
@@ -153,7 +156,7 @@ LRESULT CFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message)
     {
-    case WM_CREATE: return OnCreate(reinterpret_cast<LPCREATESTRUCTA>(lParam));
+    case WM_CREATE: return OnCreate(reinterpret_cast<LPCREATESTRUCTW>(lParam));
     case WM_SIZE: RecalcLayout(); return 0;
     case WM_SETFOCUS:
         if (m_pActiveView && m_pActiveView->m_hWnd)

@@ -25,7 +25,7 @@ public:
 
     // The framework's operations a frame may override.
     virtual BOOL PreCreateWindow(CREATESTRUCTA& cs);
-    virtual int OnCreate(LPCREATESTRUCTA lpCreateStruct);
+    virtual int OnCreate(LPCREATESTRUCTW lpCreateStruct);
     // The bar that shows SetMessageText; none unless a frame has one.
     virtual CStatusBar* GetMessageBar();
     // Asked before the document is closed or replaced (File New, Open,

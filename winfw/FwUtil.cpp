@@ -6,6 +6,7 @@
 
 #include "winfw/FrameWnd.h"
 #include "winfw/WinApp.h"
+#include "winbase/Wide.h"
 
 namespace
 {
@@ -16,41 +17,43 @@ HWND MainWindow()
 }
 
 // "a|b|c|d||" as the dialog wants it: NUL-separated, ending in two NULs.
-std::string DialogFilter(const char* pszFilter)
+std::wstring DialogFilter(const char* pszFilter)
 {
-    std::string filter(pszFilter ? pszFilter : "");
-    for (char& c : filter)
-        if (c == '|')
-            c = '\0';
-    filter.push_back('\0');
-    filter.push_back('\0');
+    std::wstring filter = Widen(pszFilter ? pszFilter : "");
+    for (wchar_t& c : filter)
+        if (c == L'|')
+            c = L'\0';
+    filter.push_back(L'\0');
+    filter.push_back(L'\0');
     return filter;
 }
 
 bool PromptFileName(bool bOpen, const char* pszFilter, const char* pszDefExt, std::string& strPath,
                     bool bAskToReplace = false, int* pnFilterIndex = nullptr)
 {
-    std::string filter = DialogFilter(pszFilter);
-    std::vector<char> file(32768, '\0');
+    std::wstring filter = DialogFilter(pszFilter);
+    const std::wstring defExt = Widen(pszDefExt ? pszDefExt : "");
+    std::vector<wchar_t> file(32768, L'\0');
     // A name already in strPath is what the dialog proposes.
-    if (strPath.size() < file.size())
-        std::copy(strPath.begin(), strPath.end(), file.begin());
-    OPENFILENAMEA ofn = {};
+    const std::wstring proposed = Widen(strPath);
+    if (proposed.size() < file.size())
+        std::copy(proposed.begin(), proposed.end(), file.begin());
+    OPENFILENAMEW ofn = {};
     ofn.lStructSize = sizeof(ofn);
     ofn.hwndOwner = MainWindow();
     ofn.lpstrFilter = filter.c_str();
     ofn.nFilterIndex = pnFilterIndex && *pnFilterIndex > 0 ? static_cast<DWORD>(*pnFilterIndex) : 1;
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrDefExt = pszDefExt;
+    ofn.lpstrDefExt = pszDefExt ? defExt.c_str() : nullptr;
     ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER | OFN_NOCHANGEDIR;
     if (bOpen)
         ofn.Flags |= OFN_FILEMUSTEXIST;
     if (bAskToReplace)
         ofn.Flags |= OFN_OVERWRITEPROMPT;
-    if (!(bOpen ? GetOpenFileNameA(&ofn) : GetSaveFileNameA(&ofn)))
+    if (!(bOpen ? GetOpenFileNameW(&ofn) : GetSaveFileNameW(&ofn)))
         return false;
-    strPath = file.data();
+    strPath = Narrow(file.data());
     if (pnFilterIndex)
         *pnFilterIndex = static_cast<int>(ofn.nFilterIndex);
     return true;
@@ -60,9 +63,9 @@ bool PromptFileName(bool bOpen, const char* pszFilter, const char* pszDefExt, st
 std::string LoadResString(UINT nID)
 {
     // A string-table entry holds at most 4097 characters.
-    char buffer[4100];
-    int cch = LoadStringA(GetModuleHandleA(nullptr), nID, buffer, sizeof(buffer));
-    return std::string(buffer, cch > 0 ? static_cast<size_t>(cch) : 0);
+    wchar_t buffer[4100];
+    int cch = LoadStringW(GetModuleHandleW(nullptr), nID, buffer, static_cast<int>(std::size(buffer)));
+    return Narrow(std::wstring_view(buffer, cch > 0 ? static_cast<size_t>(cch) : 0));
 }
 
 std::string LoadResStringWith(UINT nID, const std::vector<std::string>& values)
@@ -97,7 +100,7 @@ int FwMessageBox(const std::string& strText, UINT nType)
         if (hPopup && IsWindowVisible(hPopup) && IsWindowEnabled(hPopup))
             hOwner = hPopup;
     }
-    return MessageBoxA(hOwner, strText.c_str(), caption.c_str(), nType);
+    return MessageBoxW(hOwner, Widen(strText).c_str(), Widen(caption).c_str(), nType);
 }
 
 int FwMessageBox(UINT nIDPrompt, UINT nType) { return FwMessageBox(LoadResString(nIDPrompt), nType); }
@@ -127,13 +130,13 @@ bool FwPromptSaveFileName(const char* pszFilter, const char* pszDefExt, std::str
 bool FwChooseColour(COLORREF& crColour)
 {
     static COLORREF s_custom[16] = {};
-    CHOOSECOLORA cc = {};
+    CHOOSECOLORW cc = {};
     cc.lStructSize = sizeof(cc);
     cc.hwndOwner = MainWindow();
     cc.rgbResult = crColour;
     cc.lpCustColors = s_custom;
     cc.Flags = CC_RGBINIT;
-    if (!ChooseColorA(&cc))
+    if (!ChooseColorW(&cc))
         return false;
     crColour = cc.rgbResult;
     return true;

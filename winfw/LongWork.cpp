@@ -97,7 +97,7 @@ void FwRunLongWork(const std::function<void(CProgress& progress)>& work, const C
             }
             done = true;
             // Wakes the waiting loop at once.
-            PostThreadMessageA(dwThisThread, WM_NULL, 0, 0);
+            PostThreadMessageW(dwThisThread, WM_NULL, 0, 0);
         });
     }
     catch (const std::system_error&)
@@ -115,7 +115,7 @@ void FwRunLongWork(const std::function<void(CProgress& progress)>& work, const C
         // Woken by any message, and a few times a second for the bar.
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
         MSG msg;
-        while (!done && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        while (!done && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
         {
             if (msg.message == WM_QUIT)
             {
@@ -135,7 +135,7 @@ void FwRunLongWork(const std::function<void(CProgress& progress)>& work, const C
             if (IsInput(msg.message))
                 continue;
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
         busy.Show(progress.Permille(), options);
         SetCursor(hWait);
@@ -144,7 +144,7 @@ void FwRunLongWork(const std::function<void(CProgress& progress)>& work, const C
     if (bQuit)
         PostQuitMessage(static_cast<int>(quitCode));
     if (hClosing)
-        PostMessageA(hClosing, WM_CLOSE, 0, 0);
+        PostMessageW(hClosing, WM_CLOSE, 0, 0);
     if (error)
         std::rethrow_exception(error);
 }

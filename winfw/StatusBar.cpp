@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "winfw/FwIds.h"
+#include "winbase/Wide.h"
 
 namespace
 {
@@ -33,8 +34,8 @@ BOOL CStatusBar::Create(HWND hParent, DWORD dwStyle, UINT nID)
 {
     // The placement bits are ours; the control itself sits at the bottom.
     DWORD style = (dwStyle & (WS_CHILD | WS_VISIBLE)) | SBARS_SIZEGRIP | CCS_BOTTOM;
-    m_hWnd = CreateWindowExA(0, STATUSCLASSNAMEA, "", style, 0, 0, 0, 0, hParent,
-                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), GetModuleHandleA(nullptr), nullptr);
+    m_hWnd = CreateWindowExW(0, STATUSCLASSNAMEW, L"", style, 0, 0, 0, 0, hParent,
+                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), GetModuleHandleW(nullptr), nullptr);
     return m_hWnd != nullptr;
 }
 
@@ -46,7 +47,7 @@ BOOL CStatusBar::SetIndicators(const UINT* pIDs, int nCount)
     m_shown.assign(m_ids.size(), -1);
     RecalcPanes();
     UpdateIndicators();
-    return static_cast<int>(SendMessageA(m_hWnd, SB_GETPARTS, 0, 0)) == nCount;
+    return static_cast<int>(SendMessageW(m_hWnd, SB_GETPARTS, 0, 0)) == nCount;
 }
 
 void CStatusBar::RecalcPanes()
@@ -56,15 +57,15 @@ void CStatusBar::RecalcPanes()
     RECT rc;
     GetClientRect(m_hWnd, &rc);
     HDC hDC = GetDC(m_hWnd);
-    HGDIOBJ hOld = SelectObject(hDC, reinterpret_cast<HGDIOBJ>(SendMessageA(m_hWnd, WM_GETFONT, 0, 0)));
+    HGDIOBJ hOld = SelectObject(hDC, reinterpret_cast<HGDIOBJ>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
     std::vector<int> widths(m_ids.size());
     int sumIndicators = 0;
     for (size_t i = 1; i < m_ids.size(); ++i)
     {
         const Indicator* indicator = FindIndicator(m_ids[i]);
         SIZE extent = {0, 0};
-        const char* pszText = indicator ? indicator->pszText : "MMMM";
-        GetTextExtentPoint32A(hDC, pszText, lstrlenA(pszText), &extent);
+        const std::wstring text = Widen(indicator ? indicator->pszText : "MMMM");
+        GetTextExtentPoint32W(hDC, text.c_str(), static_cast<int>(text.size()), &extent);
         widths[i] = extent.cx + 12;
         sumIndicators += widths[i];
     }
@@ -82,14 +83,14 @@ void CStatusBar::RecalcPanes()
     edges[0] = right > 0 ? right : 0;
     if (m_ids.size() > 1)
         edges.back() = -1;
-    SendMessageA(m_hWnd, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+    SendMessageW(m_hWnd, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
     PlaceProgress();
 }
 
 void CStatusBar::PlaceProgress()
 {
     RECT pane;
-    if (!m_hProgress || !SendMessageA(m_hWnd, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&pane)))
+    if (!m_hProgress || !SendMessageW(m_hWnd, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&pane)))
         return;
     // A third of the pane, at most 240 pixels, inside its border.
     const int width = std::min(240, static_cast<int>(pane.right - pane.left) / 3);
@@ -102,16 +103,16 @@ void CStatusBar::ShowProgress(BOOL bShow)
         return;
     if (bShow && !m_hProgress)
     {
-        m_hProgress = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | PBS_SMOOTH, 0, 0, 0, 0, m_hWnd,
+        m_hProgress = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | PBS_SMOOTH, 0, 0, 0, 0, m_hWnd,
                                       reinterpret_cast<HMENU>(static_cast<UINT_PTR>(ID_STATUS_PROGRESS)),
-                                      GetModuleHandleA(nullptr), nullptr);
+                                      GetModuleHandleW(nullptr), nullptr);
         if (!m_hProgress)
             return;
-        SendMessageA(m_hProgress, PBM_SETRANGE32, 0, 1000);
+        SendMessageW(m_hProgress, PBM_SETRANGE32, 0, 1000);
     }
     if (!m_hProgress)
         return;
-    SendMessageA(m_hProgress, PBM_SETPOS, 0, 0);
+    SendMessageW(m_hProgress, PBM_SETPOS, 0, 0);
     PlaceProgress();
     ShowWindow(m_hProgress, bShow ? SW_SHOWNA : SW_HIDE);
     UpdateWindow(m_hWnd);
@@ -119,16 +120,16 @@ void CStatusBar::ShowProgress(BOOL bShow)
 
 void CStatusBar::SetProgress(int nPermille)
 {
-    if (m_hProgress && static_cast<int>(SendMessageA(m_hProgress, PBM_GETPOS, 0, 0)) != nPermille)
+    if (m_hProgress && static_cast<int>(SendMessageW(m_hProgress, PBM_GETPOS, 0, 0)) != nPermille)
     {
-        SendMessageA(m_hProgress, PBM_SETPOS, static_cast<WPARAM>(nPermille), 0);
+        SendMessageW(m_hProgress, PBM_SETPOS, static_cast<WPARAM>(nPermille), 0);
         UpdateWindow(m_hProgress);
     }
 }
 
 void CStatusBar::SetPaneText(int nIndex, const char* pszText)
 {
-    SendMessageA(m_hWnd, SB_SETTEXTA, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(pszText));
+    SendMessageW(m_hWnd, SB_SETTEXTW, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(Widen(pszText).c_str()));
 }
 
 void CStatusBar::UpdateIndicators()

@@ -176,7 +176,7 @@ void CToolDialog::RestorePlacement()
     // onto the nearest one.
     MONITORINFO info = {};
     info.cbSize = sizeof(info);
-    if (GetMonitorInfoA(MonitorFromRect(&rc, MONITOR_DEFAULTTONEAREST), &info))
+    if (GetMonitorInfoW(MonitorFromRect(&rc, MONITOR_DEFAULTTONEAREST), &info))
     {
         const RECT& work = info.rcWork;
         const int cx = std::min<LONG>(rc.right - rc.left, work.right - work.left);

@@ -13,6 +13,7 @@
 #include "winfw/Registry.h"
 #include "winbase/Registry.h"
 #include "winfw/StatusBar.h"
+#include "winbase/Wide.h"
 
 namespace
 {
@@ -22,20 +23,9 @@ const char kRecentFileSection[] = "Recent File List";
 
 std::string ModulePath()
 {
-    char path[MAX_PATH * 4] = {};
-    DWORD cch = GetModuleFileNameA(nullptr, path, sizeof(path));
-    return std::string(path, cch);
-}
-
-std::string Narrow(const wchar_t* pszWide)
-{
-    int cb = WideCharToMultiByte(CP_ACP, 0, pszWide, -1, nullptr, 0, nullptr, nullptr);
-    if (cb <= 0)
-        return std::string();
-    std::string text(static_cast<size_t>(cb), '\0');
-    WideCharToMultiByte(CP_ACP, 0, pszWide, -1, &text[0], cb, nullptr, nullptr);
-    text.resize(static_cast<size_t>(cb - 1));
-    return text;
+    wchar_t path[MAX_PATH * 4] = {};
+    DWORD cch = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+    return Narrow(std::wstring_view(path, cch));
 }
 }
 
@@ -55,10 +45,11 @@ void ReportUnexpectedException()
     catch (...)
     {
     }
-    MessageBoxA(nullptr, pszText, g_pApp ? g_pApp->GetAppName().c_str() : "", MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxW(nullptr, Widen(pszText).c_str(), Widen(g_pApp ? g_pApp->GetAppName() : "").c_str(),
+                MB_OK | MB_ICONEXCLAMATION);
 }
 
-CWinApp::CWinApp() : m_hInstance(GetModuleHandleA(nullptr)), m_strAppName(PathStem(ModulePath()))
+CWinApp::CWinApp() : m_hInstance(GetModuleHandleW(nullptr)), m_strAppName(PathStem(ModulePath()))
 {
     g_pApp = this;
     INITCOMMONCONTROLSEX icc = {sizeof(icc),
@@ -102,7 +93,7 @@ void CWinApp::AddToRecentFileList(const std::string& path)
 {
     if (m_nMaxMRU == 0)
         return;
-    auto same = [&path](const std::string& other) { return lstrcmpiA(other.c_str(), path.c_str()) == 0; };
+    auto same = [&path](const std::string& other) { return lstrcmpiW(Widen(other).c_str(), Widen(path).c_str()) == 0; };
     m_recentFiles.erase(std::remove_if(m_recentFiles.begin(), m_recentFiles.end(), same), m_recentFiles.end());
     m_recentFiles.insert(m_recentFiles.begin(), path);
     if (m_recentFiles.size() > m_nMaxMRU)
@@ -123,7 +114,7 @@ void CWinApp::SaveRecentFileList() const
         if (i < m_recentFiles.size())
             SetRegString(key.Get(), name.c_str(), m_recentFiles[i]);
         else
-            RegDeleteValueA(key.Get(), name.c_str());
+            RegDeleteValueW(key.Get(), Widen(name).c_str());
     }
 }
 
@@ -134,7 +125,7 @@ int CWinApp::GetProfileInt(const char* pszSection, const char* pszEntry, int nDe
     UniqueRegKey key = OpenRegKey(HKEY_CURRENT_USER, (GetProfileKeyPath() + "\\" + pszSection).c_str());
     DWORD value = 0, type = 0, cb = sizeof(value);
     if (!key ||
-        RegQueryValueExA(key.Get(), pszEntry, nullptr, &type, reinterpret_cast<BYTE*>(&value), &cb) != ERROR_SUCCESS ||
+        RegQueryValueExW(key.Get(), Widen(pszEntry).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &cb) != ERROR_SUCCESS ||
         type != REG_DWORD || cb != sizeof(value))
         return nDefault;
     return static_cast<int>(value);
@@ -146,7 +137,7 @@ BOOL CWinApp::WriteProfileInt(const char* pszSection, const char* pszEntry, int 
         return FALSE;
     UniqueRegKey key = CreateRegKey(HKEY_CURRENT_USER, (GetProfileKeyPath() + "\\" + pszSection).c_str());
     const DWORD value = static_cast<DWORD>(nValue);
-    return key && RegSetValueExA(key.Get(), pszEntry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+    return key && RegSetValueExW(key.Get(), Widen(pszEntry).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                                  sizeof(value)) == ERROR_SUCCESS;
 }
 
@@ -171,7 +162,7 @@ void CWinApp::EnableModelessWindows(bool bEnable)
 void CWinApp::AddDocTemplate(std::unique_ptr<CSingleDocTemplate> pTemplate)
 {
     m_pDocTemplate = std::move(pTemplate);
-    m_hAccel = LoadAcceleratorsA(m_hInstance, MAKEINTRESOURCEA(m_pDocTemplate->GetResourceID()));
+    m_hAccel = LoadAcceleratorsW(m_hInstance, MAKEINTRESOURCEW(m_pDocTemplate->GetResourceID()));
 }
 
 void CWinApp::RegisterShellFileTypes(BOOL)
@@ -270,18 +261,18 @@ bool CWinApp::PreTranslateMessage(MSG* pMsg)
     if (!hMain || pMsg->message < WM_KEYFIRST || pMsg->message > WM_KEYLAST)
         return false;
     if (pMsg->hwnd == hMain || IsChild(hMain, pMsg->hwnd))
-        return m_hAccel && TranslateAcceleratorA(hMain, m_hAccel, pMsg) != 0;
+        return m_hAccel && TranslateAcceleratorW(hMain, m_hAccel, pMsg) != 0;
     for (HWND hWnd : m_modelessWindows)
     {
         if (pMsg->hwnd != hWnd && !IsChild(hWnd, pMsg->hwnd))
             continue;
         // The program's keys (Undo, Redo, Open...) work from a tool window
         // too, except where the user types text: an edit keeps its own.
-        char cls[16] = {};
-        GetClassNameA(pMsg->hwnd, cls, sizeof(cls));
-        if (lstrcmpiA(cls, "Edit") != 0 && m_hAccel && TranslateAcceleratorA(hMain, m_hAccel, pMsg))
+        wchar_t cls[16] = {};
+        GetClassNameW(pMsg->hwnd, cls, static_cast<int>(std::size(cls)));
+        if (lstrcmpiW(cls, L"Edit") != 0 && m_hAccel && TranslateAcceleratorW(hMain, m_hAccel, pMsg))
             return true;
-        return IsDialogMessageA(hWnd, pMsg) != FALSE;
+        return IsDialogMessageW(hWnd, pMsg) != FALSE;
     }
     return false;
 }
@@ -289,14 +280,14 @@ bool CWinApp::PreTranslateMessage(MSG* pMsg)
 void CWinApp::PumpWaitingMessages()
 {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
     {
         if (msg.message == WM_QUIT)
             continue;
         if (!PreTranslateMessage(&msg))
         {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
     }
     if (m_pMainWnd)
@@ -309,15 +300,15 @@ int CWinApp::Run()
     MSG msg = {};
     for (;;)
     {
-        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1)
             break;
         if (!PreTranslateMessage(&msg))
         {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
-        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && m_pMainWnd)
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) && m_pMainWnd)
             if (CStatusBar* pBar = m_pMainWnd->GetMessageBar())
                 pBar->UpdateIndicators();
     }

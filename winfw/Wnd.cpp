@@ -2,6 +2,7 @@
 
 #include "winfw/LongWork.h"
 #include "winfw/WinApp.h"
+#include "winbase/Wide.h"
 
 CWnd::~CWnd() { DestroyWindow(); }
 
@@ -14,26 +15,27 @@ void CWnd::DestroyWindow()
 
 void CWnd::RegisterClassOnce(const char* pszClass, UINT style, HCURSOR hCursor, HBRUSH hBackground, HICON hIcon)
 {
-    WNDCLASSA existing;
-    HINSTANCE hInstance = GetModuleHandleA(nullptr);
-    if (GetClassInfoA(hInstance, pszClass, &existing))
+    const std::wstring className = Widen(pszClass);
+    WNDCLASSW existing;
+    HINSTANCE hInstance = GetModuleHandleW(nullptr);
+    if (GetClassInfoW(hInstance, className.c_str(), &existing))
         return;
-    WNDCLASSA wc = {};
+    WNDCLASSW wc = {};
     wc.style = style;
     wc.lpfnWndProc = StaticWndProc;
     wc.hInstance = hInstance;
     wc.hCursor = hCursor;
     wc.hbrBackground = hBackground;
     wc.hIcon = hIcon;
-    wc.lpszClassName = pszClass;
-    RegisterClassA(&wc);
+    wc.lpszClassName = className.c_str();
+    RegisterClassW(&wc);
 }
 
 BOOL CWnd::CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszTitle, DWORD dwStyle, int x, int y, int cx,
                     int cy, HWND hParent, HMENU hMenu)
 {
-    HWND hWnd = CreateWindowExA(dwExStyle, pszClass, pszTitle, dwStyle, x, y, cx, cy, hParent, hMenu,
-                                GetModuleHandleA(nullptr), this);
+    HWND hWnd = CreateWindowExW(dwExStyle, Widen(pszClass).c_str(), Widen(pszTitle ? pszTitle : "").c_str(), dwStyle, x,
+                                y, cx, cy, hParent, hMenu, GetModuleHandleW(nullptr), this);
     if (!hWnd)
     {
         m_hWnd = nullptr;
@@ -47,7 +49,7 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) { return De
 
 LRESULT CWnd::Default(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return DefWindowProcA(m_hWnd, message, wParam, lParam);
+    return DefWindowProcW(m_hWnd, message, wParam, lParam);
 }
 
 LRESULT CALLBACK CWnd::StaticWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -55,17 +57,17 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND hWnd, UINT message, WPARAM wParam, LPA
     CWnd* pWnd;
     if (message == WM_NCCREATE)
     {
-        pWnd = static_cast<CWnd*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pWnd));
+        pWnd = static_cast<CWnd*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pWnd));
         if (pWnd)
             pWnd->m_hWnd = hWnd;
     }
     else
     {
-        pWnd = reinterpret_cast<CWnd*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+        pWnd = reinterpret_cast<CWnd*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
     }
     if (!pWnd)
-        return DefWindowProcA(hWnd, message, wParam, lParam);
+        return DefWindowProcW(hWnd, message, wParam, lParam);
     // Long work keeps the wait cursor over every window of ours.
     if (message == WM_SETCURSOR && FwIsBusy())
     {
@@ -86,7 +88,7 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND hWnd, UINT message, WPARAM wParam, LPA
     }
     if (message == WM_NCDESTROY)
     {
-        SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
         pWnd->m_hWnd = nullptr;
     }
     return result;
@@ -94,9 +96,9 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND hWnd, UINT message, WPARAM wParam, LPA
 
 std::string GetWindowString(HWND hWnd)
 {
-    int cch = GetWindowTextLengthA(hWnd);
-    std::string text(static_cast<size_t>(cch) + 1, '\0');
-    cch = GetWindowTextA(hWnd, &text[0], cch + 1);
+    int cch = GetWindowTextLengthW(hWnd);
+    std::wstring text(static_cast<size_t>(cch) + 1, L'\0');
+    cch = GetWindowTextW(hWnd, &text[0], cch + 1);
     text.resize(static_cast<size_t>(cch > 0 ? cch : 0));
-    return text;
+    return Narrow(text);
 }

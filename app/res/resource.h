@@ -363,3 +363,5 @@
 #define IDS_EDIT_TRACE_LINE      851
 #define IDS_TRACE_HINT           852
 #define IDS_NO_NEIGHBOUR_STRETCH 853
+// Names in any script
+#define IDS_SHAPE_FILES_UTF8     950

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/io/Path.h"
+#include "core/shape/CodePage.h"
 #include "core/shape/ByteOrder.h"
 #include "core/shape/ShapeFile.h"
 
@@ -39,9 +40,31 @@ void PutId(unsigned char* p, int nId)
     } while (nId > 0 && i > 0);
 }
 
+// How many bytes of a name of cb bytes fit the field: a UTF-8 name is cut
+// before a character that does not fit whole, as GDAL cuts it.
+size_t FittingBytes(const std::string& name, unsigned nCodePage)
+{
+    size_t cb = name.size() < size_t(kNameWidth) ? name.size() : size_t(kNameWidth);
+    if (nCodePage == kCodePageUtf8 && cb < name.size())
+        while (cb > 0 && (static_cast<unsigned char>(name[cb]) & 0xC0) == 0x80)
+            --cb;
+    return cb;
+}
+
 }   // namespace
 
-bool CShapeFile::WriteAttributeTable(CFileWriter& sink, const CShapeBounds& summary) const
+unsigned NewTableCodePage(const CShapeArray& shapes, unsigned nAnsiCodePage, bool bUtf8Asked)
+{
+    if (bUtf8Asked || !nAnsiCodePage)
+        return kCodePageUtf8;
+    for (int i = 0; i < shapes.GetSize(); ++i)
+        if (!FitsCodePage(shapes.GetAt(i).m_strName, nAnsiCodePage))
+            return kCodePageUtf8;
+    return nAnsiCodePage;
+}
+
+bool CShapeFile::WriteAttributeTable(CFileWriter& sink, const CShapeBounds& summary,
+                                     const CShapeSideFiles& sideFiles) const
 {
     if (m_shapes.GetSize() > kLargestId)
         return false;
@@ -64,12 +87,14 @@ bool CShapeFile::WriteAttributeTable(CFileWriter& sink, const CShapeBounds& summ
     unsigned char record[kRecordSize];
     for (int i = 0; i < m_shapes.GetSize(); ++i)
     {
-        const std::string& name = m_shapes.GetAt(i).m_strName;
+        const std::string& held = m_shapes.GetAt(i).m_strName;
+        const bool bConvert = sideFiles.nNameCodePage && sideFiles.nNameCodePage != sideFiles.nCodePage;
+        const std::string name = bConvert ? ConvertCodePage(held, sideFiles.nNameCodePage, sideFiles.nCodePage) : held;
         record[0] = ' ';   // not deleted
         PutId(record + 1, i + 1);
-        // Bytes of the stored text as they are; a longer name is cut after
-        // its 32nd byte, a shorter one padded with spaces.
-        const size_t cbName = name.size() < size_t(kNameWidth) ? name.size() : size_t(kNameWidth);
+        // Bytes of the text in the table's code page; a longer name is cut
+        // after its 32nd byte, a shorter one padded with spaces.
+        const size_t cbName = FittingBytes(name, sideFiles.nCodePage);
         std::memcpy(record + 1 + kIdWidth, name.data(), cbName);
         std::memset(record + 1 + kIdWidth + cbName, ' ', kNameWidth - cbName);
         if (!sink.Write(record, sizeof record))
@@ -78,14 +103,15 @@ bool CShapeFile::WriteAttributeTable(CFileWriter& sink, const CShapeBounds& summ
     return sink.Write(&kEndOfFile, 1);
 }
 
-bool CShapeFile::WriteAttributes(const char* pszPath, const CShapeBounds& summary, CFileSystem& files) const
+bool CShapeFile::WriteAttributes(const char* pszPath, const CShapeBounds& summary, CFileSystem& files,
+                                 const CShapeSideFiles& sideFiles) const
 {
     try
     {
         CFileWriter sink(files.OpenForWriting(SideFileName(pszPath, ".dbf")));
         if (!sink.IsOpen())
             return false;
-        const bool written = WriteAttributeTable(sink, summary);
+        const bool written = WriteAttributeTable(sink, summary, sideFiles);
         return sink.Close() && written;
     }
     catch (...)

@@ -183,6 +183,16 @@ std::string DecodeToUtf8(const char* p, size_t cb, unsigned nCodePage)
     return out;
 }
 
+bool FitsCodePage(const std::string& utf8, unsigned nCodePage)
+{
+    if (nCodePage == kCodePageUtf8)
+        return true;
+    // A character the page lacks comes back from the round trip as '?'.
+    const std::string encoded = EncodeFromUtf8(utf8, nCodePage);
+    return DecodeToUtf8(encoded.data(), encoded.size(), nCodePage) ==
+           CheckedUtf8(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size());
+}
+
 std::string EncodeFromUtf8(const std::string& utf8, unsigned nCodePage)
 {
     if (nCodePage == kCodePageUtf8)

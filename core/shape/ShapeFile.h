@@ -34,10 +34,18 @@ struct CShapeSideFiles
     std::string strPrj;
     // The same system by its code, for formats that name it so (GeoPackage).
     CCrsRef crs;
-    // The Windows ANSI code page the names were typed in, named in the
-    // .cpg so that readers decode them; 0 writes no .cpg.
+    // The code page the table's names are written in, named in the .cpg
+    // so that readers decode them; 0 writes no .cpg.
     unsigned nCodePage = 0;
+    // The code page the names are held in (UTF-8 in the program); 0 when
+    // they are already in nCodePage and go to the table byte for byte.
+    unsigned nNameCodePage = 0;
 };
+
+// The code page a new table is written in: the system's ANSI page when
+// every name fits it and UTF-8 was not asked for, UTF-8 otherwise. Names
+// are held in UTF-8.
+unsigned NewTableCodePage(const CShapeArray& shapes, unsigned nAnsiCodePage, bool bUtf8Asked);
 
 // The text of a .cpg for a Windows code page: the bare number ("1252"), as
 // GDAL and ArcGIS write it; "UTF-8" for 65001, the name readers know.
@@ -102,6 +110,7 @@ public:
     // The .dbf beside pszPath with the fields ID and NAME, one record per
     // shape; summary.m_nParts is the record count of the header.
     bool WriteAttributes(const char* pszPath, const CShapeBounds& summary,
-                         CFileSystem& files = StdioFileSystem()) const;
-    bool WriteAttributeTable(CFileWriter& sink, const CShapeBounds& summary) const;
+                         CFileSystem& files = StdioFileSystem(), const CShapeSideFiles& sideFiles = CShapeSideFiles()) const;
+    bool WriteAttributeTable(CFileWriter& sink, const CShapeBounds& summary,
+                             const CShapeSideFiles& sideFiles = CShapeSideFiles()) const;
 };

@@ -5,8 +5,23 @@
 
 #include <cstring>
 
+#include "winbase/Wide.h"
+
 namespace postinst
 {
+namespace
+{
+// The engine hands this library its paths in the system's ANSI code page;
+// the registry helpers take UTF-8.
+std::string Utf8FromAnsi(const std::string& ansi)
+{
+    const int cch = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(cch > 0 ? cch : 0), L'\0');
+    if (cch > 0)
+        MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0], cch);
+    return Narrow(wide);
+}
+}   // namespace
 
 const char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TAVO.EXE";
 
@@ -22,7 +37,7 @@ void RegisterFileType(const std::string& programPath)
         if (key)
             key = CreateRegKey(key.Get(), child, KEY_ALL_ACCESS);
     if (key)
-        SetRegString(key.Get(), nullptr, TvmOpenCommand(programPath));
+        SetRegString(key.Get(), nullptr, Utf8FromAnsi(TvmOpenCommand(programPath)));
 }
 
 bool FindInstallDir(std::string& installDir)

@@ -3,12 +3,14 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <new>
 #include <sstream>
 
 #include "winfw/FwIds.h"
 #include "tests/win/app/DocTestAccess.h"
+#include "winbase/Wide.h"
 
 AppSession::AppSession(std::vector<std::string> args, std::vector<gui::ModalScript::Answer> startAnswers)
 {
@@ -132,20 +134,20 @@ std::string CopyFixture(const std::string& fixture, const std::string& folder, c
                         bool withPointFile)
 {
     std::string target = folder + "\\" + newName;
-    CopyFileA(gui::FixturePath(fixture).c_str(), target.c_str(), FALSE);
+    CopyFileW(Widen(gui::FixturePath(fixture)).c_str(), Widen(target).c_str(), FALSE);
     std::string pointFile = target.substr(0, target.rfind('.')) + ".tvg";
-    DeleteFileA(pointFile.c_str());
+    DeleteFileW(Widen(pointFile).c_str());
     if (withPointFile)
     {
         std::string source = gui::FixturePath(fixture.substr(0, fixture.rfind('.')) + ".tvg");
-        CopyFileA(source.c_str(), pointFile.c_str(), FALSE);
+        CopyFileW(Widen(source).c_str(), Widen(pointFile).c_str(), FALSE);
     }
     return target;
 }
 
 std::string ReadWholeFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(std::filesystem::path(Widen(path)), std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
@@ -153,6 +155,6 @@ std::string ReadWholeFile(const std::string& path)
 
 void WriteWholeFile(const std::string& path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(std::filesystem::path(Widen(path)), std::ios::binary | std::ios::trunc);
     out << bytes;
 }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "winfw/WinApp.h"
+#include "winbase/Wide.h"
 
 namespace gui
 {
@@ -69,22 +70,22 @@ void Pump()
         return;
     }
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
     {
         if (msg.message == WM_QUIT)
             continue;
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
 }
 
 std::string Text(HWND hWnd)
 {
-    int cch = GetWindowTextLengthA(hWnd);
-    std::string text(static_cast<size_t>(cch) + 1, '\0');
-    cch = GetWindowTextA(hWnd, &text[0], cch + 1);
+    int cch = GetWindowTextLengthW(hWnd);
+    std::wstring text(static_cast<size_t>(cch) + 1, L'\0');
+    cch = GetWindowTextW(hWnd, &text[0], cch + 1);
     text.resize(static_cast<size_t>(std::max(cch, 0)));
-    return text;
+    return Narrow(text);
 }
 
 std::string ItemText(HWND hDialog, int nID) { return Text(GetDlgItem(hDialog, nID)); }
@@ -98,11 +99,11 @@ std::vector<std::string> ComboItems(HWND hDialog, int nID)
     int count = static_cast<int>(SendMessageA(hCombo, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i)
     {
-        int cch = static_cast<int>(SendMessageA(hCombo, CB_GETLBTEXTLEN, i, 0));
-        std::string item(static_cast<size_t>(std::max(cch, 0)) + 1, '\0');
-        SendMessageA(hCombo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&item[0]));
+        int cch = static_cast<int>(SendMessageW(hCombo, CB_GETLBTEXTLEN, i, 0));
+        std::wstring item(static_cast<size_t>(std::max(cch, 0)) + 1, L'\0');
+        SendMessageW(hCombo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&item[0]));
         item.resize(static_cast<size_t>(std::max(cch, 0)));
-        items.push_back(item);
+        items.push_back(Narrow(item));
     }
     return items;
 }
@@ -116,7 +117,7 @@ void AnswerFileDialog(HWND hDialog, const std::string& path)
 {
     for (int nID : {kFileNameCombo, kFileNameEdit})
         if (GetDlgItem(hDialog, nID))
-            SetDlgItemTextA(hDialog, nID, path.c_str());
+            SetDlgItemTextW(hDialog, nID, Widen(path).c_str());
     Click(hDialog, IDOK);
 }
 
@@ -278,13 +279,13 @@ int ListRows(HWND hList) { return static_cast<int>(SendMessageA(hList, LVM_GETIT
 
 std::string ListCell(HWND hList, int row, int column)
 {
-    char text[512] = {};
-    LVITEMA item = {};
+    wchar_t text[512] = {};
+    LVITEMW item = {};
     item.iSubItem = column;
     item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(hList, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
+    item.cchTextMax = static_cast<int>(std::size(text));
+    SendMessageW(hList, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return Narrow(text);
 }
 
 MenuState GetMenuState(HWND hFrame, UINT nID)
@@ -324,19 +325,19 @@ MenuState GetMenuState(HWND hFrame, UINT nID)
 std::string MenuText(HWND hFrame, UINT nID)
 {
     GetMenuState(hFrame, nID);   // sends the menu its WM_INITMENUPOPUP
-    char text[128] = {};
-    GetMenuStringA(GetMenu(hFrame), nID, text, sizeof text, MF_BYCOMMAND);
-    return text;
+    wchar_t text[128] = {};
+    GetMenuStringW(GetMenu(hFrame), nID, text, static_cast<int>(std::size(text)), MF_BYCOMMAND);
+    return Narrow(text);
 }
 
 std::string TempFolder(const std::string& name)
 {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    std::string folder = std::string(temp) + "quarvex-app-tests";
-    CreateDirectoryA(folder.c_str(), nullptr);
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    std::string folder = Narrow(temp) + "quarvex-app-tests";
+    CreateDirectoryW(Widen(folder).c_str(), nullptr);
     folder += "\\" + name;
-    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryW(Widen(folder).c_str(), nullptr);
     return folder;
 }
 
@@ -356,7 +357,7 @@ std::string OutputFolder(const char* pszVariable, const std::string& name)
     if (!pszOut || !*pszOut)
         return TempFolder(name);
     const std::string folder = WindowsPath(pszOut);
-    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryW(Widen(folder).c_str(), nullptr);
     return folder;
 }
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/res/resource.h"
+#include "winbase/Wide.h"
 
 namespace gui
 {
@@ -47,8 +48,8 @@ void MouseMove(HWND hView, POINT client) { Send(hView, WM_MOUSEMOVE, 0, client);
 
 void TypeText(HWND hTarget, const std::string& text)
 {
-    for (char ch : text)
-        PostMessageA(hTarget, WM_CHAR, static_cast<unsigned char>(ch), 1);
+    for (wchar_t ch : Widen(text))
+        PostMessageW(hTarget, WM_CHAR, ch, 1);
 }
 
 void PostKey(HWND hTarget, UINT nVirtualKey)
@@ -73,8 +74,8 @@ POINT ShowPixel(AppSession& session, int c, int r)
 ModalScript::Answer TypeCoordinates(const std::string& easting, const std::string& northing)
 {
     return [easting, northing](HWND hDialog) {
-        SetDlgItemTextA(hDialog, IDC_EASTING, easting.c_str());
-        SetDlgItemTextA(hDialog, IDC_NORTHING, northing.c_str());
+        SetDlgItemTextW(hDialog, IDC_EASTING, Widen(easting).c_str());
+        SetDlgItemTextW(hDialog, IDC_NORTHING, Widen(northing).c_str());
         Click(hDialog, IDC_ADD);
     };
 }
@@ -90,7 +91,7 @@ ModalScript::Answer ChooseShapeType(int nRadioID)
 ModalScript::Answer NameFeature(const std::string& name)
 {
     return [name](HWND hDialog) {
-        SetDlgItemTextA(hDialog, IDC_FEATURE_NAME, name.c_str());
+        SetDlgItemTextW(hDialog, IDC_FEATURE_NAME, Widen(name).c_str());
         Click(hDialog, IDOK);
     };
 }

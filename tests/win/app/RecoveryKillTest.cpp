@@ -20,6 +20,7 @@
 #include "tests/win/app/AppSession.h"
 #include "tests/win/app/MouseDriver.h"
 #include "winbase/Handles.h"
+#include "winbase/Wide.h"
 #include "winfw/FwIds.h"
 
 using gui::ModalScript;
@@ -35,7 +36,7 @@ struct Feature
 const Feature kFeatures[] = {
     {"lake", {{10, 10}, {40, 10}, {40, 30}}},
     {"wood", {{5, 40}, {20, 40}, {12, 20}}},
-    {"Br\xFC"
+    {"Br\xC3\xBC"
      "cke 7",
      {{50, 5}, {60, 5}, {60, 15}, {52, 20}}},
 };
@@ -163,7 +164,7 @@ TEST(Recovery, FeaturesOfAKilledProgramComeBackWithTheirNamesTypeAndVertices)
         PostMouse(hView, WM_LBUTTONUP, 0, feature.clicks.back());
         HWND hName = WaitForWindowOf(pid, "Add");
         ASSERT_TRUE(hName) << feature.name;
-        SetDlgItemTextA(hName, IDC_FEATURE_NAME, feature.name);
+        SetDlgItemTextW(hName, IDC_FEATURE_NAME, Widen(feature.name).c_str());
         PostMessageA(hName, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(WaitFor([&] { return !IsWindow(hName); }));
         ++finished;

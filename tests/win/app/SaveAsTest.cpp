@@ -172,8 +172,40 @@ TEST(SaveAs, CtrlSOffersTheShapefileOrAGeoPackageAndNeverTouchesTheImage)
     gui::PressKey(session.FrameWnd(), 'S', {VK_CONTROL});
     ASSERT_EQ(script.Seen().size(), 1u);
     EXPECT_EQ(title, "Save As");
-    EXPECT_EQ(filters, (std::vector<std::string>{"Shape Files", "GeoPackage"}));
+    EXPECT_EQ(filters, (std::vector<std::string>{"Shape Files", "GeoPackage", "Shape Files, names in UTF-8"}));
     EXPECT_EQ(ReadWholeFile(image), before);
+}
+
+// The third file type writes the names in UTF-8 even when they fit the
+// system's code page; the next Save As proposes it again, and the first
+// type goes back to the code page.
+TEST(SaveAs, Utf8TypeIsRememberedAndNamesThatFitGoInTheCodePageOtherwise)
+{
+    const std::string folder = gui::TempFolder("saveas-utf8");
+    AppSession session({CopyFixture("map.jpg", folder, "map.jpg")});
+    DigitiseOneFeature(session);
+    const struct
+    {
+        int proposedType, chosenType;
+        const char* cpg;
+    } saves[] = {{0, 2, "UTF-8"}, {2, 0, "1252"}, {0, 0, "1252"}};
+    for (const auto& save : saves)
+    {
+        int proposed = -1;
+        ModalScript script;
+        script.Then([&](HWND hDialog) {
+            proposed = static_cast<int>(SendDlgItemMessageW(hDialog, 0x470, CB_GETCURSEL, 0, 0));
+            SendDlgItemMessageW(hDialog, 0x470, CB_SETCURSEL, save.chosenType, 0);
+            SendMessageW(hDialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK),
+                         reinterpret_cast<LPARAM>(GetDlgItem(hDialog, 0x470)));
+            gui::AnswerFileDialog(hDialog, folder + "\\fields.shp");
+        });
+        script.Then(ModalScript::Press(IDOK));
+        session.Command(ID_FILE_SAVE_AS);
+        EXPECT_EQ(proposed, save.proposedType);
+        EXPECT_EQ(ReadWholeFile(folder + "\\fields.cpg"), save.cpg);
+        EXPECT_EQ(ReadWholeFile(folder + "\\fields.dbf").substr(29, 1), std::string(1, '\0'));
+    }
 }
 
 TEST(SaveAs, BeforeDigitisingWritesEmptyFilesOfThePolylineType)

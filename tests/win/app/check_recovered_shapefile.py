@@ -16,7 +16,7 @@ def main():
     folder = sys.argv[1]
     shp = os.path.join(folder, "recovered.shp")
     expected = []
-    with open(os.path.join(folder, "recovered.expected"), encoding="cp1252") as f:
+    with open(os.path.join(folder, "recovered.expected"), encoding="utf-8") as f:
         for line in f.read().splitlines():
             fields = line.split("|")
             expected.append((fields[0], [tuple(float(v) for v in p.split()) for p in fields[1:]]))
