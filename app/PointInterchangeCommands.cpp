@@ -221,7 +221,7 @@ void SaveScanWorldFile(CImageDoc& doc)
     if (!CanSaveScanWorldFile(session) || !ChosenFit(session, &geoRef))
         return;
     const std::string path = ScanWorldFileName(session.ImagePath());
-    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES &&
+    if (Win32Files().Exists(path) &&
         FwMessageBox(LoadResStringWith(IDS_WORLD_FILE_REPLACE, {path}), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     TellWritten(WriteWholeFile(Win32Files(), path, FormatScanWorldFile(geoRef.GetAffine())), path);
