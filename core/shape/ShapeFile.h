@@ -99,9 +99,10 @@ public:
     bool WriteIndex(const CShapeBounds& summary, const char* pszPath, const unsigned char* pHeader,
                     CFileSystem& files = StdioFileSystem()) const;
 
-    // The .dbf beside pszPath with the fields ID and NAME, one record per
-    // shape; summary.m_nParts is the record count of the header.
-    bool WriteAttributes(const char* pszPath, const CShapeBounds& summary,
-                         CFileSystem& files = StdioFileSystem()) const;
-    bool WriteAttributeTable(CFileWriter& sink, const CShapeBounds& summary) const;
+    // The .dbf beside pszPath with the fields ID and NAME, then the
+    // features' attribute fields (their text in nCodePage, 0 for UTF-8),
+    // one record per shape; summary.m_nParts is the record count of the header.
+    bool WriteAttributes(const char* pszPath, const CShapeBounds& summary, CFileSystem& files = StdioFileSystem(),
+                         unsigned nCodePage = 0) const;
+    bool WriteAttributeTable(CFileWriter& sink, const CShapeBounds& summary, unsigned nCodePage = 0) const;
 };

@@ -301,7 +301,7 @@ bool CShapeFile::WriteShapefile(const char* pszPath, ShapeType nShapeType, CFile
             return false;
         if (!WriteIndex(summary, pszPath, header, files))
             return false;
-        if (!WriteAttributes(pszPath, summary, files))
+        if (!WriteAttributes(pszPath, summary, files, sideFiles.nCodePage))
             return false;
         // Text without a line end, byte for byte what GDAL writes.
         if (sideFiles.nCodePage &&
