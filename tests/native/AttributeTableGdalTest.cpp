@@ -246,3 +246,32 @@ for f in l: print([f.GetField(i) for i in range(d.GetFieldCount())])' )";
               "[1, 'Contour', -1250, 12.125, '2024/02/29', '\xC3\xA9t\xC3\xA9']\n"
               "[2, 'Blank', None, None, None, None]\n");
 }
+
+TEST(AttributeTable, ANameFieldAddedByASaveTakesTheNamesOfTheNextSave)
+{
+    ScratchDir dir;
+    std::filesystem::create_directories(dir.File("recovery"));
+    WriteFileBytes(dir.File("in.geojson"), R"({"type": "FeatureCollection", "features": [
+{"type": "Feature", "properties": {"height": 1}, "geometry": {"type": "LineString", "coordinates": [[100, 900], [200, 800]]}}]})");
+    int exitCode;
+    const std::string shp = dir.File("plain.shp");
+    const std::string made =
+        RunTool("ogr2ogr -f 'ESRI Shapefile' '" + shp + "' '" + dir.File("in.geojson") + "'", &exitCode);
+    ASSERT_EQ(exitCode, 0) << made;
+    CImageSession session(StdioFileSystem());
+    session.BeginOpen();
+    (void)session.Open(Opening(dir));
+    CShapefileLayer layer;
+    ASSERT_TRUE(ReadShapefileLayer(shp, StdioFileSystem(), &layer).Ok());
+    ASSERT_TRUE(session.OpenFeatures(shp, std::move(layer)).bDone);
+    for (const char* name : {"first", "second"})
+    {
+        ASSERT_TRUE(session.RenameFeature(0, name).bDone);
+        CShapeFile shapeFile = session.ShapeFile();
+        ASSERT_TRUE(shapeFile.SaveAs(shp.c_str(), session.ShapeType(), CShapeSideFiles(), StdioFileSystem()));
+        session.SaveSucceeded(shp);
+        const std::string dump = RunTool("ogrinfo -q -al '" + shp + "'");
+        EXPECT_NE(dump.find(std::string("NAME (String) = ") + name), std::string::npos) << dump;
+        EXPECT_NE(dump.find("height (Integer) = 1"), std::string::npos) << dump;
+    }
+}
