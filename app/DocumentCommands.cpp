@@ -41,6 +41,10 @@ unsigned EditNameStringId(EditName name)
         {EditName::MoveVertex, IDS_EDIT_MOVE_VERTEX},
         {EditName::InsertVertex, IDS_EDIT_INSERT_VERTEX},
         {EditName::DeleteVertex, IDS_EDIT_DELETE_VERTEX},
+        {EditName::EditValue, IDS_EDIT_EDIT_VALUE},
+        {EditName::AddField, IDS_EDIT_ADD_FIELD},
+        {EditName::RemoveField, IDS_EDIT_REMOVE_FIELD},
+        {EditName::ChangeField, IDS_EDIT_CHANGE_FIELD},
     };
     for (const auto& entry : kNames)
         if (entry.name == name)
