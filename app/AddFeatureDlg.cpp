@@ -32,19 +32,18 @@ BOOL CAddFeatureDlg::OnInitDialog()
 void CAddFeatureDlg::AddFieldBoxes()
 {
     const std::vector<CAttributeField>& fields = m_pSession->Features().Fields();
-    m_nFieldBoxes = static_cast<int>(fields.size() < size_t(kFeatureDialogFields) ? fields.size()
-                                                                                   : size_t(kFeatureDialogFields));
+    m_nFieldBoxes =
+        static_cast<int>(fields.size() < size_t(kFeatureDialogFields) ? fields.size() : size_t(kFeatureDialogFields));
     if (m_nFieldBoxes == 0)
         return;
     m_values.resize(fields.size());
     const HFONT hFont = reinterpret_cast<HFONT>(SendMessageA(m_hWnd, WM_GETFONT, 0, 0));
     auto place = [&](const char* pszClass, const std::string& text, DWORD exStyle, DWORD style, int id, RECT units) {
         MapDialogRect(m_hWnd, &units);
-        HWND hControl = CreateWindowExA(exStyle, pszClass, text.c_str(),
-                                        WS_CHILD | WS_VISIBLE | style, units.left, units.top,
-                                        units.right - units.left, units.bottom - units.top, m_hWnd,
-                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
-                                        nullptr);
+        HWND hControl =
+            CreateWindowExA(exStyle, pszClass, text.c_str(), WS_CHILD | WS_VISIBLE | style, units.left, units.top,
+                            units.right - units.left, units.bottom - units.top, m_hWnd,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
         SendMessageA(hControl, WM_SETFONT, reinterpret_cast<WPARAM>(hFont), FALSE);
         return hControl;
     };
@@ -54,8 +53,8 @@ void CAddFeatureDlg::AddFieldBoxes()
         const int top = kRowTop + k * kRowHeight;
         place("STATIC", ShownValue(fields[k].def.strName) + ":", 0, SS_NOPREFIX, IDC_FEATURE_FIELD_LABEL + k,
               RECT{7, top + 2, 55, top + 11});
-        HWND hBox = place("EDIT", ShownValue(m_values[k]), WS_EX_CLIENTEDGE, ES_AUTOHSCROLL | WS_TABSTOP, IDC_FEATURE_FIELD_VALUE + k,
-                          RECT{57, top, 117, top + 12});
+        HWND hBox = place("EDIT", ShownValue(m_values[k]), WS_EX_CLIENTEDGE, ES_AUTOHSCROLL | WS_TABSTOP,
+                          IDC_FEATURE_FIELD_VALUE + k, RECT{57, top, 117, top + 12});
         // Tab goes from the name down the boxes, then to the buttons.
         SetWindowPos(hBox, hAfter, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         hAfter = hBox;

@@ -48,12 +48,9 @@ unsigned TypeName(ShapeType nShapeType)
 // How each control follows a resize: the list takes the change, the
 // buttons and the line beside them move down with its bottom edge.
 const CToolDialog::LayoutRule kLayout[] = {
-    {IDC_FEATURES_LIST, true, true, false, false},
-    {IDC_FEATURES_RENAME, false, false, false, true},
-    {IDC_FEATURES_DELETE, false, false, false, true},
-    {IDC_FEATURES_ADD_FIELD, false, false, false, true},
-    {IDC_FEATURES_FIELD, false, false, false, true},
-    {IDC_FEATURES_REMOVE_FIELD, false, false, false, true},
+    {IDC_FEATURES_LIST, true, true, false, false},    {IDC_FEATURES_RENAME, false, false, false, true},
+    {IDC_FEATURES_DELETE, false, false, false, true}, {IDC_FEATURES_ADD_FIELD, false, false, false, true},
+    {IDC_FEATURES_FIELD, false, false, false, true},  {IDC_FEATURES_REMOVE_FIELD, false, false, false, true},
     {IDC_FEATURES_SUMMARY, true, false, false, true},
 };
 }   // namespace
@@ -170,8 +167,8 @@ int CFeaturesWnd::CurrentField() const
 
 void CFeaturesWnd::SetCurrentColumn(int nColumn)
 {
-    if (nColumn == kNameColumn || (nColumn >= kFirstFieldColumn &&
-                                   nColumn < kFirstFieldColumn + static_cast<int>(m_fieldTitles.size())))
+    if (nColumn == kNameColumn ||
+        (nColumn >= kFirstFieldColumn && nColumn < kFirstFieldColumn + static_cast<int>(m_fieldTitles.size())))
         m_nColumn = nColumn;
     UpdateButtons();
 }
@@ -211,8 +208,8 @@ void CFeaturesWnd::EditCell(int nField)
     if (!SendMessageA(hList, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&cell)))
         return;
     const std::string text = ShownValue(pDoc->Session().Features().GetAt(row).Value(nField));
-    m_hEditor = CreateWindowExA(0, "EDIT", text.c_str(), WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL,
-                                cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top, hList,
+    m_hEditor = CreateWindowExA(0, "EDIT", text.c_str(), WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, cell.left,
+                                cell.top, cell.right - cell.left, cell.bottom - cell.top, hList,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FEATURES_CELL)),
                                 GetModuleHandleA(nullptr), nullptr);
     if (!m_hEditor)
@@ -445,12 +442,8 @@ bool CFeaturesWnd::OnNotify(NMHDR* pNMHDR, LRESULT* pResult)
         {
         case VK_DELETE: DeleteSelectedFeature(); break;
         case VK_F2: EditCurrent(); break;
-        case VK_LEFT:
-            SetCurrentColumn(CurrentField() > 0 ? m_nColumn - 1 : kNameColumn);
-            break;
-        case VK_RIGHT:
-            SetCurrentColumn(CurrentField() >= 0 ? m_nColumn + 1 : kFirstFieldColumn);
-            break;
+        case VK_LEFT: SetCurrentColumn(CurrentField() > 0 ? m_nColumn - 1 : kNameColumn); break;
+        case VK_RIGHT: SetCurrentColumn(CurrentField() >= 0 ? m_nColumn + 1 : kFirstFieldColumn); break;
         }
         *pResult = 0;
         return true;

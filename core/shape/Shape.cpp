@@ -126,7 +126,7 @@ std::vector<FieldValue> CShapeArray::NewFeatureValues() const
     std::vector<FieldValue> values;
     for (size_t f = 0; f < m_fields.size(); ++f)
         values.push_back(m_fields[f].bReuseLast && !m_shapes.empty() ? m_shapes.back().Value(static_cast<int>(f))
-                                                                      : m_fields[f].defaultValue);
+                                                                     : m_fields[f].defaultValue);
     return values;
 }
 

@@ -37,7 +37,7 @@ const ValueCase kValueCases[] = {
     {kReal8_2, "3.5", 0, FieldValueError::None, "3.50", "    3.50"},
     {kReal8_2, "-1234.5", 0, FieldValueError::None, "-1234.50", "-1234.50"},
     {kReal8_2, "-12345.6", 0, FieldValueError::RealTooWide, nullptr, nullptr},   // 9 characters
-    {kReal8_2, "1.250", 0, FieldValueError::None, "1.25", "    1.25"},   // a zero at the end is no decimal
+    {kReal8_2, "1.250", 0, FieldValueError::None, "1.25", "    1.25"},           // a zero at the end is no decimal
     {kReal8_2, "1.255", 0, FieldValueError::TooManyDecimals, nullptr, nullptr},
     {kReal8_2, "1e3", 0, FieldValueError::None, "1000.00", " 1000.00"},
     {kReal8_2, "1,5", 0, FieldValueError::NotReal, nullptr, nullptr},   // "." whatever the locale

@@ -161,8 +161,8 @@ TEST(AttributeTable, EditsSurviveAKillAndGdalFindsOnlyThemInTheShapefileAndTheGe
         "added": {"CLASS": ["String", 12, 0], "LEVEL": ["Real", 6, 1]}, "count": 4,
         "values": [[1, "height", 250], [2, "CLASS", "track"], [0, "CLASS", null], [0, "LEVEL", null],
                    [3, "CLASS", "track"], [3, "LEVEL", 1.5], [3, "NAME", "Track"]]})";
-    std::string report = Python("check_attributes.py", "'" + dir.File("before.shp") + "' '" + shp + "' '" + edits + "'",
-                                &exitCode);
+    std::string report =
+        Python("check_attributes.py", "'" + dir.File("before.shp") + "' '" + shp + "' '" + edits + "'", &exitCode);
     EXPECT_EQ(exitCode, 0) << report;
 
     // The cells of the fields kept are the file's bytes, the layout rebuilt.
@@ -185,8 +185,8 @@ TEST(AttributeTable, EditsSurviveAKillAndGdalFindsOnlyThemInTheShapefileAndTheGe
     const std::string gpkgEdits = R"({"renamed": {"note": "REMARK"}, "removed": ["ratio"],
         "added": {"CLASS": ["String", 12, -1], "LEVEL": ["Real", -1, -1]}, "count": 4,
         "values": [[1, "height", 250], [2, "CLASS", "track"], [3, "LEVEL", 1.5]]})";
-    report = Python("check_attributes.py", "'" + dir.File("before.shp") + "' '" + gpkg + "' '" + gpkgEdits + "'",
-                    &exitCode);
+    report =
+        Python("check_attributes.py", "'" + dir.File("before.shp") + "' '" + gpkg + "' '" + gpkgEdits + "'", &exitCode);
     EXPECT_EQ(exitCode, 0) << report;
 }
 
@@ -235,11 +235,10 @@ from osgeo import ogr
 ds = ogr.Open(sys.argv[1]); l = ds.GetLayer(0); d = l.GetLayerDefn()
 print([(d.GetFieldDefn(i).GetName(), d.GetFieldDefn(i).GetTypeName(), d.GetFieldDefn(i).GetWidth(), d.GetFieldDefn(i).GetPrecision()) for i in range(d.GetFieldCount())])
 for f in l: print([f.GetField(i) for i in range(d.GetFieldCount())])' )";
-    EXPECT_EQ(RunTool(kDump + shp),
-              "[('ID', 'Integer', 8, 0), ('NAME', 'String', 32, 0), ('HEIGHT', 'Integer', 6, 0), "
-              "('SLOPE', 'Real', 10, 3), ('SEEN', 'Date', 10, 0), ('KIND', 'String', 10, 0)]\n"
-              "[1, 'Contour', -1250, 12.125, '2024/02/29', '\xC3\xA9t\xC3\xA9']\n"
-              "[2, 'Blank', None, None, None, None]\n");
+    EXPECT_EQ(RunTool(kDump + shp), "[('ID', 'Integer', 8, 0), ('NAME', 'String', 32, 0), ('HEIGHT', 'Integer', 6, 0), "
+                                    "('SLOPE', 'Real', 10, 3), ('SEEN', 'Date', 10, 0), ('KIND', 'String', 10, 0)]\n"
+                                    "[1, 'Contour', -1250, 12.125, '2024/02/29', '\xC3\xA9t\xC3\xA9']\n"
+                                    "[2, 'Blank', None, None, None, None]\n");
     EXPECT_EQ(RunTool(kDump + gpkg),
               "[('ID', 'Integer', 0, 0), ('NAME', 'String', 32, 0), ('HEIGHT', 'Integer', 0, 0), "
               "('SLOPE', 'Real', 0, 0), ('SEEN', 'Date', 0, 0), ('KIND', 'String', 10, 0)]\n"
