@@ -88,7 +88,7 @@ void CFeaturesWnd::Refresh()
                                                                 : IDS_FEATURES_COLUMN_SIZE));
     // A refresh under the box would leave it over another value.
     if (m_hEditor && !m_bEnding)
-        EndCellEdit(false);
+        EndCellEdit(false, false);
     m_bFilling = true;
     SendMessageA(hList, WM_SETREDRAW, FALSE, 0);
     SendMessageA(hList, LVM_DELETEALLITEMS, 0, 0);
@@ -199,7 +199,7 @@ void CFeaturesWnd::EditCell(int nField)
     if (!pDoc || row < 0 || nField < 0 || nField >= static_cast<int>(m_fieldTitles.size()))
         return;
     if (m_hEditor)
-        EndCellEdit(false);
+        EndCellEdit(false, false);
     HWND hList = GetDlgItem(m_hWnd, IDC_FEATURES_LIST);
     SendMessageA(hList, LVM_ENSUREVISIBLE, row, FALSE);
     RECT cell = {};
@@ -223,7 +223,7 @@ void CFeaturesWnd::EditCell(int nField)
     SetFocus(m_hEditor);
 }
 
-bool CFeaturesWnd::EndCellEdit(bool bKeep)
+bool CFeaturesWnd::EndCellEdit(bool bKeep, bool bBackToList)
 {
     if (!m_hEditor || m_bEnding)
         return true;
@@ -257,9 +257,12 @@ bool CFeaturesWnd::EndCellEdit(bool bKeep)
         m_hEditor = nullptr;
         m_bEnding = false;
     }
-    HWND hList = GetDlgItem(m_hWnd, IDC_FEATURES_LIST);
-    SelectFeature(row);
-    SetFocus(hList);
+    // Back to the row from the keyboard; a click elsewhere keeps its row.
+    if (bBackToList)
+    {
+        SelectFeature(row);
+        SetFocus(GetDlgItem(m_hWnd, IDC_FEATURES_LIST));
+    }
     return true;
 }
 
@@ -415,7 +418,7 @@ bool CFeaturesWnd::OnCommand(UINT nID, UINT nCode)
     case IDC_FEATURES_CELL:
         // The focus went elsewhere: what was typed is kept when it may be.
         if (nCode == EN_KILLFOCUS && m_hEditor && GetFocus() != m_hEditor)
-            EndCellEdit(true);
+            EndCellEdit(true, false);
         return true;
     }
     return false;
@@ -487,7 +490,7 @@ void CFeaturesWnd::OnShowTool(bool bOpen)
 bool CFeaturesWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* pResult)
 {
     if (message == WM_DESTROY && m_hEditor)
-        EndCellEdit(false);
+        EndCellEdit(false, false);
     if (message == WM_DESTROY)
         if (CImageView* pView = View())
             pView->SetSelectedFeature(-1);

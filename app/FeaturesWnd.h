@@ -47,8 +47,9 @@ public:
     // The box, while a cell is edited; null otherwise.
     HWND CellEditor() const { return m_hEditor; }
     // Keeps what the box holds when the field takes it (else says why and
-    // leaves the box open: false), or throws it away; the box goes.
-    bool EndCellEdit(bool bKeep);
+    // leaves the box open: false), or throws it away; the box goes, and
+    // the row is chosen again with the focus unless it went elsewhere.
+    bool EndCellEdit(bool bKeep, bool bBackToList = true);
     void AddField();
     void ChangeField();
     void RemoveField();
