@@ -136,9 +136,13 @@ void CFeaturesWnd::Refresh()
 void CFeaturesWnd::SyncFieldColumns(HWND hList)
 {
     std::vector<std::string> titles;
+    std::vector<bool> numbers;
     for (const CAttributeField& field : Doc()->Session().Features().Fields())
+    {
         titles.push_back(ShownValue(field.def.strName));
-    if (titles == m_fieldTitles)
+        numbers.push_back(field.def.nType == FieldType::Integer || field.def.nType == FieldType::Real);
+    }
+    if (titles == m_fieldTitles && numbers == m_fieldNumbers)
         return;
     for (size_t k = m_fieldTitles.size(); k > 0; --k)
         SendMessageA(hList, LVM_DELETECOLUMN, kFirstFieldColumn + k - 1, 0);
@@ -148,13 +152,14 @@ void CFeaturesWnd::SyncFieldColumns(HWND hList)
     {
         LVCOLUMNA column = {};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
-        column.fmt = LVCFMT_LEFT;
+        column.fmt = numbers[k] ? LVCFMT_RIGHT : LVCFMT_LEFT;   // as the other numbers
         column.cx = width.right;
         column.pszText = const_cast<char*>(titles[k].c_str());
         column.iSubItem = kFirstFieldColumn + static_cast<int>(k);
         SendMessageA(hList, LVM_INSERTCOLUMNA, kFirstFieldColumn + k, reinterpret_cast<LPARAM>(&column));
     }
     m_fieldTitles = std::move(titles);
+    m_fieldNumbers = std::move(numbers);
     if (m_nColumn >= kFirstFieldColumn + static_cast<int>(m_fieldTitles.size()))
         m_nColumn = kNameColumn;
 }

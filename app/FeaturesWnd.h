@@ -75,6 +75,7 @@ private:
     bool m_bFilling = false;
     int m_nColumn = kNameColumn;
     std::vector<std::string> m_fieldTitles;   // the field columns shown
+    std::vector<bool> m_fieldNumbers;         // which of them are right-aligned
     HWND m_hEditor = nullptr;
     int m_nEditRow = -1;
     int m_nEditField = -1;
