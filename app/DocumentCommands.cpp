@@ -44,6 +44,10 @@ unsigned EditNameStringId(EditName name)
         {EditName::DeleteVertex, IDS_EDIT_DELETE_VERTEX},
         {EditName::TraceNeighbour, IDS_EDIT_TRACE_NEIGHBOUR},
         {EditName::TraceLine, IDS_EDIT_TRACE_LINE},
+        {EditName::EditValue, IDS_EDIT_EDIT_VALUE},
+        {EditName::AddField, IDS_EDIT_ADD_FIELD},
+        {EditName::RemoveField, IDS_EDIT_REMOVE_FIELD},
+        {EditName::ChangeField, IDS_EDIT_CHANGE_FIELD},
     };
     for (const auto& entry : kNames)
         if (entry.name == name)

@@ -2,6 +2,8 @@
 // features over it, and scrolls.
 #pragma once
 
+#include <functional>
+
 #include <vector>
 
 #include "app/ImageDoc.h"
@@ -83,6 +85,8 @@ public:
     // While the Features window is open: the finished feature chosen in its
     // list, drawn over the others (-1: none).
     void SetSelectedFeature(int nIndex);
+    // Told the feature a click on the map picked (the Features window's row follows).
+    std::function<void(int nIndex)> m_onFeaturePicked;
     int GetSelectedFeature() const { return m_nSelectedFeature; }
     // Scrolls finished feature nIndex into the middle of the view and
     // highlights it.

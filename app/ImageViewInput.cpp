@@ -182,13 +182,18 @@ void CImageView::EnterControlPoint(POINT point)
 
 void CImageView::FinishCurrentShape()
 {
-    CAddFeatureDlg dlg;
-    const BOOL bAdd = dlg.DoModal() == IDOK;
     CImageDoc* pDoc = GetDocument();
+    CAddFeatureDlg dlg;
+    // The fields start as a new feature's: their defaults or the last values.
+    dlg.m_pSession = &pDoc->Session();
+    dlg.m_values = pDoc->Session().Features().NewFeatureValues();
+    const BOOL bAdd = dlg.DoModal() == IDOK;
     if (m_shape.GetSize() == 0)
         return;
     // Finished with its name, or thrown away: either can be taken back.
-    Follow(*pDoc, bAdd ? pDoc->Session().FinishFeature(dlg.m_strName) : pDoc->Session().DiscardFeature(), this);
+    Follow(*pDoc,
+           bAdd ? pDoc->Session().FinishFeature(dlg.m_strName, dlg.m_values) : pDoc->Session().DiscardFeature(),
+           this);
 }
 
 void CImageView::OnLButtonDblClk(UINT, POINT point)

@@ -266,6 +266,8 @@ void CImageView::VertexEditDown(POINT point)
         m_nEditFeature = other.nFeature;
         RedrawNow(m_hWnd);
     }
+    if (other.nKind != HitKind::None && other.nFeature >= 0 && m_onFeaturePicked)
+        m_onFeaturePicked(other.nFeature);
 }
 
 bool CImageView::VertexEditMove(UINT nFlags, POINT point)

@@ -365,3 +365,44 @@
 #define IDS_NO_NEIGHBOUR_STRETCH 853
 // Names in any script
 #define IDS_SHAPE_FILES_UTF8     950
+// Attribute fields: the Features window as a table, the field dialog, the
+// fields in the name dialog
+#define IDD_FIELD                 1700
+#define IDC_FIELD_NAME            1701
+#define IDC_FIELD_TYPE            1702
+#define IDC_FIELD_WIDTH           1703
+#define IDC_FIELD_DECIMALS        1704
+#define IDC_FIELD_DEFAULT         1705
+#define IDC_FIELD_REUSE           1706
+#define IDC_FEATURES_ADD_FIELD    1707
+#define IDC_FEATURES_FIELD        1708
+#define IDC_FEATURES_REMOVE_FIELD 1709
+#define IDC_FEATURES_CELL         1710
+// The name dialog's field labels and boxes, one pair a field
+#define IDC_FEATURE_FIELD_LABEL   1712
+#define IDC_FEATURE_FIELD_VALUE   1730
+#define kFeatureDialogFields      18
+#define IDS_FIELD_NOT_INTEGER     870
+#define IDS_FIELD_INTEGER_WIDE    871
+#define IDS_FIELD_NOT_REAL        872
+#define IDS_FIELD_DECIMALS        873
+#define IDS_FIELD_REAL_WIDE       874
+#define IDS_FIELD_NOT_DATE        875
+#define IDS_FIELD_TEXT_LONG       876
+#define IDS_FIELD_BAD_NAME        877
+#define IDS_FIELD_LONG_NAME       878
+#define IDS_FIELD_NAME_TAKEN      879
+#define IDS_FIELD_BAD_WIDTH       880
+#define IDS_FIELD_BAD_DECIMALS    881
+#define IDS_FIELD_TYPE_TEXT       882
+#define IDS_FIELD_TYPE_INTEGER    883
+#define IDS_FIELD_TYPE_REAL       884
+#define IDS_FIELD_TYPE_DATE       885
+#define IDS_FIELD_ADD_CAPTION     886
+#define IDS_FIELD_CHANGE_CAPTION  887
+#define IDS_FIELD_REMOVE_ASK      888
+#define IDS_EDIT_EDIT_VALUE       889
+#define IDS_EDIT_ADD_FIELD        890
+#define IDS_EDIT_REMOVE_FIELD     891
+#define IDS_EDIT_CHANGE_FIELD     892
+#define IDS_FIELD_DEFAULT_BAD     893

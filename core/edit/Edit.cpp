@@ -120,10 +120,11 @@ bool CRemoveVertexEdit::Apply(bool bForward, CEditTarget& target) const
 }
 
 CFinishFeatureEdit::CFinishFeatureEdit(const CShape& current, ShapeType nShapeType, const std::string& strName,
-                                       int nIndex)
+                                       int nIndex, std::vector<FieldValue> values)
     : m_nIndex(nIndex), m_nShapeType(nShapeType), m_shape(current),
       m_feature(FinishedShape(current, nShapeType, strName))
 {
+    m_feature.m_values = std::move(values);
 }
 
 bool CFinishFeatureEdit::Apply(bool bForward, CEditTarget& target) const
@@ -163,7 +164,10 @@ bool CDiscardFeatureEdit::Apply(bool bForward, CEditTarget& target) const
 
 bool CDeleteAllFeaturesEdit::Apply(bool bForward, CEditTarget& target) const
 {
-    target.features = bForward ? CShapeArray() : m_features;
+    // The fields stay for the features digitised next.
+    CShapeArray none;
+    none.SetFields(target.features.Fields());
+    target.features = bForward ? std::move(none) : m_features;
     if (!bForward)
         target.nShapeType = m_nShapeType;
     return true;
@@ -221,6 +225,7 @@ bool CMoveFeatureEdit::Apply(bool bForward, CEditTarget& target) const
         moved.Add(v.x + sign * m_nDx, v.y + sign * m_nDy);
     moved.m_strName = feature.m_strName;
     moved.m_nSource = feature.m_nSource;
+    moved.m_values = feature.m_values;
     target.features.RemoveAt(m_nIndex);
     target.features.InsertAt(m_nIndex, moved);
     return true;
@@ -248,6 +253,63 @@ bool CCurrentVerticesEdit::Apply(bool bForward, CEditTarget& target) const
     if (target.current.Vertices() != (bForward ? m_before : m_after))
         return false;
     target.current.SetVertices(bForward ? m_after : m_before);
+    return true;
+}
+
+bool CSetValueEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    if (m_nIndex < 0 || m_nIndex >= target.features.GetSize() || m_nField < 0 ||
+        m_nField >= static_cast<int>(target.features.Fields().size()))
+        return false;
+    target.features.SetValue(m_nIndex, m_nField, bForward ? m_after : m_before);
+    return true;
+}
+
+bool CSetValueEdit::JournalRecord(bool bForward, CJournalRecord* pRecord) const
+{
+    pRecord->nKind = JOURNAL_VALUE;
+    pRecord->nIndex = m_nIndex;
+    pRecord->nField = m_nField;
+    pRecord->value = bForward ? m_after : m_before;
+    return true;
+}
+
+namespace
+{
+bool InsertField(CShapeArray& features, int nField, const CAttributeField& field,
+                 const std::vector<FieldValue>& column = std::vector<FieldValue>())
+{
+    if (nField < 0 || nField > static_cast<int>(features.Fields().size()))
+        return false;
+    features.InsertField(nField, field, column);
+    return true;
+}
+
+bool RemoveField(CShapeArray& features, int nField)
+{
+    if (nField < 0 || nField >= static_cast<int>(features.Fields().size()))
+        return false;
+    features.RemoveField(nField);
+    return true;
+}
+}   // namespace
+
+bool CAddFieldEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    return bForward ? InsertField(target.features, m_nField, m_field) : RemoveField(target.features, m_nField);
+}
+
+bool CRemoveFieldEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    return bForward ? RemoveField(target.features, m_nField)
+                    : InsertField(target.features, m_nField, m_field, m_column);
+}
+
+bool CChangeFieldEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    if (m_nField < 0 || m_nField >= static_cast<int>(target.features.Fields().size()))
+        return false;
+    target.features.ChangeField(m_nField, bForward ? m_after : m_before);
     return true;
 }
 

@@ -45,6 +45,10 @@ enum class EditName
     DeleteVertex,
     TraceNeighbour,
     TraceLine,
+    EditValue,
+    AddField,
+    RemoveField,
+    ChangeField,
 };
 
 // What an edit changes, and so who has to follow it.
@@ -169,7 +173,8 @@ struct CRemoveVertexEdit
 struct CFinishFeatureEdit
 {
     static constexpr EditScope kScope = EditScope::Features;
-    CFinishFeatureEdit(const CShape& current, ShapeType nShapeType, const std::string& strName, int nIndex);
+    CFinishFeatureEdit(const CShape& current, ShapeType nShapeType, const std::string& strName, int nIndex,
+                       std::vector<FieldValue> values = std::vector<FieldValue>());
 
     int m_nIndex;
     ShapeType m_nShapeType;
@@ -294,15 +299,69 @@ struct CTraceLineEdit : CCurrentVerticesEdit
     EditName Name() const { return EditName::TraceLine; }
 };
 
+// The value of field m_nField of feature m_nIndex.
+struct CSetValueEdit
+{
+    static constexpr EditScope kScope = EditScope::Features;
+    int m_nIndex;
+    int m_nField;
+    FieldValue m_before;
+    FieldValue m_after;
+
+    EditName Name() const { return EditName::EditValue; }
+    bool Apply(bool bForward, CEditTarget& target) const;
+    bool JournalRecord(bool bForward, CJournalRecord* pRecord) const;
+};
+
+// A field put in at m_nField, every feature without a value of it. Changes
+// of the fields are rare: the journal takes the whole list again.
+struct CAddFieldEdit
+{
+    static constexpr EditScope kScope = EditScope::Features;
+    int m_nField;
+    CAttributeField m_field;
+
+    EditName Name() const { return EditName::AddField; }
+    bool Apply(bool bForward, CEditTarget& target) const;
+    bool JournalRecord(bool, CJournalRecord*) const { return false; }
+};
+
+// A field and every feature's value of it, which come back on undo.
+struct CRemoveFieldEdit
+{
+    static constexpr EditScope kScope = EditScope::Features;
+    int m_nField;
+    CAttributeField m_field;
+    std::vector<FieldValue> m_column;
+
+    EditName Name() const { return EditName::RemoveField; }
+    bool Apply(bool bForward, CEditTarget& target) const;
+    bool JournalRecord(bool, CJournalRecord*) const { return false; }
+};
+
+// A field renamed, or given another default or reuse of the last value.
+struct CChangeFieldEdit
+{
+    static constexpr EditScope kScope = EditScope::Features;
+    int m_nField;
+    CAttributeField m_before;
+    CAttributeField m_after;
+
+    EditName Name() const { return EditName::ChangeField; }
+    bool Apply(bool bForward, CEditTarget& target) const;
+    bool JournalRecord(bool, CJournalRecord*) const { return false; }
+};
+
 // An edit of any kind, as the history keeps it and its listeners hear it.
 class CEdit
 {
 public:
-    using Kind = std::variant<CAddPointEdit, CDeletePointEdit, CChangePointEdit, CDeleteAllPointsEdit, CSetFitModelEdit,
-                              CSwitchPointEdit, CReplacePointsEdit, CAddVertexEdit, CRemoveVertexEdit,
-                              CFinishFeatureEdit, CDiscardFeatureEdit, CDeleteAllFeaturesEdit, CRenameFeatureEdit,
-                              CDeleteFeatureEdit, CMoveFeatureEdit, CMoveVertexEdit, CInsertVertexEdit,
-                              CDeleteVertexEdit, CTraceNeighbourEdit, CTraceLineEdit>;
+    using Kind =
+        std::variant<CAddPointEdit, CDeletePointEdit, CChangePointEdit, CDeleteAllPointsEdit, CSetFitModelEdit,
+                     CSwitchPointEdit, CReplacePointsEdit, CAddVertexEdit, CRemoveVertexEdit, CFinishFeatureEdit,
+                     CDiscardFeatureEdit, CDeleteAllFeaturesEdit, CRenameFeatureEdit, CDeleteFeatureEdit,
+                     CMoveFeatureEdit, CMoveVertexEdit, CInsertVertexEdit, CDeleteVertexEdit, CTraceNeighbourEdit,
+                     CTraceLineEdit, CSetValueEdit, CAddFieldEdit, CRemoveFieldEdit, CChangeFieldEdit>;
 
     template <class K, class = std::enable_if_t<std::is_constructible_v<Kind, K&&>>>
     CEdit(K&& kind) : m_kind(std::forward<K>(kind))

@@ -16,6 +16,15 @@ std::string JournalSnapshot(const CShapeArray& features, ShapeType nShapeType, l
         bytes += EncodeJournalRecord(record);
         record.strSource.clear();
     }
+    // Always for an opened file, whose fields the user may have removed.
+    if (!features.Fields().empty() || !strSource.empty())
+    {
+        record.nKind = JOURNAL_FIELDS;
+        record.nTime = nTime;
+        record.fields = features.Fields();
+        bytes += EncodeJournalRecord(record);
+        record.fields.clear();
+    }
     record.nKind = JOURNAL_FEATURE;
     record.nTime = nTime;
     record.nShapeType = nShapeType;

@@ -17,56 +17,6 @@ GeometryKind KindOfShapeType(ShapeType nShapeType)
     }
 }
 
-CLayerField FieldOfDbf(const CDbfField& dbf)
-{
-    CLayerField field;
-    field.strName = dbf.strName;
-    field.nWidth = dbf.nWidth;
-    field.nDecimals = dbf.nDecimals;
-    switch (dbf.nType)
-    {
-    case DbfFieldType::Numeric:
-    case DbfFieldType::Float:
-        field.nType = dbf.nDecimals == 0 && dbf.nWidth <= 18 ? FieldType::Integer : FieldType::Real;
-        break;
-    case DbfFieldType::Date: field.nType = FieldType::Date; break;
-    default: field.nType = FieldType::Text; break;   // logical and later types as their text
-    }
-    return field;
-}
-
-std::optional<std::string> CellValue(const CAttributeTable& table, int nRecord, int nField, FieldType nType)
-{
-    int64_t n = 0;
-    double d = 0;
-    CDbfDate date;
-    char text[40];
-    switch (nType)
-    {
-    case FieldType::Integer:
-        if (!table.Integer(nRecord, nField, &n))
-            return std::nullopt;
-        return std::to_string(n);
-    case FieldType::Real:
-        if (!table.Number(nRecord, nField, &d))
-            return std::nullopt;
-        std::snprintf(text, sizeof text, "%.17g", d);
-        return std::string(text);
-    case FieldType::Date:
-        if (!table.Date(nRecord, nField, &date))
-            return std::nullopt;
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.nYear, date.nMonth, date.nDay);
-        return std::string(text);
-    case FieldType::Text:
-    {
-        const std::string value = table.Text(nRecord, nField);
-        if (value.empty())
-            return std::nullopt;
-        return value;
-    }
-    }
-    return std::nullopt;
-}
 }   // namespace
 
 bool IsGeoPackagePath(const std::string& strPath)
@@ -91,22 +41,54 @@ bool MakeFeatureLayer(const CShapeFile& shapeFile, ShapeType nShapeType, const s
     CVectorLayer layer;
     layer.strName = strLayerName;
     layer.nKind = KindOfShapeType(nShapeType);
-    int nIdField = 0, nNameField = 1;
+    // Where each document field goes (-1: the name), and which one is the ID.
+    const std::vector<CAttributeField>& fields = shapeFile.m_shapes.Fields();
+    std::vector<int> columns;
+    int nIdField = -1, nNameField = -1;
+    std::vector<bool> placed(fields.size());
     if (pTable)
     {
-        for (const CDbfField& dbf : pTable->m_fields)
-            layer.fields.push_back(FieldOfDbf(dbf));
-        nIdField = pSource->m_nIdField;
-        nNameField = pSource->m_nNameField;
-        if (nNameField < 0)
+        // The table's fields in its order, those removed here left out.
+        for (int f = 0; f < static_cast<int>(pTable->m_fields.size()); ++f)
         {
-            nNameField = static_cast<int>(layer.fields.size());
-            layer.fields.push_back({"NAME", FieldType::Text, 32, 0});
+            if (f == pSource->m_nNameField)
+            {
+                nNameField = static_cast<int>(columns.size());
+                columns.push_back(-1);
+                layer.fields.push_back(FieldOfDbf(pTable->m_fields[f]));
+                continue;
+            }
+            for (size_t k = 0; k < fields.size(); ++k)
+                if (fields[k].nSourceField == f)
+                {
+                    if (f == pSource->m_nIdField)
+                        nIdField = static_cast<int>(columns.size());
+                    columns.push_back(static_cast<int>(k));
+                    layer.fields.push_back(fields[k].def);
+                    placed[k] = true;
+                }
         }
         layer.bHasZ = ShapefileTypeHasZ(pSource->m_layer.m_nType);
     }
     else
+    {
+        nIdField = 0;
+        nNameField = 1;
+        columns = {-2, -1};
         layer.fields = {{"ID", FieldType::Integer, 8, 0}, {"NAME", FieldType::Text, 32, 0}};
+    }
+    for (size_t k = 0; k < fields.size(); ++k)
+        if (!placed[k])
+        {
+            columns.push_back(static_cast<int>(k));
+            layer.fields.push_back(fields[k].def);
+        }
+    if (nNameField < 0)
+    {
+        nNameField = static_cast<int>(columns.size());
+        columns.push_back(-1);
+        layer.fields.push_back({"NAME", FieldType::Text, 32, 0});
+    }
 
     for (int i = 0; i < shapeFile.m_shapes.GetSize(); ++i)
     {
@@ -135,10 +117,11 @@ bool MakeFeatureLayer(const CShapeFile& shapeFile, ShapeType nShapeType, const s
             if (!part.empty())
                 feature.parts.push_back(std::move(part));
         }
-        if (nRecord >= 0)
-            for (size_t f = 0; f < pTable->m_fields.size(); ++f)
-                feature.values[f] = CellValue(*pTable, nRecord, static_cast<int>(f), layer.fields[f].nType);
-        else if (nIdField >= 0)
+        for (size_t c = 0; c < columns.size(); ++c)
+            if (columns[c] >= 0)
+                feature.values[c] = shape.Value(columns[c]);
+        // A feature digitised here is saved with its number, unless one was typed.
+        if (nIdField >= 0 && nRecord < 0 && !feature.values[static_cast<size_t>(nIdField)])
             feature.values[static_cast<size_t>(nIdField)] = std::to_string(i + 1);
         // Names are in the document's code page: the system's, or the
         // opened table's own.

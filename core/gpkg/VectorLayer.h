@@ -6,23 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/shape/AttributeFields.h"
 #include "core/shape/ShapefileLayer.h"
-
-enum class FieldType
-{
-    Text,
-    Integer,
-    Real,
-    Date,   // a calendar day, "YYYY-MM-DD" (or dBASE's "YYYYMMDD")
-};
-
-struct CLayerField
-{
-    std::string strName;   // UTF-8
-    FieldType nType = FieldType::Text;
-    int nWidth = 0;   // characters of a text or digits of a number; 0: no limit
-    int nDecimals = 0;
-};
 
 struct CVectorFeature
 {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/shape/Shape.h"
 
@@ -19,6 +20,8 @@ enum JournalRecordKind
     // (shape.m_nSource), and the rest of it is read from there on restore.
     JOURNAL_SOURCE = 6,
     JOURNAL_VERTICES = 7,   // the vertices of feature nIndex replaced by shape's; its name stays
+    JOURNAL_VALUE = 8,      // field nField of feature nIndex set to value
+    JOURNAL_FIELDS = 9,     // the attribute fields are fields (the features' values stay)
 };
 
 struct CJournalRecord
@@ -27,9 +30,13 @@ struct CJournalRecord
     long long nTime = 0;   // seconds since 1970-01-01 UTC
     int nIndex = 0;        // JOURNAL_RENAME, JOURNAL_DELETE, JOURNAL_INSERT
     ShapeType nShapeType = SHAPE_POLYLINE;
-    // JOURNAL_FEATURE and JOURNAL_INSERT (whole), JOURNAL_RENAME (its name),
+    // JOURNAL_FEATURE and JOURNAL_INSERT (whole, with its values),
+    // JOURNAL_RENAME (its name),
     // JOURNAL_VERTICES (its vertices)
     CShape shape;
     std::string strSource;            // JOURNAL_SOURCE
     unsigned long nFingerprint = 0;   // JOURNAL_SOURCE
+    int nField = 0;                   // JOURNAL_VALUE
+    FieldValue value;                 // JOURNAL_VALUE
+    std::vector<CAttributeField> fields;   // JOURNAL_FIELDS
 };

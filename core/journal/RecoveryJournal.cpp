@@ -129,12 +129,84 @@ void PutVertices(std::string& out, const CShape& shape)
     }
 }
 
+void PutValue(std::string& out, const FieldValue& value)
+{
+    out.push_back(value ? 1 : 0);
+    if (value)
+        PutText(out, *value);
+}
+
+bool ReadValue(CPayloadReader& in, FieldValue* pValue)
+{
+    unsigned present;
+    if (!in.U8(&present) || present > 1)
+        return false;
+    std::string text;
+    if (present && !in.Text(&text))
+        return false;
+    *pValue = present ? FieldValue(std::move(text)) : FieldValue();
+    return true;
+}
+
+// No list of ours comes near this; a larger count is damage.
+const uint32_t kLargestFieldCount = 4096;
+
+bool ReadValues(CPayloadReader& in, std::vector<FieldValue>* pValues)
+{
+    uint32_t count;
+    // Each value takes at least its presence byte.
+    if (!in.U32(&count) || count > kLargestFieldCount || count > in.Left())
+        return false;
+    pValues->resize(count);
+    for (FieldValue& value : *pValues)
+        if (!ReadValue(in, &value))
+            return false;
+    return true;
+}
+
+void PutFields(std::string& out, const std::vector<CAttributeField>& fields)
+{
+    PutU32(out, static_cast<uint32_t>(fields.size()));
+    for (const CAttributeField& field : fields)
+    {
+        PutText(out, field.def.strName);
+        out.push_back(static_cast<char>(field.def.nType));
+        PutU32(out, static_cast<uint32_t>(field.def.nWidth));
+        PutU32(out, static_cast<uint32_t>(field.def.nDecimals));
+        PutValue(out, field.defaultValue);
+        out.push_back(field.bReuseLast ? 1 : 0);
+        PutU32(out, static_cast<uint32_t>(field.nSourceField));
+    }
+}
+
+bool ReadFields(CPayloadReader& in, std::vector<CAttributeField>* pFields)
+{
+    uint32_t count;
+    if (!in.U32(&count) || count > kLargestFieldCount || count > in.Left() / 16)
+        return false;
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        CAttributeField field;
+        unsigned type, reuse;
+        if (!in.Text(&field.def.strName) || !in.U8(&type) || type > static_cast<unsigned>(FieldType::Date) ||
+            !in.I32(&field.def.nWidth) || !in.I32(&field.def.nDecimals) || !ReadValue(in, &field.defaultValue) ||
+            !in.U8(&reuse) || reuse > 1 || !in.I32(&field.nSourceField) || field.def.nWidth < 0 ||
+            field.def.nWidth > 255 || field.def.nDecimals < 0 || field.def.nDecimals > field.def.nWidth ||
+            field.nSourceField < -1)
+            return false;
+        field.def.nType = static_cast<FieldType>(type);
+        field.bReuseLast = reuse == 1;
+        pFields->push_back(std::move(field));
+    }
+    return true;
+}
+
 bool DecodePayload(const unsigned char* p, size_t cb, CJournalRecord* pRecord)
 {
     CPayloadReader in(p, cb);
     unsigned kind;
     CJournalRecord record;
-    if (!in.U8(&kind) || kind < JOURNAL_FEATURE || kind > JOURNAL_VERTICES || !in.I64(&record.nTime))
+    if (!in.U8(&kind) || kind < JOURNAL_FEATURE || kind > JOURNAL_FIELDS || !in.I64(&record.nTime))
         return false;
     record.nKind = static_cast<JournalRecordKind>(kind);
     switch (record.nKind)
@@ -148,8 +220,19 @@ bool DecodePayload(const unsigned char* p, size_t cb, CJournalRecord* pRecord)
         if (!ReadShapeType(in, &record.nShapeType) || !in.Text(&record.shape.m_strName) ||
             !ReadVertices(in, &record.shape))
             return false;
-        // A feature opened from a file names its record; older journals end here.
-        if (!in.AtEnd() && (!in.I32(&record.shape.m_nSource) || record.shape.m_nSource < 0))
+        // A feature opened from a file names its record (-1 for none), and
+        // one with attribute values has them last; older journals end before.
+        if (!in.AtEnd() && (!in.I32(&record.shape.m_nSource) || record.shape.m_nSource < -1))
+            return false;
+        if (!in.AtEnd() && !ReadValues(in, &record.shape.m_values))
+            return false;
+        break;
+    case JOURNAL_VALUE:
+        if (!in.I32(&record.nIndex) || !in.I32(&record.nField) || !ReadValue(in, &record.value))
+            return false;
+        break;
+    case JOURNAL_FIELDS:
+        if (!ReadFields(in, &record.fields))
             return false;
         break;
     case JOURNAL_VERTICES:
@@ -211,6 +294,16 @@ bool Replay(const CJournalRecord& record, CRecoveredWork* pWork)
         pWork->shapes.SetVertices(record.nIndex, record.shape.Vertices());
         return true;
     case JOURNAL_CLEAR: pWork->shapes.RemoveAll(); return true;
+    case JOURNAL_VALUE:
+        if (record.nIndex < 0 || record.nIndex >= pWork->shapes.GetSize() || record.nField < 0 ||
+            record.nField >= static_cast<int>(pWork->shapes.Fields().size()))
+            return false;
+        pWork->shapes.SetValue(record.nIndex, record.nField, record.value);
+        return true;
+    case JOURNAL_FIELDS:
+        pWork->shapes.SetFields(record.fields);
+        pWork->bHasFields = true;
+        return true;
     case JOURNAL_SOURCE:
         pWork->strSource = record.strSource;
         pWork->nFingerprint = record.nFingerprint;
@@ -234,9 +327,21 @@ std::string EncodeJournalRecord(const CJournalRecord& record)
         PutU32(payload, static_cast<uint32_t>(record.nShapeType));
         PutText(payload, record.shape.m_strName);
         PutVertices(payload, record.shape);
-        if (record.shape.m_nSource >= 0)
+        if (record.shape.m_nSource >= 0 || !record.shape.m_values.empty())
             PutU32(payload, static_cast<uint32_t>(record.shape.m_nSource));
+        if (!record.shape.m_values.empty())
+        {
+            PutU32(payload, static_cast<uint32_t>(record.shape.m_values.size()));
+            for (const FieldValue& value : record.shape.m_values)
+                PutValue(payload, value);
+        }
         break;
+    case JOURNAL_VALUE:
+        PutU32(payload, static_cast<uint32_t>(record.nIndex));
+        PutU32(payload, static_cast<uint32_t>(record.nField));
+        PutValue(payload, record.value);
+        break;
+    case JOURNAL_FIELDS: PutFields(payload, record.fields); break;
     case JOURNAL_SOURCE:
         PutText(payload, record.strSource);
         PutU32(payload, static_cast<uint32_t>(record.nFingerprint));

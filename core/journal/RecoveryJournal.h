@@ -31,6 +31,7 @@ struct CRecoveredWork
     size_t cbReplayed = 0;                   // bytes of the file they span, signature included
     std::string strSource;                   // the Shapefile they were opened from, or ""
     unsigned long nFingerprint = 0;          // of its records then
+    bool bHasFields = false;                 // the journal listed the attribute fields
 };
 
 // Replays the complete records of a journal's bytes in order. Stops at the

@@ -65,7 +65,7 @@ void CImageSession::BeginOpen()
     m_nMode = MODE_GEOREFERENCE;
     m_bVertexEditing = false;
     ++m_nFeaturesVersion;
-    m_shapeFile.m_shapes.RemoveAll();
+    m_shapeFile.m_shapes = CShapeArray();   // and its fields
     SetSource(nullptr);
     m_shapeFile.m_geoRef.SetImageHeight(0);
     m_shapeFile.m_geoRef.m_bFileFit = false;
@@ -136,6 +136,7 @@ CSessionOutcome CImageSession::RestoreFromJournal()
     const long long nTime = m_found.nLastTime;
     const std::string strSource = m_found.strSource;
     const unsigned long nFingerprint = m_found.nFingerprint;
+    const bool bHasFields = m_found.bHasFields;
     m_shapeFile.m_shapes = std::move(m_found.shapes);
     m_nShapeType = m_found.nShapeType;
     m_found = CRecoveredWork();
@@ -147,6 +148,7 @@ CSessionOutcome CImageSession::RestoreFromJournal()
         m_nMode = MODE_DIGITISE;
     m_found.strSource = strSource;
     m_found.nFingerprint = nFingerprint;
+    m_found.bHasFields = bHasFields;
     RestoreSource(outcome);
     m_found = CRecoveredWork();
     outcome.bDone = true;
@@ -174,6 +176,16 @@ void CImageSession::RestoreSource(CSessionOutcome& outcome)
         MakeOpenedLayer(m_found.strSource, std::move(layer), m_shapeFile.m_geoRef.GetTransform(), pOpened.get(),
                         nullptr, m_nNameCodePage))
     {
+        // A journal that did not list the fields keeps the file's, each
+        // feature with its record's values.
+        if (!m_found.bHasFields)
+        {
+            std::vector<CAttributeField> fields = OpenedFields(*pOpened);
+            CShapeArray& shapes = m_shapeFile.m_shapes;
+            for (int i = 0; i < shapes.GetSize(); ++i)
+                shapes.SetValuesOf(i, OpenedValues(*pOpened, shapes.GetAt(i).m_nSource, fields));
+            shapes.SetFields(std::move(fields));
+        }
         SetSource(pOpened);
         m_strFeaturePath = m_found.strSource;
         return;
@@ -186,6 +198,10 @@ void CImageSession::RestoreSource(CSessionOutcome& outcome)
         feature.m_nSource = -1;
         features.Add(std::move(feature));
     }
+    std::vector<CAttributeField> fields = Features().Fields();
+    for (CAttributeField& field : fields)
+        field.nSourceField = -1;
+    features.SetFields(std::move(fields));
     m_shapeFile.m_shapes = std::move(features);
     outcome.messages.push_back({NOTICE_SOURCE_CHANGED, m_found.strSource});
 }
@@ -525,9 +541,85 @@ CSessionOutcome CImageSession::AddTracedVertices(const std::vector<CShapeVertex>
 
 CSessionOutcome CImageSession::FinishFeature(const std::string& strName)
 {
+    return FinishFeature(strName, Features().NewFeatureValues());
+}
+
+CSessionOutcome CImageSession::FinishFeature(const std::string& strName, std::vector<FieldValue> values)
+{
     if (m_current.GetSize() == 0)
         return {};
-    return Do(CFinishFeatureEdit(m_current, m_nShapeType, strName, Features().GetSize()));
+    values.resize(Features().Fields().size());
+    return Do(CFinishFeatureEdit(m_current, m_nShapeType, strName, Features().GetSize(), std::move(values)));
+}
+
+unsigned CImageSession::FieldCodePage() const
+{
+    return m_shapeFile.m_pSource ? m_shapeFile.m_pSource->m_layer.m_table.m_nCodePage : m_nNameCodePage;
+}
+
+FieldValueStatus CImageSession::CheckValue(int nField, const std::string& strText, FieldValue* pValue) const
+{
+    const std::vector<CAttributeField>& fields = Features().Fields();
+    if (nField < 0 || nField >= static_cast<int>(fields.size()))
+        return FieldValueError::NotInteger;
+    return CheckFieldValue(fields[nField].def, strText, FieldCodePage(), pValue);
+}
+
+CSessionOutcome CImageSession::SetValue(int nFeature, int nField, const FieldValue& value)
+{
+    if (nFeature < 0 || nFeature >= Features().GetSize() || nField < 0 ||
+        nField >= static_cast<int>(Features().Fields().size()))
+        return {};
+    const FieldValue before = Features().GetAt(nFeature).Value(nField);
+    if (before == value)
+        return {};
+    return Do(CSetValueEdit{nFeature, nField, before, value});
+}
+
+FieldDefinitionStatus CImageSession::CheckField(CLayerField* pField, int nExcept) const
+{
+    std::vector<std::string> taken;
+    const std::vector<CAttributeField>& fields = Features().Fields();
+    for (int k = 0; k < static_cast<int>(fields.size()); ++k)
+        if (k != nExcept)
+            taken.push_back(fields[k].def.strName);
+    // The name is saved in NAME, a new feature's number in ID.
+    taken.push_back("NAME");
+    if (!m_shapeFile.m_pSource)
+        taken.push_back("ID");
+    return CheckFieldDefinition(pField, taken);
+}
+
+CSessionOutcome CImageSession::AddField(const CAttributeField& field)
+{
+    CAttributeField added = field;
+    added.nSourceField = -1;
+    return Do(CAddFieldEdit{static_cast<int>(Features().Fields().size()), added});
+}
+
+CSessionOutcome CImageSession::RemoveField(int nField)
+{
+    if (nField < 0 || nField >= static_cast<int>(Features().Fields().size()))
+        return {};
+    return Do(CRemoveFieldEdit{nField, Features().Fields()[nField], Features().Column(nField)});
+}
+
+CSessionOutcome CImageSession::ChangeField(int nField, const CAttributeField& field)
+{
+    if (nField < 0 || nField >= static_cast<int>(Features().Fields().size()))
+        return {};
+    const CAttributeField& before = Features().Fields()[nField];
+    CAttributeField after = field;
+    // Only the name, the default and the reuse change: the kind and size
+    // are the stored values'.
+    after.def.nType = before.def.nType;
+    after.def.nWidth = before.def.nWidth;
+    after.def.nDecimals = before.def.nDecimals;
+    after.nSourceField = before.nSourceField;
+    if (after.def.strName == before.def.strName && after.defaultValue == before.defaultValue &&
+        after.bReuseLast == before.bReuseLast)
+        return {};
+    return Do(CChangeFieldEdit{nField, before, after});
 }
 
 CSessionOutcome CImageSession::DiscardFeature()
@@ -722,10 +814,13 @@ void CImageSession::SaveSucceeded(const std::string& strSavedPath)
         rebased.Add(std::move(copy));
     }
     pOpened->m_strPath = strSavedPath;
-    pOpened->m_nNameField = m_shapeFile.m_pSource->m_nNameField;
-    pOpened->m_nIdField = m_shapeFile.m_pSource->m_nIdField;
+    // The fields as written: NAME may have been added, fields removed or added.
+    FindNameAndId(layer.m_table, pOpened.get());
     pOpened->m_nNameCodePage = m_shapeFile.m_pSource->m_nNameCodePage;
     pOpened->m_layer = std::move(layer);
+    std::vector<CAttributeField> fields = features.Fields();
+    RebindFields(*pOpened, &fields);
+    rebased.SetFields(std::move(fields));
     if (pOpened->m_layer.m_features.size() != pOpened->m_records.size())
     {
         m_journal.SetSource(std::string(), 0);

@@ -186,7 +186,10 @@ public:
     // A path traced along the scan from the last vertex (path's first) on,
     // appended as one edit.
     CSessionOutcome AddTracedVertices(const std::vector<CShapeVertex>& path);
+    // The feature gets the values given, or without them what a new
+    // feature starts with (CShapeArray::NewFeatureValues).
     CSessionOutcome FinishFeature(const std::string& strName);
+    CSessionOutcome FinishFeature(const std::string& strName, std::vector<FieldValue> values);
     CSessionOutcome DiscardFeature();
     CSessionOutcome RenameFeature(int nIndex, const std::string& strName);
     CSessionOutcome DeleteFeature(int nIndex);
@@ -207,6 +210,22 @@ public:
     CSessionOutcome InsertFeatureVertex(int nFeature, int nSegment, int nPixelX, int nPixelY);
     // Refused with NOTICE_TOO_FEW_VERTICES when the feature would keep too few.
     CSessionOutcome DeleteFeatureVertex(int nFeature, int nVertex);
+
+    // Attribute fields. The code page a field's text is counted in: the
+    // opened table's, else the one names are typed in (the .cpg written).
+    unsigned FieldCodePage() const;
+    // Checks text typed for field nField; *pValue as it is to be kept.
+    FieldValueStatus CheckValue(int nField, const std::string& strText, FieldValue* pValue) const;
+    // A value checked by CheckValue; nothing happens when it is the same.
+    CSessionOutcome SetValue(int nFeature, int nField, const FieldValue& value);
+    // Checks a field to be added, or field nExcept renamed to pField's name,
+    // against the other fields and the name and ID the features are saved with.
+    FieldDefinitionStatus CheckField(CLayerField* pField, int nExcept = -1) const;
+    // Appends a field checked by CheckField; every feature has no value of it.
+    CSessionOutcome AddField(const CAttributeField& field);
+    CSessionOutcome RemoveField(int nField);
+    // A field's name (checked by CheckField), default or reuse of the last value.
+    CSessionOutcome ChangeField(int nField, const CAttributeField& field);
 
     CSessionOutcome Undo();
     CSessionOutcome Redo();

@@ -1,5 +1,6 @@
 // The dBASE III attribute table (.dbf): the fields ID (numeric, 8) and NAME
-// (character, 32), one record per shape in the order of the main file.
+// (character, 32), then the attribute fields of the features, one record
+// per shape in the order of the main file.
 #include <cstring>
 
 #include "core/io/Path.h"
@@ -15,7 +16,6 @@ const int kDescriptorSize = 32;
 const int kIdWidth = 8;
 const int kNameWidth = 32;
 const int kRecordSize = 1 + kIdWidth + kNameWidth;
-const int kHeaderLength = kTableHeaderSize + 2 * kDescriptorSize + 1;
 const unsigned char kHeaderTerminator = 0x0D;
 const unsigned char kEndOfFile = 0x1A;
 const int kLargestId = 99999999;
@@ -57,9 +57,18 @@ unsigned NewTableCodePage(const CShapeArray& shapes, unsigned nAnsiCodePage, boo
 {
     if (bUtf8Asked || !nAnsiCodePage)
         return kCodePageUtf8;
+    const std::vector<CAttributeField>& fields = shapes.Fields();
     for (int i = 0; i < shapes.GetSize(); ++i)
+    {
         if (!FitsCodePage(shapes.GetAt(i).m_strName, nAnsiCodePage))
             return kCodePageUtf8;
+        for (size_t f = 0; f < fields.size(); ++f)
+        {
+            const FieldValue& value = shapes.GetAt(i).Value(static_cast<int>(f));
+            if (fields[f].def.nType == FieldType::Text && value && !FitsCodePage(*value, nAnsiCodePage))
+                return kCodePageUtf8;
+        }
+    }
     return nAnsiCodePage;
 }
 
@@ -68,20 +77,33 @@ bool CShapeFile::WriteAttributeTable(CFileWriter& sink, const CShapeBounds& summ
 {
     if (m_shapes.GetSize() > kLargestId)
         return false;
+    const std::vector<CAttributeField>& fields = m_shapes.Fields();
+    std::string descriptors;
+    size_t cbRecord = kRecordSize;
+    for (const CAttributeField& field : fields)
+    {
+        const std::string descriptor = DbfDescriptor(field.def);
+        cbRecord += static_cast<unsigned char>(descriptor[16]);
+        descriptors += descriptor;
+    }
+    const size_t cbHeader = kTableHeaderSize + 2 * kDescriptorSize + descriptors.size() + 1;
+    if (cbHeader > 0xFFFF || cbRecord > 0xFFFF)
+        return false;
     unsigned char header[kTableHeaderSize] = {};
     header[0] = 0x03;   // dBASE III, no memo file
     header[1] = 100;    // last update 1 January 2000, always: the files of
     header[2] = 1;      // one set of shapes do not differ by the day they
     header[3] = 1;      // were saved
     PutLittle32(header + 4, summary.m_nParts);
-    PutLittle16(header + 8, kHeaderLength);
-    PutLittle16(header + 10, kRecordSize);
+    PutLittle16(header + 8, static_cast<uint16_t>(cbHeader));
+    PutLittle16(header + 10, static_cast<uint16_t>(cbRecord));
     unsigned char idField[kDescriptorSize], nameField[kDescriptorSize];
     PutDescriptor(idField, "ID", 'N', kIdWidth);
     PutDescriptor(nameField, "NAME", 'C', kNameWidth);
 
     if (!sink.Write(header, sizeof header) || !sink.Write(idField, sizeof idField) ||
-        !sink.Write(nameField, sizeof nameField) || !sink.Write(&kHeaderTerminator, 1))
+        !sink.Write(nameField, sizeof nameField) || !sink.Write(descriptors.data(), descriptors.size()) ||
+        !sink.Write(&kHeaderTerminator, 1))
         return false;
 
     unsigned char record[kRecordSize];
@@ -99,6 +121,13 @@ bool CShapeFile::WriteAttributeTable(CFileWriter& sink, const CShapeBounds& summ
         std::memset(record + 1 + kIdWidth + cbName, ' ', kNameWidth - cbName);
         if (!sink.Write(record, sizeof record))
             return false;
+        for (size_t f = 0; f < fields.size(); ++f)
+        {
+            const std::string cell =
+                DbfCell(fields[f].def, m_shapes.GetAt(i).Value(static_cast<int>(f)), sideFiles.nCodePage);
+            if (!sink.Write(cell.data(), cell.size()))
+                return false;
+        }
     }
     return sink.Write(&kEndOfFile, 1);
 }

@@ -2,6 +2,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <algorithm>
 #include <cstring>
 
 #include "core/io/FileWriter.h"
@@ -190,18 +191,23 @@ ShapeType DocumentShapeType(GeometryKind nKind)
     }
 }
 
+void FindNameAndId(const CAttributeTable& table, COpenedLayer* pOpened)
+{
+    pOpened->m_nNameField = table.FindField("NAME");
+    if (pOpened->m_nNameField >= 0 && table.m_fields[pOpened->m_nNameField].nType != DbfFieldType::Character)
+        pOpened->m_nNameField = -1;
+    pOpened->m_nIdField = table.FindField("ID");
+    if (pOpened->m_nIdField >= 0 && table.m_fields[pOpened->m_nIdField].nType != DbfFieldType::Numeric)
+        pOpened->m_nIdField = -1;
+}
+
 bool MakeOpenedLayer(const std::string& strPath, CShapefileLayer layer, const CPixelToMapTransform& transform,
                      COpenedLayer* pOpened, CShapeArray* pFeatures, unsigned nNameCodePage)
 {
     COpenedLayer opened;
     CShapeArray features;
     const CAttributeTable& table = layer.m_table;
-    opened.m_nNameField = table.FindField("NAME");
-    if (opened.m_nNameField >= 0 && table.m_fields[opened.m_nNameField].nType != DbfFieldType::Character)
-        opened.m_nNameField = -1;
-    opened.m_nIdField = table.FindField("ID");
-    if (opened.m_nIdField >= 0 && table.m_fields[opened.m_nIdField].nType != DbfFieldType::Numeric)
-        opened.m_nIdField = -1;
+    FindNameAndId(table, &opened);
     const GeometryKind nKind = layer.Kind();
     for (size_t i = 0; i < layer.m_features.size(); ++i)
     {
@@ -229,9 +235,15 @@ bool MakeOpenedLayer(const std::string& strPath, CShapefileLayer layer, const CP
     opened.m_strPath = strPath;
     opened.m_nNameCodePage = nNameCodePage;
     opened.m_layer = std::move(layer);
-    *pOpened = std::move(opened);
     if (pFeatures)
+    {
+        std::vector<CAttributeField> fields = OpenedFields(opened);
+        for (int i = 0; i < features.GetSize(); ++i)
+            features.SetValuesOf(i, OpenedValues(opened, i, fields));
+        features.SetFields(std::move(fields));
         *pFeatures = std::move(features);
+    }
+    *pOpened = std::move(opened);
     return true;
 }
 
@@ -240,6 +252,222 @@ bool PrjDiffersFromImage(const std::string& strPrj, const std::string& strImageW
     if (strPrj.empty())
         return false;
     return strImageWkt.empty() || WktName(strPrj) != WktName(strImageWkt);
+}
+
+namespace
+{
+const int kNameColumn = -2;
+
+// A column of the table written: the opened table's field nSource (-1 for
+// one it lacks) holding document field nField, or the name (kNameColumn).
+struct CColumn
+{
+    int nSource;
+    int nField;
+};
+
+// The opened table's fields still there in their order, the name at its
+// place, then the fields added here; then NAME, when the table lacks one
+// and a feature has a name, so that no name typed is lost.
+std::vector<CColumn> TableColumns(const COpenedLayer& opened, const CShapeArray& features, bool* pSameLayout)
+{
+    const CAttributeTable& table = opened.m_layer.m_table;
+    const std::vector<CAttributeField>& fields = features.Fields();
+    std::vector<CColumn> columns;
+    bool same = true;
+    std::vector<bool> placed(fields.size());
+    for (int f = 0; f < static_cast<int>(table.m_fields.size()); ++f)
+    {
+        if (f == opened.m_nNameField)
+        {
+            columns.push_back({f, kNameColumn});
+            continue;
+        }
+        int k = 0;
+        while (k < static_cast<int>(fields.size()) && fields[k].nSourceField != f)
+            ++k;
+        if (k == static_cast<int>(fields.size()))
+        {
+            same = false;   // removed
+            continue;
+        }
+        placed[k] = true;
+        same = same && fields[k].def.strName == table.m_fields[f].strName;
+        columns.push_back({f, k});
+    }
+    for (int k = 0; k < static_cast<int>(fields.size()); ++k)
+        if (!placed[k])
+        {
+            columns.push_back({-1, k});
+            same = false;
+        }
+    bool addName = false;
+    for (int i = 0; table.FindField("NAME") < 0 && i < features.GetSize() && !addName; ++i)
+        addName = !features.GetAt(i).m_strName.empty();
+    if (addName)
+    {
+        columns.push_back({-1, kNameColumn});
+        same = false;
+    }
+    *pSameLayout = same;
+    return columns;
+}
+
+// The descriptor and the field of a column as written.
+void ColumnField(const COpenedLayer& opened, const CShapeArray& features, const CColumn& column,
+                 std::string* pDescriptor, CLayerField* pField)
+{
+    const CAttributeTable& table = opened.m_layer.m_table;
+    if (column.nSource >= 0)
+    {
+        *pField = FieldOfDbf(table.m_fields[column.nSource]);
+        // The original bytes, renamed where the document renamed the field.
+        *pDescriptor = std::string(table.HeaderBytes().substr(32 + 32 * size_t(column.nSource), 32));
+        if (column.nField >= 0)
+        {
+            const std::string& name = features.Fields()[column.nField].def.strName;
+            std::fill(pDescriptor->begin(), pDescriptor->begin() + 11, '\0');
+            pDescriptor->replace(0, name.size() < 10 ? name.size() : 10, name.substr(0, 10));
+        }
+        return;
+    }
+    *pField = column.nField >= 0 ? features.Fields()[column.nField].def
+                                 : CLayerField{"NAME", FieldType::Text, kAddedNameWidth, 0};
+    *pDescriptor = DbfDescriptor(*pField);
+}
+}   // namespace
+
+bool BuildOpenedTable(const COpenedLayer& opened, const CShapeArray& features, std::string* pDbf)
+{
+    const CAttributeTable& table = opened.m_layer.m_table;
+    const int nFeatures = features.GetSize();
+    bool sameLayout = true;
+    const std::vector<CColumn> columns = TableColumns(opened, features, &sameLayout);
+    std::vector<CLayerField> written(columns.size());
+    std::string dbf(table.HeaderBytes());
+    if (dbf.size() < 32 + 32 * table.m_fields.size() + 1)
+        return false;
+    if (!sameLayout)
+    {
+        // Version, date and language as they were; the descriptors anew.
+        std::string header = dbf.substr(0, 32);
+        size_t cbRecord = 1;
+        for (size_t c = 0; c < columns.size(); ++c)
+        {
+            std::string descriptor;
+            ColumnField(opened, features, columns[c], &descriptor, &written[c]);
+            // Readers that take a field's place from its descriptor find it.
+            if (descriptor[12] || descriptor[13] || descriptor[14] || descriptor[15])
+                PutLittle32(reinterpret_cast<unsigned char*>(&descriptor[12]), static_cast<int32_t>(cbRecord));
+            cbRecord += static_cast<unsigned char>(descriptor[16]);
+            header += descriptor;
+        }
+        header.push_back('\x0D');
+        if (header.size() > 0xFFFF || cbRecord > 0xFFFF)
+            return false;
+        unsigned char* p = reinterpret_cast<unsigned char*>(&header[0]);
+        PutLittle16(p + 8, static_cast<uint16_t>(header.size()));
+        PutLittle16(p + 10, static_cast<uint16_t>(cbRecord));
+        dbf = std::move(header);
+    }
+    else
+        for (size_t c = 0; c < columns.size(); ++c)
+            written[c] = FieldOfDbf(table.m_fields[columns[c].nSource]);
+    PutLittle32(reinterpret_cast<unsigned char*>(&dbf[4]), nFeatures);
+    const size_t cbRecordBefore = GetLittle16(reinterpret_cast<const unsigned char*>(table.HeaderBytes().data()) + 10);
+
+    const bool utf8 = table.m_nCodePage == kCodePageUtf8;
+    for (int i = 0; i < nFeatures; ++i)
+    {
+        const CShape& feature = features.GetAt(i);
+        const bool fromFile = feature.m_nSource >= 0 && feature.m_nSource < table.GetRecordCount();
+        const std::string_view before = fromFile ? table.RecordBytes(feature.m_nSource) : std::string_view();
+        // With the fields as they were, a record is the file's (or a blank
+        // one) with its changed cells put in place: any bytes a writer left
+        // after the last field stay.
+        std::string record;
+        if (sameLayout)
+            record = fromFile ? std::string(before) : std::string(cbRecordBefore, ' ');
+        else
+            record.push_back(fromFile ? before[0] : ' ');
+        for (size_t c = 0; c < columns.size(); ++c)
+        {
+            const CColumn& column = columns[c];
+            const CLayerField& field = written[c];
+            const bool cellFromFile = fromFile && column.nSource >= 0;
+            const std::string_view cellBefore =
+                cellFromFile ? table.Cell(feature.m_nSource, column.nSource) : std::string_view();
+            std::string cell;
+            if (column.nField == kNameColumn)
+            {
+                if (cellFromFile && opened.SameName(feature))
+                    cell = std::string(cellBefore);
+                else
+                {
+                    cell.assign(static_cast<size_t>(field.nWidth), ' ');
+                    PutTextCell(&cell[0], field.nWidth,
+                                ConvertCodePage(feature.m_strName, opened.m_nNameCodePage, table.m_nCodePage), utf8);
+                }
+            }
+            else
+            {
+                const FieldValue value = feature.Value(column.nField);
+                if (cellFromFile && value == ValueOfCell(table, feature.m_nSource, column.nSource, field.nType))
+                    cell = std::string(cellBefore);   // untouched: to the bit
+                else if (!fromFile && !value && column.nSource >= 0 && column.nSource == opened.m_nIdField)
+                {
+                    cell.assign(static_cast<size_t>(field.nWidth), ' ');
+                    PutNumberCell(&cell[0], field.nWidth, i + 1);
+                }
+                else
+                    cell = DbfCell(field, value, table.m_nCodePage);
+            }
+            if (sameLayout)
+                record.replace(static_cast<size_t>(table.m_fields[column.nSource].nOffset), cell.size(), cell);
+            else
+                record += cell;
+        }
+        dbf += record;
+    }
+    dbf += table.TrailingBytes();
+    *pDbf = std::move(dbf);
+    return true;
+}
+
+std::vector<CAttributeField> OpenedFields(const COpenedLayer& opened)
+{
+    std::vector<CAttributeField> fields;
+    const CAttributeTable& table = opened.m_layer.m_table;
+    for (int f = 0; f < static_cast<int>(table.m_fields.size()); ++f)
+        if (f != opened.m_nNameField)
+        {
+            CAttributeField field;
+            field.def = FieldOfDbf(table.m_fields[f]);
+            field.nSourceField = f;
+            fields.push_back(std::move(field));
+        }
+    return fields;
+}
+
+void RebindFields(const COpenedLayer& opened, std::vector<CAttributeField>* pFields)
+{
+    for (CAttributeField& field : *pFields)
+    {
+        const int f = opened.m_layer.m_table.FindField(field.def.strName);
+        field.nSourceField = f == opened.m_nNameField ? -1 : f;
+    }
+}
+
+std::vector<FieldValue> OpenedValues(const COpenedLayer& opened, int nRecord,
+                                     const std::vector<CAttributeField>& fields)
+{
+    std::vector<FieldValue> values;
+    values.reserve(fields.size());
+    for (const CAttributeField& field : fields)
+        values.push_back(field.nSourceField >= 0 && nRecord >= 0 && nRecord < opened.m_layer.m_table.GetRecordCount()
+                             ? ValueOfCell(opened.m_layer.m_table, nRecord, field.nSourceField, field.def.nType)
+                             : FieldValue());
+    return values;
 }
 
 bool WriteOpenedLayer(const COpenedLayer& opened, const CShapeArray& features, ShapeType nShapeType,
@@ -298,58 +526,9 @@ bool WriteOpenedLayer(const COpenedLayer& opened, const CShapeArray& features, S
     PutBig32(reinterpret_cast<unsigned char*>(&shx[24]), static_cast<int32_t>((kShapeHeaderBytes + index.size()) / 2));
     shx += index;
 
-    // The table: its header as read with the new count, then a record per feature.
-    const CAttributeTable& table = layer.m_table;
-    std::string dbf(table.HeaderBytes());
-    if (dbf.size() < 32)
+    std::string dbf;
+    if (!BuildOpenedTable(opened, features, &dbf))
         return false;
-    PutLittle32(reinterpret_cast<unsigned char*>(&dbf[4]), nFeatures);
-    const size_t cbRecord = GetLittle16(reinterpret_cast<const unsigned char*>(dbf.data()) + 10);
-    // A table without NAME gets one once a feature has a name, so that no
-    // name typed is lost; every record then ends with the new cell.
-    bool addName = false;
-    for (int i = 0; table.FindField("NAME") < 0 && i < nFeatures && !addName; ++i)
-        addName = !features.GetAt(i).m_strName.empty();
-    const size_t atDescriptors = 32 + 32 * table.m_fields.size();
-    if (addName)
-    {
-        if (dbf.size() + kAddedNameWidth > 0xFFFF || cbRecord + kAddedNameWidth > 0xFFFF || atDescriptors >= dbf.size())
-            return false;
-        unsigned char descriptor[32] = {'N', 'A', 'M', 'E'};
-        descriptor[11] = 'C';
-        descriptor[16] = kAddedNameWidth;
-        dbf.insert(atDescriptors, reinterpret_cast<const char*>(descriptor), sizeof descriptor);
-        unsigned char* p = reinterpret_cast<unsigned char*>(&dbf[0]);
-        PutLittle16(p + 8, static_cast<uint16_t>(GetLittle16(p + 8) + kAddedNameWidth));
-        PutLittle16(p + 10, static_cast<uint16_t>(cbRecord + kAddedNameWidth));
-    }
-    for (int i = 0; i < nFeatures; ++i)
-    {
-        const CShape& feature = features.GetAt(i);
-        const bool fromFile = feature.m_nSource >= 0 && feature.m_nSource < table.GetRecordCount();
-        std::string record = fromFile ? std::string(table.RecordBytes(feature.m_nSource)) : std::string(cbRecord, ' ');
-        if (!fromFile && opened.m_nIdField >= 0)
-        {
-            const CDbfField& id = table.m_fields[opened.m_nIdField];
-            PutNumberCell(&record[id.nOffset], id.nWidth, i + 1);
-        }
-        if (opened.m_nNameField >= 0 && !(fromFile && opened.SameName(feature)))
-        {
-            const CDbfField& name = table.m_fields[opened.m_nNameField];
-            PutTextCell(&record[name.nOffset], name.nWidth,
-                        ConvertCodePage(feature.m_strName, opened.m_nNameCodePage, table.m_nCodePage),
-                        table.m_nCodePage == kCodePageUtf8);
-        }
-        if (addName)
-        {
-            record.append(kAddedNameWidth, ' ');
-            PutTextCell(&record[cbRecord], kAddedNameWidth,
-                        ConvertCodePage(feature.m_strName, opened.m_nNameCodePage, table.m_nCodePage),
-                        table.m_nCodePage == kCodePageUtf8);
-        }
-        dbf += record;
-    }
-    dbf += table.TrailingBytes();
 
     // One after the other, as the new-file writer does; the caller stages them.
     if (!WriteFileBytes(files, strPath, shp) || !WriteFileBytes(files, SideFileName(strPath.c_str(), ".shx"), shx) ||

@@ -52,6 +52,25 @@ ShapeType DocumentShapeType(GeometryKind nKind);
 bool MakeOpenedLayer(const std::string& strPath, CShapefileLayer layer, const CPixelToMapTransform& transform,
                      COpenedLayer* pOpened, CShapeArray* pFeatures, unsigned nNameCodePage = 0);
 
+// Finds the table's NAME (a character field) and ID (a numeric one).
+void FindNameAndId(const CAttributeTable& table, COpenedLayer* pOpened);
+
+// The attribute fields of an opened table: every field but the name, each
+// naming its field of the table.
+std::vector<CAttributeField> OpenedFields(const COpenedLayer& opened);
+// Each field names the table's field of its name (-1 for none), as after
+// the table was written anew.
+void RebindFields(const COpenedLayer& opened, std::vector<CAttributeField>* pFields);
+// Record nRecord's values of the fields, none for a field added here.
+std::vector<FieldValue> OpenedValues(const COpenedLayer& opened, int nRecord,
+                                     const std::vector<CAttributeField>& fields);
+
+// The .dbf of the features: the table's header as read when its fields
+// are as they were, else rebuilt from the descriptors kept, renamed, and
+// added; every cell nobody changed as the file has it. False when the
+// table would outgrow the format.
+bool BuildOpenedTable(const COpenedLayer& opened, const CShapeArray& features, std::string* pDbf);
+
 // Whether a .prj names another coordinate system than the image's ESRI WKT
 // ("" when the image has none). Writers differ in spacing and in the
 // numbers' last digits, so the systems are compared by their names.

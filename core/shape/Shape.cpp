@@ -71,3 +71,67 @@ void RemoveLastVertex(CShape& current)
     if (current.GetSize() > 0)
         current.RemoveAt(current.GetSize() - 1, 1);
 }
+
+void CShapeArray::InsertField(int nField, const CAttributeField& field, const std::vector<FieldValue>& column)
+{
+    if (nField < 0 || nField > static_cast<int>(m_fields.size()))
+        return;
+    m_fields.insert(m_fields.begin() + nField, field);
+    for (size_t i = 0; i < m_shapes.size(); ++i)
+    {
+        std::vector<FieldValue>& values = m_shapes[i].m_values;
+        if (values.size() < size_t(nField))
+            values.resize(size_t(nField));
+        values.insert(values.begin() + nField, i < column.size() ? column[i] : FieldValue());
+    }
+}
+
+void CShapeArray::RemoveField(int nField)
+{
+    if (nField < 0 || nField >= static_cast<int>(m_fields.size()))
+        return;
+    m_fields.erase(m_fields.begin() + nField);
+    for (CShape& shape : m_shapes)
+        if (nField < static_cast<int>(shape.m_values.size()))
+            shape.m_values.erase(shape.m_values.begin() + nField);
+}
+
+void CShapeArray::ChangeField(int nField, const CAttributeField& field)
+{
+    if (nField >= 0 && nField < static_cast<int>(m_fields.size()))
+        m_fields[nField] = field;
+}
+
+std::vector<FieldValue> CShapeArray::Column(int nField) const
+{
+    std::vector<FieldValue> column;
+    column.reserve(m_shapes.size());
+    for (const CShape& shape : m_shapes)
+        column.push_back(shape.Value(nField));
+    return column;
+}
+
+void CShapeArray::SetValue(int nIndex, int nField, const FieldValue& value)
+{
+    if (nIndex < 0 || nIndex >= GetSize() || nField < 0 || nField >= static_cast<int>(m_fields.size()))
+        return;
+    std::vector<FieldValue>& values = m_shapes[nIndex].m_values;
+    if (values.size() < m_fields.size())
+        values.resize(m_fields.size());
+    values[nField] = value;
+}
+
+std::vector<FieldValue> CShapeArray::NewFeatureValues() const
+{
+    std::vector<FieldValue> values;
+    for (size_t f = 0; f < m_fields.size(); ++f)
+        values.push_back(m_fields[f].bReuseLast && !m_shapes.empty() ? m_shapes.back().Value(static_cast<int>(f))
+                                                                     : m_fields[f].defaultValue);
+    return values;
+}
+
+void CShapeArray::SetValuesOf(int nIndex, std::vector<FieldValue> values)
+{
+    if (nIndex >= 0 && nIndex < GetSize())
+        m_shapes[nIndex].m_values = std::move(values);
+}

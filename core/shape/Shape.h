@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/shape/AttributeFields.h"
+
 // Shape type codes of the Shapefile format: what the features of one image
 // are digitised and saved as.
 enum ShapeType
@@ -47,6 +49,13 @@ public:
     // The record of the opened file the feature came from (its index in the
     // document's COpenedLayer); -1 for one digitised here.
     int m_nSource = -1;
+    // One a field of the array the feature is in (see CShapeArray::Fields);
+    // missing ones at the end are none.
+    std::vector<FieldValue> m_values;
+    FieldValue Value(int nField) const
+    {
+        return nField >= 0 && nField < static_cast<int>(m_values.size()) ? m_values[nField] : FieldValue();
+    }
 
 private:
     std::vector<CShapeVertex> m_vertices;
@@ -69,8 +78,25 @@ public:
     void SetName(int nIndex, const std::string& strName);
     void SetVertices(int nIndex, std::vector<CShapeVertex> vertices);
 
+    // The attribute fields every feature carries a value of, beyond its name.
+    const std::vector<CAttributeField>& Fields() const { return m_fields; }
+    void SetFields(std::vector<CAttributeField> fields) { m_fields = std::move(fields); }
+    // A field put in at nField with each feature's value from column (none
+    // where it is short); out of range, nothing changes.
+    void InsertField(int nField, const CAttributeField& field,
+                     const std::vector<FieldValue>& column = std::vector<FieldValue>());
+    void RemoveField(int nField);
+    void ChangeField(int nField, const CAttributeField& field);
+    std::vector<FieldValue> Column(int nField) const;
+    void SetValue(int nIndex, int nField, const FieldValue& value);
+    void SetValuesOf(int nIndex, std::vector<FieldValue> values);
+    // What a new feature starts with: each field's default, or the last
+    // feature's value where the field reuses it.
+    std::vector<FieldValue> NewFeatureValues() const;
+
 private:
     std::vector<CShape> m_shapes;
+    std::vector<CAttributeField> m_fields;
 };
 
 // The shape being digitised as the list keeps it once finished: named, and

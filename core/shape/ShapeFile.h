@@ -43,8 +43,8 @@ struct CShapeSideFiles
 };
 
 // The code page a new table is written in: the system's ANSI page when
-// every name fits it and UTF-8 was not asked for, UTF-8 otherwise. Names
-// are held in UTF-8.
+// every name and text value fits it and UTF-8 was not asked for, UTF-8
+// otherwise. Names and values are held in UTF-8.
 unsigned NewTableCodePage(const CShapeArray& shapes, unsigned nAnsiCodePage, bool bUtf8Asked);
 
 // The text of a .cpg for a Windows code page: the bare number ("1252"), as
@@ -107,10 +107,12 @@ public:
     bool WriteIndex(const CShapeBounds& summary, const char* pszPath, const unsigned char* pHeader,
                     CFileSystem& files = StdioFileSystem()) const;
 
-    // The .dbf beside pszPath with the fields ID and NAME, one record per
-    // shape; summary.m_nParts is the record count of the header.
-    bool WriteAttributes(const char* pszPath, const CShapeBounds& summary,
-                         CFileSystem& files = StdioFileSystem(), const CShapeSideFiles& sideFiles = CShapeSideFiles()) const;
+    // The .dbf beside pszPath with the fields ID and NAME, then the
+    // features' attribute fields (their text, held in UTF-8, written in
+    // sideFiles.nCodePage), one record per shape; summary.m_nParts is the
+    // record count of the header.
+    bool WriteAttributes(const char* pszPath, const CShapeBounds& summary, CFileSystem& files = StdioFileSystem(),
+                         const CShapeSideFiles& sideFiles = CShapeSideFiles()) const;
     bool WriteAttributeTable(CFileWriter& sink, const CShapeBounds& summary,
                              const CShapeSideFiles& sideFiles = CShapeSideFiles()) const;
 };

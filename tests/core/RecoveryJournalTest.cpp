@@ -156,9 +156,24 @@ TEST(RecoveryJournal, EveryCutOfAJournalOfEveryKindReplaysItsCompleteRecords)
     CJournalRecord source = Edit(JOURNAL_SOURCE, 0);
     source.strSource = "C:\\Maps\\roads.shp";
     source.nFingerprint = 0xCBF43926ul;
+    // Attribute fields, a feature with values and a cell changed.
+    CJournalRecord fields = Edit(JOURNAL_FIELDS, 0);
+    fields.fields.resize(2);
+    fields.fields[0].def = {"HEIGHT", FieldType::Integer, 6, 0};
+    fields.fields[0].nSourceField = 3;
+    fields.fields[1].def = {"KIND", FieldType::Text, 12, 0};
+    fields.fields[1].defaultValue = "road";
+    fields.fields[1].bReuseLast = true;
+    CJournalRecord a = Feature("a", {{1, 1}, {2, 2}}, SHAPE_POLYLINE);
+    a.shape.m_values = {FieldValue("120"), FieldValue()};
+    CJournalRecord value = Edit(JOURNAL_VALUE, 1);
+    value.nField = 1;
+    value.value = "track";
     const std::vector<CJournalRecord> records = {source,
-                                                 Feature("a", {{1, 1}, {2, 2}}, SHAPE_POLYLINE),
+                                                 fields,
+                                                 a,
                                                  Feature("b", {{3, 3}, {5, 5}}, SHAPE_POLYLINE),
+                                                 value,
                                                  Edit(JOURNAL_DELETE, 0),
                                                  back,
                                                  Edit(JOURNAL_RENAME, 0, "b2"),
@@ -175,7 +190,7 @@ TEST(RecoveryJournal, EveryCutOfAJournalOfEveryKindReplaysItsCompleteRecords)
     // an insertion beyond the end of an empty list ends the replay.
     CRecoveredWork whole;
     ASSERT_TRUE(ReadJournal(bytes.data(), bytes.size(), &whole));
-    EXPECT_EQ(whole.nRecords, 7);
+    EXPECT_EQ(whole.nRecords, 9);
     EXPECT_EQ(whole.shapes.GetSize(), 0);
     EXPECT_EQ(whole.strSource, source.strSource);
     EXPECT_EQ(whole.nFingerprint, source.nFingerprint);
@@ -197,10 +212,19 @@ TEST(RecoveryJournal, EveryCutOfAJournalOfEveryKindReplaysItsCompleteRecords)
             EXPECT_EQ(work.shapes.GetAt(i).m_strName, expected.shapes.GetAt(i).m_strName);
             EXPECT_EQ(work.shapes.GetAt(i).Vertices(), expected.shapes.GetAt(i).Vertices());
             EXPECT_EQ(work.shapes.GetAt(i).m_nSource, expected.shapes.GetAt(i).m_nSource);
+            EXPECT_EQ(work.shapes.GetAt(i).m_values, expected.shapes.GetAt(i).m_values);
         }
     }
+    CRecoveredWork values;
+    ASSERT_TRUE(ReadJournal(bytes.data(), ends[4], &values));
+    ASSERT_EQ(values.shapes.Fields().size(), 2u);
+    EXPECT_EQ(values.shapes.Fields()[0].nSourceField, 3);
+    EXPECT_EQ(values.shapes.Fields()[1].defaultValue, FieldValue("road"));
+    EXPECT_TRUE(values.shapes.Fields()[1].bReuseLast);
+    EXPECT_EQ(values.shapes.GetAt(0).m_values, a.shape.m_values);
+    EXPECT_EQ(values.shapes.GetAt(1).Value(1), FieldValue("track"));
     CRecoveredWork four;
-    ASSERT_TRUE(ReadJournal(bytes.data(), ends[5], &four));
+    ASSERT_TRUE(ReadJournal(bytes.data(), ends[7], &four));
     ASSERT_EQ(four.shapes.GetSize(), 2);
     EXPECT_EQ(four.shapes.GetAt(0).m_strName, "b2");
     EXPECT_EQ(four.shapes.GetAt(1).m_strName, "back");

@@ -27,3 +27,10 @@ printf '1.000000,2.000000,5,6\r\n' > other.tvg
 # of the sample map, georeferenced by gdal_translate (needs gdal-bin).
 GDAL_PAM_ENABLED=NO gdal_translate -q -srcwin 200 300 240 180 -a_srs EPSG:32633 \
   -a_ullr 500000 4650000 502400 4648200 -co COMPRESS=DEFLATE ../../../../samples/sample_map.jpg utm33.tif
+
+# Points on that GeoTIFF with a text, integer, real and date field and
+# nulls, as ogr2ogr writes them (needs gdal-bin); no .prj, so that opening
+# them over the GeoTIFF asks nothing.
+rm -f attributes.shp attributes.shx attributes.dbf attributes.cpg attributes.prj
+ogr2ogr -f 'ESRI Shapefile' -lco ENCODING=UTF-8 attributes.shp attributes.geojson
+rm -f attributes.prj
