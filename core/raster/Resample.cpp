@@ -40,6 +40,9 @@ void CInverseSampler::SampleRow(int i0, int j, int nCount, unsigned char* pRgba)
         bool both = false;
         double c0 = 0, r0 = 0, c1 = 0, r1 = 0;
         double footC = 1.0, footR = 1.0;
+        // A node's end is the next node's start: taken back once.
+        long long endNode = -1;
+        bool endOk = false;
         for (int k = 0; k < nCount; ++k, pRgba += 4)
         {
             const int i = i0 + k;
@@ -51,18 +54,29 @@ void CInverseSampler::SampleRow(int i0, int j, int nCount, unsigned char* pRgba)
                 // is taken back on its own.
                 node = a;
                 double cm, rm;
-                const bool ends = WarpPosition(static_cast<double>(a), j, &c0, &r0) &&
-                                  WarpPosition(static_cast<double>(a + step), j, &c1, &r1);
-                both = ends && WarpPosition(static_cast<double>(a + step / 2), j, &cm, &rm) &&
+                const bool start = a == endNode ? endOk : WarpPosition(static_cast<double>(a), j, &c0, &r0);
+                if (a == endNode)
+                    c0 = c1, r0 = r1;
+                endOk = WarpPosition(static_cast<double>(a + step), j, &c1, &r1);
+                endNode = a + step;
+                both = start && endOk && WarpPosition(static_cast<double>(a + step / 2), j, &cm, &rm) &&
                        std::hypot((c0 + c1) / 2 - cm, (r0 + r1) / 2 - rm) <= kWarpNodeTolerance;
-                // The kernels' footprint, once a node: the steps along the
-                // row from the node's ends, down the column from the next row.
+                // The kernels' footprint, once a node: the scan's steps per
+                // cell from the inverse of the mapping's Jacobian there, which
+                // two forward mappings give far more cheaply than a third way back.
                 footC = footR = 1.0;
-                double cd, rd;
-                if (m_nMethod != RESAMPLE_NEAREST && ends && WarpPosition(static_cast<double>(a), j + 1, &cd, &rd))
+                if (m_nMethod != RESAMPLE_NEAREST && start)
                 {
-                    footC = std::hypot((c1 - c0) / step, cd - c0);
-                    footR = std::hypot((r1 - r0) / step, rd - r0);
+                    double x, y, xc, yc, xr, yr;
+                    m_pWarp->Map(c0, r0, &x, &y);
+                    m_pWarp->Map(c0 + 1.0, r0, &xc, &yc);
+                    m_pWarp->Map(c0, r0 + 1.0, &xr, &yr);
+                    const double det = (xc - x) * (yr - y) - (xr - x) * (yc - y);
+                    if (std::isfinite(det) && det != 0.0)
+                    {
+                        footC = std::hypot(yr - y, xr - x) * m_dSize / std::fabs(det);
+                        footR = std::hypot(yc - y, xc - x) * m_dSize / std::fabs(det);
+                    }
                 }
             }
             double c, r;
