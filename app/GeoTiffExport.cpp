@@ -57,17 +57,21 @@ void SaveChoices(const CGeoTiffChoices& c)
 
 bool CanExportGeoTiff(const CImageSession& session)
 {
-    // Digitise and transposed mode have a fit; the other modes have none to export with.
-    return (session.Mode() == MODE_DIGITISE || session.Mode() == MODE_TRANSPOSED) && session.GeoRef().m_bValid;
+    // Whenever the points allow the chosen model: georeferencing needs no
+    // digitising to export with it.
+    return session.FitAvailable();
 }
 
 void ExportGeoTiffOf(CImageDoc& doc)
 {
-    if (!CanExportGeoTiff(doc.Session()) || !CanResampleShown(doc))
+    if (!CanExportGeoTiff(doc.Session()))
+        return;
+    const CGeoRefArray current = doc.Session().FitOnDemand();
+    if (!current.m_bValid || !CanResampleShown(doc, current))
         return;
     // A scan shown reduced is exported as shown: the fit taken to the shown
     // pixels, whose size is then the scan's own.
-    const CGeoRefArray geoRef = ShownGeoRef(doc.Session().GeoRef(), doc.Grid(), doc.Image().Height());
+    const CGeoRefArray geoRef = ShownGeoRef(current, doc.Grid(), doc.Image().Height());
     const CAffineTransform fit = geoRef.GetAffine();
     CExportGeoTiffDlg dlg(fit, doc.Image().Width(), doc.Image().Height(), geoRef.m_points);
     // Held here: the export runs on with it whatever the document does meanwhile.

@@ -148,11 +148,11 @@ BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
     return m_openStatus.Ok() ? TRUE : FALSE;
 }
 
-bool CanResampleShown(const CImageDoc& doc)
+bool CanResampleShown(const CImageDoc& doc, const CGeoRefArray& geoRef)
 {
     // The shown pixels get the fit as an affine model; a curved fit has no
     // such form, and its approximation would be a wrong result, not a coarse one.
-    if (!doc.Grid().IsReduced() || !doc.Session().GeoRef().m_warp)
+    if (!doc.Grid().IsReduced() || !geoRef.m_warp)
         return true;
     FwMessageBox(IDS_REDUCED_NEEDS_AFFINE, MB_OK);
     return false;

@@ -86,6 +86,6 @@ private:
 };
 
 // Whether the image on show can be resampled (Transpose, the GeoTIFF
-// export) with the fit in force; a scan shown reduced with a fit that is not
+// export) with geoRef's fit; a scan shown reduced with a fit that is not
 // affine cannot, and the user is told why.
-bool CanResampleShown(const CImageDoc& doc);
+bool CanResampleShown(const CImageDoc& doc, const CGeoRefArray& geoRef);

@@ -54,7 +54,7 @@ void CImageView::OnTranspose()
     // no second resampling.
     if (pDoc->NorthUp().IsEmpty())
     {
-        if (!CanResampleShown(*pDoc))
+        if (!CanResampleShown(*pDoc, pDoc->Session().GeoRef()))
             return;
         const BOOL bCrop = FwMessageBox(IDS_CROP_QUESTION, MB_YESNO | MB_DEFBUTTON2) == IDYES;
         CTransposedImage transposed;

@@ -93,6 +93,91 @@ double PixelLength(const CAffineTransform* pInverse, double dx, double dy)
     return std::hypot(px, py);
 }
 
+// Least squares whose two map axes share one design, linear in the
+// parameters (the affine fit and the polynomials): the fit without point i
+// follows from the full fit's hat matrix H, the projection onto the design's
+// columns, without fitting again. Its residual at point j is
+// r_j + H_ji r_i / (1 - H_ii); 1 - H_ii near 0 says the other points do not
+// determine the model. One factorisation instead of one fit a point.
+class CSharedDesignHat
+{
+public:
+    // The points' pixels; false when they do not determine the model.
+    bool Factor(const std::vector<const CGeoRefPoint*>& points, FitModel nModel)
+    {
+        const int terms = nModel == FitModel::Affine ? 3 : (nModel == FitModel::Polynomial2 ? 6 : 10);
+        const size_t n = points.size();
+        m_nTerms = terms;
+        if (n < static_cast<size_t>(terms))
+            return false;
+        // Centred and scaled, as the fits themselves are, for conditioning.
+        double c0 = 0.0, r0 = 0.0;
+        for (const CGeoRefPoint* p : points)
+            c0 += p->m_nPixelX, r0 += p->m_nPixelY;
+        c0 /= static_cast<double>(n), r0 /= static_cast<double>(n);
+        double spread = 0.0;
+        for (const CGeoRefPoint* p : points)
+            spread += (p->m_nPixelX - c0) * (p->m_nPixelX - c0) + (p->m_nPixelY - r0) * (p->m_nPixelY - r0);
+        spread = std::sqrt(spread / static_cast<double>(n));
+        if (!(spread > 0.0))
+            return false;
+        m_q.assign(n * static_cast<size_t>(terms), 0.0);
+        for (size_t i = 0; i < n; ++i)
+        {
+            const double u = (points[i]->m_nPixelX - c0) / spread, v = (points[i]->m_nPixelY - r0) / spread;
+            double* t = &m_q[i * static_cast<size_t>(terms)];
+            t[0] = 1, t[1] = u, t[2] = v;
+            if (terms > 3)
+                t[3] = u * u, t[4] = u * v, t[5] = v * v;
+            if (terms > 6)
+                t[6] = u * u * u, t[7] = u * u * v, t[8] = u * v * v, t[9] = v * v * v;
+        }
+        // Orthonormal columns by Gram-Schmidt, each column twice, which keeps
+        // them orthogonal to rounding for these few, scaled columns.
+        for (int k = 0; k < terms; ++k)
+        {
+            const double before = std::sqrt(Dot(k, k));
+            for (int pass = 0; pass < 2; ++pass)
+                for (int j = 0; j < k; ++j)
+                {
+                    const double d = Dot(j, k);
+                    for (size_t i = 0; i < n; ++i)
+                        At(i, k) -= d * At(i, j);
+                }
+            const double after = std::sqrt(Dot(k, k));
+            if (!(after > 1e-10 * before))
+                return false;
+            for (size_t i = 0; i < n; ++i)
+                At(i, k) /= after;
+        }
+        return true;
+    }
+
+    double Hat(size_t i, size_t j) const
+    {
+        double h = 0.0;
+        for (int k = 0; k < m_nTerms; ++k)
+            h += m_q[i * static_cast<size_t>(m_nTerms) + k] * m_q[j * static_cast<size_t>(m_nTerms) + k];
+        return h;
+    }
+
+private:
+    double& At(size_t i, int k) { return m_q[i * static_cast<size_t>(m_nTerms) + k]; }
+    double Dot(int a, int b) const
+    {
+        double sum = 0.0;
+        for (size_t i = 0; i < m_q.size() / static_cast<size_t>(m_nTerms); ++i)
+            sum += m_q[i * static_cast<size_t>(m_nTerms) + a] * m_q[i * static_cast<size_t>(m_nTerms) + b];
+        return sum;
+    }
+
+    int m_nTerms = 0;
+    std::vector<double> m_q;   // n x terms, row after row
+};
+
+// Below this, 1 - H_ii is rounding: the point is needed to fit the model.
+const double kLeverageRoom = 1e-9;
+
 void FillLeftOut(const CGeoRefArray& geoRef, const CGeoRefArray& fitted, const CAffineTransform* pInverse,
                  CModelFit* pFit)
 {
@@ -108,6 +193,20 @@ void FillLeftOut(const CGeoRefArray& geoRef, const CGeoRefArray& fitted, const C
     // is the sum less that point's pairs, so the pairs' terms (an arc
     // tangent each) are found once, not once a point.
     const bool downdate = refit && pFit->nModel == FitModel::RotationScales && nOn == points.size();
+    // The points switched on, in order, and each point's place among them.
+    std::vector<const CGeoRefPoint*> onPoints;
+    std::vector<size_t> onIndex(points.size(), 0);
+    for (size_t i = 0; i < points.size(); ++i)
+        if (!points[i].m_bOff)
+        {
+            onIndex[i] = onPoints.size();
+            onPoints.push_back(&points[i]);
+        }
+    CSharedDesignHat hat;
+    const bool shared = refit &&
+                        (pFit->nModel == FitModel::Affine || pFit->nModel == FitModel::Polynomial2 ||
+                         pFit->nModel == FitModel::Polynomial3) &&
+                        hat.Factor(onPoints, pFit->nModel);
     std::vector<double> pointSums;
     double allSum = 0.0;
     long long allPairs = 0;
@@ -138,6 +237,48 @@ void FillLeftOut(const CGeoRefArray& geoRef, const CGeoRefArray& fitted, const C
                 continue;
             dx = pWarp->LeaveOneOutX()[k];
             dy = pWarp->LeaveOneOutY()[k];
+        }
+        else if (shared)
+        {
+            const size_t k = onIndex[i];
+            const double room = 1.0 - hat.Hat(k, k);
+            if (!(room > kLeverageRoom))
+                continue;
+            dx = r.dX / room;
+            dy = r.dY / room;
+            others.clear();
+            for (size_t j = 0; j < points.size(); ++j)
+            {
+                if (j == i || points[j].m_bOff)
+                    continue;
+                const double h = hat.Hat(onIndex[j], k);
+                others.push_back(PixelLength(pInverse, pFit->residuals[j].dX + h * dx, pFit->residuals[j].dY + h * dy));
+            }
+            r.dOthersPixels = Scatter(others, FitModelParameters(pFit->nModel));
+        }
+        else if (refit && pWarp && pWarp->Kind() == WarpKind::Projective)
+        {
+            // Gauss-Newton from the fit of every point: a step or two, where
+            // the multiplied-out start took several.
+            std::vector<CGeoRefPoint> rest;
+            rest.reserve(onPoints.size());
+            for (size_t j = 0; j < points.size(); ++j)
+                if (j != i && !points[j].m_bOff)
+                    rest.push_back(points[j]);
+            CWarpTransform without;
+            if (!CWarpTransform::FitProjectiveFrom(*pWarp, rest, &without))
+                continue;
+            double x, y;
+            without.Map(points[i].m_nPixelX, points[i].m_nPixelY, &x, &y);
+            dx = x - points[i].m_dMapX;
+            dy = y - points[i].m_dMapY;
+            others.clear();
+            for (const CGeoRefPoint& p : rest)
+            {
+                without.Map(p.m_nPixelX, p.m_nPixelY, &x, &y);
+                others.push_back(PixelLength(pInverse, x - p.m_dMapX, y - p.m_dMapY));
+            }
+            r.dOthersPixels = Scatter(others, FitModelParameters(pFit->nModel));
         }
         else if (pFit->nModel != FitModel::FromFile)
         {

@@ -19,7 +19,18 @@ public:
     // False when the points do not determine the mapping: too few, in a
     // degenerate layout (on one line, on a conic for order 2, ...), or a
     // projective mapping whose horizon runs between the points.
-    static bool Fit(WarpKind nKind, const std::vector<CGeoRefPoint>& points, CWarpTransform* pWarp);
+    static bool Fit(WarpKind nKind, const std::vector<CGeoRefPoint>& points, CWarpTransform* pWarp)
+    {
+        return FitWith(nKind, points, nullptr, pWarp);
+    }
+    // The projective mapping refined from pStart, a projective fit of nearly
+    // the same points (the fit of them all, for the fits without one), which
+    // lies far closer to the minimum than the multiplied-out solution.
+    static bool FitProjectiveFrom(const CWarpTransform& start, const std::vector<CGeoRefPoint>& points,
+                                  CWarpTransform* pWarp)
+    {
+        return FitWith(WarpKind::Projective, points, &start, pWarp);
+    }
 
     WarpKind Kind() const { return m_nKind; }
     void Map(double column, double row, double* pdX, double* pdY) const;
@@ -41,6 +52,11 @@ public:
     const std::vector<double>& LeaveOneOutY() const { return m_looY; }
 
 private:
+    // The parameters of this projective mapping in other's normalisation,
+    // in the order the fit solves for them; empty when it has none there.
+    std::vector<double> ProjectiveIn(const CWarpTransform& other) const;
+    static bool FitWith(WarpKind nKind, const std::vector<CGeoRefPoint>& points, const CWarpTransform* pStart,
+                        CWarpTransform* pWarp);
     void MapNormalised(double u, double v, double* pX, double* pY) const;
 
     WarpKind m_nKind = WarpKind::Polynomial2;

@@ -6,7 +6,9 @@
 #include <new>
 
 CInverseSampler::CInverseSampler(const CRgbImage& scan, const CAffineTransform& cellToPixel, ResampleMethod nMethod)
-    : m_scan(scan), m_toPixel(cellToPixel), m_nMethod(nMethod)
+    : m_scan(scan), m_toPixel(cellToPixel), m_nMethod(nMethod),
+      m_dFootC(std::hypot(cellToPixel.xPerColumn, cellToPixel.xPerRow)),
+      m_dFootR(std::hypot(cellToPixel.yPerColumn, cellToPixel.yPerRow))
 {
 }
 
@@ -37,6 +39,10 @@ void CInverseSampler::SampleRow(int i0, int j, int nCount, unsigned char* pRgba)
         long long node = -1;
         bool both = false;
         double c0 = 0, r0 = 0, c1 = 0, r1 = 0;
+        double footC = 1.0, footR = 1.0;
+        // A node's end is the next node's start: taken back once.
+        long long endNode = -1;
+        bool endOk = false;
         for (int k = 0; k < nCount; ++k, pRgba += 4)
         {
             const int i = i0 + k;
@@ -48,10 +54,30 @@ void CInverseSampler::SampleRow(int i0, int j, int nCount, unsigned char* pRgba)
                 // is taken back on its own.
                 node = a;
                 double cm, rm;
-                both = WarpPosition(static_cast<double>(a), j, &c0, &r0) &&
-                       WarpPosition(static_cast<double>(a + step), j, &c1, &r1) &&
-                       WarpPosition(static_cast<double>(a + step / 2), j, &cm, &rm) &&
+                const bool start = a == endNode ? endOk : WarpPosition(static_cast<double>(a), j, &c0, &r0);
+                if (a == endNode)
+                    c0 = c1, r0 = r1;
+                endOk = WarpPosition(static_cast<double>(a + step), j, &c1, &r1);
+                endNode = a + step;
+                both = start && endOk && WarpPosition(static_cast<double>(a + step / 2), j, &cm, &rm) &&
                        std::hypot((c0 + c1) / 2 - cm, (r0 + r1) / 2 - rm) <= kWarpNodeTolerance;
+                // The kernels' footprint, once a node: the scan's steps per
+                // cell from the inverse of the mapping's Jacobian there, which
+                // two forward mappings give far more cheaply than a third way back.
+                footC = footR = 1.0;
+                if (m_nMethod != RESAMPLE_NEAREST && start)
+                {
+                    double x, y, xc, yc, xr, yr;
+                    m_pWarp->Map(c0, r0, &x, &y);
+                    m_pWarp->Map(c0 + 1.0, r0, &xc, &yc);
+                    m_pWarp->Map(c0, r0 + 1.0, &xr, &yr);
+                    const double det = (xc - x) * (yr - y) - (xr - x) * (yc - y);
+                    if (std::isfinite(det) && det != 0.0)
+                    {
+                        footC = std::hypot(yr - y, xr - x) * m_dSize / std::fabs(det);
+                        footR = std::hypot(yc - y, xc - x) * m_dSize / std::fabs(det);
+                    }
+                }
             }
             double c, r;
             if (both)
@@ -65,7 +91,7 @@ void CInverseSampler::SampleRow(int i0, int j, int nCount, unsigned char* pRgba)
                 std::memset(pRgba, 0, 4);
                 continue;
             }
-            Sample(c, r, pRgba);
+            Sample(c, r, footC, footR, pRgba);
         }
         return;
     }
@@ -76,11 +102,19 @@ void CInverseSampler::SampleRow(int i0, int j, int nCount, unsigned char* pRgba)
     for (int k = 0; k < nCount; ++k, pRgba += 4)
     {
         const double i = static_cast<double>(i0 + k);
-        Sample(rowC + m_toPixel.xPerColumn * i, rowR + m_toPixel.yPerColumn * i, pRgba);
+        Sample(rowC + m_toPixel.xPerColumn * i, rowR + m_toPixel.yPerColumn * i, m_dFootC, m_dFootR, pRgba);
     }
 }
 
-void CInverseSampler::Sample(double c, double r, unsigned char* pRgba) const
+namespace
+{
+// GDAL's warper keeps its 2 x 2 and 4 x 4 kernels down to a scale of 0.95
+// and widens beyond: the same bound keeps a slightly rotated export as sharp
+// as its scan.
+const double kWidenFootprint = 1.0 / 0.95;
+}   // namespace
+
+void CInverseSampler::Sample(double c, double r, double footC, double footR, unsigned char* pRgba) const
 {
     // Inside when (c, r) rounds to a pixel of the scan. Tested on the
     // doubles: NaN, and values no int can hold, fail here.
@@ -88,6 +122,12 @@ void CInverseSampler::Sample(double c, double r, unsigned char* pRgba) const
     if (!(tc >= 0.0 && tc < m_scan.Width() && tr >= 0.0 && tr < m_scan.Height()))
     {
         std::memset(pRgba, 0, 4);
+        return;
+    }
+    if (m_nMethod != RESAMPLE_NEAREST && (footC > kWidenFootprint || footR > kWidenFootprint))
+    {
+        Widened(c, r, footC, footR, pRgba);
+        pRgba[3] = 255;
         return;
     }
     switch (m_nMethod)
@@ -180,6 +220,82 @@ void CInverseSampler::Cubic(double c, double r, unsigned char* pOut) const
     // The kernel overshoots at sharp edges: clamp to the byte's range.
     for (int ch = 0; ch < 3; ++ch)
         pOut[ch] = static_cast<unsigned char>(Clamp(static_cast<int>(std::floor(sum[ch] + 0.5f)), 0, 255));
+}
+
+namespace
+{
+// The taps of a widened kernel along one axis: the scan's indices (the edge
+// repeated beyond it) and their weights, summing to one.
+class CKernelTaps
+{
+public:
+    CKernelTaps(double x, double foot, int last, bool bCubic)
+    {
+        const double radius = (bCubic ? 2.0 : 1.0) * foot;
+        const double first = std::ceil(x - radius);
+        const int count = static_cast<int>(std::floor(x + radius) - first) + 1;
+        if (count > kInline)
+        {
+            m_heap.resize(static_cast<size_t>(count));
+            m_pTaps = m_heap.data();
+        }
+        double sum = 0.0;
+        for (int k = 0; k < count; ++k)
+        {
+            const double t = std::fabs((first + k - x) / foot);
+            const double w = bCubic ? CubicWeight(static_cast<float>(t)) : std::max(0.0, 1.0 - t);
+            if (w == 0.0)
+                continue;
+            m_pTaps[m_nCount++] = {Clamp(static_cast<int>(first) + k, 0, last), w};
+            sum += w;
+        }
+        for (int k = 0; k < m_nCount; ++k)
+            m_pTaps[k].weight /= sum;
+    }
+
+    struct CTap
+    {
+        int index;
+        double weight;
+    };
+    int Count() const { return m_nCount; }
+    const CTap& operator[](int k) const { return m_pTaps[k]; }
+
+private:
+    static const int kInline = 48;
+    CTap m_inline[kInline];
+    std::vector<CTap> m_heap;
+    CTap* m_pTaps = m_inline;
+    int m_nCount = 0;
+};
+
+// A cell finer than a scan pixel on one axis keeps that axis's kernel (NaN
+// too); beyond 64 pixels a cell the taps would cost far more than the few
+// cells of such an output are worth.
+inline double KernelFootprint(double foot) { return foot > 1.0 ? std::min(foot, 64.0) : 1.0; }
+}   // namespace
+
+void CInverseSampler::Widened(double c, double r, double footC, double footR, unsigned char* pOut) const
+{
+    const bool bCubic = m_nMethod == RESAMPLE_CUBIC;
+    const CKernelTaps across(c, KernelFootprint(footC), m_scan.Width() - 1, bCubic);
+    const CKernelTaps down(r, KernelFootprint(footR), m_scan.Height() - 1, bCubic);
+    double sum[3] = {0.0, 0.0, 0.0};
+    for (int m = 0; m < down.Count(); ++m)
+    {
+        const unsigned char* row = m_scan.Row(down[m].index);
+        double along[3] = {0.0, 0.0, 0.0};
+        for (int k = 0; k < across.Count(); ++k)
+        {
+            const unsigned char* pixel = row + static_cast<size_t>(across[k].index) * 3;
+            for (int ch = 0; ch < 3; ++ch)
+                along[ch] += across[k].weight * pixel[ch];
+        }
+        for (int ch = 0; ch < 3; ++ch)
+            sum[ch] += down[m].weight * along[ch];
+    }
+    for (int ch = 0; ch < 3; ++ch)
+        pOut[ch] = static_cast<unsigned char>(Clamp(static_cast<int>(std::floor(sum[ch] + 0.5)), 0, 255));
 }
 
 bool CRgbaImage::Allocate(int nWidth, int nHeight)

@@ -23,6 +23,11 @@ enum ResampleMethod
 // position rounds to a pixel of the scan, i.e. when it lies within half a
 // pixel of the scan's pixel centres; there it is opaque (alpha 255). The
 // kernels of bilinear and cubic repeat the edge pixels beyond the scan.
+// Where a cell spans more than about a scan pixel along an axis of the scan
+// (its footprint: the length of that scan coordinate's step per cell, the
+// same whatever the rotation), bilinear and cubic widen by that footprint on
+// that axis, their weights summed to one, so that a coarser output does not
+// alias.
 class CInverseSampler
 {
 public:
@@ -44,15 +49,17 @@ public:
     void SampleRow(int i0, int j, int nCount, unsigned char* pRgba) const;
 
 private:
-    void Sample(double c, double r, unsigned char* pRgba) const;
+    void Sample(double c, double r, double footC, double footR, unsigned char* pRgba) const;
     bool WarpPosition(double i, int j, double* pc, double* pr) const;
     void Nearest(double tc, double tr, unsigned char* pOut) const;
     void Bilinear(double c, double r, unsigned char* pOut) const;
     void Cubic(double c, double r, unsigned char* pOut) const;
+    void Widened(double c, double r, double footC, double footR, unsigned char* pOut) const;
 
     const CRgbImage& m_scan;
     CAffineTransform m_toPixel;
     ResampleMethod m_nMethod;
+    double m_dFootC = 1.0, m_dFootR = 1.0;   // through the affine fit
     const CWarpTransform* m_pWarp = nullptr;
     double m_dLeft = 0.0, m_dTop = 0.0, m_dSize = 0.0;
 };

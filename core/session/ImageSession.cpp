@@ -216,6 +216,27 @@ void CImageSession::SetSource(std::shared_ptr<const COpenedLayer> pSource)
         m_journal.SetSource(std::string(), 0);
 }
 
+bool CImageSession::FitAvailable() const
+{
+    if (m_nMode == MODE_NONE)
+        return false;
+    if (m_nMode != MODE_GEOREFERENCE)
+        return GeoRef().m_bValid;
+    // The report fits the chosen model after every change of the points:
+    // asked at every menu update, it costs nothing here.
+    return m_fitReport.nChosenModel == GeoRef().m_nFitModel && m_fitReport.Chosen().bFitted;
+}
+
+CGeoRefArray CImageSession::FitOnDemand() const
+{
+    CGeoRefArray geoRef = GeoRef();
+    if (m_nMode == MODE_NONE)
+        geoRef.m_bValid = false;
+    else if (m_nMode == MODE_GEOREFERENCE)
+        geoRef.Refit();
+    return geoRef;
+}
+
 bool CImageSession::CanOpenFeatures() const
 {
     if (m_nMode == MODE_NONE)

@@ -230,6 +230,13 @@ public:
     CSessionOutcome Undo();
     CSessionOutcome Redo();
 
+    // Whether the points allow the chosen model, in any mode with an image:
+    // what needs only a fit (the GeoTIFF export) is offered then.
+    bool FitAvailable() const;
+    // That fit: the one in force while digitising or showing north up, made
+    // from the points as they are while georeferencing (where the one in
+    // force may be older); m_bValid false when there is none.
+    CGeoRefArray FitOnDemand() const;
     // Whether features can be opened over the scan: an image with a fit.
     bool CanOpenFeatures() const;
     // Whether the layer's .prj names another system than the image's.

@@ -166,6 +166,57 @@ TEST_F(ImageSessionTest, AChosenModelIsRememberedBesideTheImageOrRefusedWithoutA
     EXPECT_EQ(m_session.GeoRef().m_nFitModel, FitModel::RotationScales);
 }
 
+// What needs only a fit is offered while georeferencing as soon as the
+// points allow the chosen model, with the fit digitising would use.
+TEST_F(ImageSessionTest, AFitIsAvailableWheneverThePointsAllowTheChosenModel)
+{
+    EXPECT_FALSE(m_session.FitAvailable()) << "no image";
+    (void)Open(Corners());
+    ASSERT_EQ(m_session.Mode(), MODE_GEOREFERENCE);
+    // Opened, nothing is fitted yet: the fit is made when asked for.
+    EXPECT_TRUE(m_session.FitAvailable());
+    EXPECT_TRUE(m_session.FitOnDemand().m_bValid);
+    const struct
+    {
+        const char* name;
+        std::function<CSessionOutcome(CImageSession&)> verb;
+        bool bAvailable;
+    } steps[] = {
+        {"affine, four points", [](CImageSession& s) { return s.ChooseFitModel(FitModel::Affine); }, true},
+        {"a point moved", [](CImageSession& s) { return s.MovePoint(1, 91, 12); }, true},
+        {"second order, four points", [](CImageSession& s) { return s.ChooseFitModel(FitModel::Polynomial2); }, false},
+        {"projective, four points", [](CImageSession& s) { return s.ChooseFitModel(FitModel::Projective); }, true},
+        {"projective, three points", [](CImageSession& s) { return s.DeletePoint(3); }, false},
+        {"affine, three points", [](CImageSession& s) { return s.ChooseFitModel(FitModel::Affine); }, true},
+    };
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE(step.name);
+        ASSERT_TRUE(step.verb(m_session).bDone);
+        ASSERT_EQ(m_session.Mode(), MODE_GEOREFERENCE);
+        EXPECT_EQ(m_session.FitAvailable(), step.bAvailable);
+        const CGeoRefArray onDemand = m_session.FitOnDemand();
+        ASSERT_EQ(onDemand.m_bValid, step.bAvailable);
+        if (!step.bAvailable)
+            continue;
+        // The same map position as the fit made for digitising.
+        CImageSession digitising(m_files);
+        CImageOpening opening;
+        opening.strPath = kImage;
+        opening.nHeight = 100;
+        opening.points = m_session.GeoRef().m_points;
+        opening.nFitModel = m_session.GeoRef().m_nFitModel;
+        digitising.BeginOpen();
+        (void)digitising.Open(opening);
+        ASSERT_TRUE(digitising.FitPoints().bDone);
+        double x = 0, y = 0, dx = 0, dy = 0;
+        ASSERT_TRUE(onDemand.PixelToMap(37, 61, &x, &y));
+        ASSERT_TRUE(digitising.GeoRef().PixelToMap(37, 61, &dx, &dy));
+        EXPECT_DOUBLE_EQ(x, dx);
+        EXPECT_DOUBLE_EQ(y, dy);
+    }
+}
+
 TEST_F(ImageSessionTest, FeatureEditsAreUnsavedAndJournaled)
 {
     const struct

@@ -75,7 +75,6 @@ TEST(GeoTiffExport, DialogShowsTheDefaultRefusesBadEntriesAndRemembersChoices)
 {
     const std::string folder = gui::TempFolder("geotiff-dialog");
     AppSession session({SampleCopy(folder, "map.jpg")});
-    EXPECT_FALSE(gui::GetMenuState(session.FrameWnd(), ID_FILE_EXPORT_GEOTIFF).enabled);   // no fit yet
     OpenSampleDigitising(session);
     EXPECT_TRUE(gui::GetMenuState(session.FrameWnd(), ID_FILE_EXPORT_GEOTIFF).enabled);
     const std::string defaultSize =
@@ -226,6 +225,44 @@ TEST(GeoTiffExport, SampleMapSessionForGdal)
     session.Command(ID_FILE_EXPORT_GEOTIFF);
     EXPECT_EQ(script.Pending(), 0u);
     EXPECT_TRUE(script.Unexpected().empty());
+}
+
+// A scan reopened with four points and the affine model chosen exports at
+// once, without digitising; check_geotiff_gdal.py compares the grid gdalinfo
+// reads with an affine fit of the same points of its own.
+TEST(GeoTiffExport, ReopenedScanWithFourPointsExportsWithoutDigitising)
+{
+    const std::string folder = gui::OutputFolder("QUARVEX_GEOTIFF_OUT", "geotiff");
+    DeleteFileA((folder + "\\four.tif").c_str());
+    const std::string scan = CopyFixture("../../../../samples/sample_map.jpg", folder, "four.jpg", false);
+    // Easting, northing, column, row: the sample's three and a fourth a pixel off the affine.
+    WriteWholeFile(folder + "\\four.tvg", "7.000000,45.000000,218,1347\r\n7.250000,45.000000,1898,1242\r\n"
+                                          "7.000000,45.166667,148,227\r\n7.250000,45.166667,1829,121\r\n");
+    WriteWholeFile(folder + "\\four.quarvex", "crs=EPSG:4326\r\nfit=affine\r\n");
+    AppSession session({scan});
+    ASSERT_TRUE(session.started);
+    ASSERT_EQ(session.Doc()->Session().Mode(), MODE_GEOREFERENCE);
+    EXPECT_TRUE(gui::GetMenuState(session.FrameWnd(), ID_FILE_EXPORT_GEOTIFF).enabled);
+    ModalScript script;
+    script.Then([](HWND hDialog) {
+        SelectCombo(hDialog, IDC_GEOTIFF_RESAMPLING, RESAMPLE_NEAREST);
+        gui::Click(hDialog, IDOK);
+    });
+    script.Then(ModalScript::OpenFile(folder + "\\four.tif"));
+    script.Then([&](HWND hBox) {
+        EXPECT_EQ(gui::MessageText(hBox), "GeoTIFF exported as " + folder + "\\four.tif");
+        gui::Click(hBox, IDOK);
+    });
+    session.Command(ID_FILE_EXPORT_GEOTIFF);
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_TRUE(script.Unexpected().empty());
+    EXPECT_EQ(session.Doc()->Session().Mode(), MODE_GEOREFERENCE) << "no digitising was needed";
+
+    // Two points allow no affine model: nothing to export with.
+    ASSERT_TRUE(session.Doc()->Session().DeletePoint(3).bDone);   // still three: the affine fits
+    EXPECT_TRUE(gui::GetMenuState(session.FrameWnd(), ID_FILE_EXPORT_GEOTIFF).enabled);
+    ASSERT_TRUE(session.Doc()->Session().DeletePoint(2).bDone);
+    EXPECT_FALSE(gui::GetMenuState(session.FrameWnd(), ID_FILE_EXPORT_GEOTIFF).enabled);
 }
 
 // The screenshot of the export dialog in docs/, written only when
