@@ -23,8 +23,8 @@ namespace
 // The fit of the chosen model, made now from the points as they are.
 bool ChosenFit(const CImageSession& session, CGeoRefArray* pGeoRef)
 {
-    *pGeoRef = session.GeoRef();
-    return pGeoRef->Refit();
+    *pGeoRef = session.FitOnDemand();
+    return pGeoRef->m_bValid;
 }
 
 int FullWidth(const CImageDoc& doc) { return doc.Grid().nFullWidth > 0 ? doc.Grid().nFullWidth : doc.Image().Width(); }
@@ -96,11 +96,7 @@ std::string Today()
 
 }   // namespace
 
-bool CanExportFitOf(const CImageSession& session)
-{
-    // The report is made again after every change of the points or the model.
-    return session.Mode() != MODE_NONE && session.FitReport().Chosen().bFitted;
-}
+bool CanExportFitOf(const CImageSession& session) { return session.FitAvailable(); }
 
 bool CanSaveScanWorldFile(const CImageSession& session)
 {
