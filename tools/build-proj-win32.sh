@@ -19,6 +19,20 @@ done
 database=/usr/share/proj/proj.db
 [ -f "$database" ] || win32_lib_fail "missing $database (install proj-data)"
 
+# Usage: proj_unity_alone SOURCE_TREE. The CMake that takes every library
+# source but the CRS model's out of the unity build, run at the end of the
+# configure (CMAKE_PROJECT_INCLUDE).
+proj_unity_alone()
+{
+  echo 'function(quarvex_proj_alone)'
+  echo '  set_source_files_properties('
+  (cd "$1/src" && find . \( -name '*.cpp' -o -name '*.c' \) | grep -v '^\./\(apps\|tests\|iso19111\)/' |
+    grep -vx '\./sqlite3_utils\.cpp' | LC_ALL=C sort | sed 's|^\./|    ${CMAKE_SOURCE_DIR}/src/|')
+  echo '    DIRECTORY ${CMAKE_SOURCE_DIR}/src PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)'
+  echo 'endfunction()'
+  echo 'cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL quarvex_proj_alone)'
+}
+
 win32_lib_fetch proj PROJ
 # The database must come from the release whose library reads it: PROJ
 # refuses a proj.db whose layout version it does not know.
@@ -28,21 +42,13 @@ data_version=$(dpkg-query -W -f='${Version}' proj-data)
 [ "${data_version%%-*}" = "$source_version" ] ||
   win32_lib_fail "proj-data $data_version does not match PROJ's source $source_version"
 
-# One unity build of the library target at -O2 without debug info keeps this
-# step short on CI (it runs for both arches). The sources of the projections
-# and of a few helpers each define the same file-local names (PJ_LIB__), so
-# they are compiled alone; the rest, the large C++ of the CRS model, in unity
-# batches. sqlite3 (native) is only looked for by the configure; the database
-# is not built here.
-{
-  echo 'function(quarvex_proj_alone)'
-  echo '  set_source_files_properties('
-  (cd "$src/src" && grep -rl --include='*.cpp' 'PJ_LIB__' . | grep -v '^\./\(apps\|tests\)/' | sort |
-    sed 's|^\./|    ${CMAKE_SOURCE_DIR}/src/|')
-  echo '    DIRECTORY ${CMAKE_SOURCE_DIR}/src PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)'
-  echo 'endfunction()'
-  echo 'cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL quarvex_proj_alone)'
-} >"$dest/alone.cmake"
+# The library target alone, at -O2 without debug info, keeps this step short
+# on CI (it runs for both arches). The large C++ of the CRS model
+# (src/iso19111, with sqlite3_utils.cpp that precedes it) is compiled in
+# unity batches; every other source alone, as the projections and the file
+# managers each define the same file-local names. sqlite3 (native) is only
+# looked for by the configure; the database is not built here.
+proj_unity_alone "$src" >"$dest/alone.cmake"
 win32_lib_configure \
   -DCMAKE_PROJECT_INCLUDE="$dest/alone.cmake" \
   -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF -DBUILD_APPS=OFF \
