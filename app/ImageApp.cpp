@@ -10,6 +10,30 @@
 #include "app/MainFrame.h"
 #include "app/res/resource.h"
 #include "app/ImageView.h"
+#include "core/crs/CrsTransform.h"
+
+namespace
+{
+// The program's folder in UTF-8, as PROJ takes paths: proj.db ships beside
+// the program and is found nowhere else.
+std::string ProgramFolderUtf8()
+{
+    wchar_t path[MAX_PATH * 4] = {};
+    const DWORD cch = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
+    if (cch == 0 || cch >= MAX_PATH * 4)
+        return std::string();
+    std::wstring folder(path, cch);
+    const size_t slash = folder.find_last_of(L"\\/");
+    folder.resize(slash == std::wstring::npos ? 0 : slash);
+    const int cb = WideCharToMultiByte(CP_UTF8, 0, folder.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (cb <= 1)
+        return std::string();
+    std::string text(static_cast<size_t>(cb), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, folder.c_str(), -1, &text[0], cb, nullptr, nullptr);
+    text.resize(static_cast<size_t>(cb - 1));
+    return text;
+}
+}   // namespace
 
 CImageApp::CImageApp()
 {
@@ -29,6 +53,9 @@ BOOL CImageApp::InitInstance()
 {
     SetRegistryKey("Local AppWizard-Generated Applications");
     LoadStdProfileSettings(4);
+    // Only the folder is noted here: the database opens with the first
+    // transformation, so start-up does not pay for it.
+    SetProjDataFolder(ProgramFolderUtf8());
 
     AddDocTemplate(std::make_unique<CSingleDocTemplate>(
         IDR_MAINFRAME, [] { return std::make_unique<CImageDoc>(); }, [] { return std::make_unique<CMainFrame>(); },

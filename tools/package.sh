@@ -27,7 +27,9 @@ done
 
 version=""
 for build in $x86 $x64; do
-  [ -f "$build/app/quarvex.exe" ] || { echo "package: $build/app/quarvex.exe is not built" >&2; exit 1; }
+  for file in quarvex.exe proj.db; do
+    [ -f "$build/app/$file" ] || { echo "package: $build/app/$file is not built" >&2; exit 1; }
+  done
   v=$(cat "$build/quarvex-version.txt")
   [ -z "$version" ] || [ "$v" = "$version" ] || {
     echo "package: the builds differ in version ($version, $v)" >&2
@@ -86,6 +88,8 @@ licence_of() {
 } | crlf > "$stage/common/LICENSE.txt"
 
 cp "$root/samples/sample_map.jpg" "$root/samples/sample_map.tvg" "$stage/common/Sample/"
+# PROJ's database is the same file for both architectures.
+cp "$first/app/proj.db" "$stage/common/"
 [ -z "$x86" ] || { mkdir -p "$stage/x86" && cp "$x86/app/quarvex.exe" "$stage/x86/"; }
 [ -z "$x64" ] || { mkdir -p "$stage/x64" && cp "$x64/app/quarvex.exe" "$stage/x64/"; }
 
@@ -112,8 +116,8 @@ make_setup() {
 [ -z "$x86" ] || make_setup x86
 [ -z "$x64" ] || make_setup x64
 
-# The portable zips: one folder holding the program, the README, the licence
-# and the sample map.
+# The portable zips: one folder holding the program, PROJ's database, the
+# README, the licence and the sample map.
 pack_zip() {
   local arch=$1 suffix=$2 name
   name="quarvex-$version-$suffix"

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 const char kCrsSettingKey[] = "crs";
+const char kPointsCrsSettingKey[] = "points_crs";
 
 std::string FormatCrsSetting(int nCode) { return nCode > 0 ? "EPSG:" + std::to_string(nCode) : std::string(); }
 
@@ -25,6 +26,17 @@ CCrsRef CrsFromSettings(const CImageSettings& settings, const CCrsCatalogue& cat
 void StoreCrsSetting(CImageSettings& settings, const CCrsRef& crs)
 {
     settings.Set(kCrsSettingKey, FormatCrsSetting(crs.nEpsg));
+}
+
+CCrsRef PointsCrsFromSettings(const CImageSettings& settings, const CCrsCatalogue& catalogue, const CCrsRef& output)
+{
+    const CCrsEntry* pEntry = catalogue.Find(ParseCrsSetting(settings.Get(kPointsCrsSettingKey)));
+    return pEntry ? pEntry->Ref() : output;
+}
+
+void StorePointsCrsSetting(CImageSettings& settings, const CCrsRef& points, const CCrsRef& output)
+{
+    settings.Set(kPointsCrsSettingKey, FormatCrsSetting(points.nEpsg == output.nEpsg ? 0 : points.nEpsg));
 }
 
 std::vector<int> ParseRecentCrs(const std::string& strText)

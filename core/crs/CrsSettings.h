@@ -1,6 +1,7 @@
 // Where the choice of coordinate system is kept: per image in its settings
-// file (key "crs", value "EPSG:<code>", absent for none), and the recently
-// used codes in the program's profile ("27700,4326").
+// file (key "crs", value "EPSG:<code>", absent for none; key "points_crs" for
+// the system the control points are typed in where it is another), and the
+// recently used codes in the program's profile ("27700,4326").
 #pragma once
 
 #include <string>
@@ -11,6 +12,7 @@
 #include "core/georef/ImageSettings.h"
 
 extern const char kCrsSettingKey[];
+extern const char kPointsCrsSettingKey[];
 
 // "EPSG:27700" for 27700, "" (the key removed) for none.
 std::string FormatCrsSetting(int nCode);
@@ -22,6 +24,13 @@ int ParseCrsSetting(const std::string& strValue);
 CCrsRef CrsFromSettings(const CImageSettings& settings, const CCrsCatalogue& catalogue);
 // Sets or removes (none) the key; every other key stays as it was.
 void StoreCrsSetting(CImageSettings& settings, const CCrsRef& crs);
+
+// The system the control points are typed in: the output system when the
+// key is absent (every settings file written before there were two) or
+// names a code the catalogue does not hold.
+CCrsRef PointsCrsFromSettings(const CImageSettings& settings, const CCrsCatalogue& catalogue, const CCrsRef& output);
+// Sets the key, or removes it when the points are typed in the output system.
+void StorePointsCrsSetting(CImageSettings& settings, const CCrsRef& points, const CCrsRef& output);
 
 // How many recently used systems are kept.
 const size_t kMaxRecentCrs = 5;

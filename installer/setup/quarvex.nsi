@@ -171,6 +171,8 @@ Section "Quarvex" SectionProgram
 !else
     File "/oname=quarvex.exe" "${EXE_X86}"
 !endif
+    ; The coordinate-system database the program reads from its own folder.
+    File "${STAGE}/proj.db"
     File "${STAGE}/README.txt"
     File "${STAGE}/LICENSE.txt"
     SetOutPath "$INSTDIR\Sample"
@@ -300,6 +302,7 @@ retry:
         SetErrorLevel 2
         Abort
     ${EndIf}
+    Delete "$INSTDIR\proj.db"
     Delete "$INSTDIR\README.txt"
     Delete "$INSTDIR\LICENSE.txt"
     Delete "$INSTDIR\Sample\sample_map.jpg"

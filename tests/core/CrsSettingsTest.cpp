@@ -46,6 +46,31 @@ TEST(CrsSettings, ReadsTheSystemFromTheCatalogueAndTouchesNoOtherKey)
     EXPECT_EQ(settings.Format(), "fit=affine\r\n");
 }
 
+TEST(CrsSettings, PointsSystemDefaultsToTheOutputAndIsKeptOnlyWhereItDiffers)
+{
+    CCrsCatalogue catalogue;
+    ASSERT_TRUE(catalogue.LoadText("4326\tG\tWGS 84\tWorld.\tGEOGCS[a]\n32633\tP\tUTM 33N\tW.\tPROJCS[b]\n"));
+    const CCrsRef utm{32633, false}, wgs{4326, true};
+
+    // A file written before there were two systems reads as it did.
+    CImageSettings settings = CImageSettings::Parse("crs=EPSG:32633\r\nfit=affine\r\n");
+    EXPECT_EQ(PointsCrsFromSettings(settings, catalogue, utm).nEpsg, 32633);
+    settings = CImageSettings::Parse("crs=EPSG:32633\r\npoints_crs=EPSG:999999\r\n");
+    EXPECT_EQ(PointsCrsFromSettings(settings, catalogue, utm).nEpsg, 32633) << "unknown code";
+
+    settings = CImageSettings::Parse("crs=EPSG:32633\r\nfit=affine\r\n");
+    StorePointsCrsSetting(settings, wgs, utm);
+    EXPECT_EQ(settings.Format(), "crs=EPSG:32633\r\nfit=affine\r\npoints_crs=EPSG:4326\r\n");
+    const CCrsRef read = PointsCrsFromSettings(settings, catalogue, utm);
+    EXPECT_EQ(read.nEpsg, 4326);
+    EXPECT_TRUE(read.bGeographic);
+    // Degrees typed with no output system chosen are kept as such.
+    StorePointsCrsSetting(settings, wgs, CCrsRef());
+    EXPECT_EQ(settings.Get("points_crs"), "EPSG:4326");
+    StorePointsCrsSetting(settings, utm, utm);
+    EXPECT_EQ(settings.Format(), "crs=EPSG:32633\r\nfit=affine\r\n");
+}
+
 TEST(CrsSettings, RecentSystemsMostRecentFirstWithoutRepeats)
 {
     EXPECT_EQ(ParseRecentCrs("27700,4326"), (std::vector<int>{27700, 4326}));

@@ -87,8 +87,8 @@ std::vector<std::string> JpgAssociation()
 void ExpectInstalled(const std::wstring& folder, HKEY hRoot, int startMenu, const std::string& mode)
 {
     const std::vector<std::string> files = {
-        "LICENSE.txt", "README.txt",   "Sample\\", "Sample\\sample_map.jpg", "Sample\\sample_map.tvg",
-        "quarvex.exe", "uninstall.exe"};
+        "LICENSE.txt", "README.txt",  "Sample\\",     "Sample\\sample_map.jpg", "Sample\\sample_map.tvg",
+        "proj.db",     "quarvex.exe", "uninstall.exe"};
     EXPECT_EQ(ListNames(folder), files);
     EXPECT_EQ(ReadFile(folder + L"\\quarvex.exe"), ReadFile(FromUnixPath(Env("QUARVEX_PROGRAM")))) << "this build's";
     EXPECT_TRUE(FileExists(ShellFolder(startMenu) + L"\\Quarvex.lnk"));

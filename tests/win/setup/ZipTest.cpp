@@ -20,7 +20,8 @@ TEST(PortableZip, RunsFromAFolderWithSpacesAndAccentedLetters)
     ASSERT_TRUE(MoveFileW((L"C:\\zip-unpacked\\" + name).c_str(), folder.c_str()));
 
     const std::vector<std::string> files = {
-        "LICENSE.txt", "README.txt", "Sample\\", "Sample\\sample_map.jpg", "Sample\\sample_map.tvg", "quarvex.exe"};
+        "LICENSE.txt", "README.txt", "Sample\\", "Sample\\sample_map.jpg", "Sample\\sample_map.tvg",
+        "proj.db",     "quarvex.exe"};
     EXPECT_EQ(ListNames(folder), files);
     // Texts for Notepad: every line ends in CR LF.
     for (const wchar_t* pszText : {L"\\README.txt", L"\\LICENSE.txt"})
@@ -31,9 +32,10 @@ TEST(PortableZip, RunsFromAFolderWithSpacesAndAccentedLetters)
             ASSERT_EQ(text[i - 1], '\r') << Narrow(pszText) << " at byte " << i;
     }
     const std::string licence = ReadFile(folder + L"\\LICENSE.txt");
-    for (const char* pszNotice : {"Copyright (c) 2026 the Quarvex developers. All rights reserved.",
-                                  "based in part on the work of the Independent JPEG Group",
-                                  "The Modified (3-clause) BSD License", "Jean-loup Gailly and Mark Adler"})
+    for (const char* pszNotice :
+         {"Copyright (c) 2026 the Quarvex developers. All rights reserved.",
+          "based in part on the work of the Independent JPEG Group", "The Modified (3-clause) BSD License",
+          "Jean-loup Gailly and Mark Adler", "All source, data files and other contents of the PROJ package"})
         EXPECT_NE(licence.find(pszNotice), std::string::npos) << pszNotice;
 
     const std::wstring sample = folder + L"\\Sample\\sample_map.jpg";
