@@ -171,8 +171,7 @@ void CCrsDlg::ShowArea()
     const int row = SelectedRow();
     std::wstring text;
     if (row >= 0 && size_t(row) < m_rows.size())
-        text =
-            Widen(LoadResString(IDS_CRS_AREA_OF_USE)) + L" " + WideFromUtf8(m_catalogue.GetAt(m_rows[row]).area);
+        text = Widen(LoadResString(IDS_CRS_AREA_OF_USE)) + L" " + WideFromUtf8(m_catalogue.GetAt(m_rows[row]).area);
     SetWindowTextW(GetDlgItem(m_hWnd, IDC_CRS_AREA), text.c_str());
 }
 

@@ -9,12 +9,6 @@
 #include "winfw/FwUtil.h"
 #include "winfw/WinApp.h"
 
-namespace
-{
-const char kShapefileSection[] = "Shapefile";
-const char kUtf8NamesEntry[] = "UTF8Names";
-}   // namespace
-
 bool SaveFeaturesAs(CImageSession& session, const std::string& strImagePath)
 {
     // The save writes from a copy: the session's features change only through its verbs.
@@ -53,18 +47,6 @@ bool AskToSaveFeatures(CImageSession& session, const std::string& strImagePath)
                                              : SaveFeaturesAs(session, strImagePath);
     session.FeaturesGivenUp();
     return true;
-}
-
-bool Utf8NamesChosen()
-{
-    const CWinApp* pApp = FwGetApp();
-    return pApp && pApp->GetProfileInt(kShapefileSection, kUtf8NamesEntry, 0) != 0;
-}
-
-void ChooseUtf8Names(bool bUtf8)
-{
-    if (const CWinApp* pApp = FwGetApp())
-        pApp->WriteProfileInt(kShapefileSection, kUtf8NamesEntry, bUtf8 ? 1 : 0);
 }
 
 CShapeSideFiles ShapeSideFiles(const CImageSession& session)

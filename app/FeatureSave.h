@@ -20,8 +20,3 @@ bool AskToSaveFeatures(CImageSession& session, const std::string& strImagePath);
 // What Save As writes beside the shapefile: the .prj of the image's
 // system, and the .cpg of the code page the names are typed in.
 CShapeSideFiles ShapeSideFiles(const CImageSession& session);
-
-// Whether the user chose UTF-8 for the names of new Shapefiles in Save As;
-// remembered in the profile.
-bool Utf8NamesChosen();
-void ChooseUtf8Names(bool bUtf8);

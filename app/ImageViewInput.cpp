@@ -191,8 +191,7 @@ void CImageView::FinishCurrentShape()
     if (m_shape.GetSize() == 0)
         return;
     // Finished with its name, or thrown away: either can be taken back.
-    Follow(*pDoc,
-           bAdd ? pDoc->Session().FinishFeature(dlg.m_strName, dlg.m_values) : pDoc->Session().DiscardFeature(),
+    Follow(*pDoc, bAdd ? pDoc->Session().FinishFeature(dlg.m_strName, dlg.m_values) : pDoc->Session().DiscardFeature(),
            this);
 }
 

@@ -128,7 +128,7 @@ void ImportQgisPoints(CImageDoc& doc)
     status = ParsePointsFile(text, SourceGeoreference(session), &file);
     if (!status.Ok())
     {
-        const UINT reason = status.GetCode() == PointsReadCode::BadRecord ? IDS_POINTS_BAD_RECORD
+        const UINT reason = status.GetCode() == PointsReadCode::BadRecord  ? IDS_POINTS_BAD_RECORD
                             : status.GetCode() == PointsReadCode::NoPoints ? IDS_POINTS_NONE
                                                                            : IDS_POINTS_NO_HEADER;
         FwMessageBox(LoadResStringWith(IDS_POINTS_NOT_READ, {path, LoadResStringWith(reason, {status.Detail()})}),
@@ -137,8 +137,8 @@ void ImportQgisPoints(CImageDoc& doc)
     }
     const size_t before = session.GeoRef().m_points.size();
     if (before > 0 &&
-        FwMessageBox(LoadResStringWith(IDS_POINTS_REPLACE_ASK, {std::to_string(before),
-                                                                std::to_string(file.points.size()), path}),
+        FwMessageBox(LoadResStringWith(IDS_POINTS_REPLACE_ASK,
+                                       {std::to_string(before), std::to_string(file.points.size()), path}),
                      MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     Follow(doc, session.ReplacePoints(file.points));
@@ -154,8 +154,9 @@ void ExportQgisPoints(CImageDoc& doc)
         return;
     const CModelFit& chosen = session.FitReport().Chosen();
     const CCrsEntry* pCrs = CrsEntry(session);
-    const std::string text = FormatPointsFile(session.GeoRef().m_points, pCrs ? std::string(pCrs->wkt) : std::string(),
-                                              SourceGeoreference(session), chosen.bFitted ? &chosen.residuals : nullptr);
+    const std::string text =
+        FormatPointsFile(session.GeoRef().m_points, pCrs ? std::string(pCrs->wkt) : std::string(),
+                         SourceGeoreference(session), chosen.bFitted ? &chosen.residuals : nullptr);
     TellWritten(WriteWholeFile(Win32Files(), path, text), path);
 }
 
@@ -188,8 +189,8 @@ void ExportGdalVrt(CImageDoc& doc)
     std::string transformer;
     scan.strFileName = scanPath;
     const bool commands = GdalWarpGcps(geoRef, scan.nWidth, scan.nHeight, &gcps, &transformer) &&
-                          CopyTextToClipboard(FormatGdalCommands(
-                              scan, gcps, transformer, PathFolder(path) + PathStem(path) + "_gdalwarp.tif"));
+                          CopyTextToClipboard(FormatGdalCommands(scan, gcps, transformer,
+                                                                 PathFolder(path) + PathStem(path) + "_gdalwarp.tif"));
     std::string message = LoadResStringWith(IDS_GDAL_WRITTEN, {path});
     message += "\n\n" + LoadResString(commands ? IDS_GDAL_ON_CLIPBOARD : IDS_GDAL_CLIPBOARD_FAILED);
     if (commands && geoRef.m_nFittedModel == FitModel::Projective)

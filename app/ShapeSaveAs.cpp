@@ -7,10 +7,10 @@
 #include "app/res/resource.h"
 #include "core/gpkg/FeatureGeoPackage.h"
 #include "core/shape/CodePage.h"
-#include "app/FeatureSave.h"
 #include "winfw/FwUtil.h"
 #include "winbase/Win32Files.h"
 #include "winfw/LongWork.h"
+#include "winfw/WinApp.h"
 #include "winbase/Wide.h"
 
 bool IsSameFile(const std::string& a, const char* pszB)
@@ -35,12 +35,12 @@ bool WriteShapefileAt(CShapeFile& shapeFile, ShapeType nShapeType, const std::st
     bool bSaved = false;
     if (!IsSameFile(strPath, pszKeepPath))
         FwRunLongWork([&](CProgress&) {
-            bSaved = IsGeoPackagePath(strPath) ? WriteFeatureGeoPackage(strPath, shapeFile, nShapeType, sideFiles.crs,
-                                                                        sideFiles.nNameCodePage ? sideFiles.nNameCodePage
-                                                                                                : sideFiles.nCodePage,
-                                                                        Win32Files())
-                                                     .Ok()
-                                               : shapeFile.SaveAs(strPath.c_str(), nShapeType, sideFiles, Win32Files());
+            bSaved = IsGeoPackagePath(strPath)
+                         ? WriteFeatureGeoPackage(
+                               strPath, shapeFile, nShapeType, sideFiles.crs,
+                               sideFiles.nNameCodePage ? sideFiles.nNameCodePage : sideFiles.nCodePage, Win32Files())
+                               .Ok()
+                         : shapeFile.SaveAs(strPath.c_str(), nShapeType, sideFiles, Win32Files());
         });
     return bSaved;
 }
@@ -93,4 +93,22 @@ SaveAsOutcome PromptAndSaveShapefile(CShapeFile& shapeFile, ShapeType nShapeType
         *pstrSavedPath = strPath;
     FwMessageBox(LoadResString(bSaved ? IDS_FILE_SAVED_AS : IDS_SAVE_ERROR) + " " + strPath, MB_OK);
     return bSaved ? SAVE_AS_SAVED : SAVE_AS_FAILED;
+}
+
+namespace
+{
+const char kShapefileSection[] = "Shapefile";
+const char kUtf8NamesEntry[] = "UTF8Names";
+}   // namespace
+
+bool Utf8NamesChosen()
+{
+    const CWinApp* pApp = FwGetApp();
+    return pApp && pApp->GetProfileInt(kShapefileSection, kUtf8NamesEntry, 0) != 0;
+}
+
+void ChooseUtf8Names(bool bUtf8)
+{
+    if (const CWinApp* pApp = FwGetApp())
+        pApp->WriteProfileInt(kShapefileSection, kUtf8NamesEntry, bUtf8 ? 1 : 0);
 }

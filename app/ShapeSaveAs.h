@@ -36,3 +36,8 @@ bool SaveShapefileAt(CShapeFile& shapeFile, ShapeType nShapeType, const std::str
 // Whether the two paths name one file (by their full paths, in any letter
 // case); false when either is empty.
 bool IsSameFile(const std::string& a, const char* pszB);
+
+// Whether the user chose UTF-8 for the names of new Shapefiles in Save As;
+// remembered in the profile.
+bool Utf8NamesChosen();
+void ChooseUtf8Names(bool bUtf8);

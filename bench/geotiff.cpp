@@ -346,8 +346,8 @@ int BenchModels(const std::string& self, const std::string& jpegPath, const std:
                     // On the grid our export chose, which its child printed.
                     double decode, write, left, top, size;
                     int width, height;
-                    if (std::sscanf(best[0].output.c_str(), "%lf %lf %lf %lf %lf %d %d", &decode, &write, &left,
-                                    &top, &size, &width, &height) != 7)
+                    if (std::sscanf(best[0].output.c_str(), "%lf %lf %lf %lf %lf %d %d", &decode, &write, &left, &top,
+                                    &size, &width, &height) != 7)
                         return 1;
                     const std::string te = "-te " + FormatFixed(left, 6) + " " + FormatFixed(top - height * size, 6) +
                                            " " + FormatFixed(left + width * size, 6) + " " + FormatFixed(top, 6) +

@@ -21,8 +21,8 @@ UniqueRegKey OpenRegKey(HKEY hParent, const char* pszSubKey, REGSAM access)
 UniqueRegKey CreateRegKey(HKEY hParent, const char* pszSubKey, REGSAM access, LONG* pResult)
 {
     HKEY hKey = nullptr;
-    const LONG result =
-        RegCreateKeyExW(hParent, Widen(pszSubKey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &hKey, nullptr);
+    const LONG result = RegCreateKeyExW(hParent, Widen(pszSubKey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                        nullptr, &hKey, nullptr);
     if (pResult)
         *pResult = result;
     return UniqueRegKey(result == ERROR_SUCCESS ? hKey : nullptr);
@@ -50,6 +50,7 @@ LONG SetRegString(HKEY hKey, const char* pszName, const std::string& strValue)
         return ERROR_INVALID_HANDLE;
     const std::wstring name = WideName(pszName);
     const std::wstring value = Widen(strValue);
-    return RegSetValueExW(hKey, pszName ? name.c_str() : nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+    return RegSetValueExW(hKey, pszName ? name.c_str() : nullptr, 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(value.c_str()),
                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }

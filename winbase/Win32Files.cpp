@@ -120,7 +120,8 @@ public:
             SetLastError(ERROR_ACCESS_DENIED);
             return false;
         }
-        return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+        return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
     }
 
     bool Remove(const std::string& path) override

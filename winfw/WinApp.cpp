@@ -125,7 +125,8 @@ int CWinApp::GetProfileInt(const char* pszSection, const char* pszEntry, int nDe
     UniqueRegKey key = OpenRegKey(HKEY_CURRENT_USER, (GetProfileKeyPath() + "\\" + pszSection).c_str());
     DWORD value = 0, type = 0, cb = sizeof(value);
     if (!key ||
-        RegQueryValueExW(key.Get(), Widen(pszEntry).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &cb) != ERROR_SUCCESS ||
+        RegQueryValueExW(key.Get(), Widen(pszEntry).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &cb) !=
+            ERROR_SUCCESS ||
         type != REG_DWORD || cb != sizeof(value))
         return nDefault;
     return static_cast<int>(value);
@@ -137,8 +138,8 @@ BOOL CWinApp::WriteProfileInt(const char* pszSection, const char* pszEntry, int 
         return FALSE;
     UniqueRegKey key = CreateRegKey(HKEY_CURRENT_USER, (GetProfileKeyPath() + "\\" + pszSection).c_str());
     const DWORD value = static_cast<DWORD>(nValue);
-    return key && RegSetValueExW(key.Get(), Widen(pszEntry).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                                 sizeof(value)) == ERROR_SUCCESS;
+    return key && RegSetValueExW(key.Get(), Widen(pszEntry).c_str(), 0, REG_DWORD,
+                                 reinterpret_cast<const BYTE*>(&value), sizeof(value)) == ERROR_SUCCESS;
 }
 
 void CWinApp::AddModelessWindow(HWND hWnd)

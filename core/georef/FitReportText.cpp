@@ -42,8 +42,8 @@ std::string FormatFitReportText(const CGeoRefArray& geoRef, const CFitReportHead
     text += "Chosen model: " + heading.modelNames[FitModelIndex(geoRef.m_nFitModel)] + kEol + kEol;
 
     text += "Control points (pixel centres; rows counted down from the top)" + std::string(kEol);
-    text += Cell("#", 4) + Cell("on", 4) + Cell("column", 8) + Cell("row", 8) + Cell("map X", w) + Cell("map Y", w) +
-            kEol;
+    text +=
+        Cell("#", 4) + Cell("on", 4) + Cell("column", 8) + Cell("row", 8) + Cell("map X", w) + Cell("map Y", w) + kEol;
     for (size_t i = 0; i < geoRef.m_points.size(); ++i)
     {
         const CGeoRefPoint& p = geoRef.m_points[i];
@@ -72,8 +72,7 @@ std::string FormatFitReportText(const CGeoRefArray& geoRef, const CFitReportHead
                         : std::string("  not fitted: the points do not determine it") + kEol;
             continue;
         }
-        text += "  RMS: " + Fixed(fit.dRmsMap, decimals) + " map units, " + Fixed(fit.dRmsPixels, 3) + " pixels" +
-                kEol;
+        text += "  RMS: " + Fixed(fit.dRmsMap, decimals) + " map units, " + Fixed(fit.dRmsPixels, 3) + " pixels" + kEol;
         text += Cell("#", 4) + Cell("dX", w) + Cell("dY", w) + Cell("residual", w) + Cell("px", 10) +
                 Cell("left out", w) + Cell("left out px", 12) + kEol;
         for (size_t i = 0; i < fit.residuals.size(); ++i)

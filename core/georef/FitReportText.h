@@ -12,8 +12,8 @@ struct CFitReportHeading
 {
     std::string strScan;   // the scan's path
     int nWidth = 0, nHeight = 0;
-    std::string strCrs;    // the coordinate system as the user knows it; "" for none
-    std::string strDate;   // when the report was made
+    std::string strCrs;                       // the coordinate system as the user knows it; "" for none
+    std::string strDate;                      // when the report was made
     std::string modelNames[kFitModelCount];   // each model's name, by FitModelIndex
 };
 

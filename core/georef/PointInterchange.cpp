@@ -239,7 +239,8 @@ std::vector<CGdalGcp> GdalGcps(const std::vector<CGeoRefPoint>& points)
 
 std::string FormatGcpVrt(const CGdalScan& scan, const std::vector<CGdalGcp>& gcps)
 {
-    const std::string size = "xSize=\"" + std::to_string(scan.nWidth) + "\" ySize=\"" + std::to_string(scan.nHeight) + "\"";
+    const std::string size =
+        "xSize=\"" + std::to_string(scan.nWidth) + "\" ySize=\"" + std::to_string(scan.nHeight) + "\"";
     std::string xml = "<VRTDataset rasterXSize=\"" + std::to_string(scan.nWidth) + "\" rasterYSize=\"" +
                       std::to_string(scan.nHeight) + "\">\n";
     xml += "  <GCPList Projection=\"" + XmlEscaped(scan.strWkt) + "\">\n";
@@ -254,7 +255,8 @@ std::string FormatGcpVrt(const CGdalScan& scan, const std::vector<CGdalGcp>& gcp
         if (scan.nBands >= 3 && b <= 4)
             xml += std::string("    <ColorInterp>") + colours[b - 1] + "</ColorInterp>\n";
         xml += "    <SimpleSource>\n";
-        xml += "      <SourceFilename relativeToVRT=\"" + std::string(scan.bRelative ? "1" : "0") + "\">" + XmlEscaped(scan.strFileName) + "</SourceFilename>\n";
+        xml += "      <SourceFilename relativeToVRT=\"" + std::string(scan.bRelative ? "1" : "0") + "\">" +
+               XmlEscaped(scan.strFileName) + "</SourceFilename>\n";
         xml += "      <SourceBand>" + std::to_string(b) + "</SourceBand>\n";
         xml += "      <SrcRect xOff=\"0\" yOff=\"0\" " + size + "/>\n";
         xml += "      <DstRect xOff=\"0\" yOff=\"0\" " + size + "/>\n";
@@ -343,8 +345,9 @@ std::string FormatIiifAnnotation(const std::string& strImageId, int nWidth, int 
     json += "  \"motivation\": \"georeferencing\",\n";
     json += "  \"target\": {\n";
     json += "    \"type\": \"SpecificResource\",\n";
-    json += "    \"source\": {\"id\": \"" + JsonEscaped(strImageId) + "\", \"type\": \"Image\", \"width\": " +
-            std::to_string(nWidth) + ", \"height\": " + std::to_string(nHeight) + "}\n";
+    json += "    \"source\": {\"id\": \"" + JsonEscaped(strImageId) +
+            "\", \"type\": \"Image\", \"width\": " + std::to_string(nWidth) +
+            ", \"height\": " + std::to_string(nHeight) + "}\n";
     json += "  },\n";
     json += "  \"body\": {\n";
     json += "    \"type\": \"FeatureCollection\",\n";

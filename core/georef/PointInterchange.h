@@ -21,8 +21,8 @@
 enum class PointsReadCode
 {
     Ok = 0,
-    NoHeader,      // the first line (after the CRS line) names no mapX, mapY and source columns
-    BadRecord,     // Detail(): the line number
+    NoHeader,    // the first line (after the CRS line) names no mapX, mapY and source columns
+    BadRecord,   // Detail(): the line number
     NoPoints,
 };
 

@@ -13,7 +13,10 @@ char32_t NextFromUtf8(std::string_view s, size_t& i)
     const unsigned char lead = static_cast<unsigned char>(s[i++]);
     if (lead < 0x80)
         return lead;
-    const int extra = lead >= 0xC2 && lead <= 0xDF ? 1 : lead >= 0xE0 && lead <= 0xEF ? 2 : lead >= 0xF0 && lead <= 0xF4 ? 3 : 0;
+    const int extra = lead >= 0xC2 && lead <= 0xDF   ? 1
+                      : lead >= 0xE0 && lead <= 0xEF ? 2
+                      : lead >= 0xF0 && lead <= 0xF4 ? 3
+                                                     : 0;
     if (extra == 0 || s.size() - i < size_t(extra))
         return kReplacement;
     char32_t c = lead & (0x3F >> extra);

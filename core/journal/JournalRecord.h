@@ -34,9 +34,9 @@ struct CJournalRecord
     // JOURNAL_RENAME (its name),
     // JOURNAL_VERTICES (its vertices)
     CShape shape;
-    std::string strSource;            // JOURNAL_SOURCE
-    unsigned long nFingerprint = 0;   // JOURNAL_SOURCE
-    int nField = 0;                   // JOURNAL_VALUE
-    FieldValue value;                 // JOURNAL_VALUE
+    std::string strSource;                 // JOURNAL_SOURCE
+    unsigned long nFingerprint = 0;        // JOURNAL_SOURCE
+    int nField = 0;                        // JOURNAL_VALUE
+    FieldValue value;                      // JOURNAL_VALUE
     std::vector<CAttributeField> fields;   // JOURNAL_FIELDS
 };

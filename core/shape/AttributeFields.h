@@ -53,12 +53,12 @@ enum class FieldValueError
 {
     None,
     NotInteger,
-    IntegerTooWide,    // more digits (with the sign) than the width
+    IntegerTooWide,   // more digits (with the sign) than the width
     NotReal,
     TooManyDecimals,   // more digits after the point than the field keeps
     RealTooWide,
-    NotDate,           // not YYYY-MM-DD, or no such day
-    TextTooLong,       // more bytes in the table's encoding than the width
+    NotDate,       // not YYYY-MM-DD, or no such day
+    TextTooLong,   // more bytes in the table's encoding than the width
 };
 using FieldValueStatus = CStatus<FieldValueError>;
 

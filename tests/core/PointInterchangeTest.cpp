@@ -112,7 +112,8 @@ TEST(PointsFile, WrittenInTheCurrentFormAndReadBack)
     own.y0 = 5000000.5;
     own.yPerRow = -2.0;
     own.xPerRow = 0.125;
-    for (const CAffineTransform* pOwn : {static_cast<const CAffineTransform*>(nullptr), static_cast<const CAffineTransform*>(&own)})
+    for (const CAffineTransform* pOwn :
+         {static_cast<const CAffineTransform*>(nullptr), static_cast<const CAffineTransform*>(&own)})
     {
         CPointsFile back;
         ASSERT_TRUE(ParsePointsFile(FormatPointsFile(points, "", pOwn, nullptr), pOwn, &back).Ok());
@@ -142,21 +143,20 @@ TEST(GcpExport, GdalAndIiifCountFromThePixelCornerAndLeaveOutSwitchedOffPoints)
     scan.nHeight = 50;
     scan.nBands = 1;
     scan.strWkt = "GEOGCS[\"GCS_WGS_1984\"]";
-    EXPECT_EQ(FormatGcpVrt(scan, gcps),
-              "<VRTDataset rasterXSize=\"100\" rasterYSize=\"50\">\n"
-              "  <GCPList Projection=\"GEOGCS[&quot;GCS_WGS_1984&quot;]\">\n"
-              "    <GCP Id=\"1\" Pixel=\"0.5\" Line=\"0.5\" X=\"7.5\" Y=\"43.5\"/>\n"
-              "    <GCP Id=\"2\" Pixel=\"99.5\" Line=\"49.5\" X=\"7.6\" Y=\"43.4\"/>\n"
-              "  </GCPList>\n"
-              "  <VRTRasterBand dataType=\"Byte\" band=\"1\">\n"
-              "    <SimpleSource>\n"
-              "      <SourceFilename relativeToVRT=\"1\">a&amp;b.jpg</SourceFilename>\n"
-              "      <SourceBand>1</SourceBand>\n"
-              "      <SrcRect xOff=\"0\" yOff=\"0\" xSize=\"100\" ySize=\"50\"/>\n"
-              "      <DstRect xOff=\"0\" yOff=\"0\" xSize=\"100\" ySize=\"50\"/>\n"
-              "    </SimpleSource>\n"
-              "  </VRTRasterBand>\n"
-              "</VRTDataset>\n");
+    EXPECT_EQ(FormatGcpVrt(scan, gcps), "<VRTDataset rasterXSize=\"100\" rasterYSize=\"50\">\n"
+                                        "  <GCPList Projection=\"GEOGCS[&quot;GCS_WGS_1984&quot;]\">\n"
+                                        "    <GCP Id=\"1\" Pixel=\"0.5\" Line=\"0.5\" X=\"7.5\" Y=\"43.5\"/>\n"
+                                        "    <GCP Id=\"2\" Pixel=\"99.5\" Line=\"49.5\" X=\"7.6\" Y=\"43.4\"/>\n"
+                                        "  </GCPList>\n"
+                                        "  <VRTRasterBand dataType=\"Byte\" band=\"1\">\n"
+                                        "    <SimpleSource>\n"
+                                        "      <SourceFilename relativeToVRT=\"1\">a&amp;b.jpg</SourceFilename>\n"
+                                        "      <SourceBand>1</SourceBand>\n"
+                                        "      <SrcRect xOff=\"0\" yOff=\"0\" xSize=\"100\" ySize=\"50\"/>\n"
+                                        "      <DstRect xOff=\"0\" yOff=\"0\" xSize=\"100\" ySize=\"50\"/>\n"
+                                        "    </SimpleSource>\n"
+                                        "  </VRTRasterBand>\n"
+                                        "</VRTDataset>\n");
     const std::string json = FormatIiifAnnotation("map.jpg", 100, 50, points, FitModel::ThinPlateSpline);
     EXPECT_NE(json.find("\"resourceCoords\": [99.5, 49.5]}, \"geometry\": {\"type\": \"Point\", "
                         "\"coordinates\": [7.6, 43.4]}"),
@@ -171,9 +171,9 @@ TEST(ScanWorldFile, NamedAfterTheScanWithTheRotationTerms)
     {
         const char* scan;
         const char* world;
-    } names[] = {{"C:\\maps\\sheet.jpg", "C:\\maps\\sheet.jgw"},   {"C:\\maps\\sheet.JPEG", "C:\\maps\\sheet.JGW"},
-                 {"C:\\maps\\sheet.tif", "C:\\maps\\sheet.tfw"},   {"C:\\maps\\sheet.tiff", "C:\\maps\\sheet.tfw"},
-                 {"C:\\maps\\sheet.png", "C:\\maps\\sheet.pgw"},   {"C:\\maps\\sheet.jp2", "C:\\maps\\sheet.j2w"},
+    } names[] = {{"C:\\maps\\sheet.jpg", "C:\\maps\\sheet.jgw"},  {"C:\\maps\\sheet.JPEG", "C:\\maps\\sheet.JGW"},
+                 {"C:\\maps\\sheet.tif", "C:\\maps\\sheet.tfw"},  {"C:\\maps\\sheet.tiff", "C:\\maps\\sheet.tfw"},
+                 {"C:\\maps\\sheet.png", "C:\\maps\\sheet.pgw"},  {"C:\\maps\\sheet.jp2", "C:\\maps\\sheet.j2w"},
                  {"C:\\maps.v2\\sheet", "C:\\maps.v2\\sheet.wld"}};
     for (const auto& n : names)
         EXPECT_EQ(ScanWorldFileName(n.scan), n.world);
@@ -202,8 +202,11 @@ TEST(FitReportText, EveryModelWithItsResidualsAndTheChosenOnesParameters)
 {
     CGeoRefArray geoRef;
     geoRef.SetImageHeight(1000);
-    geoRef.m_points = {{1000, 9000, 0, 0},   {3000, 9000, 1000, 0}, {1000, 7000, 0, 1000},
-                       {3000, 7000, 1000, 1000}, {2200, 8000, 500, 500}};
+    geoRef.m_points = {{1000, 9000, 0, 0},
+                       {3000, 9000, 1000, 0},
+                       {1000, 7000, 0, 1000},
+                       {3000, 7000, 1000, 1000},
+                       {2200, 8000, 500, 500}};
     geoRef.m_nFitModel = FitModel::Affine;
     ASSERT_TRUE(geoRef.Refit());
     CFitReportHeading heading;

@@ -37,12 +37,12 @@ TEST(Utf16, BrokenInputBecomesReplacementCharacters)
         std::string utf8;
         std::u16string utf16;
     } fromUtf8[] = {
-        {"a\x80z", u"a\xFFFDz"},                        // a lone continuation byte
-        {"a\xD0", u"a\xFFFD"},                          // a lead byte at the end
-        {"\xC0\x80", u"\xFFFD\xFFFD"},                  // overlong NUL
-        {"\xED\xA0\x80!", u"\xFFFD\xFFFD\xFFFD!"},      // an encoded surrogate
+        {"a\x80z", u"a\xFFFDz"},                             // a lone continuation byte
+        {"a\xD0", u"a\xFFFD"},                               // a lead byte at the end
+        {"\xC0\x80", u"\xFFFD\xFFFD"},                       // overlong NUL
+        {"\xED\xA0\x80!", u"\xFFFD\xFFFD\xFFFD!"},           // an encoded surrogate
         {"\xF4\x90\x80\x80", u"\xFFFD\xFFFD\xFFFD\xFFFD"},   // above U+10FFFF
-        {"\xE5\x9Cx", u"\xFFFD\xFFFDx"},                // each byte of a sequence cut short; the next character kept
+        {"\xE5\x9Cx", u"\xFFFD\xFFFDx"},   // each byte of a sequence cut short; the next character kept
     };
     for (const auto& c : fromUtf8)
         EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16);
@@ -52,8 +52,10 @@ TEST(Utf16, BrokenInputBecomesReplacementCharacters)
         std::u16string utf16;
         std::string utf8;
     } fromUtf16[] = {
-        {{0xD83D}, "\xEF\xBF\xBD"},                    // a high surrogate at the end
-        {{0xDDFA, 0x41}, "\xEF\xBF\xBD" "A"},          // a low surrogate first
+        {{0xD83D}, "\xEF\xBF\xBD"},   // a high surrogate at the end
+        {{0xDDFA, 0x41},
+         "\xEF\xBF\xBD"
+         "A"},   // a low surrogate first
         {{0xD83D, 0xD83D, 0xDDFA}, "\xEF\xBF\xBD\xF0\x9F\x97\xBA"},
     };
     for (const auto& c : fromUtf16)

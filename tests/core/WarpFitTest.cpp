@@ -247,9 +247,11 @@ TEST(WarpFit, CoarserCellsWidenAsTheAffineSamplersDo)
     const double left = 990, top = 2010, size = 2.5;
     const CAffineTransform cellToPixel{
         inverse.x0 + inverse.xPerColumn * (left + 0.5 * size) + inverse.xPerRow * (top - 0.5 * size),
-        inverse.xPerColumn * size, -inverse.xPerRow * size,
+        inverse.xPerColumn * size,
+        -inverse.xPerRow * size,
         inverse.y0 + inverse.yPerColumn * (left + 0.5 * size) + inverse.yPerRow * (top - 0.5 * size),
-        inverse.yPerColumn * size, -inverse.yPerRow * size};
+        inverse.yPerColumn * size,
+        -inverse.yPerRow * size};
     for (ResampleMethod method : {RESAMPLE_BILINEAR, RESAMPLE_CUBIC})
     {
         const CInverseSampler curved(scan, warp, left, top, size, method);

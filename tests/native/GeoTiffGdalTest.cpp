@@ -191,7 +191,8 @@ TEST(GeoTiffGdal, CoarserCellsAsGdalwarp)
     for (const auto& g : grids)
     {
         const CSample sample(g.fit, g.dPixelSize);
-        for (const auto& kernel : {std::make_pair(RESAMPLE_BILINEAR, "bilinear"), std::make_pair(RESAMPLE_CUBIC, "cubic")})
+        for (const auto& kernel :
+             {std::make_pair(RESAMPLE_BILINEAR, "bilinear"), std::make_pair(RESAMPLE_CUBIC, "cubic")})
         {
             SCOPED_TRACE(std::string(kernel.second) + " at " + std::to_string(g.dPixelSize));
             const CGdalwarpComparison c = CompareWithGdalwarp(sample, kernel.first, kernel.second, 3);

@@ -28,7 +28,7 @@ TEST(NewTableCodePage, TheSystemPageWhenEveryNameFitsElseUtf8)
         {{"\xD0\x9A\xD0\xB0\xD1\x80\xD1\x82\xD1\x8B"}, 1251, false, 1251},
         {{"\xCE\xA7\xCE\xAC\xCF\x81\xCF\x84\xCE\xB5\xCF\x82"}, 1251, false, kCodePageUtf8},
         {{"Road"}, 1252, true, kCodePageUtf8},
-        {{"Road?"}, 932, false, 932},                                    // a page we cannot encode: ASCII fits
+        {{"Road?"}, 932, false, 932},   // a page we cannot encode: ASCII fits
         {{"\xE5\x9C\xB0\xE5\x9B\xB3"}, 932, false, kCodePageUtf8},
         {{}, 1252, false, 1252},
     };
@@ -37,7 +37,8 @@ TEST(NewTableCodePage, TheSystemPageWhenEveryNameFitsElseUtf8)
         CShapeArray shapes;
         for (const std::string& name : c.names)
             shapes.Add(MakeShape({{1, 1}}, name));
-        EXPECT_EQ(NewTableCodePage(shapes, c.nAnsi, c.bUtf8Asked), c.nExpected) << (c.names.empty() ? "" : c.names.back());
+        EXPECT_EQ(NewTableCodePage(shapes, c.nAnsi, c.bUtf8Asked), c.nExpected)
+            << (c.names.empty() ? "" : c.names.back());
     }
 }
 
@@ -70,9 +71,9 @@ TEST(Utf8NamesGdal, TableAsGdalWritesItAndNamesReadBack)
 {
     ScratchDir dir;
     std::vector<std::string> names = {
-        "\xD0\x9A\xD0\xB0\xD1\x80\xD1\x82\xD1\x8B",                  // Cyrillic
-        "\xCE\xA7\xCE\xAC\xCF\x81\xCF\x84\xCE\xB5\xCF\x82",          // Greek
-        "\xE5\x9C\xB0\xE5\x9B\xB3 \xF0\x9F\x97\xBA",                 // CJK and an emoji
+        "\xD0\x9A\xD0\xB0\xD1\x80\xD1\x82\xD1\x8B",           // Cyrillic
+        "\xCE\xA7\xCE\xAC\xCF\x81\xCF\x84\xCE\xB5\xCF\x82",   // Greek
+        "\xE5\x9C\xB0\xE5\x9B\xB3 \xF0\x9F\x97\xBA",          // CJK and an emoji
     };
     std::string csv;
     ASSERT_TRUE(WriteNames(names, dir.File("ours.shp"), &csv));
@@ -95,11 +96,11 @@ TEST(Utf8NamesGdal, TableAsGdalWritesItAndNamesReadBack)
         longName += "\xD0\x9A";   // 33 bytes: the last Cyrillic letter goes whole
     names.push_back(longName);
     ASSERT_TRUE(WriteNames(names, dir.File("long.shp"), &csv));
-    const std::string read =
-        RunTool("/usr/bin/python3 -c \"import sys; from osgeo import ogr; d = ogr.Open(sys.argv[1]); "
-                "sys.stdout.buffer.write(b''.join(f.GetField('NAME').encode('utf-8') + b'|' for f in d.GetLayer()))\" '" +
-                    dir.File("long.shp") + "'",
-                &exitCode);
+    const std::string read = RunTool(
+        "/usr/bin/python3 -c \"import sys; from osgeo import ogr; d = ogr.Open(sys.argv[1]); "
+        "sys.stdout.buffer.write(b''.join(f.GetField('NAME').encode('utf-8') + b'|' for f in d.GetLayer()))\" '" +
+            dir.File("long.shp") + "'",
+        &exitCode);
     ASSERT_EQ(exitCode, 0) << read;
     EXPECT_EQ(read, names[0] + "|" + names[1] + "|" + names[2] + "|" + names[3].substr(0, 31) + "|");
 }

@@ -172,8 +172,8 @@ TEST(GcpInterchange, SampleMapExportsForGdal)
         const CAffineTransform fit = s.GeoRef().GetAffine();
         std::ofstream corners(folder + "\\map.corners", std::ios::binary);
         corners.precision(17);
-        for (const auto& [c, r] : {std::pair{-0.5, -0.5}, std::pair{2047.5, -0.5}, std::pair{-0.5, 1479.5},
-                                   std::pair{2047.5, 1479.5}})
+        for (const auto& [c, r] :
+             {std::pair{-0.5, -0.5}, std::pair{2047.5, -0.5}, std::pair{-0.5, 1479.5}, std::pair{2047.5, 1479.5}})
         {
             double x, y;
             fit.Map(c, r, &x, &y);

@@ -23,9 +23,9 @@ namespace
 const char* const kFolders[] = {"C:\\\xD0\x9A\xD0\xB0\xD1\x80\xD1\x82\xD1\x8B",
                                 "\\\xCE\xA7\xCE\xAC\xCF\x81\xCF\x84\xCE\xB5\xCF\x82", "\\\xE5\x9C\xB0\xE5\x9B\xB3",
                                 "\\\xF0\x9F\x97\xBA"};
-const char kCyrillic[] = "\xD0\x9C\xD0\xBE\xD1\x81\xD1\x82";        // Мост
+const char kCyrillic[] = "\xD0\x9C\xD0\xBE\xD1\x81\xD1\x82";                // Мост
 const char kGreek[] = "\xCE\x93\xCE\xAD\xCF\x86\xCF\x85\xCF\x81\xCE\xB1";   // Γέφυρα
-const char kCjk[] = "\xE6\xA9\x8B \xF0\x9F\x8C\x89";                   // 橋 and an emoji
+const char kCjk[] = "\xE6\xA9\x8B \xF0\x9F\x8C\x89";                        // 橋 and an emoji
 const POINT kPixels[] = {{478, 825}, {1368, 679}, {1489, 459}};
 
 bool Exists(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -64,8 +64,9 @@ TEST(UnicodeSession, ScanInAFolderOfFourScriptsOnAWesternCodePage)
         folder += part;
         CreateDirectoryW(Widen(folder).c_str(), nullptr);
     }
-    for (const char* name : {"scan.tvg", "scan.jgw", "scan.quarvex", "features.shp", "features.shx", "features.dbf",
-                             "features.cpg", "scan.tif", "north-up.jgw", "later.shp", "later.shx", "later.dbf", "later.cpg"})
+    for (const char* name :
+         {"scan.tvg", "scan.jgw", "scan.quarvex", "features.shp", "features.shx", "features.dbf", "features.cpg",
+          "scan.tif", "north-up.jgw", "later.shp", "later.shx", "later.dbf", "later.cpg"})
         DeleteFileW(Widen(folder + "\\" + name).c_str());
     const std::string image = CopyFixture("../../../../samples/sample_map.jpg", folder, "scan.jpg", false);
     ASSERT_TRUE(Exists(image));
