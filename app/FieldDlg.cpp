@@ -22,12 +22,9 @@ int NumberIn(const std::string& text)
 }
 }   // namespace
 
-std::string ShownValue(const FieldValue& value)
-{
-    return value ? ConvertCodePage(*value, kCodePageUtf8, GetACP()) : std::string();
-}
+std::string ShownValue(const FieldValue& value) { return value ? *value : std::string(); }
 
-std::string TypedText(const std::string& strShown) { return ConvertCodePage(strShown, GetACP(), kCodePageUtf8); }
+std::string TypedText(const std::string& strShown) { return strShown; }
 
 std::string FieldValueMessage(const CLayerField& field, const FieldValueStatus& status)
 {

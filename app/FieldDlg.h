@@ -8,8 +8,9 @@
 #include "core/session/ImageSession.h"
 #include "winfw/Dialog.h"
 
-// A value as the controls show it (the system's ANSI page), "" for none;
-// and text typed there as the core takes it (UTF-8).
+// A value as the controls show it, "" for none; and text typed there as
+// the core takes it. Both are UTF-8: the controls are reached through the
+// wide API.
 std::string ShownValue(const FieldValue& value);
 std::string TypedText(const std::string& strShown);
 

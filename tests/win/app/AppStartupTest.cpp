@@ -142,6 +142,8 @@ TEST(AppStartup, MenuHasTheCommandsInOrder)
          {"&Edit Vertices\tV", ID_VIEW_EDIT_VERTICES},
          {"S&nap\tS", ID_VIEW_SNAP},
          {"Snap &Tolerance...", ID_VIEW_SNAP_TOLERANCE},
+         {"Trace Nei&ghbour\tN", ID_VIEW_TRACE_NEIGHBOUR},
+         {"Trace &Lines\tT", ID_VIEW_TRACE_LINES},
          {"", 0},
          {"&Control Points\tF8", ID_VIEW_CONTROL_POINTS},
          {"&Features\tF9", ID_VIEW_FEATURES},

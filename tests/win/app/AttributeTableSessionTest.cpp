@@ -106,7 +106,7 @@ TEST(AttributeTableSession, EditACellAddAFieldSaveBackAndAsGeoPackage)
         EXPECT_EQ(gui::ListCell(hList, 0, first), "120");
         EXPECT_EQ(gui::ListCell(hList, 1, first + 1), "1.500000000000000");
         EXPECT_EQ(gui::ListCell(hList, 2, first + 2), "2000-02-29");
-        EXPECT_EQ(gui::ListCell(hList, 1, first + 3), "wet \xE9t\xE9");   // the system's page, the file's UTF-8
+        EXPECT_EQ(gui::ListCell(hList, 1, first + 3), "wet \xC3\xA9t\xC3\xA9");   // the file's UTF-8, shown as it is
 
         // A double click on spring's height opens the box; a word is refused
         // with the field's rule, the box stays; a number is kept.
