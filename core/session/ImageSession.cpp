@@ -847,6 +847,15 @@ void CImageSession::SaveSucceeded(const std::string& strSavedPath)
         m_journal.SetSource(std::string(), 0);
         return;
     }
+    // The numbers the save gave new features are theirs from now on: the
+    // next save, or a Save As, writes them again instead of none.
+    for (size_t f = 0; pOpened->m_nIdField >= 0 && f < rebased.Fields().size(); ++f)
+        if (rebased.Fields()[f].nSourceField == pOpened->m_nIdField)
+            for (int i = 0; i < rebased.GetSize(); ++i)
+                if (!rebased.GetAt(i).Value(static_cast<int>(f)))
+                    rebased.SetValue(
+                        i, static_cast<int>(f),
+                        ValueOfCell(pOpened->m_layer.m_table, i, pOpened->m_nIdField, rebased.Fields()[f].def.nType));
     m_shapeFile.m_shapes = std::move(rebased);
     SetSource(pOpened);
     // Steps kept in the history name records of the file before.
