@@ -17,16 +17,6 @@ std::string Number(double dValue)
     return r.ec == std::errc() ? std::string(buffer, r.ptr) : std::string("0");
 }
 
-std::string Trim(const std::string& text)
-{
-    size_t b = 0, e = text.size();
-    while (b < e && IsCSpace(text[b]))
-        ++b;
-    while (e > b && IsCSpace(text[e - 1]))
-        --e;
-    return text.substr(b, e - b);
-}
-
 bool SameWord(const std::string& a, const char* b)
 {
     size_t i = 0;
@@ -51,7 +41,8 @@ std::vector<std::string> Fields(const std::string& line)
         for (;;)
         {
             const size_t comma = line.find(',', start);
-            fields.push_back(Trim(line.substr(start, comma == std::string::npos ? std::string::npos : comma - start)));
+            fields.push_back(
+                TrimmedCSpace(line.substr(start, comma == std::string::npos ? std::string::npos : comma - start)));
             if (comma == std::string::npos)
                 break;
             start = comma + 1;
@@ -145,7 +136,7 @@ CStatus<PointsReadCode> ParsePointsFile(const std::string& text, const CAffineTr
         size_t end = text.find('\n', start);
         if (end == std::string::npos)
             end = text.size();
-        const std::string line = Trim(text.substr(start, end - start));
+        const std::string line = TrimmedCSpace(text.substr(start, end - start));
         start = end + 1;
         ++lineNumber;
         if (line.empty())
@@ -154,7 +145,7 @@ CStatus<PointsReadCode> ParsePointsFile(const std::string& text, const CAffineTr
         {
             if (line.compare(0, 5, "#CRS:") == 0)
             {
-                pResult->strCrsWkt = Trim(line.substr(5));
+                pResult->strCrsWkt = TrimmedCSpace(line.substr(5));
                 continue;
             }
             const std::vector<std::string> names = Fields(line);

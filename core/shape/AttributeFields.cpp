@@ -10,16 +10,6 @@
 
 namespace
 {
-std::string Trimmed(const std::string& text)
-{
-    size_t first = 0, last = text.size();
-    while (first < last && IsCSpace(text[first]))
-        ++first;
-    while (last > first && IsCSpace(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
-}
-
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -119,7 +109,7 @@ FieldValueStatus CheckFieldValue(const CLayerField& field, const std::string& st
         *pValue = strText;
         return {};
     }
-    const std::string text = Trimmed(strText);
+    const std::string text = TrimmedCSpace(strText);
     if (text.empty())
     {
         *pValue = std::nullopt;
