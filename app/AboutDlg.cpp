@@ -1,5 +1,7 @@
 #include "app/AboutDlg.h"
 
+#include "app/ProgramFiles.h"
+#include "app/UserGuide.h"
 #include "app/res/resource.h"
 #include "winfw/FwUtil.h"
 
@@ -18,4 +20,17 @@ HBRUSH CAboutDlg::OnCtlColor(HDC, HWND, UINT)
 {
     // The box and every control on it are painted on white.
     return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+}
+
+bool CAboutDlg::OnCommand(UINT nID, UINT nCode)
+{
+    if (nCode != BN_CLICKED)
+        return false;
+    if (nID == IDC_ABOUT_GUIDE)
+        OpenUserGuide(0);
+    else if (nID == IDC_ABOUT_LICENCE)
+        OpenShippedFile("LICENSE.txt");
+    else
+        return false;
+    return true;
 }

@@ -1,4 +1,5 @@
-// The About box: product name, version and build date, on white.
+// The About box: product name, full version and build date, on white, with
+// the user guide and the licence a click away.
 #pragma once
 
 #include "winfw/Dialog.h"
@@ -11,6 +12,7 @@ public:
 protected:
     BOOL OnInitDialog() override;
     HBRUSH OnCtlColor(HDC hDC, HWND hControl, UINT nMessage) override;
+    bool OnCommand(UINT nID, UINT nCode) override;
 };
 
 // The build date the About box shows.

@@ -1,7 +1,7 @@
 // Copy (Edit menu, Ctrl+C, Ctrl+Insert): the resampled image of Transpose
 // leaves the program through the clipboard as a bitmap of exactly its size,
 // or as a device-independent bitmap when the system cannot make a device
-// bitmap that large.
+// bitmap that large; made when a program pastes it.
 #include "app/ClipboardExport.h"
 
 #include <algorithm>
@@ -12,12 +12,8 @@
 #include "core/parallel/ParallelFor.h"
 #include "core/raster/DibRows.h"
 #include "app/res/resource.h"
-#include "app/ImageView.h"
-#include "winfw/FrameWnd.h"
 #include "winfw/FwUtil.h"
-#include "winfw/LongWork.h"
 #include "winbase/Handles.h"
-#include "winfw/WinApp.h"
 
 namespace
 {
@@ -42,15 +38,9 @@ private:
     bool m_bOpen;
 };
 
-HWND MainWindow()
-{
-    CWinApp* pApp = FwGetApp();
-    return pApp && pApp->m_pMainWnd ? pApp->m_pMainWnd->m_hWnd : nullptr;
-}
 }
 
-HBITMAP CreateBitmapOfRgb(HDC hDC, const unsigned char* pRgb, int nWidth, int nHeight, int nBandRows,
-                          CProgress* pProgress)
+HBITMAP CreateBitmapOfRgb(HDC hDC, const unsigned char* pRgb, int nWidth, int nHeight, int nBandRows)
 {
     size_t cbWholeDib = 0;   // only its limits matter: the rows go a band at a time
     if (!hDC || !pRgb || !DibImageSize(nWidth, nHeight, &cbWholeDib))
@@ -87,14 +77,12 @@ HBITMAP CreateBitmapOfRgb(HDC hDC, const unsigned char* pRgb, int nWidth, int nH
                                   static_cast<UINT>(rows), band.get(), &bmi, DIB_RGB_COLORS);
             if (copied <= 0)   // 0, or GDI_ERROR as an int
                 return nullptr;
-            if (pProgress)
-                pProgress->Set(static_cast<double>(top + rows) / nHeight);
         }
     }
     return bitmap.Release();
 }
 
-HGLOBAL CreateDibOfRgb(const unsigned char* pRgb, int nWidth, int nHeight, CProgress* pProgress)
+HGLOBAL CreateDibOfRgb(const unsigned char* pRgb, int nWidth, int nHeight)
 {
     size_t cbImage = 0;
     if (!pRgb || !DibImageSize(nWidth, nHeight, &cbImage))
@@ -122,85 +110,98 @@ HGLOBAL CreateDibOfRgb(const unsigned char* pRgb, int nWidth, int nHeight, CProg
                 FillBottomUpDib(pBandRgb + static_cast<size_t>(rows - last) * nWidth * 3, nWidth,
                                 static_cast<int>(last - first), pBandBits + static_cast<size_t>(first) * stride);
             });
-            if (pProgress)
-                pProgress->Set(static_cast<double>(top + rows) / nHeight);
         }
     }
     return block.Release();
 }
 
-namespace
+unsigned CClipboardOffer::Offer(HWND hView, HWND hOwner, std::shared_ptr<const unsigned char> pRgb, int nWidth,
+                                int nHeight)
 {
-// Hands the data to the clipboard under nFormat, opened with hOwner, which
-// owns it from then on; on failure it is freed by its owner object. The
-// string-table id of the failure, or 0.
-template <typename Owner>
-unsigned HandToClipboard(UINT nFormat, Owner data, HWND hOwner)
-{
-    // Made before the clipboard is opened, so that it is held open only
-    // for the hand-over.
+    UINT nFormat = 0;
+    {
+        // Whether the system makes a device bitmap of this size: made and
+        // dropped at once, its memory never touched. A device bitmap has a
+        // size limit of its own (Wine makes none above 2 GB); the rows in
+        // plain memory still reach every program that pastes, since the
+        // clipboard turns a DIB into a bitmap on request.
+        UniqueWindowDc dc(hView);
+        UniqueGdiObject<HBITMAP> probe(dc.Get() && pRgb ? CreateCompatibleBitmap(dc.Get(), nWidth, nHeight) : nullptr);
+        size_t cbDib = 0;
+        if (probe.Get())
+            nFormat = CF_BITMAP;
+        else if (pRgb && DibImageSize(nWidth, nHeight, &cbDib))
+            nFormat = CF_DIB;
+    }
+    if (!nFormat)
+        return IDS_COPY_NO_BITMAP;
     CClipboardOpen clipboard(hOwner);
     if (!clipboard.IsOpen())
         return IDS_COPY_CLIPBOARD_BUSY;
+    // Tells the owner of what the clipboard held, this one too, that it is gone.
     EmptyClipboard();
-    // Taken, the data belong to the clipboard; refused, they are still ours
-    // to free.
-    if (!SetClipboardData(nFormat, data.Get()))
+    // A promise returns no handle, taken or not: the clipboard tells.
+    SetClipboardData(nFormat, nullptr);
+    if (!IsClipboardFormatAvailable(nFormat))
         return IDS_COPY_CLIPBOARD_REFUSED;
-    data.Release();
+    m_pRgb = std::move(pRgb);
+    m_nWidth = nWidth;
+    m_nHeight = nHeight;
+    m_hView = hView;
+    m_nFormat = nFormat;
     return 0;
 }
-}   // namespace
 
-unsigned CopyRgbToClipboard(HWND hView, HWND hOwner, const unsigned char* pRgb, int nWidth, int nHeight,
-                            CProgress* pProgress)
+void CClipboardOffer::Render()
 {
-    HBITMAP hBitmap = nullptr;
-    {
-        UniqueWindowDc dc(hView);
-        hBitmap = CreateBitmapOfRgb(dc.Get(), pRgb, nWidth, nHeight, 0, pProgress);
-    }
-    if (hBitmap)
-        return HandToClipboard(CF_BITMAP, UniqueGdiObject<HBITMAP>(hBitmap), hOwner);
-    // A device bitmap has a size limit of its own (Wine makes none above
-    // 2 GB); the rows in plain memory still reach every program that pastes,
-    // since the clipboard turns a DIB into a bitmap on request.
-    return CopyRgbToClipboardAsDib(hOwner, pRgb, nWidth, nHeight, pProgress);
-}
-
-unsigned CopyRgbToClipboardAsDib(HWND hOwner, const unsigned char* pRgb, int nWidth, int nHeight, CProgress* pProgress)
-{
-    HGLOBAL hDib = CreateDibOfRgb(pRgb, nWidth, nHeight, pProgress);
-    if (!hDib)
-        return IDS_COPY_NO_BITMAP;
-    return HandToClipboard(CF_DIB, UniqueGlobal(hDib), hOwner);
-}
-
-void CImageView::AddClipboardCommands()
-{
-    AddCommand(ID_EDIT_COPY, [this] { OnEditCopy(); });
-    AddCommandUpdate(ID_EDIT_COPY, [this](CCmdUI& ui) {
-        ui.Enable(GetDocument()->Session().Mode() == MODE_TRANSPOSED && !GetDocument()->NorthUp().IsEmpty());
-    });
-}
-
-void CImageView::OnEditCopy()
-{
-    const CTransposedImage& image = GetDocument()->NorthUp();
-    if (image.IsEmpty() || GetDocument()->Session().Mode() != MODE_TRANSPOSED)
+    if (!m_pRgb)
         return;
-    unsigned nFailureId = 0;
+    // A paste made while the program closes finds the view gone; the
+    // screen has the same colour format.
+    const HWND hDcWnd = IsWindow(m_hView) ? m_hView : nullptr;
+    if (m_nFormat == CF_BITMAP)
     {
-        CWaitCursor wait;
-        FwSetStatusText(LoadResString(IDS_COPYING));
-        // Made and handed over off this thread, which keeps the window
-        // painted (a clipboard may copy a large bitmap when it takes it).
-        const HWND hOwner = MainWindow();
-        FwRunLongWork([&](CProgress& progress) {
-            nFailureId = CopyRgbToClipboard(m_hWnd, hOwner, image.Pixels(), image.Width(), image.Height(), &progress);
-        });
-        FwSetStatusText("");
+        HBITMAP hBitmap = nullptr;
+        {
+            UniqueWindowDc dc(hDcWnd);
+            hBitmap = CreateBitmapOfRgb(dc.Get(), m_pRgb.get(), m_nWidth, m_nHeight);
+        }
+        UniqueGdiObject<HBITMAP> bitmap(hBitmap);
+        // Taken, the data belong to the clipboard; refused, they are still
+        // ours to free. Failed, the paste gets nothing, never a part.
+        if (bitmap.Get() && SetClipboardData(CF_BITMAP, bitmap.Get()))
+            bitmap.Release();
     }
-    if (nFailureId)
-        FwMessageBox(nFailureId, MB_OK);
+    else
+    {
+        UniqueGlobal dib(CreateDibOfRgb(m_pRgb.get(), m_nWidth, m_nHeight));
+        if (dib.Get() && SetClipboardData(CF_DIB, dib.Get()))
+            dib.Release();
+    }
+}
+
+bool CClipboardOffer::OnOwnerMessage(HWND hOwner, UINT message, WPARAM wParam)
+{
+    switch (message)
+    {
+    case WM_RENDERFORMAT:
+        // The clipboard is open for the program that pastes.
+        if (static_cast<UINT>(wParam) == m_nFormat)
+        {
+            CWaitCursor wait;
+            Render();
+        }
+        return true;
+    case WM_RENDERALLFORMATS:
+    {
+        // Before the owner goes, so that the image stays pastable.
+        CClipboardOpen clipboard(hOwner);
+        if (clipboard.IsOpen() && GetClipboardOwner() == hOwner)
+            Render();
+        m_pRgb.reset();
+        return true;
+    }
+    case WM_DESTROYCLIPBOARD: m_pRgb.reset(); return true;
+    }
+    return false;
 }

@@ -7,12 +7,14 @@
 
 #include "app/GeoRefDlg.h"
 #include "app/res/resource.h"
+#include "core/crs/CrsSettings.h"
 #include "core/georef/NumberFormat.h"
 #include "winfw/FwUtil.h"
 #include "winfw/ReportList.h"
 #include "winfw/WinApp.h"
 #include "winbase/Wide.h"
 #include "app/DocumentCommands.h"
+#include "winfw/Tooltips.h"
 
 namespace
 {
@@ -101,7 +103,39 @@ const CToolDialog::LayoutRule kLayout[] = {
     {IDC_CP_RMS_POLYNOMIAL3, true, false, false, true},
     {IDC_CP_RMS_TPS, true, false, false, true},
     {IDC_CP_HINTS, true, false, false, true},
+    {IDC_CP_CRS, true, false, false, true},
+    {IDC_CP_USE_SUGGESTED_CRS, false, false, true, true},
 };
+
+// Every control has its tip; the rows of the RMS errors share theirs.
+const ControlTip kTips[] = {
+    {IDC_CP_LIST, IDS_TIP_CP_LIST},
+    {IDC_CP_DELETE, IDS_TIP_CP_DELETE},
+    {IDC_CP_EDIT, IDS_TIP_CP_EDIT},
+    {IDC_CP_VECTORS_LABEL, IDS_TIP_CP_VECTORS},
+    {IDC_CP_EXAGGERATION, IDS_TIP_CP_VECTORS},
+    {IDC_CP_FIT_LABEL, IDS_TIP_CP_FIT_MODEL},
+    {IDC_CP_FIT_MODEL, IDS_TIP_CP_FIT_MODEL},
+    {IDC_CP_PARAMETERS, IDS_TIP_CP_PARAMETERS},
+    {IDC_CP_RMS_LABEL, IDS_TIP_CP_RMS},
+    {IDC_CP_RMS_FIRST, IDS_TIP_CP_RMS},
+    {IDC_CP_RMS_HELMERT, IDS_TIP_CP_RMS},
+    {IDC_CP_RMS_AFFINE, IDS_TIP_CP_RMS},
+    {IDC_CP_RMS_PROJECTIVE, IDS_TIP_CP_RMS},
+    {IDC_CP_RMS_POLYNOMIAL2, IDS_TIP_CP_RMS},
+    {IDC_CP_RMS_POLYNOMIAL3, IDS_TIP_CP_RMS},
+    {IDC_CP_RMS_TPS, IDS_TIP_CP_RMS},
+    {IDC_CP_RMS_FILE, IDS_TIP_CP_RMS},
+    {IDC_CP_HINTS, IDS_TIP_CP_HINTS},
+    {IDC_CP_CRS, IDS_TIP_CP_CRS},
+    {IDC_CP_USE_SUGGESTED_CRS, IDS_TIP_CP_USE_CRS},
+};
+// "UTM 33N" for EPSG:32633, "UTM 21S" for EPSG:32721: the button's short name.
+std::string UtmName(int nCode)
+{
+    const bool bSouth = nCode >= 32700;
+    return "UTM " + std::to_string(nCode - (bSouth ? 32700 : 32600)) + (bSouth ? "S" : "N");
+}
 }   // namespace
 
 CControlPointsWnd::CControlPointsWnd() : CDocToolWnd(IDD_CONTROL_POINTS, kProfileName) {}
@@ -129,6 +163,7 @@ BOOL CControlPointsWnd::OnInitDialog()
 
     // Small enough to tuck away, large enough to read the fit.
     SetLayout(kLayout, sizeof kLayout / sizeof kLayout[0], 66, 75);
+    AddControlTips(m_hWnd, kTips, sizeof kTips / sizeof kTips[0]);
     FollowChanges([this](const CEdit* pEdit) {
         // Digitising steps leave the points and their fit as they were.
         if (IsOpen() && (!pEdit || pEdit->Scope() == EditScope::Georeference))
@@ -153,6 +188,8 @@ void CControlPointsWnd::FillList()
     if (!pDoc)
         return;
     HWND hList = GetDlgItem(m_hWnd, IDC_CP_LIST);
+    // Typed as the user typed them; converted and fitted in the output system.
+    const std::vector<CGeoRefPoint>& typed = pDoc->Session().TypedPoints();
     const std::vector<CGeoRefPoint>& points = pDoc->Session().GeoRef().m_points;
     const CFitReport& report = pDoc->Session().FitReport();
     const CModelFit& fit = report.Chosen();
@@ -165,14 +202,21 @@ void CControlPointsWnd::FillList()
     for (size_t i = 0; i < points.size(); ++i)
     {
         const CGeoRefPoint& point = points[i];
+        const CGeoRefPoint& asTyped = i < typed.size() ? typed[i] : point;
         const int n = static_cast<int>(i);
         InsertReportRow(hList, n, std::to_string(i + 1));
-        ListView_SetCheckState(hList, n, point.m_bOff ? FALSE : TRUE);
+        ListView_SetCheckState(hList, n, asTyped.m_bOff ? FALSE : TRUE);
         SetReportText(hList, n, 1, std::to_string(point.m_nPixelX));
         SetReportText(hList, n, 2, std::to_string(point.m_nPixelY));
         // A point read from the point file keeps only its numbers.
-        SetReportText(hList, n, 3, point.m_strMapX.empty() ? FormatFixed(point.m_dMapX, 6) : point.m_strMapX);
-        SetReportText(hList, n, 4, point.m_strMapY.empty() ? FormatFixed(point.m_dMapY, 6) : point.m_strMapY);
+        SetReportText(hList, n, 3, asTyped.m_strMapX.empty() ? FormatFixed(asTyped.m_dMapX, 6) : asTyped.m_strMapX);
+        SetReportText(hList, n, 4, asTyped.m_strMapY.empty() ? FormatFixed(asTyped.m_dMapY, 6) : asTyped.m_strMapY);
+        if (!pDoc->Session().IsPointCarried(n))
+        {
+            // Where no coordinates in the output system exist, none are made up.
+            SetReportText(hList, n, 13, LoadResString(IDS_CP_NOTE_NOT_CARRIED));
+            continue;
+        }
         SetReportText(hList, n, 5, FormatFixed(point.m_dMapX, 6));
         SetReportText(hList, n, 6, FormatFixed(point.m_dMapY, 6));
         if (!residuals)
@@ -258,6 +302,23 @@ void CControlPointsWnd::FillSummary()
         hints += (hints.empty() ? "" : "\r\n") + line;
     }
     SetItemText(IDC_CP_HINTS, hints);
+
+    // Which systems the points go between, and by which of PROJ's
+    // operations; or the output system worth choosing.
+    const CImageSession& session = pDoc->Session();
+    const int nSuggested = session.SuggestedCrs();
+    std::string crs;
+    if (session.PointsCarried())
+        crs = LoadResStringWith(IDS_CP_CARRIED,
+                                {FormatCrsSetting(session.PointsCrs().nEpsg), FormatCrsSetting(session.Crs().nEpsg),
+                                 session.OperationName().empty() ? "-" : session.OperationName()});
+    else if (nSuggested)
+        crs = LoadResStringWith(IDS_CP_SUGGEST_CRS, {UtmName(nSuggested)});
+    SetItemText(IDC_CP_CRS, crs);
+    HWND hSuggest = GetDlgItem(m_hWnd, IDC_CP_USE_SUGGESTED_CRS);
+    if (nSuggested)
+        SetItemText(IDC_CP_USE_SUGGESTED_CRS, LoadResStringWith(IDS_CP_USE_CRS, {UtmName(nSuggested)}));
+    ShowWindow(hSuggest, nSuggested ? SW_SHOWNA : SW_HIDE);
 }
 
 void CControlPointsWnd::UpdateButtons()
@@ -294,7 +355,8 @@ void CControlPointsWnd::EditSelectedPoint()
     const int index = GetSelectedPoint();
     if (!pDoc || index < 0 || index >= static_cast<int>(pDoc->Session().GeoRef().m_points.size()))
         return;
-    const CGeoRefPoint before = pDoc->Session().GeoRef().m_points[index];
+    // The texts and numbers as typed: the edit changes those.
+    const CGeoRefPoint before = pDoc->Session().TypedPoints()[index];
     CGeoRefDlg dlg;
     dlg.m_bEditing = true;
     dlg.m_strEasting = before.m_strMapX.empty() ? FormatFixed(before.m_dMapX, 6) : before.m_strMapX;
@@ -344,6 +406,11 @@ bool CControlPointsWnd::OnCommand(UINT nID, UINT nCode)
     case IDC_CP_EXAGGERATION:
         if (nCode == CBN_SELCHANGE)
             OnScaleChosen();
+        return true;
+    case IDC_CP_USE_SUGGESTED_CRS:
+        if (nCode == BN_CLICKED)
+            if (CImageDoc* pDoc = Doc())
+                UseSuggestedCoordinateSystem(*pDoc);
         return true;
     }
     return false;

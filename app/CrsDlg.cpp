@@ -68,9 +68,9 @@ void SaveRecentCrs(const std::vector<int>& codes)
         SetRegString(key.Get(), kRecentValue, FormatRecentCrs(codes));
 }
 
-CCrsDlg::CCrsDlg(int nCurrentCode, std::vector<int> recent, HWND hParent)
-    : CDialog(IDD_CRS, hParent), m_nChosenCode(nCurrentCode), m_catalogue(EmbeddedCrsCatalogue()),
-      m_nCurrentCode(nCurrentCode), m_recent(std::move(recent))
+CCrsDlg::CCrsDlg(int nCurrentCode, std::vector<int> recent, HWND hParent, int nPointsCode)
+    : CDialog(IDD_CRS, hParent), m_nChosenCode(nCurrentCode), m_nPointsCode(nPointsCode),
+      m_catalogue(EmbeddedCrsCatalogue()), m_nCurrentCode(nCurrentCode), m_recent(std::move(recent))
 {
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&icc);
@@ -106,9 +106,54 @@ BOOL CCrsDlg::OnInitDialog()
     const CCrsEntry* pCurrent = m_catalogue.Find(m_nCurrentCode);
     SetItemText(IDC_CRS_CURRENT, pCurrent ? FormatCrsSetting(pCurrent->nCode) + "  " + std::string(pCurrent->name)
                                           : LoadResString(IDS_CRS_NONE));
+    FillPointsList();
     Search();
     SetFocus(m_hSearch);
     return FALSE;   // the focus is set
+}
+
+void CCrsDlg::FillPointsList()
+{
+    HWND hPoints = GetDlgItem(m_hWnd, IDC_CRS_POINTS);
+    SendMessageW(hPoints, CB_RESETCONTENT, 0, 0);
+    const LRESULT same = SendMessageW(hPoints, CB_ADDSTRING, 0,
+                                      reinterpret_cast<LPARAM>(Widen(LoadResString(IDS_CRS_POINTS_SAME)).c_str()));
+    SendMessageW(hPoints, CB_SETITEMDATA, same, 0);
+    SendMessageW(hPoints, CB_SETCURSEL, same, 0);
+    // Graticules are mostly drawn in WGS 84 or ETRS89 degrees.
+    std::vector<int> codes = {m_nPointsCode, 4326, 4258};
+    codes.insert(codes.end(), m_recent.begin(), m_recent.end());
+    for (int code : codes)
+        SelectPointsCode(code);
+    SelectPointsCode(m_nPointsCode);
+}
+
+void CCrsDlg::SelectPointsCode(int nCode)
+{
+    HWND hPoints = GetDlgItem(m_hWnd, IDC_CRS_POINTS);
+    const CCrsEntry* pEntry = m_catalogue.Find(nCode);
+    if (!pEntry)
+        return;
+    const LRESULT count = SendMessageW(hPoints, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i)
+        if (static_cast<int>(SendMessageW(hPoints, CB_GETITEMDATA, i, 0)) == nCode)
+        {
+            if (nCode == m_nPointsCode)
+                SendMessageW(hPoints, CB_SETCURSEL, i, 0);
+            return;
+        }
+    const std::wstring text = Widen(FormatCrsSetting(pEntry->nCode)) + L"  " + WideFromUtf8(pEntry->name);
+    const LRESULT item = SendMessageW(hPoints, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(hPoints, CB_SETITEMDATA, item, nCode);
+    if (nCode == m_nPointsCode)
+        SendMessageW(hPoints, CB_SETCURSEL, item, 0);
+}
+
+int CCrsDlg::ChosenPointsCode() const
+{
+    HWND hPoints = GetDlgItem(m_hWnd, IDC_CRS_POINTS);
+    const LRESULT item = SendMessageW(hPoints, CB_GETCURSEL, 0, 0);
+    return item < 0 ? 0 : static_cast<int>(SendMessageW(hPoints, CB_GETITEMDATA, item, 0));
 }
 
 void CCrsDlg::Search()
@@ -178,6 +223,7 @@ void CCrsDlg::ShowArea()
 void CCrsDlg::Choose(int nRow)
 {
     m_nChosenCode = m_catalogue.GetAt(m_rows[nRow]).nCode;
+    m_nPointsCode = ChosenPointsCode();
     EndDialog(IDOK);
 }
 
@@ -214,7 +260,20 @@ bool CCrsDlg::OnCommand(UINT nID, UINT nCode)
     if (nID == IDC_CRS_NONE && nCode == BN_CLICKED)
     {
         m_nChosenCode = 0;
+        m_nPointsCode = ChosenPointsCode();
         EndDialog(IDOK);
+        return true;
+    }
+    if (nID == IDC_CRS_POINTS_FROM_LIST && nCode == BN_CLICKED)
+    {
+        const int row = SelectedRow();
+        if (row < 0 || size_t(row) >= m_rows.size())
+        {
+            MessageBeep(MB_OK);
+            return true;
+        }
+        m_nPointsCode = m_catalogue.GetAt(m_rows[row]).nCode;
+        SelectPointsCode(m_nPointsCode);
         return true;
     }
     return false;

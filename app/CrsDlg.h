@@ -1,7 +1,8 @@
 // "Coordinate System": chooses the system of the typed map coordinates from
 // the built-in catalogue by EPSG code or words of the name, among the
-// recently used ones, or None. Ends with IDOK and m_nChosenCode (0 for
-// None), or IDCANCEL.
+// recently used ones, or None; and the system the control points are typed
+// in, the output's unless another is picked. Ends with IDOK, m_nChosenCode
+// (0 for None) and m_nPointsCode (0: the output's), or IDCANCEL.
 #pragma once
 
 #include <string>
@@ -15,9 +16,11 @@ class CCrsDlg : public CDialog
 public:
     // nCurrentCode: the image's system (0: none); recent: the recently used
     // codes, most recent first.
-    CCrsDlg(int nCurrentCode, std::vector<int> recent, HWND hParent = nullptr);
+    // nPointsCode: the points' system when it is another (0: the output's).
+    CCrsDlg(int nCurrentCode, std::vector<int> recent, HWND hParent = nullptr, int nPointsCode = 0);
 
     int m_nChosenCode = 0;
+    int m_nPointsCode = 0;
 
     // The rows the list shows, as catalogue indices (for tests).
     const std::vector<int>& Rows() const { return m_rows; }
@@ -35,6 +38,11 @@ private:
     void SelectRow(int nRow);
     void ShowArea();
     void Choose(int nRow);
+    // The points' list: the output's, the current one, the usual datums'
+    // degrees and the recent systems; a code added selects its item.
+    void FillPointsList();
+    void SelectPointsCode(int nCode);
+    int ChosenPointsCode() const;
 
     const CCrsCatalogue& m_catalogue;
     int m_nCurrentCode;

@@ -48,6 +48,7 @@ unsigned EditNameStringId(EditName name)
         {EditName::AddField, IDS_EDIT_ADD_FIELD},
         {EditName::RemoveField, IDS_EDIT_REMOVE_FIELD},
         {EditName::ChangeField, IDS_EDIT_CHANGE_FIELD},
+        {EditName::AddHole, IDS_EDIT_ADD_HOLE},
     };
     for (const auto& entry : kNames)
         if (entry.name == name)
@@ -121,13 +122,17 @@ void ChooseCoordinateSystem(CImageDoc& doc)
 {
     if (doc.Session().Mode() == MODE_NONE)
         return;
-    CCrsDlg dlg(doc.Session().Crs().nEpsg, LoadRecentCrs());
+    const CImageSession& session = doc.Session();
+    const int nPoints = session.PointsCrs().nEpsg == session.Crs().nEpsg ? 0 : session.PointsCrs().nEpsg;
+    CCrsDlg dlg(session.Crs().nEpsg, LoadRecentCrs(), nullptr, nPoints);
     if (dlg.DoModal() != IDOK)
         return;
-    SetCoordinateSystem(doc, dlg.m_nChosenCode);
+    SetCoordinateSystems(doc, dlg.m_nChosenCode, dlg.m_nPointsCode);
 }
 
-void SetCoordinateSystem(CImageDoc& doc, int nCode)
+namespace
+{
+CCrsRef RememberedCrs(int nCode)
 {
     const CCrsEntry* pEntry = EmbeddedCrsCatalogue().Find(nCode);
     const CCrsRef crs = pEntry ? pEntry->Ref() : CCrsRef();
@@ -137,7 +142,25 @@ void SetCoordinateSystem(CImageDoc& doc, int nCode)
         PushRecentCrs(recent, crs.nEpsg);
         SaveRecentCrs(recent);
     }
-    Follow(doc, doc.Session().SetCrs(crs));
+    return crs;
+}
+}   // namespace
+
+void SetCoordinateSystem(CImageDoc& doc, int nCode) { Follow(doc, doc.Session().SetCrs(RememberedCrs(nCode))); }
+
+void SetCoordinateSystems(CImageDoc& doc, int nCode, int nPointsCode)
+{
+    const CCrsRef points = RememberedCrs(nPointsCode);
+    Follow(doc, doc.Session().SetCrs(RememberedCrs(nCode), points));
+}
+
+void UseSuggestedCoordinateSystem(CImageDoc& doc)
+{
+    const int nCode = doc.Session().SuggestedCrs();
+    if (nCode == 0)
+        return;
+    RememberedCrs(nCode);
+    Follow(doc, doc.Session().AcceptSuggestedCrs());
 }
 
 std::string UndoText(const CImageSession& session, bool bRedo)

@@ -34,5 +34,10 @@ void ChooseCoordinateSystem(CImageDoc& doc);
 // Makes nCode (0: none) the image's system, remembers it among the recent
 // ones and beside the image; tells the user when that cannot be written.
 void SetCoordinateSystem(CImageDoc& doc, int nCode);
+// The same with the system the control points are typed in (0: nCode's).
+void SetCoordinateSystems(CImageDoc& doc, int nCode, int nPointsCode);
+// The output system the session suggests, with the points in WGS 84 unless
+// their system is set.
+void UseSuggestedCoordinateSystem(CImageDoc& doc);
 // The menu text of Undo or Redo, naming the step ("Undo Delete Control Point").
 std::string UndoText(const CImageSession& session, bool bRedo);

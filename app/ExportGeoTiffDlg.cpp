@@ -8,6 +8,7 @@
 #include "winfw/FwUtil.h"
 #include "winfw/Wnd.h"
 #include "winbase/Wide.h"
+#include "winfw/Tooltips.h"
 
 namespace
 {
@@ -92,6 +93,8 @@ BOOL CExportGeoTiffDlg::OnInitDialog()
     SetItemText(IDC_GEOTIFF_JPEG_QUALITY, std::to_string(m_choices.nJpegQuality));
     EnableQuality();
     ShowOutputSize();
+    const ControlTip tip = {IDC_GEOTIFF_PIXEL_SIZE, IDS_TIP_GEOTIFF_PIXEL_SIZE};
+    AddControlTips(m_hWnd, &tip, 1);
     // The focus goes to the first control that takes it: Enter exports.
     return TRUE;
 }

@@ -1,5 +1,6 @@
 // File > Open Features... (Ctrl+Shift+O) and a .shp dropped on the window:
-// a Shapefile's features over the open scan, placed through the fit.
+// a Shapefile's or a GeoPackage layer's features over the open scan,
+// placed through the fit.
 #pragma once
 
 #include <string>
@@ -8,7 +9,10 @@
 
 // Whether a dropped or named file is a Shapefile (by its extension).
 bool IsShapefileName(const std::string& strPath);
-// Opens the features of the .shp at strPath ("": asks for it). Without a
+// Whether it is a Shapefile or a GeoPackage, whose features open over the scan.
+bool IsFeatureFileName(const std::string& strPath);
+// Opens the features of the .shp or .gpkg at strPath ("": asks for it;
+// a GeoPackage of several layers asks which). Without a
 // fit, or when the file cannot be read, the user is told and the features
 // on show stay as they are; a .prj naming another system asks first; the
 // question about unsaved features comes last, before anything changes.

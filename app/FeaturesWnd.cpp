@@ -9,6 +9,7 @@
 #include "winfw/Wnd.h"
 #include "winfw/ReportList.h"
 #include "app/DocumentCommands.h"
+#include "winfw/Tooltips.h"
 
 namespace
 {
@@ -48,6 +49,13 @@ const CToolDialog::LayoutRule kLayout[] = {
     {IDC_FEATURES_FIELD, false, false, false, true},  {IDC_FEATURES_REMOVE_FIELD, false, false, false, true},
     {IDC_FEATURES_SUMMARY, true, false, false, true},
 };
+
+const ControlTip kTips[] = {
+    {IDC_FEATURES_LIST, IDS_TIP_FEATURES_LIST},       {IDC_FEATURES_RENAME, IDS_TIP_FEATURES_RENAME},
+    {IDC_FEATURES_DELETE, IDS_TIP_FEATURES_DELETE},   {IDC_FEATURES_ADD_FIELD, IDS_TIP_FEATURES_ADD_FIELD},
+    {IDC_FEATURES_FIELD, IDS_TIP_FEATURES_FIELD},     {IDC_FEATURES_REMOVE_FIELD, IDS_TIP_FEATURES_REMOVE_FIELD},
+    {IDC_FEATURES_SUMMARY, IDS_TIP_FEATURES_SUMMARY},
+};
 }   // namespace
 
 CFeaturesWnd::CFeaturesWnd() : CDocToolWnd(IDD_FEATURES, kProfileName) {}
@@ -56,6 +64,7 @@ BOOL CFeaturesWnd::OnInitDialog()
 {
     InitReportList(m_hWnd, GetDlgItem(m_hWnd, IDC_FEATURES_LIST), kColumns, sizeof kColumns / sizeof kColumns[0]);
     SetLayout(kLayout, sizeof kLayout / sizeof kLayout[0], 50, 50);
+    AddControlTips(m_hWnd, kTips, sizeof kTips / sizeof kTips[0]);
     FollowChanges([this](const CEdit* pEdit) {
         // The feature being digitised is not in the list.
         const bool current = pEdit && pEdit->Scope() == EditScope::Digitising;

@@ -4,6 +4,7 @@
 #include "winbase/Wide.h"
 #include "core/shape/CodePage.h"
 #include "winfw/FwUtil.h"
+#include "winfw/Tooltips.h"
 
 namespace
 {
@@ -86,6 +87,8 @@ BOOL CFieldDlg::OnInitDialog()
     SetItemText(IDC_FIELD_DECIMALS, std::to_string(m_field.def.nDecimals));
     SetItemText(IDC_FIELD_DEFAULT, ShownValue(m_field.defaultValue));
     CheckDlgButton(m_hWnd, IDC_FIELD_REUSE, m_field.bReuseLast ? BST_CHECKED : BST_UNCHECKED);
+    const ControlTip tip = {IDC_FIELD_REUSE, IDS_TIP_FIELD_REUSE};
+    AddControlTips(m_hWnd, &tip, 1);
     if (m_nField >= 0)
     {
         SetWindowTextW(m_hWnd, Widen(LoadResStringWith(IDS_FIELD_CHANGE_CAPTION, {m_field.def.strName})).c_str());

@@ -8,32 +8,12 @@
 #include "app/FeatureOpen.h"
 #include "app/ImageDoc.h"
 #include "app/MainFrame.h"
+#include "app/SessionMessages.h"
 #include "app/res/resource.h"
 #include "app/ImageView.h"
+#include "app/ProgramFiles.h"
+#include "app/UserGuide.h"
 #include "core/crs/CrsTransform.h"
-
-namespace
-{
-// The program's folder in UTF-8, as PROJ takes paths: proj.db ships beside
-// the program and is found nowhere else.
-std::string ProgramFolderUtf8()
-{
-    wchar_t path[MAX_PATH * 4] = {};
-    const DWORD cch = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
-    if (cch == 0 || cch >= MAX_PATH * 4)
-        return std::string();
-    std::wstring folder(path, cch);
-    const size_t slash = folder.find_last_of(L"\\/");
-    folder.resize(slash == std::wstring::npos ? 0 : slash);
-    const int cb = WideCharToMultiByte(CP_UTF8, 0, folder.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (cb <= 1)
-        return std::string();
-    std::string text(static_cast<size_t>(cb), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, folder.c_str(), -1, &text[0], cb, nullptr, nullptr);
-    text.resize(static_cast<size_t>(cb - 1));
-    return text;
-}
-}   // namespace
 
 CImageApp::CImageApp()
 {
@@ -41,6 +21,7 @@ CImageApp::CImageApp()
         CAboutDlg dlg;
         dlg.DoModal();
     });
+    AddCommand(ID_HELP_USER_GUIDE, [this] { ShowHelp(0); });
     AddCommand(ID_FILE_NEW, [this] { OnFileNew(); });
     AddCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
     AddCommand(ID_APP_EXIT, [this] {
@@ -48,6 +29,8 @@ CImageApp::CImageApp()
             SendMessageW(m_pMainWnd->m_hWnd, WM_CLOSE, 0, 0);
     });
 }
+
+void CImageApp::ShowHelp(UINT nContext) { OpenUserGuide(nContext); }
 
 BOOL CImageApp::InitInstance()
 {
@@ -80,8 +63,8 @@ BOOL CImageApp::InitInstance()
 
 CDocument* CImageApp::OpenDocumentFile(const char* pszPathName)
 {
-    // A Shapefile dropped or named opens its features over the scan on show.
-    if (pszPathName && IsShapefileName(pszPathName) && m_pMainWnd)
+    // A Shapefile or GeoPackage dropped or named opens its features over the scan on show.
+    if (pszPathName && IsFeatureFileName(pszPathName) && m_pMainWnd)
     {
         CView* pView = static_cast<CMainFrame*>(m_pMainWnd)->GetActiveView();
         CImageDoc* pOpen = pView ? static_cast<CImageDoc*>(pView->GetDocument()) : nullptr;
@@ -93,7 +76,17 @@ CDocument* CImageApp::OpenDocumentFile(const char* pszPathName)
     if (!pDoc)
         return pDoc;
     CImageDoc& doc = static_cast<CImageDoc&>(*pDoc);
+    // A scan named on the command line is on show before anything is asked
+    // of it; until start-up ends the main window is still hidden.
+    if (m_pMainWnd && !IsWindowVisible(m_pMainWnd->m_hWnd))
+    {
+        ShowWindow(m_pMainWnd->m_hWnd, SW_SHOW);
+        UpdateWindow(m_pMainWnd->m_hWnd);
+    }
     TellReducedOpen(doc);
+    CSessionOutcome notices;
+    notices.messages = doc.TakeOpenNotices();
+    TellSessionMessages(notices);
     OfferRecovery(doc);
     // Yes to the file's georeference is the Digitise command at once: the
     // feature type asked as always.

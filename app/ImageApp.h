@@ -13,4 +13,6 @@ public:
     void ReportOpenFailure(CDocument& doc, const char* pszPathName) override;
     // Every kind of scan the program reads, and "All map images" first.
     std::string OpenFileFilter() const override;
+    // F1: the user guide's page for the window.
+    void ShowHelp(UINT nContext) override;
 };

@@ -36,7 +36,7 @@ CImageDoc::CImageDoc() { m_session.SetNameCodePage(kCodePageUtf8); }
 void CImageDoc::UpdateFromSession(const CSessionOutcome& outcome, CView* pSender)
 {
     if (!m_session.HasNorthUp())
-        m_transposed.Release();
+        m_pTransposed.reset();
     if (outcome.pEdit || outcome.bReplaced)
     {
         TellChangeListeners(outcome.pEdit);
@@ -47,8 +47,21 @@ void CImageDoc::UpdateFromSession(const CSessionOutcome& outcome, CView* pSender
 void CImageDoc::ShowNorthUp(CTransposedImage* pMade, CView* pSender)
 {
     if (pMade)
-        m_transposed = std::move(*pMade);
+        m_pTransposed = std::make_shared<CTransposedImage>(std::move(*pMade));
     UpdateFromSession(m_session.ShowNorthUp(), pSender);
+}
+
+const CTransposedImage& CImageDoc::NorthUp() const
+{
+    static const CTransposedImage kNone;
+    return m_pTransposed ? *m_pTransposed : kNone;
+}
+
+std::shared_ptr<const unsigned char> CImageDoc::SharedNorthUpPixels() const
+{
+    if (!m_pTransposed || m_pTransposed->IsEmpty())
+        return nullptr;
+    return std::shared_ptr<const unsigned char>(m_pTransposed, m_pTransposed->Pixels());
 }
 
 int CImageDoc::AddChangeListener(std::function<void(const CEdit* pEdit)> listener)
@@ -75,7 +88,7 @@ void CImageDoc::Serialize(bool)
 
 BOOL CImageDoc::OnNewDocument()
 {
-    m_transposed.Release();
+    m_pTransposed.reset();
     const BOOL bNew = CDocument::OnNewDocument();
     m_session.New();
     TellChangeListeners(nullptr);
@@ -85,7 +98,7 @@ BOOL CImageDoc::OnNewDocument()
 BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
 {
     m_image.Release();
-    m_transposed.Release();
+    m_pTransposed.reset();
     m_grid = CShownGrid();
     m_cbFullScan = 0;
     m_dGeoTiffPixelSize = 0.0;
@@ -138,7 +151,11 @@ BOOL CImageDoc::OnOpenDocument(const char* pszPathName)
         opening.strJournalFolder = CRecoveryStore::PathOf("");
         // The question of a journal found is asked by the application once
         // the image is on show (OfferRecovery).
-        (void)m_session.Open(opening);
+        CSessionOutcome opened = m_session.Open(opening);
+        m_openNotices.clear();
+        for (CSessionMessage& message : opened.messages)
+            if (message.nNotice != NOTICE_ASK_RESTORE)
+                m_openNotices.push_back(std::move(message));
     }
     else
     {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "winbase/Win32Files.h"
 #include "core/raster/ScanFile.h"
@@ -35,6 +36,9 @@ public:
     // or has no scan's name (IsScanFileName), else the decoder's status.
     // Ok after an open.
     const ScanReadStatus& OpenStatus() const { return m_openStatus; }
+    // What the image just opened has to tell beside the journal's question
+    // (control points that its systems cannot carry), once it is on show.
+    std::vector<CSessionMessage> TakeOpenNotices() { return std::move(m_openNotices); }
 
     // The image's state: readers, and the verbs that change it. Every
     // outcome of a verb goes to Follow (DocumentCommands.h).
@@ -54,7 +58,10 @@ public:
     unsigned long long FullScanBytes() const { return m_cbFullScan; }
     // The image of Transpose, kept while the session says it may be shown
     // again as it is.
-    const CTransposedImage& NorthUp() const { return m_transposed; }
+    const CTransposedImage& NorthUp() const;
+    // Its pixels, for a holder that may outlive it here (the clipboard's
+    // promise of a Copy); null when there is no image.
+    std::shared_ptr<const unsigned char> SharedNorthUpPixels() const;
     // Shows the north-up copy: pMade, just made, or else the one kept.
     void ShowNorthUp(CTransposedImage* pMade, CView* pSender);
 
@@ -77,10 +84,11 @@ private:
     CRgbImage m_image;
     CShownGrid m_grid;
     unsigned long long m_cbFullScan = 0;
-    CTransposedImage m_transposed;
+    std::shared_ptr<CTransposedImage> m_pTransposed;
     double m_dGeoTiffPixelSize = 0.0;
 
     ScanReadStatus m_openStatus;
+    std::vector<CSessionMessage> m_openNotices;
     std::map<int, std::function<void(const CEdit*)>> m_changeListeners;
     int m_nNextListener = 1;
 };

@@ -36,6 +36,22 @@ CImageView::CImageView(CImageDoc& doc)
     AddInputCommands();
     AddTransposeCommands();
     AddClipboardCommands();
+    AddCommand(ID_HELP_GETTING_STARTED, [this] { m_startPage.ShowWithFocus(); });
+}
+
+BOOL CImageView::PreCreateWindow(CREATESTRUCTA& cs)
+{
+    // The start page is a child: painting the image must not cover it.
+    cs.style |= WS_CLIPCHILDREN;
+    return CScrollView::PreCreateWindow(cs);
+}
+
+LRESULT CImageView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = CScrollView::WindowProc(message, wParam, lParam);
+    if (message == WM_SIZE)
+        m_startPage.Place();
+    return result;
 }
 
 void CImageView::SetZoom(int nZoom)
@@ -49,6 +65,10 @@ void CImageView::OnInitialUpdate()
     CScrollView::OnInitialUpdate();
     const CRgbImage& image = GetDocument()->Image();
     SetScrollSizes(SIZE{image.Width(), image.Height()});
+    // A new document or an opened scan: the page is over the empty view only.
+    if (!m_startPage.m_hWnd && m_hWnd)
+        m_startPage.CreatePage(m_hWnd);
+    m_startPage.FollowDocument(!image.IsEmpty());
 }
 
 void CImageView::OnUpdate(CView*, LPARAM lHint, void*)
@@ -71,8 +91,10 @@ void CImageView::OnUpdate(CView*, LPARAM lHint, void*)
     m_snapShown = FeatureHit();
     m_nZoom = 1;
     m_nPrevZoom = 1;
-    SetScrollPos(m_hWnd, SB_VERT, 0, TRUE);
-    SetScrollPos(m_hWnd, SB_HORZ, 0, TRUE);
+    // Back to the top left; a bar already there is not repainted.
+    for (int nBar : {SB_VERT, SB_HORZ})
+        if (GetScrollPos(m_hWnd, nBar) != 0)
+            SetScrollPos(m_hWnd, nBar, 0, TRUE);
     ApplyZoom();
 }
 
@@ -181,8 +203,19 @@ void CImageView::OnDraw(HDC hDC)
     }
     DrawShape(m_crDigitise, hDC, m_shape, TRUE, FALSE);
     const CShapeArray& shapes = pDoc->Session().Features();
-    for (int i = 0; i < shapes.GetSize(); ++i)
-        DrawShape(m_crPrevious, hDC, shapes.GetAt(i), FALSE, FALSE);
+    {
+        // Only the features that come into the paint's rectangle, widened by
+        // the widest pen and the first-vertex mark, in full-resolution pixels.
+        RECT clip;
+        if (GetClipBox(hDC, &clip) == ERROR)
+            GetClientRect(m_hWnd, &clip);
+        const double margin = kSelectedFeatureWidth + 4;
+        const CShownGrid& grid = pDoc->Grid();
+        const double sx = grid.dScaleX / m_nZoom, sy = grid.dScaleY / m_nZoom;
+        FeatureBoxes().ForEachIn((clip.left - margin) * sx - grid.dScaleX, (clip.top - margin) * sy - grid.dScaleY,
+                                 (clip.right + margin) * sx + grid.dScaleX, (clip.bottom + margin) * sy + grid.dScaleY,
+                                 [&](int i) { DrawShape(m_crPrevious, hDC, shapes.GetAt(i), FALSE, FALSE); });
+    }
     if (m_nSelectedFeature >= 0 && m_nSelectedFeature < shapes.GetSize())
         DrawShape(kSelectedFeatureColour, hDC, shapes.GetAt(m_nSelectedFeature), TRUE, FALSE, kSelectedFeatureWidth);
     DrawVertexHandles(hDC);
@@ -229,14 +262,21 @@ void CImageView::DrawShape(COLORREF crColour, HDC hDC, const CShape& shape, BOOL
         const POINT at = ShownAt(shape.GetAt(i).x, shape.GetAt(i).y);
         int x = at.x - offset.x;
         int y = at.y - offset.y;
-        if (i == 0)
+        // Each ring of a polygon with holes is outlined on its own.
+        if (i == 0 || shape.StartsHole(i))
             MoveToEx(hDC, x, y, nullptr);
         else
             LineTo(hDC, x, y);
     }
-    if (shape.GetSize() > 0 && (markFirst || GetDocument()->Session().ShapeType() == SHAPE_POINT))
+    if (shape.GetSize() == 0 || !(markFirst || GetDocument()->Session().ShapeType() == SHAPE_POINT))
+        return;
+    // The first vertex of every ring, where the ring closes.
+    for (int r = 0; r < shape.RingCount(); ++r)
     {
-        const POINT at = ShownAt(shape.GetAt(0).x, shape.GetAt(0).y);
+        if (shape.RingBegin(r) >= shape.GetSize())
+            continue;
+        const CShapeVertex& first = shape.GetAt(shape.RingBegin(r));
+        const POINT at = ShownAt(first.x, first.y);
         int x = at.x - offset.x;
         int y = at.y - offset.y;
         MoveToEx(hDC, x - 2, y - 2, nullptr);

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "app/ImageDoc.h"
+#include "app/StartPage.h"
 #include "core/shape/Shape.h"
+#include "core/view/FeatureBoxes.h"
 #include "core/trace/LineTrace.h"
 #include "core/view/FeatureSnap.h"
 #include "winfw/View.h"
@@ -33,6 +35,7 @@ public:
 
     CImageDoc* GetDocument() const { return static_cast<CImageDoc*>(m_pDocument); }
 
+    BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
     void OnInitialUpdate() override;
     void OnUpdate(CView* pSender, LPARAM lHint, void* pHint) override;
     void OnDraw(HDC hDC) override;
@@ -54,8 +57,8 @@ public:
     // Transpose (TransposeCommand.cpp): the north-up resampled image with
     // its world file, shown in transposed mode.
     void OnTranspose();
-    // Copy (ClipboardExport.cpp): the resampled image onto the clipboard as
-    // a bitmap of its own size.
+    // Copy (CopyCommand.cpp): the resampled image promised to the clipboard
+    // as a bitmap of its own size.
     void OnEditCopy();
 
     // Mouse input in each mode, and the mode and colour commands
@@ -99,6 +102,7 @@ public:
     // Trace Neighbour and Trace Lines (ImageViewTrace.cpp).
     void TraceNeighbour();
     void ToggleTraceLines();
+    void AddHole();
     // The path Trace Lines proposes from the last vertex to full-resolution
     // pixel "to" (none when off or nothing is being digitised).
     std::vector<CShapeVertex> TracedPathTo(POINT to);
@@ -199,9 +203,21 @@ private:
     // The snap index of the document's features, made again when they change.
     const CSnapIndex& SnapIndex() const;
     mutable CSnapIndex m_snapIndex;
+    // The finished features' boxes, for painting only those in the paint's rectangle.
+    const CFeatureBoxes& FeatureBoxes() const;
+    mutable CFeatureBoxes m_featureBoxes;
+    mutable unsigned long long m_nFeatureBoxesVersion = ~0ull;
     mutable unsigned long long m_nSnapIndexVersion = ~0ull;
     CLineTracer m_tracer;
     std::vector<CShapeVertex> m_tracePreview;   // full-resolution pixels, from the last vertex on
     // Where the mouse last was over the view (client): Delete acts there.
     POINT m_ptMouse = {-1, -1};
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // The steps of the work, over the empty view; declared last, so that its
+    // window goes before anything the view holds.
+    CStartPage m_startPage;
 };

@@ -183,6 +183,14 @@ void CImageView::EnterControlPoint(POINT point)
 void CImageView::FinishCurrentShape()
 {
     CImageDoc* pDoc = GetDocument();
+    // A hole that does not fit is told before the name is asked, and the
+    // feature stays as drawn.
+    const CSessionOutcome check = pDoc->Session().CheckFinish();
+    if (!check.messages.empty())
+    {
+        Follow(*pDoc, check, this);
+        return;
+    }
     CAddFeatureDlg dlg;
     // The fields start as a new feature's: their defaults or the last values.
     dlg.m_pSession = &pDoc->Session();
@@ -333,8 +341,14 @@ void CImageView::OnMouseMove(UINT nFlags, POINT point)
             const std::string strSnap = m_snapShown.nKind == HitKind::None     ? std::string()
                                         : m_snapShown.nKind == HitKind::Vertex ? LoadResString(IDS_SNAP_VERTEX) + "  "
                                                                                : LoadResString(IDS_SNAP_SEGMENT) + "  ";
+            // Typed in another system: the same place there first.
+            std::string strTyped;
+            CMapXY typed{dMapX, dMapY};
+            if (pDoc->Session().PointsCarried() && pDoc->Session().TypedAt(&typed))
+                strTyped =
+                    FormatTypedReadout(typed.x, typed.y, pDoc->Session().PointsCrs().bGeographic) + " \xE2\x80\x94 ";
             FwSetStatusText(
-                FormatMapReadout(dMapX, dMapY, geoRef.GetRotation()) + strCrs + "  " + strSnap +
+                strTyped + FormatMapReadout(dMapX, dMapY, geoRef.GetRotation()) + strCrs + "  " + strSnap +
                 LoadResString(pDoc->Session().VertexEditing() ? IDS_EDIT_VERTICES_HINT : IDS_DIGITISE_HINT) +
                 (pDoc->Grid().IsReduced() ? "  " + ReducedNote(*pDoc) : std::string()));
         }

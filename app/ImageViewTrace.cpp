@@ -31,6 +31,22 @@ void CImageView::AddTraceCommands()
         ui.Enable(session.Mode() == MODE_DIGITISE && !session.VertexEditing() && m_shape.GetSize() >= 2);
     });
     AddCommandUpdate(ID_VIEW_TRACE_LINES, [this](CCmdUI& ui) { ui.SetCheck(m_bTraceLines); });
+    AddCommand(ID_VIEW_ADD_HOLE, [this] { AddHole(); });
+    AddCommandUpdate(ID_VIEW_ADD_HOLE, [this](CCmdUI& ui) {
+        const CImageSession& session = GetDocument()->Session();
+        ui.Enable(session.Mode() == MODE_DIGITISE && !session.VertexEditing() && session.ShapeType() == SHAPE_POLYGON &&
+                  m_shape.GetSize() > 0);
+    });
+}
+
+void CImageView::AddHole()
+{
+    CImageDoc* pDoc = GetDocument();
+    if (pDoc->Session().Mode() != MODE_DIGITISE || pDoc->Session().VertexEditing())
+        return;
+    if (Follow(*pDoc, pDoc->Session().AddHole(), this))
+        FwSetStatusText(LoadResString(IDS_HOLE_HINT));
+    RedrawNow(m_hWnd);
 }
 
 void CImageView::TraceNeighbour()
@@ -60,8 +76,10 @@ std::vector<CShapeVertex> CImageView::TracedPathTo(POINT to)
     const CImageDoc* pDoc = GetDocument();
     const CImageSession& session = pDoc->Session();
     const CRgbImage& image = pDoc->Image();
-    if (!m_bTraceLines || session.Mode() != MODE_DIGITISE || session.VertexEditing() || m_shape.GetSize() == 0 ||
-        session.ShapeType() == SHAPE_POINT || image.IsEmpty())
+    // A hole just begun has no vertex to trace from yet.
+    if (!m_bTraceLines || session.Mode() != MODE_DIGITISE || session.VertexEditing() ||
+        m_shape.GetSize() == m_shape.RingBegin(m_shape.RingCount() - 1) || session.ShapeType() == SHAPE_POINT ||
+        image.IsEmpty())
         return {};
     // The search runs over the pixels on show; a scan shown reduced is
     // traced at its reduced level and the path taken back to full pixels.

@@ -91,6 +91,17 @@ const CSnapIndex& CImageView::SnapIndex() const
     return m_snapIndex;
 }
 
+const CFeatureBoxes& CImageView::FeatureBoxes() const
+{
+    const CImageSession& session = GetDocument()->Session();
+    if (m_nFeatureBoxesVersion != session.FeaturesVersion() || m_featureBoxes.GetSize() != session.Features().GetSize())
+    {
+        m_featureBoxes.Build(session.Features());
+        m_nFeatureBoxesVersion = session.FeaturesVersion();
+    }
+    return m_featureBoxes;
+}
+
 SnapSources CImageView::FeatureSnapSources() const
 {
     SnapSources sources;
@@ -372,10 +383,15 @@ void CImageView::OnKeyDown(UINT nVirtualKey)
         if (editing)
             DeleteVertexAt(m_ptMouse);
         break;
+    case VK_TAB:
+        // The start page's controls are reached from the keyboard this way.
+        m_startPage.TakeFocus();
+        break;
     case 'V':
     case 'S':
     case 'N':
     case 'T':
+    case 'H':
         // With Ctrl or Alt the letters are other commands'.
         if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0)
             break;
@@ -385,6 +401,8 @@ void CImageView::OnKeyDown(UINT nVirtualKey)
             ToggleSnap();
         else if (nVirtualKey == 'N')
             TraceNeighbour();
+        else if (nVirtualKey == 'H')
+            AddHole();
         else
             ToggleTraceLines();
         break;

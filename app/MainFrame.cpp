@@ -35,6 +35,13 @@ CMainFrame::CMainFrame()
     AddDocumentCommands();
 }
 
+LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (m_clipboardOffer.OnOwnerMessage(m_hWnd, message, wParam))
+        return 0;
+    return CFrameWnd::WindowProc(message, wParam, lParam);
+}
+
 int CMainFrame::OnCreate(LPCREATESTRUCTW lpCreateStruct)
 {
     if (CFrameWnd::OnCreate(lpCreateStruct) == -1)

@@ -2,6 +2,7 @@
 // tool windows it owns (Control Points, Features).
 #pragma once
 
+#include "app/ClipboardExport.h"
 #include "app/ControlPointsWnd.h"
 #include "app/FeaturesWnd.h"
 #include "winfw/FrameWnd.h"
@@ -28,6 +29,11 @@ public:
     CFeaturesWnd* GetFeaturesWnd();
 
     CStatusBar m_wndStatusBar;
+    // What Copy left on the clipboard, this window being its owner.
+    CClipboardOffer m_clipboardOffer;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     // Save, Save As, Export GeoTIFF, Coordinate System, Undo and Redo, on the active view's document.

@@ -2,17 +2,20 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 
 #include "app/DocumentCommands.h"
 #include "app/res/resource.h"
 #include "core/crs/CrsCatalogue.h"
+#include "core/crs/CrsSettings.h"
 #include "core/georef/FitReportText.h"
 #include "core/georef/PointInterchange.h"
 #include "core/georef/WorldFile.h"
 #include "core/io/Path.h"
 #include "core/io/StagedWrite.h"
+#include "core/scan/ScanReader.h"
 #include "winbase/Handles.h"
 #include "winbase/Win32Files.h"
 #include "winfw/FwUtil.h"
@@ -141,7 +144,30 @@ void ImportQgisPoints(CImageDoc& doc)
                                        {std::to_string(before), std::to_string(file.points.size()), path}),
                      MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
-    Follow(doc, session.ReplacePoints(file.points));
+    CSessionOutcome replaced = session.ReplacePoints(file.points);
+    // The file names the system its map coordinates are in: they are typed
+    // in it from now on (and, without an output system, fitted in it too).
+    const int nCode = EpsgOfWkt(file.strCrsWkt);
+    const CCrsEntry* pEntry = nCode > 0 ? EmbeddedCrsCatalogue().Find(nCode) : nullptr;
+    if (!replaced.bDone || !pEntry || nCode == session.PointsCrs().nEpsg)
+    {
+        Follow(doc, replaced);
+        return;
+    }
+    // Until the system follows, the new points were carried from the old
+    // one: what that said is no longer so.
+    std::vector<CSessionMessage>& messages = replaced.messages;
+    messages.erase(std::remove_if(messages.begin(), messages.end(),
+                                  [](const CSessionMessage& m) {
+                                      return m.nNotice == NOTICE_POINTS_NOT_CARRIED ||
+                                             m.nNotice == NOTICE_NO_CRS_OPERATION;
+                                  }),
+                   messages.end());
+    Follow(doc, replaced);
+    if (session.Crs().IsNone())
+        SetCoordinateSystem(doc, nCode);
+    else
+        SetCoordinateSystems(doc, session.Crs().nEpsg, nCode);
 }
 
 void ExportQgisPoints(CImageDoc& doc)
@@ -175,6 +201,16 @@ void ExportGdalVrt(CImageDoc& doc)
     scan.nHeight = FullHeight(doc);
     scan.bRelative = SameFileName(PathFolder(scanPath), PathFolder(path));
     scan.strFileName = scan.bRelative ? PathFileName(scanPath) : scanPath;
+    // The VRT's bands are the file's own (grey, palette, RGB, RGBA), read
+    // from its header; a file that cannot be read again keeps RGB.
+    CScanHeader header;
+    if (ReadScanHeader(scanPath, &header, Win32Files()).Ok())
+    {
+        scan.nBands = header.nFileBands;
+        scan.bPalette = header.bFilePalette;
+        scan.palette = header.filePalette;
+        scan.b16Bit = header.bFile16Bit;
+    }
     if (const CCrsEntry* pCrs = CrsEntry(session))
     {
         scan.strWkt = std::string(pCrs->wkt);

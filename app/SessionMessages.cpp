@@ -45,6 +45,20 @@ void TellSessionMessages(const CSessionOutcome& outcome)
             FwMessageBox(LoadResStringWith(IDS_FEATURES_SOURCE_CHANGED, {message.strPath}), MB_OK);
         else if (message.nNotice == NOTICE_SHAPE_KEPT)
             FwMessageBox(IDS_SHAPE_KEPT, MB_OK);
+        else if (message.nNotice == NOTICE_HOLE_TOO_FEW)
+            FwMessageBox(IDS_HOLE_TOO_FEW, MB_OK);
+        else if (message.nNotice == NOTICE_HOLE_OUTSIDE)
+            FwMessageBox(IDS_HOLE_OUTSIDE, MB_OK);
+        else if (message.nNotice == NOTICE_HOLE_CROSSES)
+            FwMessageBox(IDS_HOLE_CROSSES, MB_OK);
+        else if (message.nNotice == NOTICE_HOLE_NEEDS_RING)
+            FwMessageBox(IDS_HOLE_NEEDS_RING, MB_OK);
+        else if (message.nNotice == NOTICE_HOLED_SHAPE)
+            FwMessageBox(IDS_HOLED_SHAPE, MB_OK);
+        else if (message.nNotice == NOTICE_POINTS_NOT_CARRIED)
+            FwMessageBox(LoadResStringWith(IDS_POINTS_NOT_CARRIED, {message.strPath}), MB_OK);
+        else if (message.nNotice == NOTICE_NO_CRS_OPERATION)
+            FwMessageBox(LoadResStringWith(IDS_NO_CRS_OPERATION, {message.strPath}), MB_OK);
         else if (message.nNotice == NOTICE_TOO_FEW_VERTICES)
             FwMessageBox(message.nCount >= 3   ? IDS_TOO_FEW_VERTICES_POLYGON
                          : message.nCount == 2 ? IDS_TOO_FEW_VERTICES_LINE

@@ -19,6 +19,31 @@ inline double Seconds(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// Calls line(i, xy) for each polyline of the layer in order, xy its
+// vertices' map coordinates as x, y pairs.
+template <class Line>
+void ForEachLargeLine(Line line)
+{
+    unsigned seed = 12345;
+    auto next = [&seed](int range) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 8) % static_cast<unsigned>(range));
+    };
+    double xy[2 * kVertices];
+    for (int i = 0; i < kShapes; ++i)
+    {
+        double x = 500000.0 + next(20000) + next(1000) / 1000.0, y = 4200000.0 + next(20000);
+        for (int v = 0; v < kVertices; ++v)
+        {
+            xy[2 * v] = x;
+            xy[2 * v + 1] = y;
+            x += (next(2001) - 1000) / 10.0;
+            y += (next(2001) - 1000) / 10.0;
+        }
+        line(i, static_cast<const double*>(xy));
+    }
+}
+
 // Writes the layer to csv and its column types beside it (.csvt); false
 // when either cannot be written.
 inline bool WriteLinesCsv(const std::filesystem::path& csv)
@@ -27,23 +52,12 @@ inline bool WriteLinesCsv(const std::filesystem::path& csv)
     if (!out)
         return false;
     std::fprintf(out, "WKT,ID,NAME\n");
-    unsigned seed = 12345;
-    auto next = [&seed](int range) {
-        seed = seed * 1103515245u + 12345u;
-        return static_cast<int>((seed >> 8) % static_cast<unsigned>(range));
-    };
-    for (int i = 0; i < kShapes; ++i)
-    {
-        double x = 500000.0 + next(20000) + next(1000) / 1000.0, y = 4200000.0 + next(20000);
+    ForEachLargeLine([out](int i, const double* xy) {
         std::fprintf(out, "\"LINESTRING (");
         for (int v = 0; v < kVertices; ++v)
-        {
-            std::fprintf(out, "%s%.17g %.17g", v ? "," : "", x, y);
-            x += (next(2001) - 1000) / 10.0;
-            y += (next(2001) - 1000) / 10.0;
-        }
+            std::fprintf(out, "%s%.17g %.17g", v ? "," : "", xy[2 * v], xy[2 * v + 1]);
         std::fprintf(out, ")\",%d,Chemin n\xC2\xB0%d\n", i + 1, i + 1);
-    }
+    });
     const bool written = std::fclose(out) == 0;
     std::filesystem::path types = csv;
     FILE* typesOut = std::fopen(types.replace_extension(".csvt").string().c_str(), "w");

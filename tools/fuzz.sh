@@ -50,9 +50,10 @@ for shp in sys.argv[2:]:
         open(os.path.join(sys.argv[1], os.path.basename(base)), "wb").write(packed)
 PY
 "$out/fuzz_shapefile" -max_total_time="${1:-60}" -max_len=65536 "$out/shp-corpus"
-# The GeoPackage reader over the system's SQLite: whole databases made by
+# The GeoPackage reader (and the save back) over the system's SQLite: whole databases made by
 # ogr2ogr from the test layers, and the geometry blobs found in them.
-clang++ "${flags[@]}" tests/fuzz/fuzz_gpkg.cpp core/gpkg/GeoPackageReader.cpp core/gpkg/GeometryBlob.cpp \
+clang++ "${flags[@]}" tests/fuzz/fuzz_gpkg.cpp core/gpkg/GeoPackageReader.cpp core/gpkg/GeoPackageUpdate.cpp \
+  core/gpkg/GeometryBlob.cpp \
   core/io/*.cpp -lsqlite3 -o "$out/fuzz_gpkg"
 rm -rf "$out/gpkg-corpus" && mkdir -p "$out/gpkg-corpus"
 for layer in parcels roads wells; do

@@ -88,6 +88,18 @@ licence_of() {
 } | crlf > "$stage/common/LICENSE.txt"
 
 cp "$root/samples/sample_map.jpg" "$root/samples/sample_map.tvg" "$stage/common/Sample/"
+# The user guide, opened by F1 from the guide folder beside the program; the
+# uninstaller removes its files by name (guide-uninstall.nsh), never the
+# folder with whatever else a user put there.
+cp -r "$root/docs/guide" "$stage/common/guide"
+{
+  (cd "$stage/common" && find guide -type f | LC_ALL=C sort) | while read -r file; do
+    printf 'Delete "$INSTDIR\\%s"\n' "${file//\//\\}"
+  done
+  (cd "$stage/common" && find guide -depth -type d) | while read -r folder; do
+    printf 'RMDir "$INSTDIR\\%s"\n' "${folder//\//\\}"
+  done
+} > "$stage/guide-uninstall.nsh"
 # PROJ's database is the same file for both architectures.
 cp "$first/app/proj.db" "$stage/common/"
 [ -z "$x86" ] || { mkdir -p "$stage/x86" && cp "$x86/app/quarvex.exe" "$stage/x86/"; }
@@ -106,7 +118,7 @@ make_setup() {
   local arch=$1 exe_define
   exe_define=$([ "$arch" = x64 ] && echo EXE_X64 || echo EXE_X86)
   makensis -V2 -WX -INPUTCHARSET UTF8 -DVERSION="$version" -DOUTFILE="$out/quarvex-$version-setup-$arch.exe" \
-    -DSTAGE="$stage/common" -DICON="$root/app/res/quarvex.ico" -D"$exe_define"="$stage/$arch/quarvex.exe" \
+    -DSTAGE="$stage/common" -DGUIDE_UNINSTALL="$stage/guide-uninstall.nsh" -DICON="$root/app/res/quarvex.ico" -D"$exe_define"="$stage/$arch/quarvex.exe" \
     "$root/installer/setup/quarvex.nsi" >"$stage/makensis.log" 2>&1 || {
     cat "$stage/makensis.log" >&2
     echo "package: makensis failed ($arch)" >&2

@@ -69,6 +69,9 @@ for folder in "${win_builds[@]}"; do
     fi
     [ "${PIPESTATUS[0]}" -eq 0 ] || rc=1
     WINEPREFIX="$prefix" wineserver -k 2>/dev/null
+    # Each prefix holds over a gigabyte of Wine's own files: the next
+    # build's tests need the room more than anyone needs these.
+    rm -rf "$prefix" "$build/$folder/tests/win/setup/work/wineprefix"
   fi
   echo "== Win32 tests ($folder) took $(( $(date +%s) - started )) s"
 done
@@ -93,4 +96,15 @@ if [ ${#skipped[@]} -gt 0 ]; then
   echo "**************************************************************************"
 fi
 echo "$passed passed, $failed failed, ${#skipped[@]} skipped"
+# A run's log is long and its end is what gets read: each failed check
+# again, with what it printed around its failure.
+if [ $rc -ne 0 ]; then
+  echo "== failures"
+  for run in native "${win_builds[@]}"; do
+    grep -h -B 2 -A 6 -E ': Failure$|\*\*\*(Failed|Timeout|Exception)' "$logs/$run.log" 2>/dev/null |
+      head -n 80
+  done
+fi
+# A full disk fails tests far from its cause; the room left tells.
+echo "disk space left: $(df -h --output=avail . | tail -n 1 | tr -d ' ')"
 exit $rc

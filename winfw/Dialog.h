@@ -25,6 +25,9 @@ public:
     // Destroys a modeless dialog.
     void DestroyWindow();
 
+    // The template's id: which page of the help belongs to the dialog.
+    UINT GetTemplateId() const { return m_nIDTemplate; }
+
     HWND m_hWnd = nullptr;
 
 protected:
@@ -40,6 +43,8 @@ protected:
     virtual HBRUSH OnCtlColor(HDC hDC, HWND hControl, UINT nMessage);
     // Any other message; true when handled, with the result in *pResult.
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* pResult);
+    // F1 (WM_HELP): by default the application's help for the template's id.
+    virtual void OnHelp();
 
     void EndDialog(INT_PTR nResult);
     std::string GetItemText(int nID) const;
@@ -57,3 +62,10 @@ private:
     HWND m_hParent;
     bool m_bModeless = false;
 };
+
+// F1 pressed in hControl of the dialog hDialog: sends the dialog WM_HELP, as
+// the system does, from a message loop that sees the key before the dialog
+// (and would give it to the main window's accelerator table).
+void FwSendHelpRequest(HWND hDialog, HWND hControl);
+// Whether a key message is F1 alone, without Shift, Ctrl or Alt.
+bool FwIsHelpKey(const MSG& msg);

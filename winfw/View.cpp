@@ -121,25 +121,34 @@ void CScrollView::UpdateBars()
     m_bInsideUpdate = true;
     POINT before = GetScrollPosition();
     // Showing one bar narrows the client area and may call for the other:
-    // the second pass settles that.
+    // the second pass settles that. A bar is set only when it changes, as
+    // each setting repaints it.
+    RECT rc = {};
+    GetClientRect(m_hWnd, &rc);
     for (int pass = 0; pass < 2; ++pass)
     {
-        RECT rc;
-        GetClientRect(m_hWnd, &rc);
-        SCROLLINFO si = {};
-        si.cbSize = sizeof(si);
-        si.fMask = SIF_RANGE | SIF_PAGE;
-        si.nMin = 0;
-        si.nMax = std::max(m_totalLog.cx - 1, 0L);
-        si.nPage = static_cast<UINT>(std::max(rc.right, 1L));
-        if (m_totalLog.cx <= rc.right)
-            si.nPage = static_cast<UINT>(si.nMax + 1);
-        SetScrollInfo(m_hWnd, SB_HORZ, &si, TRUE);
-        si.nMax = std::max(m_totalLog.cy - 1, 0L);
-        si.nPage = static_cast<UINT>(std::max(rc.bottom, 1L));
-        if (m_totalLog.cy <= rc.bottom)
-            si.nPage = static_cast<UINT>(si.nMax + 1);
-        SetScrollInfo(m_hWnd, SB_VERT, &si, TRUE);
+        for (int nBar : {SB_HORZ, SB_VERT})
+        {
+            const long total = nBar == SB_HORZ ? m_totalLog.cx : m_totalLog.cy;
+            const long client = nBar == SB_HORZ ? rc.right : rc.bottom;
+            SCROLLINFO si = {};
+            si.cbSize = sizeof(si);
+            si.fMask = SIF_RANGE | SIF_PAGE;
+            si.nMin = 0;
+            si.nMax = std::max(total - 1, 0L);
+            si.nPage = static_cast<UINT>(total <= client ? si.nMax + 1 : std::max(client, 1L));
+            SCROLLINFO now = {};
+            now.cbSize = sizeof(now);
+            now.fMask = SIF_RANGE | SIF_PAGE;
+            if (!GetScrollInfo(m_hWnd, nBar, &now) || now.nMin != si.nMin || now.nMax != si.nMax ||
+                now.nPage != si.nPage)
+                SetScrollInfo(m_hWnd, nBar, &si, TRUE);
+        }
+        RECT settled = {};
+        GetClientRect(m_hWnd, &settled);
+        if (EqualRect(&settled, &rc))
+            break;
+        rc = settled;
     }
     m_bInsideUpdate = false;
     POINT after = GetScrollPosition();

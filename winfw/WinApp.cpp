@@ -7,6 +7,7 @@
 #include <new>
 
 #include "core/io/Path.h"
+#include "winfw/Dialog.h"
 #include "winfw/Document.h"
 #include "winfw/FrameWnd.h"
 #include "winfw/FwUtil.h"
@@ -241,6 +242,8 @@ CDocument* CWinApp::OpenDocumentFile(const char* pszPathName)
 
 void CWinApp::ReportOpenFailure(CDocument&, const char*) {}
 
+void CWinApp::ShowHelp(UINT) {}
+
 void CWinApp::CloseMainFrame()
 {
     if (m_pMainWnd && !m_pMainWnd->SaveModified())
@@ -262,11 +265,25 @@ bool CWinApp::PreTranslateMessage(MSG* pMsg)
     if (!hMain || pMsg->message < WM_KEYFIRST || pMsg->message > WM_KEYLAST)
         return false;
     if (pMsg->hwnd == hMain || IsChild(hMain, pMsg->hwnd))
-        return m_hAccel && TranslateAcceleratorW(hMain, m_hAccel, pMsg) != 0;
+    {
+        if (m_hAccel && TranslateAcceleratorW(hMain, m_hAccel, pMsg))
+            return true;
+        // A page of controls inside the main window moves its focus as a dialog does.
+        for (HWND hWnd : m_modelessWindows)
+            if (IsChild(hWnd, pMsg->hwnd) && IsChild(hMain, hWnd))
+                return IsDialogMessageW(hWnd, pMsg) != FALSE;
+        return false;
+    }
     for (HWND hWnd : m_modelessWindows)
     {
         if (pMsg->hwnd != hWnd && !IsChild(hWnd, pMsg->hwnd))
             continue;
+        // F1 is the tool window's own help, not the main window's.
+        if (FwIsHelpKey(*pMsg))
+        {
+            FwSendHelpRequest(hWnd, pMsg->hwnd);
+            return true;
+        }
         // The program's keys (Undo, Redo, Open...) work from a tool window
         // too, except where the user types text: an edit keeps its own.
         wchar_t cls[16] = {};

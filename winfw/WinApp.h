@@ -69,6 +69,9 @@ public:
     // Tells the user why doc could not open pszPathName, a file the user
     // chose. Silent by default.
     virtual void ReportOpenFailure(CDocument& doc, const char* pszPathName);
+    // F1: the help for a dialog's template id, or for the main window (0).
+    // None by default.
+    virtual void ShowHelp(UINT nContext);
 
     // Profile: HKEY_CURRENT_USER\Software\<registry key>\<app name>.
     std::string GetProfileKeyPath() const;
@@ -77,7 +80,8 @@ public:
     int GetProfileInt(const char* pszSection, const char* pszEntry, int nDefault) const;
     BOOL WriteProfileInt(const char* pszSection, const char* pszEntry, int nValue) const;
 
-    // Modeless windows (the tool windows the main window owns) get their
+    // Modeless windows (the tool windows the main window owns, and pages of
+    // controls inside it) get their
     // keyboard navigation in the message loop: Tab, Enter, Escape, arrows.
     void AddModelessWindow(HWND hWnd);
     void RemoveModelessWindow(HWND hWnd);

@@ -406,3 +406,68 @@
 #define IDS_EDIT_REMOVE_FIELD    891
 #define IDS_EDIT_CHANGE_FIELD    892
 #define IDS_FIELD_DEFAULT_BAD    893
+// The user guide and the About box's links (commands 32970-32979, strings
+// 960-979, controls 1800-1829)
+#define ID_HELP_USER_GUIDE          32970
+#define IDS_SHIPPED_FILE_MISSING    960
+#define IDS_SHIPPED_FILE_NOT_OPENED 961
+#define IDC_ABOUT_GUIDE             1800
+#define IDC_ABOUT_LICENCE           1801
+// The start page, and the tips on the tool windows' and dialogs' controls
+#define ID_HELP_GETTING_STARTED       32980
+#define IDD_START_PAGE                1830
+#define IDC_START_TITLE               1831
+#define IDC_START_STEPS               1832
+#define IDC_START_KEYS                1833
+#define IDC_START_SHOW                1834
+#define IDC_START_OPEN                1835
+#define IDC_START_CLOSE               1836
+#define IDS_START_TITLE               980
+#define IDS_START_STEPS               981
+#define IDS_START_KEYS                982
+#define IDS_TIP_CP_LIST               983
+#define IDS_TIP_CP_DELETE             984
+#define IDS_TIP_CP_EDIT               985
+#define IDS_TIP_CP_VECTORS            986
+#define IDS_TIP_CP_FIT_MODEL          987
+#define IDS_TIP_CP_PARAMETERS         988
+#define IDS_TIP_CP_RMS                989
+#define IDS_TIP_CP_HINTS              990
+#define IDS_TIP_FEATURES_LIST         991
+#define IDS_TIP_FEATURES_RENAME       992
+#define IDS_TIP_FEATURES_DELETE       993
+#define IDS_TIP_FEATURES_ADD_FIELD    994
+#define IDS_TIP_FEATURES_FIELD        995
+#define IDS_TIP_FEATURES_REMOVE_FIELD 996
+#define IDS_TIP_FEATURES_SUMMARY      997
+#define IDS_TIP_GEOTIFF_PIXEL_SIZE    998
+#define IDS_TIP_FIELD_REUSE           999
+// Polygons with holes (commands 32920-32929, strings 830-849)
+#define ID_VIEW_ADD_HOLE    32920
+#define IDS_EDIT_ADD_HOLE   830
+#define IDS_HOLE_TOO_FEW    831
+#define IDS_HOLE_OUTSIDE    832
+#define IDS_HOLE_CROSSES    833
+#define IDS_HOLE_NEEDS_RING 834
+#define IDS_HOLED_SHAPE     835
+#define IDS_HOLE_HINT       836
+// Features opened from a GeoPackage
+#define IDD_CHOOSE_LAYER        1750
+#define IDC_LAYER_LIST          1751
+#define IDS_GEOPACKAGE_NOT_READ 900
+#define IDS_GEOPACKAGE_NO_LAYER 901
+#define IDS_FEATURE_FILES       902
+// Control points typed in another coordinate system than the output's
+#define IDC_CRS_POINTS           1770
+#define IDC_CRS_POINTS_FROM_LIST 1771
+#define IDC_CP_CRS               1772
+#define IDC_CP_USE_SUGGESTED_CRS 1773
+#define IDS_CRS_POINTS_SAME      920
+#define IDS_POINTS_NOT_CARRIED   921
+#define IDS_NO_CRS_OPERATION     922
+#define IDS_CP_CARRIED           923
+#define IDS_CP_NOTE_NOT_CARRIED  924
+#define IDS_CP_USE_CRS           925
+#define IDS_CP_SUGGEST_CRS       926
+#define IDS_TIP_CP_CRS           927
+#define IDS_TIP_CP_USE_CRS       928

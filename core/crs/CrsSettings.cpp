@@ -17,6 +17,41 @@ int ParseCrsSetting(const std::string& strValue)
     return prefix == "EPSG:" ? ParseEpsgCode(std::string_view(strValue).substr(5)) : 0;
 }
 
+int EpsgOfWkt(const std::string& strWkt)
+{
+    // Depth 1 is the system's own list; quoted names may hold brackets.
+    int depth = 0, code = 0;
+    bool bQuoted = false;
+    for (size_t i = 0; i < strWkt.size(); ++i)
+    {
+        const char c = strWkt[i];
+        if (c == '"')
+            bQuoted = !bQuoted;
+        if (bQuoted)
+            continue;
+        if (c == '[' || c == '(')
+            ++depth;
+        else if (c == ']' || c == ')')
+            --depth;
+        else if (depth == 1 && c == ',')
+        {
+            const size_t start = strWkt.find_first_not_of(", ", i);
+            for (const char* pszKey : {"ID[\"EPSG\",", "AUTHORITY[\"EPSG\",\""})
+            {
+                const std::string key = pszKey;
+                if (start != std::string::npos && strWkt.compare(start, key.size(), key) == 0)
+                {
+                    const size_t from = start + key.size();
+                    const size_t end = strWkt.find_first_of("\"],", from);
+                    code =
+                        ParseEpsgCode(std::string_view(strWkt).substr(from, end == std::string::npos ? 0 : end - from));
+                }
+            }
+        }
+    }
+    return code;
+}
+
 CCrsRef CrsFromSettings(const CImageSettings& settings, const CCrsCatalogue& catalogue)
 {
     const CCrsEntry* pEntry = catalogue.Find(ParseCrsSetting(settings.Get(kCrsSettingKey)));

@@ -19,6 +19,11 @@ std::string FormatCrsSetting(int nCode);
 // The code of "EPSG:<code>" (prefix in any case), 0 for anything else.
 int ParseCrsSetting(const std::string& strValue);
 
+// The EPSG code a WKT text (WKT1 or WKT2, as a points file's "#CRS:" line
+// carries it) gives the system itself: its outermost ID or AUTHORITY, not
+// those of its datum or units. 0 when it names none.
+int EpsgOfWkt(const std::string& strWkt);
+
 // The image's system as the settings name it; none when the key is absent
 // or names a code the catalogue does not hold.
 CCrsRef CrsFromSettings(const CImageSettings& settings, const CCrsCatalogue& catalogue);

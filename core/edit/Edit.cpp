@@ -119,6 +119,23 @@ bool CRemoveVertexEdit::Apply(bool bForward, CEditTarget& target) const
     return CAddVertexEdit{m_vertex}.Apply(!bForward, target);
 }
 
+bool CStartHoleEdit::Apply(bool bForward, CEditTarget& target) const
+{
+    CShape& current = target.current;
+    const std::vector<int>& holes = current.HoleStarts();
+    if (bForward)
+    {
+        if (current.GetSize() != m_nAt)
+            return false;
+        current.StartHole();
+        return true;
+    }
+    if (holes.empty() || holes.back() != m_nAt || current.GetSize() != m_nAt)
+        return false;
+    current.DropLastHole();
+    return true;
+}
+
 CFinishFeatureEdit::CFinishFeatureEdit(const CShape& current, ShapeType nShapeType, const std::string& strName,
                                        int nIndex, std::vector<FieldValue> values)
     : m_nIndex(nIndex), m_nShapeType(nShapeType), m_shape(current),
@@ -223,6 +240,7 @@ bool CMoveFeatureEdit::Apply(bool bForward, CEditTarget& target) const
     const CShape& feature = target.features.GetAt(m_nIndex);
     for (const CShapeVertex& v : feature.Vertices())
         moved.Add(v.x + sign * m_nDx, v.y + sign * m_nDy);
+    moved.SetHoleStarts(feature.HoleStarts());
     moved.m_strName = feature.m_strName;
     moved.m_nSource = feature.m_nSource;
     moved.m_values = feature.m_values;

@@ -49,6 +49,7 @@ enum class EditName
     AddField,
     RemoveField,
     ChangeField,
+    AddHole,
 };
 
 // What an edit changes, and so who has to follow it.
@@ -165,6 +166,17 @@ struct CRemoveVertexEdit
     CShapeVertex m_vertex;
 
     EditName Name() const { return EditName::RemoveVertex; }
+    bool Apply(bool bForward, CEditTarget& target) const;
+};
+
+// A hole begun in the polygon being digitised, after its m_nAt vertices:
+// the vertices clicked next are its ring.
+struct CStartHoleEdit
+{
+    static constexpr EditScope kScope = EditScope::Digitising;
+    int m_nAt;
+
+    EditName Name() const { return EditName::AddHole; }
     bool Apply(bool bForward, CEditTarget& target) const;
 };
 
@@ -361,7 +373,7 @@ public:
                      CSwitchPointEdit, CReplacePointsEdit, CAddVertexEdit, CRemoveVertexEdit, CFinishFeatureEdit,
                      CDiscardFeatureEdit, CDeleteAllFeaturesEdit, CRenameFeatureEdit, CDeleteFeatureEdit,
                      CMoveFeatureEdit, CMoveVertexEdit, CInsertVertexEdit, CDeleteVertexEdit, CTraceNeighbourEdit,
-                     CTraceLineEdit, CSetValueEdit, CAddFieldEdit, CRemoveFieldEdit, CChangeFieldEdit>;
+                     CTraceLineEdit, CSetValueEdit, CAddFieldEdit, CRemoveFieldEdit, CChangeFieldEdit, CStartHoleEdit>;
 
     template <class K, class = std::enable_if_t<std::is_constructible_v<Kind, K&&>>>
     CEdit(K&& kind) : m_kind(std::forward<K>(kind))

@@ -39,6 +39,7 @@ std::string JournalSnapshot(const CShapeArray& features, ShapeType nShapeType, l
 void CJournalWriter::SetImage(const std::string& strImagePath, const std::string& strFolder)
 {
     m_pFile.reset();
+    m_bHoldsCurrent = false;
     m_strName = strImagePath.empty() ? std::string() : JournalFileName(strImagePath);
     m_strPath = m_strName.empty() || strFolder.empty() ? std::string() : strFolder + m_strName;
 }
@@ -49,7 +50,7 @@ bool CJournalWriter::FindWork(CRecoveredWork* pWork)
     std::string bytes;
     if (m_strPath.empty() || !ReadWholeFile(m_files, m_strPath, &bytes))
         return false;
-    if (ReadJournal(bytes.data(), bytes.size(), pWork) && pWork->shapes.GetSize() > 0)
+    if (ReadJournal(bytes.data(), bytes.size(), pWork) && (pWork->shapes.GetSize() > 0 || pWork->current.GetSize() > 0))
         return true;
     m_files.Remove(m_strPath);
     return false;
@@ -72,9 +73,31 @@ JournalOutcome CJournalWriter::Record(const CEdit& edit, EditStep nStep, const C
     return JOURNAL_FAILED;
 }
 
+JournalOutcome CJournalWriter::RecordCurrent(const CShape& current, ShapeType nShapeType, const CShapeArray& features,
+                                             long long nTime)
+{
+    if (m_strName.empty())
+        return JOURNAL_UNCHANGED;
+    if (!m_pFile && Restart(features, nShapeType, nTime) != JOURNAL_WRITTEN)
+        return JOURNAL_FAILED;
+    CJournalRecord record;
+    record.nKind = JOURNAL_CURRENT;
+    record.nTime = nTime;
+    record.nShapeType = nShapeType;
+    record.shape = current;
+    if (AppendDurably(EncodeJournalRecord(record)))
+    {
+        m_bHoldsCurrent = current.GetSize() > 0;
+        return JOURNAL_WRITTEN;
+    }
+    m_pFile.reset();
+    return JOURNAL_FAILED;
+}
+
 JournalOutcome CJournalWriter::Restart(const CShapeArray& features, ShapeType nShapeType, long long nTime)
 {
     m_pFile.reset();
+    m_bHoldsCurrent = false;
     if (m_strName.empty())
         return JOURNAL_UNCHANGED;
     if (m_strPath.empty())
@@ -93,6 +116,7 @@ bool CJournalWriter::AppendDurably(const std::string& bytes)
 void CJournalWriter::Remove()
 {
     m_pFile.reset();
+    m_bHoldsCurrent = false;
     if (!m_strPath.empty())
         m_files.Remove(m_strPath);
 }

@@ -45,6 +45,13 @@ public:
     // the whole list is written again.
     JournalOutcome Record(const CEdit& edit, EditStep nStep, const CShapeArray& features, ShapeType nShapeType,
                           long long nTime);
+    // The feature being digitised, appended (the journal is started first
+    // when it is not open). Kept for one with a hole, so that a half-drawn
+    // hole comes back after a crash; once written, every later state of it
+    // is, until the journal starts again.
+    JournalOutcome RecordCurrent(const CShape& current, ShapeType nShapeType, const CShapeArray& features,
+                                 long long nTime);
+    bool HoldsCurrent() const { return m_bHoldsCurrent; }
     // Starts the journal afresh with the features as they are.
     JournalOutcome Restart(const CShapeArray& features, ShapeType nShapeType, long long nTime);
     // The features were saved, or given up: the journal goes.
@@ -69,6 +76,7 @@ private:
     std::unique_ptr<CFile> m_pFile;
     std::string m_strSource;
     unsigned long m_nFingerprint = 0;
+    bool m_bHoldsCurrent = false;
 };
 
 // A whole journal holding the features: the signature, then one record each.

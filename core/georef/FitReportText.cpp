@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/georef/NumberFormat.h"
+#include "core/georef/WarpTransform.h"
 
 namespace
 {
@@ -26,6 +27,55 @@ int MapDecimals(const CGeoRefArray& geoRef)
     for (const CGeoRefPoint& p : geoRef.m_points)
         largest = std::max({largest, std::fabs(p.m_dMapX), std::fabs(p.m_dMapY)});
     return largest <= 360.0 ? 8 : 3;
+}
+
+// Twelve significant digits: far beyond what the points tell, and the same
+// on every machine where the last of 17 would not be.
+std::string Parameter(double dValue) { return FormatSignificant(dValue, 12); }
+
+std::string Named(const char* prefix, const std::vector<double>& values, size_t first, size_t count, int nBase)
+{
+    std::string line = "   ";
+    for (size_t k = first; k < first + count && k < values.size(); ++k)
+        line += std::string(k > first ? ", " : " ") + prefix + std::to_string(nBase + k - first) + " = " +
+                Parameter(values[k]);
+    return line + kEol;
+}
+
+// The curved model's own parameters, fitted again from the points switched on.
+std::string WarpParameters(const CGeoRefArray& geoRef, FitModel model, WarpKind kind)
+{
+    CGeoRefArray fitted(geoRef);
+    fitted.m_nFitModel = model;
+    if (!fitted.CalcTransform() || !fitted.Warp())
+        return "";
+    const CWarpTransform& warp = *fitted.Warp();
+    std::vector<double> x, y;
+    double d[2];
+    if (kind == WarpKind::ThinPlateSpline)
+        return "  Parameters: a thin-plate spline through " + std::to_string(warp.SplinePointCount()) +
+               " points, without regularisation (exact at every point); its weights are not listed" + kEol;
+    if (!warp.RawParameters(&x, &y, d))
+        return "";
+    if (kind == WarpKind::Projective)
+    {
+        return "  Parameters (pixel centre to map; mapX = (a0 + a1 column + a2 row) / (1 + c1 column + c2 row), "
+               "mapY = (b0 + b1 column + b2 row) / (1 + c1 column + c2 row)):" +
+               std::string(kEol) + Named("a", x, 0, 3, 0) + Named("b", y, 0, 3, 0) + "    c1 = " + Parameter(d[0]) +
+               ", c2 = " + Parameter(d[1]) + kEol;
+    }
+    const bool cubic = x.size() > 6;
+    std::string text = std::string("  Parameters (pixel centre to map; mapX = a0 + a1 column + a2 row + a3 column^2 + "
+                                   "a4 column row + a5 row^2") +
+                       (cubic ? " + a6 column^3 + a7 column^2 row + a8 column row^2 + a9 row^3" : "") +
+                       ", mapY likewise with b):" + kEol;
+    for (const auto& axis : {std::make_pair("a", &x), std::make_pair("b", &y)})
+    {
+        text += Named(axis.first, *axis.second, 0, 3, 0) + Named(axis.first, *axis.second, 3, 3, 3);
+        if (cubic)
+            text += Named(axis.first, *axis.second, 6, 4, 6);
+    }
+    return text;
 }
 
 }   // namespace
@@ -85,6 +135,9 @@ std::string FormatFitReportText(const CGeoRefArray& geoRef, const CFitReportHead
         }
         if (model != geoRef.m_nFitModel)
             continue;
+        WarpKind kind;
+        if (IsWarpModel(model, &kind))
+            text += WarpParameters(geoRef, model, kind);
         const CAffineTransform& a = fit.affine;
         text += std::string(IsWarpModel(model) ? "  Its least-squares affine part" : "  Parameters") +
                 " (pixel centre to map; mapX = x0 + a column + b row, mapY = y0 + c column + d row):" + kEol;

@@ -242,9 +242,23 @@ std::string FormatGcpVrt(const CGdalScan& scan, const std::vector<CGdalGcp>& gcp
     const char* const colours[] = {"Red", "Green", "Blue", "Alpha"};
     for (int b = 1; b <= scan.nBands; ++b)
     {
-        xml += "  <VRTRasterBand dataType=\"Byte\" band=\"" + std::to_string(b) + "\">\n";
-        if (scan.nBands >= 3 && b <= 4)
-            xml += std::string("    <ColorInterp>") + colours[b - 1] + "</ColorInterp>\n";
+        xml += "  <VRTRasterBand dataType=\"" + std::string(scan.b16Bit ? "UInt16" : "Byte") + "\" band=\"" +
+               std::to_string(b) + "\">\n";
+        const char* interp = scan.nBands >= 3 && b <= 4 ? colours[b - 1]
+                             : b == 1                   ? (scan.bPalette ? "Palette" : "Gray")
+                             : b == 2                   ? "Alpha"
+                                                        : nullptr;
+        if (interp)
+            xml += std::string("    <ColorInterp>") + interp + "</ColorInterp>\n";
+        if (b == 1 && scan.bPalette)
+        {
+            xml += "    <ColorTable>\n";
+            for (size_t i = 0; i + 2 < scan.palette.size(); i += 3)
+                xml += "      <Entry c1=\"" + std::to_string(scan.palette[i]) + "\" c2=\"" +
+                       std::to_string(scan.palette[i + 1]) + "\" c3=\"" + std::to_string(scan.palette[i + 2]) +
+                       "\" c4=\"255\"/>\n";
+            xml += "    </ColorTable>\n";
+        }
         xml += "    <SimpleSource>\n";
         xml += "      <SourceFilename relativeToVRT=\"" + std::string(scan.bRelative ? "1" : "0") + "\">" +
                XmlEscaped(scan.strFileName) + "</SourceFilename>\n";

@@ -52,7 +52,12 @@ struct CGdalScan
     std::string strFileName;   // the scan's file name beside the VRT (bRelative), else its full path
     bool bRelative = true;
     int nWidth = 0, nHeight = 0;
+    // The file's own bands (CScanHeader's): 1 grey or palette indices, 2
+    // grey and alpha, 3 RGB, 4 RGBA.
     int nBands = 3;
+    bool bPalette = false;
+    std::vector<unsigned char> palette;   // RGB an index
+    bool b16Bit = false;
     std::string strWkt;   // the map coordinates' system; empty for none
     int nEpsg = 0;        // for the command lines' -a_srs / -t_srs; 0 for none
 };

@@ -437,6 +437,58 @@ std::vector<double> CWarpTransform::ProjectiveIn(const CWarpTransform& other) co
     return {g[0][2] * s, g[0][0] * s, g[0][1] * s, g[1][2] * s, g[1][0] * s, g[1][1] * s, g[2][0] * s, g[2][1] * s};
 }
 
+bool CWarpTransform::RawParameters(std::vector<double>* pX, std::vector<double>* pY, double pDenominator[2]) const
+{
+    if (m_nKind == WarpKind::Projective)
+    {
+        const std::vector<double> p = ProjectiveIn(CWarpTransform());   // the identity normalisation
+        if (p.empty())
+            return false;
+        pX->assign(p.begin(), p.begin() + 3);
+        pY->assign(p.begin() + 3, p.begin() + 6);
+        pDenominator[0] = p[6], pDenominator[1] = p[7];
+        return true;
+    }
+    if (m_nKind != WarpKind::Polynomial2 && m_nKind != WarpKind::Polynomial3)
+        return false;
+    // Each term u^i v^j multiplied out, u = (column - c0) / s as a
+    // polynomial in the column (coefficients by power), v likewise.
+    const int m = static_cast<int>(m_coefX.size());
+    const int exponents[10][2] = {{0, 0}, {1, 0}, {0, 1}, {2, 0}, {1, 1}, {0, 2}, {3, 0}, {2, 1}, {1, 2}, {0, 3}};
+    const auto powers = [](double shift, double scale, double out[4][4]) {
+        // out[n][k]: the coefficient of x^k in ((x - shift) / scale)^n.
+        for (int n = 0; n < 4; ++n)
+            for (int k = 0; k < 4; ++k)
+                out[n][k] = 0.0;
+        out[0][0] = 1.0;
+        for (int n = 1; n < 4; ++n)
+            for (int k = 0; k <= n; ++k)
+                out[n][k] = ((k > 0 ? out[n - 1][k - 1] : 0.0) - shift * out[n - 1][k]) / scale;
+    };
+    double pu[4][4], pv[4][4];
+    powers(m_c0, m_pixelScale, pu);
+    powers(m_r0, m_pixelScale, pv);
+    pX->assign(m, 0.0);
+    pY->assign(m, 0.0);
+    for (int term = 0; term < m; ++term)
+    {
+        const int i = exponents[term][0], j = exponents[term][1];
+        for (int raw = 0; raw < m; ++raw)
+        {
+            const int a = exponents[raw][0], b = exponents[raw][1];
+            if (a > i || b > j)
+                continue;
+            const double f = pu[i][a] * pv[j][b];
+            (*pX)[raw] += m_mapScale * m_coefX[term] * f;
+            (*pY)[raw] += m_mapScale * m_coefY[term] * f;
+        }
+    }
+    (*pX)[0] += m_x0;
+    (*pY)[0] += m_y0;
+    pDenominator[0] = pDenominator[1] = 0.0;
+    return true;
+}
+
 void CWarpTransform::MapNormalised(double u, double v, double* pX, double* pY) const
 {
     switch (m_nKind)
@@ -486,6 +538,70 @@ void CWarpTransform::MapNormalised(double u, double v, double* pX, double* pY) c
     }
 }
 
+void CWarpTransform::MapNormalisedWithJacobian(double u, double v, double* pX, double* pY, double jacobian[4]) const
+{
+    // jacobian: dX/du, dX/dv, dY/du, dY/dv.
+    switch (m_nKind)
+    {
+    case WarpKind::Polynomial2:
+    case WarpKind::Polynomial3:
+    {
+        double t[10], tu[10], tv[10];
+        const int m = static_cast<int>(m_coefX.size());
+        Terms(m, u, v, t);
+        tu[0] = 0, tu[1] = 1, tu[2] = 0, tu[3] = 2 * u, tu[4] = v, tu[5] = 0;
+        tv[0] = 0, tv[1] = 0, tv[2] = 1, tv[3] = 0, tv[4] = u, tv[5] = 2 * v;
+        if (m > 6)
+        {
+            tu[6] = 3 * u * u, tu[7] = 2 * u * v, tu[8] = v * v, tu[9] = 0;
+            tv[6] = 0, tv[7] = u * u, tv[8] = 2 * u * v, tv[9] = 3 * v * v;
+        }
+        double x = 0, y = 0, xu = 0, xv = 0, yu = 0, yv = 0;
+        for (int k = 0; k < m; ++k)
+        {
+            x += m_coefX[k] * t[k], xu += m_coefX[k] * tu[k], xv += m_coefX[k] * tv[k];
+            y += m_coefY[k] * t[k], yu += m_coefY[k] * tu[k], yv += m_coefY[k] * tv[k];
+        }
+        *pX = x, *pY = y;
+        jacobian[0] = xu, jacobian[1] = xv, jacobian[2] = yu, jacobian[3] = yv;
+        return;
+    }
+    case WarpKind::Projective:
+    {
+        const double d = 1.0 + m_denominator[0] * u + m_denominator[1] * v;
+        MapNormalised(u, v, pX, pY);
+        jacobian[0] = (m_coefX[1] - *pX * m_denominator[0]) / d;
+        jacobian[1] = (m_coefX[2] - *pX * m_denominator[1]) / d;
+        jacobian[2] = (m_coefY[1] - *pY * m_denominator[0]) / d;
+        jacobian[3] = (m_coefY[2] - *pY * m_denominator[1]) / d;
+        return;
+    }
+    case WarpKind::ThinPlateSpline:
+    {
+        const size_t n = m_centreU.size();
+        double x = m_coefX[n] + m_coefX[n + 1] * u + m_coefX[n + 2] * v;
+        double y = m_coefY[n] + m_coefY[n + 1] * u + m_coefY[n + 2] * v;
+        double xu = m_coefX[n + 1], xv = m_coefX[n + 2], yu = m_coefY[n + 1], yv = m_coefY[n + 2];
+        for (size_t i = 0; i < n; ++i)
+        {
+            const double du = u - m_centreU[i], dv = v - m_centreV[i];
+            const double d2 = du * du + dv * dv;
+            if (!(d2 > 0.0))
+                continue;   // the kernel and its slope vanish at the centre
+            // d2 log d2, and its slope 2 (log d2 + 1) along du and dv.
+            const double logD2 = std::log(d2);
+            const double k = d2 * logD2, slope = 2.0 * (logD2 + 1.0);
+            x += m_coefX[i] * k, y += m_coefY[i] * k;
+            xu += m_coefX[i] * slope * du, xv += m_coefX[i] * slope * dv;
+            yu += m_coefY[i] * slope * du, yv += m_coefY[i] * slope * dv;
+        }
+        *pX = x, *pY = y;
+        jacobian[0] = xu, jacobian[1] = xv, jacobian[2] = yu, jacobian[3] = yv;
+        return;
+    }
+    }
+}
+
 void CWarpTransform::Map(double column, double row, double* pdX, double* pdY) const
 {
     double X, Y;
@@ -520,46 +636,38 @@ bool CWarpTransform::MapToPixel(double x, double y, double* pdColumn, double* pd
             return false;
         u = (inverse.x0 + inverse.xPerColumn * x + inverse.xPerRow * y - m_c0) / m_pixelScale;
         v = (inverse.y0 + inverse.yPerColumn * x + inverse.yPerRow * y - m_r0) / m_pixelScale;
-        // Newton in the normalised plane, the Jacobian by central differences
-        // (h^2 truncation and eps / h rounding both far below the tolerance);
-        // a step that does not bring the position closer is halved.
-        const double h = 1e-6;
+        // Newton in the normalised plane; a step that does not bring the
+        // position closer is halved.
         bool settled = false;
-        double fx, fy;
-        MapNormalised(u, v, &fx, &fy);
+        double fx, fy, jac[4];
+        MapNormalisedWithJacobian(u, v, &fx, &fy, jac);
         // Normalised positions are of the order of 1: a plain root is safe,
         // and far quicker than std::hypot, a good part of an export's time.
         const auto distance = [](double dx, double dy) { return std::sqrt(dx * dx + dy * dy); };
         double misfit = distance(X - fx, Y - fy);
-        for (int iteration = 0; iteration < 60 && !settled; ++iteration)
+        for (int iteration = 0; iteration < 60 && !settled && misfit != 0.0; ++iteration)
         {
-            double xu1, yu1, xu0, yu0, xv1, yv1, xv0, yv0;
-            MapNormalised(u + h, v, &xu1, &yu1);
-            MapNormalised(u - h, v, &xu0, &yu0);
-            MapNormalised(u, v + h, &xv1, &yv1);
-            MapNormalised(u, v - h, &xv0, &yv0);
-            const double jxu = (xu1 - xu0) / (2 * h), jyu = (yu1 - yu0) / (2 * h);
-            const double jxv = (xv1 - xv0) / (2 * h), jyv = (yv1 - yv0) / (2 * h);
-            const double det = jxu * jyv - jxv * jyu;
+            const double det = jac[0] * jac[3] - jac[1] * jac[2];
             if (!std::isfinite(det) || det == 0.0)
                 return false;
-            const double du = (jyv * (X - fx) - jxv * (Y - fy)) / det;
-            const double dv = (jxu * (Y - fy) - jyu * (X - fx)) / det;
+            const double du = (jac[3] * (X - fx) - jac[1] * (Y - fy)) / det;
+            const double dv = (jac[0] * (Y - fy) - jac[2] * (X - fx)) / det;
             double step = 1.0;
             for (int halving = 0; halving < 20; ++halving, step /= 2)
             {
-                double gx, gy;
-                MapNormalised(u + step * du, v + step * dv, &gx, &gy);
+                double gx, gy, gjac[4];
+                MapNormalisedWithJacobian(u + step * du, v + step * dv, &gx, &gy, gjac);
                 const double next = distance(X - gx, Y - gy);
                 if (next <= misfit || halving == 19)
                 {
                     u += step * du, v += step * dv;
                     fx = gx, fy = gy;
+                    std::copy(gjac, gjac + 4, jac);
                     misfit = next;
                     break;
                 }
             }
-            settled = distance(step * du, step * dv) <= 1e-14 * (1.0 + distance(u, v)) || misfit == 0.0;
+            settled = distance(step * du, step * dv) <= 1e-14 * (1.0 + distance(u, v));
         }
         // Judged by how far the found pixel maps from the position asked for.
         if (!(misfit <= 1e-9 * (1.0 + std::hypot(X, Y))))

@@ -35,7 +35,8 @@ public:
     WarpKind Kind() const { return m_nKind; }
     void Map(double column, double row, double* pdX, double* pdY) const;
     // From map back to pixel: closed form for the projective mapping,
-    // Newton's method seeded from the inverse of Affine() for the others.
+    // Newton's method (the Jacobian analytic) seeded from the inverse of
+    // Affine() for the others.
     // False when no pixel maps there (or Newton does not settle).
     bool MapToPixel(double x, double y, double* pdColumn, double* pdRow) const;
     // The least-squares affine fit of the same points: the rotation and
@@ -48,6 +49,17 @@ public:
     // above kSplineLeaveOneOutPoints points, where the n solves it takes
     // (twice the cost of the fit itself) would hold up every change.
     static const int kSplineLeaveOneOutPoints = 300;
+
+    // The parameters on raw pixel centres and map positions, for the
+    // report. A polynomial: mapX = sum of x[k] column^i row^j over the
+    // terms in GDAL's order (1, column, row, column^2, column row, row^2,
+    // then order 3's four), mapY likewise with y. The projective mapping:
+    // mapX = (x[0] + x[1] column + x[2] row) / (1 + d[0] column + d[1] row),
+    // mapY with y[0..2]. False for the spline, whose weights a point are no
+    // formula to read.
+    bool RawParameters(std::vector<double>* pX, std::vector<double>* pY, double pDenominator[2]) const;
+    // The spline's points.
+    int SplinePointCount() const { return static_cast<int>(m_centreU.size()); }
     const std::vector<double>& LeaveOneOutX() const { return m_looX; }
     const std::vector<double>& LeaveOneOutY() const { return m_looY; }
 
@@ -58,6 +70,8 @@ private:
     static bool FitWith(WarpKind nKind, const std::vector<CGeoRefPoint>& points, const CWarpTransform* pStart,
                         CWarpTransform* pWarp);
     void MapNormalised(double u, double v, double* pX, double* pY) const;
+    // The same with the partial derivatives, in one pass over the terms.
+    void MapNormalisedWithJacobian(double u, double v, double* pX, double* pY, double jacobian[4]) const;
 
     WarpKind m_nKind = WarpKind::Polynomial2;
     // u = (column - m_c0) / m_pixelScale, v likewise; map x = m_x0 + m_mapScale X.

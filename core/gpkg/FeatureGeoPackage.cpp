@@ -1,9 +1,12 @@
 #include "core/gpkg/FeatureGeoPackage.h"
 
+#include <cmath>
 #include <cstdio>
 
+#include "core/gpkg/GeoPackageUpdate.h"
 #include "core/shape/CodePage.h"
 #include "core/shape/OpenedLayer.h"
+#include "core/shape/PolygonRings.h"
 
 namespace
 {
@@ -15,6 +18,53 @@ GeometryKind KindOfShapeType(ShapeType nShapeType)
     case SHAPE_POLYGON: return GeometryKind::Polygon;
     default: return GeometryKind::PolyLine;
     }
+}
+
+int FindField(const CVectorLayer& layer, const char* pszName, FieldType nType)
+{
+    for (size_t f = 0; f < layer.fields.size(); ++f)
+    {
+        std::string name = layer.fields[f].strName;
+        for (char& c : name)
+            c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        if (name == pszName && layer.fields[f].nType == nType)
+            return static_cast<int>(f);
+    }
+    return -1;
+}
+
+// A name in the document's code page (0: the table's own, UTF-8) as UTF-8.
+std::optional<std::string> NameValue(const std::string& strName, unsigned nCodePage)
+{
+    if (strName.empty())
+        return std::nullopt;
+    return nCodePage ? DecodeToUtf8(strName.data(), strName.size(), nCodePage) : strName;
+}
+
+// The map coordinates of a feature's pixels; z and m from the record's
+// vertices where it has as many, as a move or a vertex drag keeps them.
+std::vector<CMapPoint> MapPart(const CShape& shape, const CPixelToMapTransform& transform,
+                               const std::vector<CMapPoint>* pBefore)
+{
+    std::vector<CMapPoint> part;
+    const std::vector<CShapeVertex>& vertices = shape.Vertices();
+    for (size_t k = 0; k < vertices.size(); ++k)
+    {
+        CMapPoint p;
+        transform.Map(vertices[k].x, vertices[k].y, &p.x, &p.y);
+        if (pBefore && pBefore->size() == vertices.size())
+        {
+            p.z = (*pBefore)[k].z;
+            p.m = (*pBefore)[k].m;
+        }
+        part.push_back(p);
+    }
+    return part;
+}
+
+int SourceRecord(const COpenedLayer& source, const CShape& shape)
+{
+    return shape.m_nSource >= 0 && shape.m_nSource < static_cast<int>(source.m_records.size()) ? shape.m_nSource : -1;
 }
 
 }   // namespace
@@ -36,26 +86,27 @@ bool MakeFeatureLayer(const CShapeFile& shapeFile, ShapeType nShapeType, const s
         return false;
     const CPixelToMapTransform transform = shapeFile.m_geoRef.GetTransform();
     const COpenedLayer* pSource = shapeFile.m_pSource.get();
-    const CAttributeTable* pTable = pSource ? &pSource->m_layer.m_table : nullptr;
 
     CVectorLayer layer;
     layer.strName = strLayerName;
-    layer.nKind = KindOfShapeType(nShapeType);
+    layer.nKind = pSource && pSource->IsGeoPackage() && pSource->m_vector.nKind != GeometryKind::None
+                      ? pSource->m_vector.nKind
+                      : KindOfShapeType(nShapeType);
     // Where each document field goes (-1: the name), and which one is the ID.
     const std::vector<CAttributeField>& fields = shapeFile.m_shapes.Fields();
     std::vector<int> columns;
     int nIdField = -1, nNameField = -1;
     std::vector<bool> placed(fields.size());
-    if (pTable)
+    if (pSource)
     {
-        // The table's fields in its order, those removed here left out.
-        for (int f = 0; f < static_cast<int>(pTable->m_fields.size()); ++f)
+        // The file's fields in its order, those removed here left out.
+        for (int f = 0; f < pSource->SourceFieldCount(); ++f)
         {
             if (f == pSource->m_nNameField)
             {
                 nNameField = static_cast<int>(columns.size());
                 columns.push_back(-1);
-                layer.fields.push_back(FieldOfDbf(pTable->m_fields[f]));
+                layer.fields.push_back(pSource->SourceField(f));
                 continue;
             }
             for (size_t k = 0; k < fields.size(); ++k)
@@ -68,7 +119,7 @@ bool MakeFeatureLayer(const CShapeFile& shapeFile, ShapeType nShapeType, const s
                     placed[k] = true;
                 }
         }
-        layer.bHasZ = ShapefileTypeHasZ(pSource->m_layer.m_nType);
+        layer.bHasZ = pSource->IsGeoPackage() ? pSource->m_vector.bHasZ : ShapefileTypeHasZ(pSource->m_layer.m_nType);
     }
     else
     {
@@ -90,30 +141,40 @@ bool MakeFeatureLayer(const CShapeFile& shapeFile, ShapeType nShapeType, const s
         layer.fields.push_back({"NAME", FieldType::Text, 32, 0});
     }
 
+    // Names are in the document's code page: the system's, or the opened
+    // table's own (a GeoPackage's is UTF-8).
+    const unsigned nCodePage = nNameCodePage                        ? nNameCodePage
+                               : pSource && pSource->IsGeoPackage() ? pSource->m_nNameCodePage
+                               : pSource                            ? pSource->m_layer.m_table.m_nCodePage
+                                                                    : 0;
     for (int i = 0; i < shapeFile.m_shapes.GetSize(); ++i)
     {
         const CShape& shape = shapeFile.m_shapes.GetAt(i);
         CVectorFeature feature;
         feature.values.resize(layer.fields.size());
-        const int nRecord =
-            pSource && shape.m_nSource >= 0 && shape.m_nSource < static_cast<int>(pSource->m_records.size())
-                ? shape.m_nSource
-                : -1;
+        const int nRecord = pSource ? SourceRecord(*pSource, shape) : -1;
         if (nRecord >= 0 && (pSource->m_records[nRecord].bKept || pSource->SameGeometry(shape)))
+            feature.parts = pSource->SourceParts(nRecord);   // the file's own coordinates, every part
+        else if (nShapeType == SHAPE_POLYGON && shape.RingCount() > 1)
         {
-            // The file's own coordinates, every part, not their pixels.
-            for (const std::vector<CMapPoint>& part : pSource->m_layer.m_features[nRecord].parts)
-                feature.parts.push_back(part);
+            // Rings in the Shapefile's sense, by which the writer tells the
+            // exterior from its holes and turns each the way it wants.
+            for (const std::vector<double>& ring : OrientedRings(shape, transform, true))
+            {
+                std::vector<CMapPoint> part(ring.size() / 2);
+                for (size_t k = 0; k < part.size(); ++k)
+                {
+                    part[k].x = ring[2 * k];
+                    part[k].y = ring[2 * k + 1];
+                }
+                feature.parts.push_back(std::move(part));
+            }
         }
         else
         {
-            std::vector<CMapPoint> part;
-            for (const CShapeVertex& v : shape.Vertices())
-            {
-                CMapPoint p;
-                transform.Map(v.x, v.y, &p.x, &p.y);
-                part.push_back(p);
-            }
+            const std::vector<CMapPoint>* pBefore =
+                nRecord >= 0 && !pSource->SourceParts(nRecord).empty() ? &pSource->SourceParts(nRecord)[0] : nullptr;
+            std::vector<CMapPoint> part = MapPart(shape, transform, pBefore);
             if (!part.empty())
                 feature.parts.push_back(std::move(part));
         }
@@ -123,13 +184,7 @@ bool MakeFeatureLayer(const CShapeFile& shapeFile, ShapeType nShapeType, const s
         // A feature digitised here is saved with its number, unless one was typed.
         if (nIdField >= 0 && nRecord < 0 && !feature.values[static_cast<size_t>(nIdField)])
             feature.values[static_cast<size_t>(nIdField)] = std::to_string(i + 1);
-        // Names are in the document's code page: the system's, or the
-        // opened table's own.
-        const unsigned nCodePage = nNameCodePage ? nNameCodePage : pTable ? pTable->m_nCodePage : 0;
-        const std::string name =
-            nCodePage ? DecodeToUtf8(shape.m_strName.data(), shape.m_strName.size(), nCodePage) : shape.m_strName;
-        feature.values[static_cast<size_t>(nNameField)] =
-            name.empty() ? std::optional<std::string>() : std::optional<std::string>(name);
+        feature.values[static_cast<size_t>(nNameField)] = NameValue(shape.m_strName, nCodePage);
         layer.features.push_back(std::move(feature));
     }
     *pLayer = std::move(layer);
@@ -144,8 +199,159 @@ GeoPackageWriteStatus WriteFeatureGeoPackage(const std::string& strPath, const C
     const size_t slash = strPath.find_last_of("/\\");
     std::string name = strPath.substr(slash == std::string::npos ? 0 : slash + 1);
     name = name.substr(0, name.size() - (IsGeoPackagePath(name) ? 5 : 0));
+    // Features opened from this very file go back into it, row by row.
+    if (shapeFile.m_pSource && shapeFile.m_pSource->IsGeoPackage() && shapeFile.m_pSource->m_strPath == strPath)
+        return WriteOpenedGeoPackage(shapeFile, nShapeType, files);
     CVectorLayer layer;
     if (!MakeFeatureLayer(shapeFile, nShapeType, name.empty() ? "features" : name, nNameCodePage, &layer))
         return {GeoPackageWriteError::BadValue, "no fit"};
     return WriteGeoPackage(strPath, layer, crs, files);
+}
+
+bool MakeOpenedGeoPackageLayer(const std::string& strPath, CVectorLayer layer, const CPixelToMapTransform& transform,
+                               COpenedLayer* pOpened, CShapeArray* pFeatures, unsigned nNameCodePage)
+{
+    // Pixels beyond this are no place on any scan: a wrong fit or wrong file.
+    const double kLargestPixel = 1e9;
+    COpenedLayer opened;
+    CShapeArray features;
+    opened.m_nNameField = FindField(layer, "NAME", FieldType::Text);
+    opened.m_nIdField = FindField(layer, "ID", FieldType::Integer);
+    for (size_t i = 0; i < layer.features.size(); ++i)
+    {
+        const CVectorFeature& source = layer.features[i];
+        CShape feature;
+        feature.m_nSource = static_cast<int>(i);
+        if (opened.m_nNameField >= 0 && source.values[static_cast<size_t>(opened.m_nNameField)])
+            feature.m_strName =
+                ConvertCodePage(*source.values[static_cast<size_t>(opened.m_nNameField)], kCodePageUtf8, nNameCodePage);
+        for (size_t k = 0; !source.parts.empty() && k < source.parts[0].size(); ++k)
+        {
+            double column, row;
+            if (!transform.MapToPixel(source.parts[0][k].x, source.parts[0][k].y, &column, &row) ||
+                std::fabs(column) > kLargestPixel || std::fabs(row) > kLargestPixel)
+                return false;
+            feature.Add(static_cast<int>(std::lround(column)), static_cast<int>(std::lround(row)));
+        }
+        CSourceRecord record;
+        record.vertices = feature.Vertices();
+        record.strName = feature.m_strName;
+        record.bKept = source.parts.size() != 1 || source.parts[0].empty() || layer.nKind == GeometryKind::MultiPoint ||
+                       layer.nKind == GeometryKind::None;
+        opened.m_records.push_back(std::move(record));
+        features.Add(std::move(feature));
+    }
+    opened.m_strPath = strPath;
+    opened.m_strTable = layer.strName;
+    opened.m_nNameCodePage = nNameCodePage;
+    opened.m_vector = std::move(layer);
+    if (pFeatures)
+    {
+        GiveOpenedValues(opened, &features);
+        *pFeatures = std::move(features);
+    }
+    *pOpened = std::move(opened);
+    return true;
+}
+
+bool GeoPackageSrsDiffers(const CGeoPackageLayerInfo& info, const CCrsRef& imageCrs)
+{
+    std::string organization = info.strOrganization;
+    for (char& c : organization)
+        c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    // The undefined systems (and those of other registries) say nothing to compare.
+    if (organization != "EPSG" || info.nOrganizationCode <= 0)
+        return false;
+    return imageCrs.IsNone() || imageCrs.nEpsg != info.nOrganizationCode;
+}
+
+GeoPackageWriteStatus WriteOpenedGeoPackage(const CShapeFile& shapeFile, ShapeType nShapeType, CFileSystem& files,
+                                            std::vector<int64_t>* pAddedFids)
+{
+    const COpenedLayer* pSource = shapeFile.m_pSource.get();
+    if (!pSource || !pSource->IsGeoPackage())
+        return {GeoPackageWriteError::BadValue, "not opened from a GeoPackage"};
+    if (shapeFile.m_shapes.GetSize() > 0 && !shapeFile.m_geoRef.m_bValid)
+        return {GeoPackageWriteError::BadValue, "no fit"};
+    const CVectorLayer& read = pSource->m_vector;
+    const CPixelToMapTransform transform = shapeFile.m_geoRef.GetTransform();
+    CGeoPackageLayerEdits edits;
+    edits.strTable = pSource->m_strTable;
+    edits.nKind = read.nKind != GeometryKind::None ? read.nKind : KindOfShapeType(nShapeType);
+
+    // The columns first: those removed, renamed and added here.
+    const std::vector<CAttributeField>& fields = shapeFile.m_shapes.Fields();
+    int nIdField = -1;
+    for (int f = 0; f < static_cast<int>(read.fields.size()); ++f)
+    {
+        if (f == pSource->m_nNameField)
+            continue;
+        size_t k = 0;
+        while (k < fields.size() && fields[k].nSourceField != f)
+            ++k;
+        if (k == fields.size())
+            edits.removed.push_back(read.fields[static_cast<size_t>(f)].strName);
+        else if (fields[k].def.strName != read.fields[static_cast<size_t>(f)].strName)
+            edits.renamed.emplace_back(read.fields[static_cast<size_t>(f)].strName, fields[k].def.strName);
+        if (k < fields.size() && f == pSource->m_nIdField)
+            nIdField = static_cast<int>(k);
+    }
+    for (const CAttributeField& field : fields)
+        if (field.nSourceField < 0)
+            edits.added.push_back(field.def);
+
+    std::vector<bool> kept(read.features.size());
+    // A layer without NAME gets one (text) once a feature has a name, so
+    // that no name typed is lost.
+    const std::string nameColumn =
+        pSource->m_nNameField >= 0 ? read.fields[static_cast<size_t>(pSource->m_nNameField)].strName : "NAME";
+    for (int i = 0; i < shapeFile.m_shapes.GetSize(); ++i)
+    {
+        const CShape& shape = shapeFile.m_shapes.GetAt(i);
+        const int nRecord = SourceRecord(*pSource, shape);
+        CGeoPackageRowChange row;
+        if (nRecord >= 0)
+        {
+            kept[static_cast<size_t>(nRecord)] = true;
+            const CVectorFeature& before = read.features[static_cast<size_t>(nRecord)];
+            row.nFid = before.nFid;
+            row.bGeometry = !pSource->SameGeometry(shape);
+            if (row.bGeometry)
+                row.parts.push_back(MapPart(shape, transform, before.parts.empty() ? nullptr : &before.parts[0]));
+            if (!pSource->SameName(shape))
+                row.values.emplace_back(nameColumn, NameValue(shape.m_strName, pSource->m_nNameCodePage));
+            for (size_t k = 0; k < fields.size(); ++k)
+            {
+                const FieldValue value = shape.Value(static_cast<int>(k));
+                const int f = fields[k].nSourceField;
+                const FieldValue was = f >= 0 && static_cast<size_t>(f) < before.values.size()
+                                           ? before.values[static_cast<size_t>(f)]
+                                           : FieldValue();
+                if (value != was)
+                    row.values.emplace_back(fields[k].def.strName, value);
+            }
+            if (!row.bGeometry && row.values.empty())
+                continue;
+        }
+        else
+        {
+            row.parts.push_back(MapPart(shape, transform, nullptr));
+            for (size_t k = 0; k < fields.size(); ++k)
+            {
+                FieldValue value = shape.Value(static_cast<int>(k));
+                // A feature digitised here is saved with its number, unless one was typed.
+                if (static_cast<int>(k) == nIdField && !value)
+                    value = std::to_string(i + 1);
+                if (value)
+                    row.values.emplace_back(fields[k].def.strName, value);
+            }
+            if (pSource->m_nNameField >= 0 || !shape.m_strName.empty())
+                row.values.emplace_back(nameColumn, NameValue(shape.m_strName, pSource->m_nNameCodePage));
+        }
+        edits.rows.push_back(std::move(row));
+    }
+    for (size_t r = 0; r < kept.size(); ++r)
+        if (!kept[r])
+            edits.deleted.push_back(read.features[r].nFid);
+    return UpdateGeoPackageLayer(pSource->m_strPath, edits, files, pAddedFids);
 }

@@ -174,8 +174,9 @@ GeoPackageReadStatus CGeoPackage::Read(const CGeoPackageLayerInfo& info, CVector
             return Failure();
     }
     const std::string order = fid.empty() ? "rowid" : QuotedIdentifier(fid);
+    // The feature id comes last, after the fields.
     UniqueStatement rows =
-        PrepareStatement(m_db.get(), ("SELECT " + QuotedIdentifier(geometryColumn) + select + " FROM " +
+        PrepareStatement(m_db.get(), ("SELECT " + QuotedIdentifier(geometryColumn) + select + ", " + order + " FROM " +
                                       QuotedIdentifier(info.strName) + " ORDER BY " + order)
                                          .c_str());
     if (!rows)
@@ -222,6 +223,7 @@ GeoPackageReadStatus CGeoPackage::Read(const CGeoPackageLayerInfo& info, CVector
                 value = ColumnText(rows.get(), column);
             feature.values.emplace_back(std::move(value));
         }
+        feature.nFid = sqlite3_column_int64(rows.get(), static_cast<int>(layer.fields.size() + 1));
         layer.features.push_back(std::move(feature));
         kinds.push_back(kind);
         others.push_back(bOther);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/base/Status.h"
-#include "core/gpkg/VectorLayer.h"
+#include "core/shape/VectorLayer.h"
 #include "core/io/FileSystem.h"
 
 enum class GeoPackageReadError

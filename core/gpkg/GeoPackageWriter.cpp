@@ -1,5 +1,6 @@
 #include "core/gpkg/GeoPackageWriter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <new>
 #include <cstdint>
@@ -16,6 +17,11 @@ namespace
 {
 // "GPKG" as a big-endian number, and version 1.3.0, in the database header.
 // The page size is the one the packed spatial index's nodes are made for.
+// Feature rows a statement inserts, and the parameters any SQLite takes
+// in one statement.
+const size_t kBatchRows = 64;
+const size_t kMostVariables = 999;
+
 const char kHeaderPragmas[] =
     "PRAGMA page_size = 4096; PRAGMA application_id = 1196444487; PRAGMA user_version = 10300;";
 
@@ -127,19 +133,6 @@ std::string ForTable(const std::string& text, const std::string& table)
     return out;
 }
 
-std::string ColumnType(const CLayerField& field)
-{
-    switch (field.nType)
-    {
-    case FieldType::Text: return field.nWidth > 0 ? "TEXT(" + std::to_string(field.nWidth) + ")" : "TEXT";
-    // GDAL reads MEDIUMINT as a 32-bit field and INTEGER as a 64-bit one.
-    case FieldType::Integer: return field.nWidth > 0 && field.nWidth <= 9 ? "MEDIUMINT" : "INTEGER";
-    case FieldType::Real: return "REAL";
-    case FieldType::Date: return "DATE";
-    }
-    return "TEXT";
-}
-
 std::string Trimmed(const std::string& text)
 {
     const size_t first = text.find_first_not_of(' ');
@@ -173,7 +166,8 @@ class CWriter
 public:
     CWriter(const CVectorLayer& layer, const CCrsRef& crs) : m_layer(layer), m_crs(crs) {}
 
-    GeoPackageWriteStatus Build(std::string* pBytes);
+    // The database image as SQLite serialised it, written out without a copy.
+    GeoPackageWriteStatus Build(UniqueSqliteMemory* pImage, size_t* pcbImage);
 
 private:
     const CVectorLayer& m_layer;
@@ -214,32 +208,46 @@ bool CWriter::AddSystem(int nCode)
 bool CWriter::WriteIndex(const CPackedRtree& tree)
 {
     const std::string name = "rtree_" + m_layer.strName + "_geom";
-    UniqueStatement node = Prepare("INSERT OR REPLACE INTO " + QuotedIdentifier(name + "_node") + " VALUES (?, ?)");
-    UniqueStatement parent = Prepare("INSERT INTO " + QuotedIdentifier(name + "_parent") + " VALUES (?, ?)");
-    UniqueStatement rowid = Prepare("INSERT INTO " + QuotedIdentifier(name + "_rowid") + " VALUES (?, ?)");
-    if (!node || !parent || !rowid)
-        return false;
-    for (const auto& [number, bytes] : tree.nodes)
-    {
-        sqlite3_reset(node.get());
-        sqlite3_bind_int64(node.get(), 1, number);
-        sqlite3_bind_blob(node.get(), 2, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
-        if (sqlite3_step(node.get()) != SQLITE_DONE)
-            return false;
-    }
-    for (const auto& pairs : {&tree.parents, &tree.rowids})
-    {
-        sqlite3_stmt* statement = pairs == &tree.parents ? parent.get() : rowid.get();
-        for (const auto& [key, value] : *pairs)
+    // Each table's rows a batch a statement, in key order as before.
+    const size_t nBatch = kMostVariables / 2;
+    auto insert = [&](const std::string& verb, const std::string& table, size_t nRows) {
+        std::string sql = verb + " INTO " + QuotedIdentifier(table) + " VALUES ";
+        for (size_t r = 0; r < nRows; ++r)
+            sql += r ? ", (?, ?)" : "(?, ?)";
+        return Prepare(sql);
+    };
+    // bind(statement, row, first parameter) binds one row's two values.
+    auto insertAll = [&](const std::string& verb, const std::string& table, size_t nRows, auto bind) {
+        UniqueStatement full, tail;
+        for (size_t first = 0; first < nRows; first += nBatch)
         {
-            sqlite3_reset(statement);
-            sqlite3_bind_int64(statement, 1, key);
-            sqlite3_bind_int64(statement, 2, value);
-            if (sqlite3_step(statement) != SQLITE_DONE)
+            const size_t n = std::min(nBatch, nRows - first);
+            UniqueStatement& statement = n == nBatch ? full : tail;
+            if (!statement && !(statement = insert(verb, table, n)))
+                return false;
+            sqlite3_reset(statement.get());
+            for (size_t r = 0; r < n; ++r)
+                bind(statement.get(), first + r, static_cast<int>(2 * r + 1));
+            if (sqlite3_step(statement.get()) != SQLITE_DONE)
                 return false;
         }
-    }
-    return true;
+        return true;
+    };
+    auto bindPair = [](const std::vector<std::pair<int64_t, int64_t>>& pairs) {
+        return [&pairs](sqlite3_stmt* statement, size_t row, int nParameter) {
+            sqlite3_bind_int64(statement, nParameter, pairs[row].first);
+            sqlite3_bind_int64(statement, nParameter + 1, pairs[row].second);
+        };
+    };
+    return insertAll("INSERT OR REPLACE", name + "_node", tree.nodes.size(),
+                     [&](sqlite3_stmt* statement, size_t row, int nParameter) {
+                         const std::string& bytes = tree.nodes[row].second;
+                         sqlite3_bind_int64(statement, nParameter, tree.nodes[row].first);
+                         sqlite3_bind_blob(statement, nParameter + 1, bytes.data(), static_cast<int>(bytes.size()),
+                                           SQLITE_STATIC);
+                     }) &&
+           insertAll("INSERT", name + "_parent", tree.parents.size(), bindPair(tree.parents)) &&
+           insertAll("INSERT", name + "_rowid", tree.rowids.size(), bindPair(tree.rowids));
 }
 
 GeoPackageWriteStatus CWriter::BindValue(sqlite3_stmt* statement, int nColumn, size_t nFeature, size_t nField)
@@ -288,7 +296,7 @@ GeoPackageWriteStatus CWriter::BindValue(sqlite3_stmt* statement, int nColumn, s
     return result == SQLITE_OK ? GeoPackageWriteStatus() : Failure();
 }
 
-GeoPackageWriteStatus CWriter::Build(std::string* pBytes)
+GeoPackageWriteStatus CWriter::Build(UniqueSqliteMemory* pImage, size_t* pcbImage)
 {
     sqlite3* db = nullptr;
     const int opened = sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
@@ -302,49 +310,71 @@ GeoPackageWriteStatus CWriter::Build(std::string* pBytes)
     const std::string& table = m_layer.strName;
     std::string create = "CREATE TABLE " + QuotedIdentifier(table) +
                          " (fid INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, geom " + GeometryTypeName(m_layer);
-    std::string insert = "INSERT INTO " + QuotedIdentifier(table) + " VALUES (?, ?";
+    std::string row = "(?, ?";
     for (const CLayerField& field : m_layer.fields)
     {
-        create += ", " + QuotedIdentifier(field.strName) + " " + ColumnType(field);
-        insert += ", ?";
+        create += ", " + QuotedIdentifier(field.strName) + " " + GeoPackageColumnType(field);
+        row += ", ?";
     }
+    row += ")";
     if (!Exec(create + ")") || !Exec("CREATE VIRTUAL TABLE " + QuotedIdentifier("rtree_" + table + "_geom") +
                                      " USING rtree(id, minx, maxx, miny, maxy)"))
         return Failure();
 
-    UniqueStatement feature = Prepare(insert + ")");
-    if (!feature)
-        return Failure();
+    // Rows go in a batch a statement, in order: each statement's own work
+    // (beginning, the table's sequence kept) is then done once a batch.
+    const size_t nColumns = 2 + m_layer.fields.size();
+    const size_t nBatch = std::max<size_t>(1, std::min(kBatchRows, kMostVariables / nColumns));
+    auto prepareInsert = [&](size_t nRows) {
+        std::string insert = "INSERT INTO " + QuotedIdentifier(table) + " VALUES ";
+        for (size_t r = 0; r < nRows; ++r)
+            insert += (r ? ", " : "") + row;
+        return Prepare(insert);
+    };
+    UniqueStatement full, tail;
     const bool bMulti = GeometryTypeName(m_layer).compare(0, 5, "MULTI") == 0;
     CEnvelope extent;
     std::vector<CIndexEntry> boxes;
     boxes.reserve(m_layer.features.size());
-    for (size_t i = 0; i < m_layer.features.size(); ++i)
+    std::vector<std::string> blobs(nBatch);
+    const size_t nFeatures = m_layer.features.size();
+    for (size_t first = 0; first < nFeatures; first += nBatch)
     {
-        CEnvelope envelope;
-        const std::string blob =
-            GeometryBlob(m_layer.features[i], m_layer.nKind, bMulti, m_layer.bHasZ, nSrsId, &envelope);
-        const sqlite3_int64 fid = static_cast<sqlite3_int64>(i + 1);
+        const size_t nRows = std::min(nBatch, nFeatures - first);
+        UniqueStatement& feature = nRows == nBatch ? full : tail;
+        if (!feature && !(feature = prepareInsert(nRows)))
+            return Failure();
         sqlite3_reset(feature.get());
-        sqlite3_bind_int64(feature.get(), 1, fid);
-        if (blob.empty())
-            sqlite3_bind_null(feature.get(), 2);
-        else
-            sqlite3_bind_blob(feature.get(), 2, blob.data(), static_cast<int>(blob.size()), SQLITE_TRANSIENT);
-        for (size_t f = 0; f < m_layer.fields.size(); ++f)
+        for (size_t r = 0; r < nRows; ++r)
         {
-            GeoPackageWriteStatus bound = BindValue(feature.get(), static_cast<int>(f + 3), i, f);
-            if (!bound.Ok())
-                return bound;
+            const size_t i = first + r;
+            const int nBase = static_cast<int>(r * nColumns);
+            CEnvelope envelope;
+            blobs[r] = GeometryBlob(m_layer.features[i], m_layer.nKind, bMulti, m_layer.bHasZ, nSrsId, &envelope);
+            const std::string& blob = blobs[r];
+            const sqlite3_int64 fid = static_cast<sqlite3_int64>(i + 1);
+            sqlite3_bind_int64(feature.get(), nBase + 1, fid);
+            if (blob.empty())
+                sqlite3_bind_null(feature.get(), nBase + 2);
+            else
+                // Held in blobs until the statement has run: SQLite need not copy it.
+                sqlite3_bind_blob(feature.get(), nBase + 2, blob.data(), static_cast<int>(blob.size()), SQLITE_STATIC);
+            for (size_t f = 0; f < m_layer.fields.size(); ++f)
+            {
+                GeoPackageWriteStatus bound = BindValue(feature.get(), nBase + static_cast<int>(f + 3), i, f);
+                if (!bound.Ok())
+                    return bound;
+            }
+            if (envelope.bEmpty)
+                continue;
+            extent.Add(envelope);
+            boxes.push_back(CIndexEntry{fid, envelope.minX, envelope.maxX, envelope.minY, envelope.maxY});
         }
         if (sqlite3_step(feature.get()) != SQLITE_DONE)
             return Failure();
-        if (envelope.bEmpty)
-            continue;
-        extent.Add(envelope);
-        boxes.push_back(CIndexEntry{fid, envelope.minX, envelope.maxX, envelope.minY, envelope.maxY});
     }
-    feature.reset();
+    full.reset();
+    tail.reset();
     if (!WriteIndex(PackRtree(std::move(boxes))))
         return Failure();
 
@@ -385,7 +415,8 @@ GeoPackageWriteStatus CWriter::Build(std::string* pBytes)
     UniqueSqliteMemory image(sqlite3_serialize(m_db.get(), "main", &cbImage, 0));
     if (!image)
         return Failure();
-    pBytes->assign(reinterpret_cast<const char*>(image.get()), static_cast<size_t>(cbImage));
+    *pImage = std::move(image);
+    *pcbImage = static_cast<size_t>(cbImage);
     return GeoPackageWriteStatus();
 }
 }   // namespace
@@ -393,11 +424,12 @@ GeoPackageWriteStatus CWriter::Build(std::string* pBytes)
 GeoPackageWriteStatus WriteGeoPackage(const std::string& path, const CVectorLayer& layer, const CCrsRef& crs,
                                       CFileSystem& files)
 {
-    std::string bytes;
+    UniqueSqliteMemory image;
+    size_t cbImage = 0;
     try
     {
         CWriter writer(layer, crs);
-        GeoPackageWriteStatus built = writer.Build(&bytes);
+        GeoPackageWriteStatus built = writer.Build(&image, &cbImage);
         if (!built.Ok())
             return built;
     }
@@ -405,7 +437,7 @@ GeoPackageWriteStatus WriteGeoPackage(const std::string& path, const CVectorLaye
     {
         return {GeoPackageWriteError::Database, "out of memory"};
     }
-    if (!WriteWholeFile(files, path, bytes))
+    if (!WriteWholeFile(files, path, std::string_view(reinterpret_cast<const char*>(image.get()), cbImage)))
         return {GeoPackageWriteError::WriteFailed, path};
     return GeoPackageWriteStatus();
 }

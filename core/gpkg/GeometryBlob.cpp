@@ -200,7 +200,18 @@ std::string GeometryBlob(const CVectorFeature& feature, GeometryKind nKind, bool
     *pEnvelope = CEnvelope();
     if (feature.parts.empty() || nKind == GeometryKind::None)
         return std::string();
+    // "GP", version 0, flags: little-endian, with an [minx, maxx, miny, maxy]
+    // envelope except for a point (whose envelope is the point itself). The
+    // header's room is kept ahead of the geometry, filled in once the
+    // envelope is known, and the whole blob made in one allocation.
+    const bool bEnvelope = nKind != GeometryKind::Point;
+    const size_t cbHeader = bEnvelope ? 40 : 8;
+    size_t cbEstimate = cbHeader + 9 + 4;
+    for (const std::vector<CMapPoint>& part : feature.parts)
+        cbEstimate += 9 + 4 + 4 + part.size() * (bHasZ ? 33 : 25);
     CWkb wkb(bHasZ, pEnvelope);
+    wkb.m_bytes.reserve(cbEstimate);
+    wkb.m_bytes.assign(cbHeader, '\0');
     switch (nKind)
     {
     case GeometryKind::Point:
@@ -244,21 +255,19 @@ std::string GeometryBlob(const CVectorFeature& feature, GeometryKind nKind, bool
     default: return std::string();
     }
 
-    // "GP", version 0, flags: little-endian, with an [minx, maxx, miny, maxy]
-    // envelope except for a point (whose envelope is the point itself).
-    const bool bEnvelope = nKind != GeometryKind::Point;
-    std::string blob = "GP";
-    blob.push_back(0);
-    blob.push_back(static_cast<char>(0x01 | (bEnvelope ? 0x02 : 0x00)));
-    Put<int32_t>(blob, nSrsId);
+    char* header = &wkb.m_bytes[0];
+    header[0] = 'G';
+    header[1] = 'P';
+    header[2] = 0;
+    header[3] = static_cast<char>(0x01 | (bEnvelope ? 0x02 : 0x00));
+    const int32_t srsId = nSrsId;
+    std::memcpy(header + 4, &srsId, 4);   // little-endian, as Put writes
     if (bEnvelope)
     {
-        Put(blob, pEnvelope->minX);
-        Put(blob, pEnvelope->maxX);
-        Put(blob, pEnvelope->minY);
-        Put(blob, pEnvelope->maxY);
+        const double envelope[4] = {pEnvelope->minX, pEnvelope->maxX, pEnvelope->minY, pEnvelope->maxY};
+        std::memcpy(header + 8, envelope, sizeof envelope);
     }
-    return blob + wkb.m_bytes;
+    return std::move(wkb.m_bytes);
 }
 
 namespace

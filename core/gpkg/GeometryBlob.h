@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/gpkg/VectorLayer.h"
+#include "core/shape/VectorLayer.h"
 
 // A feature's extent in map units.
 struct CEnvelope

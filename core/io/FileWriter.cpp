@@ -49,7 +49,7 @@ bool CFileWriter::Close()
     return ok;
 }
 
-bool WriteFileBytes(CFileSystem& files, const std::string& path, const std::string& bytes)
+bool WriteFileBytes(CFileSystem& files, const std::string& path, std::string_view bytes)
 {
     CFileWriter writer(files.OpenForWriting(path));
     const bool written = writer.Write(bytes.data(), bytes.size());

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/io/FileSystem.h"
@@ -36,4 +37,4 @@ private:
 
 // Writes the bytes as a whole file; false when it cannot be opened or any
 // byte was lost.
-bool WriteFileBytes(CFileSystem& files, const std::string& path, const std::string& bytes);
+bool WriteFileBytes(CFileSystem& files, const std::string& path, std::string_view bytes);

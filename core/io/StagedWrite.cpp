@@ -72,7 +72,7 @@ void CStagedFileSystem::Discard()
     m_targets.clear();
 }
 
-bool WriteWholeFile(CFileSystem& files, const std::string& path, const std::string& bytes)
+bool WriteWholeFile(CFileSystem& files, const std::string& path, std::string_view bytes)
 {
     CStagedFileSystem staged(files);
     // On failure the temporary goes with the staged files.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/io/FileSystem.h"
@@ -51,4 +52,4 @@ private:
 // Replaces a file atomically by the bytes: written whole to a temporary
 // beside it, flushed to the disk, then moved over it. False when anything
 // failed; the target is then as it was and no temporary is left.
-bool WriteWholeFile(CFileSystem& files, const std::string& path, const std::string& bytes);
+bool WriteWholeFile(CFileSystem& files, const std::string& path, std::string_view bytes);

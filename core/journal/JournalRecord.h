@@ -22,6 +22,9 @@ enum JournalRecordKind
     JOURNAL_VERTICES = 7,   // the vertices of feature nIndex replaced by shape's; its name stays
     JOURNAL_VALUE = 8,      // field nField of feature nIndex set to value
     JOURNAL_FIELDS = 9,     // the attribute fields are fields (the features' values stay)
+    // The feature being digitised is shape (none when it has no vertex),
+    // as shape type nShapeType: a polygon with a hole half drawn.
+    JOURNAL_CURRENT = 10,
 };
 
 struct CJournalRecord
@@ -30,7 +33,8 @@ struct CJournalRecord
     long long nTime = 0;   // seconds since 1970-01-01 UTC
     int nIndex = 0;        // JOURNAL_RENAME, JOURNAL_DELETE, JOURNAL_INSERT
     ShapeType nShapeType = SHAPE_POLYLINE;
-    // JOURNAL_FEATURE and JOURNAL_INSERT (whole, with its values),
+    // JOURNAL_FEATURE and JOURNAL_INSERT (whole, with its values and holes),
+    // JOURNAL_CURRENT (its vertices and holes),
     // JOURNAL_RENAME (its name),
     // JOURNAL_VERTICES (its vertices)
     CShape shape;

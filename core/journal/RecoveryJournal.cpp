@@ -119,6 +119,42 @@ bool ReadVertices(CPayloadReader& in, CShape* pShape)
     return true;
 }
 
+// Where each hole begins: after the first vertex, in order, each ring of
+// at least one vertex; a hole being drawn may not have one yet (bBegun).
+bool ReadHoles(CPayloadReader& in, CShape* pShape, bool bBegun = false)
+{
+    uint32_t count;
+    if (!in.U32(&count) || count > in.Left() / 4)
+        return false;
+    std::vector<int> holes(count);
+    int previous = 0;
+    for (int& start : holes)
+    {
+        if (!in.I32(&start) || start <= previous || start > pShape->GetSize() - (bBegun ? 0 : 1))
+            return false;
+        previous = start;
+    }
+    pShape->SetHoleStarts(std::move(holes));
+    return true;
+}
+
+// A finished polygon's rings: each of four vertices or more, its last its first.
+bool RingsClosed(const CShape& shape)
+{
+    for (int r = 0; r < shape.RingCount(); ++r)
+        if (shape.RingEnd(r) - shape.RingBegin(r) < 4 ||
+            !(shape.GetAt(shape.RingBegin(r)) == shape.GetAt(shape.RingEnd(r) - 1)))
+            return false;
+    return true;
+}
+
+void PutHoles(std::string& out, const CShape& shape)
+{
+    PutU32(out, static_cast<uint32_t>(shape.HoleStarts().size()));
+    for (int start : shape.HoleStarts())
+        PutU32(out, static_cast<uint32_t>(start));
+}
+
 void PutVertices(std::string& out, const CShape& shape)
 {
     PutU32(out, static_cast<uint32_t>(shape.GetSize()));
@@ -206,7 +242,7 @@ bool DecodePayload(const unsigned char* p, size_t cb, CJournalRecord* pRecord)
     CPayloadReader in(p, cb);
     unsigned kind;
     CJournalRecord record;
-    if (!in.U8(&kind) || kind < JOURNAL_FEATURE || kind > JOURNAL_FIELDS || !in.I64(&record.nTime))
+    if (!in.U8(&kind) || kind < JOURNAL_FEATURE || kind > JOURNAL_CURRENT || !in.I64(&record.nTime))
         return false;
     record.nKind = static_cast<JournalRecordKind>(kind);
     switch (record.nKind)
@@ -225,6 +261,25 @@ bool DecodePayload(const unsigned char* p, size_t cb, CJournalRecord* pRecord)
         if (!in.AtEnd() && (!in.I32(&record.shape.m_nSource) || record.shape.m_nSource < -1))
             return false;
         if (!in.AtEnd() && !ReadValues(in, &record.shape.m_values))
+            return false;
+        // A polygon with holes has them after its values, every ring closed.
+        if (!in.AtEnd() &&
+            (record.nShapeType != SHAPE_POLYGON || !ReadHoles(in, &record.shape) || !RingsClosed(record.shape)))
+            return false;
+        break;
+    case JOURNAL_CURRENT:
+        if (!ReadShapeType(in, &record.nShapeType))
+            return false;
+        // A feature with no vertex (finished or given up) is none.
+        if (in.Left() == 4)
+        {
+            uint32_t none;
+            if (!in.U32(&none) || none != 0)
+                return false;
+            break;
+        }
+        if (!ReadVertices(in, &record.shape) || !ReadHoles(in, &record.shape, true) ||
+            (record.nShapeType != SHAPE_POLYGON && !record.shape.HoleStarts().empty()))
             return false;
         break;
     case JOURNAL_VALUE:
@@ -289,7 +344,9 @@ bool Replay(const CJournalRecord& record, CRecoveredWork* pWork)
             pWork->shapes.RemoveAt(record.nIndex);
         return true;
     case JOURNAL_VERTICES:
-        if (record.nIndex < 0 || record.nIndex >= pWork->shapes.GetSize())
+        // A polygon with holes is never edited vertex by vertex.
+        if (record.nIndex < 0 || record.nIndex >= pWork->shapes.GetSize() ||
+            pWork->shapes.GetAt(record.nIndex).RingCount() > 1)
             return false;
         pWork->shapes.SetVertices(record.nIndex, record.shape.Vertices());
         return true;
@@ -307,6 +364,10 @@ bool Replay(const CJournalRecord& record, CRecoveredWork* pWork)
     case JOURNAL_SOURCE:
         pWork->strSource = record.strSource;
         pWork->nFingerprint = record.nFingerprint;
+        return true;
+    case JOURNAL_CURRENT:
+        pWork->current = record.shape;
+        pWork->nCurrentType = record.nShapeType;
         return true;
     }
     return false;
@@ -327,13 +388,25 @@ std::string EncodeJournalRecord(const CJournalRecord& record)
         PutU32(payload, static_cast<uint32_t>(record.nShapeType));
         PutText(payload, record.shape.m_strName);
         PutVertices(payload, record.shape);
-        if (record.shape.m_nSource >= 0 || !record.shape.m_values.empty())
+        if (record.shape.m_nSource >= 0 || !record.shape.m_values.empty() || !record.shape.HoleStarts().empty())
             PutU32(payload, static_cast<uint32_t>(record.shape.m_nSource));
-        if (!record.shape.m_values.empty())
+        if (!record.shape.m_values.empty() || !record.shape.HoleStarts().empty())
         {
             PutU32(payload, static_cast<uint32_t>(record.shape.m_values.size()));
             for (const FieldValue& value : record.shape.m_values)
                 PutValue(payload, value);
+        }
+        if (!record.shape.HoleStarts().empty())
+            PutHoles(payload, record.shape);
+        break;
+    case JOURNAL_CURRENT:
+        PutU32(payload, static_cast<uint32_t>(record.nShapeType));
+        if (record.shape.GetSize() == 0)
+            PutU32(payload, 0);
+        else
+        {
+            PutVertices(payload, record.shape);
+            PutHoles(payload, record.shape);
         }
         break;
     case JOURNAL_VALUE:

@@ -25,13 +25,15 @@ std::string EncodeJournalRecord(const CJournalRecord& record);
 struct CRecoveredWork
 {
     CShapeArray shapes;
-    ShapeType nShapeType = SHAPE_POLYLINE;   // of the last feature finished or put back
-    long long nLastTime = 0;                 // of the last record replayed
-    int nRecords = 0;                        // complete records replayed
-    size_t cbReplayed = 0;                   // bytes of the file they span, signature included
-    std::string strSource;                   // the Shapefile they were opened from, or ""
-    unsigned long nFingerprint = 0;          // of its records then
-    bool bHasFields = false;                 // the journal listed the attribute fields
+    ShapeType nShapeType = SHAPE_POLYLINE;     // of the last feature finished or put back
+    long long nLastTime = 0;                   // of the last record replayed
+    int nRecords = 0;                          // complete records replayed
+    size_t cbReplayed = 0;                     // bytes of the file they span, signature included
+    std::string strSource;                     // the Shapefile they were opened from, or ""
+    unsigned long nFingerprint = 0;            // of its records then
+    bool bHasFields = false;                   // the journal listed the attribute fields
+    CShape current;                            // the feature being digitised, if it was kept
+    ShapeType nCurrentType = SHAPE_POLYLINE;   // what it was digitised as
 };
 
 // Replays the complete records of a journal's bytes in order. Stops at the

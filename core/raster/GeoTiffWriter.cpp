@@ -310,8 +310,7 @@ GeoTiffStatus WriteGeoTiff(CFile& file, const CRgbImage& scan, const CAffineTran
                   : CInverseSampler(scan, cellToPixel, checked.nResampling);
         CRgbaImage* first = overviews.empty() ? nullptr : &overviews[0];
         const TileMaker resample = [&](int tx, int ty, int w, int h, unsigned char* pTile) {
-            for (int y = 0; y < h; ++y)
-                sampler.SampleRow(tx * kTile, ty * kTile + y, w, pTile + static_cast<size_t>(y) * kTile * 4);
+            sampler.SampleBlock(tx * kTile, ty * kTile, w, h, pTile, kTile * 4);
             if (first)
                 HalveRgba(pTile, kTile * 4, w, h, first->Row(ty * kTile / 2) + static_cast<size_t>(tx) * kTile * 2,
                           first->RowBytes());

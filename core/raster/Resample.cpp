@@ -18,81 +18,136 @@ CInverseSampler::CInverseSampler(const CRgbImage& scan, const CWarpTransform& wa
 {
 }
 
-namespace
+bool CInverseSampler::WarpPosition(int i, int j, double* pc, double* pr) const
 {
-// Pixels: far below what moves a sample, of nearest neighbour or any kernel.
-const double kWarpNodeTolerance = 1e-3;
-}   // namespace
+    if (m_pWarp->MapToPixel(m_dLeft + (i + 0.5) * m_dSize, m_dTop - (j + 0.5) * m_dSize, pc, pr))
+        return true;
+    *pc = *pr = NAN;
+    return false;
+}
 
-bool CInverseSampler::WarpPosition(double i, int j, double* pc, double* pr) const
+// The kernels' footprint at a scan position: the scan's steps per cell from
+// the inverse of the mapping's Jacobian there, which two forward mappings
+// give far more cheaply than a third way back.
+void CInverseSampler::WarpFootprint(double c, double r, double* pFootC, double* pFootR) const
 {
-    return m_pWarp->MapToPixel(m_dLeft + (i + 0.5) * m_dSize, m_dTop - (j + 0.5) * m_dSize, pc, pr);
+    *pFootC = *pFootR = 1.0;
+    double x, y, xc, yc, xr, yr;
+    m_pWarp->Map(c, r, &x, &y);
+    m_pWarp->Map(c + 1.0, r, &xc, &yc);
+    m_pWarp->Map(c, r + 1.0, &xr, &yr);
+    const double det = (xc - x) * (yr - y) - (xr - x) * (yc - y);
+    if (std::isfinite(det) && det != 0.0)
+    {
+        *pFootC = std::hypot(yr - y, xr - x) * m_dSize / std::fabs(det);
+        *pFootR = std::hypot(yc - y, xc - x) * m_dSize / std::fabs(det);
+    }
+}
+
+// Cells a .. a + size - 1 across and b .. b + size - 1 down; the corners are
+// the cells a or a + size by b or b + size, NaN where the way back failed.
+struct CInverseSampler::CSquare
+{
+    int a, b, size;
+    double c[4], r[4];   // (a, b), (a + size, b), (a, b + size), (a + size, b + size)
+};
+
+template <typename Visit>
+void CInverseSampler::WarpBlock(int i0, int j0, int i1, int j1, const Visit& visit) const
+{
+    // Squares at whole multiples of their size, so that a cell's position
+    // does not depend on where the piece of output asking for it starts.
+    const long long s = kWarpSquareCells;
+    const auto first = [s](int k) { return (k >= 0 ? k / s : -((-static_cast<long long>(k) + s - 1) / s)) * s; };
+    for (long long b = first(j0); b < j1; b += s)
+        for (long long a = first(i0); a < i1; a += s)
+        {
+            CSquare square{static_cast<int>(a), static_cast<int>(b), kWarpSquareCells, {}, {}};
+            for (int k = 0; k < 4; ++k)
+                WarpPosition(square.a + (k & 1) * square.size, square.b + (k >> 1) * square.size, &square.c[k],
+                             &square.r[k]);
+            WarpSquare(square, i0, j0, i1, j1, visit);
+        }
+}
+
+template <typename Visit>
+void CInverseSampler::WarpSquare(const CSquare& q, int i0, int j0, int i1, int j1, const Visit& visit) const
+{
+    const int ia = std::max(i0, q.a), ib = std::min(i1, q.a + q.size);
+    const int ja = std::max(j0, q.b), jb = std::min(j1, q.b + q.size);
+    if (ia >= ib || ja >= jb)
+        return;
+    // The middles of the sides (top, left, right, bottom) and the centre,
+    // each held against the interpolation of the corners.
+    const int h = q.size / 2;
+    double c[5], r[5];
+    const int at[5][2] = {{h, 0}, {0, h}, {q.size, h}, {h, q.size}, {h, h}};
+    const int ends[5][2] = {{0, 1}, {0, 2}, {1, 3}, {2, 3}, {0, 3}};
+    bool straight = true;
+    for (int k = 0; k < 5; ++k)
+    {
+        WarpPosition(q.a + at[k][0], q.b + at[k][1], &c[k], &r[k]);
+        double lineC = (q.c[ends[k][0]] + q.c[ends[k][1]]) / 2, lineR = (q.r[ends[k][0]] + q.r[ends[k][1]]) / 2;
+        if (k == 4)
+            lineC = (q.c[0] + q.c[1] + q.c[2] + q.c[3]) / 4, lineR = (q.r[0] + q.r[1] + q.r[2] + q.r[3]) / 4;
+        // NaN, a failed way back, fails the test too.
+        if (!(std::fabs(c[k] - lineC) <= kWarpTolerance && std::fabs(r[k] - lineR) <= kWarpTolerance))
+            straight = false;
+    }
+    if (straight)
+    {
+        // The footprint of every cell in the square: its side's steps.
+        const double dcdi = (q.c[1] - q.c[0] + q.c[3] - q.c[2]) / (2.0 * q.size);
+        const double dcdj = (q.c[2] - q.c[0] + q.c[3] - q.c[1]) / (2.0 * q.size);
+        const double drdi = (q.r[1] - q.r[0] + q.r[3] - q.r[2]) / (2.0 * q.size);
+        const double drdj = (q.r[2] - q.r[0] + q.r[3] - q.r[1]) / (2.0 * q.size);
+        const double footC = std::hypot(dcdi, dcdj), footR = std::hypot(drdi, drdj);
+        const double inverse = 1.0 / q.size;   // a power of two: exact
+        for (int j = ja; j < jb; ++j)
+        {
+            const double t = (j - q.b) * inverse;
+            const double leftC = q.c[0] + t * (q.c[2] - q.c[0]), leftR = q.r[0] + t * (q.r[2] - q.r[0]);
+            const double rightC = q.c[1] + t * (q.c[3] - q.c[1]), rightR = q.r[1] + t * (q.r[3] - q.r[1]);
+            const double stepC = (rightC - leftC) * inverse, stepR = (rightR - leftR) * inverse;
+            for (int i = ia; i < ib; ++i)
+                visit(i, j, leftC + (i - q.a) * stepC, leftR + (i - q.a) * stepR, footC, footR, true);
+        }
+        return;
+    }
+    if (q.size > kWarpSmallestSquare)
+    {
+        // Quarters, their corners among the positions already found.
+        const double allC[9] = {q.c[0], c[0], q.c[1], c[1], c[4], c[2], q.c[2], c[3], q.c[3]};
+        const double allR[9] = {q.r[0], r[0], q.r[1], r[1], r[4], r[2], q.r[2], r[3], q.r[3]};
+        for (int k = 0; k < 4; ++k)
+        {
+            const int x = k & 1, y = k >> 1;
+            CSquare quarter{q.a + x * h, q.b + y * h, h, {}, {}};
+            for (int m = 0; m < 4; ++m)
+            {
+                const int n = (y + (m >> 1)) * 3 + x + (m & 1);
+                quarter.c[m] = allC[n], quarter.r[m] = allR[n];
+            }
+            WarpSquare(quarter, i0, j0, i1, j1, visit);
+        }
+        return;
+    }
+    for (int j = ja; j < jb; ++j)
+        for (int i = ia; i < ib; ++i)
+        {
+            double cc, rr, footC = 1.0, footR = 1.0;
+            const bool ok = WarpPosition(i, j, &cc, &rr);
+            if (ok && m_nMethod != RESAMPLE_NEAREST)
+                WarpFootprint(cc, rr, &footC, &footR);
+            visit(i, j, cc, rr, footC, footR, ok);
+        }
 }
 
 void CInverseSampler::SampleRow(int i0, int j, int nCount, unsigned char* pRgba) const
 {
     if (m_pWarp)
     {
-        // Nodes at whole multiples of kWarpNodeCells, so that a cell's
-        // position does not depend on where its piece of the row starts.
-        const int step = kWarpNodeCells;
-        long long node = -1;
-        bool both = false;
-        double c0 = 0, r0 = 0, c1 = 0, r1 = 0;
-        double footC = 1.0, footR = 1.0;
-        // A node's end is the next node's start: taken back once.
-        long long endNode = -1;
-        bool endOk = false;
-        for (int k = 0; k < nCount; ++k, pRgba += 4)
-        {
-            const int i = i0 + k;
-            const long long a = (static_cast<long long>(i) / step) * step;
-            if (a != node)
-            {
-                // Straight between the nodes only where the middle cell lies
-                // within kWarpNodeTolerance of the line; elsewhere every cell
-                // is taken back on its own.
-                node = a;
-                double cm, rm;
-                const bool start = a == endNode ? endOk : WarpPosition(static_cast<double>(a), j, &c0, &r0);
-                if (a == endNode)
-                    c0 = c1, r0 = r1;
-                endOk = WarpPosition(static_cast<double>(a + step), j, &c1, &r1);
-                endNode = a + step;
-                both = start && endOk && WarpPosition(static_cast<double>(a + step / 2), j, &cm, &rm) &&
-                       std::hypot((c0 + c1) / 2 - cm, (r0 + r1) / 2 - rm) <= kWarpNodeTolerance;
-                // The kernels' footprint, once a node: the scan's steps per
-                // cell from the inverse of the mapping's Jacobian there, which
-                // two forward mappings give far more cheaply than a third way back.
-                footC = footR = 1.0;
-                if (m_nMethod != RESAMPLE_NEAREST && start)
-                {
-                    double x, y, xc, yc, xr, yr;
-                    m_pWarp->Map(c0, r0, &x, &y);
-                    m_pWarp->Map(c0 + 1.0, r0, &xc, &yc);
-                    m_pWarp->Map(c0, r0 + 1.0, &xr, &yr);
-                    const double det = (xc - x) * (yr - y) - (xr - x) * (yc - y);
-                    if (std::isfinite(det) && det != 0.0)
-                    {
-                        footC = std::hypot(yr - y, xr - x) * m_dSize / std::fabs(det);
-                        footR = std::hypot(yc - y, xc - x) * m_dSize / std::fabs(det);
-                    }
-                }
-            }
-            double c, r;
-            if (both)
-            {
-                const double t = static_cast<double>(i - a) / step;
-                c = c0 + t * (c1 - c0);
-                r = r0 + t * (r1 - r0);
-            }
-            else if (!WarpPosition(i, j, &c, &r))
-            {
-                std::memset(pRgba, 0, 4);
-                continue;
-            }
-            Sample(c, r, footC, footR, pRgba);
-        }
+        SampleBlock(i0, j, nCount, 1, pRgba, static_cast<size_t>(nCount) * 4);
         return;
     }
     // The row's terms once; each cell then adds its own column term, so a
@@ -104,6 +159,47 @@ void CInverseSampler::SampleRow(int i0, int j, int nCount, unsigned char* pRgba)
         const double i = static_cast<double>(i0 + k);
         Sample(rowC + m_toPixel.xPerColumn * i, rowR + m_toPixel.yPerColumn * i, m_dFootC, m_dFootR, pRgba);
     }
+}
+
+void CInverseSampler::SampleBlock(int i0, int j0, int nWidth, int nHeight, unsigned char* pRgba, size_t cbRow) const
+{
+    if (nWidth < 1 || nHeight < 1)
+        return;
+    if (!m_pWarp)
+    {
+        for (int y = 0; y < nHeight; ++y)
+            SampleRow(i0, j0 + y, nWidth, pRgba + cbRow * static_cast<size_t>(y));
+        return;
+    }
+    WarpBlock(i0, j0, i0 + nWidth, j0 + nHeight,
+              [&](int i, int j, double c, double r, double footC, double footR, bool ok) {
+                  unsigned char* cell = pRgba + cbRow * static_cast<size_t>(j - j0) + static_cast<size_t>(i - i0) * 4;
+                  if (ok)
+                      Sample(c, r, footC, footR, cell);
+                  else
+                      std::memset(cell, 0, 4);
+              });
+}
+
+void CInverseSampler::CellPositions(int i0, int j0, int nWidth, int nHeight, double* pColumns, double* pRows) const
+{
+    const auto put = [&](int i, int j, double c, double r, bool ok) {
+        const size_t k = static_cast<size_t>(j - j0) * static_cast<size_t>(nWidth) + static_cast<size_t>(i - i0);
+        pColumns[k] = ok ? c : NAN;
+        pRows[k] = ok ? r : NAN;
+    };
+    if (nWidth < 1 || nHeight < 1)
+        return;
+    if (m_pWarp)
+    {
+        WarpBlock(i0, j0, i0 + nWidth, j0 + nHeight,
+                  [&](int i, int j, double c, double r, double, double, bool ok) { put(i, j, c, r, ok); });
+        return;
+    }
+    for (int j = j0; j < j0 + nHeight; ++j)
+        for (int i = i0; i < i0 + nWidth; ++i)
+            put(i, j, m_toPixel.x0 + m_toPixel.xPerRow * j + m_toPixel.xPerColumn * i,
+                m_toPixel.y0 + m_toPixel.yPerRow * j + m_toPixel.yPerColumn * i, true);
 }
 
 namespace

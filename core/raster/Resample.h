@@ -35,22 +35,41 @@ public:
     // its centre. The scan must outlive the sampler.
     CInverseSampler(const CRgbImage& scan, const CAffineTransform& cellToPixel, ResampleMethod nMethod);
     // Through a fit that is not affine: cell (i, j) has its centre at map
-    // (dLeft + (i + 0.5) dSize, dTop - (j + 0.5) dSize), taken back to the
-    // scan exactly at every kWarpNodeCells-th cell of a row, and linearly
-    // between two such nodes where the cell halfway lies within a
-    // thousandth of a pixel of that line (every cell exactly elsewhere).
-    // The warp must outlive it.
+    // (dLeft + (i + 0.5) dSize, dTop - (j + 0.5) dSize). The output is cut
+    // into squares of kWarpSquareCells cells on a side, at whole multiples of
+    // it; a square's corners are taken back to the scan exactly, and its
+    // cells interpolated bilinearly between them where its centre and the
+    // middles of its sides lie within kWarpTolerance pixels of that
+    // interpolation; elsewhere it is halved, down to kWarpSmallestSquare
+    // cells, below which every cell is taken back on its own. The warp must
+    // outlive the sampler.
     CInverseSampler(const CRgbImage& scan, const CWarpTransform& warp, double dLeft, double dTop, double dSize,
                     ResampleMethod nMethod);
-    static const int kWarpNodeCells = 16;
+    static const int kWarpSquareCells = 256;
+    static const int kWarpSmallestSquare = 4;
+    static constexpr double kWarpTolerance = 1e-4;
 
     // RGBA of the cells (i0 .. i0 + nCount - 1, j). Each cell's value depends
     // on (i, j) alone, never on how the output is cut into pieces.
     void SampleRow(int i0, int j, int nCount, unsigned char* pRgba) const;
+    // The same for a block of nWidth x nHeight cells from (i0, j0), its rows
+    // cbRow bytes apart: through a warp, a square's corners are taken back
+    // once for all its rows.
+    void SampleBlock(int i0, int j0, int nWidth, int nHeight, unsigned char* pRgba, size_t cbRow) const;
+    // The scan positions the sampler takes the block's cells from, row after
+    // row (NaN where the way back finds none): what the tests hold against
+    // the exact inverse.
+    void CellPositions(int i0, int j0, int nWidth, int nHeight, double* pColumns, double* pRows) const;
 
 private:
     void Sample(double c, double r, double footC, double footR, unsigned char* pRgba) const;
-    bool WarpPosition(double i, int j, double* pc, double* pr) const;
+    bool WarpPosition(int i, int j, double* pc, double* pr) const;
+    struct CSquare;
+    template <typename Visit>
+    void WarpBlock(int i0, int j0, int i1, int j1, const Visit& visit) const;
+    template <typename Visit>
+    void WarpSquare(const CSquare& square, int i0, int j0, int i1, int j1, const Visit& visit) const;
+    void WarpFootprint(double c, double r, double* pFootC, double* pFootR) const;
     void Nearest(double tc, double tr, unsigned char* pOut) const;
     void Bilinear(double c, double r, unsigned char* pOut) const;
     void Cubic(double c, double r, unsigned char* pOut) const;

@@ -18,6 +18,13 @@ struct CScanHeader
     // The decoder holds the whole file in memory while it decodes (JPEG);
     // the others stream it.
     bool bFileHeld = false;
+    // The file's own bands as other tools count them, before our decoding
+    // turns every scan into RGB: 1 (grey, or palette indices with the
+    // colour table), 2 (grey and alpha), 3 (RGB) or 4 (RGBA).
+    int nFileBands = 3;
+    bool bFilePalette = false;
+    std::vector<unsigned char> filePalette;   // RGB a palette index, in index order
+    bool bFile16Bit = false;                  // samples of 16 bits
 };
 
 // One resolution a file offers: its size, and how many full-resolution

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -126,6 +127,13 @@ Jp2Kind KindFromFirstBytes(const unsigned char* bytes, size_t cb)
 // x / 2^n rounded up, as OpenJPEG sizes a reduced resolution.
 long long CeilDivPow2(long long x, int n) { return (x + (1LL << n) - 1) >> n; }
 
+// A file of one tile larger than this many pixels is decoded in bands of
+// about this size. Under Wine a band costs OpenJPEG some 80 bytes a pixel
+// at its peak: smaller bands hold less, larger ones re-decode fewer
+// code-blocks across their edges. Each worker reads the tile's codestream
+// once, for its first band.
+const long long kBandPixels = 2LL << 20;
+
 // One open file with its codec, its header read.
 struct Opened
 {
@@ -176,7 +184,10 @@ ScanReadStatus Open(const std::string& path, CFileSystem& files, int nReduce, in
     // that would pass for the scan.
     if (!opj_setup_decoder(o.codec.get(), &parameters) || !opj_decoder_set_strict_mode(o.codec.get(), OPJ_TRUE))
         return NotDecodable(*o.messages, path);
-    opj_codec_set_threads(o.codec.get(), nThreads);
+    // One thread is the caller's own: OpenJPEG would otherwise start a
+    // worker and hand it every code-block through a lock, which costs more
+    // than the decoding under Wine.
+    opj_codec_set_threads(o.codec.get(), nThreads > 1 ? nThreads : 0);
 
     o.stream.reset(opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, OPJ_TRUE));
     if (!o.stream)
@@ -207,13 +218,17 @@ ScanReadStatus Open(const std::string& path, CFileSystem& files, int nReduce, in
         return {ScanReadError::NotDecodable, path};
     o.header.nWidth = static_cast<int>(width);
     o.header.nHeight = static_cast<int>(height);
+    o.header.nFileBands = static_cast<int>(image->numcomps);
+    o.header.bFile16Bit = image->comps[0].prec > 8;
     opj_codestream_info_v2_t* info = opj_get_cstr_info(o.codec.get());
     if (!info)
         return {ScanReadError::NoMemory, path};
     o.nTiles = static_cast<unsigned long long>(info->tw) * info->th;
     opj_destroy_cstr_info(&info);
     // Whole, OpenJPEG holds each component as 32-bit samples, and our RGB
-    // comes on top; tile by tile, only one tile per worker is held beside it.
+    // comes on top; tile by tile, only one tile per worker is held beside
+    // it. A scan of one tile large enough for memory to matter is decoded in
+    // bands, whose peak stays below this whole figure.
     o.header.cbDecodedPixel = o.nTiles > 1 ? 3 : 4 * image->numcomps + 3;
     return {};
 }
@@ -357,23 +372,23 @@ bool ToRgb(const opj_image_t& image, int nReduce, long long imageX0, long long i
     return true;
 }
 
-// A tiled file decoded tile by tile, on every core: each worker has its own
-// codec on its own handle of the file, takes the next tile not yet taken and
-// turns it into RGB at its place at once. Faster than OpenJPEG's threads
-// within one tile, and only a tile per worker of its 32-bit samples is held
-// beside the image. The progress is told one call at a time, from the
-// workers.
-ScanReadStatus DecodeTiles(const std::string& path, CFileSystem& files, int nReduce, const Opened& header,
+// Parts of the image (tiles, or bands of a file of one tile) decoded on
+// every core: each worker has its own codec on its own handle of the file,
+// on one thread, takes the next part not yet taken, decodes it with
+// decodePart and turns it into RGB at its place at once. OpenJPEG's own
+// threads, which hand every code-block to a worker through a lock, are not
+// needed. The progress is told one call at a time, from the workers.
+ScanReadStatus DecodeParts(const std::string& path, CFileSystem& files, int nReduce, const opj_image_t& whole,
+                           unsigned long long nParts,
+                           const std::function<bool(Opened& worker, unsigned long long part)>& decodePart,
                            const std::function<void(double)>* pProgress, CRgbImage* pImage)
 {
-    const unsigned long long nTiles = header.nTiles;
-    const int nWorkers = static_cast<int>(std::min<unsigned long long>(HardwareThreads(), nTiles));
-    const long long imageX0 = CeilDivPow2(header.image->x0, nReduce);
-    const long long imageY0 = CeilDivPow2(header.image->y0, nReduce);
+    const int nWorkers = static_cast<int>(std::min<unsigned long long>(HardwareThreads(), nParts));
+    const long long imageX0 = CeilDivPow2(whole.x0, nReduce), imageY0 = CeilDivPow2(whole.y0, nReduce);
     std::vector<Opened> workers(nWorkers);
     for (Opened& worker : workers)
     {
-        const ScanReadStatus status = Open(path, files, nReduce, 1, nullptr, &worker);
+        const ScanReadStatus status = Open(path, files, nReduce, 0, nullptr, &worker);
         if (!status.Ok())
             return status;
     }
@@ -389,10 +404,9 @@ ScanReadStatus DecodeTiles(const std::string& path, CFileSystem& files, int nRed
             for (long long w = first; w < last; ++w)
             {
                 Opened& o = workers[static_cast<size_t>(w)];
-                for (unsigned long long tile = next++; tile < nTiles && !failed; tile = next++)
+                for (unsigned long long part = next++; part < nParts && !failed; part = next++)
                 {
-                    const bool decoded = opj_get_decoded_tile(o.codec.get(), o.stream.get(), o.image.get(),
-                                                              static_cast<OPJ_UINT32>(tile)) != OPJ_FALSE;
+                    const bool decoded = decodePart(o, part);
                     const bool placed = decoded && ToRgb(*o.image, nReduce, imageX0, imageY0, 1, pImage);
                     std::lock_guard<std::mutex> lock(mutex);
                     if (!placed)
@@ -404,12 +418,58 @@ ScanReadStatus DecodeTiles(const std::string& path, CFileSystem& files, int nRed
                     }
                     ++done;
                     if (pProgress && *pProgress)
-                        (*pProgress)(0.95 * static_cast<double>(done) / static_cast<double>(nTiles));
+                        (*pProgress)(0.95 * static_cast<double>(done) / static_cast<double>(nParts));
                 }
             }
         },
         nWorkers, 1);
     return failed ? failure : ScanReadStatus{};
+}
+
+// A tiled file, tile by tile: faster than OpenJPEG's threads within one
+// tile, and only a tile per worker of its 32-bit samples is held beside the
+// image.
+ScanReadStatus DecodeTiles(const std::string& path, CFileSystem& files, int nReduce, const Opened& header,
+                           const std::function<void(double)>* pProgress, CRgbImage* pImage)
+{
+    return DecodeParts(
+        path, files, nReduce, *header.image, header.nTiles,
+        [](Opened& o, unsigned long long tile) {
+            return opj_get_decoded_tile(o.codec.get(), o.stream.get(), o.image.get(), static_cast<OPJ_UINT32>(tile)) !=
+                   OPJ_FALSE;
+        },
+        pProgress, pImage);
+}
+
+// A file of one tile, in horizontal bands: a worker's codec keeps the
+// tile's codestream after its first band and decodes each band from the
+// code-blocks under it (and the wavelet's margin) to the pixels a whole
+// decode gives. A worker holds only its band's 32-bit samples, where a
+// whole decode held the image's.
+ScanReadStatus DecodeBands(const std::string& path, CFileSystem& files, int nReduce, const Opened& header,
+                           long long nBandPixels, const std::function<void(double)>* pProgress, CRgbImage* pImage)
+{
+    const opj_image_t& whole = *header.image;
+    // Edges on whole rows of every component at this reduction, so that no
+    // band needs a sample of another.
+    long long step = 1LL << nReduce;
+    for (unsigned c = 0; c < whole.numcomps; ++c)
+        step = std::max<long long>(step, (1LL << nReduce) * whole.comps[c].dy);
+    const long long bandRows = std::max(1LL, nBandPixels / std::max(header.header.nWidth, 1));
+    const long long height = ((bandRows << nReduce) + step - 1) / step * step;   // on the reference grid
+    std::vector<long long> edges = {whole.y0};
+    for (long long y = (whole.y0 / height + 1) * height; y < whole.y1; y += height)
+        edges.push_back(y);
+    edges.push_back(whole.y1);
+    return DecodeParts(
+        path, files, nReduce, whole, edges.size() - 1,
+        [&](Opened& o, unsigned long long band) {
+            return opj_set_decode_area(o.codec.get(), o.image.get(), static_cast<OPJ_INT32>(whole.x0),
+                                       static_cast<OPJ_INT32>(edges[band]), static_cast<OPJ_INT32>(whole.x1),
+                                       static_cast<OPJ_INT32>(edges[band + 1])) &&
+                   opj_decode(o.codec.get(), o.stream.get(), o.image.get());
+        },
+        pProgress, pImage);
 }
 
 }   // namespace
@@ -457,7 +517,7 @@ ScanReadStatus ReadJp2Levels(const std::string& path, CJp2Levels* pLevels, CFile
 }
 
 ScanReadStatus ReadJp2Scan(const std::string& path, CRgbImage* pImage, const CScanReadOptions& options,
-                           CFileSystem& files, int nReduce)
+                           CFileSystem& files, int nReduce, long long nBandPixels)
 {
     if (!pImage)
         return {ScanReadError::NoMemory, path};
@@ -477,12 +537,17 @@ ScanReadStatus ReadJp2Scan(const std::string& path, CRgbImage* pImage, const CSc
             return {ScanReadError::NoMemory, path};
         if (options.progress)
             options.progress(0.0);
-        if (opened.nTiles > 1)
+        if (nBandPixels <= 0)
+            nBandPixels = kBandPixels;
+        const bool banded =
+            opened.nTiles == 1 && static_cast<long long>(opened.header.nWidth) * opened.header.nHeight > nBandPixels;
+        if (opened.nTiles > 1 || banded)
         {
             CRgbImage image;
             if (!image.Allocate(opened.header.nWidth, opened.header.nHeight))
                 return {ScanReadError::NoMemory, path};
-            status = DecodeTiles(path, files, nReduce, opened, pProgress, &image);
+            status = banded ? DecodeBands(path, files, nReduce, opened, nBandPixels, pProgress, &image)
+                            : DecodeTiles(path, files, nReduce, opened, pProgress, &image);
             if (!status.Ok())
                 return status;
             *pImage = std::move(image);

@@ -28,6 +28,7 @@ ScanReadStatus ReadJp2Levels(const std::string& path, CJp2Levels* pLevels, CFile
 // precisions are scaled to 8 bits. options.acceptHeader sees the size that
 // will be decoded; a caller that picks nReduce to fit the memory asks
 // ReadJp2Levels for the full size first. On any failure *pImage is left as
-// it was and the status says why.
+// it was and the status says why. A file of one tile is decoded in bands of
+// about nBandPixels pixels (0: a few million) when it is larger.
 ScanReadStatus ReadJp2Scan(const std::string& path, CRgbImage* pImage, const CScanReadOptions& options,
-                           CFileSystem& files, int nReduce = 0);
+                           CFileSystem& files, int nReduce = 0, long long nBandPixels = 0);

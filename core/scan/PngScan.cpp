@@ -90,6 +90,21 @@ bool RunReadHeader(png_structp png, png_infop info, CScanHeader* pHeader, int* p
     const png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);
     if (width == 0 || height == 0 || width > INT_MAX || height > INT_MAX)
         png_error(png, "no image size");
+    // The file's own bands, as GDAL counts them: a palette is one band of
+    // indices (its transparency in the colour table's alpha, not a band).
+    const int colourType = png_get_color_type(png, info);
+    pHeader->bFile16Bit = png_get_bit_depth(png, info) == 16;
+    pHeader->bFilePalette = colourType == PNG_COLOR_TYPE_PALETTE;
+    pHeader->nFileBands = colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_PALETTE ? 1
+                          : colourType == PNG_COLOR_TYPE_GRAY_ALPHA                                 ? 2
+                          : colourType == PNG_COLOR_TYPE_RGB                                        ? 3
+                                                                                                    : 4;
+    png_colorp palette = nullptr;
+    int entries = 0;
+    if (pHeader->bFilePalette && png_get_PLTE(png, info, &palette, &entries) && palette)
+        for (int i = 0; i < entries; ++i)
+            pHeader->filePalette.insert(pHeader->filePalette.end(),
+                                        {palette[i].red, palette[i].green, palette[i].blue});
     png_set_expand(png);
     png_set_scale_16(png);
     png_set_gray_to_rgb(png);

@@ -67,3 +67,18 @@ ScanReadStatus ReadScanFile(const std::string& path, CRgbImage* pImage, const CS
     }
     return {ScanReadError::NotDecodable, path};
 }
+
+ScanReadStatus ReadScanHeader(const std::string& path, CScanHeader* pHeader, CFileSystem& files)
+{
+    CScanReadOptions options;
+    bool seen = false;
+    // Refused once the header is known: no pixel is decoded or held.
+    options.acceptHeader = [&](const CScanHeader& header) {
+        *pHeader = header;
+        seen = true;
+        return false;
+    };
+    CRgbImage none;
+    const ScanReadStatus status = ReadScanFile(path, &none, options, files);
+    return seen ? ScanReadStatus() : status;
+}

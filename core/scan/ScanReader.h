@@ -25,3 +25,7 @@ ScanFormat SniffScanFormat(const unsigned char* pBytes, size_t cb);
 // of no known format is NotDecodable; on any failure *pImage stays as it was.
 ScanReadStatus ReadScanFile(const std::string& path, CRgbImage* pImage, const CScanReadOptions& options,
                             CFileSystem& files);
+
+// The full image's header alone (size, the file's own bands), without
+// decoding the pixels.
+ScanReadStatus ReadScanHeader(const std::string& path, CScanHeader* pHeader, CFileSystem& files);

@@ -382,6 +382,11 @@ ScanReadStatus ReadTiff(const std::string& path, CRgbImage* pImage, const CScanR
     }
     header.nWidth = static_cast<int>(layout.nWidth);
     header.nHeight = static_cast<int>(layout.nHeight);
+    header.nFileBands = layout.nSamples;
+    header.bFile16Bit = layout.nBits == 16;
+    header.bFilePalette = layout.bPalette;
+    if (layout.bPalette)
+        header.filePalette.assign(&layout.palette[0][0], &layout.palette[0][0] + 3 * (size_t(1) << layout.nBits));
     if (options.acceptHeader && !options.acceptHeader(header))
         return {ScanReadError::Refused, path};
 

@@ -1,13 +1,18 @@
 #include "core/session/ImageSession.h"
 
+#include <algorithm>
 #include <ctime>
+#include <unordered_map>
 #include <utility>
 
 #include "core/crs/CrsCatalogue.h"
 #include "core/crs/CrsSettings.h"
+#include "core/crs/UtmSuggestion.h"
 #include "core/georef/ImageSettings.h"
+#include "core/gpkg/FeatureGeoPackage.h"
 #include "core/journal/RecoveryJournal.h"
 #include "core/scan/ImageGeoreference.h"
+#include "core/shape/PolygonRings.h"
 #include "core/shape/VertexEdit.h"
 #include "core/trace/SharedBorder.h"
 
@@ -30,6 +35,46 @@ unsigned long LayerFingerprint(const CShapefileLayer& layer)
     return Crc32(bytes.data(), bytes.size());
 }
 
+// The same for a GeoPackage layer: its table's name, and every feature's
+// id, geometry and values as read.
+unsigned long LayerFingerprint(const COpenedLayer& opened)
+{
+    if (!opened.IsGeoPackage())
+        return LayerFingerprint(opened.m_layer);
+    std::string bytes = opened.m_strTable;
+    for (const CVectorFeature& feature : opened.m_vector.features)
+    {
+        bytes += '\n' + std::to_string(feature.nFid);
+        for (const std::vector<CMapPoint>& part : feature.parts)
+        {
+            bytes += '|';
+            bytes.append(reinterpret_cast<const char*>(part.data()), part.size() * sizeof(CMapPoint));
+        }
+        for (const std::optional<std::string>& value : feature.values)
+            bytes += value ? '\x01' + *value : std::string(1, '\0');
+    }
+    return Crc32(bytes.data(), bytes.size());
+}
+
+// Whether every point switched on has both texts typed in the degree
+// grammar's marks or letters, not as plain numbers.
+bool TypedInDegrees(const std::vector<CGeoRefPoint>& points)
+{
+    auto marked = [](const std::string& text) {
+        return !text.empty() && text.find_first_not_of("0123456789+-., ") != std::string::npos;
+    };
+    bool bAny = false;
+    for (const CGeoRefPoint& p : points)
+    {
+        if (p.m_bOff)
+            continue;
+        if (!marked(p.m_strMapX) || !marked(p.m_strMapY))
+            return false;
+        bAny = true;
+    }
+    return bAny;
+}
+
 FileGeoreferenceChoice ParseFileGeoreferenceChoice(const std::string& strValue)
 {
     if (strValue == "use")
@@ -37,6 +82,23 @@ FileGeoreferenceChoice ParseFileGeoreferenceChoice(const std::string& strValue)
     if (strValue == "ignore")
         return FileGeoreferenceChoice::Ignore;
     return FileGeoreferenceChoice::Unasked;
+}
+
+// The features as digitised here, referring to no record or field of a file.
+CShapeArray DetachedFromFile(const CShapeArray& shapes)
+{
+    CShapeArray features;
+    for (int i = 0; i < shapes.GetSize(); ++i)
+    {
+        CShape feature = shapes.GetAt(i);
+        feature.m_nSource = -1;
+        features.Add(std::move(feature));
+    }
+    std::vector<CAttributeField> fields = shapes.Fields();
+    for (CAttributeField& field : fields)
+        field.nSourceField = -1;
+    features.SetFields(std::move(fields));
+    return features;
 }
 }   // namespace
 
@@ -51,6 +113,12 @@ void ReadImageSideFiles(const std::string& strPath, CFileSystem& files, CImageOp
     // The catalogue is unpacked only for an image that names a system.
     if (!settings.Get(kCrsSettingKey).empty())
         pOpening->crs = CrsFromSettings(settings, EmbeddedCrsCatalogue());
+    if (!settings.Get(kPointsCrsSettingKey).empty())
+    {
+        pOpening->pointsCrs = PointsCrsFromSettings(settings, EmbeddedCrsCatalogue(), pOpening->crs);
+        if (pOpening->pointsCrs.nEpsg == pOpening->crs.nEpsg)
+            pOpening->pointsCrs = CCrsRef();
+    }
     pOpening->nFileChoice = ParseFileGeoreferenceChoice(settings.Get(kFileGeoreferenceSettingKey));
     ReadFileGeoreference(strPath, files, &pOpening->fileGeoref);
 }
@@ -61,7 +129,8 @@ void CImageSession::BeginOpen()
 {
     m_bUnsaved = false;
     m_bNorthUp = false;
-    m_crs = CCrsRef();
+    m_crs = m_pointsCrs = CCrsRef();
+    m_carrier.SetSystems(m_pointsCrs, m_crs);
     m_nMode = MODE_GEOREFERENCE;
     m_bVertexEditing = false;
     ++m_nFeaturesVersion;
@@ -69,6 +138,7 @@ void CImageSession::BeginOpen()
     SetSource(nullptr);
     m_shapeFile.m_geoRef.SetImageHeight(0);
     m_shapeFile.m_geoRef.m_bFileFit = false;
+    m_typed.SetImageHeight(0);
     m_fileGeoref = CFileGeoreference();
     m_nFileChoice = FileGeoreferenceChoice::Unasked;
 }
@@ -76,8 +146,9 @@ void CImageSession::BeginOpen()
 CSessionOutcome CImageSession::Open(const CImageOpening& opening)
 {
     CGeoRefArray& geoRef = m_shapeFile.m_geoRef;
-    geoRef.m_points = opening.points;
-    geoRef.m_bValid = false;
+    m_typed.m_points = opening.points;
+    m_typed.m_bValid = geoRef.m_bValid = false;
+    m_typed.SetImageHeight(opening.nHeight);
     geoRef.SetImageHeight(opening.nHeight);
     m_fileGeoref = opening.fileGeoref;
     m_nFileChoice = opening.nFileChoice;
@@ -87,15 +158,20 @@ CSessionOutcome CImageSession::Open(const CImageOpening& opening)
     // points are fitted as they were before it was chosen.
     geoRef.m_nFitModel =
         opening.nFitModel == FitModel::FromFile && !geoRef.m_bFileFit ? FitModel::RotationScales : opening.nFitModel;
+    m_typed.m_nFitModel = geoRef.m_nFitModel;
     m_crs = opening.crs;
+    m_pointsCrs = opening.pointsCrs.nEpsg == m_crs.nEpsg ? CCrsRef() : opening.pointsCrs;
+    m_carrier.SetSystems(PointsCrs(), m_crs);
+    m_notCarried.clear();
+    CSessionOutcome outcome;
+    CarryPoints(outcome, true);
     m_strPath = opening.strPath;
-    m_strPointsOff = PointsOffSettingValue(geoRef.m_points);
+    m_strPointsOff = PointsOffSettingValue(m_typed.m_points);
     m_current.RemoveAll();
     SetSource(nullptr);
     SetJournalImage(opening.strFullPath, opening.strJournalFolder);
     ContentReplaced();
 
-    CSessionOutcome outcome;
     outcome.bDone = true;
     if (m_journal.FindWork(&m_found))
         outcome.messages.push_back(RestoreQuestion());
@@ -104,7 +180,9 @@ CSessionOutcome CImageSession::Open(const CImageOpening& opening)
 
 CSessionMessage CImageSession::RestoreQuestion() const
 {
-    return {NOTICE_ASK_RESTORE, m_journal.Path(), m_found.shapes.GetSize(), static_cast<long long>(m_found.nLastTime)};
+    // A feature half drawn counts as one.
+    return {NOTICE_ASK_RESTORE, m_journal.Path(), m_found.shapes.GetSize() + (m_found.current.GetSize() > 0 ? 1 : 0),
+            static_cast<long long>(m_found.nLastTime)};
 }
 
 void CImageSession::OpenFailed(const std::string& strJournalFolder)
@@ -131,14 +209,16 @@ void CImageSession::New()
 CSessionOutcome CImageSession::RestoreFromJournal()
 {
     CSessionOutcome outcome;
-    if (m_found.shapes.GetSize() == 0)
+    if (!RestoreOffered())
         return outcome;
+    CShape current = std::move(m_found.current);
+    const ::ShapeType nCurrentType = m_found.nCurrentType;
     const long long nTime = m_found.nLastTime;
     const std::string strSource = m_found.strSource;
     const unsigned long nFingerprint = m_found.nFingerprint;
     const bool bHasFields = m_found.bHasFields;
     m_shapeFile.m_shapes = std::move(m_found.shapes);
-    m_nShapeType = m_found.nShapeType;
+    m_nShapeType = Features().GetSize() > 0 ? m_found.nShapeType : nCurrentType;
     m_found = CRecoveredWork();
     m_bUnsaved = true;
     // They were digitised with the fit of the point file beside the image:
@@ -159,6 +239,13 @@ CSessionOutcome CImageSession::RestoreFromJournal()
     if (m_journal.Restart(m_shapeFile.m_shapes, m_nShapeType, nTime) == JOURNAL_FAILED)
         JournalFailed(outcome);
     ContentReplaced();
+    // The feature half drawn goes on being drawn, as one of the features' type.
+    if (current.GetSize() > 0 && nCurrentType == m_nShapeType)
+    {
+        m_current = std::move(current);
+        if (m_journal.RecordCurrent(m_current, m_nShapeType, Features(), nTime) == JOURNAL_FAILED)
+            JournalFailed(outcome);
+    }
     return outcome;
 }
 
@@ -169,12 +256,32 @@ void CImageSession::RestoreSource(CSessionOutcome& outcome)
         return;
     // The records the features name are read again from the file, converted
     // with the fit in force, which is the one they were opened with.
-    CShapefileLayer layer;
     auto pOpened = std::make_shared<COpenedLayer>();
-    if (m_shapeFile.m_geoRef.m_bValid && ReadShapefileLayer(m_found.strSource, m_files, &layer).Ok() &&
-        LayerFingerprint(layer) == m_found.nFingerprint &&
-        MakeOpenedLayer(m_found.strSource, std::move(layer), m_shapeFile.m_geoRef.GetTransform(), pOpened.get(),
-                        nullptr, m_nNameCodePage))
+    bool bFound = false;
+    if (IsGeoPackagePath(m_found.strSource) && m_shapeFile.m_geoRef.m_bValid)
+    {
+        // The journal names the file; its layer is the one whose rows are as they were.
+        std::vector<CGeoPackageLayerInfo> layers;
+        if (!ListGeoPackageLayers(m_found.strSource, m_files, &layers).Ok())
+            layers.clear();
+        for (size_t k = 0; k < layers.size() && !bFound; ++k)
+        {
+            CVectorLayer read;
+            bFound = ReadGeoPackageLayer(m_found.strSource, layers[k].strName, m_files, &read, nullptr, nullptr).Ok() &&
+                     MakeOpenedGeoPackageLayer(m_found.strSource, std::move(read), m_shapeFile.m_geoRef.GetTransform(),
+                                               pOpened.get(), nullptr, m_nNameCodePage) &&
+                     LayerFingerprint(*pOpened) == m_found.nFingerprint;
+        }
+    }
+    else if (m_shapeFile.m_geoRef.m_bValid)
+    {
+        CShapefileLayer layer;
+        bFound = ReadShapefileLayer(m_found.strSource, m_files, &layer).Ok() &&
+                 LayerFingerprint(layer) == m_found.nFingerprint &&
+                 MakeOpenedLayer(m_found.strSource, std::move(layer), m_shapeFile.m_geoRef.GetTransform(),
+                                 pOpened.get(), nullptr, m_nNameCodePage);
+    }
+    if (bFound)
     {
         // A journal that did not list the fields keeps the file's, each
         // feature with its record's values.
@@ -191,18 +298,7 @@ void CImageSession::RestoreSource(CSessionOutcome& outcome)
         return;
     }
     // The file changed or went since: the features are kept as digitised here.
-    CShapeArray features;
-    for (int i = 0; i < Features().GetSize(); ++i)
-    {
-        CShape feature = Features().GetAt(i);
-        feature.m_nSource = -1;
-        features.Add(std::move(feature));
-    }
-    std::vector<CAttributeField> fields = Features().Fields();
-    for (CAttributeField& field : fields)
-        field.nSourceField = -1;
-    features.SetFields(std::move(fields));
-    m_shapeFile.m_shapes = std::move(features);
+    m_shapeFile.m_shapes = DetachedFromFile(Features());
     outcome.messages.push_back({NOTICE_SOURCE_CHANGED, m_found.strSource});
 }
 
@@ -211,7 +307,7 @@ void CImageSession::SetSource(std::shared_ptr<const COpenedLayer> pSource)
     m_shapeFile.m_pSource = std::move(pSource);
     m_strFeaturePath = m_shapeFile.m_pSource ? m_shapeFile.m_pSource->m_strPath : std::string();
     if (m_shapeFile.m_pSource)
-        m_journal.SetSource(m_shapeFile.m_pSource->m_strPath, LayerFingerprint(m_shapeFile.m_pSource->m_layer));
+        m_journal.SetSource(m_shapeFile.m_pSource->m_strPath, LayerFingerprint(*m_shapeFile.m_pSource));
     else
         m_journal.SetSource(std::string(), 0);
 }
@@ -255,6 +351,26 @@ bool CImageSession::PrjDiffers(const CShapefileLayer& layer) const
 
 CSessionOutcome CImageSession::OpenFeatures(const std::string& strPath, CShapefileLayer layer)
 {
+    const GeometryKind nKind = layer.Kind();
+    return AdoptFeatures(strPath, nKind, [&](COpenedLayer* pOpened, CShapeArray* pFeatures) {
+        return MakeOpenedLayer(strPath, std::move(layer), GeoRef().GetTransform(), pOpened, pFeatures, m_nNameCodePage);
+    });
+}
+
+CSessionOutcome CImageSession::OpenFeatures(const std::string& strPath, CVectorLayer layer)
+{
+    const GeometryKind nKind = layer.nKind;
+    return AdoptFeatures(strPath, nKind, [&](COpenedLayer* pOpened, CShapeArray* pFeatures) {
+        return MakeOpenedGeoPackageLayer(strPath, std::move(layer), GeoRef().GetTransform(), pOpened, pFeatures,
+                                         m_nNameCodePage);
+    });
+}
+
+bool CImageSession::SrsDiffers(const CGeoPackageLayerInfo& info) const { return GeoPackageSrsDiffers(info, m_crs); }
+
+CSessionOutcome CImageSession::AdoptFeatures(const std::string& strPath, GeometryKind nKind,
+                                             const std::function<bool(COpenedLayer*, CShapeArray*)>& makeOpened)
+{
     CSessionOutcome outcome;
     if (!CanOpenFeatures())
     {
@@ -266,10 +382,10 @@ CSessionOutcome CImageSession::OpenFeatures(const std::string& strPath, CShapefi
         WritePointFile(outcome);
         m_shapeFile.m_geoRef.CalcTransform();
     }
-    const ::ShapeType nShapeType = DocumentShapeType(layer.Kind());
+    const ::ShapeType nShapeType = DocumentShapeType(nKind);
     auto pOpened = std::make_shared<COpenedLayer>();
     CShapeArray features;
-    if (!MakeOpenedLayer(strPath, std::move(layer), GeoRef().GetTransform(), pOpened.get(), &features, m_nNameCodePage))
+    if (!makeOpened(pOpened.get(), &features))
     {
         outcome.messages.push_back({NOTICE_FEATURES_OFF_SCAN, strPath});
         return outcome;
@@ -345,14 +461,14 @@ CSessionOutcome CImageSession::AnswerFileGeoreference(bool bUse)
 
 CSessionOutcome CImageSession::AddPoint(const CGeoRefPoint& point)
 {
-    return Do(CAddPointEdit{static_cast<int>(GeoRef().m_points.size()), point});
+    return Do(CAddPointEdit{static_cast<int>(TypedPoints().size()), point});
 }
 
 CSessionOutcome CImageSession::MovePoint(int nIndex, int nPixelX, int nPixelY)
 {
-    if (nIndex < 0 || nIndex >= static_cast<int>(GeoRef().m_points.size()))
+    if (nIndex < 0 || nIndex >= static_cast<int>(TypedPoints().size()))
         return {};
-    CGeoRefPoint moved = GeoRef().m_points[nIndex];
+    CGeoRefPoint moved = TypedPoints()[nIndex];
     if (moved.m_nPixelX == nPixelX && moved.m_nPixelY == nPixelY)
         return {};
     moved.m_nPixelX = nPixelX;
@@ -362,35 +478,35 @@ CSessionOutcome CImageSession::MovePoint(int nIndex, int nPixelX, int nPixelY)
 
 CSessionOutcome CImageSession::ChangePoint(int nIndex, const CGeoRefPoint& point)
 {
-    if (nIndex < 0 || nIndex >= static_cast<int>(GeoRef().m_points.size()))
+    if (nIndex < 0 || nIndex >= static_cast<int>(TypedPoints().size()))
         return {};
-    return Do(CChangePointEdit{nIndex, GeoRef().m_points[nIndex], point});
+    return Do(CChangePointEdit{nIndex, TypedPoints()[nIndex], point});
 }
 
 CSessionOutcome CImageSession::DeletePoint(int nIndex)
 {
-    if (nIndex < 0 || nIndex >= static_cast<int>(GeoRef().m_points.size()))
+    if (nIndex < 0 || nIndex >= static_cast<int>(TypedPoints().size()))
         return {};
-    return Do(CDeletePointEdit{nIndex, GeoRef().m_points[nIndex]});
+    return Do(CDeletePointEdit{nIndex, TypedPoints()[nIndex]});
 }
 
 CSessionOutcome CImageSession::DeleteAllPoints()
 {
-    if (GeoRef().m_points.empty())
+    if (TypedPoints().empty())
         return {};
-    return Do(CDeleteAllPointsEdit{GeoRef().m_points});
+    return Do(CDeleteAllPointsEdit{TypedPoints()});
 }
 
 CSessionOutcome CImageSession::SwitchPoint(int nIndex, bool bOff)
 {
-    const std::vector<CGeoRefPoint>& points = GeoRef().m_points;
+    const std::vector<CGeoRefPoint>& points = TypedPoints();
     if (nIndex < 0 || nIndex >= static_cast<int>(points.size()) || points[nIndex].m_bOff == bOff)
         return {};
     if (m_nMode != MODE_GEOREFERENCE && m_nMode != MODE_NONE)
     {
-        CGeoRefArray trial(GeoRef());
-        trial.m_points[nIndex].m_bOff = bOff;
-        if (!trial.Refit())
+        std::vector<CGeoRefPoint> switched = points;
+        switched[nIndex].m_bOff = bOff;
+        if (!TrialFit(switched).m_bValid)
         {
             CSessionOutcome refused;
             refused.messages.push_back({NOTICE_MODEL_CANNOT_FIT, std::string()});
@@ -402,18 +518,13 @@ CSessionOutcome CImageSession::SwitchPoint(int nIndex, bool bOff)
 
 CSessionOutcome CImageSession::ReplacePoints(const std::vector<CGeoRefPoint>& points)
 {
-    if (m_nMode != MODE_GEOREFERENCE && m_nMode != MODE_NONE)
+    if (m_nMode != MODE_GEOREFERENCE && m_nMode != MODE_NONE && !TrialFit(points).m_bValid)
     {
-        CGeoRefArray trial(GeoRef());
-        trial.m_points = points;
-        if (!trial.Refit())
-        {
-            CSessionOutcome refused;
-            refused.messages.push_back({NOTICE_MODEL_CANNOT_FIT, std::string()});
-            return refused;
-        }
+        CSessionOutcome refused;
+        refused.messages.push_back({NOTICE_MODEL_CANNOT_FIT, std::string()});
+        return refused;
     }
-    return Do(CReplacePointsEdit{GeoRef().m_points, points});
+    return Do(CReplacePointsEdit{TypedPoints(), points});
 }
 
 CSessionOutcome CImageSession::ChooseFitModel(FitModel nModel)
@@ -512,7 +623,8 @@ CSessionOutcome CImageSession::AddVertex(int nPixelX, int nPixelY)
 
 CSessionOutcome CImageSession::RemoveVertex()
 {
-    if (m_current.GetSize() == 0)
+    // A hole just begun has no vertex of its own to remove: Undo takes it back.
+    if (m_current.GetSize() == 0 || m_current.RingBegin(m_current.RingCount() - 1) == m_current.GetSize())
         return {};
     return Do(CRemoveVertexEdit{m_current.GetAt(m_current.GetSize() - 1)});
 }
@@ -529,8 +641,10 @@ CSessionOutcome CImageSession::TraceNeighbour()
     edit.m_bOtherWay = bFlip && !pTraced->m_bOtherWay;
     const size_t n = edit.m_before.size();
     NeighbourStretch stretch;
-    if (n < 2 || !FindNeighbourStretch(Features(), m_nShapeType, edit.m_before[n - 2], edit.m_before[n - 1],
-                                       edit.m_bOtherWay, &stretch))
+    // The two vertices are those of the ring being drawn, not one of a ring before.
+    if (n < 2 || static_cast<int>(n) - m_current.RingBegin(m_current.RingCount() - 1) < 2 ||
+        !FindNeighbourStretch(Features(), m_nShapeType, edit.m_before[n - 2], edit.m_before[n - 1], edit.m_bOtherWay,
+                              &stretch))
         return {};
     if (bFlip && !stretch.bTwoWays)
         return {};
@@ -550,7 +664,8 @@ CSessionOutcome CImageSession::TraceNeighbour()
 
 CSessionOutcome CImageSession::AddTracedVertices(const std::vector<CShapeVertex>& path)
 {
-    if (m_nMode != MODE_DIGITISE || path.size() < 2 || m_current.GetSize() == 0 ||
+    if (m_nMode != MODE_DIGITISE || path.size() < 2 ||
+        m_current.GetSize() == m_current.RingBegin(m_current.RingCount() - 1) ||
         !(path.front() == m_current.GetAt(m_current.GetSize() - 1)))
         return {};
     CTraceLineEdit edit;
@@ -565,10 +680,66 @@ CSessionOutcome CImageSession::FinishFeature(const std::string& strName)
     return FinishFeature(strName, Features().NewFeatureValues());
 }
 
+namespace
+{
+CSessionOutcome HoleRefused(SessionNotice nNotice)
+{
+    CSessionOutcome refused;
+    refused.messages.push_back({nNotice, std::string()});
+    return refused;
+}
+
+// The last hole of the feature being drawn; one begun without a vertex
+// is left out when it is finished.
+HoleCheck CheckLastHole(const CShape& current)
+{
+    const int nLast = current.RingCount() - 1;
+    if (nLast == 0 || current.RingBegin(nLast) == current.GetSize())
+        return HoleCheck::Fits;
+    return CheckHole(current, nLast);
+}
+
+SessionNotice HoleNotice(HoleCheck check)
+{
+    switch (check)
+    {
+    case HoleCheck::Outside: return NOTICE_HOLE_OUTSIDE;
+    case HoleCheck::Crosses: return NOTICE_HOLE_CROSSES;
+    default: return NOTICE_HOLE_TOO_FEW;
+    }
+}
+}   // namespace
+
+CSessionOutcome CImageSession::AddHole()
+{
+    if (m_nMode != MODE_DIGITISE || m_nShapeType != SHAPE_POLYGON || m_current.GetSize() == 0)
+        return {};
+    if (m_current.RingEnd(0) < 3)
+        return HoleRefused(NOTICE_HOLE_NEEDS_RING);
+    const int nLast = m_current.RingCount() - 1;
+    if (nLast > 0 && m_current.RingBegin(nLast) == m_current.GetSize())
+        return {};   // the hole begun has no vertex yet
+    if (nLast > 0)
+    {
+        const HoleCheck check = CheckHole(m_current, nLast);
+        if (check != HoleCheck::Fits)
+            return HoleRefused(HoleNotice(check));
+    }
+    return Do(CStartHoleEdit{m_current.GetSize()});
+}
+
+CSessionOutcome CImageSession::CheckFinish() const
+{
+    const HoleCheck check = CheckLastHole(m_current);
+    return check == HoleCheck::Fits ? CSessionOutcome() : HoleRefused(HoleNotice(check));
+}
+
 CSessionOutcome CImageSession::FinishFeature(const std::string& strName, std::vector<FieldValue> values)
 {
     if (m_current.GetSize() == 0)
         return {};
+    if (CheckLastHole(m_current) != HoleCheck::Fits)
+        return CheckFinish();
     values.resize(Features().Fields().size());
     return Do(CFinishFeatureEdit(m_current, m_nShapeType, strName, Features().GetSize(), std::move(values)));
 }
@@ -681,6 +852,8 @@ CSessionOutcome CImageSession::EditFeatureVertices(int nFeature, Change change)
         return {};
     if (IsKeptShape(nFeature))
         return ShapeKept();
+    if (Features().GetAt(nFeature).RingCount() > 1)
+        return HoleRefused(NOTICE_HOLED_SHAPE);
     Edit edit;
     edit.m_nIndex = nFeature;
     edit.m_before = edit.m_after = Features().GetAt(nFeature).Vertices();
@@ -753,14 +926,20 @@ CSessionOutcome CImageSession::AfterStep(const CEdit& edit, EditStep nStep)
     if (edit.Scope() == EditScope::Features)
         ++m_nFeaturesVersion;
     // On the disk before anything shows the change as done.
-    const bool journalFailed =
-        m_journal.Record(edit, nStep, Features(), m_nShapeType, std::time(nullptr)) == JOURNAL_FAILED;
+    bool journalFailed = m_journal.Record(edit, nStep, Features(), m_nShapeType, std::time(nullptr)) == JOURNAL_FAILED;
+    // A polygon with a hole is more work than a click to lose: it is kept
+    // in the journal while it is drawn.
+    if (!journalFailed && (m_current.RingCount() > 1 || m_journal.HoldsCurrent()))
+        journalFailed =
+            m_journal.RecordCurrent(m_current, m_nShapeType, Features(), std::time(nullptr)) == JOURNAL_FAILED;
     if (georeference)
     {
         // The north-up copy was made with the fit that has just changed.
         m_bNorthUp = false;
         if (m_nMode == MODE_TRANSPOSED)
             m_nMode = MODE_DIGITISE;
+        CarryPoints(outcome);
+        m_shapeFile.m_geoRef.Refit();
         m_fitReport = EvaluateFits(GeoRef());
     }
     if (clear)
@@ -786,7 +965,7 @@ CSessionOutcome CImageSession::AfterStep(const CEdit& edit, EditStep nStep)
     // a point added or deleted before one.
     if (georeference)
     {
-        const std::string off = PointsOffSettingValue(GeoRef().m_points);
+        const std::string off = PointsOffSettingValue(TypedPoints());
         if (off != m_strPointsOff)
         {
             m_strPointsOff = off;
@@ -808,6 +987,16 @@ void CImageSession::SaveSucceeded(const std::string& strSavedPath)
     m_strFeaturePath = strSavedPath;
     if (!m_shapeFile.m_pSource)
         return;
+    if (m_shapeFile.m_pSource->IsGeoPackage())
+    {
+        if (RebaseOnGeoPackage(strSavedPath))
+            return;
+        // The rows written cannot be told apart: another Save must not
+        // apply the same changes again, so it asks where to write.
+        m_shapeFile.m_shapes = DetachedFromFile(Features());
+        SetSource(nullptr);
+        return;
+    }
     // Feature i is record i of the file just written: the next save and
     // the journal refer to it, and to nothing of the file before.
     CShapefileLayer layer;
@@ -862,14 +1051,215 @@ void CImageSession::SaveSucceeded(const std::string& strSavedPath)
     m_history.Clear();
 }
 
-CSessionOutcome CImageSession::SetCrs(const CCrsRef& crs)
+// Features opened from a GeoPackage refer to the rows of the file just
+// written: the same rows when it was saved back (new features the rows
+// added last, in their order), else row i feature i.
+bool CImageSession::RebaseOnGeoPackage(const std::string& strSavedPath)
 {
+    const COpenedLayer& before = *m_shapeFile.m_pSource;
+    std::vector<CGeoPackageLayerInfo> layers;
+    if (!ListGeoPackageLayers(strSavedPath, m_files, &layers).Ok())
+        return false;
+    const bool bSavedBack = strSavedPath == before.m_strPath;
+    std::string table = bSavedBack ? before.m_strTable : std::string();
+    if (!bSavedBack && layers.size() == 1)
+        table = layers[0].strName;
+    CVectorLayer layer;
+    if (table.empty() || !ReadGeoPackageLayer(strSavedPath, table, m_files, &layer, nullptr, nullptr).Ok())
+        return false;
+    const CShapeArray& features = Features();
+    if (layer.features.size() != static_cast<size_t>(features.GetSize()))
+        return false;
+    std::vector<int> rowOf(static_cast<size_t>(features.GetSize()), -1);
+    if (bSavedBack)
+    {
+        std::vector<bool> taken(layer.features.size());
+        std::unordered_map<int64_t, int> rowOfFid;
+        for (size_t r = 0; r < layer.features.size(); ++r)
+            rowOfFid.emplace(layer.features[r].nFid, static_cast<int>(r));
+        for (int i = 0; i < features.GetSize(); ++i)
+        {
+            const int nSource = features.GetAt(i).m_nSource;
+            if (nSource < 0 || nSource >= static_cast<int>(before.m_vector.features.size()))
+                continue;
+            const auto found = rowOfFid.find(before.m_vector.features[nSource].nFid);
+            if (found == rowOfFid.end() || taken[found->second])
+                return false;
+            rowOf[i] = found->second;
+            taken[rowOf[i]] = true;
+        }
+        size_t next = 0;
+        for (int i = 0; i < features.GetSize(); ++i)
+            if (rowOf[i] < 0)
+            {
+                while (next < taken.size() && taken[next])
+                    ++next;
+                if (next == taken.size())
+                    return false;
+                rowOf[i] = static_cast<int>(next);
+                taken[next] = true;
+            }
+    }
+    else
+        for (int i = 0; i < features.GetSize(); ++i)
+            rowOf[i] = i;
+
+    auto pOpened = std::make_shared<COpenedLayer>();
+    CShapeArray rebased;
+    pOpened->m_records.resize(layer.features.size());
+    for (int i = 0; i < features.GetSize(); ++i)
+    {
+        const CShape& feature = features.GetAt(i);
+        CSourceRecord& record = pOpened->m_records[rowOf[i]];
+        record.vertices = feature.Vertices();
+        record.strName = feature.m_strName;
+        record.bKept = before.SameGeometry(feature) && before.m_records[feature.m_nSource].bKept;
+        CShape copy = feature;
+        copy.m_nSource = rowOf[i];
+        rebased.Add(std::move(copy));
+    }
+    pOpened->m_strPath = strSavedPath;
+    pOpened->m_strTable = table;
+    pOpened->m_nNameCodePage = before.m_nNameCodePage;
+    for (size_t f = 0; f < layer.fields.size(); ++f)
+    {
+        std::string name = layer.fields[f].strName;
+        for (char& c : name)
+            c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        if (name == "NAME" && layer.fields[f].nType == FieldType::Text)
+            pOpened->m_nNameField = static_cast<int>(f);
+        if (name == "ID" && layer.fields[f].nType == FieldType::Integer)
+            pOpened->m_nIdField = static_cast<int>(f);
+    }
+    pOpened->m_vector = std::move(layer);
+    std::vector<CAttributeField> fields = features.Fields();
+    RebindFields(*pOpened, &fields);
+    rebased.SetFields(std::move(fields));
+    // The numbers the save gave new features are theirs from now on.
+    for (size_t f = 0; pOpened->m_nIdField >= 0 && f < rebased.Fields().size(); ++f)
+        if (rebased.Fields()[f].nSourceField == pOpened->m_nIdField)
+            for (int i = 0; i < rebased.GetSize(); ++i)
+                if (!rebased.GetAt(i).Value(static_cast<int>(f)))
+                    rebased.SetValue(i, static_cast<int>(f),
+                                     pOpened->SourceValue(rowOf[i], pOpened->m_nIdField, FieldType::Integer));
+    m_shapeFile.m_shapes = std::move(rebased);
+    SetSource(pOpened);
+    // Steps kept in the history name rows of the file before.
+    m_history.Clear();
+    return true;
+}
+
+CSessionOutcome CImageSession::SetCrs(const CCrsRef& crs) { return SetCrs(crs, m_pointsCrs); }
+
+CSessionOutcome CImageSession::SetCrs(const CCrsRef& output, const CCrsRef& points)
+{
+    const CCrsRef pointsKept = points.nEpsg == output.nEpsg ? CCrsRef() : points;
+    const int nPointsBefore = PointsCrs().nEpsg, nOutputBefore = m_crs.nEpsg;
+    const bool bCarriedBefore = m_carrier.Carries();
+    const int nPointsAfter = pointsKept.IsNone() ? output.nEpsg : pointsKept.nEpsg;
+    m_carrier.SetSystems(pointsKept.IsNone() ? output : pointsKept, output);
+    // The fit changes when the points are carried, before or now, and the
+    // pair of systems is another.
+    const bool bRefit =
+        (bCarriedBefore || m_carrier.Carries()) && (nPointsBefore != nPointsAfter || nOutputBefore != output.nEpsg);
+    if (bRefit && m_nMode != MODE_GEOREFERENCE && m_nMode != MODE_NONE && !TrialFit(TypedPoints()).m_bValid)
+    {
+        m_carrier.SetSystems(PointsCrs(), m_crs);
+        CSessionOutcome refused;
+        refused.messages.push_back({NOTICE_MODEL_CANNOT_FIT, std::string()});
+        return refused;
+    }
     CSessionOutcome outcome;
-    outcome.bDone = true;
-    m_crs = crs;
+    // Every map coordinate shown may now be another: the windows follow as
+    // after points replaced as a whole.
+    outcome.bDone = outcome.bReplaced = true;
+    const bool bPointsKeyChanged = pointsKept.nEpsg != m_pointsCrs.nEpsg;
+    m_crs = output;
+    m_pointsCrs = pointsKept;
     // Without an image file the choice holds for this session only.
     UpdateSetting(kCrsSettingKey, FormatCrsSetting(m_crs.nEpsg), NOTICE_CRS_NOT_REMEMBERED, outcome);
+    // The key is written only when it changes: an image whose points are
+    // typed in the output system keeps its settings file as it was.
+    if (bPointsKeyChanged)
+        UpdateSetting(kPointsCrsSettingKey, FormatCrsSetting(m_pointsCrs.nEpsg), NOTICE_CRS_NOT_REMEMBERED, outcome);
+    if (!bRefit)
+        return outcome;
+    const ViewMode modeBefore = m_nMode;
+    m_bNorthUp = false;
+    if (m_nMode == MODE_TRANSPOSED)
+        m_nMode = MODE_DIGITISE;
+    m_notCarried.clear();
+    CarryPoints(outcome, true);
+    m_shapeFile.m_geoRef.Refit();
+    m_fitReport = EvaluateFits(GeoRef());
+    outcome.bModeChanged = m_nMode != modeBefore;
     return outcome;
+}
+
+CSessionOutcome CImageSession::AcceptSuggestedCrs()
+{
+    const int nCode = SuggestedCrs();
+    if (nCode == 0)
+        return {};
+    const CCrsEntry* pOutput = EmbeddedCrsCatalogue().Find(nCode);
+    const CCrsEntry* pPoints = EmbeddedCrsCatalogue().Find(4326);
+    if (!pOutput || !pPoints)
+        return {};
+    return SetCrs(pOutput->Ref(), m_pointsCrs.IsNone() ? pPoints->Ref() : m_pointsCrs);
+}
+
+int CImageSession::SuggestedCrs() const
+{
+    if (m_nMode == MODE_NONE || !m_crs.IsNone())
+        return 0;
+    if (!(m_pointsCrs.bGeographic || (m_pointsCrs.IsNone() && TypedInDegrees(TypedPoints()))))
+        return 0;
+    return SuggestUtmZone(TypedPoints());
+}
+
+bool CImageSession::IsPointCarried(int nIndex) const
+{
+    return std::find(m_notCarried.begin(), m_notCarried.end(), nIndex) == m_notCarried.end();
+}
+
+void CImageSession::CarryPoints(CSessionOutcome& outcome, bool bTellNoWay)
+{
+    CGeoRefArray& fit = m_shapeFile.m_geoRef;
+    fit.m_nFitModel = m_typed.m_nFitModel;
+    std::vector<int> notCarried;
+    const auto status = m_carrier.Carry(TypedPoints(), &fit.m_points, &notCarried);
+    // Told once for each point newly lost, not at every edit after.
+    std::string strNewlyLost;
+    for (int i : notCarried)
+        if (IsPointCarried(i))
+            strNewlyLost += (strNewlyLost.empty() ? "" : ", ") + std::to_string(i + 1);
+    m_notCarried = std::move(notCarried);
+    m_strOperation = m_carrier.OperationName(TypedPoints());
+    if (status.Ok())
+        return;
+    if (status.GetCode() != CrsTransformCode::PointFailed)
+    {
+        if (bTellNoWay || !strNewlyLost.empty())
+        {
+            outcome.messages.push_back({NOTICE_NO_CRS_OPERATION, status.Detail()});
+        }
+        return;
+    }
+    if (strNewlyLost.empty())
+        return;
+    CSessionMessage message{NOTICE_POINTS_NOT_CARRIED, strNewlyLost};
+    message.nCount = static_cast<int>(std::count(strNewlyLost.begin(), strNewlyLost.end(), ',')) + 1;
+    outcome.messages.push_back(message);
+}
+
+CGeoRefArray CImageSession::TrialFit(const std::vector<CGeoRefPoint>& typed)
+{
+    CGeoRefArray trial(GeoRef());
+    trial.m_nFitModel = m_typed.m_nFitModel;
+    std::vector<int> notCarried;
+    (void)m_carrier.Carry(typed, &trial.m_points, &notCarried);
+    trial.Refit();
+    return trial;
 }
 
 void CImageSession::ContentReplaced()
@@ -881,7 +1271,7 @@ void CImageSession::ContentReplaced()
 
 void CImageSession::WritePointFile(CSessionOutcome& outcome)
 {
-    if (m_strPath.empty() || m_shapeFile.m_geoRef.WritePointFile(m_strPath.c_str(), m_files))
+    if (m_strPath.empty() || m_typed.WritePointFile(m_strPath.c_str(), m_files))
         return;
     outcome.messages.push_back({NOTICE_POINT_FILE_NOT_WRITTEN, PointFilePath(m_strPath.c_str())});
 }

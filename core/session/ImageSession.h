@@ -6,13 +6,16 @@
 // anything: the shell draws, lays out and asks.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "core/edit/EditHistory.h"
+#include "core/session/CarriedPoints.h"
 #include "core/georef/CrsRef.h"
 #include "core/georef/FileGeoreference.h"
 #include "core/georef/FitReport.h"
+#include "core/gpkg/GeoPackageReader.h"
 #include "core/io/FileSystem.h"
 #include "core/edit/JournalWriter.h"
 #include "core/shape/ShapeFile.h"
@@ -41,6 +44,13 @@ enum SessionNotice
     NOTICE_SOURCE_CHANGED,           // strPath: restored features lost their link to it (changed or gone)
     NOTICE_TOO_FEW_VERTICES,         // a vertex not deleted: the feature keeps at least nCount
     NOTICE_SHAPE_KEPT,               // a vertex not changed: the feature's shape is kept as its file has it
+    NOTICE_HOLE_TOO_FEW,             // a hole of fewer than three corners, or all on one line
+    NOTICE_HOLE_OUTSIDE,             // a hole crossing, touching or outside the outer ring
+    NOTICE_HOLE_CROSSES,             // a hole crossing, touching or overlapping another hole
+    NOTICE_HOLE_NEEDS_RING,          // a hole asked for before the outer ring has three vertices
+    NOTICE_HOLED_SHAPE,              // a vertex not changed: a polygon with holes is edited whole
+    NOTICE_POINTS_NOT_CARRIED,       // nCount points cannot be carried into the output system: strPath, their numbers
+    NOTICE_NO_CRS_OPERATION,         // no way from the points' system to the output's: strPath, PROJ's words
 };
 
 struct CSessionMessage
@@ -83,6 +93,7 @@ struct CImageOpening
     std::vector<CGeoRefPoint> points;
     FitModel nFitModel = FitModel::RotationScales;
     CCrsRef crs;
+    CCrsRef pointsCrs;   // none: typed in the output system
     CFileGeoreference fileGeoref;
     FileGeoreferenceChoice nFileChoice = FileGeoreferenceChoice::Unasked;
 };
@@ -100,7 +111,12 @@ public:
     explicit CImageSession(CFileSystem& files);
 
     ViewMode Mode() const { return m_nMode; }
+    // The fit, its model and the control points with their coordinates in
+    // the output system: what the read-out, the saves and the exports use.
     const CGeoRefArray& GeoRef() const { return m_shapeFile.m_geoRef; }
+    // The same points as typed, in the points' system: what the point file
+    // keeps and the user edits.
+    const std::vector<CGeoRefPoint>& TypedPoints() const { return m_typed.m_points; }
     const CShapeArray& Features() const { return m_shapeFile.m_shapes; }
     const CShapeFile& ShapeFile() const { return m_shapeFile; }
     const CShape& Current() const { return m_current; }
@@ -111,7 +127,21 @@ public:
     // file's type, even once every one of them is gone.
     bool ShapeTypeFixed() const { return Features().GetSize() > 0 || m_shapeFile.m_pSource != nullptr; }
     bool Unsaved() const { return m_bUnsaved; }
+    // The output system, which the fit and every output are made in.
     const CCrsRef& Crs() const { return m_crs; }
+    // The system the control points are typed in; the output's unless set.
+    const CCrsRef& PointsCrs() const { return m_pointsCrs.IsNone() ? m_crs : m_pointsCrs; }
+    // Whether the typed points are carried into another system for the fit.
+    bool PointsCarried() const { return m_carrier.Carries(); }
+    bool IsPointCarried(int nIndex) const;
+    // PROJ's name of the operation that carries them; "" when none does.
+    const std::string& OperationName() const { return m_strOperation; }
+    // An output position in the points' system, for the read-out; false
+    // when the points are not carried or the place has no counterpart.
+    bool TypedAt(CMapXY* pAt) { return m_carrier.Back(pAt); }
+    // The output system offered when none is chosen and the points are
+    // typed in degrees: the UTM zone of their centre (EPSG code), else 0.
+    int SuggestedCrs() const;
     const CFitReport& FitReport() const { return m_fitReport; }
     const CEditHistory& History() const { return m_history; }
     // Whether a north-up copy made with the fit in force may be shown.
@@ -132,7 +162,7 @@ public:
     void New();
     // Whether the journal of the image just opened waits for an answer, and
     // the question (NOTICE_ASK_RESTORE) that Open's outcome brought.
-    bool RestoreOffered() const { return m_found.shapes.GetSize() > 0; }
+    bool RestoreOffered() const { return m_found.shapes.GetSize() > 0 || m_found.current.GetSize() > 0; }
     CSessionMessage RestoreQuestion() const;
     CSessionOutcome RestoreFromJournal();
     void DeclineRestore();
@@ -191,6 +221,15 @@ public:
     CSessionOutcome FinishFeature(const std::string& strName);
     CSessionOutcome FinishFeature(const std::string& strName, std::vector<FieldValue> values);
     CSessionOutcome DiscardFeature();
+    // Begins a hole in the polygon being digitised, one edit that Undo
+    // takes back: the vertices added next are its ring. Refused until the
+    // outer ring has three vertices, and while the hole before does not
+    // fit (the message says why; nothing is lost).
+    CSessionOutcome AddHole();
+    // Whether the feature being digitised can be finished as it is: its
+    // last hole fits. Refused with the message why, as FinishFeature is;
+    // asked before the user is asked for the name.
+    CSessionOutcome CheckFinish() const;
     CSessionOutcome RenameFeature(int nIndex, const std::string& strName);
     CSessionOutcome DeleteFeature(int nIndex);
 
@@ -246,6 +285,11 @@ public:
     // type. Like opening an image, it starts a new history: the features
     // before were saved or given up first.
     CSessionOutcome OpenFeatures(const std::string& strPath, CShapefileLayer layer);
+    // The same for a layer read from a GeoPackage (ReadGeoPackageLayer);
+    // File > Save then writes the changes back into that file.
+    CSessionOutcome OpenFeatures(const std::string& strPath, CVectorLayer layer);
+    // Whether the GeoPackage layer's system is another than the image's.
+    bool SrsDiffers(const CGeoPackageLayerInfo& info) const;
     // Shifts a feature by whole pixels; a kept shape (COpenedLayer) cannot move.
     CSessionOutcome MoveFeature(int nIndex, int nDx, int nDy);
     // The code page names are typed and kept in (the system's ANSI page);
@@ -259,7 +303,16 @@ public:
     // and features opened from a file now refer to the records just written.
     void SaveSucceeded(const std::string& strSavedPath = std::string());
     void FeaturesGivenUp() { m_journal.Remove(); }
+    // The output system; the points' system stays as it is.
     CSessionOutcome SetCrs(const CCrsRef& crs);
+    // Both systems; points none (or the output's) types them in the output
+    // system. A change that carries the points anew refits; while features
+    // are digitised it is refused when the chosen model could not fit then.
+    // Done, it says bReplaced: every map coordinate shown may have changed.
+    CSessionOutcome SetCrs(const CCrsRef& output, const CCrsRef& points);
+    // The suggested system as the output, the points taken as WGS 84
+    // degrees unless their system is set.
+    CSessionOutcome AcceptSuggestedCrs();
 
 private:
     // A feature opened from a file whose shape is written back as read.
@@ -276,7 +329,13 @@ private:
     CSessionOutcome SwitchMode(ViewMode nFrom, ViewMode nTo);
     // What follows every step of the history.
     CSessionOutcome AfterStep(const CEdit& edit, EditStep nStep);
-    CEditTarget Target() { return {m_shapeFile.m_geoRef, m_shapeFile.m_shapes, m_nShapeType, m_current}; }
+    CEditTarget Target() { return {m_typed, m_shapeFile.m_shapes, m_nShapeType, m_current}; }
+    // The fit's points made again from the typed ones, in the output
+    // system; a point newly lost on the way (or the way itself, when
+    // bTellNoWay) is told. The fit is left to the caller.
+    void CarryPoints(CSessionOutcome& outcome, bool bTellNoWay = false);
+    // A copy of the fit with other typed points (carried), refitted.
+    CGeoRefArray TrialFit(const std::vector<CGeoRefPoint>& typed);
     void ContentReplaced();
     void WritePointFile(CSessionOutcome& outcome);
     void UpdateSetting(const char* pszKey, const std::string& strValue, SessionNotice nFailure,
@@ -294,10 +353,18 @@ private:
     ::ShapeType m_nShapeType = SHAPE_POLYLINE;
     bool m_bUnsaved = false;
     CCrsRef m_crs;
+    CCrsRef m_pointsCrs;   // none: the output's
+    // The points as typed and the fit model chosen: what edits change. The
+    // fit itself is made in m_shapeFile.m_geoRef from the carried points.
+    CGeoRefArray m_typed;
+    CPointCarrier m_carrier;
+    std::vector<int> m_notCarried;
+    std::string m_strOperation;
     CFitReport m_fitReport;
     bool m_bNorthUp = false;
     CEditHistory m_history;
     CJournalWriter m_journal;
+
     bool m_bJournalFailureTold = false;
     bool m_bVertexEditing = false;
     unsigned long long m_nFeaturesVersion = 0;
@@ -309,6 +376,10 @@ private:
     unsigned m_nNameCodePage = 0;
     // The opened features' file comes back with them, or they lose their records.
     void RestoreSource(CSessionOutcome& outcome);
+    // What opening a Shapefile's or a GeoPackage's features shares.
+    CSessionOutcome AdoptFeatures(const std::string& strPath, GeometryKind nKind,
+                                  const std::function<bool(COpenedLayer*, CShapeArray*)>& makeOpened);
+    bool RebaseOnGeoPackage(const std::string& strSavedPath);
     void SetSource(std::shared_ptr<const COpenedLayer> pSource);
     // The switched-off points as the settings file has them now.
     std::string m_strPointsOff;

@@ -1,5 +1,6 @@
 #include "core/shape/AttributeFields.h"
 
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -52,6 +53,15 @@ FieldValueStatus CheckReal(const CLayerField& field, const std::string& text, Fi
     const char* pszEnd = nullptr;
     if (!ScanDouble(text.c_str(), &d, &pszEnd) || *pszEnd)
         return FieldValueError::NotReal;
+    if (field.nWidth == 0)
+    {
+        // A column of no set width (a GeoPackage's REAL) keeps every digit:
+        // the shortest text that reads back as the same number.
+        char shortest[32];
+        const auto written = std::to_chars(shortest, shortest + sizeof shortest, d);
+        *pValue = std::string(shortest, written.ptr);
+        return {};
+    }
     const size_t point = text.find('.');
     if (point != std::string::npos && text.find_first_of("eE") == std::string::npos)
     {

@@ -19,8 +19,13 @@ bool MeasureFeature(const CShape& shape, ShapeType nShapeType, const CGeoRefArra
     }
     else
     {
-        // The ring is closed by its stored copy of the first vertex.
-        value = std::fabs(TwiceSignedArea(xy)) / 2.0;
+        // Each ring is closed by its stored copy of its first vertex; the
+        // holes' areas are taken from the outer ring's.
+        for (int r = 0; r < shape.RingCount(); ++r)
+        {
+            const std::vector<double> ring(xy.begin() + 2 * shape.RingBegin(r), xy.begin() + 2 * shape.RingEnd(r));
+            value += (r == 0 ? 1.0 : -1.0) * std::fabs(TwiceSignedArea(ring)) / 2.0;
+        }
     }
     *pdValue = value;
     return true;

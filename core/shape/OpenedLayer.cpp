@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <cmath>
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 
 #include "core/io/FileWriter.h"
@@ -10,6 +11,7 @@
 #include "core/shape/ByteOrder.h"
 #include "core/shape/CodePage.h"
 #include "core/shape/FeatureMeasure.h"
+#include "core/shape/PolygonRings.h"
 
 namespace
 {
@@ -62,17 +64,30 @@ void PutInt(std::string& out, int32_t v)
 }
 
 // A record's content made from a feature's pixels, of the file's type: one
-// part, z and m of 0 where the type carries them.
+// part a ring, z and m of 0 where the type carries them.
 std::string BuildContent(const CShape& feature, ShapefileType nType, const CPixelToMapTransform& transform,
                          CRange box[2])
 {
     const std::vector<CShapeVertex>& vertices = feature.Vertices();
-    const size_t n = vertices.size();
+    size_t n = vertices.size();
     std::vector<double> xy(2 * n);
     for (size_t v = 0; v < n; ++v)
         transform.Map(vertices[v].x, vertices[v].y, &xy[2 * v], &xy[2 * v + 1]);
     const GeometryKind nKind = KindOfShapefileType(nType);
-    if (nKind == GeometryKind::Polygon && TwiceSignedArea(xy) > 0.0)
+    std::vector<int32_t> parts{0};
+    if (nKind == GeometryKind::Polygon && feature.RingCount() > 1)
+    {
+        // A part a ring: the outer one clockwise, holes anticlockwise.
+        parts.clear();
+        xy.clear();
+        for (const std::vector<double>& ring : OrientedRings(feature, transform, true))
+        {
+            parts.push_back(static_cast<int32_t>(xy.size() / 2));
+            xy.insert(xy.end(), ring.begin(), ring.end());
+        }
+        n = xy.size() / 2;
+    }
+    else if (nKind == GeometryKind::Polygon && TwiceSignedArea(xy) > 0.0)
         for (size_t v = 0; v < n / 2; ++v)
         {
             std::swap(xy[2 * v], xy[2 * (n - 1 - v)]);
@@ -108,10 +123,11 @@ std::string BuildContent(const CShape& feature, ShapefileType nType, const CPixe
     PutDouble(out, x.High());
     PutDouble(out, y.High());
     if (nKind != GeometryKind::MultiPoint)
-        PutInt(out, 1);
+        PutInt(out, static_cast<int32_t>(parts.size()));
     PutInt(out, static_cast<int32_t>(n));
     if (nKind != GeometryKind::MultiPoint)
-        PutInt(out, 0);
+        for (int32_t start : parts)
+            PutInt(out, start);
     for (double d : xy)
         PutDouble(out, d);
     for (int pass = 0; pass < (z ? 2 : 0) + (m && !z ? 1 : 0); ++pass)
@@ -135,6 +151,22 @@ void FoldFeature(const CLayerFeature& feature, CRange box[4])
             box[2].Fold(p.z);
             box[3].Fold(p.m);
         }
+}
+
+const FieldValue kNone;
+
+// Whether a cell of the table holds the value (as ValueOfCell reads it),
+// without making the text of an integer read.
+bool SameCellValue(const CAttributeTable& table, int nRecord, int nField, FieldType nType, const FieldValue& value)
+{
+    if (nType != FieldType::Integer)
+        return value == ValueOfCell(table, nRecord, nField, nType);
+    int64_t n = 0;
+    if (!table.Integer(nRecord, nField, &n))
+        return !value;
+    char text[24];
+    const char* end = std::to_chars(text, text + sizeof text, n).ptr;
+    return value && std::string_view(text, static_cast<size_t>(end - text)) == *value;
 }
 
 // The number in a numeric cell, right-aligned; blank when it does not fit.
@@ -180,6 +212,51 @@ bool COpenedLayer::SameName(const CShape& feature) const
     return m_records[feature.m_nSource].strName == feature.m_strName;
 }
 
+int COpenedLayer::SourceFieldCount() const
+{
+    return static_cast<int>(IsGeoPackage() ? m_vector.fields.size() : m_layer.m_table.m_fields.size());
+}
+
+CLayerField COpenedLayer::SourceField(int nField) const
+{
+    return IsGeoPackage() ? m_vector.fields[static_cast<size_t>(nField)]
+                          : FieldOfDbf(m_layer.m_table.m_fields[static_cast<size_t>(nField)]);
+}
+
+int COpenedLayer::FindSourceField(const std::string& strName) const
+{
+    if (!IsGeoPackage())
+        return m_layer.m_table.FindField(strName);
+    auto upper = [](std::string text) {
+        for (char& c : text)
+            c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        return text;
+    };
+    for (size_t f = 0; f < m_vector.fields.size(); ++f)
+        if (upper(m_vector.fields[f].strName) == upper(strName))
+            return static_cast<int>(f);
+    return -1;
+}
+
+FieldValue COpenedLayer::SourceValue(int nRecord, int nField, FieldType nType) const
+{
+    if (!IsGeoPackage())
+        return nRecord >= 0 && nRecord < m_layer.m_table.GetRecordCount()
+                   ? ValueOfCell(m_layer.m_table, nRecord, nField, nType)
+                   : FieldValue();
+    if (nRecord < 0 || static_cast<size_t>(nRecord) >= m_vector.features.size())
+        return FieldValue();
+    const std::vector<FieldValue>& values = m_vector.features[static_cast<size_t>(nRecord)].values;
+    return nField >= 0 && static_cast<size_t>(nField) < values.size() ? values[static_cast<size_t>(nField)]
+                                                                      : FieldValue();
+}
+
+const std::vector<std::vector<CMapPoint>>& COpenedLayer::SourceParts(int nRecord) const
+{
+    return IsGeoPackage() ? m_vector.features[static_cast<size_t>(nRecord)].parts
+                          : m_layer.m_features[static_cast<size_t>(nRecord)].parts;
+}
+
 ShapeType DocumentShapeType(GeometryKind nKind)
 {
     switch (nKind)
@@ -209,6 +286,8 @@ bool MakeOpenedLayer(const std::string& strPath, CShapefileLayer layer, const CP
     const CAttributeTable& table = layer.m_table;
     FindNameAndId(table, &opened);
     const GeometryKind nKind = layer.Kind();
+    opened.m_records.reserve(layer.m_features.size());
+    features.Reserve(static_cast<int>(layer.m_features.size()));
     for (size_t i = 0; i < layer.m_features.size(); ++i)
     {
         const CLayerFeature& source = layer.m_features[i];
@@ -217,16 +296,19 @@ bool MakeOpenedLayer(const std::string& strPath, CShapefileLayer layer, const CP
         if (opened.m_nNameField >= 0)
             feature.m_strName = ConvertCodePage(TrimmedCell(table.Cell(static_cast<int>(i), opened.m_nNameField)),
                                                 table.m_nCodePage, nNameCodePage);
+        std::vector<CShapeVertex> vertices;
+        vertices.reserve(source.parts.empty() ? 0 : source.parts[0].size());
         for (size_t k = 0; !source.parts.empty() && k < source.parts[0].size(); ++k)
         {
             double column, row;
             if (!transform.MapToPixel(source.parts[0][k].x, source.parts[0][k].y, &column, &row) ||
                 std::fabs(column) > kLargestPixel || std::fabs(row) > kLargestPixel)
                 return false;
-            feature.Add(static_cast<int>(std::lround(column)), static_cast<int>(std::lround(row)));
+            vertices.push_back(CShapeVertex{static_cast<int>(std::lround(column)), static_cast<int>(std::lround(row))});
         }
         CSourceRecord record;
-        record.vertices = feature.Vertices();
+        record.vertices = vertices;
+        feature.SetVertices(std::move(vertices));
         record.strName = feature.m_strName;
         record.bKept = source.bNull || source.parts.size() != 1 || nKind == GeometryKind::MultiPoint;
         opened.m_records.push_back(std::move(record));
@@ -237,10 +319,7 @@ bool MakeOpenedLayer(const std::string& strPath, CShapefileLayer layer, const CP
     opened.m_layer = std::move(layer);
     if (pFeatures)
     {
-        std::vector<CAttributeField> fields = OpenedFields(opened);
-        for (int i = 0; i < features.GetSize(); ++i)
-            features.SetValuesOf(i, OpenedValues(opened, i, fields));
-        features.SetFields(std::move(fields));
+        GiveOpenedValues(opened, &features);
         *pFeatures = std::move(features);
     }
     *pOpened = std::move(opened);
@@ -377,6 +456,8 @@ bool BuildOpenedTable(const COpenedLayer& opened, const CShapeArray& features, s
     const size_t cbRecordBefore = GetLittle16(reinterpret_cast<const unsigned char*>(table.HeaderBytes().data()) + 10);
 
     const bool utf8 = table.m_nCodePage == kCodePageUtf8;
+    const size_t cbRecordAfter = GetLittle16(reinterpret_cast<const unsigned char*>(dbf.data()) + 10);
+    dbf.reserve(dbf.size() + size_t(nFeatures) * cbRecordAfter + table.TrailingBytes().size());
     for (int i = 0; i < nFeatures; ++i)
     {
         const CShape& feature = features.GetAt(i);
@@ -384,12 +465,18 @@ bool BuildOpenedTable(const COpenedLayer& opened, const CShapeArray& features, s
         const std::string_view before = fromFile ? table.RecordBytes(feature.m_nSource) : std::string_view();
         // With the fields as they were, a record is the file's (or a blank
         // one) with its changed cells put in place: any bytes a writer left
-        // after the last field stay.
-        std::string record;
+        // after the last field stay. It is built where it ends up, at the
+        // end of the table.
+        const size_t at = dbf.size();
         if (sameLayout)
-            record = fromFile ? std::string(before) : std::string(cbRecordBefore, ' ');
+        {
+            if (fromFile)
+                dbf.append(before);
+            else
+                dbf.append(cbRecordBefore, ' ');
+        }
         else
-            record.push_back(fromFile ? before[0] : ' ');
+            dbf.push_back(fromFile ? before[0] : ' ');
         for (size_t c = 0; c < columns.size(); ++c)
         {
             const CColumn& column = columns[c];
@@ -398,10 +485,11 @@ bool BuildOpenedTable(const COpenedLayer& opened, const CShapeArray& features, s
             const std::string_view cellBefore =
                 cellFromFile ? table.Cell(feature.m_nSource, column.nSource) : std::string_view();
             std::string cell;
+            bool unchanged = false;
             if (column.nField == kNameColumn)
             {
                 if (cellFromFile && opened.SameName(feature))
-                    cell = std::string(cellBefore);
+                    unchanged = true;
                 else
                 {
                     cell.assign(static_cast<size_t>(field.nWidth), ' ');
@@ -411,9 +499,12 @@ bool BuildOpenedTable(const COpenedLayer& opened, const CShapeArray& features, s
             }
             else
             {
-                const FieldValue value = feature.Value(column.nField);
-                if (cellFromFile && value == ValueOfCell(table, feature.m_nSource, column.nSource, field.nType))
-                    cell = std::string(cellBefore);   // untouched: to the bit
+                const FieldValue& value =
+                    column.nField >= 0 && column.nField < static_cast<int>(feature.m_values.size())
+                        ? feature.m_values[static_cast<size_t>(column.nField)]
+                        : kNone;
+                if (cellFromFile && SameCellValue(table, feature.m_nSource, column.nSource, field.nType, value))
+                    unchanged = true;   // untouched: to the bit
                 else if (!fromFile && !value && column.nSource >= 0 && column.nSource == opened.m_nIdField)
                 {
                     cell.assign(static_cast<size_t>(field.nWidth), ' ');
@@ -422,27 +513,38 @@ bool BuildOpenedTable(const COpenedLayer& opened, const CShapeArray& features, s
                 else
                     cell = DbfCell(field, value, table.m_nCodePage);
             }
-            if (sameLayout)
-                record.replace(static_cast<size_t>(table.m_fields[column.nSource].nOffset), cell.size(), cell);
+            if (unchanged)
+            {
+                if (!sameLayout)
+                    dbf.append(cellBefore);   // in place already when the layout is the same
+            }
+            else if (sameLayout)
+                dbf.replace(at + static_cast<size_t>(table.m_fields[column.nSource].nOffset), cell.size(), cell);
             else
-                record += cell;
+                dbf += cell;
         }
-        dbf += record;
     }
     dbf += table.TrailingBytes();
     *pDbf = std::move(dbf);
     return true;
 }
 
+void GiveOpenedValues(const COpenedLayer& opened, CShapeArray* pFeatures)
+{
+    std::vector<CAttributeField> fields = OpenedFields(opened);
+    for (int i = 0; i < pFeatures->GetSize(); ++i)
+        pFeatures->SetValuesOf(i, OpenedValues(opened, i, fields));
+    pFeatures->SetFields(std::move(fields));
+}
+
 std::vector<CAttributeField> OpenedFields(const COpenedLayer& opened)
 {
     std::vector<CAttributeField> fields;
-    const CAttributeTable& table = opened.m_layer.m_table;
-    for (int f = 0; f < static_cast<int>(table.m_fields.size()); ++f)
+    for (int f = 0; f < opened.SourceFieldCount(); ++f)
         if (f != opened.m_nNameField)
         {
             CAttributeField field;
-            field.def = FieldOfDbf(table.m_fields[f]);
+            field.def = opened.SourceField(f);
             field.nSourceField = f;
             fields.push_back(std::move(field));
         }
@@ -453,7 +555,7 @@ void RebindFields(const COpenedLayer& opened, std::vector<CAttributeField>* pFie
 {
     for (CAttributeField& field : *pFields)
     {
-        const int f = opened.m_layer.m_table.FindField(field.def.strName);
+        const int f = opened.FindSourceField(field.def.strName);
         field.nSourceField = f == opened.m_nNameField ? -1 : f;
     }
 }
@@ -464,9 +566,8 @@ std::vector<FieldValue> OpenedValues(const COpenedLayer& opened, int nRecord,
     std::vector<FieldValue> values;
     values.reserve(fields.size());
     for (const CAttributeField& field : fields)
-        values.push_back(field.nSourceField >= 0 && nRecord >= 0 && nRecord < opened.m_layer.m_table.GetRecordCount()
-                             ? ValueOfCell(opened.m_layer.m_table, nRecord, field.nSourceField, field.def.nType)
-                             : FieldValue());
+        values.push_back(field.nSourceField >= 0 ? opened.SourceValue(nRecord, field.nSourceField, field.def.nType)
+                                                 : FieldValue());
     return values;
 }
 
@@ -478,34 +579,47 @@ bool WriteOpenedLayer(const COpenedLayer& opened, const CShapeArray& features, S
         layer.m_nType != SHAPEFILE_NULL ? layer.m_nType : static_cast<ShapefileType>(nShapeType);
     const int nFeatures = features.GetSize();
 
-    // The .shp records and the .shx entries, with the boxes of the header.
-    std::string records, index;
+    // The .shp and the .shx built in place behind their headers, filled in
+    // at the end: records kept from the file are the most, and each is
+    // copied once.
+    size_t cbKept = 0;
+    for (int i = 0; i < nFeatures; ++i)
+    {
+        const CShape& feature = features.GetAt(i);
+        if (feature.m_nSource >= 0 && feature.m_nSource < static_cast<int>(layer.m_features.size()))
+            cbKept += layer.m_features[feature.m_nSource].cbLength;
+    }
+    std::string shp(kShapeHeaderBytes, '\0'), shx(kShapeHeaderBytes, '\0');
+    shp.reserve(kShapeHeaderBytes + 8 * size_t(nFeatures) + cbKept);
+    shx.reserve(kShapeHeaderBytes + 8 * size_t(nFeatures));
     CRange box[4];
     int64_t offsetWords = kShapeHeaderBytes / 2;
     for (int i = 0; i < nFeatures; ++i)
     {
         const CShape& feature = features.GetAt(i);
-        std::string content;
+        std::string built;
+        std::string_view content;
         if (opened.SameGeometry(feature))
         {
-            content = std::string(layer.RawRecord(feature.m_nSource));
+            content = layer.RawRecord(feature.m_nSource);
             FoldFeature(layer.m_features[feature.m_nSource], box);
         }
         else
         {
             if (feature.GetSize() == 0)
                 return false;
-            content = BuildContent(feature, nType, transform, box);
+            built = BuildContent(feature, nType, transform, box);
+            content = built;
             box[2].Fold(0.0);
             box[3].Fold(0.0);
         }
         unsigned char head[8];
         PutBig32(head, i + 1);
         PutBig32(head + 4, static_cast<int32_t>(content.size() / 2));
-        records.append(reinterpret_cast<const char*>(head), 8);
-        records += content;
+        shp.append(reinterpret_cast<const char*>(head), 8);
+        shp.append(content);
         PutBig32(head, static_cast<int32_t>(offsetWords));
-        index.append(reinterpret_cast<const char*>(head), 8);
+        shx.append(reinterpret_cast<const char*>(head), 8);
         offsetWords += 4 + static_cast<int64_t>(content.size() / 2);
         if (offsetWords > INT32_MAX)
             return false;
@@ -519,12 +633,10 @@ bool WriteOpenedLayer(const COpenedLayer& opened, const CShapeArray& features, S
     for (int k = 0; k < 8; ++k)
         PutLittleDouble(header + 36 + 8 * k,
                         ShapefileTypeHasZ(nType) || ShapefileTypeHasM(nType) || k < 4 ? bounds[k] : 0.0);
-    std::string shp(reinterpret_cast<const char*>(header), kShapeHeaderBytes);
+    shp.replace(0, kShapeHeaderBytes, reinterpret_cast<const char*>(header), kShapeHeaderBytes);
     PutBig32(reinterpret_cast<unsigned char*>(&shp[24]), static_cast<int32_t>(offsetWords));
-    shp += records;
-    std::string shx(reinterpret_cast<const char*>(header), kShapeHeaderBytes);
-    PutBig32(reinterpret_cast<unsigned char*>(&shx[24]), static_cast<int32_t>((kShapeHeaderBytes + index.size()) / 2));
-    shx += index;
+    shx.replace(0, kShapeHeaderBytes, reinterpret_cast<const char*>(header), kShapeHeaderBytes);
+    PutBig32(reinterpret_cast<unsigned char*>(&shx[24]), static_cast<int32_t>(shx.size() / 2));
 
     std::string dbf;
     if (!BuildOpenedTable(opened, features, &dbf))

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/georef/GeoRefArray.h"
+#include "core/shape/VectorLayer.h"
 #include "core/io/FileSystem.h"
 #include "core/shape/Shape.h"
 #include "core/shape/ShapefileLayer.h"
@@ -34,6 +35,19 @@ public:
     // The code page the document's names are in (the system's ANSI page);
     // 0: the table's own.
     unsigned m_nNameCodePage = 0;
+
+    // A GeoPackage layer opened instead (m_layer then holds nothing): its
+    // table and its features as read, record i from feature i, with its fid.
+    std::string m_strTable;
+    CVectorLayer m_vector;
+    bool IsGeoPackage() const { return !m_strTable.empty(); }
+
+    // The fields and records of the file, whichever its format.
+    int SourceFieldCount() const;
+    CLayerField SourceField(int nField) const;
+    int FindSourceField(const std::string& strName) const;   // any letter case; -1 when absent
+    FieldValue SourceValue(int nRecord, int nField, FieldType nType) const;
+    const std::vector<std::vector<CMapPoint>>& SourceParts(int nRecord) const;
 
     int KeptCount() const;
     // Whether the feature still has the geometry or the name the record has.
@@ -64,6 +78,9 @@ void RebindFields(const COpenedLayer& opened, std::vector<CAttributeField>* pFie
 // Record nRecord's values of the fields, none for a field added here.
 std::vector<FieldValue> OpenedValues(const COpenedLayer& opened, int nRecord,
                                      const std::vector<CAttributeField>& fields);
+// Features just read, feature i from record i, take the table's fields and
+// their values.
+void GiveOpenedValues(const COpenedLayer& opened, CShapeArray* pFeatures);
 
 // The .dbf of the features: the table's header as read when its fields
 // are as they were, else rebuilt from the descriptors kept, renamed, and

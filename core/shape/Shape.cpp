@@ -1,5 +1,6 @@
 #include "core/shape/Shape.h"
 
+#include <algorithm>
 #include <utility>
 
 int CShape::Add(int x, int y)
@@ -15,6 +16,8 @@ void CShape::RemoveAt(int nIndex, int nCount)
     const int end = (nCount > GetSize() - nIndex) ? GetSize() : nIndex + nCount;
     m_vertices.erase(m_vertices.begin() + nIndex, m_vertices.begin() + end);
 }
+
+bool CShape::StartsHole(int nIndex) const { return std::binary_search(m_holes.begin(), m_holes.end(), nIndex); }
 
 int CShapeArray::Add(const CShape& shape)
 {
@@ -58,11 +61,22 @@ CShape FinishedShape(const CShape& current, ShapeType nShapeType, const std::str
 {
     CShape finished(current);
     finished.m_strName = strName;
-    if (nShapeType == SHAPE_POLYGON && finished.GetSize() > 0)
+    if (nShapeType != SHAPE_POLYGON || finished.GetSize() == 0)
+        return finished;
+    std::vector<CShapeVertex> vertices;
+    std::vector<int> holes;
+    for (int r = 0; r < current.RingCount(); ++r)
     {
-        const CShapeVertex first = finished.GetAt(0);
-        finished.Add(first.x, first.y);
+        if (current.RingBegin(r) == current.RingEnd(r))
+            continue;
+        if (r > 0)
+            holes.push_back(static_cast<int>(vertices.size()));
+        vertices.insert(vertices.end(), current.Vertices().begin() + current.RingBegin(r),
+                        current.Vertices().begin() + current.RingEnd(r));
+        vertices.push_back(current.GetAt(current.RingBegin(r)));
     }
+    finished.SetVertices(std::move(vertices));
+    finished.SetHoleStarts(std::move(holes));
     return finished;
 }
 

@@ -41,9 +41,38 @@ public:
     int GetSize() const { return static_cast<int>(m_vertices.size()); }
     const CShapeVertex& GetAt(int nIndex) const { return m_vertices[nIndex]; }
     void RemoveAt(int nIndex, int nCount = 1);   // later vertices move down
-    void RemoveAll() { m_vertices.clear(); }
+    void RemoveAll()
+    {
+        m_vertices.clear();
+        m_holes.clear();
+    }
     const std::vector<CShapeVertex>& Vertices() const { return m_vertices; }
+    // The rings stay where they begin: a change of vertices that moves
+    // where a ring starts sets the rings again too.
     void SetVertices(std::vector<CShapeVertex> vertices) { m_vertices = std::move(vertices); }
+
+    // A polygon's rings are held one after the other in the vertices: the
+    // outer ring first, then its holes. Where each hole begins; empty for a
+    // shape of one ring (every line and point).
+    const std::vector<int>& HoleStarts() const { return m_holes; }
+    void SetHoleStarts(std::vector<int> holes) { m_holes = std::move(holes); }
+    int RingCount() const { return 1 + static_cast<int>(m_holes.size()); }
+    int RingBegin(int nRing) const { return nRing == 0 ? 0 : m_holes[nRing - 1]; }
+    int RingEnd(int nRing) const { return nRing + 1 < RingCount() ? m_holes[nRing] : GetSize(); }
+    // A new ring begins after the last vertex; the last one started goes.
+    void StartHole() { m_holes.push_back(GetSize()); }
+    void DropLastHole()
+    {
+        if (!m_holes.empty())
+            m_holes.pop_back();
+    }
+    // Whether vertex nIndex begins a hole: no segment leads to it from the one before.
+    bool StartsHole(int nIndex) const;
+    // The vertices of one ring, as they are held.
+    std::vector<CShapeVertex> Ring(int nRing) const
+    {
+        return std::vector<CShapeVertex>(m_vertices.begin() + RingBegin(nRing), m_vertices.begin() + RingEnd(nRing));
+    }
 
     std::string m_strName;
     // The record of the opened file the feature came from (its index in the
@@ -59,6 +88,7 @@ public:
 
 private:
     std::vector<CShapeVertex> m_vertices;
+    std::vector<int> m_holes;
 };
 
 // The finished features in the order they were finished; element i is
@@ -71,6 +101,7 @@ public:
     int GetSize() const { return static_cast<int>(m_shapes.size()); }
     const CShape& GetAt(int nIndex) const { return m_shapes[nIndex]; }
     void RemoveAll() { m_shapes.clear(); }
+    void Reserve(int nCount) { m_shapes.reserve(nCount > 0 ? static_cast<size_t>(nCount) : 0); }
     // Single features, for edits and their undo; an index out of range
     // changes nothing.
     void InsertAt(int nIndex, const CShape& shape);
@@ -100,7 +131,8 @@ private:
 };
 
 // The shape being digitised as the list keeps it once finished: named, and
-// a polygon's ring closed with a copy of its first vertex.
+// each of a polygon's rings closed with a copy of its first vertex (a hole
+// begun without a vertex is left out).
 CShape FinishedShape(const CShape& current, ShapeType nShapeType, const std::string& strName);
 
 // Removes the last vertex of the shape being digitised; nothing when empty.

@@ -192,7 +192,12 @@ public:
         const size_t pointsAt = static_cast<size_t>(cbPartsEnd);
         pFeature->bHasM = hasM && cbXy + cbZ + cbM <= cb;
 
-        std::vector<int32_t> starts(size_t(nParts) + 1, 0);
+        // Most records have a part or two: their starts need no allocation.
+        int32_t startsHere[8];
+        std::vector<int32_t> startsHeld;
+        if (size_t(nParts) + 1 > sizeof startsHere / sizeof startsHere[0])
+            startsHeld.resize(size_t(nParts) + 1);
+        int32_t* starts = startsHeld.empty() ? startsHere : startsHeld.data();
         for (int32_t i = 0; i < nParts; ++i)
             starts[i] = multiPoint ? 0 : GetLittle32(p + partsAt + 4 * size_t(i));
         starts[nParts] = nPoints;
@@ -265,14 +270,14 @@ ShapefileReadStatus SpansFromIndex(const std::string& shx, const std::string& sh
         const unsigned char* e = p + kHeaderSize + kIndexEntrySize * i;
         const uint64_t offset = uint64_t(uint32_t(GetBig32(e))) * 2;
         const uint64_t cb = uint64_t(uint32_t(GetBig32(e + 4))) * 2;
-        const std::string what = "entry " + Number(i + 1) + " ";
+        auto what = [i] { return "entry " + Number(i + 1) + " "; };
         if (offset < kHeaderSize || offset + kRecordHeaderSize + cb > cbShp)
             return Failure(ShapefileReadError::Damaged, shxPath,
-                           what + "points outside " + PathFileName(shpPath) + " (" + Number(offset) + "+" + Number(cb) +
-                               " of " + Number(cbShp) + " bytes)");
+                           what() + "points outside " + PathFileName(shpPath) + " (" + Number(offset) + "+" +
+                               Number(cb) + " of " + Number(cbShp) + " bytes)");
         if (uint64_t(uint32_t(GetBig32(q + offset + 4))) * 2 != cb)
             return Failure(ShapefileReadError::Damaged, shxPath,
-                           what + "disagrees with " + PathFileName(shpPath) + " on the record's length");
+                           what() + "disagrees with " + PathFileName(shpPath) + " on the record's length");
         pSpans->push_back(CRecordSpan{size_t(offset + kRecordHeaderSize), size_t(cb)});
     }
     return ShapefileReadStatus();
@@ -285,13 +290,13 @@ ShapefileReadStatus SpansFromMainFile(const std::string& shp, const std::string&
     const uint64_t cbShp = uint64_t(uint32_t(GetBig32(q + 24))) * 2;
     for (uint64_t offset = kHeaderSize; offset < cbShp;)
     {
-        const std::string what = "record " + Number(pSpans->size() + 1) + " ";
+        auto what = [pSpans] { return "record " + Number(pSpans->size() + 1) + " "; };
         if (offset + kRecordHeaderSize > cbShp)
-            return Failure(ShapefileReadError::Damaged, shpPath, what + "header is cut off");
+            return Failure(ShapefileReadError::Damaged, shpPath, what() + "header is cut off");
         const uint64_t cb = uint64_t(uint32_t(GetBig32(q + offset + 4))) * 2;
         if (offset + kRecordHeaderSize + cb > cbShp)
             return Failure(ShapefileReadError::Damaged, shpPath,
-                           what + "runs past the end (" + Number(cb) + " bytes at " + Number(offset) + ")");
+                           what() + "runs past the end (" + Number(cb) + " bytes at " + Number(offset) + ")");
         pSpans->push_back(CRecordSpan{size_t(offset + kRecordHeaderSize), size_t(cb)});
         offset += kRecordHeaderSize + cb;
     }

@@ -9,6 +9,7 @@
 #include "core/io/StagedWrite.h"
 #include "core/shape/ByteOrder.h"
 #include "core/shape/FeatureMeasure.h"
+#include "core/shape/PolygonRings.h"
 #include "core/shape/ShapeFile.h"
 
 namespace
@@ -18,7 +19,8 @@ const int32_t kFileCode = 9994;
 const int32_t kVersion = 1000;
 const int kRecordHeaderSize = 8;
 const int kPolyFixedContentSize = 48;   // type, box, parts and points counts, part index
-const int kPointContentSize = 20;       // type, X, Y
+const int kPartIndexSize = 4;
+const int kPointContentSize = 20;   // type, X, Y
 const int kIndexEntrySize = 8;
 
 // The format counts lengths in signed 32-bit numbers of 16-bit words.
@@ -70,7 +72,10 @@ void PutBounds(unsigned char* p, const CShapeBounds& box)
     PutLittle32(p + 36, box.m_nPoints);
 }
 
-int32_t PolyContentWords(int nVertices) { return (kPolyFixedContentSize + 16 * nVertices) / 2; }
+int32_t PolyContentWords(int nVertices, int nParts = 1)
+{
+    return (kPolyFixedContentSize + kPartIndexSize * (nParts - 1) + 16 * nVertices) / 2;
+}
 
 // Windows file names ignore case, so "ROADS.SHX" and "ROADS.shx" are one file.
 
@@ -104,6 +109,51 @@ CShapeBounds CShapeFile::GetExtent() const
     return extent;
 }
 
+namespace
+{
+// A polygon with holes: one part a ring, each closed, the outer ring
+// clockwise and the holes anticlockwise, which is how readers tell them
+// apart. Its rings are held closed, so the counts are those of the shape.
+bool WriteHoledRecord(CFileWriter& sink, int nIndex, const CShape& shape, const CPixelToMapTransform& transform,
+                      std::vector<unsigned char>& record)
+{
+    const std::vector<std::vector<double>> rings = OrientedRings(shape, transform, true);
+    const int nParts = static_cast<int>(rings.size());
+    size_t nPoints = 0;
+    for (const std::vector<double>& ring : rings)
+        nPoints += ring.size() / 2;
+    if (nParts != shape.RingCount() || nPoints != size_t(shape.GetSize()))
+        return false;
+    const int n = static_cast<int>(nPoints);
+    record.resize(kRecordHeaderSize + kPolyFixedContentSize + kPartIndexSize * size_t(nParts - 1) + 16 * nPoints);
+    unsigned char* const p = record.data();
+    PutBig32(p, nIndex + 1);
+    PutBig32(p + 4, PolyContentWords(n, nParts));
+    PutLittle32(p + 8, SHAPE_POLYGON);
+    CShapeBounds box = EmptyBox();
+    unsigned char* parts = p + 52;
+    unsigned char* q = p + kRecordHeaderSize + kPolyFixedContentSize + kPartIndexSize * size_t(nParts - 1);
+    int start = 0;
+    for (const std::vector<double>& ring : rings)
+    {
+        PutLittle32(parts, start);
+        parts += kPartIndexSize;
+        for (size_t k = 0; k < ring.size(); k += 2)
+        {
+            FoldPoint(box, ring[k], ring[k + 1]);
+            PutLittleDouble(q, ring[k]);
+            PutLittleDouble(q + 8, ring[k + 1]);
+            q += 16;
+        }
+        start += static_cast<int>(ring.size() / 2);
+    }
+    box.m_nParts = nParts;
+    box.m_nPoints = n;
+    PutBounds(p + 12, box);
+    return sink.Write(p, record.size());
+}
+}   // namespace
+
 bool CShapeFile::WritePolyRecords(CFileWriter& sink, ShapeType nShapeType) const
 {
     const CPixelToMapTransform transform = m_geoRef.GetTransform();
@@ -111,7 +161,14 @@ bool CShapeFile::WritePolyRecords(CFileWriter& sink, ShapeType nShapeType) const
     std::vector<double> mapped;   // x, y of each vertex in map units
     for (int i = 0; i < m_shapes.GetSize(); ++i)
     {
-        const std::vector<CShapeVertex>& vertices = m_shapes.GetAt(i).Vertices();
+        const CShape& shape = m_shapes.GetAt(i);
+        if (nShapeType == SHAPE_POLYGON && shape.RingCount() > 1)
+        {
+            if (!WriteHoledRecord(sink, i, shape, transform, record))
+                return false;
+            continue;
+        }
+        const std::vector<CShapeVertex>& vertices = shape.Vertices();
         const int n = static_cast<int>(vertices.size());
         record.resize(kRecordHeaderSize + kPolyFixedContentSize + 16 * size_t(n));
         unsigned char* const p = record.data();
@@ -185,12 +242,14 @@ bool CShapeFile::WriteIndex(const CShapeBounds& summary, const char* pszPath, co
         bool ok = sink.Write(header, sizeof header);
 
         const bool pointFile = GetLittle32(header + 32) == SHAPE_POINT;
+        const bool polygonFile = GetLittle32(header + 32) == SHAPE_POLYGON;
         int32_t offsetWords = kShapeHeaderSize / 2;
         unsigned char entry[kIndexEntrySize];
         for (int i = 0; ok && i < m_shapes.GetSize(); ++i)
         {
-            const int32_t contentWords =
-                pointFile ? kPointContentSize / 2 : PolyContentWords(m_shapes.GetAt(i).GetSize());
+            const int32_t contentWords = pointFile ? kPointContentSize / 2
+                                                   : PolyContentWords(m_shapes.GetAt(i).GetSize(),
+                                                                      polygonFile ? m_shapes.GetAt(i).RingCount() : 1);
             PutBig32(entry, offsetWords);
             PutBig32(entry + 4, contentWords);
             ok = sink.Write(entry, sizeof entry);
@@ -213,6 +272,10 @@ std::string CodePageFileText(unsigned nCodePage)
 bool CShapeFile::SaveAs(const char* pszPath, ShapeType nShapeType, const CShapeSideFiles& sideFiles, CFileSystem& files)
 {
     CStagedFileSystem staged(files);
+    // A GeoPackage layer's fields have no .dbf to be written from: refused
+    // rather than written without them.
+    if (m_pSource && m_pSource->IsGeoPackage())
+        return false;
     if (m_pSource)
     {
         // The file's own type, and names that do not fall on one another.
@@ -258,17 +321,21 @@ bool CShapeFile::WriteShapefile(const char* pszPath, ShapeType nShapeType, CFile
         if (nShapes > 0 && !m_geoRef.m_bValid)
             return false;
         int64_t totalPoints = 0;
+        int64_t extraParts = 0;   // beyond one a record: a polygon's holes
         for (int i = 0; i < nShapes; ++i)
         {
             const int n = m_shapes.GetAt(i).GetSize();
             if (n == 0 && nShapeType == SHAPE_POINT)
                 return false;   // a Point record needs a vertex
             totalPoints += n;
+            if (nShapeType == SHAPE_POLYGON)
+                extraParts += m_shapes.GetAt(i).RingCount() - 1;
         }
-        const int64_t mainBytes =
-            nShapeType == SHAPE_POINT
-                ? kShapeHeaderSize + int64_t(kRecordHeaderSize + kPointContentSize) * nShapes
-                : kShapeHeaderSize + int64_t(kRecordHeaderSize + kPolyFixedContentSize) * nShapes + 16 * totalPoints;
+        const int64_t mainBytes = nShapeType == SHAPE_POINT
+                                      ? kShapeHeaderSize + int64_t(kRecordHeaderSize + kPointContentSize) * nShapes
+                                      : kShapeHeaderSize +
+                                            int64_t(kRecordHeaderSize + kPolyFixedContentSize) * nShapes +
+                                            kPartIndexSize * extraParts + 16 * totalPoints;
         // Lengths that the format cannot hold, and IDs wider than their
         // eight-character field, would make files that no reader gets right.
         if (mainBytes > kMaxFileBytes || totalPoints > INT32_MAX || nShapes > 99999999)

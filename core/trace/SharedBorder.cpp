@@ -43,6 +43,9 @@ bool FindNeighbourStretch(const CShapeArray& features, ShapeType nShapeType, CSh
     std::vector<CShapeVertex> forward, backward;
     for (int f = 0; f < features.GetSize(); ++f)
     {
+        // The walk round a ring would run from one ring of a holed polygon into the next.
+        if (features.GetAt(f).RingCount() > 1)
+            continue;
         const std::vector<CShapeVertex>& vertices = features.GetAt(f).Vertices();
         const bool ring = IsClosedRing(vertices, nShapeType);
         const int count = EditableVertexCount(vertices, nShapeType);

@@ -69,7 +69,7 @@ void VisitItem(Nearest& nearest, const CShape& shape, ShapeType nShapeType, int 
         return;
     if (!skipped(nIndex + 1))
         nearest.Vertex(nFeature, vertex(nIndex + 1), v[nIndex + 1], p);
-    if (!skipped(nIndex) && !skipped(nIndex + 1))
+    if (!skipped(nIndex) && !skipped(nIndex + 1) && !shape.StartsHole(nIndex + 1))
         nearest.Segment(nFeature, nIndex, v[nIndex], v[nIndex + 1], p, dTolerance);
 }
 
@@ -163,8 +163,10 @@ void CSnapIndex::Build(const CShapeArray& features, ShapeType nShapeType)
             const int count = ItemCount(features.GetAt(f), nShapeType);
             for (int i = 0; i < count; ++i)
             {
-                const CShapeVertex a = v[i],
-                                   b = nShapeType == SHAPE_POINT || i + 1 >= static_cast<int>(v.size()) ? a : v[i + 1];
+                const CShapeVertex a = v[i], b = nShapeType == SHAPE_POINT || i + 1 >= static_cast<int>(v.size()) ||
+                                                         features.GetAt(f).StartsHole(i + 1)
+                                                     ? a
+                                                     : v[i + 1];
                 const int c0 = Column(std::fmin(a.x, b.x)), c1 = Column(std::fmax(a.x, b.x));
                 const int r0 = Row(std::fmin(a.y, b.y)), r1 = Row(std::fmax(a.y, b.y));
                 if (static_cast<long long>(c1 - c0 + 1) * (r1 - r0 + 1) > kMostCellsAnItem)

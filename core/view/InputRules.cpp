@@ -1,6 +1,7 @@
 #include "core/view/InputRules.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "core/georef/GeoRefArray.h"
 #include "core/georef/NumberFormat.h"
@@ -14,6 +15,28 @@ std::string FormatMapReadout(double dMapX, double dMapY, double dRotation)
 {
     const double dDegrees = dRotation * 180.0 / kPi;
     return FormatFixed(dMapX, 6) + ", " + FormatFixed(dMapY, 6) + " r=" + FormatFixed(dDegrees, 2) + " deg";
+}
+
+namespace
+{
+// d°mm'ss" and the hemisphere, the seconds rounded (59.6" carries into the minute).
+std::string FormatDms(double dDegrees, const char* pszPositive, const char* pszNegative)
+{
+    long long seconds = std::llround(std::fabs(dDegrees) * 3600.0);
+    const long long d = seconds / 3600, m = seconds / 60 % 60;
+    seconds %= 60;
+    auto two = [](long long v) { return (v < 10 ? "0" : "") + std::to_string(v); };
+    const bool bNegative = dDegrees < 0 && (d | m | seconds) != 0;
+    return std::to_string(d) + "\xC2\xB0" + two(m) + "'" + two(seconds) + "\"" +
+           (bNegative ? pszNegative : pszPositive);
+}
+}   // namespace
+
+std::string FormatTypedReadout(double dX, double dY, bool bGeographic)
+{
+    if (!bGeographic)
+        return "E " + FormatFixed(dX, 2) + " N " + FormatFixed(dY, 2);
+    return FormatDms(dY, "N", "S") + " " + FormatDms(dX, "E", "W");
 }
 
 int HitMarker(const std::vector<CGeoRefPoint>& points, int x, int y, int nScrollX, int nScrollY, int nZoom, int nRadius,

@@ -19,6 +19,11 @@ ImagePixel ClientPointToPixel(int x, int y, int nScrollX, int nScrollY, int nZoo
 // is converted with the same rounded pi as the fit, so that the read-out
 // agrees with the fit's own angle.
 std::string FormatMapReadout(double dMapX, double dMapY, double dRotation);
+// The same place in the system the control points are typed in, put
+// before that read-out: latitude and longitude to the whole second with
+// their hemispheres (47°12'03"N 15°26'41"E, UTF-8) in a geographic system,
+// else easting and northing to the centimetre ("E 533210.00 N 5228930.00").
+std::string FormatTypedReadout(double dX, double dY, bool bGeographic);
 
 // The control point whose marker lies under client point (x, y): the
 // nearest one within nRadius client pixels of it, or -1. The points are in

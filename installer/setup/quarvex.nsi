@@ -1,6 +1,6 @@
 ; The setup program of Quarvex: installs the program for the current user
 ; (no administrator rights needed) or for every user of the computer, with
-; the sample map, README and licence, a Start-menu shortcut, an "Open with"
+; the sample map, user guide, README and licence, a Start-menu shortcut, an "Open with"
 ; entry for .jpg and an uninstaller registered with Windows.
 ;
 ; Two setup programs are made from it, each holding one program:
@@ -14,7 +14,8 @@
 ; Made by tools/package.sh, which passes:
 ;   VERSION   the program's version, four numbers (1.0.0.1)
 ;   OUTFILE   the setup program to write
-;   STAGE     a folder with README.txt, LICENSE.txt and Sample\ (CR LF texts)
+;   STAGE     a folder with README.txt, LICENSE.txt, guide\ and Sample\ (CR LF texts)
+;   GUIDE_UNINSTALL  the Delete and RMDir lines of the guide's files
 ;   ICON      the program's icon
 ;   EXE_X86   quarvex.exe for x86        } one of them, which says which setup
 ;   EXE_X64   quarvex.exe for x86-64     } program this is
@@ -175,6 +176,9 @@ Section "Quarvex" SectionProgram
     File "${STAGE}/proj.db"
     File "${STAGE}/README.txt"
     File "${STAGE}/LICENSE.txt"
+    ; The user guide F1 opens.
+    SetOutPath "$INSTDIR\guide"
+    File /r "${STAGE}/guide/*"
     SetOutPath "$INSTDIR\Sample"
     File "${STAGE}/Sample/sample_map.jpg"
     ; Control points the user has since placed on the sample are kept.
@@ -305,6 +309,7 @@ retry:
     Delete "$INSTDIR\proj.db"
     Delete "$INSTDIR\README.txt"
     Delete "$INSTDIR\LICENSE.txt"
+    !include "${GUIDE_UNINSTALL}"
     Delete "$INSTDIR\Sample\sample_map.jpg"
     Call un.RemoveSampleControlPoints
     RMDir "$INSTDIR\Sample"

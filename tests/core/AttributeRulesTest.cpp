@@ -72,7 +72,9 @@ TEST(AttributeRules, ValuesAreCheckedAgainstTheirFieldAndWrittenAsCells)
         }
         EXPECT_EQ(value, c.kept ? FieldValue(c.kept) : FieldValue());
         if (c.cell)
+        {
             EXPECT_EQ(DbfCell(c.field, value, c.codePage), c.cell);
+        }
     }
 }
 

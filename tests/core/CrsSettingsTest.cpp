@@ -1,5 +1,6 @@
 // The image's coordinate system in its settings file, and the recently used
 // systems of the profile.
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -86,4 +87,27 @@ TEST(CrsSettings, RecentSystemsMostRecentFirstWithoutRepeats)
     PushRecentCrs(codes, 0);
     EXPECT_EQ(FormatRecentCrs(codes), "9,3,1,2,4");
     EXPECT_EQ(ParseRecentCrs(FormatRecentCrs(codes)), codes);
+}
+
+TEST(CrsSettings, TheCodeAWktGivesItselfNotItsDatumsOrUnits)
+{
+    // projinfo's WKT2, GDAL's WKT1 and ESRI's (no code): tests/data/crs/make_wkt_ids.sh.
+    std::ifstream in(std::string(QUARVEX_SOURCE_DIR) + "/tests/data/crs/wkt-ids.txt");
+    std::string line;
+    int nCases = 0;
+    while (std::getline(in, line))
+    {
+        const size_t tab = line.find('\t');
+        ASSERT_NE(tab, std::string::npos);
+        EXPECT_EQ(EpsgOfWkt(line.substr(tab + 1)), std::stoi(line.substr(0, tab))) << line.substr(0, 60);
+        ++nCases;
+    }
+    EXPECT_EQ(nCases, 7);
+    // A points file's own line, and what is no WKT at all.
+    std::ifstream points(std::string(QUARVEX_SOURCE_DIR) + "/tests/data/points/current.points");
+    std::getline(points, line);
+    EXPECT_EQ(EpsgOfWkt(line.substr(6)), 4326);
+    EXPECT_EQ(EpsgOfWkt(""), 0);
+    EXPECT_EQ(EpsgOfWkt("ID[\"EPSG\",4326]"), 0) << "not inside a system";
+    EXPECT_EQ(EpsgOfWkt("GEOGCRS[\"x\",ID[\"EPSG\",\"abc\"]]"), 0);
 }

@@ -3,6 +3,7 @@
 // of itself, and a polygon's closing copy is its first vertex.
 #include <gtest/gtest.h>
 
+#include "core/view/FeatureBoxes.h"
 #include "core/view/FeatureSnap.h"
 
 namespace
@@ -189,4 +190,32 @@ TEST(FeatureSnap, TheIndexFindsWhatAScanOfEveryFeatureFinds)
         }
         EXPECT_GT(hits, 300) << "the points come near enough often";
     }
+}
+
+// A paint draws the features whose box meets its rectangle: one crossing it
+// with no vertex inside, one touching its edge, and not those beside it or
+// without vertices.
+TEST(FeatureBoxes, PaintsOnlyTheFeaturesThatComeIntoTheRectangle)
+{
+    CShapeArray features;
+    const std::vector<std::vector<CShapeVertex>> shapes = {
+        {{0, 50}, {200, 50}},     // crosses the rectangle, no vertex inside
+        {{100, 100}},             // a point on its corner
+        {{150, 0}, {150, 9}},     // above it
+        {},                       // no vertex
+        {{20, 20}, {30, 30}},     // inside
+        {{101, 20}, {300, 90}},   // right of it
+    };
+    for (const std::vector<CShapeVertex>& vertices : shapes)
+    {
+        CShape shape;
+        for (const CShapeVertex& v : vertices)
+            shape.Add(v.x, v.y);
+        features.Add(std::move(shape));
+    }
+    CFeatureBoxes boxes;
+    boxes.Build(features);
+    std::vector<int> painted;
+    boxes.ForEachIn(10, 10, 100, 100, [&](int i) { painted.push_back(i); });
+    EXPECT_EQ(painted, (std::vector<int>{0, 1, 4}));
 }

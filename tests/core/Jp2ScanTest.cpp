@@ -78,6 +78,13 @@ TEST_P(Jp2ScanMatchesOpjDecompress, ByteForByte)
     ASSERT_EQ(image.ByteCount(), expected.size());
     EXPECT_TRUE(std::string(reinterpret_cast<const char*>(image.Pixels()), image.ByteCount()) == expected)
         << "pixels differ from opj_decompress's";
+
+    // A file of one tile decoded in bands of a few rows, as a large one is:
+    // the same pixels, sub-sampled chroma and reductions included.
+    CRgbImage banded;
+    ASSERT_TRUE(ReadJp2Scan(scan.path, &banded, CScanReadOptions(), scan.files, GetParam().nReduce, 3LL * width).Ok());
+    EXPECT_TRUE(std::string(reinterpret_cast<const char*>(banded.Pixels()), banded.ByteCount()) == expected)
+        << "banded pixels differ from opj_decompress's";
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, Jp2ScanMatchesOpjDecompress,
@@ -151,14 +158,18 @@ TEST(Jp2Scan, ProgressRisesToTheWhole)
     EXPECT_EQ(reports.back(), 1.0);
 }
 
+// Whole, and in bands of a few rows as a large file of one tile is.
 void ExpectRefusedWithCause(InMemory& scan, const std::string& what)
 {
-    CRgbImage image;
-    ASSERT_TRUE(image.Allocate(kUntouchedWidth, kUntouchedHeight));
-    const ScanReadStatus status = Read(scan, &image);
-    EXPECT_FALSE(status.Ok()) << what;
-    EXPECT_FALSE(status.Detail().empty()) << what;
-    EXPECT_EQ(image.Width(), kUntouchedWidth) << what;
+    for (long long nBandPixels : {0LL, 64LL})
+    {
+        CRgbImage image;
+        ASSERT_TRUE(image.Allocate(kUntouchedWidth, kUntouchedHeight));
+        const ScanReadStatus status = ReadJp2Scan(scan.path, &image, CScanReadOptions(), scan.files, 0, nBandPixels);
+        EXPECT_FALSE(status.Ok()) << what;
+        EXPECT_FALSE(status.Detail().empty()) << what;
+        EXPECT_EQ(image.Width(), kUntouchedWidth) << what;
+    }
 }
 
 // Damaged files, each refused with a cause: the file's own header parts,

@@ -149,6 +149,7 @@ TEST(GcpExport, GdalAndIiifCountFromThePixelCornerAndLeaveOutSwitchedOffPoints)
                                         "    <GCP Id=\"2\" Pixel=\"99.5\" Line=\"49.5\" X=\"7.6\" Y=\"43.4\"/>\n"
                                         "  </GCPList>\n"
                                         "  <VRTRasterBand dataType=\"Byte\" band=\"1\">\n"
+                                        "    <ColorInterp>Gray</ColorInterp>\n"
                                         "    <SimpleSource>\n"
                                         "      <SourceFilename relativeToVRT=\"1\">a&amp;b.jpg</SourceFilename>\n"
                                         "      <SourceBand>1</SourceBand>\n"
@@ -231,4 +232,66 @@ TEST(FitReportText, EveryModelWithItsResidualsAndTheChosenOnesParameters)
     ASSERT_NE(row5, std::string::npos);
     EXPECT_NE(text.substr(row5, 120).find("200.000"), std::string::npos) << text.substr(row5, 120);
     EXPECT_NE(text.find("  Parameters (pixel centre to map", affine), std::string::npos);
+}
+
+// The curved models' parameters on raw pixel centres, from points that lie
+// on a known mapping: the report gives back that mapping's numbers.
+TEST(FitReportText, CurvedModelsParameters)
+{
+    const auto polynomial = [](double c, double r, double* x, double* y) {
+        *x = 10 + 0.5 * c + 0.25 * r + 0.001 * c * c + 0.002 * c * r + 0.003 * r * r;
+        *y = -20 + 0.125 * c - 0.75 * r - 0.004 * c * c + 0.005 * c * r - 0.006 * r * r;
+    };
+    const auto projective = [](double c, double r, double* x, double* y) {
+        const double d = 1 + 0.001 * c + 0.002 * r;
+        *x = (10 + 2 * c + 0.5 * r) / d;
+        *y = (20 + 0.25 * c - 1.5 * r) / d;
+    };
+    const struct
+    {
+        FitModel model;
+        void (*map)(double, double, double*, double*);
+        const char* parameters;
+    } cases[] = {
+        {FitModel::Polynomial2, polynomial,
+         "  Parameters (pixel centre to map; mapX = a0 + a1 column + a2 row + a3 column^2 + a4 column row + a5 "
+         "row^2, mapY likewise with b):\r\n"
+         "    a0 = 10, a1 = 0.5, a2 = 0.25\r\n"
+         "    a3 = 0.001, a4 = 0.002, a5 = 0.003\r\n"
+         "    b0 = -20, b1 = 0.125, b2 = -0.75\r\n"
+         "    b3 = -0.004, b4 = 0.005, b5 = -0.006\r\n"},
+        {FitModel::Projective, projective,
+         "  Parameters (pixel centre to map; mapX = (a0 + a1 column + a2 row) / (1 + c1 column + c2 row), mapY = "
+         "(b0 + b1 column + b2 row) / (1 + c1 column + c2 row)):\r\n"
+         "    a0 = 10, a1 = 2, a2 = 0.5\r\n"
+         "    b0 = 20, b1 = 0.25, b2 = -1.5\r\n"
+         "    c1 = 0.001, c2 = 0.002\r\n"},
+        {FitModel::ThinPlateSpline, polynomial,
+         "  Parameters: a thin-plate spline through 8 points, without regularisation (exact at every point); its "
+         "weights are not listed\r\n"},
+    };
+    for (const auto& c : cases)
+    {
+        CGeoRefArray geoRef;
+        geoRef.SetImageHeight(101);
+        for (const auto& at : {std::make_pair(0, 0), std::make_pair(100, 0), std::make_pair(0, 100),
+                               std::make_pair(100, 100), std::make_pair(50, 20), std::make_pair(20, 70),
+                               std::make_pair(80, 60), std::make_pair(40, 40), std::make_pair(60, 90)})
+        {
+            double x, y;
+            c.map(at.first, at.second, &x, &y);
+            geoRef.m_points.push_back(CGeoRefPoint(x, y, at.first, at.second));
+        }
+        geoRef.m_points.back().m_bOff = true;   // not part of the fit
+        geoRef.m_nFitModel = c.model;
+        ASSERT_TRUE(geoRef.Refit());
+        CFitReportHeading heading;
+        for (int i = 0; i < kFitModelCount; ++i)
+            heading.modelNames[i] = "model" + std::to_string(i);
+        const std::string text = FormatFitReportText(geoRef, heading);
+        const size_t from = text.find("  Parameters"), to = text.find("  Its least-squares affine part");
+        ASSERT_NE(from, std::string::npos);
+        ASSERT_NE(to, std::string::npos);
+        EXPECT_EQ(text.substr(from, to - from), c.parameters);
+    }
 }

@@ -37,6 +37,33 @@ TEST(ViewInputRules, MapReadoutHasSixDecimalsAndTheRotationInDegrees)
     EXPECT_EQ(FormatMapReadout(0.0, 0.0, 3.141592653), "0.000000, 0.000000 r=180.00 deg");
 }
 
+TEST(ViewInputRules, TypedReadoutInDegreesMinutesAndSecondsOrMetres)
+{
+    const struct
+    {
+        double x, y;
+        bool bGeographic;
+        const char* expected;
+    } cases[] = {
+        {15.0 + 26 / 60.0 + 41 / 3600.0, 47.0 + 12 / 60.0 + 3 / 3600.0, true,
+         "47\xC2\xB0"
+         "12'03\"N 15\xC2\xB0"
+         "26'41\"E"},
+        // 59.6 seconds carry into the minute, and the minute into the degree.
+        {-(3.0 + 59 / 60.0 + 59.6 / 3600.0), -0.4 / 3600.0, true,
+         "0\xC2\xB0"
+         "00'00\"N 4\xC2\xB0"
+         "00'00\"W"},
+        {-179.5, -33.25, true,
+         "33\xC2\xB0"
+         "15'00\"S 179\xC2\xB0"
+         "30'00\"W"},
+        {533210.004, 5228930.5, false, "E 533210.00 N 5228930.50"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatTypedReadout(c.x, c.y, c.bGeographic), c.expected) << c.x << " " << c.y;
+}
+
 TEST(ViewInputRules, MapReadoutKeepsTheDecimalPointInACommaLocale)
 {
     const char* pszComma = nullptr;

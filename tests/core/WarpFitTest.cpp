@@ -223,6 +223,72 @@ TEST(WarpFit, ExportCellsComeFromThePixelsTheExactInverseFinds)
     }
 }
 
+// The export takes most cells back by interpolating between exact ones:
+// over each fixture's points, on a grid of cells a few scan pixels wide
+// (so that its squares bend more than at the scan's own size), every 7th
+// cell's position lies within twice the checked tolerance of the exact
+// inverse, fails where that fails, and a block gives the cells its rows give.
+TEST(WarpFit, InterpolatedCellsStayWithTheExactInverse)
+{
+    CRgbImage scan;
+    ASSERT_TRUE(scan.Allocate(64, 64));
+    for (const FixtureSet& set : ReadFixtures())
+    {
+        double left = 1e300, right = -1e300, bottom = 1e300, top = -1e300;
+        for (const CGeoRefPoint& p : set.points)
+        {
+            left = std::min(left, p.m_dMapX), right = std::max(right, p.m_dMapX);
+            bottom = std::min(bottom, p.m_dMapY), top = std::max(top, p.m_dMapY);
+        }
+        const int width = 1024;
+        const double size = (right - left) / width;
+        const int height = static_cast<int>((top - bottom) / size);
+        for (const auto& m : kModels)
+        {
+            SCOPED_TRACE(set.name + " " + m.name);
+            WarpKind kind;
+            ASSERT_TRUE(IsWarpModel(m.model, &kind));
+            CWarpTransform warp;
+            ASSERT_TRUE(CWarpTransform::Fit(kind, set.points, &warp));
+            const CInverseSampler sampler(scan, warp, left, top, size, RESAMPLE_NEAREST);
+            std::vector<double> columns(size_t(width) * height), rows(columns.size());
+            sampler.CellPositions(0, 0, width, height, columns.data(), rows.data());
+            double worst = 0.0;
+            for (int j = 0; j < height; j += 7)
+                for (int i = 0; i < width; i += 7)
+                {
+                    const size_t k = size_t(j) * width + i;
+                    double exactC, exactR;
+                    const bool exact =
+                        warp.MapToPixel(left + (i + 0.5) * size, top - (j + 0.5) * size, &exactC, &exactR);
+                    ASSERT_EQ(!std::isnan(columns[k]), exact) << i << "," << j;
+                    if (exact)
+                        worst = std::max({worst, std::fabs(columns[k] - exactC), std::fabs(rows[k] - exactR)});
+                }
+            EXPECT_LE(worst, 2 * CInverseSampler::kWarpTolerance);
+        }
+    }
+    // A block cut across squares gives the cells of its rows, on the scan
+    // of the first set through its spline.
+    const FixtureSet set = ReadFixtures().front();
+    CWarpTransform warp;
+    ASSERT_TRUE(CWarpTransform::Fit(WarpKind::ThinPlateSpline, set.points, &warp));
+    ASSERT_TRUE(scan.Allocate(2000, 2500));   // the part of the sheet under the block
+    for (size_t k = 0; k < scan.ByteCount(); ++k)
+        scan.Pixels()[k] = static_cast<unsigned char>(k * 2654435761u >> 24);
+    const CInverseSampler sampler(scan, warp, 679900, 5122900, 1.9, RESAMPLE_BILINEAR);
+    const int i0 = 500, j0 = 700, w = 300, h = 280;
+    std::vector<unsigned char> block(w * h * 4), rows(w * h * 4);
+    sampler.SampleBlock(i0, j0, w, h, block.data(), w * 4);
+    for (int y = 0; y < h; ++y)
+        sampler.SampleRow(i0, j0 + y, w, rows.data() + y * w * 4);
+    EXPECT_EQ(block, rows);
+    int opaque = 0;
+    for (size_t k = 3; k < block.size(); k += 4)
+        opaque += block[k] == 255;
+    EXPECT_GT(opaque, w * h / 8);
+}
+
 // A curved fit's kernels widen where its cells are coarser than the scan's
 // pixels as an affine fit's do: a projective fit of points that lie on an
 // affine mapping (10 degrees askew) gives, on a grid 2.5 times coarser, the

@@ -81,6 +81,9 @@ struct Variant
     const char* name;
     // Makes variant.jpg from source.ppm in the current folder.
     const char* command;
+    // Above 4 MB decoded, the decoder's buffer is touched ahead by a second thread.
+    unsigned width = 301;
+    unsigned height = 203;
 };
 
 void PrintTo(const Variant& variant, std::ostream* os) { *os << variant.command; }
@@ -91,7 +94,7 @@ class JpegFileEqualsDjpeg : public testing::TestWithParam<Variant>
 TEST_P(JpegFileEqualsDjpeg, ByteForByte)
 {
     ScratchDir dir;
-    WriteFileBytes(dir.File("source.ppm"), MakeSourcePpm(301, 203));
+    WriteFileBytes(dir.File("source.ppm"), MakeSourcePpm(GetParam().width, GetParam().height));
     const std::string inDir = "cd '" + dir.Path().string() + "' && ";
     ASSERT_EQ(RunShell(inDir + GetParam().command), 0) << GetParam().command;
     ASSERT_EQ(RunShell(inDir + "djpeg -pnm -outfile expected.pnm variant.jpg"), 0);
@@ -124,7 +127,9 @@ INSTANTIATE_TEST_SUITE_P(
         // Adobe CMYK as prepress tools write it; djpeg's PPM writer
         // turns it into RGB with r = round(c * k / 255).
         Variant{"Cmyk", "convert source.ppm -colorspace CMYK -quality 90 variant.jpg"},
-        Variant{"CmykProgressive", "convert source.ppm -colorspace CMYK -interlace JPEG -quality 80 variant.jpg"}),
+        Variant{"CmykProgressive", "convert source.ppm -colorspace CMYK -interlace JPEG -quality 80 variant.jpg"},
+        Variant{"LargeBaseline420", "cjpeg -quality 75 -outfile variant.jpg source.ppm", 2003, 1201},
+        Variant{"LargeCmyk", "convert source.ppm -colorspace CMYK -quality 90 variant.jpg", 1201, 1003}),
     [](const testing::TestParamInfo<Variant>& info) { return std::string(info.param.name); });
 
 // A truncated file: djpeg pads the missing rows with grey and only warns; we
@@ -150,6 +155,25 @@ TEST(JpegFileDjpeg, TruncatedFileWarnsInDjpegAndFailsInOurs)
     EXPECT_FALSE(JpegFile::JpegFileToRGB(dir.File("cut.jpg"), &image));
     EXPECT_EQ(image.Width(), 5);
     EXPECT_EQ(image.Height(), 6);
+}
+
+// Cut mid-image while the second thread may still be touching the buffer:
+// refused, and the image kept.
+TEST(JpegFileDjpeg, TruncatedLargeFileFails)
+{
+    ScratchDir dir;
+    WriteFileBytes(dir.File("source.ppm"), MakeSourcePpm(2003, 1201));
+    const std::string inDir = "cd '" + dir.Path().string() + "' && ";
+    ASSERT_EQ(RunShell(inDir + "cjpeg -quality 85 -outfile whole.jpg source.ppm"), 0);
+    const std::string whole = ReadFileBytes(dir.File("whole.jpg"));
+    for (const size_t cut : {whole.size() / 50, whole.size() / 2, whole.size() - 100})
+    {
+        WriteFileBytes(dir.File("cut.jpg"), whole.substr(0, cut));
+        CRgbImage image;
+        ASSERT_TRUE(image.Allocate(5, 6));
+        EXPECT_FALSE(JpegFile::JpegFileToRGB(dir.File("cut.jpg"), &image)) << cut;
+        EXPECT_EQ(image.Width(), 5);
+    }
 }
 
 }   // namespace

@@ -2,13 +2,15 @@
 // left unsaved (the program killed), restored from the journal by a second
 // session and saved back: GDAL must find every other feature and attribute
 // as it was and the changes as made, pyshp must read the file, and the
-// records nobody touched must keep their bytes.
+// records nobody touched must keep their bytes. A GeoPackage layer opened
+// and saved back keeps the rest of its file.
 #include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "core/gpkg/FeatureGeoPackage.h"
+#include "core/gpkg/GeoPackageReader.h"
 #include "core/io/StdioFileSystem.h"
 #include "core/session/ImageSession.h"
 #include "core/shape/ShapefileLayer.h"
@@ -149,6 +151,186 @@ TEST_P(OpenedLayerRoundTrip, GdalFindsOnlyTheChangesAfterRestoreAndSave)
 }
 
 INSTANTIATE_TEST_SUITE_P(Fits, OpenedLayerRoundTrip, testing::Values(FitModel::RotationScales, FitModel::Affine));
+
+// Rows of a GeoPackage table as sqlite3 prints them, geometries in hex.
+std::string Rows(const std::string& gpkg, const std::string& query)
+{
+    int exitCode;
+    const std::string rows = RunTool("sqlite3 '" + gpkg + "' \"" + query + "\"", &exitCode);
+    return exitCode == 0 ? rows : "failed: " + rows;
+}
+
+TEST(OpenedGeoPackage, SavedBackGdalFindsOnlyTheChangesAndTheRestOfTheFileAsItWas)
+{
+    ScratchDir dir;
+    std::filesystem::create_directories(dir.File("recovery"));
+    WriteFileBytes(dir.File("in.geojson"), kGeoJson);
+    WriteFileBytes(dir.File("notes.csv"), "sheet,note\n12,\"scanned 1961\"\n");
+    const std::string gpkg = dir.File("fields.gpkg");
+    int exitCode;
+    for (const std::string& command :
+         {"ogr2ogr -f GPKG -a_srs EPSG:32631 -nln fields '" + gpkg + "' '" + dir.File("in.geojson") + "'",
+          "ogr2ogr -update -a_srs EPSG:32631 -nln other '" + gpkg + "' '" + dir.File("in.geojson") + "'",
+          "ogr2ogr -update -nln notes '" + gpkg + "' '" + dir.File("notes.csv") + "'"})
+    {
+        const std::string made = RunTool(command, &exitCode);
+        ASSERT_EQ(exitCode, 0) << made;
+    }
+    std::filesystem::copy_file(gpkg, dir.File("before.gpkg"));
+
+    std::vector<CGeoPackageLayerInfo> layers;
+    ASSERT_TRUE(ListGeoPackageLayers(gpkg, StdioFileSystem(), &layers).Ok());
+    ASSERT_EQ(layers.size(), 2u);   // the attribute table is no layer
+    EXPECT_EQ(layers[0].strName, "fields");
+    CVectorLayer layer;
+    ASSERT_TRUE(ReadGeoPackageLayer(gpkg, "fields", StdioFileSystem(), &layer, nullptr, nullptr).Ok());
+
+    {
+        CImageSession session(StdioFileSystem());
+        session.SetNameCodePage(1252);
+        session.BeginOpen();
+        (void)session.Open(Opening(dir, FitModel::Affine));
+        EXPECT_TRUE(session.SrsDiffers(layers[0]));   // the image names no system
+        (void)session.SetCrs(CCrsRef{32631, false});
+        EXPECT_FALSE(session.SrsDiffers(layers[0]));
+        (void)session.SetCrs(CCrsRef{32632, false});
+        EXPECT_TRUE(session.SrsDiffers(layers[0]));
+
+        const CSessionOutcome opened = session.OpenFeatures(gpkg, std::move(layer));
+        ASSERT_TRUE(opened.bDone);
+        ASSERT_EQ(opened.messages.size(), 1u);
+        EXPECT_EQ(opened.messages[0].nNotice, NOTICE_FEATURES_KEPT);
+        EXPECT_EQ(opened.messages[0].nCount, 2);   // the hole and the multipolygon
+        ASSERT_EQ(session.Features().GetSize(), 4);
+        EXPECT_EQ(session.Features().GetAt(1).GetAt(0), (CShapeVertex{30, 30}));
+        EXPECT_EQ(session.Features().GetAt(2).m_strName, "Quarry \x96 \xD1");
+        EXPECT_FALSE(session.MoveFeature(2, 1, 1).bDone);
+        EXPECT_EQ(session.FeaturePath(), gpkg);
+
+        ASSERT_TRUE(session.MoveFeature(0, 3, -2).bDone);
+        ASSERT_TRUE(session.RenameFeature(1, "Upper field \xE9").bDone);
+        for (const CShapeVertex& v : {CShapeVertex{20, 20}, CShapeVertex{30, 20}, CShapeVertex{30, 30}})
+            ASSERT_TRUE(session.AddVertex(v.x, v.y).bDone);
+        ASSERT_TRUE(session.FinishFeature("Barn").bDone);
+        // Killed here: nothing saved.
+    }
+    CImageSession session(StdioFileSystem());
+    session.SetNameCodePage(1252);
+    session.BeginOpen();
+    const CSessionOutcome reopened = session.Open(Opening(dir, FitModel::Affine));
+    ASSERT_EQ(reopened.messages.size(), 1u);
+    ASSERT_EQ(reopened.messages[0].nNotice, NOTICE_ASK_RESTORE);
+    EXPECT_TRUE(session.RestoreFromJournal().messages.empty());
+    ASSERT_EQ(session.Features().GetSize(), 5);
+    EXPECT_EQ(session.FeaturePath(), gpkg);
+    ASSERT_TRUE(
+        WriteFeatureGeoPackage(gpkg, session.ShapeFile(), session.ShapeType(), session.Crs(), 1252, StdioFileSystem())
+            .Ok());
+    session.SaveSucceeded(gpkg);
+
+    const std::string changes = R"({"renamed": {"1": "Upper field é"}, "moved": {"0": [30, 20]},
+        "added": [["Barn", [[200, 800], [300, 800], [300, 700], [200, 800]]]]})";
+    const std::string report =
+        RunTool("/usr/bin/python3 " + std::string(QUARVEX_SOURCE_DIR) + "/tests/native/check_reopened.py '" +
+                    dir.File("before.gpkg") + "' '" + gpkg + "' '" + changes + "' fields",
+                &exitCode);
+    EXPECT_EQ(exitCode, 0) << report;
+    EXPECT_EQ(Rows(gpkg, "PRAGMA integrity_check"), "ok\n");
+    const std::string validated =
+        RunTool("/usr/bin/python3 /usr/lib/python3/dist-packages/osgeo_utils/samples/validate_gpkg.py '" + gpkg + "'",
+                &exitCode);
+    EXPECT_EQ(exitCode, 0) << validated;
+
+    // Untouched to the byte: the other layer, the attribute table, the rows
+    // nobody changed and the names of the moved one.
+    const std::string before = dir.File("before.gpkg");
+    for (const char* query :
+         {"SELECT fid, hex(geom), * FROM other", "SELECT * FROM notes", "SELECT * FROM rtree_other_geom",
+          "SELECT fid, hex(geom) FROM fields WHERE fid IN (2, 3, 4)",
+          "SELECT NAME, count, big, area, surveyed, ok FROM fields WHERE fid IN (1, 3, 4)"})
+        EXPECT_EQ(Rows(gpkg, query), Rows(before, query)) << query;
+    // The index holds the moved and the added feature where they are now.
+    EXPECT_EQ(Rows(gpkg, "SELECT id, minx, maxx, miny, maxy FROM rtree_fields_geom WHERE id IN (1, 5)"),
+              "1|130.0|230.0|820.0|920.0\n5|200.0|300.0|700.0|800.0\n");
+    EXPECT_EQ(Rows(gpkg, "SELECT min_x, min_y, max_x, max_y FROM gpkg_contents WHERE table_name = 'fields'"),
+              "10.0|10.0|700.0|920.0\n");
+
+    // The features now name the rows just written: a second save changes
+    // the added one's row rather than adding it again, and a deleted
+    // feature's row goes.
+    ASSERT_TRUE(session.MoveFeature(4, 1, 0).bDone);
+    ASSERT_TRUE(session.DeleteFeature(3).bDone);
+    ASSERT_TRUE(
+        WriteFeatureGeoPackage(gpkg, session.ShapeFile(), session.ShapeType(), session.Crs(), 1252, StdioFileSystem())
+            .Ok());
+    EXPECT_EQ(Rows(gpkg, "SELECT fid, NAME FROM fields"),
+              "1|Mill pond\n2|Upper field \xC3\xA9\n3|Quarry \xE2\x80\x93 \xC3\x91\n5|Barn\n");
+    EXPECT_EQ(Rows(gpkg, "SELECT id, minx FROM rtree_fields_geom ORDER BY id"), "1|130.0\n2|300.0\n3|500.0\n5|210.0\n");
+    EXPECT_EQ(Rows(gpkg, "PRAGMA integrity_check"), "ok\n");
+}
+
+// Cells typed and fields added, renamed and removed in the attribute table
+// reach the GeoPackage's columns and rows; a second save, with nothing
+// changed since, finds nothing to do.
+TEST(OpenedGeoPackage, FieldEditsReachTheColumnsAndASecondSaveKeepsThem)
+{
+    ScratchDir dir;
+    std::filesystem::create_directories(dir.File("recovery"));
+    WriteFileBytes(dir.File("in.geojson"), kGeoJson);
+    const std::string gpkg = dir.File("fields.gpkg");
+    int exitCode;
+    const std::string made = RunTool(
+        "ogr2ogr -f GPKG -a_srs EPSG:32631 -nln fields '" + gpkg + "' '" + dir.File("in.geojson") + "'", &exitCode);
+    ASSERT_EQ(exitCode, 0) << made;
+    CVectorLayer layer;
+    ASSERT_TRUE(ReadGeoPackageLayer(gpkg, "fields", StdioFileSystem(), &layer, nullptr, nullptr).Ok());
+    CImageSession session(StdioFileSystem());
+    session.BeginOpen();
+    (void)session.Open(Opening(dir, FitModel::Affine));
+    ASSERT_TRUE(session.OpenFeatures(gpkg, std::move(layer)).bDone);
+    // count, big, area, surveyed, ok: every field but NAME.
+    ASSERT_EQ(session.Features().Fields().size(), 5u);
+
+    FieldValue area, none;
+    ASSERT_TRUE(session.CheckValue(2, "2.0625", &area).Ok());   // a REAL of no set width keeps its digits
+    ASSERT_TRUE(session.SetValue(1, 2, area).bDone);
+    ASSERT_TRUE(session.SetValue(0, 0, none).bDone);
+    CAttributeField renamed = session.Features().Fields()[0];
+    renamed.def.strName = "n";
+    ASSERT_TRUE(session.ChangeField(0, renamed).bDone);
+    ASSERT_TRUE(session.RemoveField(4).bDone);   // ok
+    CAttributeField added;
+    added.def = {"class", FieldType::Text, 10, 0};
+    ASSERT_TRUE(session.AddField(added).bDone);
+    ASSERT_TRUE(session.SetValue(2, 4, FieldValue("pit")).bDone);
+    for (const CShapeVertex& v : {CShapeVertex{20, 20}, CShapeVertex{30, 20}, CShapeVertex{30, 30}})
+        ASSERT_TRUE(session.AddVertex(v.x, v.y).bDone);
+    ASSERT_TRUE(session.FinishFeature("Barn", {FieldValue("4"), none, none, FieldValue("2024-02-29"), none}).bDone);
+
+    for (int save = 0; save < 2; ++save)
+    {
+        ASSERT_TRUE(
+            WriteFeatureGeoPackage(gpkg, session.ShapeFile(), session.ShapeType(), session.Crs(), 0, StdioFileSystem())
+                .Ok())
+            << save;
+        session.SaveSucceeded(gpkg);
+        EXPECT_EQ(Rows(gpkg, "SELECT fid, NAME, n, big, area, surveyed, class FROM fields"),
+                  "1|Mill pond||12345678901|1534.25|2019-06-30|\n"
+                  "2|Lower field||-5|2.0625||\n"
+                  "3|Quarry \xE2\x80\x93 \xC3\x91|-7||0.125|2000-01-01|pit\n"
+                  "4|Islands|3|7|3.5|2021-12-31|\n"
+                  "5|Barn|4|||2024-02-29|\n")
+            << save;
+        EXPECT_EQ(Rows(gpkg, "SELECT group_concat(name || ' ' || type, ', ') FROM pragma_table_info('fields')"),
+                  "fid INTEGER, geom GEOMETRY, NAME TEXT, n MEDIUMINT, big INTEGER, area REAL, surveyed DATE, "
+                  "class TEXT(10)\n");
+        EXPECT_EQ(Rows(gpkg, "PRAGMA integrity_check"), "ok\n");
+    }
+    const std::string validated =
+        RunTool("/usr/bin/python3 /usr/lib/python3/dist-packages/osgeo_utils/samples/validate_gpkg.py '" + gpkg + "'",
+                &exitCode);
+    EXPECT_EQ(exitCode, 0) << validated;
+}
 
 TEST(OpenedLayerSession, NeedsAFitAndARestoreOfAChangedFileKeepsNamesAndVerticesOnly)
 {

@@ -20,6 +20,8 @@ ALLOWED = {
     ("winfw/FrameWnd.cpp", "CREATESTRUCTA"): "as in FrameWnd.h",
     ("winfw/View.h", "CREATESTRUCTA"): "as in FrameWnd.h",
     ("winfw/View.cpp", "CREATESTRUCTA"): "as in FrameWnd.h",
+    ("app/ImageView.h", "CREATESTRUCTA"): "overrides the framework's PreCreateWindow, as in FrameWnd.h",
+    ("app/ImageView.cpp", "CREATESTRUCTA"): "as in ImageView.h",
     ("app/CrsDlg.cpp", "LVN_GETDISPINFOA"): "answers a list view that asks in ANSI all the same; ours ask in UTF-16",
     ("winfw/WinApp.h", "GetProfileInt"): "the application's own profile reader, named as the framework "
     "names it; the header's macro renames it alike everywhere, and it calls the registry's W API",

@@ -57,6 +57,25 @@ TEST(AppStartup, ImageOnCommandLineOpensAndTheOpenDialogStillComes)
     EXPECT_EQ(gui::Text(session.FrameWnd()), "map.jpg - Quarvex");
 }
 
+// Its question (here: use the world file beside it?) comes over the
+// program's window, not over an empty screen.
+TEST(AppStartup, ImageOnCommandLineIsOnShowBeforeItsQuestions)
+{
+    const std::string folder = gui::TempFolder("startup-asks");
+    const std::string path = CopyFixture("map.jpg", folder, "map.jpg");
+    WriteWholeFile(folder + "\\map.jgw", "2\r\n0\r\n0\r\n-2\r\n500001\r\n4999999\r\n");
+    HWND hOwner = nullptr;
+    AppSession session({path}, {[&hOwner](HWND hBox) {
+                                    hOwner = GetWindow(hBox, GW_OWNER);
+                                    gui::Click(hBox, IDNO);
+                                },
+                                ModalScript::Press(IDCANCEL)});
+    ASSERT_TRUE(session.started);
+    ASSERT_EQ(session.startWindows.size(), 2u);
+    EXPECT_NE(session.startWindows[0].message.find("carries a georeference"), std::string::npos);
+    EXPECT_EQ(hOwner, session.FrameWnd());
+}
+
 TEST(AppStartup, CommandLineFileThatCannotBeOpenedEndsStartUpWithAMessage)
 {
     std::string folder = gui::TempFolder("startup-bad");
@@ -144,11 +163,15 @@ TEST(AppStartup, MenuHasTheCommandsInOrder)
          {"Snap &Tolerance...", ID_VIEW_SNAP_TOLERANCE},
          {"Trace Nei&ghbour\tN", ID_VIEW_TRACE_NEIGHBOUR},
          {"Trace &Lines\tT", ID_VIEW_TRACE_LINES},
+         {"Add &Hole\tH", ID_VIEW_ADD_HOLE},
          {"", 0},
          {"&Control Points\tF8", ID_VIEW_CONTROL_POINTS},
          {"&Features\tF9", ID_VIEW_FEATURES},
          {"Coordinate &System...", ID_VIEW_COORDINATE_SYSTEM}},
-        {{"&About...", ID_APP_ABOUT}},
+        {{"&User Guide\tF1", ID_HELP_USER_GUIDE},
+         {"&Getting Started", ID_HELP_GETTING_STARTED},
+         {"", 0},
+         {"&About...", ID_APP_ABOUT}},
     };
     ASSERT_EQ(GetMenuItemCount(hBar), 4);
     for (int m = 0; m < 4; ++m)
@@ -194,8 +217,9 @@ TEST(AppStartup, AcceleratorTableBindsTheKeys)
         {FVIRTKEY, VK_F8, ID_VIEW_CONTROL_POINTS},
         {FVIRTKEY, VK_F9, ID_VIEW_FEATURES},
         {FVIRTKEY | FCONTROL | FSHIFT, 'O', ID_FILE_OPEN_FEATURES},
+        {FVIRTKEY, VK_F1, ID_HELP_USER_GUIDE},
     };
-    ASSERT_EQ(count, 17);
+    ASSERT_EQ(count, 18);
     for (int i = 0; i < count; ++i)
     {
         SCOPED_TRACE(i);

@@ -1,13 +1,18 @@
 // Copy in the program's own windows: the clipboard gets the resampled image
 // as a bitmap of exactly its size and pixels whatever the view shows, only
 // in transposed mode (menu and keys), with the status texts; a clipboard in
-// use or a bitmap too large is reported and nothing half-made is handed over.
+// use or a bitmap too large is reported and nothing half-made is handed over;
+// the image copied is the one pasted, whatever happens in between.
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 
 #include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 #include "tests/win/app/TransposeTestSupport.h"
 #include "app/ClipboardExport.h"
+#include "winfw/FwIds.h"
 #include "winfw/FwUtil.h"
 #include "tests/win/app/DocTestAccess.h"
 
@@ -175,9 +180,12 @@ TEST(CopyClipboard, BitmapTooLargeIsReportedAndNothingIsHandedOver)
     // An image neither a device bitmap (6.4 GB at the display's depth) nor a
     // DIB (4.8 GB, beyond its 32-bit size field) can hold. Its pixels are
     // never read: both fail from the size alone, so a few bytes stand in.
-    const unsigned char pixels[3] = {};
+    static const unsigned char pixels[3] = {};
     PutTextOnClipboard("kept");
-    const unsigned nFailureId = CopyRgbToClipboard(session.ViewWnd(), session.FrameWnd(), pixels, 40000, 40000);
+    CClipboardOffer offer;
+    const unsigned nFailureId =
+        offer.Offer(session.ViewWnd(), session.FrameWnd(),
+                    std::shared_ptr<const unsigned char>(std::shared_ptr<void>(), pixels), 40000, 40000);
     ASSERT_EQ(nFailureId, static_cast<unsigned>(IDS_COPY_NO_BITMAP));
     EXPECT_NE(LoadResString(nFailureId).find("not enough memory for a bitmap"), std::string::npos)
         << LoadResString(nFailureId);
@@ -188,12 +196,56 @@ TEST(CopyClipboard, BitmapTooLargeIsReportedAndNothingIsHandedOver)
     EXPECT_TRUE(ReadClipboardBitmap() == TransposedOfView(pView));
 }
 
+// Copy promises the image and makes the bitmap when it is pasted: the
+// promise keeps the pixels copied, after a new image, after the program
+// ends, and lets them go when another program takes the clipboard.
+TEST(CopyClipboard, CopiedImageIsPastedAsCopiedUntilTheClipboardIsTakenOver)
+{
+    RgbImage copied;
+    {
+        AppSession session;
+        TransposeRotatedScan(session);
+        copied = TransposedOfView(session.View());
+        session.Command(ID_EDIT_COPY);
+        EXPECT_TRUE(session.Frame()->m_clipboardOffer.HoldsImage());
+        session.Command(ID_FILE_NEW);
+        ASSERT_TRUE(session.Doc()->NorthUp().IsEmpty());
+        // Pasted from another thread, as another program pastes: the
+        // request reaches the window while it waits for messages.
+        RgbImage pasted;
+        std::atomic<bool> done{false};
+        std::thread paste([&] {
+            pasted = ReadClipboardBitmap();
+            done = true;
+        });
+        while (!done)
+            gui::Pump();
+        paste.join();
+        EXPECT_TRUE(pasted == copied) << "the document's image is gone, the copy stays";
+
+        session.Command(ID_EDIT_COPY);   // disabled: nothing to copy, the clipboard as it was
+        EXPECT_TRUE(ReadClipboardBitmap() == copied);
+        PutTextOnClipboard("another program's");
+        EXPECT_FALSE(session.Frame()->m_clipboardOffer.HoldsImage());
+
+        TransposeRotatedScan(session);
+        session.Command(ID_EDIT_COPY);
+    }
+    // The program has ended: it made the bitmap as its window went.
+    EXPECT_TRUE(ReadClipboardBitmap() == copied);
+    ClearClipboard();
+}
+
 // The form Copy falls back on when the system makes no device bitmap of the
 // image's size: a program that pastes a bitmap gets the same pixels.
 TEST(CopyClipboard, DibHoldsEveryRowAndPastesAsTheSameBitmap)
 {
     const RgbImage image = NumberedImage(37, 23);   // padded rows
-    ASSERT_EQ(CopyRgbToClipboardAsDib(nullptr, image.rgb.data(), image.width, image.height), 0u);
+    ClearClipboard();
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    ASSERT_NE(SetClipboardData(CF_DIB, CreateDibOfRgb(image.rgb.data(), image.width, image.height)), nullptr);
+    CloseClipboard();
     EXPECT_TRUE(ReadClipboardBitmap() == image);
     ASSERT_TRUE(OpenClipboard(nullptr));
     HGLOBAL hDib = GetClipboardData(CF_DIB);

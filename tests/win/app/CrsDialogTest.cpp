@@ -119,6 +119,56 @@ TEST(CoordinateSystem, ChosenBySearchRememberedBesideTheImageAndNone)
     EXPECT_EQ(ReadWholeFile(settings), "crs=EPSG:4326\r\nfit=affine\r\n");
 }
 
+TEST(CoordinateSystem, ThePointsSystemIsChosenBesideTheOutputAndKeptOnlyWhenItDiffers)
+{
+    const std::string folder = gui::TempFolder("crs-points");
+    const std::string image = CopyFixture("map.jpg", folder, "map.jpg");
+    const std::string settings = folder + "\\map.quarvex";
+    WriteWholeFile(settings, "fit=affine\r\n");
+    AppSession session({image});
+    ASSERT_TRUE(session.started);
+
+    // A row of the list taken as the points' system, then the output chosen;
+    // the fixture's second point (100, 200) is no latitude and is told.
+    ModalScript script;
+    script.Then([](HWND hDialog) {
+        EXPECT_EQ(gui::ItemText(hDialog, IDC_CRS_POINTS), "Same as the output system");
+        HWND hSearch = GetDlgItem(hDialog, IDC_CRS_SEARCH);
+        gui::TypeText(hSearch, "EPSG:4258");
+        gui::Pump();
+        gui::Click(hDialog, IDC_CRS_POINTS_FROM_LIST);
+        gui::Pump();
+        EXPECT_EQ(gui::ItemText(hDialog, IDC_CRS_POINTS), "EPSG:4258  ETRS89");
+        SetWindowTextA(hSearch, "");
+        gui::TypeText(hSearch, "EPSG:3034");
+        gui::Pump();
+        gui::PostKey(hSearch, VK_RETURN);
+    });
+    script.Then([](HWND hBox) {
+        EXPECT_EQ(gui::MessageText(hBox),
+                  "Not carried into the output system, and left out of the fit until corrected: control point 2.");
+        gui::Click(hBox, IDOK);
+    });
+    session.Command(ID_VIEW_COORDINATE_SYSTEM);
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_TRUE(script.Unexpected().empty());
+    EXPECT_FALSE(session.Doc()->Session().IsPointCarried(1));
+    EXPECT_EQ(session.Doc()->Session().Crs().nEpsg, 3034);
+    EXPECT_EQ(session.Doc()->Session().PointsCrs().nEpsg, 4258);
+    EXPECT_TRUE(session.Doc()->Session().PointsCarried());
+    EXPECT_EQ(ReadWholeFile(settings), "crs=EPSG:3034\r\nfit=affine\r\npoints_crs=EPSG:4258\r\n");
+
+    // Shown again when asked; the output's own system again drops the key.
+    ChooseWith(session, [](HWND hDialog) {
+        EXPECT_EQ(gui::ItemText(hDialog, IDC_CRS_POINTS), "EPSG:4258  ETRS89");
+        SendDlgItemMessageA(hDialog, IDC_CRS_POINTS, CB_SETCURSEL, 0, 0);
+        gui::PostKey(GetDlgItem(hDialog, IDC_CRS_SEARCH), VK_RETURN);
+    });
+    EXPECT_EQ(session.Doc()->Session().Crs().nEpsg, 3034);
+    EXPECT_FALSE(session.Doc()->Session().PointsCarried());
+    EXPECT_EQ(ReadWholeFile(settings), "crs=EPSG:3034\r\nfit=affine\r\n");
+}
+
 TEST(CoordinateSystem, SaveAsWritesThePrjOfTheSystemAndTheCodePage)
 {
     const std::string folder = gui::TempFolder("crs-saveas");

@@ -34,7 +34,9 @@ public:
     static CTransposedImage& NorthUp(CImageDoc& doc)
     {
         CImageSessionTestAccess::SetNorthUp(doc.m_session);
-        return doc.m_transposed;
+        if (!doc.m_pTransposed)
+            doc.m_pTransposed = std::make_shared<CTransposedImage>();
+        return *doc.m_pTransposed;
     }
 };
 

@@ -142,3 +142,55 @@ TEST(DocsScreenshot, FeaturesWindowOnTheSampleMap)
     noSave.Then(gui::ModalScript::Press(IDNO));
     SendMessageA(session.FrameWnd(), WM_CLOSE, 0, 0);
 }
+
+// The screenshot of placing a control point in the user guide: the sample
+// map, a graticule crossing clicked and its coordinates typed in degrees in
+// the Add Geo-reference dialog. Written only when QUARVEX_GEOREF_SCREENSHOT
+// names the BMP file to write.
+TEST(DocsScreenshot, AddingAControlPoint)
+{
+    const char* pszOutput = std::getenv("QUARVEX_GEOREF_SCREENSHOT");
+    if (!pszOutput || !*pszOutput)
+        GTEST_SKIP() << "QUARVEX_GEOREF_SCREENSHOT is not set";
+    const std::string image =
+        CopyFixture("../../../../samples/sample_map.jpg", gui::TempFolder("docs-georef"), "sample_map.jpg", false);
+    AppSession session({image});
+    ASSERT_TRUE(session.started);
+    MoveWindow(session.FrameWnd(), 0, 0, 900, 640, TRUE);
+    session.View()->ScrollToPosition(POINT{0, 0});
+    gui::Pump();
+    bool saved = false;
+    gui::ModalScript script;
+    script.Then([&](HWND hDialog) {
+        SetDlgItemTextW(hDialog, IDC_EASTING, L"7 00 00 E");
+        SetDlgItemTextW(hDialog, IDC_NORTHING, L"45 10 00 N");
+        SetWindowPos(hDialog, nullptr, 300, 260, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        UpdateWindow(hDialog);
+        saved = gui::CaptureScreen(RECT{0, 0, 900, 640}).SaveBmp(pszOutput);
+        gui::Click(hDialog, IDCANCEL);
+    });
+    gui::LeftClick(session.ViewWnd(), POINT{148, 227});
+    EXPECT_EQ(script.Seen().size(), 1u);
+    EXPECT_TRUE(saved);
+}
+
+// The About box in the user guide: the version, and the guide and the
+// licence a click away. Written only when QUARVEX_ABOUT_SCREENSHOT names the
+// BMP file to write.
+TEST(DocsScreenshot, AboutBox)
+{
+    const char* pszOutput = std::getenv("QUARVEX_ABOUT_SCREENSHOT");
+    if (!pszOutput || !*pszOutput)
+        GTEST_SKIP() << "QUARVEX_ABOUT_SCREENSHOT is not set";
+    AppSession session;
+    bool saved = false;
+    gui::ModalScript script;
+    script.Then([&](HWND hDialog) {
+        UpdateWindow(hDialog);
+        saved = gui::CaptureWindow(hDialog).SaveBmp(pszOutput);
+        gui::Click(hDialog, IDOK);
+    });
+    session.Command(ID_APP_ABOUT);
+    EXPECT_EQ(script.Seen().size(), 1u);
+    EXPECT_TRUE(saved);
+}

@@ -5,7 +5,8 @@
 // the window, adds a point, renames one and saves back with Ctrl+S, then as
 // a GeoPackage through the file type list of Save As. The
 // features and the clicked pixels are left in the folder QUARVEX_SESSION_OUT
-// names, for check_reopened_session.py to read with GDAL.
+// names, for check_reopened_session.py to read with GDAL. A GeoPackage of
+// two layers is opened with its layer chosen, and saved back.
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
@@ -15,6 +16,8 @@
 
 #include "app/DocumentCommands.h"
 #include "app/res/resource.h"
+#include "core/gpkg/GeoPackageReader.h"
+#include "winbase/Win32Files.h"
 #include "tests/win/app/AppSession.h"
 #include "tests/win/app/MouseDriver.h"
 
@@ -123,4 +126,84 @@ TEST(OpenFeaturesSession, DigitiseSaveReopenAddRenameAndSaveBack)
         EXPECT_TRUE(script.Unexpected().empty());
     }
     EXPECT_EQ(state.FeaturePath(), folder + "\\reopened-copy.gpkg");
+}
+
+// A GeoPackage of two layers (ogr2ogr's): the layer is chosen in a dialog
+// with the keyboard alone, the points open where their coordinates lie, and
+// Ctrl+S writes a new point back into the file, which then holds it beside
+// the other layer, with a value typed in the new point's dialog and a
+// cell changed.
+TEST(OpenFeaturesSession, GeoPackageLayerChosenByKeyboardAndSavedBack)
+{
+    const std::string folder = gui::OutputFolder("QUARVEX_SESSION_OUT", "session");
+    for (const char* name : {"\\survey.tif", "\\survey.tvg", "\\survey.quarvex", "\\survey.gpkg"})
+        DeleteFileA((folder + name).c_str());
+    const std::string image = CopyFixture("utm33.tif", folder, "survey.tif", false);
+    const std::string gpkg = folder + "\\survey.gpkg";
+    ASSERT_TRUE(CopyFileA(QUARVEX_APP_TEST_DATA "/survey.gpkg", gpkg.c_str(), FALSE));
+    AppSession session;
+    session.OpenThroughDialog(image, {ModalScript::Press(IDYES), gui::ChooseShapeType(IDC_POINTS)});
+    const CImageSession& state = session.Doc()->Session();
+    ASSERT_EQ(state.Mode(), MODE_DIGITISE);
+
+    std::vector<std::string> layers;
+    bool focused = false;
+    const std::vector<gui::SeenWindow> seen = session.Answered(
+        ID_FILE_OPEN_FEATURES, {ModalScript::OpenFile(gpkg), [&layers, &focused](HWND hDialog) {
+                                    const HWND hList = GetDlgItem(hDialog, IDC_LAYER_LIST);
+                                    for (int i = 0; i < SendMessageA(hList, LB_GETCOUNT, 0, 0); ++i)
+                                    {
+                                        char name[64] = {};
+                                        SendMessageA(hList, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name));
+                                        layers.push_back(name);
+                                    }
+                                    // The list has the focus: Down chooses the second, Enter opens it.
+                                    focused = GetFocus() == hList;
+                                    PostMessageA(hList, WM_KEYDOWN, VK_DOWN, 1);
+                                    PostMessageA(hList, WM_KEYDOWN, VK_RETURN, 1);
+                                }});
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].title, "Choose Layer");
+    EXPECT_EQ(layers, (std::vector<std::string>{"roads", "wells"}));
+    EXPECT_TRUE(focused);
+    ASSERT_EQ(state.Features().GetSize(), 3);
+    EXPECT_EQ(state.ShapeType(), SHAPE_POINT);
+    EXPECT_EQ(state.Features().GetAt(1).GetAt(0), (CShapeVertex{120, 140}));
+    EXPECT_EQ(state.Features().GetAt(2).m_strName, "Well 3");
+    EXPECT_EQ(state.FeaturePath(), gpkg);
+
+    // The layer's other field is the table's, and the new point's dialog asks it.
+    ASSERT_EQ(state.Features().Fields().size(), 1u);
+    EXPECT_EQ(state.Features().Fields()[0].def.strName, "depth");
+    EXPECT_EQ(state.Features().GetAt(1).Value(0), FieldValue("8.25"));
+    {
+        ModalScript script;
+        script.Then([](HWND hDialog) {
+            SetDlgItemTextA(hDialog, IDC_FEATURE_FIELD_VALUE, "3.75");
+            gui::NameFeature("Well 4")(hDialog);
+        });
+        gui::LeftClick(session.ViewWnd(), gui::ShowPixel(session, 100, 100));
+        EXPECT_EQ(script.Pending(), 0u);
+    }
+    Follow(*session.Doc(), session.Doc()->Session().SetValue(2, 0, FieldValue("4.5")));
+    {
+        ModalScript script;
+        gui::PressKey(session.FrameWnd(), 'S', {VK_CONTROL});
+        EXPECT_TRUE(script.Unexpected().empty()) << "Save writes back without asking";
+    }
+    EXPECT_FALSE(state.Unsaved());
+    std::vector<CGeoPackageLayerInfo> written;
+    ASSERT_TRUE(ListGeoPackageLayers(gpkg, Win32Files(), &written).Ok());
+    ASSERT_EQ(written.size(), 2u);
+    CVectorLayer wells;
+    ASSERT_TRUE(ReadGeoPackageLayer(gpkg, "wells", Win32Files(), &wells, nullptr, nullptr).Ok());
+    ASSERT_EQ(wells.features.size(), 4u);
+    EXPECT_EQ(wells.features[0].values, (std::vector<FieldValue>{"Well 1", "12.5"}));
+    EXPECT_EQ(wells.features[2].values, (std::vector<FieldValue>{"Well 3", "4.5"}));
+    EXPECT_EQ(wells.features[3].values, (std::vector<FieldValue>{"Well 4", "3.75"}));
+    // The centre of pixel (100, 100): 10-m pixels from 500000, 4650000.
+    ASSERT_EQ(wells.features[3].parts.size(), 1u);
+    ASSERT_EQ(wells.features[3].parts[0].size(), 1u);
+    EXPECT_EQ(wells.features[3].parts[0][0].x, 501005);
+    EXPECT_EQ(wells.features[3].parts[0][0].y, 4648995);
 }

@@ -146,7 +146,9 @@ TEST(TraceSession, TraceLinesFollowsTheRoadInAFewClicksWithAPreview)
             EXPECT_EQ(preview.front(), state.Current().GetAt(state.Current().GetSize() - 1));
             EXPECT_EQ(preview.back(), (CShapeVertex{clicks[i].x, clicks[i].y}));
             if (i == 2)
+            {
                 ASSERT_TRUE(gui::CaptureClient(hView).SaveBmp(folder + "\\traced_road-preview.bmp"));
+            }
         }
         if (i + 1 == clicks.size())
         {

@@ -17,32 +17,20 @@
 #include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
 #include "tests/win/app/MouseDriver.h"
+#include "tests/win/app/SheetSession.h"
 
 namespace
 {
-struct TypedPoint
-{
-    const char* lon;
-    const char* lat;
-    int column, row;
-};
-
 // The crossings of samples/true_proportion_map.truth.json, as typed.
-const TypedPoint kCrossings[] = {
+const std::vector<gui::TypedCrossing> kCrossings = {
     {"7 00 00 E", "45 00 00 N", 178, 1430},
     {"7 05 00 E", "45 00 00 N", 1318, 1370},
     {"7 00 00 E", "45 04 00 N", 110, 138},
     {"7 04 00 E", "45 04 00 N", 1022, 90},
 };
 
-struct Line
-{
-    const char* name;
-    std::vector<POINT> pixels;
-};
-
 // The roads and the lake shore of the sheet, clicked along their drawn lines.
-const std::vector<Line> kLines = {
+const std::vector<gui::NamedLine> kLines = {
     {"Strada di fondovalle", {{163, 1139}, {340, 1033}, {517, 926}, {698, 884}, {886, 551}, {1064, 444}, {1265, 369}}},
     {"Strada per Pessinea", {{886, 551}, {972, 870}, {1124, 1154}, {1227, 1375}}},
     {"Strada per Vonzo", {{340, 1033}, {414, 705}, {552, 277}, {612, 112}}},
@@ -73,13 +61,9 @@ void RunSession(const std::string& kind, FitModel nModel)
     CControlPointsWnd* pWnd = session.Frame()->GetControlPointsWnd();
     ASSERT_TRUE(pWnd && pWnd->IsOpen());
 
-    for (const TypedPoint& point : kCrossings)
-    {
-        gui::ModalScript script;
-        script.Then(gui::TypeCoordinates(point.lon, point.lat));
-        gui::LeftClick(session.ViewWnd(), gui::ShowPixel(session, point.column, point.row));
-        ASSERT_EQ(script.Seen().size(), 1u);
-    }
+    gui::TypeCrossings(session, kCrossings);
+    if (testing::Test::HasFatalFailure())
+        return;
     ASSERT_EQ(session.Doc()->Session().GeoRef().m_points.size(), 4u);
     // Both RMS values side by side: the first model misses by pixels, the
     // affine fit not at all.
@@ -91,10 +75,7 @@ void RunSession(const std::string& kind, FitModel nModel)
 
     if (nModel != FitModel::RotationScales)
     {
-        HWND hModel = GetDlgItem(pWnd->m_hWnd, IDC_CP_FIT_MODEL);
-        SendMessageA(hModel, CB_SETCURSEL, FitModelIndex(nModel), 0);
-        SendMessageA(pWnd->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_CP_FIT_MODEL, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(hModel));
+        gui::ChooseFitModel(*pWnd, nModel);
         ASSERT_EQ(session.Doc()->Session().GeoRef().m_nFitModel, nModel);
     }
 
@@ -111,24 +92,9 @@ void RunSession(const std::string& kind, FitModel nModel)
     EXPECT_NE(status.find(nModel == FitModel::Affine ? " r=3.01 deg" : " r=2.32 deg"), std::string::npos) << status;
 
     std::ofstream expected(folder + "\\" + kind + ".expected", std::ios::trunc);
-    for (const Line& line : kLines)
-    {
-        gui::ModalScript script;
-        script.Then(gui::NameFeature(line.name));
-        for (size_t i = 0; i < line.pixels.size(); ++i)
-        {
-            const POINT client = gui::ShowPixel(session, line.pixels[i].x, line.pixels[i].y);
-            if (i + 1 == line.pixels.size())
-                gui::DoubleClick(session.ViewWnd(), client);
-            else
-                gui::LeftClick(session.ViewWnd(), client);
-        }
-        ASSERT_EQ(script.Seen().size(), 1u);
-        expected << line.name;
-        for (const POINT& p : line.pixels)
-            expected << "|" << p.x << " " << p.y;
-        expected << "\n";
-    }
+    gui::DigitiseLines(session, kLines, expected);
+    if (testing::Test::HasFatalFailure())
+        return;
     expected.close();
 
     const std::vector<gui::SeenWindow> seen = session.SaveThroughDialog(folder + "\\" + kind);

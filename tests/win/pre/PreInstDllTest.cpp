@@ -221,11 +221,12 @@ protected:
         return lines;
     }
 
-    // Waits for the started installer's record, then a little longer so a
-    // second, unwanted start would show up too.
+    // Waits for the started installer's record (up to a minute: once, under
+    // Wine, none had come after 15 s), then a little longer so a second,
+    // unwanted start would show up too.
     std::vector<std::string> WaitForRecord()
     {
-        for (int i = 0; i < 300 && Record().size() < 2; ++i)
+        for (int i = 0; i < 1200 && Record().size() < 2; ++i)
             Sleep(50);
         Sleep(500);
         return Record();

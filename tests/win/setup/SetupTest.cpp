@@ -86,9 +86,10 @@ std::vector<std::string> JpgAssociation()
 // The files, shortcut, "Open with" entry and Uninstall entry of an installation.
 void ExpectInstalled(const std::wstring& folder, HKEY hRoot, int startMenu, const std::string& mode)
 {
-    const std::vector<std::string> files = {
+    std::vector<std::string> files = {
         "LICENSE.txt", "README.txt",  "Sample\\",     "Sample\\sample_map.jpg", "Sample\\sample_map.tvg",
         "proj.db",     "quarvex.exe", "uninstall.exe"};
+    AddGuideFiles(files);
     EXPECT_EQ(ListNames(folder), files);
     EXPECT_EQ(ReadFile(folder + L"\\quarvex.exe"), ReadFile(FromUnixPath(Env("QUARVEX_PROGRAM")))) << "this build's";
     EXPECT_TRUE(FileExists(ShellFolder(startMenu) + L"\\Quarvex.lnk"));
@@ -129,6 +130,22 @@ void ExpectSampleMapOpens(const std::wstring& folder)
     EXPECT_EQ(run.title, "sample_map.jpg - Quarvex");
 }
 
+// The installed program carries control points typed in WGS 84 degrees
+// into UTM 32N with the proj.db installed beside it, in a prefix that has
+// no PROJ anywhere else: without the database it would stop at start-up
+// with a message that no way exists, and the Open dialog would not come.
+void ExpectPointsCarried(const std::wstring& folder)
+{
+    const std::wstring images = TestFolder(L"carried");
+    WriteFile(images + L"\\sheet.jpg", ReadFile(folder + L"\\Sample\\sample_map.jpg"));
+    WriteFile(images + L"\\sheet.tvg", ReadFile(folder + L"\\Sample\\sample_map.tvg"));
+    WriteFile(images + L"\\sheet.quarvex", "crs=EPSG:32632\r\npoints_crs=EPSG:4326\r\n");
+    ProgramRun run = RunProgramOnImage(folder + L"\\quarvex.exe", images + L"\\sheet.jpg");
+    EXPECT_EQ(run.failure, "");
+    EXPECT_EQ(run.title, "sheet.jpg - Quarvex");
+    RemoveTree(images);
+}
+
 struct Mode
 {
     const char* pszSwitch;
@@ -165,6 +182,7 @@ TEST(Setup, SilentInstallOpensTheSampleMapAndSilentUninstallLeavesOnlyTheSetting
         Print("Start menu", ListFiles(ShellFolder(mode.startMenu)));
 
         ExpectSampleMapOpens(folder);
+        ExpectPointsCarried(folder);
         EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kClasses + L"Image.Document\\shell\\open\\command", nullptr),
                   Command(folder))
             << "the program registered itself";

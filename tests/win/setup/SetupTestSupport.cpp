@@ -300,6 +300,14 @@ std::vector<std::string> ListNames(const std::wstring& root)
     return names;
 }
 
+void AddGuideFiles(std::vector<std::string>& names)
+{
+    names.push_back("guide\\");
+    for (const std::string& name : ListNames(FromUnixPath(Env("QUARVEX_GUIDE_DIR"))))
+        names.push_back("guide\\" + name);
+    std::sort(names.begin(), names.end());
+}
+
 bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string ReadFile(const std::wstring& path)

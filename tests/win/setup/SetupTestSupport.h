@@ -44,6 +44,9 @@ void DeleteTree(HKEY hRoot, const std::wstring& subKey);
 std::vector<std::string> ListFiles(const std::wstring& root);
 // The same without the sizes.
 std::vector<std::string> ListNames(const std::wstring& root);
+// Adds the user guide's files ("guide\", "guide\index.html", ...), as the
+// source tree that QUARVEX_GUIDE_DIR names holds them, to a sorted listing.
+void AddGuideFiles(std::vector<std::string>& names);
 bool FileExists(const std::wstring& path);
 std::string ReadFile(const std::wstring& path);
 void WriteFile(const std::wstring& path, const std::string& bytes);

@@ -34,3 +34,17 @@ GDAL_PAM_ENABLED=NO gdal_translate -q -srcwin 200 300 240 180 -a_srs EPSG:32633 
 rm -f attributes.shp attributes.shx attributes.dbf attributes.cpg attributes.prj
 ogr2ogr -f 'ESRI Shapefile' -lco ENCODING=UTF-8 attributes.shp attributes.geojson
 rm -f attributes.prj
+
+# A GeoPackage of two layers on utm33.tif, lines and points (the points at
+# the centres of pixels 30 30, 120 140 and 210 70), written by ogr2ogr
+# (needs gdal-bin).
+rm -f survey.gpkg
+echo '{"type": "FeatureCollection", "features": [
+{"type": "Feature", "properties": {"NAME": "North road", "lanes": 2}, "geometry": {"type": "LineString", "coordinates": [[500100, 4649900], [501000, 4649500], [502000, 4649000]]}},
+{"type": "Feature", "properties": {"NAME": "Mill lane", "lanes": 1}, "geometry": {"type": "LineString", "coordinates": [[500500, 4648500], [501500, 4648900]]}}
+]}' | ogr2ogr -f GPKG -a_srs EPSG:32633 survey.gpkg /vsistdin/ -nln roads
+echo '{"type": "FeatureCollection", "features": [
+{"type": "Feature", "properties": {"NAME": "Well 1", "depth": 12.5}, "geometry": {"type": "Point", "coordinates": [500305, 4649695]}},
+{"type": "Feature", "properties": {"NAME": "Well 2", "depth": 8.25}, "geometry": {"type": "Point", "coordinates": [501205, 4648595]}},
+{"type": "Feature", "properties": {"NAME": "Well 3", "depth": null}, "geometry": {"type": "Point", "coordinates": [502105, 4649295]}}
+]}' | ogr2ogr -update -a_srs EPSG:32633 survey.gpkg /vsistdin/ -nln wells

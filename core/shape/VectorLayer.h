@@ -2,6 +2,7 @@
 // format writer takes it: no pixels, no edits, no file of origin.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@ struct CVectorFeature
     // One a field, as text in UTF-8 (numbers in the C locale's form); no
     // value is the format's null.
     std::vector<std::optional<std::string>> values;
+    int64_t nFid = 0;   // the row's feature id, as read; 0 for a feature not from a file
 };
 
 struct CVectorLayer
