@@ -25,7 +25,7 @@ BOOL CAddFeatureDlg::OnInitDialog()
         // All of it selected: typing replaces the name, an arrow key edits it.
         SendDlgItemMessageW(m_hWnd, IDC_FEATURE_NAME, EM_SETSEL, 0, -1);
     }
-    if (m_pSession)
+    if (m_pSession && !m_bRenaming)
         AddFieldBoxes();
     return CDialog::OnInitDialog();
 }
@@ -70,6 +70,14 @@ void CAddFeatureDlg::AddFieldBoxes()
 
 void CAddFeatureDlg::OnOK()
 {
+    const std::string name = GetItemText(IDC_FEATURE_NAME);
+    // A name kept as it was is the file's own, whatever it holds.
+    if (m_pSession && !(m_bRenaming && name == m_strName) && !m_pSession->NameFits(name))
+    {
+        FwMessageBox(LoadResStringWith(IDS_NAME_CODE_PAGE, {std::to_string(m_pSession->FieldCodePage())}), MB_OK);
+        SetFocus(GetDlgItem(m_hWnd, IDC_FEATURE_NAME));
+        return;
+    }
     if (m_pSession)
     {
         const std::vector<CAttributeField>& fields = m_pSession->Features().Fields();
@@ -88,6 +96,6 @@ void CAddFeatureDlg::OnOK()
         }
     }
     // Whole and untrimmed: the attribute table is where a name is shortened.
-    m_strName = GetItemText(IDC_FEATURE_NAME);
+    m_strName = name;
     EndDialog(IDOK);
 }

@@ -3,7 +3,8 @@
 // Escape or the close box) throws it away.
 // As "Rename Feature" it shows a finished feature's name for changing it:
 // IDOK with the new name, IDCANCEL leaves it.
-// Given a session, the dialog also shows a box for each attribute field
+// Given a session, OK refuses a name the features' file cannot hold, and
+// the dialog of a new feature also shows a box for each attribute field
 // (of the first kFeatureDialogFields) under the name, filled with
 // m_values, so that a contour's height is typed as it is finished; OK
 // checks each and hands them back in m_values.

@@ -363,6 +363,7 @@ void CFeaturesWnd::RenameSelectedFeature()
     const CShape feature = pDoc->Session().Features().GetAt(index);
     CAddFeatureDlg dlg;
     dlg.m_bRenaming = true;
+    dlg.m_pSession = &pDoc->Session();
     dlg.m_strName = feature.m_strName;
     if (dlg.DoModal() != IDOK || dlg.m_strName == feature.m_strName)
         return;

@@ -45,6 +45,7 @@ std::string FieldValueMessage(const CLayerField& field, const FieldValueStatus& 
     case FieldValueError::NotDate: return LoadResStringWith(IDS_FIELD_NOT_DATE, {name});
     case FieldValueError::TextTooLong:
         return LoadResStringWith(IDS_FIELD_TEXT_LONG, {name, std::to_string(field.nWidth), status.Detail()});
+    case FieldValueError::NotInCodePage: return LoadResStringWith(IDS_FIELD_CODE_PAGE, {name, status.Detail()});
     }
     return std::string();
 }

@@ -406,6 +406,8 @@
 #define IDS_EDIT_REMOVE_FIELD    891
 #define IDS_EDIT_CHANGE_FIELD    892
 #define IDS_FIELD_DEFAULT_BAD    893
+#define IDS_FIELD_CODE_PAGE      894
+#define IDS_NAME_CODE_PAGE       895
 // The user guide and the About box's links (commands 32970-32979, strings
 // 960-979, controls 1800-1829)
 #define ID_HELP_USER_GUIDE          32970

@@ -12,6 +12,7 @@
 #include "core/gpkg/FeatureGeoPackage.h"
 #include "core/journal/RecoveryJournal.h"
 #include "core/scan/ImageGeoreference.h"
+#include "core/shape/CodePage.h"
 #include "core/shape/PolygonRings.h"
 #include "core/shape/VertexEdit.h"
 #include "core/trace/SharedBorder.h"
@@ -748,6 +749,8 @@ unsigned CImageSession::FieldCodePage() const
 {
     return m_shapeFile.m_pSource ? m_shapeFile.m_pSource->m_layer.m_table.m_nCodePage : m_nNameCodePage;
 }
+
+bool CImageSession::NameFits(const std::string& strName) const { return FitsCodePage(strName, FieldCodePage()); }
 
 FieldValueStatus CImageSession::CheckValue(int nField, const std::string& strText, FieldValue* pValue) const
 {

@@ -253,6 +253,10 @@ public:
     // Attribute fields. The code page a field's text is counted in: the
     // opened table's, else the one names are typed in (the .cpg written).
     unsigned FieldCodePage() const;
+    // Whether the file the features are saved back to can hold the name: an
+    // opened table in a code page has no byte for some letters, which would
+    // be written as '?'. A new file holds any name.
+    bool NameFits(const std::string& strName) const;
     // Checks text typed for field nField; *pValue as it is to be kept.
     FieldValueStatus CheckValue(int nField, const std::string& strText, FieldValue* pValue) const;
     // A value checked by CheckValue; nothing happens when it is the same.

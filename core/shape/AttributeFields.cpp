@@ -113,6 +113,9 @@ FieldValueStatus CheckFieldValue(const CLayerField& field, const std::string& st
             *pValue = std::nullopt;
             return {};
         }
+        // The file would hold a '?' in its place: the typed text would be lost.
+        if (!FitsCodePage(strText, nCodePage))
+            return {FieldValueError::NotInCodePage, std::to_string(nCodePage)};
         const size_t cb = Encoded(strText, nCodePage).size();
         if (field.nWidth > 0 && cb > size_t(field.nWidth))
             return {FieldValueError::TextTooLong, std::to_string(cb)};

@@ -57,8 +57,9 @@ enum class FieldValueError
     NotReal,
     TooManyDecimals,   // more digits after the point than the field keeps
     RealTooWide,
-    NotDate,       // not YYYY-MM-DD, or no such day
-    TextTooLong,   // more bytes in the table's encoding than the width
+    NotDate,         // not YYYY-MM-DD, or no such day
+    TextTooLong,     // more bytes in the table's encoding than the width
+    NotInCodePage,   // a character the table's code page has no byte for (detail: the page)
 };
 using FieldValueStatus = CStatus<FieldValueError>;
 

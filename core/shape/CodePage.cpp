@@ -185,7 +185,7 @@ std::string DecodeToUtf8(const char* p, size_t cb, unsigned nCodePage)
 
 bool FitsCodePage(const std::string& utf8, unsigned nCodePage)
 {
-    if (nCodePage == kCodePageUtf8)
+    if (nCodePage == kCodePageUtf8 || nCodePage == 0)
         return true;
     // A character the page lacks comes back from the round trip as '?'.
     const std::string encoded = EncodeFromUtf8(utf8, nCodePage);

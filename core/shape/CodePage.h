@@ -27,7 +27,8 @@ bool CanDecodeCodePage(unsigned nCodePage);
 std::string DecodeToUtf8(const char* p, size_t cb, unsigned nCodePage);
 
 // Whether every character of the UTF-8 text has a byte in the code page
-// (always for UTF-8; only ASCII for a page we cannot encode).
+// (always for UTF-8 and for 0, a page not known, whose text is written as
+// the bytes it is; only ASCII for a page we cannot encode).
 bool FitsCodePage(const std::string& utf8, unsigned nCodePage);
 
 // UTF-8 in a code page: a character the page lacks becomes '?'; UTF-8 as it is.

@@ -55,6 +55,9 @@ const ValueCase kValueCases[] = {
     {kText6, "\xC3\xA9t\xC3\xA9s", 65001, FieldValueError::None, "\xC3\xA9t\xC3\xA9s", "\xC3\xA9t\xC3\xA9s"},
     {kText6, "\xC3\xA9t\xC3\xA9s!", 65001, FieldValueError::TextTooLong, nullptr, nullptr},   // 7 bytes
     {kText6, "\xC3\xA9t\xC3\xA9s!", 1252, FieldValueError::None, "\xC3\xA9t\xC3\xA9s!", "\xE9t\xE9s! "},
+    {kText6, "\xD0\x9C\xD0\xBE\xD1\x81\xD1\x82", 1252, FieldValueError::NotInCodePage, nullptr, nullptr},   // Мост
+    {kText6, "\xD0\x9C\xD0\xBE", 1251, FieldValueError::None, "\xD0\x9C\xD0\xBE", "\xCC\xEE    "},
+    {kText6, "\xD0\x9C\xD0\xBE", 0, FieldValueError::None, "\xD0\x9C\xD0\xBE", "\xD0\x9C\xD0\xBE  "},
 };
 
 TEST(AttributeRules, ValuesAreCheckedAgainstTheirFieldAndWrittenAsCells)

@@ -13,6 +13,7 @@
 #include "core/gpkg/GeoPackageReader.h"
 #include "core/io/StdioFileSystem.h"
 #include "core/session/ImageSession.h"
+#include "core/shape/CodePage.h"
 #include "core/shape/ShapefileLayer.h"
 #include "tests/core/TestFiles.h"
 
@@ -436,6 +437,38 @@ TEST(OpenedLayerUntouched, SavedBackUnchangedIsTheSameFileToTheBit)
         for (const char* ext : {".shp", ".shx", ".dbf", ".prj", ".cpg"})
             EXPECT_EQ(ReadFileBytes(dir.File(std::string("out") + ext)), ReadFileBytes(source + ext)) << name << ext;
     }
+}
+
+// A table in Windows Western cannot hold Cyrillic: a name or text typed for
+// it is refused rather than saved as question marks, while a new file,
+// written in UTF-8 when it must be, takes any.
+TEST(OpenedLayerCodePage, TextTheTableCannotHoldIsRefusedBeforeItIsLost)
+{
+    ScratchDir dir;
+    std::filesystem::create_directories(dir.File("recovery"));
+    CImageSession session(StdioFileSystem());
+    session.SetNameCodePage(kCodePageUtf8);
+    session.BeginOpen();
+    (void)session.Open(Opening(dir, FitModel::Affine));
+    const std::string bridge = "\xD0\x9C\xD0\xBE\xD1\x81\xD1\x82";   // Мост
+    EXPECT_TRUE(session.NameFits(bridge));
+
+    const std::string shp = std::string(QUARVEX_SOURCE_DIR) + "/tests/data/shp/lines_1252.shp";
+    CShapefileLayer layer;
+    ASSERT_TRUE(ReadShapefileLayer(shp, StdioFileSystem(), &layer).Ok());
+    ASSERT_TRUE(session.OpenFeatures(shp, std::move(layer)).bDone);
+    ASSERT_EQ(session.FieldCodePage(), 1252u);
+    EXPECT_FALSE(session.NameFits(bridge));
+    EXPECT_TRUE(session.NameFits("Pont \xC3\xA0 p\xC3\xA9"
+                                 "age"));
+    CAttributeField road;
+    road.def = {"ROAD", FieldType::Text, 20, 0};
+    ASSERT_TRUE(session.AddField(road).bDone);
+    ASSERT_EQ(session.Features().Fields()[1].def.strName, "ROAD");
+    FieldValue value;
+    const FieldValueStatus status = session.CheckValue(1, bridge, &value);
+    EXPECT_EQ(status.GetCode(), FieldValueError::NotInCodePage);
+    EXPECT_EQ(status.Detail(), "1252");
 }
 
 }   // namespace

@@ -97,7 +97,22 @@ TEST(OpenFeaturesSession, DigitiseSaveReopenAddRenameAndSaveBack)
     EXPECT_EQ(state.Features().GetAt(1).GetAt(0), (CShapeVertex{200, 30}));
     EXPECT_FALSE(state.Unsaved());
 
-    ClickPoint(day2, "p4", {60, 170}, expected);
+    // A name the file's code page has no letters for is refused, not saved
+    // as question marks; the dialog stays for another.
+    ASSERT_EQ(state.FieldCodePage(), 1252u);
+    {
+        ModalScript script;
+        script.Then(gui::NameFeature("\xD0\x9C\xD0\xBE\xD1\x81\xD1\x82"));   // Мост
+        script.Then([](HWND hBox) {
+            const HWND hDialog = GetWindow(hBox, GW_OWNER);
+            gui::Click(hBox, IDOK);
+            gui::NameFeature("p4")(hDialog);
+        });
+        gui::LeftClick(day2.ViewWnd(), gui::ShowPixel(day2, 60, 170));
+        ASSERT_EQ(script.Seen().size(), 2u);
+        EXPECT_NE(script.Seen()[1].message.find("code page 1252"), std::string::npos) << script.Seen()[1].message;
+        expected << "p4|60 170\n";
+    }
     Follow(*day2.Doc(), day2.Doc()->Session().RenameFeature(1, "p2 renamed"));
     expected.close();
     ASSERT_TRUE(state.Unsaved());
