@@ -8,7 +8,6 @@
 // GDAL against the sheet's truth.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <regex>
 
 #include "app/ControlPointsWnd.h"
@@ -88,15 +87,9 @@ void RunSession(const std::string& kind, int nOutput)
     else
         EXPECT_EQ(status.find("\xE2\x80\x94"), std::string::npos) << status;
 
-    std::ofstream expected(folder + "\\" + kind + ".expected", std::ios::trunc);
-    gui::DigitiseLines(session, kRoads, expected);
+    gui::DigitiseAndSave(session, kRoads, folder, kind);
     if (testing::Test::HasFatalFailure())
         return;
-    expected.close();
-
-    const std::vector<gui::SeenWindow> seen = session.SaveThroughDialog(folder + "\\" + kind);
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[1].message, "File saved as " + folder + "\\" + kind + ".shp");
     session.Command(ID_VIEW_CONTROL_POINTS);
     EXPECT_FALSE(pWnd->IsOpen());
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "app/ControlPointsWnd.h"
 #include "app/res/resource.h"
 #include "tests/win/app/AppSession.h"
@@ -36,8 +38,10 @@ void ChooseFitModel(CControlPointsWnd& window, FitModel nModel)
                  reinterpret_cast<LPARAM>(hModel));
 }
 
-void DigitiseLines(AppSession& session, const std::vector<NamedLine>& lines, std::ostream& expected)
+void DigitiseAndSave(AppSession& session, const std::vector<NamedLine>& lines, const std::string& folder,
+                     const std::string& kind)
 {
+    std::ofstream expected(folder + "\\" + kind + ".expected", std::ios::trunc);
     for (const NamedLine& line : lines)
     {
         ModalScript script;
@@ -56,5 +60,9 @@ void DigitiseLines(AppSession& session, const std::vector<NamedLine>& lines, std
             expected << "|" << p.x << " " << p.y;
         expected << "\n";
     }
+    expected.close();
+    const std::vector<SeenWindow> seen = session.SaveThroughDialog(folder + "\\" + kind);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].message, "File saved as " + folder + "\\" + kind + ".shp");
 }
 }   // namespace gui

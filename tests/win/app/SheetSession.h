@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include <ostream>
+#include <string>
 #include <vector>
 
 #include "core/georef/FitModel.h"
@@ -38,7 +38,9 @@ void TypeCrossings(AppSession& session, const std::vector<TypedCrossing>& crossi
 // Chooses the model in the window's list, as the user does.
 void ChooseFitModel(CControlPointsWnd& window, FitModel nModel);
 
-// Digitises each line (a double click ends it) under its name, and writes
-// "name|x y|x y..." a line to expected.
-void DigitiseLines(AppSession& session, const std::vector<NamedLine>& lines, std::ostream& expected);
+// Digitises each line (a double click ends it) under its name, writing
+// "name|x y|x y..." a line to FOLDER\KIND.expected for the GDAL checks,
+// and saves them through Save As as FOLDER\KIND.shp.
+void DigitiseAndSave(AppSession& session, const std::vector<NamedLine>& lines, const std::string& folder,
+                     const std::string& kind);
 }   // namespace gui

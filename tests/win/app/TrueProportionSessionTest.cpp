@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <regex>
 
 #include "app/ControlPointsWnd.h"
@@ -91,15 +90,9 @@ void RunSession(const std::string& kind, FitModel nModel)
     const std::string status = gui::Text(session.StatusBarWnd());
     EXPECT_NE(status.find(nModel == FitModel::Affine ? " r=3.01 deg" : " r=2.32 deg"), std::string::npos) << status;
 
-    std::ofstream expected(folder + "\\" + kind + ".expected", std::ios::trunc);
-    gui::DigitiseLines(session, kLines, expected);
+    gui::DigitiseAndSave(session, kLines, folder, kind);
     if (testing::Test::HasFatalFailure())
         return;
-    expected.close();
-
-    const std::vector<gui::SeenWindow> seen = session.SaveThroughDialog(folder + "\\" + kind);
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[1].message, "File saved as " + folder + "\\" + kind + ".shp");
     session.Command(ID_VIEW_CONTROL_POINTS);
     EXPECT_FALSE(pWnd->IsOpen());
 }
