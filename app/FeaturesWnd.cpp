@@ -65,6 +65,7 @@ BOOL CFeaturesWnd::OnInitDialog()
     InitReportList(m_hWnd, GetDlgItem(m_hWnd, IDC_FEATURES_LIST), kColumns, sizeof kColumns / sizeof kColumns[0]);
     SetLayout(kLayout, sizeof kLayout / sizeof kLayout[0], 50, 50);
     AddControlTips(m_hWnd, kTips, sizeof kTips / sizeof kTips[0]);
+    SetWindowSubclass(GetDlgItem(m_hWnd, IDC_FEATURES_LIST), ListProc, 2, reinterpret_cast<DWORD_PTR>(this));
     FollowChanges([this](const CEdit* pEdit) {
         // The feature being digitised is not in the list.
         const bool current = pEdit && pEdit->Scope() == EditScope::Digitising;
@@ -274,6 +275,30 @@ bool CFeaturesWnd::EndCellEdit(bool bKeep, bool bBackToList)
         SetFocus(GetDlgItem(m_hWnd, IDC_FEATURES_LIST));
     }
     return true;
+}
+
+// The box lies over its cell, which a scroll moves away: what was typed is
+// kept first, as when the focus goes elsewhere, and a value the field
+// refuses stops the scroll with the box still over its cell.
+LRESULT CALLBACK CFeaturesWnd::ListProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                        DWORD_PTR pThis)
+{
+    CFeaturesWnd* pWnd = reinterpret_cast<CFeaturesWnd*>(pThis);
+    switch (message)
+    {
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+    case WM_MOUSEWHEEL:
+        if (pWnd->m_hEditor)
+        {
+            if (!pWnd->EndCellEdit(true, false))
+                return 0;
+            SetFocus(hWnd);
+        }
+        break;
+    case WM_NCDESTROY: RemoveWindowSubclass(hWnd, ListProc, 2); break;
+    }
+    return DefSubclassProc(hWnd, message, wParam, lParam);
 }
 
 LRESULT CALLBACK CFeaturesWnd::EditorProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,

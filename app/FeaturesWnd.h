@@ -69,6 +69,8 @@ private:
     int CurrentField() const;
     // F2, Enter and a double click: the rename dialog or the cell's box.
     void EditCurrent();
+    static LRESULT CALLBACK ListProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR nId,
+                                     DWORD_PTR pThis);
     static LRESULT CALLBACK EditorProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR nId,
                                        DWORD_PTR pThis);
 

@@ -130,6 +130,17 @@ TEST(AttributeTableSession, EditACellAddAFieldSaveBackAndAsGeoPackage)
         session.Command(ID_EDIT_REDO);
         EXPECT_EQ(gui::ListCell(hList, 1, first), "250");
 
+        // A scroll keeps what was typed, as leaving the cell does, rather
+        // than leave the box where its cell was.
+        gui::DoubleClick(hList, CellPoint(hList, 1, first));
+        ASSERT_NE(pWnd->CellEditor(), nullptr);
+        SetWindowTextA(pWnd->CellEditor(), "300");
+        SendMessageA(hList, WM_VSCROLL, SB_LINEDOWN, 0);
+        EXPECT_EQ(pWnd->CellEditor(), nullptr);
+        EXPECT_EQ(state.Features().GetAt(1).Value(0), FieldValue("300"));
+        session.Command(ID_EDIT_UNDO);
+        EXPECT_EQ(gui::ListCell(hList, 1, first), "250");
+
         // A field added in its dialog, with a default; undone and redone.
         {
             ModalScript script;
