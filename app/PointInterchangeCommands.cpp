@@ -164,10 +164,7 @@ void ImportQgisPoints(CImageDoc& doc)
                                   }),
                    messages.end());
     Follow(doc, replaced);
-    if (session.Crs().IsNone())
-        SetCoordinateSystem(doc, nCode);
-    else
-        SetCoordinateSystems(doc, session.Crs().nEpsg, nCode);
+    SetCoordinateSystems(doc, session.Crs().IsNone() ? nCode : session.Crs().nEpsg, nCode);
 }
 
 void ExportQgisPoints(CImageDoc& doc)

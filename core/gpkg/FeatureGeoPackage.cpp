@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/gpkg/GeoPackageUpdate.h"
+#include "core/io/Path.h"
 #include "core/shape/CodePage.h"
 #include "core/shape/OpenedLayer.h"
 #include "core/shape/PolygonRings.h"
@@ -60,6 +61,34 @@ std::vector<CMapPoint> MapPart(const CShape& shape, const CPixelToMapTransform& 
         part.push_back(p);
     }
     return part;
+}
+
+// A feature's parts in map coordinates: a polygon with holes as its rings
+// in the Shapefile's sense, by which the writer tells the exterior from its
+// holes and turns each the way it wants; any other feature as one part.
+std::vector<std::vector<CMapPoint>> MapParts(const CShape& shape, ShapeType nShapeType,
+                                             const CPixelToMapTransform& transform,
+                                             const std::vector<CMapPoint>* pBefore)
+{
+    std::vector<std::vector<CMapPoint>> parts;
+    if (nShapeType == SHAPE_POLYGON && shape.RingCount() > 1)
+    {
+        for (const std::vector<double>& ring : OrientedRings(shape, transform, true))
+        {
+            std::vector<CMapPoint> part(ring.size() / 2);
+            for (size_t k = 0; k < part.size(); ++k)
+            {
+                part[k].x = ring[2 * k];
+                part[k].y = ring[2 * k + 1];
+            }
+            parts.push_back(std::move(part));
+        }
+        return parts;
+    }
+    std::vector<CMapPoint> part = MapPart(shape, transform, pBefore);
+    if (!part.empty())
+        parts.push_back(std::move(part));
+    return parts;
 }
 
 int SourceRecord(const COpenedLayer& source, const CShape& shape)
@@ -155,29 +184,10 @@ bool MakeFeatureLayer(const CShapeFile& shapeFile, ShapeType nShapeType, const s
         const int nRecord = pSource ? SourceRecord(*pSource, shape) : -1;
         if (nRecord >= 0 && (pSource->m_records[nRecord].bKept || pSource->SameGeometry(shape)))
             feature.parts = pSource->SourceParts(nRecord);   // the file's own coordinates, every part
-        else if (nShapeType == SHAPE_POLYGON && shape.RingCount() > 1)
-        {
-            // Rings in the Shapefile's sense, by which the writer tells the
-            // exterior from its holes and turns each the way it wants.
-            for (const std::vector<double>& ring : OrientedRings(shape, transform, true))
-            {
-                std::vector<CMapPoint> part(ring.size() / 2);
-                for (size_t k = 0; k < part.size(); ++k)
-                {
-                    part[k].x = ring[2 * k];
-                    part[k].y = ring[2 * k + 1];
-                }
-                feature.parts.push_back(std::move(part));
-            }
-        }
         else
-        {
-            const std::vector<CMapPoint>* pBefore =
-                nRecord >= 0 && !pSource->SourceParts(nRecord).empty() ? &pSource->SourceParts(nRecord)[0] : nullptr;
-            std::vector<CMapPoint> part = MapPart(shape, transform, pBefore);
-            if (!part.empty())
-                feature.parts.push_back(std::move(part));
-        }
+            feature.parts = MapParts(
+                shape, nShapeType, transform,
+                nRecord >= 0 && !pSource->SourceParts(nRecord).empty() ? &pSource->SourceParts(nRecord)[0] : nullptr);
         for (size_t c = 0; c < columns.size(); ++c)
             if (columns[c] >= 0)
                 feature.values[c] = shape.Value(columns[c]);
@@ -200,7 +210,8 @@ GeoPackageWriteStatus WriteFeatureGeoPackage(const std::string& strPath, const C
     std::string name = strPath.substr(slash == std::string::npos ? 0 : slash + 1);
     name = name.substr(0, name.size() - (IsGeoPackagePath(name) ? 5 : 0));
     // Features opened from this very file go back into it, row by row.
-    if (shapeFile.m_pSource && shapeFile.m_pSource->IsGeoPackage() && shapeFile.m_pSource->m_strPath == strPath)
+    if (shapeFile.m_pSource && shapeFile.m_pSource->IsGeoPackage() &&
+        SameFileName(shapeFile.m_pSource->m_strPath, strPath))
         return WriteOpenedGeoPackage(shapeFile, nShapeType, files);
     CVectorLayer layer;
     if (!MakeFeatureLayer(shapeFile, nShapeType, name.empty() ? "features" : name, nNameCodePage, &layer))
@@ -317,7 +328,7 @@ GeoPackageWriteStatus WriteOpenedGeoPackage(const CShapeFile& shapeFile, ShapeTy
             row.nFid = before.nFid;
             row.bGeometry = !pSource->SameGeometry(shape);
             if (row.bGeometry)
-                row.parts.push_back(MapPart(shape, transform, before.parts.empty() ? nullptr : &before.parts[0]));
+                row.parts = MapParts(shape, nShapeType, transform, before.parts.empty() ? nullptr : &before.parts[0]);
             if (!pSource->SameName(shape))
                 row.values.emplace_back(nameColumn, NameValue(shape.m_strName, pSource->m_nNameCodePage));
             for (size_t k = 0; k < fields.size(); ++k)
@@ -335,7 +346,7 @@ GeoPackageWriteStatus WriteOpenedGeoPackage(const CShapeFile& shapeFile, ShapeTy
         }
         else
         {
-            row.parts.push_back(MapPart(shape, transform, nullptr));
+            row.parts = MapParts(shape, nShapeType, transform, nullptr);
             for (size_t k = 0; k < fields.size(); ++k)
             {
                 FieldValue value = shape.Value(static_cast<int>(k));

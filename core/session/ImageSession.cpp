@@ -9,6 +9,7 @@
 #include "core/crs/CrsSettings.h"
 #include "core/crs/UtmSuggestion.h"
 #include "core/georef/ImageSettings.h"
+#include "core/io/Path.h"
 #include "core/gpkg/FeatureGeoPackage.h"
 #include "core/journal/RecoveryJournal.h"
 #include "core/scan/ImageGeoreference.h"
@@ -1063,7 +1064,7 @@ bool CImageSession::RebaseOnGeoPackage(const std::string& strSavedPath)
     std::vector<CGeoPackageLayerInfo> layers;
     if (!ListGeoPackageLayers(strSavedPath, m_files, &layers).Ok())
         return false;
-    const bool bSavedBack = strSavedPath == before.m_strPath;
+    const bool bSavedBack = SameFileName(strSavedPath, before.m_strPath);
     std::string table = bSavedBack ? before.m_strTable : std::string();
     if (!bSavedBack && layers.size() == 1)
         table = layers[0].strName;

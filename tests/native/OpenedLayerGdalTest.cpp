@@ -268,6 +268,22 @@ TEST(OpenedGeoPackage, SavedBackGdalFindsOnlyTheChangesAndTheRestOfTheFileAsItWa
               "1|Mill pond\n2|Upper field \xC3\xA9\n3|Quarry \xE2\x80\x93 \xC3\x91\n5|Barn\n");
     EXPECT_EQ(Rows(gpkg, "SELECT id, minx FROM rtree_fields_geom ORDER BY id"), "1|130.0\n2|300.0\n3|500.0\n5|210.0\n");
     EXPECT_EQ(Rows(gpkg, "PRAGMA integrity_check"), "ok\n");
+
+    // A polygon drawn with a hole goes back with its hole, not as one ring.
+    session.SaveSucceeded(gpkg);
+    for (const CShapeVertex& v : {CShapeVertex{10, 10}, CShapeVertex{60, 10}, CShapeVertex{60, 60}})
+        ASSERT_TRUE(session.AddVertex(v.x, v.y).bDone);
+    ASSERT_TRUE(session.AddHole().bDone);
+    for (const CShapeVertex& v : {CShapeVertex{40, 20}, CShapeVertex{55, 20}, CShapeVertex{55, 35}})
+        ASSERT_TRUE(session.AddVertex(v.x, v.y).bDone);
+    ASSERT_TRUE(session.FinishFeature("Yard").bDone);
+    ASSERT_TRUE(
+        WriteFeatureGeoPackage(gpkg, session.ShapeFile(), session.ShapeType(), session.Crs(), 1252, StdioFileSystem())
+            .Ok());
+    CVectorLayer saved;
+    ASSERT_TRUE(ReadGeoPackageLayer(gpkg, "fields", StdioFileSystem(), &saved, nullptr, nullptr).Ok());
+    ASSERT_EQ(saved.features.size(), 5u);
+    EXPECT_EQ(saved.features.back().parts.size(), 2u);
 }
 
 // Cells typed and fields added, renamed and removed in the attribute table
