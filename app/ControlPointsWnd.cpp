@@ -8,6 +8,7 @@
 #include "app/GeoRefDlg.h"
 #include "app/res/resource.h"
 #include "core/crs/CrsSettings.h"
+#include "core/crs/UtmSuggestion.h"
 #include "core/georef/NumberFormat.h"
 #include "winfw/FwUtil.h"
 #include "winfw/ReportList.h"
@@ -130,12 +131,6 @@ const ControlTip kTips[] = {
     {IDC_CP_CRS, IDS_TIP_CP_CRS},
     {IDC_CP_USE_SUGGESTED_CRS, IDS_TIP_CP_USE_CRS},
 };
-// "UTM 33N" for EPSG:32633, "UTM 21S" for EPSG:32721: the button's short name.
-std::string UtmName(int nCode)
-{
-    const bool bSouth = nCode >= 32700;
-    return "UTM " + std::to_string(nCode - (bSouth ? 32700 : 32600)) + (bSouth ? "S" : "N");
-}
 }   // namespace
 
 CControlPointsWnd::CControlPointsWnd() : CDocToolWnd(IDD_CONTROL_POINTS, kProfileName) {}
@@ -313,11 +308,11 @@ void CControlPointsWnd::FillSummary()
                                 {FormatCrsSetting(session.PointsCrs().nEpsg), FormatCrsSetting(session.Crs().nEpsg),
                                  session.OperationName().empty() ? "-" : session.OperationName()});
     else if (nSuggested)
-        crs = LoadResStringWith(IDS_CP_SUGGEST_CRS, {UtmName(nSuggested)});
+        crs = LoadResStringWith(IDS_CP_SUGGEST_CRS, {UtmZoneName(nSuggested)});
     SetItemText(IDC_CP_CRS, crs);
     HWND hSuggest = GetDlgItem(m_hWnd, IDC_CP_USE_SUGGESTED_CRS);
     if (nSuggested)
-        SetItemText(IDC_CP_USE_SUGGESTED_CRS, LoadResStringWith(IDS_CP_USE_CRS, {UtmName(nSuggested)}));
+        SetItemText(IDC_CP_USE_SUGGESTED_CRS, LoadResStringWith(IDS_CP_USE_CRS, {UtmZoneName(nSuggested)}));
     ShowWindow(hSuggest, nSuggested ? SW_SHOWNA : SW_HIDE);
 }
 

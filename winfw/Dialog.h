@@ -25,9 +25,6 @@ public:
     // Destroys a modeless dialog.
     void DestroyWindow();
 
-    // The template's id: which page of the help belongs to the dialog.
-    UINT GetTemplateId() const { return m_nIDTemplate; }
-
     HWND m_hWnd = nullptr;
 
 protected:

@@ -27,3 +27,9 @@ int SuggestUtmZone(const std::vector<CGeoRefPoint>& points)
     }
     return bAny ? UtmZoneAt((west + east) / 2.0, (south + north) / 2.0) : 0;
 }
+
+std::string UtmZoneName(int nEpsg)
+{
+    const bool bSouth = nEpsg >= 32700;
+    return "UTM " + std::to_string(nEpsg - (bSouth ? 32700 : 32600)) + (bSouth ? "S" : "N");
+}

@@ -3,6 +3,7 @@
 // map is flat enough for the fit.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "core/georef/GeoRefPoint.h"
@@ -16,3 +17,6 @@ int UtmZoneAt(double dLongitude, double dLatitude);
 // The zone at the centre of the bounding box of the points switched on,
 // their map coordinates taken as longitude and latitude; 0 without any.
 int SuggestUtmZone(const std::vector<CGeoRefPoint>& points);
+
+// The zone of such a code as users name it: 32633 "UTM 33N", 32733 "UTM 33S".
+std::string UtmZoneName(int nEpsg);

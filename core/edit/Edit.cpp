@@ -236,16 +236,14 @@ bool CMoveFeatureEdit::Apply(bool bForward, CEditTarget& target) const
     if (m_nIndex < 0 || m_nIndex >= target.features.GetSize())
         return false;
     const int sign = bForward ? 1 : -1;
-    CShape moved;
-    const CShape& feature = target.features.GetAt(m_nIndex);
-    for (const CShapeVertex& v : feature.Vertices())
-        moved.Add(v.x + sign * m_nDx, v.y + sign * m_nDy);
-    moved.SetHoleStarts(feature.HoleStarts());
-    moved.m_strName = feature.m_strName;
-    moved.m_nSource = feature.m_nSource;
-    moved.m_values = feature.m_values;
-    target.features.RemoveAt(m_nIndex);
-    target.features.InsertAt(m_nIndex, moved);
+    // Only the vertices move: name, record, values and rings stay the feature's.
+    std::vector<CShapeVertex> moved = target.features.GetAt(m_nIndex).Vertices();
+    for (CShapeVertex& v : moved)
+    {
+        v.x += sign * m_nDx;
+        v.y += sign * m_nDy;
+    }
+    target.features.SetVertices(m_nIndex, std::move(moved));
     return true;
 }
 

@@ -24,13 +24,8 @@ GeometryKind KindOfShapeType(ShapeType nShapeType)
 int FindField(const CVectorLayer& layer, const char* pszName, FieldType nType)
 {
     for (size_t f = 0; f < layer.fields.size(); ++f)
-    {
-        std::string name = layer.fields[f].strName;
-        for (char& c : name)
-            c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-        if (name == pszName && layer.fields[f].nType == nType)
+        if (SameFileName(layer.fields[f].strName, pszName) && layer.fields[f].nType == nType)
             return static_cast<int>(f);
-    }
     return -1;
 }
 
@@ -219,6 +214,12 @@ GeoPackageWriteStatus WriteFeatureGeoPackage(const std::string& strPath, const C
     return WriteGeoPackage(strPath, layer, crs, files);
 }
 
+void FindGeoPackageNameAndId(const CVectorLayer& layer, COpenedLayer* pOpened)
+{
+    pOpened->m_nNameField = FindField(layer, "NAME", FieldType::Text);
+    pOpened->m_nIdField = FindField(layer, "ID", FieldType::Integer);
+}
+
 bool MakeOpenedGeoPackageLayer(const std::string& strPath, CVectorLayer layer, const CPixelToMapTransform& transform,
                                COpenedLayer* pOpened, CShapeArray* pFeatures, unsigned nNameCodePage)
 {
@@ -226,8 +227,7 @@ bool MakeOpenedGeoPackageLayer(const std::string& strPath, CVectorLayer layer, c
     const double kLargestPixel = 1e9;
     COpenedLayer opened;
     CShapeArray features;
-    opened.m_nNameField = FindField(layer, "NAME", FieldType::Text);
-    opened.m_nIdField = FindField(layer, "ID", FieldType::Integer);
+    FindGeoPackageNameAndId(layer, &opened);
     for (size_t i = 0; i < layer.features.size(); ++i)
     {
         const CVectorFeature& source = layer.features[i];
@@ -267,17 +267,13 @@ bool MakeOpenedGeoPackageLayer(const std::string& strPath, CVectorLayer layer, c
 
 bool GeoPackageSrsDiffers(const CGeoPackageLayerInfo& info, const CCrsRef& imageCrs)
 {
-    std::string organization = info.strOrganization;
-    for (char& c : organization)
-        c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
     // The undefined systems (and those of other registries) say nothing to compare.
-    if (organization != "EPSG" || info.nOrganizationCode <= 0)
+    if (!SameFileName(info.strOrganization, "EPSG") || info.nOrganizationCode <= 0)
         return false;
     return imageCrs.IsNone() || imageCrs.nEpsg != info.nOrganizationCode;
 }
 
-GeoPackageWriteStatus WriteOpenedGeoPackage(const CShapeFile& shapeFile, ShapeType nShapeType, CFileSystem& files,
-                                            std::vector<int64_t>* pAddedFids)
+GeoPackageWriteStatus WriteOpenedGeoPackage(const CShapeFile& shapeFile, ShapeType nShapeType, CFileSystem& files)
 {
     const COpenedLayer* pSource = shapeFile.m_pSource.get();
     if (!pSource || !pSource->IsGeoPackage())
@@ -364,5 +360,5 @@ GeoPackageWriteStatus WriteOpenedGeoPackage(const CShapeFile& shapeFile, ShapeTy
     for (size_t r = 0; r < kept.size(); ++r)
         if (!kept[r])
             edits.deleted.push_back(read.features[r].nFid);
-    return UpdateGeoPackageLayer(pSource->m_strPath, edits, files, pAddedFids);
+    return UpdateGeoPackageLayer(pSource->m_strPath, edits, files);
 }

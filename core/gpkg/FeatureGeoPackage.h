@@ -37,6 +37,9 @@ GeoPackageWriteStatus WriteFeatureGeoPackage(const std::string& strPath, const C
 // rings, a multipoint, another kind than the layer's) are kept whole.
 bool MakeOpenedGeoPackageLayer(const std::string& strPath, CVectorLayer layer, const CPixelToMapTransform& transform,
                                COpenedLayer* pOpened, CShapeArray* pFeatures, unsigned nNameCodePage = 0);
+// The layer's text field NAME and number field ID, in any letter case, as
+// pOpened's name and id fields (-1 where there is none).
+void FindGeoPackageNameAndId(const CVectorLayer& layer, COpenedLayer* pOpened);
 
 // Whether the layer's system is another than the image's: told when both
 // are known by their EPSG codes and differ, or the image has none while the
@@ -46,6 +49,5 @@ bool GeoPackageSrsDiffers(const CGeoPackageLayerInfo& info, const CCrsRef& image
 // File > Save of features opened from a GeoPackage: the rows of features
 // that changed their shape or name are updated, new features added (their
 // ID their number, as in a Shapefile), features deleted removed; nothing
-// else of the file changes. *pAddedFids as UpdateGeoPackageLayer gives them.
-GeoPackageWriteStatus WriteOpenedGeoPackage(const CShapeFile& shapeFile, ShapeType nShapeType, CFileSystem& files,
-                                            std::vector<int64_t>* pAddedFids = nullptr);
+// else of the file changes.
+GeoPackageWriteStatus WriteOpenedGeoPackage(const CShapeFile& shapeFile, ShapeType nShapeType, CFileSystem& files);

@@ -22,8 +22,8 @@ std::string ColumnText(sqlite3_stmt* statement, int nColumn)
     return text ? reinterpret_cast<const char*>(text) : std::string();
 }
 
-// A field of the layer model from a column's declared type; false for a
-// type it has no room for (a blob, a geometry).
+}   // namespace
+
 bool FieldOfDeclaredType(const std::string& strName, const std::string& strDeclared, CLayerField* pField)
 {
     const std::string type = Upper(strDeclared);
@@ -50,6 +50,8 @@ bool FieldOfDeclaredType(const std::string& strName, const std::string& strDecla
     return true;
 }
 
+namespace
+{
 class CGeoPackage
 {
 public:

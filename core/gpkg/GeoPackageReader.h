@@ -36,6 +36,10 @@ struct CGeoPackageLayerInfo
 GeoPackageReadStatus ListGeoPackageLayers(const std::string& path, CFileSystem& files,
                                           std::vector<CGeoPackageLayerInfo>* pLayers);
 
+// A field of the layer model from a column's declared type (any letter
+// case); false for a type it has no room for (a blob, a geometry).
+bool FieldOfDeclaredType(const std::string& strName, const std::string& strDeclared, CLayerField* pField);
+
 // The layer in fid order. Fields of a type the layer model has no room for
 // (blobs) are left out; features whose geometry is of another kind than the
 // layer's (a collection, say) get no geometry and are counted in

@@ -5,18 +5,13 @@
 #include <new>
 
 #include "core/gpkg/GeometryBlob.h"
+#include "core/gpkg/GeoPackageReader.h"
 #include "core/gpkg/Sqlite.h"
+#include "core/io/Path.h"
 #include "core/io/StagedWrite.h"
 
 namespace
 {
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-    return text;
-}
-
 // The extent of a geometry blob: its envelope when the header has one, else
 // that of its vertices. False for an empty geometry (or one that does not decode).
 bool BlobEnvelope(const unsigned char* p, size_t cb, CEnvelope* pEnvelope)
@@ -82,7 +77,7 @@ class CUpdater
 {
 public:
     GeoPackageWriteStatus Open(const std::string& path, CFileSystem& files);
-    GeoPackageWriteStatus Apply(const CGeoPackageLayerEdits& edits, std::vector<int64_t>* pAddedFids);
+    GeoPackageWriteStatus Apply(const CGeoPackageLayerEdits& edits);
     GeoPackageWriteStatus Serialize(std::string* pBytes);
 
 private:
@@ -136,15 +131,16 @@ GeoPackageWriteStatus CUpdater::Bind(sqlite3_stmt* statement, int nColumn, const
 {
     if (!value)
         return sqlite3_bind_null(statement, nColumn) == SQLITE_OK ? GeoPackageWriteStatus() : Failure();
-    std::string type;
+    // Numbers go in as numbers, everything else as the text it is.
+    FieldType nType = FieldType::Text;
+    CLayerField field;
     for (const auto& column : m_columns)
-        if (column.first == strColumn)
-            type = Upper(column.second);
+        if (column.first == strColumn && FieldOfDeclaredType(column.first, column.second, &field))
+            nType = field.nType;
     const std::string& text = *value;
     const char* end = text.data() + text.size();
     int rc;
-    if (type == "INTEGER" || type == "INT" || type == "MEDIUMINT" || type == "SMALLINT" || type == "TINYINT" ||
-        type == "BOOLEAN")
+    if (nType == FieldType::Integer)
     {
         int64_t n = 0;
         const auto parsed = std::from_chars(text.data(), end, n);
@@ -152,7 +148,7 @@ GeoPackageWriteStatus CUpdater::Bind(sqlite3_stmt* statement, int nColumn, const
             return {GeoPackageWriteError::BadValue, strColumn + ": " + text};
         rc = sqlite3_bind_int64(statement, nColumn, n);
     }
-    else if (type == "REAL" || type == "DOUBLE" || type == "FLOAT")
+    else if (nType == FieldType::Real)
     {
         double d = 0;
         const auto parsed = std::from_chars(text.data(), end, d);
@@ -192,7 +188,7 @@ GeoPackageWriteStatus CUpdater::Index(int64_t nFid, const CEnvelope* pEnvelope)
     return sqlite3_step(insert.get()) == SQLITE_DONE ? GeoPackageWriteStatus() : Failure();
 }
 
-GeoPackageWriteStatus CUpdater::Apply(const CGeoPackageLayerEdits& edits, std::vector<int64_t>* pAddedFids)
+GeoPackageWriteStatus CUpdater::Apply(const CGeoPackageLayerEdits& edits)
 {
     m_table = edits.strTable;
     std::string typeName;
@@ -207,7 +203,7 @@ GeoPackageWriteStatus CUpdater::Apply(const CGeoPackageLayerEdits& edits, std::v
         if (sqlite3_step(column.get()) != SQLITE_ROW)
             return {GeoPackageWriteError::Database, m_table + ": no such layer"};
         m_geometry = reinterpret_cast<const char*>(sqlite3_column_text(column.get(), 0));
-        typeName = Upper(reinterpret_cast<const char*>(sqlite3_column_text(column.get(), 1)));
+        typeName = reinterpret_cast<const char*>(sqlite3_column_text(column.get(), 1));
         nSrsId = sqlite3_column_int(column.get(), 2);
         nZ = sqlite3_column_int(column.get(), 3);
     }
@@ -234,7 +230,7 @@ GeoPackageWriteStatus CUpdater::Apply(const CGeoPackageLayerEdits& edits, std::v
             const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(columns.get(), 1));
             const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(columns.get(), 2));
             m_columns.emplace_back(name ? name : "", type ? type : "");
-            if (sqlite3_column_int(columns.get(), 5) == 1 && Upper(m_columns.back().second) == "INTEGER")
+            if (sqlite3_column_int(columns.get(), 5) == 1 && SameFileName(m_columns.back().second, "INTEGER"))
                 m_fid = m_columns.back().first;
         }
     }
@@ -247,7 +243,7 @@ GeoPackageWriteStatus CUpdater::Apply(const CGeoPackageLayerEdits& edits, std::v
         if (sqlite3_step(exists.get()) == SQLITE_ROW)
             m_rtree = rtree;
     }
-    const bool bMulti = typeName.compare(0, 5, "MULTI") == 0;
+    const bool bMulti = SameFileName(typeName.substr(0, 5), "MULTI");
     const std::string table = QuotedIdentifier(m_table), fid = QuotedIdentifier(m_fid);
 
     // A column the edits set that the table lacks (NAME, for a typed name) is added as text.
@@ -256,7 +252,7 @@ GeoPackageWriteStatus CUpdater::Apply(const CGeoPackageLayerEdits& edits, std::v
         {
             bool bFound = false;
             for (const auto& column : m_columns)
-                bFound = bFound || Upper(column.first) == Upper(value.first);
+                bFound = bFound || SameFileName(column.first, value.first);
             if (bFound)
                 continue;
             if (!Exec("ALTER TABLE " + table + " ADD COLUMN " + QuotedIdentifier(value.first) + " TEXT"))
@@ -332,8 +328,6 @@ GeoPackageWriteStatus CUpdater::Apply(const CGeoPackageLayerEdits& edits, std::v
         if (sqlite3_step(statement.get()) != SQLITE_DONE)
             return Failure();
         const int64_t nFid = bNew ? sqlite3_last_insert_rowid(m_db.get()) : row.nFid;
-        if (bNew && pAddedFids)
-            pAddedFids->push_back(nFid);
         if (bGeometry)
         {
             GeoPackageWriteStatus indexed = Index(nFid, &envelope);
@@ -371,16 +365,15 @@ GeoPackageWriteStatus CUpdater::Serialize(std::string* pBytes)
 }   // namespace
 
 GeoPackageWriteStatus UpdateGeoPackageLayer(const std::string& path, const CGeoPackageLayerEdits& edits,
-                                            CFileSystem& files, std::vector<int64_t>* pAddedFids)
+                                            CFileSystem& files)
 {
     std::string bytes;
-    std::vector<int64_t> added;
     try
     {
         CUpdater updater;
         GeoPackageWriteStatus status = updater.Open(path, files);
         if (status.Ok())
-            status = updater.Apply(edits, &added);
+            status = updater.Apply(edits);
         if (status.Ok())
             status = updater.Serialize(&bytes);
         if (!status.Ok())
@@ -392,7 +385,5 @@ GeoPackageWriteStatus UpdateGeoPackageLayer(const std::string& path, const CGeoP
     }
     if (!WriteWholeFile(files, path, bytes))
         return {GeoPackageWriteError::WriteFailed, path};
-    if (pAddedFids)
-        *pAddedFids = std::move(added);
     return GeoPackageWriteStatus();
 }

@@ -34,7 +34,6 @@ struct CGeoPackageLayerEdits
     std::vector<CGeoPackageRowChange> rows;
 };
 
-// Applies the edits to the file at path. *pAddedFids gets the feature ids
-// the added rows were given, in their order.
+// Applies the edits to the file at path.
 GeoPackageWriteStatus UpdateGeoPackageLayer(const std::string& path, const CGeoPackageLayerEdits& edits,
-                                            CFileSystem& files, std::vector<int64_t>* pAddedFids = nullptr);
+                                            CFileSystem& files);

@@ -1125,16 +1125,7 @@ bool CImageSession::RebaseOnGeoPackage(const std::string& strSavedPath)
     pOpened->m_strPath = strSavedPath;
     pOpened->m_strTable = table;
     pOpened->m_nNameCodePage = before.m_nNameCodePage;
-    for (size_t f = 0; f < layer.fields.size(); ++f)
-    {
-        std::string name = layer.fields[f].strName;
-        for (char& c : name)
-            c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-        if (name == "NAME" && layer.fields[f].nType == FieldType::Text)
-            pOpened->m_nNameField = static_cast<int>(f);
-        if (name == "ID" && layer.fields[f].nType == FieldType::Integer)
-            pOpened->m_nIdField = static_cast<int>(f);
-    }
+    FindGeoPackageNameAndId(layer, pOpened.get());
     pOpened->m_vector = std::move(layer);
     std::vector<CAttributeField> fields = features.Fields();
     RebindFields(*pOpened, &fields);

@@ -227,13 +227,8 @@ int COpenedLayer::FindSourceField(const std::string& strName) const
 {
     if (!IsGeoPackage())
         return m_layer.m_table.FindField(strName);
-    auto upper = [](std::string text) {
-        for (char& c : text)
-            c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-        return text;
-    };
     for (size_t f = 0; f < m_vector.fields.size(); ++f)
-        if (upper(m_vector.fields[f].strName) == upper(strName))
+        if (SameFileName(m_vector.fields[f].strName, strName))
             return static_cast<int>(f);
     return -1;
 }
